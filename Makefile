@@ -1,0 +1,31 @@
+# Entry points for people and CI. Each target sets the machine up first (scripts/bootstrap
+# is idempotent and quick when everything is present).
+BUILD ?= build
+JOBS ?= $(shell nproc)
+ARGS ?=
+
+.PHONY: all bootstrap configure build run test bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Starts the app (or runs a command: make run ARGS="vocab list").
+run: build
+	$(BUILD)/vocena $(ARGS)
+
+test: build
+	@scripts/run-tests $(BUILD)
+
+bench: build
+	$(BUILD)/bench/vocena_bench
+
+clean:
+	rm -rf $(BUILD)

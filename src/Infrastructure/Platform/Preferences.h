@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QMutex>
+#include <QString>
+#include <optional>
+
+namespace vocena {
+
+// The user's preferences: typed values (Boolean, integer, floating, string) in one JSON
+// object, by default $XDG_CONFIG_HOME/澄言/preferences.json. Every read first checks whether
+// the file changed on disk (another process, such as `vocena config set`, may have written it),
+// every write is atomic. A file that cannot be parsed is kept aside before the first write.
+// Safe to use from any thread.
+class Preferences {
+public:
+    explicit Preferences(QString filePath);
+
+    // The preferences of this user, created on first use.
+    static Preferences& standard();
+    static QString standardPath();
+
+    const QString& filePath() const { return m_path; }
+
+    // A value of another type than asked for reads as absent (the caller's default applies).
+    // An integer is a JSON number with an integral value; a floating value is any number.
+    std::optional<bool> boolValue(const QString& key) const;
+    std::optional<qint64> intValue(const QString& key) const;
+    std::optional<double> doubleValue(const QString& key) const;
+    std::optional<QString> stringValue(const QString& key) const;
+
+    bool contains(const QString& key) const;
+    QJsonValue value(const QString& key) const;  // Undefined when absent
+    QJsonObject all() const;
+
+    // Return an empty string on success, else the reason the file could not be written.
+    QString setValue(const QString& key, const QJsonValue& value);
+    QString remove(const QString& key);
+
+private:
+    void refreshLocked() const;
+    QString writeLocked(const QJsonObject& values);
+
+    const QString m_path;
+    mutable QMutex m_mutex;
+    mutable QJsonObject m_values;
+    mutable QDateTime m_loadedModified;
+    mutable qint64 m_loadedSize = -1;
+    mutable bool m_loadedExists = false;
+    mutable bool m_unreadable = false;  // the file on disk could not be parsed
+};
+
+}  // namespace vocena

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace vocena {
+
+// The desktop's secret store, holding secrets under a (service, account) pair. An empty
+// secret counts as absent. Every operation runs off the main thread and is bounded in time:
+// a locked or slow keyring never blocks the caller's event loop.
+class SecretStore {
+public:
+    virtual ~SecretStore() = default;
+
+    virtual QCoro::Task<std::optional<QString>> read(QString service, QString account) = 0;
+    // Replaces the secret (delete, then add). Returns false when it could not be stored.
+    virtual QCoro::Task<bool> write(QString service, QString account, QString secret) = 0;
+    virtual QCoro::Task<bool> remove(QString service, QString account) = 0;
+
+    // A short name for logs and `vocena doctor`: "secret-service" or "file".
+    virtual QString backendName() const = 0;
+
+    // The store this session offers: the Secret Service when one exists on the session bus
+    // (running or activatable), else the fallback file $XDG_DATA_HOME/澄言/secrets.json
+    // (mode 0600), announced once with a warning in the log.
+    static std::shared_ptr<SecretStore> createDefault();
+};
+
+}  // namespace vocena
