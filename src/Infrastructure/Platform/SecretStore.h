@@ -9,8 +9,10 @@
 namespace vocena {
 
 // The desktop's secret store, holding secrets under a (service, account) pair. An empty
-// secret counts as absent. Every operation runs off the main thread and is bounded in time:
-// a locked or slow keyring never blocks the caller's event loop.
+// secret counts as absent: writing one removes the secret. Every operation is bounded in
+// time and never blocks the caller's event loop: a locked or slow keyring is asked from a
+// worker thread and given up after a time-out (then a read reports absent). Failures are
+// logged by the store; callers only see "absent" or false.
 class SecretStore {
 public:
     virtual ~SecretStore() = default;
@@ -24,8 +26,10 @@ public:
     virtual QString backendName() const = 0;
 
     // The store this session offers: the Secret Service when one exists on the session bus
-    // (running or activatable), else the fallback file $XDG_DATA_HOME/澄言/secrets.json
-    // (mode 0600), announced once with a warning in the log.
+    // (running or activatable, even if locked or slow), else the fallback file
+    // $XDG_DATA_HOME/澄言/secrets.json (mode 0600), announced once per process in the log.
+    // Asks the session bus each time (at most about a second): call it once at start-up
+    // and share the store.
     static std::shared_ptr<SecretStore> createDefault();
 };
 

@@ -1,0 +1,56 @@
+#include "Utils/AISettingsStore.h"
+
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Platform/SecretStore.h"
+#include "Utils/TextUtils.h"
+
+#include <algorithm>
+
+namespace vocena {
+
+namespace {
+QString key(const char* name) { return QString::fromLatin1(name); }
+}  // namespace
+
+AISettingsStore::AISettingsStore(Preferences& defaults, std::shared_ptr<SecretStore> secrets)
+    : m_defaults(defaults), m_secrets(std::move(secrets)) {}
+
+int AISettingsStore::aiMode() const { return int(m_defaults.intValue(key(kModeKey)).value_or(0)); }
+
+bool AISettingsStore::aiEnabled() const { return m_defaults.boolValue(key(kEnabledKey)).value_or(true); }
+
+QString AISettingsStore::aiBaseURL() const {
+    return m_defaults.stringValue(key(kBaseURLKey)).value_or(QString::fromLatin1(kDefaultBaseURL));
+}
+
+double AISettingsStore::aiTimeout() const { return m_defaults.doubleValue(key(kTimeoutKey)).value_or(kDefaultTimeout); }
+
+QString AISettingsStore::aiModel() const {
+    return m_defaults.stringValue(key(kModelKey)).value_or(QString::fromLatin1(kDefaultModel));
+}
+
+int AISettingsStore::workMode() const { return int(m_defaults.intValue(key(kWorkModeKey)).value_or(0)); }
+
+QCoro::Task<std::optional<QString>> AISettingsStore::loadAPIKeyAsync() const {
+    auto secrets = m_secrets;  // the store may go away while the read is in flight
+    std::optional<QString> value = co_await secrets->read(key(kKeyService), key(kKeyAccount));
+    if (value && value->isEmpty()) value.reset();
+    co_return value;
+}
+
+QCoro::Task<bool> AISettingsStore::saveAPIKey(QString apiKey) const {
+    auto secrets = m_secrets;
+    co_return co_await secrets->write(key(kKeyService), key(kKeyAccount), apiKey);
+}
+
+QCoro::Task<bool> AISettingsStore::clearAPIKey() const {
+    auto secrets = m_secrets;
+    co_return co_await secrets->remove(key(kKeyService), key(kKeyAccount));
+}
+
+LLMConfig AISettingsStore::makeConfig(const QString& apiKey, const QString& transcript) const {
+    const double scaled = std::min(TextUtils::graphemeCount(transcript) * 0.05, 30.0);
+    return LLMConfig{apiKey, aiBaseURL(), aiModel(), std::max(aiTimeout(), scaled)};
+}
+
+}  // namespace vocena

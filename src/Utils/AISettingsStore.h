@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Infrastructure/LLM/LLMTypes.h"
+
+#include <QCoro/QCoroTask>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace vocena {
+
+class Preferences;
+class SecretStore;
+
+// The one place the AI configuration is read from: the switches, the provider and the model
+// in the preferences, the API key in the secret store. Reads afresh at every call; the store
+// itself only writes the key (for the settings window and the command line).
+class AISettingsStore {
+public:
+    static constexpr const char* kModeKey = "com.vocena.ai.mode";
+    static constexpr const char* kEnabledKey = "com.vocena.ai.enabled";
+    static constexpr const char* kBaseURLKey = "com.vocena.ai.baseURL";
+    static constexpr const char* kTimeoutKey = "com.vocena.ai.timeout";
+    static constexpr const char* kModelKey = "com.vocena.ai.model";
+    static constexpr const char* kWorkModeKey = "com.vocena.work.mode";
+    static constexpr const char* kKeyService = "com.vocena.ai";
+    static constexpr const char* kKeyAccount = "apiKey";
+
+    static constexpr const char* kDefaultBaseURL = "https://api.deepseek.com";
+    static constexpr const char* kDefaultModel = "deepseek-chat";
+    static constexpr double kDefaultTimeout = 10.0;
+
+    AISettingsStore(Preferences& defaults, std::shared_ptr<SecretStore> secrets);
+
+    int aiMode() const;           // 0 = smart processing, 1 = off
+    bool aiEnabled() const;
+    QString aiBaseURL() const;
+    double aiTimeout() const;     // the minimum request time-out, seconds
+    QString aiModel() const;
+    int workMode() const;         // 0 = input method, anything else = voice assistant
+
+    // Off the caller's thread; an empty or unreadable secret is no key.
+    QCoro::Task<std::optional<QString>> loadAPIKeyAsync() const;
+    QCoro::Task<bool> saveAPIKey(QString key) const;
+    QCoro::Task<bool> clearAPIKey() const;
+
+    // The configuration of a model request for this transcript: the stored key, provider and
+    // model, and a time-out of max(aiTimeout, min(0.05 s per character, 30 s)).
+    LLMConfig makeConfig(const QString& apiKey, const QString& transcript) const;
+
+    Preferences& defaults() const { return m_defaults; }
+
+private:
+    Preferences& m_defaults;
+    std::shared_ptr<SecretStore> m_secrets;
+};
+
+}  // namespace vocena

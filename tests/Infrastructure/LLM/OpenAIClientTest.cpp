@@ -1,0 +1,143 @@
+#include "Infrastructure/LLM/OpenAIClient.h"
+#include "support/AsyncTest.h"
+#include "support/LoopbackHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+
+using namespace vocena;
+using test::LoopbackHttpServer;
+using Response = LoopbackHttpServer::Response;
+
+namespace {
+
+LLMConfig configFor(const QString& baseURL, const QString& key = QStringLiteral("sk-test-123")) {
+    return LLMConfig{key, baseURL, QStringLiteral("deepseek-chat"), 5.0};
+}
+
+test::Outcome<QString> ask(const LLMConfig& config) {
+    OpenAIClient client(config);
+    return test::await(client.chatCompletion({ChatMessage::system(QStringLiteral("系统")), ChatMessage::user(QStringLiteral("你好"))},
+                                             0.1, 200, 0.9));
+}
+
+}  // namespace
+
+TEST(OpenAIClient, EverySpellingOfTheRootReachesTheSameEndpoint) {
+    LoopbackHttpServer server;
+    const QString root = server.baseURL();
+    for (const QString& base : {root, root + QStringLiteral("/"), root + QStringLiteral("/v1"), root + QStringLiteral("/v1/"),
+                                root + QStringLiteral("//")}) {
+        ASSERT_TRUE(ask(configFor(base)).ok()) << base.toStdString();
+    }
+    ASSERT_TRUE(ask(configFor(root + QStringLiteral("/api/"))).ok());
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 6);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(requests[i].method, "POST");
+        EXPECT_EQ(requests[i].target, "/v1/chat/completions");
+    }
+    EXPECT_EQ(requests[5].target, "/api/v1/chat/completions");
+}
+
+TEST(OpenAIClient, SendsBearerKeyAndTheExactJsonBody) {
+    LoopbackHttpServer server([](const auto&) { return Response::chat(QStringLiteral("  纠正后的文本\n")); });
+    OpenAIClient client(configFor(server.baseURL()));
+    const auto outcome = test::await(client.chatCompletion(
+        {ChatMessage::system(QStringLiteral("S")), ChatMessage::assistant(QStringLiteral("A")), ChatMessage::user(QStringLiteral("U"))},
+        0.7, 150, 0.9));
+    ASSERT_TRUE(outcome.ok()) << outcome.error.toStdString();
+    EXPECT_EQ(*outcome.value, QStringLiteral("纠正后的文本"));  // trimmed at both ends
+
+    const auto request = server.requests().value(0);
+    EXPECT_EQ(request.headers.value("authorization"), "Bearer sk-test-123");
+    EXPECT_EQ(request.headers.value("content-type"), "application/json");
+    const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+    EXPECT_EQ(body.keys(), (QStringList{QStringLiteral("max_tokens"), QStringLiteral("messages"), QStringLiteral("model"),
+                                        QStringLiteral("temperature"), QStringLiteral("top_p")}));
+    EXPECT_EQ(body.value(QStringLiteral("model")).toString(), QStringLiteral("deepseek-chat"));
+    EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), 0.7);
+    EXPECT_DOUBLE_EQ(body.value(QStringLiteral("top_p")).toDouble(), 0.9);
+    EXPECT_TRUE(request.body.contains("\"max_tokens\":150")) << request.body.toStdString();  // an integer, not 150.0
+    const QJsonArray messages = body.value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_EQ(messages[1].toObject(), (QJsonObject{{QStringLiteral("role"), QStringLiteral("assistant")}, {QStringLiteral("content"), QStringLiteral("A")}}));
+    EXPECT_EQ(messages[2].toObject().value(QStringLiteral("role")).toString(), QStringLiteral("user"));
+}
+
+TEST(OpenAIClient, MapsStatusesToTheirMessages) {
+    int status = 0;
+    LoopbackHttpServer server([&status](const auto&) { return Response::json(status, R"({"error":"x"})"); });
+    const QList<QPair<int, QString>> cases{
+        {401, QStringLiteral("API 错误: API Key 无效")},
+        {429, QStringLiteral("API 错误: 请求频率过高，请稍后重试")},
+        {500, QStringLiteral("API 错误: 服务器错误 (500)")},
+        {503, QStringLiteral("API 错误: 服务器错误 (503)")},
+        {404, QStringLiteral("API 错误: 请求失败 (404)")},
+        {201, QStringLiteral("API 错误: 请求失败 (201)")},  // only 200 succeeds
+    };
+    for (const auto& [code, text] : cases) {
+        status = code;
+        EXPECT_EQ(ask(configFor(server.baseURL())).error, text) << code;
+    }
+}
+
+TEST(OpenAIClient, RejectsAnswersOfTheWrongShape) {
+    QByteArray body;
+    LoopbackHttpServer server([&body](const auto&) { return Response::json(200, body); });
+    const QString parsingFailed = QStringLiteral("响应解析失败");
+    for (const QByteArray& shape : {QByteArray(R"({"choices":[]})"), QByteArray(R"({"choices":[{"message":{"content":null}}]})"),
+                                    QByteArray(R"({"choices":[{"message":"text"}]})"), QByteArray(R"({"data":1})"),
+                                    QByteArray(R"([1,2])")}) {
+        body = shape;
+        EXPECT_EQ(ask(configFor(server.baseURL())).error, parsingFailed) << shape.toStdString();
+    }
+    body = "<html>502 Bad Gateway</html>";
+    const auto notJson = ask(configFor(server.baseURL()));
+    EXPECT_FALSE(notJson.ok());
+    EXPECT_TRUE(notJson.error.startsWith(QStringLiteral("JSON 解析错误"))) << notJson.error.toStdString();
+    body = R"({"choices":[{"message":{"content":""}}]})";
+    EXPECT_EQ(ask(configFor(server.baseURL())).value, QString());  // empty is a valid answer
+}
+
+TEST(OpenAIClient, RefusesToSendWithoutKeyOrUrl) {
+    LoopbackHttpServer server;
+    EXPECT_EQ(ask(configFor(server.baseURL(), QString())).error, QStringLiteral("未配置 API Key"));
+    EXPECT_EQ(ask(configFor(QStringLiteral("not a url"))).error, QStringLiteral("API 地址无效，请检查设置"));
+    EXPECT_EQ(ask(configFor(QStringLiteral("api.example.com"))).error, QStringLiteral("API 地址无效，请检查设置"));
+    EXPECT_EQ(ask(configFor(QStringLiteral("ftp://127.0.0.1"))).error, QStringLiteral("API 地址无效，请检查设置"));
+    // A key with a line break would smuggle headers into the request.
+    EXPECT_EQ(ask(configFor(server.baseURL(), QStringLiteral("sk-1\r\nX-Evil: 1"))).error, QStringLiteral("API 错误: API Key 含有无效字符"));
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST(OpenAIClient, TransportFailuresPassThrough) {
+    LoopbackHttpServer silent([](const auto&) { return Response::neverAnswer(); });
+    LLMConfig config = configFor(silent.baseURL());
+    config.timeout = 0.3;
+    QElapsedTimer timer;
+    timer.start();
+    const auto noAnswer = ask(config);
+    EXPECT_TRUE(noAnswer.timedOut) << noAnswer.error.toStdString();
+    EXPECT_EQ(noAnswer.error, QStringLiteral("请求超时"));
+    EXPECT_LT(timer.elapsed(), 5000);  // the configured time-out, not the 60-second deadline
+
+    LoopbackHttpServer closing([](const auto&) { return Response::close(); });
+    const auto closed = ask(configFor(closing.baseURL()));
+    EXPECT_FALSE(closed.ok());
+    EXPECT_FALSE(closed.timedOut);
+    EXPECT_FALSE(closed.error.isEmpty());
+
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 deadPort = probe.serverPort();
+    probe.close();
+    const auto refused = ask(configFor(QStringLiteral("http://127.0.0.1:%1").arg(deadPort)));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.timedOut);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+namespace vocena::test {
+
+// A real HTTP/1.1 server on 127.0.0.1, running on its own thread so that tests (and
+// processes started by tests) can talk to it while the test thread blocks.
+class LoopbackHttpServer {
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray target;  // the request line's path and query
+        QMap<QByteArray, QByteArray> headers;  // names lower-cased
+        QByteArray body;
+    };
+    struct Response {
+        enum class Kind { Reply, NeverAnswer, Close };
+        Kind kind = Kind::Reply;
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+
+        static Response json(int status, const QByteArray& body) { return {Kind::Reply, status, body, "application/json"}; }
+        static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }
+        static Response close() { return {Kind::Close, 0, {}, {}}; }
+        // A chat-completions answer whose first choice carries `content`.
+        static Response chat(const QString& content);
+    };
+    using Handler = std::function<Response(const Request&)>;
+
+    explicit LoopbackHttpServer(Handler handler = {});
+    ~LoopbackHttpServer();
+
+    quint16 port() const { return m_port; }
+    QString baseURL() const;  // http://127.0.0.1:<port>
+    void setHandler(Handler handler);
+    QList<Request> requests() const;
+
+private:
+    class Worker;
+    QThread m_thread;
+    Worker* m_worker = nullptr;
+    quint16 m_port = 0;
+};
+
+}  // namespace vocena::test
