@@ -28,8 +28,8 @@ public:
     // The store this session offers: the Secret Service when one exists on the session bus
     // (running or activatable, even if locked or slow), else the fallback file
     // $XDG_DATA_HOME/澄言/secrets.json (mode 0600), announced once per process in the log.
-    // Asks the session bus each time (at most about a second): call it once at start-up
-    // and share the store.
+    // Asks the session bus each time (a millisecond normally, at most 3 s when the bus is
+    // stuck): call it once at start-up and share the store.
     static std::shared_ptr<SecretStore> createDefault();
 };
 

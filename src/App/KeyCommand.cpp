@@ -1,0 +1,66 @@
+#include "App/KeyCommand.h"
+
+#include "App/CliServices.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Utils/AISettingsStore.h"
+
+namespace vocena {
+
+QString KeyCommand::usage() const {
+    return QStringLiteral(
+        "用法: vocena key set      从标准输入读取 API Key 并保存（例如: vocena key set < key.txt）\n"
+        "      vocena key status   显示是否已保存（只显示前五个字符）\n"
+        "      vocena key clear    删除已保存的 API Key");
+}
+
+QCoro::Task<int> KeyCommand::run(QStringList args, Console& console) {
+    if (wantsHelp(args)) co_return usageResult(console);
+    if (args.size() != 1) co_return usageResult(console, args.size() > 1 ? QStringLiteral("API Key 只能从标准输入读取") : QStringLiteral("缺少子命令"));
+    const QString sub = args.first();
+    if (sub == QStringLiteral("set")) co_return co_await set(console);
+    if (sub == QStringLiteral("status")) co_return co_await status(console);
+    if (sub == QStringLiteral("clear")) co_return co_await clear(console);
+    co_return usageResult(console, QStringLiteral("未知的子命令: %1").arg(sub));
+}
+
+QCoro::Task<int> KeyCommand::set(Console& console) {
+    QString key = QString::fromUtf8(console.readAllInput());
+    // The line break that ends a typed or echoed line is not part of the key.
+    if (key.endsWith(QLatin1Char('\n'))) key.chop(1);
+    if (key.endsWith(QLatin1Char('\r'))) key.chop(1);
+    if (key.isEmpty()) {
+        console.err(QStringLiteral("vocena key: 标准输入为空，未保存"));
+        co_return ExitUsage;
+    }
+    if (key.contains(QLatin1Char('\n')) || key.contains(QLatin1Char('\r'))) {
+        console.err(QStringLiteral("vocena key: API Key 不能包含换行"));
+        co_return ExitUsage;
+    }
+    if (!co_await m_services.aiSettings().saveAPIKey(key)) {
+        console.err(QStringLiteral("vocena key: 无法保存 API Key"));
+        co_return ExitFailure;
+    }
+    console.out(QStringLiteral("API Key 已保存: %1…").arg(Logging::keyPrefix(key)));
+    co_return ExitOk;
+}
+
+QCoro::Task<int> KeyCommand::status(Console& console) {
+    const std::optional<QString> key = co_await m_services.aiSettings().loadAPIKeyAsync();
+    if (!key) {
+        console.out(QStringLiteral("未保存 API Key"));
+        co_return ExitFailure;
+    }
+    console.out(QStringLiteral("已保存 API Key: %1…").arg(Logging::keyPrefix(*key)));
+    co_return ExitOk;
+}
+
+QCoro::Task<int> KeyCommand::clear(Console& console) {
+    if (!co_await m_services.aiSettings().clearAPIKey()) {
+        console.err(QStringLiteral("vocena key: 无法删除 API Key"));
+        co_return ExitFailure;
+    }
+    console.out(QStringLiteral("API Key 已删除"));
+    co_return ExitOk;
+}
+
+}  // namespace vocena

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "App/CliCommand.h"
+
+namespace vocena {
+
+class CliServices;
+
+// `vocena vocab list | add WORD [--variants A,B] [--category C] | remove WORD | import FILE`.
+class VocabCommand final : public CliCommand {
+public:
+    explicit VocabCommand(CliServices& services) : m_services(services) {}
+    QString name() const override { return QStringLiteral("vocab"); }
+    QString summary() const override { return QStringLiteral("管理词汇库 (list | add | remove | import)"); }
+    QString usage() const override;
+    QCoro::Task<int> run(QStringList args, Console& console) override;
+
+private:
+    int list(Console& console) const;
+    int add(const QStringList& args, Console& console);
+    int remove(const QString& word, Console& console);
+    int import(const QString& path, Console& console);
+    void warnIfFileWasUnreadable(Console& console) const;
+
+    CliServices& m_services;
+};
+
+}  // namespace vocena

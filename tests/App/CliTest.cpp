@@ -1,0 +1,175 @@
+// The command line, run as a real process over real files and a loopback model server.
+#include "support/LoopbackHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+using vocena::test::LoopbackHttpServer;
+using Response = LoopbackHttpServer::Response;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+
+    Result vocena(const QStringList& args, const QByteArray& input = {}) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));  // the file secret store
+        env.remove(QStringLiteral("http_proxy"));
+        env.remove(QStringLiteral("https_proxy"));
+        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(VOCENA_BINARY), args);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(30000)) process.kill();
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString dataFile(const QString& name) const { return home.filePath(QStringLiteral("data/澄言/") + name); }
+};
+
+}  // namespace
+
+TEST_F(CliTest, ConfigReadsJsonLiteralsAndRefusesWhatTheAppCannotUse) {
+    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));  // the default
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.timeout", "2.5"}).exitCode, 0);
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.model", "3"}).exitCode, 0);  // text for a text key
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", "\"http://h/v1\""}).exitCode, 0);
+    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.model"}).out, QStringLiteral("\"3\"\n"));
+    EXPECT_EQ(vocena({"config", "list"}).out,
+              QStringLiteral("com.vocena.ai.baseURL = \"http://h/v1\"\ncom.vocena.ai.enabled = false\n"
+                             "com.vocena.ai.model = \"3\"\ncom.vocena.ai.timeout = 2.5\n"));
+
+    const Result wrongType = vocena({"config", "set", "com.vocena.ai.mode", "abc"});
+    EXPECT_EQ(wrongType.exitCode, 2);
+    EXPECT_TRUE(wrongType.err.contains(QStringLiteral("integer")));
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.mode", "1.5"}).exitCode, 2);
+    EXPECT_EQ(vocena({"config", "set", "com.vocena.nope", "1"}).exitCode, 2);
+    EXPECT_EQ(vocena({"config", "get", "com.vocena.nope"}).exitCode, 2);
+    EXPECT_EQ(vocena({"config", "frobnicate"}).exitCode, 2);
+
+    EXPECT_EQ(vocena({"config", "unset", "com.vocena.ai.timeout"}).exitCode, 0);
+    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));
+}
+
+TEST_F(CliTest, KeyComesFromStandardInputAndIsNeverPrintedWhole) {
+    EXPECT_EQ(vocena({"key", "status"}).exitCode, 1);
+    EXPECT_EQ(vocena({"key", "set", "sk-on-the-command-line"}).exitCode, 2);
+    EXPECT_EQ(vocena({"key", "set"}, "").exitCode, 2);
+
+    const Result set = vocena({"key", "set"}, "sk-abcdef123456\n");
+    EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
+    const Result status = vocena({"key", "status"});
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_TRUE(status.out.contains(QStringLiteral("sk-ab"))) << status.out.toStdString();
+    EXPECT_FALSE(status.out.contains(QStringLiteral("sk-abc")));
+    EXPECT_EQ(QFile(dataFile(QStringLiteral("secrets.json"))).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+
+    EXPECT_EQ(vocena({"key", "clear"}).exitCode, 0);
+    EXPECT_EQ(vocena({"key", "status"}).exitCode, 1);
+}
+
+TEST_F(CliTest, AiTestSucceedsAndFailsCleanly) {
+    LoopbackHttpServer server([](const LoopbackHttpServer::Request& request) {
+        return request.headers.value("authorization") == "Bearer sk-right" ? Response::chat(QStringLiteral("连接成功"))
+                                                                            : Response::json(401, "{}");
+    });
+    const Result noKey = vocena({"ai", "test"});
+    EXPECT_EQ(noKey.exitCode, 1);
+    EXPECT_EQ(noKey.out, QStringLiteral("连接失败: 未配置 API Key\n"));
+
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", server.baseURL() + QStringLiteral("/v1/")}).exitCode, 0);
+    ASSERT_EQ(vocena({"key", "set"}, "sk-right").exitCode, 0);
+    const Result ok = vocena({"ai", "test"});
+    EXPECT_EQ(ok.exitCode, 0) << ok.out.toStdString() << ok.err.toStdString();
+    EXPECT_EQ(ok.out, QStringLiteral("连接成功\n"));
+    const auto request = server.requests().value(0);
+    EXPECT_EQ(request.target, "/v1/chat/completions");
+    EXPECT_TRUE(request.body.contains("\"max_tokens\":10"));
+    EXPECT_TRUE(QString::fromUtf8(request.body).contains(QStringLiteral("只回复\\\"连接成功\\\"四个字")));
+
+    ASSERT_EQ(vocena({"key", "set"}, "sk-wrong").exitCode, 0);
+    EXPECT_EQ(vocena({"ai", "test"}).out, QStringLiteral("连接失败: API 错误: API Key 无效\n"));
+
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const QString deadURL = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+    probe.close();
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", deadURL}).exitCode, 0);
+    const Result dead = vocena({"ai", "test"});
+    EXPECT_EQ(dead.exitCode, 1);
+    EXPECT_TRUE(dead.out.startsWith(QStringLiteral("连接失败: "))) << dead.out.toStdString();
+
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", "not a url"}).exitCode, 0);
+    EXPECT_EQ(vocena({"ai", "test"}).out, QStringLiteral("连接失败: API 地址无效，请检查设置\n"));
+}
+
+TEST_F(CliTest, VocabularyRoundTrip) {
+    const Result added = vocena({"vocab", "add", "VureVIZ", "--variants", "zOVO, vure viz", "--category", "公司名"});
+    EXPECT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_EQ(vocena({"vocab", "add", "  VureVIZ\n"}).exitCode, 1);  // already there
+    EXPECT_EQ(vocena({"vocab", "add", " "}).exitCode, 2);
+    EXPECT_EQ(vocena({"vocab", "add", "澄言"}).exitCode, 0);
+
+    QFile csv(home.filePath(QStringLiteral("words.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("word,note,category,x,variants\r\n\"Qt, Inc\",,公司名\r\n澄言,,,,\r\n张三,,人名,,张山、章三\r\n");
+    csv.close();
+    const Result imported = vocena({"vocab", "import", csv.fileName()});
+    EXPECT_EQ(imported.out, QStringLiteral("2\n"));
+
+    EXPECT_EQ(vocena({"vocab", "list"}).out,
+              QStringLiteral("VureVIZ (公司名)，可能误识别为：zOVO、vure viz\n澄言\nQt, Inc (公司名)\n张三 (人名)，可能误识别为：张山、章三\n"));
+    EXPECT_EQ(vocena({"vocab", "remove", "澄言"}).exitCode, 0);
+    EXPECT_EQ(vocena({"vocab", "remove", "澄言"}).exitCode, 1);
+    EXPECT_EQ(vocena({"vocab", "import", home.filePath(QStringLiteral("missing.csv"))}).exitCode, 1);
+    EXPECT_EQ(vocena({"vocab", "list"}).out.count(QLatin1Char('\n')), 3);
+}
+
+TEST_F(CliTest, UnreadableVocabularyIsKeptAsideNotOverwritten) {
+    QDir().mkpath(home.filePath(QStringLiteral("data/澄言")));
+    QFile broken(dataFile(QStringLiteral("vocabulary.json")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"items\": [ {\"word\": \"半截");
+    broken.close();
+
+    const Result list = vocena({"vocab", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.err.contains(QStringLiteral("加载词汇库失败，保留现有数据"))) << list.err.toStdString();
+    EXPECT_EQ(vocena({"vocab", "add", "新词"}).exitCode, 0);
+    const QStringList kept = QDir(home.filePath(QStringLiteral("data/澄言"))).entryList({QStringLiteral("vocabulary.json.corrupt-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(vocena({"vocab", "list"}).out, QStringLiteral("新词\n"));
+}
+
+TEST_F(CliTest, HelpEverywhereAndClearUsageErrors) {
+    for (const QStringList& args : {QStringList{"--help"}, {"config", "--help"}, {"key", "--help"}, {"ai", "--help"}, {"vocab", "--help"},
+                                    {"vocab", "add", "--help"}}) {
+        const Result help = vocena(args);
+        EXPECT_EQ(help.exitCode, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(help.out.contains(QStringLiteral("用法"))) << args.join(' ').toStdString();
+    }
+    const Result unknown = vocena({"frobnicate"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("未知的命令: frobnicate")));
+    EXPECT_EQ(vocena({"ai", "ping"}).exitCode, 2);
+}

@@ -1,0 +1,275 @@
+// The libsecret cases need a Secret Service: run this binary under scripts/with-keyring (as
+// CTest does). Without a session bus they are skipped.
+#include "Infrastructure/Platform/FileSecretStore.h"
+#include "Infrastructure/Platform/LibsecretSecretStore.h"
+#include "support/LogCapture.h"
+#include "support/MemorySecretStore.h"
+
+#include <gtest/gtest.h>
+
+#include <gio/gio.h>
+#include <libsecret/secret.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+using namespace vocena;
+using namespace std::chrono_literals;
+
+// Readable values in failure messages.
+static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+const QString kService = QStringLiteral("com.vocena.ai");
+const QString kAccount = QStringLiteral("apiKey");
+
+bool inKeyringSession() {
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    return !bus.isEmpty() && !bus.startsWith("disabled:");
+}
+
+#define SKIP_WITHOUT_KEYRING() \
+    if (!inKeyringSession()) GTEST_SKIP() << "needs a Secret Service: run under scripts/with-keyring"
+
+std::optional<QString> readKey(SecretStore& store) { return QCoro::waitFor(store.read(kService, kAccount)); }
+bool writeKey(SecretStore& store, const QString& key) { return QCoro::waitFor(store.write(kService, kAccount, key)); }
+
+// Sets (or with a null value unsets) an environment variable for the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_old(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name)) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~ScopedEnv() { m_wasSet ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
+// Owns a name on a bus and never answers a call to it: a service that hangs.
+class SilentService {
+public:
+    SilentService(const QByteArray& address, const char* name) {
+        const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        m_bus = g_dbus_connection_new_for_address_sync(address.constData(), flags, nullptr, nullptr, nullptr);
+        if (!m_bus) return;
+        g_dbus_connection_add_filter(m_bus, &dropCalls, nullptr, nullptr);
+        g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+            g_variant_new("(su)", name, 4u /* do not queue */), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000,
+            nullptr, nullptr);
+        guint32 result = 0;
+        if (reply) g_variant_get(reply, "(u)", &result);
+        m_owns = result == 1;
+    }
+    ~SilentService() {
+        if (!m_bus) return;
+        g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
+        g_object_unref(m_bus);
+    }
+    bool owns() const { return m_owns; }
+
+private:
+    static GDBusMessage* dropCalls(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer) {
+        if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL) return message;
+        g_object_unref(message);
+        return nullptr;
+    }
+    GDBusConnection* m_bus = nullptr;
+    bool m_owns = false;
+};
+
+// A session bus of its own, listening on <dir>/bus, with nothing activatable on it.
+class PrivateBus {
+public:
+    PrivateBus() {
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        if (!config.open(QIODevice::WriteOnly)) return;
+        config.write(R"(<busconfig><type>session</type><auth>EXTERNAL</auth>
+            <listen>unix:path=)" + dir() + R"(/bus</listen>
+            <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
+            <allow own="*"/></policy></busconfig>)");
+        config.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                                                       QStringLiteral("--config-file=") + config.fileName()});
+        if (m_daemon.waitForReadyRead(10000)) m_address = m_daemon.readLine().trimmed();
+    }
+    ~PrivateBus() {
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+    QByteArray address() const { return m_address; }
+    QByteArray dir() const { return m_dir.path().toUtf8(); }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QByteArray m_address;
+};
+
+// ----- The rules every backend keeps -----
+
+struct Backend {
+    const char* name;
+    std::function<std::shared_ptr<SecretStore>(const QString& dir)> make;
+    bool needsKeyring = false;
+};
+
+class SecretStoreContract : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam().needsKeyring) SKIP_WITHOUT_KEYRING();
+        store = GetParam().make(dir.path());
+        writeKey(*store, {});  // a keyring shared by the cases starts empty
+    }
+    QTemporaryDir dir;
+    std::shared_ptr<SecretStore> store;
+};
+
+}  // namespace
+
+TEST_P(SecretStoreContract, WriteReadReplaceRemoveAndEmptyIsAbsent) {
+    EXPECT_EQ(readKey(*store), std::nullopt);
+    ASSERT_TRUE(writeKey(*store, QStringLiteral("sk-first")));
+    EXPECT_EQ(readKey(*store), QStringLiteral("sk-first"));
+    ASSERT_TRUE(writeKey(*store, QStringLiteral(" sk-第二个 ")));  // replaced, kept as given
+    EXPECT_EQ(readKey(*store), QStringLiteral(" sk-第二个 "));
+    EXPECT_TRUE(writeKey(*store, QString()));
+    EXPECT_EQ(readKey(*store), std::nullopt);
+
+    const QString other = QStringLiteral("otherAccount");
+    ASSERT_TRUE(writeKey(*store, QStringLiteral("sk-x")));
+    ASSERT_TRUE(QCoro::waitFor(store->write(kService, other, QStringLiteral("x"))));
+    ASSERT_TRUE(QCoro::waitFor(store->remove(kService, kAccount)));
+    EXPECT_EQ(readKey(*store), std::nullopt);
+    EXPECT_TRUE(QCoro::waitFor(store->remove(kService, kAccount)));  // nothing left to remove
+    EXPECT_EQ(QCoro::waitFor(store->read(kService, other)), QStringLiteral("x"));
+    EXPECT_TRUE(QCoro::waitFor(store->remove(kService, other)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, SecretStoreContract,
+    ::testing::Values(
+        Backend{"memory", [](const QString&) { return std::make_shared<test::MemorySecretStore>(); }},
+        Backend{"file", [](const QString& dir) { return std::make_shared<FileSecretStore>(dir + "/s/secrets.json"); }},
+        Backend{"libsecret", [](const QString&) { return std::make_shared<LibsecretSecretStore>(); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ----- The fallback file -----
+
+TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("secrets.json"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("{ not json");
+    }
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    test::LogCapture log;
+    FileSecretStore store(path);
+
+    EXPECT_EQ(readKey(store), std::nullopt);
+    EXPECT_TRUE(log.contains(QStringLiteral("密钥文件无效")));
+    ASSERT_TRUE(writeKey(store, QStringLiteral("sk-new")));
+
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("secrets.json.corrupt-*")});
+    ASSERT_EQ(kept.size(), 1);
+    QFile keptFile(dir.filePath(kept.first()));
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keptFile.readAll(), QByteArray("{ not json"));
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject layout{{kService, QJsonObject{{kAccount, QStringLiteral("sk-new")}}}};
+    EXPECT_EQ(QJsonDocument::fromJson(file.readAll()).object(), layout);
+}
+
+// ----- The Secret Service -----
+
+TEST(LibsecretSecretStoreTest, FindsAndReplacesItemsOtherProgramsStoredUnderTheSameAttributes) {
+    SKIP_WITHOUT_KEYRING();
+    SecretSchema foreign{};
+    foreign.name = "org.freedesktop.Secret.Generic";
+    foreign.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    foreign.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    ASSERT_TRUE(secret_password_store_sync(&foreign, SECRET_COLLECTION_DEFAULT, "other", "sk-old", nullptr, nullptr,
+                                           "service", "com.vocena.ai", "account", "apiKey", nullptr));
+
+    LibsecretSecretStore store;
+    EXPECT_EQ(readKey(store), QStringLiteral("sk-old"));
+    ASSERT_TRUE(writeKey(store, QStringLiteral("sk-new")));
+    EXPECT_EQ(readKey(store), QStringLiteral("sk-new"));
+    g_autofree gchar* leftOver = secret_password_lookup_sync(&foreign, nullptr, nullptr, "service", "com.vocena.ai",
+                                                             "account", "apiKey", nullptr);
+    EXPECT_EQ(leftOver, nullptr);
+    writeKey(store, {});
+}
+
+TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoopRuns) {
+    SKIP_WITHOUT_KEYRING();
+    SilentService silent(qgetenv("DBUS_SESSION_BUS_ADDRESS"), "com.vocena.test.SilentSecrets");
+    ASSERT_TRUE(silent.owns());
+    ScopedEnv serviceName("SECRET_SERVICE_BUS_NAME", "com.vocena.test.SilentSecrets");  // read by libsecret
+    LibsecretSecretStore store(300ms);
+    test::LogCapture log;
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    EXPECT_EQ(readKey(store), std::nullopt);
+    EXPECT_GE(elapsed.elapsed(), 250);    // it did wait for the service…
+    EXPECT_LT(elapsed.elapsed(), 10000);  // …until its own time-out, not the D-Bus one (25 s)
+    EXPECT_GE(ticks, 10);                 // and the main thread went on meanwhile
+    EXPECT_TRUE(log.contains(QStringLiteral("没有响应")));
+    EXPECT_FALSE(writeKey(store, QStringLiteral("sk-x")));
+}
+
+// ----- Choosing the backend -----
+
+TEST(SecretStoreDefaultTest, KeyringWheneverASecretServiceExistsElseTheFileAnnouncedOnce) {
+    SKIP_WITHOUT_KEYRING();
+    test::LogCapture log;
+    EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("secret-service"));
+    {
+        ScopedEnv noBus("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+        EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("file"));
+        EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("file"));
+    }
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    {
+        ScopedEnv onlyBus("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("file"));  // a bus without one
+    }
+    {
+        // Found through $XDG_RUNTIME_DIR/bus; a service that never answers still counts.
+        ScopedEnv unset("DBUS_SESSION_BUS_ADDRESS", QByteArray());
+        ScopedEnv runtime("XDG_RUNTIME_DIR", bus.dir());
+        SilentService silent(bus.address(), "org.freedesktop.secrets");
+        ASSERT_TRUE(silent.owns());
+        EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("secret-service"));
+    }
+    const QStringList announcements = log.lines().filter(QStringLiteral("未找到 Secret Service"));
+    ASSERT_EQ(announcements.size(), 1);
+    EXPECT_TRUE(announcements.first().endsWith(FileSecretStore::standardPath()));
+}

@@ -1,0 +1,212 @@
+#include "Infrastructure/Platform/Clock.h"
+#include "Utils/ReferenceDate.h"
+#include "Utils/VocabularyStorage.h"
+#include "Utils/VocabularyStore.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
+
+using namespace vocena;
+
+namespace {
+
+struct FixedClock final : Clock {
+    QDateTime now() const override { return ReferenceDate::fromSeconds(760000000.5); }
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+void writeRaw(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+QString upperId(const VocabularyItem& item) { return item.id.toString(QUuid::WithoutBraces).toUpper(); }
+
+class VocabularyStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    FixedClock clock;
+    QString path() const { return dir.filePath(QStringLiteral("vocabulary.json")); }
+    QStringList folderEntries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot); }
+};
+
+}  // namespace
+
+TEST_F(VocabularyStoreTest, WritesCompactJsonWithOptionalKeysLeftOut) {
+    test::LogCapture log;
+    VocabularyStore store(path(), clock);
+    ASSERT_TRUE(store.add(QStringLiteral("VureVIZ"), QStringList{QStringLiteral("zOVO"), QStringLiteral("vure viz")},
+                          QStringLiteral("公司名")));
+    ASSERT_TRUE(store.add(QStringLiteral("澄言")));
+
+    const QList<VocabularyItem> items = store.items();
+    ASSERT_EQ(items.size(), 2);
+    const QByteArray expected = QStringLiteral(
+        R"({"items":[{"id":"%1","word":"VureVIZ","variants":["zOVO","vure viz"],"category":"公司名","createdAt":760000000.5},)"
+        R"({"id":"%2","word":"澄言","createdAt":760000000.5}]})").arg(upperId(items[0]), upperId(items[1])).toUtf8();
+    EXPECT_EQ(readAll(path()), expected);
+    EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("vocabulary.json")});  // no temporary file left
+    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 词汇库已保存: 2 条")));
+
+    VocabularyStore reloaded(path(), clock);
+    EXPECT_EQ(reloaded.items(), items);
+}
+
+TEST_F(VocabularyStoreTest, HandWrittenFileSurvivesLoadAndSaveUnchanged) {
+    const QByteArray original =
+        R"({"items":[{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","word":"澄言","variants":[],"createdAt":123456789.123456},)"
+        R"({"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","word":"a\"b/c","category":"人名","createdAt":700000000}]})";
+    writeRaw(path(), original);
+    VocabularyStore store(path(), clock);
+    ASSERT_EQ(store.items().size(), 2);
+    EXPECT_EQ(store.items()[0].variants, QStringList());  // an empty list stays a list
+    EXPECT_EQ(store.items()[0].createdAt, 123456789.123456);
+
+    ASSERT_TRUE(store.add(QStringLiteral("temporary")));
+    store.remove(store.items().last().id);
+    EXPECT_EQ(readAll(path()), original);
+
+    // Lower-case ids and null optional values are read too.
+    writeRaw(path(), R"({"items":[{"id":"6ba7b810-9dad-11d1-80b4-00c04fd430c8","word":"x","category":null,"variants":null,"createdAt":1}],"extra":true})");
+    VocabularyStore lenient(path(), clock);
+    ASSERT_EQ(lenient.items().size(), 1);
+    EXPECT_FALSE(lenient.items()[0].category.has_value());
+    EXPECT_FALSE(lenient.items()[0].variants.has_value());
+}
+
+TEST_F(VocabularyStoreTest, AnyMissingKeyOrWrongTypeFailsTheWholeFile) {
+    const QByteArray good = R"("id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","word":"w","createdAt":1)";
+    const QList<QByteArray> bad = {
+        "{ not json",
+        R"({"items":{}})",
+        R"({"items":[{"id":"{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}","word":"w","createdAt":1}]})",  // braces
+        R"({"items":[{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","word":3,"createdAt":1}]})",
+        "{\"items\":[{" + good + R"(},{)" + good + R"(,"variants":["a",2]}]})",
+    };
+    for (const QByteArray& data : bad) {
+        QString error;
+        EXPECT_FALSE(VocabularyStorage::decode(data, &error).has_value()) << data.constData();
+        EXPECT_FALSE(error.isEmpty()) << data.constData();
+    }
+    EXPECT_TRUE(VocabularyStorage::decode("{\"items\":[{" + good + "}]}", nullptr).has_value());
+}
+
+TEST_F(VocabularyStoreTest, UnloadableFileIsKeptAsideAndTheNewFileHoldsOnlyNewItems) {
+    const QByteArray damaged = R"({"items":[{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","word":"旧词"}]})";
+    writeRaw(path(), damaged);
+    test::LogCapture log;
+    VocabularyStore store(path(), clock);
+    EXPECT_TRUE(store.loadFailed());
+    EXPECT_TRUE(store.items().isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 加载词汇库失败，保留现有数据: ")));
+    EXPECT_TRUE(log.contains(QStringLiteral("createdAt")));
+    EXPECT_EQ(readAll(path()), damaged);  // loading never rewrites
+
+    ASSERT_TRUE(store.add(QStringLiteral("新词")));
+    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("vocabulary.json.corrupt-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readAll(dir.filePath(kept.first())), damaged);
+    VocabularyStore reloaded(path(), clock);
+    EXPECT_FALSE(reloaded.loadFailed());
+    EXPECT_EQ(reloaded.getAllVocabularies(), QStringList{QStringLiteral("新词")});
+
+    ASSERT_TRUE(store.add(QStringLiteral("再一个")));  // kept aside once, not at every save
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("vocabulary.json.corrupt-*")}).size(), 1);
+}
+
+TEST_F(VocabularyStoreTest, AddTrimsAndIgnoresBlankAndDuplicateWords) {
+    VocabularyStore store(path(), clock);
+    EXPECT_TRUE(store.add(QStringLiteral("  VureVIZ\n"), QStringList{QStringLiteral(" zOVO "), QString()}));
+    EXPECT_FALSE(store.add(QStringLiteral("VureVIZ"), std::nullopt, QStringLiteral("公司名")));
+    EXPECT_TRUE(store.add(QStringLiteral("vureviz")));
+    EXPECT_FALSE(store.add(QStringLiteral(" \t\n\u3000")));
+    EXPECT_TRUE(store.add(QStringLiteral("空列表"), QStringList()));
+
+    EXPECT_EQ(store.getAllVocabularies(), (QStringList{QStringLiteral("VureVIZ"), QStringLiteral("vureviz"), QStringLiteral("空列表")}));
+    const QList<VocabularyItem> items = store.items();
+    EXPECT_EQ(items[0].variants, (QStringList{QStringLiteral(" zOVO "), QString()}));  // kept as given
+    EXPECT_FALSE(items[0].category.has_value());  // the duplicate did not update it
+    EXPECT_EQ(items[2].variants, QStringList());
+    EXPECT_EQ(items[0].createdAt, 760000000.5);
+    EXPECT_NE(items[0].id, items[1].id);
+}
+
+TEST_F(VocabularyStoreTest, RemoveDropsEveryMatchAndSavesEvenWithoutOne) {
+    VocabularyStore store(path(), clock);
+    for (const char* word : {"一", "二", "三"}) store.add(QString::fromUtf8(word));
+    store.remove(store.items()[1].id);
+    EXPECT_EQ(store.getAllVocabularies(), (QStringList{QStringLiteral("一"), QStringLiteral("三")}));
+
+    QFile::remove(path());
+    test::LogCapture log;
+    store.remove(QUuid::createUuid());
+    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 词汇库已保存: 2 条")));
+    EXPECT_EQ(VocabularyStore(path(), clock).getAllVocabularies().size(), 2);
+}
+
+TEST_F(VocabularyStoreTest, PromptListsEveryItemInOrder) {
+    VocabularyStore store(path(), clock);
+    EXPECT_EQ(store.generatePrompt(), QString());
+
+    store.add(QStringLiteral("VureVIZ"), QStringList{QStringLiteral("zOVO"), QStringLiteral("vure viz")}, QStringLiteral("公司名"));
+    store.add(QStringLiteral("张三"), QStringList(), QStringLiteral("人名"));
+    store.add(QStringLiteral("澄言"), QStringList{QStringLiteral("成言")});
+    store.add(QStringLiteral("Qt"));
+    EXPECT_EQ(store.generatePrompt(),
+              QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n"
+                             "- VureVIZ (公司名)，可能误识别为：zOVO、vure viz\n"
+                             "- 张三 (人名)\n"
+                             "- 澄言，可能误识别为：成言\n"
+                             "- Qt\n"));
+}
+
+TEST_F(VocabularyStoreTest, FailedSaveIsLoggedAndKeepsTheItemsInMemory) {
+    writeRaw(dir.filePath(QStringLiteral("blocker")), "a file where a folder should be");
+    const QString unwritable = dir.filePath(QStringLiteral("blocker/vocabulary.json"));
+    test::LogCapture log;
+    VocabularyStore store(unwritable, clock);
+    EXPECT_FALSE(store.loadFailed());
+    EXPECT_TRUE(store.add(QStringLiteral("词")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 保存词汇库失败: ")));
+    EXPECT_FALSE(log.contains(QStringLiteral("词汇库已保存")));
+    EXPECT_EQ(store.getAllVocabularies(), QStringList{QStringLiteral("词")});
+}
+
+TEST_F(VocabularyStoreTest, ReadersOnAnotherThreadSeeWholeLists) {
+    test::LogCapture quiet;  // one save line per add
+    VocabularyStore store(path(), clock);
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0};
+    std::atomic<bool> torn{false};
+    std::thread reader([&] {
+        qsizetype lastSize = 0;
+        while (!done.load()) {
+            const QStringList words = store.getAllVocabularies();
+            const QList<VocabularyItem> items = store.items();
+            if (words.size() < lastSize || items.size() < words.size()) torn = true;
+            for (qsizetype i = 0; i < items.size(); ++i)
+                if (items[i].word != QString::number(i)) torn = true;
+            lastSize = words.size();
+            ++reads;
+        }
+    });
+    for (int i = 0; i < 100; ++i) store.add(QString::number(i));
+    done = true;
+    reader.join();
+    EXPECT_FALSE(torn.load());
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(store.items().size(), 100);
+}
