@@ -1,0 +1,16 @@
+#include "Infrastructure/TextInjection/TextInjector.h"
+
+namespace vocena {
+
+QString TextInjectionError::description() const {
+    switch (m_kind) {
+    case Kind::pasteboardAccessFailed: return QStringLiteral("剪贴板写入失败");
+    case Kind::keystrokeSimulationFailed: return QStringLiteral("按键模拟失败");
+    case Kind::accessibilityPermissionDenied: return QStringLiteral("没有发送按键的权限");
+    case Kind::invalidText: return QStringLiteral("文本为空");
+    case Kind::timeout: return QStringLiteral("输入超时");
+    }
+    return QStringLiteral("未知错误");
+}
+
+}  // namespace vocena
