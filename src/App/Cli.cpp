@@ -3,6 +3,9 @@
 #include "App/AiCommand.h"
 #include "App/ConfigCommand.h"
 #include "App/KeyCommand.h"
+#include "App/ProcessCommand.h"
+#include "App/TermsCommand.h"
+#include "App/TypeCommand.h"
 #include "App/VocabCommand.h"
 #include "App/CliServices.h"
 #include "Infrastructure/Platform/Logging.h"
@@ -17,6 +20,9 @@ Cli::Cli() : m_services(std::make_unique<CliServices>()) {
     m_commands.push_back(std::make_unique<KeyCommand>(*m_services));
     m_commands.push_back(std::make_unique<AiCommand>(*m_services));
     m_commands.push_back(std::make_unique<VocabCommand>(*m_services));
+    m_commands.push_back(std::make_unique<TermsCommand>(*m_services));
+    m_commands.push_back(std::make_unique<ProcessCommand>(*m_services));
+    m_commands.push_back(std::make_unique<TypeCommand>());
 }
 
 Cli::~Cli() = default;

@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Platform/SecretStore.h"
 #include "Utils/AISettingsStore.h"
+#include "Utils/TermFrequencyTracker.h"
 #include "Utils/VocabularyStore.h"
 
 namespace vocena {
@@ -18,5 +19,7 @@ AISettingsStore& CliServices::aiSettings() {
 }
 
 VocabularyStore& CliServices::vocabulary() { return VocabularyStore::shared(); }
+
+TermFrequencyTracker& CliServices::termTracker() { return TermFrequencyTracker::shared(); }
 
 }  // namespace vocena

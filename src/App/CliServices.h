@@ -6,6 +6,7 @@ namespace vocena {
 
 class AISettingsStore;
 class Preferences;
+class TermFrequencyTracker;
 class VocabularyStore;
 
 // What the commands work on, made on first use: a command that needs no key never probes
@@ -18,6 +19,7 @@ public:
     Preferences& preferences();
     AISettingsStore& aiSettings();
     VocabularyStore& vocabulary();
+    TermFrequencyTracker& termTracker();
 
 private:
     std::unique_ptr<AISettingsStore> m_aiSettings;

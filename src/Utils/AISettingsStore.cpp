@@ -29,7 +29,10 @@ QString AISettingsStore::aiModel() const {
     return m_defaults.stringValue(key(kModelKey)).value_or(QString::fromLatin1(kDefaultModel));
 }
 
-int AISettingsStore::workMode() const { return int(m_defaults.intValue(key(kWorkModeKey)).value_or(0)); }
+int AISettingsStore::workMode() const {
+    if (m_workModeOverride) return *m_workModeOverride;
+    return int(m_defaults.intValue(key(kWorkModeKey)).value_or(0));
+}
 
 QCoro::Task<std::optional<QString>> AISettingsStore::loadAPIKeyAsync() const {
     auto secrets = m_secrets;  // the store may go away while the read is in flight

@@ -38,6 +38,8 @@ public:
     double aiTimeout() const;     // the minimum request time-out, seconds
     QString aiModel() const;
     int workMode() const;         // 0 = input method, anything else = voice assistant
+    // A work mode for this process only (the command line's --mode); nothing is stored.
+    void setWorkModeOverride(std::optional<int> mode) { m_workModeOverride = mode; }
 
     // Off the caller's thread; an empty or unreadable secret is no key.
     QCoro::Task<std::optional<QString>> loadAPIKeyAsync() const;
@@ -53,6 +55,7 @@ public:
 private:
     Preferences& m_defaults;
     std::shared_ptr<SecretStore> m_secrets;
+    std::optional<int> m_workModeOverride;
 };
 
 }  // namespace vocena

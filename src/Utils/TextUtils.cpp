@@ -42,6 +42,24 @@ int graphemeCount(const QString& text) {
     return count;
 }
 
+QList<qsizetype> graphemeBoundaries(const QString& text, int maxCharacters) {
+    QList<qsizetype> bounds{0};
+    if (text.isEmpty() || maxCharacters == 0) return bounds;
+    icu::BreakIterator* it = characterIterator();
+    if (!it) {  // no ICU data: one UTF-16 unit per character
+        const qsizetype n = maxCharacters < 0 ? text.size() : qMin<qsizetype>(text.size(), maxCharacters);
+        for (qsizetype i = 1; i <= n; ++i) bounds << i;
+        return bounds;
+    }
+    const icu::UnicodeString alias(false, reinterpret_cast<const char16_t*>(text.utf16()), int32_t(text.size()));
+    it->setText(alias);
+    for (int32_t pos = it->next(); pos != icu::BreakIterator::DONE; pos = it->next()) {
+        bounds << pos;
+        if (maxCharacters > 0 && bounds.size() > maxCharacters) break;
+    }
+    return bounds;
+}
+
 bool isWhitespaceOrNewline(char16_t c) {
     if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
     switch (QChar::category(char32_t(c))) {

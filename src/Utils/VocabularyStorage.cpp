@@ -1,5 +1,7 @@
 #include "Utils/VocabularyStorage.h"
 
+#include "Utils/CompactJson.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,30 +11,14 @@ namespace vocena {
 
 namespace {
 
-// QJsonObject sorts its keys; the file keeps the fields in their natural order instead, so
-// objects are assembled here from values that Qt serialises (escaping, number format).
-QByteArray jsonText(const QJsonValue& value) {
-    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);  // drop the "[" and "]" around the one value
-}
-
-void appendMember(QByteArray& out, const char* key, const QJsonValue& value) {
-    if (out.size() > 1) out += ',';
-    out += '"';
-    out += key;
-    out += "\":";
-    out += jsonText(value);
-}
-
+// The file keeps the fields in their natural order (QJsonObject would sort them).
 QByteArray encodeItem(const VocabularyItem& item) {
-    QByteArray out("{");
-    appendMember(out, "id", item.id.toString(QUuid::WithoutBraces).toUpper());
-    appendMember(out, "word", item.word);
-    if (item.variants) appendMember(out, "variants", QJsonArray::fromStringList(*item.variants));
-    if (item.category) appendMember(out, "category", *item.category);
-    appendMember(out, "createdAt", item.createdAt);
-    out += '}';
-    return out;
+    CompactJsonObject object;
+    object.add("id", item.id.toString(QUuid::WithoutBraces).toUpper()).add("word", item.word);
+    if (item.variants) object.addRaw("variants", CompactJsonObject::valueText(QJsonArray::fromStringList(*item.variants)));
+    if (item.category) object.add("category", *item.category);
+    object.add("createdAt", item.createdAt);
+    return object.text();
 }
 
 // The canonical hyphenated form, in either case, without braces.

@@ -1,11 +1,11 @@
 // The command line, run as a real process over real files and a loopback model server.
+#include "support/CliRunner.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -14,33 +14,14 @@ using Response = LoopbackHttpServer::Response;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = vocena::test::CliResult;
 
 class CliTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
 
     Result vocena(const QStringList& args, const QByteArray& input = {}) const {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));  // the file secret store
-        env.remove(QStringLiteral("http_proxy"));
-        env.remove(QStringLiteral("https_proxy"));
-        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(VOCENA_BINARY), args);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000)) process.kill();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        return vocena::test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, input);
     }
 
     QString dataFile(const QString& name) const { return home.filePath(QStringLiteral("data/澄言/") + name); }
@@ -159,6 +140,29 @@ TEST_F(CliTest, UnreadableVocabularyIsKeptAsideNotOverwritten) {
     const QStringList kept = QDir(home.filePath(QStringLiteral("data/澄言"))).entryList({QStringLiteral("vocabulary.json.corrupt-*")});
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(vocena({"vocab", "list"}).out, QStringLiteral("新词\n"));
+}
+
+TEST_F(CliTest, ProcessIsADryRunThroughThePipeline) {
+    const QByteArray transcript = QStringLiteral("好的，这是纠正后的文本。\n").toUtf8();
+    EXPECT_EQ(vocena({"process"}, transcript).out, QStringLiteral("好的，这是纠正后的文本。\n"));  // no key: as heard
+
+    QByteArray reply = R"({"choices":[{"message":{"content":"好的，这是纠正后的文本。"}}]})";
+    LoopbackHttpServer server([&reply](const auto&) { return Response::json(200, reply); });
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", server.baseURL()}).exitCode, 0);
+    ASSERT_EQ(vocena({"key", "set"}, "sk-right").exitCode, 0);
+    EXPECT_EQ(vocena({"process"}, "好的这是纠正后的文本").out, QStringLiteral("这是纠正后的文本。\n"));
+
+    reply = "not json";
+    const Result fallback = vocena({"process", "--mode", "assistant"}, "今天几号");
+    EXPECT_EQ(fallback.out, QStringLiteral("今天几号\n"));
+    EXPECT_TRUE(fallback.err.contains(QStringLiteral("AI 处理失败：JSON 解析错误"))) << fallback.err.toStdString();
+
+    const Result command = vocena({"process"}, "删除最后三个字");
+    EXPECT_EQ(command.exitCode, 0);
+    EXPECT_EQ(command.out, QString());
+    EXPECT_TRUE(command.err.contains(QStringLiteral("按 3 次退格键"))) << command.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("term_frequency.json"))));  // a dry run learns nothing
+    EXPECT_EQ(vocena({"process", "--mode", "loud"}).exitCode, 2);
 }
 
 TEST_F(CliTest, HelpEverywhereAndClearUsageErrors) {

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QString>
 #include <optional>
+#include <variant>
 
 namespace vocena::test {
 
@@ -47,5 +48,14 @@ Outcome<T> await(QCoro::Task<T>&& task) {
     if (!done) loop.exec();
     return outcome;
 }
+
+namespace detail {
+inline QCoro::Task<bool> asValue(QCoro::Task<> task) {
+    co_await std::move(task);
+    co_return true;
+}
+}  // namespace detail
+
+inline Outcome<bool> await(QCoro::Task<>&& task) { return await(detail::asValue(std::move(task))); }
 
 }  // namespace vocena::test

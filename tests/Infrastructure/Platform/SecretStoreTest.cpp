@@ -24,9 +24,6 @@
 using namespace vocena;
 using namespace std::chrono_literals;
 
-// Readable values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 const QString kService = QStringLiteral("com.vocena.ai");

@@ -1,0 +1,75 @@
+#include "App/TypeCommand.h"
+
+#include "Infrastructure/TextInjection/ClipboardKeeper.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+
+#include <QCoreApplication>
+#include <optional>
+
+namespace vocena {
+
+namespace {
+
+// The keeper's own invocation (see ClipboardKeeper); not for users, so not in the usage.
+const QString keepClipboardOption = QStringLiteral("--keep-clipboard");
+
+std::optional<TextInjectionMode> modeNamed(const QString& name) {
+    if (name == QStringLiteral("keystroke")) return TextInjectionMode::keystroke;
+    if (name == QStringLiteral("pasteboard")) return TextInjectionMode::pasteboard;
+    if (name == QStringLiteral("auto")) return TextInjectionMode::automatic;
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString TypeCommand::usage() const {
+    return QStringLiteral(
+        "用法: vocena type [--mode keystroke|pasteboard|auto]\n"
+        "从标准输入读取文字，输入到当前有键盘焦点的窗口（需要 X11 显示）。\n"
+        "  --mode auto        默认：不超过 10 个字符且都能按键输入时逐键输入，否则粘贴\n"
+        "  --mode keystroke   逐键输入；当前键盘布局无法输入的字符被跳过\n"
+        "  --mode pasteboard  经剪贴板粘贴（终端里用 Ctrl+Shift+V），之后恢复剪贴板原来的内容\n"
+        "输入末尾的一个换行符（echo 加上的）不会被输入。\n"
+        "例如: sleep 2; printf '今天天气很好' | vocena type");
+}
+
+QCoro::Task<int> TypeCommand::run(QStringList args, Console& console) {
+    if (wantsHelp(args)) co_return usageResult(console);
+    if (args == QStringList{keepClipboardOption}) {
+        co_return co_await ClipboardKeeper::keep(console.readAllInput()) ? ExitOk : ExitFailure;
+    }
+    TextInjectionMode mode = TextInjectionMode::automatic;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const std::optional<TextInjectionMode> named =
+            args[i] == QStringLiteral("--mode") && i + 1 < args.size() ? modeNamed(args[++i]) : std::nullopt;
+        if (!named) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args[i]));
+        mode = *named;
+    }
+
+    TextInjectionService* service = TextInjectionPlatform::shared();
+    if (!service) {
+        console.err(QStringLiteral("vocena type: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
+        co_return ExitFailure;
+    }
+    QString text = QString::fromUtf8(console.readAllInput());
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);  // the line end of echo
+
+    try {
+        co_await service->injectText(text, mode);
+    } catch (const TextInjectionError& e) {
+        console.err(QStringLiteral("vocena type: %1").arg(e.description()));
+        co_return ExitFailure;
+    }
+    if (!co_await keepClipboardAfterExit())
+        console.err(QStringLiteral("vocena type: 剪贴板的内容在本命令退出后无法保留"));
+    co_return ExitOk;
+}
+
+QCoro::Task<bool> TypeCommand::keepClipboardAfterExit() {
+    QStringList keeper;
+    keeper << QStringLiteral("type") << keepClipboardOption;
+    co_return co_await ClipboardKeeper::handOff(QCoreApplication::applicationFilePath(), keeper);
+}
+
+}  // namespace vocena

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "App/CliCommand.h"
+
+namespace vocena {
+
+// `vocena type [--mode keystroke|pasteboard|auto]`: types standard input into the focused
+// window through the text injection service. Needs an X11 display.
+class TypeCommand final : public CliCommand {
+public:
+    QString name() const override { return QStringLiteral("type"); }
+    QString summary() const override { return QStringLiteral("把标准输入的文字输入到当前焦点窗口 (X11)"); }
+    QString usage() const override;
+    QCoro::Task<int> run(QStringList args, Console& console) override;
+
+    // Before a command that pasted exits: hands what this process owns on the clipboard (the
+    // content put back after the paste) to a keeper process, `vocena type --keep-clipboard`,
+    // so that it outlives this process. False when that failed.
+    static QCoro::Task<bool> keepClipboardAfterExit();
+};
+
+}  // namespace vocena

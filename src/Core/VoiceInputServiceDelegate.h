@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Core/RecognitionState.h"
+
+namespace vocena {
+
+class VoiceInputService;
+
+// How the dictation controller reports to the shell; called on the main thread.
+class VoiceInputServiceDelegate {
+public:
+    virtual ~VoiceInputServiceDelegate() = default;
+    virtual void didUpdateText(VoiceInputService& service, const QString& text) = 0;
+    virtual void didUpdateState(VoiceInputService& service, const RecognitionState& state) = 0;
+    virtual void didUpdateAudioLevel(VoiceInputService& service, float level) { }
+};
+
+// The messages the pipeline puts in front of the user; the tray app shows them as dialogs,
+// the command line prints them.
+class VoiceInputAlerts {
+public:
+    virtual ~VoiceInputAlerts() = default;
+    // Key events cannot be sent (no X display with XTest): nothing was typed.
+    virtual void showAccessibilityAlert() = 0;
+    // Typing failed; `description` is the error's text.
+    virtual void showInjectionError(const QString& description) = 0;
+};
+
+}  // namespace vocena

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace vocena {
+
+class TextInjectionService;
+
+// Chooses the text injection backends for the display the process is connected to, once, on
+// first use. X11 is the one platform so far: XTest key events and the Qt clipboard.
+namespace TextInjectionPlatform {
+
+// Whether the process runs a QGuiApplication on an X11 display (platform "xcb").
+bool hasDisplay();
+
+// The process's one TextInjectionService; null without an X11 display. Main thread only;
+// lives until the event loop ends.
+TextInjectionService* shared();
+
+}  // namespace TextInjectionPlatform
+}  // namespace vocena

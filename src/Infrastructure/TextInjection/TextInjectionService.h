@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Infrastructure/TextInjection/TextInjector.h"
+
+#include <QObject>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace vocena {
+
+class ClipboardBackend;
+class KeyEventSink;
+
+// Puts a finished text into the focused application: key by key for short text that the
+// keyboard can type, otherwise through the clipboard and the paste shortcut, after which the
+// clipboard gets its previous content back.
+//
+// Operations run one at a time in the order they were started (a paste must not set aside
+// the text of another paste as "the previous clipboard"), and none sends a key while the user
+// still holds a modifier: the dictation was just ended by a double tap of Alt, and Alt+V is
+// not a paste.
+class TextInjectionService final : public QObject, public TextInjector {
+    Q_OBJECT
+
+public:
+    // In the automatic mode, texts of more characters than this are pasted.
+    static constexpr int shortTextThreshold = 10;
+    static constexpr std::chrono::milliseconds keystrokeDelay{10};   // after each typed character
+    static constexpr std::chrono::milliseconds backspaceDelay{50};   // after each backspace
+    // After the paste shortcut the clipboard is put back once the target has fetched the text,
+    // but never before the settle time nor later than the fetch limit.
+    static constexpr std::chrono::milliseconds pasteSettleTime{100};
+    static constexpr std::chrono::milliseconds pasteFetchLimit{1000};
+    // The longest wait for the user to let go of the modifier keys.
+    static constexpr std::chrono::milliseconds modifierReleaseLimit{500};
+
+    TextInjectionService(std::unique_ptr<KeyEventSink> keys, std::unique_ptr<ClipboardBackend> clipboard,
+                         QObject* parent = nullptr);
+    ~TextInjectionService() override;
+
+    bool isTrusted() override;
+    QCoro::Task<void> injectText(QString text, TextInjectionMode mode) override;
+    QCoro::Task<void> deleteLastCharacters(int count) override;
+    QCoro::Task<void> undo() override;
+
+private:
+    // Runs `operation` once the operations started before it have finished and the user has
+    // let go of the modifier keys.
+    QCoro::Task<void> inTurn(std::function<QCoro::Task<void>()> operation);
+    QCoro::Task<void> waitForModifierRelease();
+
+    bool shouldPaste(const QString& text);
+    QCoro::Task<void> typeByKeys(QString text);
+    QCoro::Task<void> paste(QString text);
+    QCoro::Task<void> pressBackspaces(int count);
+    QCoro::Task<void> pressUndo();
+
+    std::unique_ptr<KeyEventSink> m_keys;
+    std::unique_ptr<ClipboardBackend> m_clipboard;
+    quint64 m_nextTicket = 0;
+    quint64 m_nowServing = 0;
+};
+
+}  // namespace vocena

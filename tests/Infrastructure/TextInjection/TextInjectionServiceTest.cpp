@@ -1,0 +1,128 @@
+// The injection logic over recording doubles: which texts are typed and which pasted, the
+// clipboard's round trip, errors, and the order of operations. Real X11 is in X11TextInjectionTest.
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "support/AsyncTest.h"
+#include "support/FakeClipboardBackend.h"
+#include "support/FakeKeyEventSink.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace vocena;
+using vocena::test::await;
+using vocena::test::FakeClipboardBackend;
+using vocena::test::FakeKeyEventSink;
+
+namespace {
+
+class TextInjectionServiceTest : public ::testing::Test {
+protected:
+    FakeKeyEventSink* keys = new FakeKeyEventSink;
+    FakeClipboardBackend* clipboard = new FakeClipboardBackend;
+    TextInjectionService service{std::unique_ptr<KeyEventSink>(keys), std::unique_ptr<ClipboardBackend>(clipboard)};
+    test::LogCapture log;
+
+    void SetUp() override {
+        clipboard->content = QStringLiteral("before");
+        keys->onPaste = [this] { clipboard->fetch(); };
+    }
+
+    test::Outcome<bool> inject(const QString& text, TextInjectionMode mode = TextInjectionMode::automatic) {
+        return await(service.injectText(text, mode));
+    }
+};
+
+TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesTheRest) {
+    ASSERT_TRUE(inject(QStringLiteral("Hello")).ok());
+    EXPECT_EQ(keys->events.join(QString()), QStringLiteral("Hello"));
+    EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 按键注入完成: 5 个字符")));
+
+    keys->events.clear();
+    ASSERT_TRUE(inject(QStringLiteral("a-b_c!?\t1\n")).ok());  // 10 characters, all on keys
+    EXPECT_EQ(keys->events.size(), 10);
+
+    struct Case {
+        QString text;
+        QString percentLine;  // empty: pasted for its length alone
+    };
+    const Case pasted[] = {
+        {QStringLiteral("Hello world"), {}},  // 11 characters
+        {QStringLiteral("今天天气很好"), QStringLiteral("100% 字符无法按键映射，回退到粘贴板注入")},
+        {QStringLiteral("ok好"), QStringLiteral("33% 字符无法按键映射，回退到粘贴板注入")},
+        {QStringLiteral("e\u0301x"), QStringLiteral("50% 字符无法按键映射，回退到粘贴板注入")},  // é as e + combining accent: one character
+        {QStringLiteral("a^b"), QStringLiteral("33% 字符无法按键映射，回退到粘贴板注入")},    // no key for ^ in this layout
+    };
+    keys->untypeable = QStringLiteral("^");
+    for (const Case& c : pasted) {
+        keys->events.clear();
+        log.clear();
+        ASSERT_TRUE(inject(c.text).ok()) << c.text.toStdString();
+        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")}) << c.text.toStdString();
+        EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+        if (!c.percentLine.isEmpty()) {
+            EXPECT_TRUE(log.contains(c.percentLine)) << log.lines().join('\n').toStdString();
+        }
+    }
+}
+
+TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
+    keys->available = false;
+    EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("没有发送按键的权限"));
+    keys->available = true;
+    EXPECT_EQ(inject(QString()).error, QStringLiteral("文本为空"));
+
+    clipboard->refuseWrites = true;
+    EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("剪贴板写入失败"));
+    EXPECT_TRUE(keys->events.isEmpty());
+    EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+}
+
+TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyAfterTheTargetFetchedTheText) {
+    QElapsedTimer timer;
+    // A busy target fetches 300 ms after the shortcut: the pasted text must still be there.
+    std::optional<QString> fetchedText;
+    keys->onPaste = [this, &fetchedText] {
+        QTimer::singleShot(300, [this, &fetchedText] { fetchedText = clipboard->fetch(); });
+    };
+    timer.start();
+    ASSERT_TRUE(inject(QStringLiteral("今天天气很好")).ok());
+    EXPECT_EQ(fetchedText, QStringLiteral("今天天气很好"));
+    EXPECT_GE(timer.elapsed(), 300);
+    EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+
+    // A quick target still gets the settle time; one that never fetches, the fetch limit.
+    for (const bool fetches : {true, false}) {
+        keys->onPaste = fetches ? std::function<void()>([this] { clipboard->fetch(); }) : nullptr;
+        timer.restart();
+        ASSERT_TRUE(inject(QStringLiteral("今天")).ok());
+        EXPECT_GE(timer.elapsed(), fetches ? 100 : 1000);
+        EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+    }
+}
+
+TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreReleased) {
+    keys->holdingModifiers = true;
+    QTimer::singleShot(100, [this] {
+        EXPECT_TRUE(keys->events.isEmpty());  // nothing sent while Alt is still down
+        keys->holdingModifiers = false;
+    });
+    QCoro::Task<void> first = service.injectText(QStringLiteral("abc"), TextInjectionMode::keystroke);
+    QCoro::Task<void> second = service.deleteLastCharacters(2);
+    QCoro::Task<void> third = service.injectText(QStringLiteral("今天"), TextInjectionMode::automatic);
+    QCoro::Task<void> fourth = service.undo();
+    ASSERT_TRUE(await(std::move(fourth)).ok());
+    EXPECT_EQ(keys->events.join(' '), QStringLiteral("a b c ⌫ ⌫ ^V ^Z"));
+    EXPECT_FALSE(keys->releasedModifiers);
+
+    // A modifier held past the limit is released rather than combined with the text.
+    keys->events.clear();
+    keys->holdingModifiers = true;
+    ASSERT_TRUE(inject(QStringLiteral("x")).ok());
+    EXPECT_TRUE(keys->releasedModifiers);
+    EXPECT_EQ(keys->events, QStringList{QStringLiteral("x")});
+}
+
+}  // namespace

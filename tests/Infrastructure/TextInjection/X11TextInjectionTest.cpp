@@ -1,0 +1,158 @@
+// Text injection against real Qt text fields on the Xvfb display of scripts/with-xvfb: XTest
+// key events through the active keyboard layout, and pastes through the X11 clipboard.
+#include "Infrastructure/TextInjection/QtClipboardBackend.h"
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/TextInjection/X11KeyEventSink.h"
+#include "support/AsyncTest.h"
+#include "support/FocusedTextField.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QTimer>
+
+using namespace vocena;
+using vocena::test::await;
+using vocena::test::FocusedTextField;
+using vocena::test::runProcess;
+
+namespace {
+
+const QString chinese = QStringLiteral("今天天气很好");
+
+QString clipboardSeenByOthers() {
+    return runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}).out;
+}
+
+// Another application copies `text` (xclip serves it until someone else takes the clipboard).
+void copyInAnotherApplication(const QString& text) {
+    runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
+               text.toUtf8());
+}
+
+class X11TextInjectionTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TextInjectionService> service =
+        std::make_unique<TextInjectionService>(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
+    FocusedTextField field;
+
+    bool inject(const QString& text, TextInjectionMode mode) {
+        const auto outcome = await(service->injectText(text, mode));
+        EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
+        return outcome.ok();
+    }
+};
+
+TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterWithItsShiftLevel) {
+    ASSERT_TRUE(service->isTrusted());
+    ASSERT_TRUE(inject(QStringLiteral("VureVIZ"), TextInjectionMode::automatic));
+    EXPECT_EQ(field.waitForText(QStringLiteral("VureVIZ")), QStringLiteral("VureVIZ"));
+
+    const QString all = QStringLiteral("a-b_c!?@#$%^&*()[]{}\\|;:'\",.<>/`~+= 0123456789\tXY\nz");
+    field.setText(QString());
+    ASSERT_TRUE(inject(all, TextInjectionMode::keystroke));
+    EXPECT_EQ(field.waitForText(all), all);
+}
+
+TEST_F(X11TextInjectionTest, PastesChineseAndGivesTheClipboardBack) {
+    copyInAnotherApplication(QStringLiteral("before"));
+    ASSERT_TRUE(inject(chinese, TextInjectionMode::automatic));
+    EXPECT_EQ(field.waitForText(chinese), chinese);
+    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+}
+
+TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOne) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto* rich = new QMimeData;
+    rich->setHtml(QStringLiteral("<b>加粗</b>"));
+    rich->setText(QStringLiteral("加粗"));
+    clipboard->setMimeData(rich);
+    ASSERT_TRUE(inject(chinese, TextInjectionMode::pasteboard));
+    EXPECT_EQ(field.waitForText(chinese), chinese);
+    EXPECT_EQ(clipboard->mimeData()->html(), QStringLiteral("<b>加粗</b>"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("加粗"));
+
+    // Nothing to give back: the dictated text stays, for pasting again.
+    clipboard->clear();
+    ASSERT_TRUE(inject(QStringLiteral("好"), TextInjectionMode::pasteboard));
+    EXPECT_EQ(field.waitForText(chinese + QStringLiteral("好")), chinese + QStringLiteral("好"));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("好"));
+}
+
+TEST_F(X11TextInjectionTest, BackspacesAndUndo) {
+    ASSERT_TRUE(inject(QStringLiteral("hello"), TextInjectionMode::keystroke));
+    ASSERT_EQ(field.waitForText(QStringLiteral("hello")), QStringLiteral("hello"));
+    ASSERT_TRUE(await(service->deleteLastCharacters(2)).ok());
+    EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
+    ASSERT_TRUE(inject(chinese, TextInjectionMode::pasteboard));
+    ASSERT_EQ(field.waitForText(QStringLiteral("hel") + chinese), QStringLiteral("hel") + chinese);
+    ASSERT_TRUE(await(service->undo()).ok());
+    EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
+}
+
+TEST_F(X11TextInjectionTest, TypesTheSameCharactersOnAGermanLayout) {
+    // y and z swap places, @ { [ ] } \ | ~ need AltGr, ^ and ` are dead keys.
+    ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("de")}).exitCode, 0);
+    const auto restoreLayout = qScopeGuard([] { runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("us")}); });
+    const QString typed = QStringLiteral("yzYZ@{[]}\\|~<>-_!?#'/");
+    ASSERT_TRUE(inject(typed, TextInjectionMode::keystroke));
+    EXPECT_EQ(field.waitForText(typed), typed);
+
+    // A character without a key: skipped when typing, a reason to paste in the automatic mode.
+    field.setText(QString());
+    test::LogCapture log;
+    ASSERT_TRUE(inject(QStringLiteral("a^b"), TextInjectionMode::keystroke));
+    EXPECT_EQ(field.waitForText(QStringLiteral("ab")), QStringLiteral("ab"));
+    EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 按键注入跳过了 1 个无法映射的字符")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 按键注入完成: 2 个字符")));
+    field.setText(QString());
+    ASSERT_TRUE(inject(QStringLiteral("a^b"), TextInjectionMode::automatic));
+    EXPECT_EQ(field.waitForText(QStringLiteral("a^b")), QStringLiteral("a^b"));
+    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
+}
+
+TEST_F(X11TextInjectionTest, HeldControlDoesNotTurnTheTextIntoShortcuts) {
+    ASSERT_EQ(runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl")}).exitCode, 0);
+    ASSERT_TRUE(inject(QStringLiteral("abc"), TextInjectionMode::keystroke));
+    EXPECT_EQ(field.waitForText(QStringLiteral("abc")), QStringLiteral("abc"));
+    EXPECT_TRUE(field.shortcuts.isEmpty()) << field.shortcuts.join(' ').toStdString();
+}
+
+TEST_F(X11TextInjectionTest, TerminalsGetControlShiftV) {
+    const QString window = QString::number(field.windowId());
+    ASSERT_EQ(runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"), QStringLiteral("WM_CLASS"),
+                                                    QStringLiteral("8s"), QStringLiteral("-set"), QStringLiteral("WM_CLASS"),
+                                                    QStringLiteral("kitty")})
+                  .exitCode,
+              0);
+    copyInAnotherApplication(QStringLiteral("before"));
+    ASSERT_TRUE(inject(chinese, TextInjectionMode::pasteboard));
+    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+}
+
+TEST_F(X11TextInjectionTest, AnAbandonedPasteStillGivesTheClipboardBack) {
+    copyInAnotherApplication(QStringLiteral("before"));
+    field.ignorePaste = true;  // the target never fetches
+    bool finished = false;
+    auto pasting = [](TextInjectionService* service, bool& finished) -> QCoro::Task<> {
+        try {
+            co_await service->injectText(chinese, TextInjectionMode::pasteboard);
+        } catch (...) {
+        }
+        finished = true;
+    };
+    pasting(service.get(), finished);
+    QTimer::singleShot(200, [this] { service.reset(); });  // the app quits in the middle of it
+    ASSERT_TRUE(test::waitUntil([&] { return !service; }));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+    EXPECT_TRUE(test::waitUntil([&] { return finished; }));
+    EXPECT_EQ(field.text(), QString());
+}
+
+}  // namespace

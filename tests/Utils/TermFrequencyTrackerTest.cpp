@@ -1,0 +1,282 @@
+// The term tracker over real files in a temporary folder, with a manual clock.
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "Utils/ReferenceDate.h"
+#include "Utils/TermFrequencyTracker.h"
+#include "Utils/TermStorage.h"
+#include "Utils/VocabularyStore.h"
+#include "support/LogCapture.h"
+#include "support/ManualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using namespace vocena;
+
+namespace {
+
+constexpr double kDay = 86400;
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeRaw(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+struct Suggestion {
+    QString term;
+    QVariant category;
+    bool onMainThread = false;
+};
+
+// Collects the suggestion notifications while it lives.
+class SuggestionObserver {
+public:
+    SuggestionObserver() {
+        NotificationCenter::defaultCenter().addObserver(Notifications::termSuggestionReady, &m_context, [this](const Notification& n) {
+            m_received.append({n.userInfo.value(QStringLiteral("term")).toString(), n.userInfo.value(QStringLiteral("category")),
+                               QThread::currentThread() == QCoreApplication::instance()->thread()});
+        });
+    }
+    const QList<Suggestion>& received() const { return m_received; }
+
+private:
+    QObject m_context;
+    QList<Suggestion> m_received;
+};
+
+class TermFrequencyTrackerTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    test::ManualClock clock;
+    VocabularyStore vocabulary{dir.filePath(QStringLiteral("vocabulary.json")), clock};
+
+    QString frequencyPath() const { return dir.filePath(QStringLiteral("term_frequency.json")); }
+    QString suppressedPath() const { return dir.filePath(QStringLiteral("term_suppressed.json")); }
+    std::unique_ptr<TermFrequencyTracker> makeTracker() {
+        return std::make_unique<TermFrequencyTracker>(frequencyPath(), suppressedPath(), vocabulary, clock);
+    }
+    double now() const { return ReferenceDate::toSeconds(clock.now()); }
+
+    static QMap<QString, qint64> totals(const QList<TermEntry>& entries) {
+        QMap<QString, qint64> map;
+        for (const TermEntry& entry : entries) map.insert(entry.term, entry.totalCount);
+        return map;
+    }
+    QMap<QString, qint64> totalsOnDisk() const {
+        const auto storage = FrequencyStorage::decode(readAll(frequencyPath()));
+        return storage ? totals(storage->entries) : QMap<QString, qint64>{{QStringLiteral("<unreadable>"), -1}};
+    }
+    QStringList corruptCopies() const { return QDir(dir.path()).entryList({QStringLiteral("*.corrupt-*")}); }
+};
+
+}  // namespace
+
+TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThread) {
+    SuggestionObserver observer;
+    auto tracker = makeTracker();
+    tracker->feed(QStringLiteral("澄言，澄言，澄言。2024"));  // repeated within one text: counted once
+    EXPECT_EQ(tracker->entry(QStringLiteral("澄言"))->totalCount, 1);
+    tracker->feedInBackground(QStringLiteral("澄言 2024"));
+    tracker->feedInBackground(QStringLiteral("还是澄言 2024"));
+    tracker->waitForIdle();
+
+    ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 2; }));
+    QMap<QString, QVariant> categories;
+    for (const Suggestion& suggestion : observer.received()) {
+        EXPECT_TRUE(suggestion.onMainThread);
+        categories.insert(suggestion.term, suggestion.category);
+    }
+    EXPECT_EQ(categories.value(QStringLiteral("澄言")), QVariant(QStringLiteral("疑似人名")));
+    ASSERT_TRUE(categories.contains(QStringLiteral("2024")));
+    EXPECT_TRUE(categories.value(QStringLiteral("2024")).isNull());  // no category
+
+    // Suggested terms are no longer counted or suggested in this run.
+    tracker->feed(QStringLiteral("澄言"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tracker->entry(QStringLiteral("澄言"))->totalCount, 3);
+    EXPECT_EQ(observer.received().size(), 2);
+}
+
+TEST_F(TermFrequencyTrackerTest, StopWordsVocabularyWordsAndDismissedTermsAreNeverCounted) {
+    auto tracker = makeTracker();
+    tracker->feed(QStringLiteral("的时候很好"));
+    const QStringList counted = totals(tracker->entries()).keys();  // 的时候 and 时候 are stop words
+    EXPECT_EQ(QSet<QString>(counted.cbegin(), counted.cend()),
+              (QSet<QString>{QStringLiteral("的时"), QStringLiteral("候很"), QStringLiteral("很好"), QStringLiteral("时候很"),
+                             QStringLiteral("候很好"), QStringLiteral("的时候很"), QStringLiteral("时候很好"), QStringLiteral("的时候很好")}));
+
+    vocabulary.add(QStringLiteral("澄言"));
+    ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
+    const qsizetype before = tracker->entries().size();
+    tracker->feed(QStringLiteral("澄言 求索 ，。"));
+    EXPECT_EQ(tracker->entries().size(), before);
+}
+
+TEST_F(TermFrequencyTrackerTest, CountsAndDismissalsSurviveARestart) {
+    auto tracker = makeTracker();
+    for (int i = 0; i < 3; ++i) tracker->feed(QStringLiteral("VureVIZ"));
+    tracker->feed(QStringLiteral("求索"));
+    ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
+    tracker->feedInBackground(QStringLiteral("Qt"));  // still queued when the tracker goes
+    tracker.reset();
+    QCoreApplication::processEvents();  // the first run's suggestion
+    EXPECT_FALSE(readAll(suppressedPath()).isEmpty());
+    EXPECT_EQ(totalsOnDisk(), (QMap<QString, qint64>{{QStringLiteral("Qt"), 1}, {QStringLiteral("VureVIZ"), 3}}));
+
+    test::LogCapture log;
+    SuggestionObserver observer;
+    tracker = makeTracker();
+    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已加载 2 条词频数据")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已加载 1 条忽略词汇")));
+    EXPECT_EQ(tracker->entry(QStringLiteral("VureVIZ"))->sessionCount, 0);
+
+    tracker->feed(QStringLiteral("VureVIZ 求索"));  // suggested again at once; still dismissed
+    ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 1; }));
+    EXPECT_EQ(observer.received().first().term, QStringLiteral("VureVIZ"));
+    EXPECT_EQ(observer.received().first().category, QVariant(QStringLiteral("英文术语")));
+    EXPECT_FALSE(tracker->entry(QStringLiteral("求索")));
+}
+
+TEST_F(TermFrequencyTrackerTest, OldCountsArePrunedAtStart) {
+    const auto entry = [&](const char* term, qint64 total, double firstDaysAgo, double lastDaysAgo) {
+        return TermEntry{QString::fromUtf8(term), total, 1, now() - firstDaysAgo * kDay, now() - lastDaysAgo * kDay, std::nullopt};
+    };
+    writeRaw(frequencyPath(), FrequencyStorage{{entry("stale", 9, 40, 31), entry("once", 1, 8, 8), entry("twice", 2, 8, 8),
+                                                entry("recent", 1, 6.9, 6.9), entry("boundary", 5, 30, 30)},
+                                               0}
+                                  .encode());
+    {
+        test::LogCapture log;
+        auto tracker = makeTracker();
+        EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 词频清理: 5 → 2 条")));
+        EXPECT_EQ(totals(tracker->entries()).keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
+        EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
+    }
+
+    // The 7-day rule alone still logs and saves; nothing to prune leaves the file alone.
+    clock.advance(0.2 * kDay);
+    test::LogCapture log;
+    makeTracker();
+    EXPECT_TRUE(log.contains(QStringLiteral("词频清理: 2 → 1 条")));
+    EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("twice")}));
+    const QByteArray saved = readAll(frequencyPath());
+    makeTracker();
+    EXPECT_EQ(readAll(frequencyPath()), saved);
+}
+
+TEST_F(TermFrequencyTrackerTest, AcceptingAddsTheTermWithVariantsAndForgetsItsCounts) {
+    qputenv("VOCENA_LOG_PRIVATE", "1");
+    test::LogCapture log;
+    auto tracker = makeTracker();
+    tracker->feed(QStringLiteral("明志中心，VureVIZ，张三"));
+    EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("明志中心"), QStringLiteral("专业术语")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已添加词汇: 明志中心, 分类: 专业术语, 变体: "
+                                            "[\"名志中心\", \"明智中心\", \"明志终心\", \"明志中新\"]")));
+    EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("VureVIZ"), std::nullopt));
+    EXPECT_TRUE(log.contains(QStringLiteral("已添加词汇: VureVIZ, 分类: 无, 变体: []")));
+    qunsetenv("VOCENA_LOG_PRIVATE");
+
+    const QList<VocabularyItem> items = vocabulary.items();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].variants->size(), 4);
+    EXPECT_EQ(items[0].category, QStringLiteral("专业术语"));
+    EXPECT_FALSE(readAll(vocabulary.filePath()).contains("\"word\":\"VureVIZ\",\"variants\""));
+
+    // Added by hand meanwhile: the vocabulary stays as it is, the counts still go.
+    vocabulary.add(QStringLiteral("张三"), QStringList{QStringLiteral("张山")});
+    EXPECT_FALSE(tracker->addToVocabulary(QStringLiteral("张三"), QStringLiteral("疑似人名")));
+    EXPECT_EQ(vocabulary.items().last().variants, QStringList{QStringLiteral("张山")});
+    for (const char* term : {"明志中心", "VureVIZ", "张三"}) {
+        EXPECT_FALSE(tracker->entry(QString::fromUtf8(term))) << term;
+        EXPECT_FALSE(totalsOnDisk().contains(QString::fromUtf8(term))) << term;
+    }
+}
+
+TEST_F(TermFrequencyTrackerTest, UnreadableFilesAreKeptAsideBeforeTheyAreRewritten) {
+    const QByteArray noSessionCount =
+        R"({"entries":[{"term":"澄言","totalCount":2,"firstSeen":1,"lastSeen":1}],"lastPrunedAt":1})";
+    writeRaw(frequencyPath(), noSessionCount);
+    writeRaw(suppressedPath(), "not json");
+    auto tracker = makeTracker();
+    EXPECT_TRUE(tracker->entries().isEmpty());
+    EXPECT_EQ(tracker->unusableFiles(), QStringList({frequencyPath(), suppressedPath()}));
+    EXPECT_TRUE(corruptCopies().isEmpty());  // loading moves nothing
+
+    ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
+    tracker->feed(QStringLiteral("澄言"));
+    tracker->waitForIdle();
+    const QStringList kept = corruptCopies();
+    ASSERT_EQ(kept.size(), 2);
+    for (const QString& name : kept) {
+        const QByteArray original = name.startsWith(QStringLiteral("term_frequency")) ? noSessionCount : QByteArray("not json");
+        EXPECT_EQ(readAll(dir.filePath(name)), original) << name.toStdString();
+    }
+    EXPECT_EQ(totalsOnDisk(), (QMap<QString, qint64>{{QStringLiteral("澄言"), 1}}));
+    ASSERT_TRUE(SuppressedStorage::decode(readAll(suppressedPath())));
+}
+
+TEST_F(TermFrequencyTrackerTest, ConcurrentFeedsWhileTheMainThreadAcceptsAndDismisses) {
+    // Letter-only words, so that every word is exactly one candidate.
+    const auto word = [](char group, int i) {
+        return QString(QLatin1Char(group)) + QLatin1Char('x') + QLatin1Char('a' + i / 26 % 26) + QLatin1Char('a' + i % 26);
+    };
+    constexpr int kWords = 150;
+    auto tracker = makeTracker();
+
+    // Threads 0 and 1 feed every word of group a once, threads 2 and 3 those of group b; all
+    // four feed the words of groups c and d, which the main thread accepts and dismisses.
+    std::atomic<int> finished{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kWords; ++i)
+                tracker->feed(word(t < 2 ? 'a' : 'b', i) + QLatin1Char(' ') + word('c', i) + QStringLiteral("，") + word('d', i));
+            ++finished;
+        });
+    }
+    for (int i = 0; i < kWords; ++i) {
+        tracker->addToVocabulary(word('c', i), std::nullopt);
+        tracker->suppressTerm(word('d', i));
+        QCoreApplication::processEvents();
+    }
+    if (!waitUntil([&] { return finished == 4; }, 60000)) qFatal("feeding threads did not finish: deadlock");
+    for (std::thread& thread : threads) thread.join();
+    tracker->waitForIdle();
+
+    const QMap<QString, qint64> counted = totals(tracker->entries());
+    QMap<QString, qint64> expected;
+    for (int i = 0; i < kWords; ++i) {
+        expected.insert(word('a', i), 2);
+        expected.insert(word('b', i), 2);
+    }
+    EXPECT_EQ(counted, expected);
+    EXPECT_EQ(tracker->suppressedEntries().size(), kWords);
+    EXPECT_EQ(vocabulary.items().size(), kWords);
+    EXPECT_EQ(totalsOnDisk(), counted);  // the last save holds the last state
+    EXPECT_EQ(totals(makeTracker()->entries()), counted);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Infrastructure/TextInjection/ClipboardBackend.h"
+
+#include <optional>
+
+namespace vocena::test {
+
+// A clipboard holding one text. The test plays the target application by calling fetch().
+class FakeClipboardBackend final : public ClipboardBackend {
+public:
+    std::optional<QString> content;
+    bool refuseWrites = false;
+    bool fetched = false;
+
+    bool offer(const QString& text) override {
+        if (refuseWrites) return false;
+        m_previous = content;
+        m_offered = true;
+        fetched = false;
+        content = text;
+        return true;
+    }
+    bool offeredTextFetched() const override { return fetched; }
+    void restore() override {
+        if (m_offered && m_previous) content = m_previous;
+        m_offered = false;
+    }
+    QString fetch() {
+        fetched = true;
+        return content.value_or(QString());
+    }
+
+private:
+    std::optional<QString> m_previous;
+    bool m_offered = false;
+};
+
+}  // namespace vocena::test

@@ -1,0 +1,78 @@
+#include "support/FocusedTextField.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace vocena::test {
+
+FocusedTextField::FocusedTextField(Kind kind) : m_window(std::make_unique<QWidget>()) {
+    auto* layout = new QVBoxLayout(m_window.get());
+    QWidget* field = nullptr;
+    if (kind == Kind::multiLine) field = m_multiLine = new QPlainTextEdit;
+    else field = m_singleLine = new QLineEdit;
+    layout->addWidget(field);
+    field->installEventFilter(this);
+    m_window->resize(400, 200);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    field->setFocus();
+    // Without a window manager the focus arrives asynchronously.
+    waitUntil([&] { return m_window->isActiveWindow() && field->hasFocus(); });
+}
+
+FocusedTextField::~FocusedTextField() = default;
+
+QString FocusedTextField::text() const { return m_multiLine ? m_multiLine->toPlainText() : m_singleLine->text(); }
+
+void FocusedTextField::setText(const QString& text) {
+    if (m_multiLine) m_multiLine->setPlainText(text);
+    else m_singleLine->setText(text);
+}
+
+QString FocusedTextField::waitForText(const QString& expected) {
+    waitUntil([&] { return text() == expected; });
+    return text();
+}
+
+bool FocusedTextField::eventFilter(QObject*, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!(key->modifiers() & Qt::ControlModifier) || key->key() == Qt::Key_Control || key->key() == Qt::Key_Shift) return false;
+    shortcuts << QKeySequence(key->keyCombination()).toString();
+    return ignorePaste && key->key() == Qt::Key_V;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input,
+                         const QStringList& environment) {
+    QProcess process;
+    if (!environment.isEmpty()) process.setEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000)) return {};
+    process.write(input);
+    process.closeWriteChannel();
+    const bool finished = waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
+    if (!finished) process.kill();
+    process.waitForFinished(1000);
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit;
+    return {ok ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace vocena::test

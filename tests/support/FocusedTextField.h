@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace vocena::test {
+
+// A top-level window of this process whose text field holds the keyboard focus of the X
+// display, for tests that send it real key events. Notes the shortcuts it receives.
+class FocusedTextField : public QObject {
+public:
+    enum class Kind { multiLine, singleLine };
+    explicit FocusedTextField(Kind kind = Kind::multiLine);
+    ~FocusedTextField() override;
+
+    QString text() const;
+    void setText(const QString& text);
+    // Runs the event loop until the field shows `expected` (or 3 s passed); returns the text.
+    QString waitForText(const QString& expected);
+    WId windowId() const { return m_window->winId(); }
+
+    QStringList shortcuts;     // key presses with Control, as "Ctrl+V" or "Ctrl+Shift+V"
+    bool ignorePaste = false;  // a target too busy to react to the paste shortcut
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override;
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    QPlainTextEdit* m_multiLine = nullptr;
+    QLineEdit* m_singleLine = nullptr;
+};
+
+// Runs the event loop until `condition` holds or `milliseconds` passed; whether it held.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 3000);
+
+struct ProcessResult {
+    int exitCode = -1;  // -1: crashed or did not finish in time
+    QString out;
+    QString err;
+};
+// Runs a program to its end with `input` on its standard input, while this process's event
+// loop keeps running (it may have to serve the clipboard the program reads).
+ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+                         const QStringList& environment = {});
+
+}  // namespace vocena::test
