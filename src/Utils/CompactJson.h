@@ -28,4 +28,16 @@ private:
     QByteArray m_text = QByteArrayLiteral("{");
 };
 
+// A JSON array of already serialised elements: "[" + encode(e1) + "," + ... + "]".
+template <typename List, typename Encode>
+QByteArray compactJsonArray(const List& elements, Encode encode) {
+    QByteArray out("[");
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        if (i > 0) out += ',';
+        out += encode(elements.at(i));
+    }
+    out += ']';
+    return out;
+}
+
 }  // namespace vocena

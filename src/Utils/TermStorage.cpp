@@ -101,21 +101,11 @@ std::optional<QList<Entry>> decodeEntries(const QJsonArray& array, QString* erro
     return entries;
 }
 
-template <typename Entry, typename EncodeEntry>
-QByteArray encodeEntries(const QList<Entry>& entries, EncodeEntry encodeEntry) {
-    QByteArray out("[");
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (i > 0) out += ',';
-        out += encodeEntry(entries.at(i));
-    }
-    out += ']';
-    return out;
-}
 
 }  // namespace
 
 QByteArray FrequencyStorage::encode() const {
-    const QByteArray list = encodeEntries(entries, [](const TermEntry& entry) {
+    const QByteArray list = compactJsonArray(entries, [](const TermEntry& entry) {
         CompactJsonObject object;
         object.add("term", entry.term)
             .add("totalCount", entry.totalCount)
@@ -152,7 +142,7 @@ std::optional<FrequencyStorage> FrequencyStorage::decode(const QByteArray& data,
 }
 
 QByteArray SuppressedStorage::encode() const {
-    const QByteArray list = encodeEntries(entries, [](const SuppressedEntry& entry) {
+    const QByteArray list = compactJsonArray(entries, [](const SuppressedEntry& entry) {
         return CompactJsonObject().add("term", entry.term).add("suppressedAt", entry.suppressedAt).text();
     });
     return CompactJsonObject().addRaw("entries", list).text();

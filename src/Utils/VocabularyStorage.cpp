@@ -95,13 +95,7 @@ std::optional<VocabularyItem> decodeItem(const QJsonValue& value, qsizetype inde
 }  // namespace
 
 QByteArray VocabularyStorage::encode() const {
-    QByteArray out("{\"items\":[");
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (i > 0) out += ',';
-        out += encodeItem(items.at(i));
-    }
-    out += "]}";
-    return out;
+    return CompactJsonObject().addRaw("items", compactJsonArray(items, encodeItem)).text();
 }
 
 std::optional<VocabularyStorage> VocabularyStorage::decode(const QByteArray& data, QString* error) {
