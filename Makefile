@@ -26,6 +26,7 @@ test: build
 
 bench: build
 	$(BUILD)/bench/vocena_bench
+	scripts/with-xvfb $(BUILD)/bench/vocena_paste_latency
 
 clean:
 	rm -rf $(BUILD)
