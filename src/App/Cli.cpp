@@ -3,8 +3,10 @@
 #include "App/AiCommand.h"
 #include "App/ConfigCommand.h"
 #include "App/KeyCommand.h"
+#include "App/ModelCommand.h"
 #include "App/ProcessCommand.h"
 #include "App/TermsCommand.h"
+#include "App/TranscribeCommand.h"
 #include "App/TypeCommand.h"
 #include "App/VocabCommand.h"
 #include "App/CliServices.h"
@@ -23,6 +25,8 @@ Cli::Cli() : m_services(std::make_unique<CliServices>()) {
     m_commands.push_back(std::make_unique<TermsCommand>(*m_services));
     m_commands.push_back(std::make_unique<ProcessCommand>(*m_services));
     m_commands.push_back(std::make_unique<TypeCommand>());
+    m_commands.push_back(std::make_unique<ModelCommand>(*m_services));
+    m_commands.push_back(std::make_unique<TranscribeCommand>(*m_services));
 }
 
 Cli::~Cli() = default;

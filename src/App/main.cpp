@@ -16,7 +16,8 @@ bool needsDisplay(const char* const* argv, int argc) {
     if (!args.isEmpty() && (args.first() == QStringLiteral("-v") || args.first() == QStringLiteral("--verbose")))
         args.removeFirst();
     const QString command = args.value(0);
-    return command == QStringLiteral("type") || (command == QStringLiteral("process") && args.contains(QStringLiteral("--inject")));
+    return command == QStringLiteral("type") ||
+           ((command == QStringLiteral("process") || command == QStringLiteral("transcribe")) && args.contains(QStringLiteral("--inject")));
 }
 
 }  // namespace

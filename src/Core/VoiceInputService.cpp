@@ -1,11 +1,8 @@
+// Recording control of the dictation controller: start, stop, the two timers and the
+// recognizer's reports. The transcript pipeline is in VoiceInputPipeline.cpp.
 #include "Core/VoiceInputService.h"
 
-#include "Core/OutputCleaner.h"
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Platform/NotificationCenter.h"
-#include "Infrastructure/TextInjection/TextInjector.h"
-#include "Utils/AISettingsStore.h"
-#include "Utils/TextUtils.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -13,18 +10,9 @@
 namespace vocena {
 
 namespace {
-
 const Logger logger("VoiceInputService");
 
-constexpr double kOutputLengthRatio = 2.5;
-constexpr int kMinimumLengthForRatio = 5;
-
-QString keyForLog(const std::optional<QString>& key) {
-    if (!key) return QStringLiteral("nil");
-    if (key->isEmpty()) return QStringLiteral("空");
-    return Logging::keyPrefix(*key);
-}
-
+QString grantedText(bool granted) { return granted ? QStringLiteral("已授权") : QStringLiteral("未授权"); }
 }  // namespace
 
 VoiceInputService::VoiceInputService(Dependencies dependencies, QObject* parent)
@@ -33,10 +21,22 @@ VoiceInputService::VoiceInputService(Dependencies dependencies, QObject* parent)
       m_textInjection(dependencies.textInjection),
       m_feedTerms(std::move(dependencies.feedTerms)),
       m_alerts(dependencies.alerts),
-      m_aiProcessor(std::move(dependencies.vocabularySection)) {}
+      m_aiProcessor(std::move(dependencies.vocabularySection)),
+      m_speechRecognizer(dependencies.speechRecognizer),
+      m_requestMicrophoneAccess(std::move(dependencies.requestMicrophoneAccess)),
+      m_scheduler(dependencies.scheduler ? *dependencies.scheduler : Scheduler::main()) {
+    if (m_speechRecognizer) m_speechRecognizer->delegate = this;
+}
+
+VoiceInputService::~VoiceInputService() {
+    if (m_silenceWorkItem) m_silenceWorkItem->cancel();
+    if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
+    if (m_speechRecognizer && m_speechRecognizer->delegate == this) m_speechRecognizer->delegate = nullptr;
+}
 
 void VoiceInputService::setRecognizedText(const QString& text) {
     m_recognizedText = text;
+    Q_EMIT recognizedTextChanged(text);
     if (delegate) delegate->didUpdateText(*this, text);
 }
 
@@ -46,152 +46,154 @@ void VoiceInputService::setRecognitionState(const RecognitionState& state) {
     if (delegate) delegate->didUpdateState(*this, state);
 }
 
+void VoiceInputService::setRecording(bool recording) {
+    m_isRecording = recording;
+    Q_EMIT isRecordingChanged(recording);
+}
+
 void VoiceInputService::complete() { setRecognitionState(RecognitionState::completed()); }
 
-void VoiceInputService::installClient(const QString& apiKey, const QString& text) {
-    const LLMConfig config = m_aiSettings.makeConfig(apiKey, text);
-    logger.info(QStringLiteral("AI 配置: baseURL=%1, model=%2, timeout=%3s")
-                    .arg(config.baseURL, config.model, QString::number(config.timeout, 'f', 6)));
-    m_aiProcessor.client = std::make_shared<OpenAIClient>(config);
+void VoiceInputService::toggleVoiceInput(VoiceInputMode mode) {
+    const QString line = QStringLiteral("toggleVoiceInput: isRecording=%1, mode=%2").arg(Logging::boolText(m_isRecording)).arg(int(mode));
+    logger.info(line);
+    logger.debug(line);
+    QTimer::singleShot(0, this, [this, mode] { toggle(mode); });
 }
 
-QCoro::Task<> VoiceInputService::processAndInjectText() {
+QCoro::Task<> VoiceInputService::toggle(VoiceInputMode mode) {
     if (m_isRecording) {
-        logger.debug(QStringLiteral("新录音已开始，跳过旧会话的文本处理"));
+        logger.info(QStringLiteral("toggleVoiceInput: 停止录音"));
+        stopVoiceInput();
         co_return;
     }
-    const QString transcript = m_recognizedText;
-    if (const auto command = m_commandDetector.detect(transcript).command) {
-        co_await runCommand(*command, transcript);
-        co_return;
-    }
-
-    const int aiMode = m_aiSettings.aiMode();
-    const VoiceInputMode workMode = voiceInputModeFromPreference(m_aiSettings.workMode());
-    logger.info(QStringLiteral("当前工作模式: %1, AI模式: %2").arg(logLabel(workMode)).arg(aiMode));
-    if (transcript.isEmpty() || !m_aiSettings.aiEnabled() || aiMode == 1) {
-        logger.info(QStringLiteral("注入原始文本（AI 关闭或空文本）"));
-        injectText(transcript);
-        complete();
-        co_return;
-    }
-    co_await processWithModel(transcript);
-}
-
-QCoro::Task<> VoiceInputService::runCommand(VoiceCommand command, QString transcript) {
+    logger.info(QStringLiteral("toggleVoiceInput: 开始录音"));
     QPointer<VoiceInputService> self(this);
-    logger.info(QStringLiteral("检测到语音指令，执行中..."));
-    try {
-        if (command.needsModel()) {
-            // The rewrite commands need a client even when no dictation has used the model yet.
-            const std::optional<QString> key = co_await m_aiSettings.loadAPIKeyAsync();
-            if (!self) co_return;
-            if (key && !key->isEmpty())
-                installClient(*key, m_lastInjectedText.isEmpty() ? transcript : m_lastInjectedText);
-        }
-        const auto result =
-            co_await m_commandDetector.execute(command, transcript, m_lastInjectedText, m_textInjection, &m_aiProcessor);
-        if (!self) co_return;
-        if (result.erasedLastInjectedText) m_lastInjectedText.clear();
-        if (result.text) injectText(removeMarkdownFormatting(*result.text));
-    } catch (const std::exception& error) {
-        if (!self) co_return;
-        logger.error(QStringLiteral("语音指令执行失败 (%1)，降级为正常文本处理").arg(QString::fromUtf8(error.what())));
-        injectText(transcript);
-    }
-    complete();
-}
-
-QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
-    QPointer<VoiceInputService> self(this);
-    const std::optional<QString> key = co_await m_aiSettings.loadAPIKeyAsync();
-    if (!self) co_return;
-    logger.info(QStringLiteral("AI 模式: 智能处理（纠错+排版）, Key: %1").arg(keyForLog(key)));
-    if (!key || key->isEmpty()) {
-        logger.info(QStringLiteral("注入原始文本（未配置 API Key）"));
-        injectText(transcript);
-        complete();
-        co_return;
-    }
-    logger.info(QStringLiteral("开始 AI 智能处理（纠错+排版）..."));
-    setRecognitionState(RecognitionState::aiProcessing());
-    installClient(*key, transcript);
-
-    const bool assistant = voiceInputModeFromPreference(m_aiSettings.workMode()) == VoiceInputMode::voiceAssistant;
-    try {
-        QString output;
-        if (assistant)
-            output = co_await m_aiProcessor.assistantChat(transcript, QString());
-        else
-            output = co_await m_aiProcessor.correctAndFormat(transcript, QString());
-        if (!self) co_return;
-        if (assistant) {
-            logger.info(QStringLiteral("AI 助手回复: %1").arg(Logging::privateText(output)));
-        } else {
-            logger.info(QStringLiteral("AI 输入法处理完成: %1").arg(Logging::privateText(output)));
-            const int outputLength = TextUtils::graphemeCount(output);
-            const int inputLength = TextUtils::graphemeCount(transcript);
-            if (outputLength > kOutputLengthRatio * inputLength && inputLength > kMinimumLengthForRatio) {
-                logger.error(QStringLiteral("AI 输出异常过长(%1 vs %2)，疑似回答而非纠错，回退原始文本").arg(outputLength).arg(inputLength));
-                fallBack(transcript, QStringLiteral("AI 输出异常，已使用原始文本"));
-                co_return;
-            }
-        }
-        injectText(removeMarkdownFormatting(output));
-        complete();
-    } catch (const std::exception& error) {
-        if (!self) co_return;
-        const QString description = QString::fromUtf8(error.what());
-        logger.error(QStringLiteral("AI 处理失败 (%1)，降级为原始文本").arg(description));
-        fallBack(transcript, QStringLiteral("AI 处理失败：") + description);
-    }
-}
-
-void VoiceInputService::fallBack(const QString& transcript, const QString& message) {
-    NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, message);
-    injectText(transcript);
-    complete();
-}
-
-void VoiceInputService::injectText(const QString& text) {
-    if (text.isEmpty()) {
-        logger.debug(QStringLiteral("无识别文字，跳过注入"));
-        return;
-    }
-    // Learned before the permission check: terms count even when typing fails.
-    if (m_feedTerms) m_feedTerms(text);
-    if (!m_textInjection.isTrusted()) {
-        if (m_alerts) {
-            QPointer<VoiceInputService> self(this);
-            QTimer::singleShot(0, this, [self] {
-                if (self && self->m_alerts) self->m_alerts->showAccessibilityAlert();
-            });
-        }
-        logger.error(QStringLiteral("辅助功能权限未授权，无法注入文本"));
-        return;
-    }
-    ++m_pendingInjections;
-    performInjection(text);
-}
-
-QCoro::Task<> VoiceInputService::performInjection(QString text) {
-    QPointer<VoiceInputService> self(this);
-    TextInjector& injector = m_textInjection;
     std::optional<QString> failure;
     try {
-        co_await injector.injectText(text, TextInjectionMode::automatic);
+        co_await startVoiceInput();
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
-    if (!self) co_return;
-    if (failure) {
-        logger.error(QStringLiteral("文本注入失败: %1").arg(*failure));
-        if (m_alerts) m_alerts->showInjectionError(*failure);
-    } else {
-        logger.info(QStringLiteral("文本已注入: %1").arg(Logging::privateText(text)));
-        m_lastInjectedText = text;
+    if (!self || !failure) co_return;
+    logger.info(QStringLiteral("toggleVoiceInput: 启动失败 %1").arg(*failure));
+    setRecognitionState(RecognitionState::error(*failure));
+}
+
+QCoro::Task<void> VoiceInputService::startVoiceInput() {
+    logger.info(QStringLiteral("startVoiceInput: 开始录音, isRecording=%1").arg(Logging::boolText(m_isRecording)));
+    logger.info(QStringLiteral("startVoiceInput called, isRecording=%1").arg(Logging::boolText(m_isRecording)));
+    if (m_isRecording) {
+        logger.error(QStringLiteral("已在录音中，跳过"));
+        co_return;
     }
-    if (--m_pendingInjections == 0) Q_EMIT injectionsSettled();
+    QPointer<VoiceInputService> self(this);
+    const bool microphone = m_requestMicrophoneAccess ? co_await m_requestMicrophoneAccess() : true;
+    if (!self) co_return;
+    logger.info(QStringLiteral("音频权限: %1").arg(grantedText(microphone)));
+    if (!microphone) {
+        setRecognitionState(RecognitionState::error(QStringLiteral("麦克风权限未授权")));
+        throw SpeechRecognitionError(SpeechRecognitionError::Kind::notAuthorized);
+    }
+    SpeechRecognitionProtocol* recognizer = m_speechRecognizer;
+    const bool speech = recognizer && co_await recognizer->requestAuthorization();
+    if (!self) co_return;
+    logger.info(QStringLiteral("语音识别权限: %1").arg(grantedText(speech)));
+    if (!speech) {
+        setRecognitionState(RecognitionState::error(QStringLiteral("语音识别权限未授权")));
+        throw SpeechRecognitionError(SpeechRecognitionError::Kind::notAuthorized);
+    }
+
+    setRecognizedText(QString());
+    setRecording(true);
+    m_recognitionState = RecognitionState::listening();
+    Q_EMIT recognitionStateChanged(m_recognitionState);
+    resetSilenceTimer();
+    startRecordingTimeout();
+    logger.debug(QStringLiteral("调用 delegate: didUpdateState(.listening)"));
+    if (delegate) delegate->didUpdateState(*this, m_recognitionState);
+
+    try {
+        co_await recognizer->startRecognition();
+    } catch (const SpeechRecognitionError& error) {
+        if (!self) throw;
+        logger.error(QStringLiteral("语音输入启动失败: %1").arg(error.description()));
+        setRecording(false);
+        setRecognitionState(RecognitionState::error(QStringLiteral("启动失败: ") + error.description()));
+        throw;
+    }
+}
+
+void VoiceInputService::stopVoiceInput() {
+    if (!m_isRecording) {
+        logger.error(QStringLiteral("没有在录音中，忽略停止请求"));
+        return;
+    }
+    logger.info(QStringLiteral("停止语音输入..."));
+    if (m_speechRecognizer) m_speechRecognizer->stopRecognition();
+    if (m_silenceWorkItem) m_silenceWorkItem->cancel();
+    m_silenceWorkItem.reset();
+    if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
+    m_recordingTimeoutWorkItem.reset();
+    setRecording(false);
+    QTimer::singleShot(0, this, [this] { processAfterStop(); });
+}
+
+QCoro::Task<> VoiceInputService::processAfterStop() {
+    QPointer<VoiceInputService> self(this);
+    co_await processAndInjectText();
+    if (self) Q_EMIT processingFinished();
+}
+
+void VoiceInputService::clearConversationContext() {
+    m_aiProcessor.conversationContext.clear();
+    logger.info(QStringLiteral("对话上下文已清空"));
+}
+
+void VoiceInputService::resetSilenceTimer() {
+    if (m_silenceWorkItem) m_silenceWorkItem->cancel();
+    QPointer<VoiceInputService> self(this);
+    m_silenceWorkItem = m_scheduler.schedule(silenceTimeout, [self] {
+        if (self && self->m_isRecording) self->stopVoiceInput();
+    });
+}
+
+void VoiceInputService::startRecordingTimeout() {
+    if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
+    QPointer<VoiceInputService> self(this);
+    m_recordingTimeoutWorkItem = m_scheduler.schedule(kRecordingLimit, [self] {
+        if (!self) return;
+        logger.info(QStringLiteral("录音超时 (%1秒)，自动停止录音").arg(QString::number(kRecordingLimit, 'f', 6)));
+        self->stopVoiceInput();
+    });
+}
+
+void VoiceInputService::speechRecognitionDidStart(SpeechRecognitionProtocol&) { logger.debug(QStringLiteral("语音识别已开始")); }
+
+void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol&) { logger.debug(QStringLiteral("语音识别已停止")); }
+
+void VoiceInputService::speechRecognitionDidReceive(SpeechRecognitionProtocol&, const SpeechRecognitionResult& result) {
+    setRecognizedText(result.text);
+    if (!result.text.isEmpty()) resetSilenceTimer();
+    setRecognitionState(result.isFinal ? RecognitionState::completed() : RecognitionState::recognizing());
+}
+
+void VoiceInputService::speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol&, float level) {
+    m_audioLevel = level;
+    Q_EMIT audioLevelChanged(level);
+    if (delegate) delegate->didUpdateAudioLevel(*this, level);
+    if (level > kVoiceActivityLevel) resetSilenceTimer();
+}
+
+void VoiceInputService::speechRecognitionDidFail(SpeechRecognitionProtocol&, const SpeechRecognitionError& error) {
+    if (!m_isRecording) {
+        logger.debug(QStringLiteral("忽略停止后的错误: %1").arg(error.caseName()));
+        return;
+    }
+    logger.error(QStringLiteral("识别错误: %1").arg(error.caseName()));
+    setRecognitionState(error.kind() == SpeechRecognitionError::Kind::timeout
+                            ? RecognitionState::idle()
+                            : RecognitionState::error(QStringLiteral("识别错误: ") + error.caseName()));
+    stopVoiceInput();
 }
 
 }  // namespace vocena

@@ -3,6 +3,8 @@
 #include "Core/RecognitionState.h"
 #include "Core/VoiceInputServiceDelegate.h"
 #include "Infrastructure/LLM/LLMTextProcessor.h"
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Speech/SpeechTypes.h"
 #include "Utils/VoiceCommandDetector.h"
 
 #include <QCoro/QCoroTask>
@@ -14,11 +16,15 @@ namespace vocena {
 class AISettingsStore;
 class TextInjector;
 
-// The dictation controller: holds the state of the current run and turns a finished
-// transcript into text in the focused application (commands, the model, typing).
-class VoiceInputService : public QObject {
+// The dictation controller: starts and stops recordings (with a silence timer and a two-hour
+// limit), follows the recognizer, and turns a finished transcript into text in the focused
+// application (commands, the model, typing).
+class VoiceInputService : public QObject, public SpeechRecognitionDelegate {
     Q_OBJECT
 public:
+    static constexpr double kRecordingLimit = 7200.0;
+    static constexpr float kVoiceActivityLevel = 0.01f;
+
     struct Dependencies {
         AISettingsStore& aiSettings;
         TextInjector& textInjection;
@@ -27,11 +33,33 @@ public:
         VoiceInputAlerts* alerts = nullptr;
         // The vocabulary section of the correction prompt; empty: the shared vocabulary's.
         LLMTextProcessor::VocabularySection vocabularySection = {};
+        // Recording: the recognizer (none: this service only processes transcripts), the
+        // microphone check (none: granted) and the timers' scheduler (none: the main loop).
+        SpeechRecognitionProtocol* speechRecognizer = nullptr;
+        std::function<QCoro::Task<bool>()> requestMicrophoneAccess = {};
+        Scheduler* scheduler = nullptr;
     };
 
     explicit VoiceInputService(Dependencies dependencies, QObject* parent = nullptr);
+    ~VoiceInputService() override;
 
     VoiceInputServiceDelegate* delegate = nullptr;
+    double silenceTimeout = 5.0;
+
+    // Starts a recording when none runs, else stops it. Returns at once.
+    void toggleVoiceInput(VoiceInputMode mode);
+    // Throws SpeechRecognitionError.
+    QCoro::Task<void> startVoiceInput();
+    void stopVoiceInput();
+    void clearConversationContext();
+    float audioLevel() const { return m_audioLevel; }
+
+    // SpeechRecognitionDelegate
+    void speechRecognitionDidStart(SpeechRecognitionProtocol& recognizer) override;
+    void speechRecognitionDidReceive(SpeechRecognitionProtocol& recognizer, const SpeechRecognitionResult& result) override;
+    void speechRecognitionDidFail(SpeechRecognitionProtocol& recognizer, const SpeechRecognitionError& error) override;
+    void speechRecognitionDidStop(SpeechRecognitionProtocol& recognizer) override;
+    void speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol& recognizer, float level) override;
 
     bool isRecording() const { return m_isRecording; }
     const QString& recognizedText() const { return m_recognizedText; }
@@ -51,9 +79,20 @@ public:
 
 Q_SIGNALS:
     void recognitionStateChanged(const vocena::RecognitionState& state);
+    void recognizedTextChanged(const QString& text);
+    void isRecordingChanged(bool isRecording);
+    void audioLevelChanged(float level);
     void injectionsSettled();
+    // A run's processing (after a stop) has finished.
+    void processingFinished();
 
 private:
+    QCoro::Task<> toggle(VoiceInputMode mode);
+    void setRecording(bool recording);
+    void resetSilenceTimer();
+    void startRecordingTimeout();
+    QCoro::Task<> processAfterStop();
+
     void setRecognitionState(const RecognitionState& state);
     void complete();
     // Installs a fresh model client from the current settings; `text` sets the time-out.
@@ -71,7 +110,14 @@ private:
     LLMTextProcessor m_aiProcessor;
     VoiceCommandDetector m_commandDetector;
 
+    SpeechRecognitionProtocol* m_speechRecognizer;
+    std::function<QCoro::Task<bool>()> m_requestMicrophoneAccess;
+    Scheduler& m_scheduler;
+    std::shared_ptr<WorkItem> m_silenceWorkItem;
+    std::shared_ptr<WorkItem> m_recordingTimeoutWorkItem;
+
     bool m_isRecording = false;
+    float m_audioLevel = 0;
     QString m_recognizedText;
     RecognitionState m_recognitionState = RecognitionState::idle();
     QString m_lastInjectedText;

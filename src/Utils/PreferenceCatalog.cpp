@@ -43,6 +43,7 @@ const QList<PreferenceDefinition>& all() {
         {QString::fromLatin1(AISettingsStore::kModelKey), Type::String, QString::fromLatin1(AISettingsStore::kDefaultModel),
          QStringLiteral("模型名称")},
         {QString::fromLatin1(AISettingsStore::kWorkModeKey), Type::Integer, 0, QStringLiteral("工作模式：0 = 输入法，1 = 语音助手")},
+        {QStringLiteral("com.vocena.speech.model"), Type::String, QString(), QStringLiteral("当前语音模型的名称（vocena model use；空 = 未选择）")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},

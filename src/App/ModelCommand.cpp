@@ -1,0 +1,162 @@
+#include "App/ModelCommand.h"
+
+#include "App/CliServices.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/ModelVerifier.h"
+#include "Infrastructure/Speech/SpeechModelDetector.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
+
+namespace vocena {
+
+namespace {
+
+// Download progress on standard error: a bar redrawn in place on a terminal, else a line
+// every 10 %.
+class ProgressPrinter {
+public:
+    void operator()(qint64 received, qint64 total) {
+        const int percent = total > 0 ? int(received * 100 / total) : -1;
+        const QString amount = total > 0 ? QStringLiteral("%1/%2 MB").arg(mb(received), mb(total)) : QStringLiteral("%1 MB").arg(mb(received));
+        if (m_terminal) {
+            const int filled = percent < 0 ? 0 : percent * 30 / 100;
+            const QString bar = QString(filled, QLatin1Char('#')) + QString(30 - filled, QLatin1Char('.'));
+            std::fputs(QStringLiteral("\r下载 [%1] %2 %3").arg(bar, percent < 0 ? QStringLiteral("") : QStringLiteral("%1%").arg(percent), amount).toUtf8().constData(), stderr);
+            std::fflush(stderr);
+            m_drawn = true;
+        } else if (percent >= m_nextPercent) {
+            std::fputs(QStringLiteral("下载 %1% %2\n").arg(percent).arg(amount).toUtf8().constData(), stderr);
+            m_nextPercent = percent / 10 * 10 + 10;
+        }
+    }
+    void done() {
+        if (m_drawn) std::fputs("\n", stderr);
+    }
+
+private:
+    static QString mb(qint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1); }
+    const bool m_terminal = isatty(fileno(stderr));
+    bool m_drawn = false;
+    int m_nextPercent = 0;
+};
+
+// "--type TYPE" out of `args`; -1 when the value is unknown.
+std::optional<int> takeType(QStringList& args) {
+    const qsizetype at = args.indexOf(QStringLiteral("--type"));
+    if (at < 0) return std::nullopt;
+    const auto type = SpeechModel::typeFromName(args.value(at + 1));
+    args.remove(at, std::min<qsizetype>(2, args.size() - at));
+    return type ? int(*type) : -1;
+}
+
+std::optional<SpeechModelType> asType(std::optional<int> type) {
+    return type ? std::optional<SpeechModelType>(SpeechModelType(*type)) : std::nullopt;
+}
+
+}  // namespace
+
+QString ModelCommand::usage() const {
+    QString text = QStringLiteral(
+        "用法: vocena model list\n"
+        "      vocena model install PATH|URL|NAME [--type TYPE]\n"
+        "      vocena model verify DIR [--type TYPE]\n"
+        "      vocena model use NAME\n"
+        "      vocena model remove NAME\n"
+        "\n"
+        "install 接受模型文件夹、.tar.bz2 压缩包、下载地址（可在末尾加 #sha256=<校验和>）或下列名称；\n"
+        "安装时会在子进程中验证模型，第一个安装的模型自动成为当前模型。\n"
+        "TYPE: %1（不指定时根据文件名和模型元数据判断）\n"
+        "\n"
+        "可下载的模型:")
+                       .arg(SpeechModel::typeNames().join(QStringLiteral(" | ")));
+    for (const ModelCatalog::Entry& entry : ModelCatalog::entries()) text += QStringLiteral("\n  %1\n    %2").arg(entry.name, entry.summary);
+    return text;
+}
+
+QCoro::Task<int> ModelCommand::run(QStringList args, Console& console) {
+    if (wantsHelp(args)) co_return usageResult(console);
+    const std::optional<int> type = takeType(args);
+    if (type == -1) co_return usageResult(console, QStringLiteral("未知的模型类型（可选 %1）").arg(SpeechModel::typeNames().join(QStringLiteral(", "))));
+    const QString sub = args.value(0);
+    const bool typeAllowed = sub == QStringLiteral("install") || sub == QStringLiteral("verify");
+    if (type && !typeAllowed) co_return usageResult(console, QStringLiteral("--type 只用于 install 和 verify"));
+    if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
+    if (sub == QStringLiteral("install") && args.size() == 2) co_return co_await install(args[1], type, console);
+    if (sub == QStringLiteral("verify") && args.size() == 2) co_return verify(args[1], type, console);
+    if ((sub == QStringLiteral("use") || sub == QStringLiteral("remove")) && args.size() == 2) {
+        ModelStore store = ModelStore::standard(m_services.preferences());
+        const QString error = sub == QStringLiteral("use") ? store.use(args[1]) : store.remove(args[1]);
+        if (!error.isEmpty()) {
+            console.err(QStringLiteral("vocena model: %1").arg(error));
+            co_return ExitFailure;
+        }
+        console.out(sub == QStringLiteral("use") ? QStringLiteral("当前语音模型: %1").arg(args[1]) : QStringLiteral("已删除: %1").arg(args[1]));
+        co_return ExitOk;
+    }
+    co_return usageResult(console, sub.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+}
+
+int ModelCommand::list(Console& console) const {
+    const ModelStore store = ModelStore::standard(m_services.preferences());
+    const QList<ModelStore::Entry> entries = store.list();
+    if (entries.isEmpty()) {
+        console.out(QStringLiteral("未安装语音模型（vocena model install %1）").arg(ModelCatalog::entries().first().name));
+        return ExitOk;
+    }
+    const QString active = store.activeName();
+    for (const ModelStore::Entry& entry : entries) {
+        const QString mark = entry.name == active ? QStringLiteral("* ") : QStringLiteral("  ");
+        if (!entry.model) {
+            console.out(mark + QStringLiteral("%1  无法读取: %2").arg(entry.name, entry.problem));
+            continue;
+        }
+        console.out(mark + QStringLiteral("%1  %2  %3  %4")
+                               .arg(entry.name, SpeechModel::typeName(entry.model->type),
+                                    entry.model->verified ? QStringLiteral("已验证") : QStringLiteral("未验证"), entry.model->source));
+    }
+    return ExitOk;
+}
+
+QCoro::Task<int> ModelCommand::install(QString source, std::optional<int> type, Console& console) {
+    ModelStore store = ModelStore::standard(m_services.preferences());
+    ProgressPrinter printer;
+    const ModelStore::InstallResult result =
+        co_await store.install(source, asType(type), [&printer](qint64 received, qint64 total) { printer(received, total); });
+    printer.done();
+    if (!result.ok) {
+        console.err(QStringLiteral("vocena model: %1").arg(result.message));
+        co_return ExitFailure;
+    }
+    console.out(QStringLiteral("已安装: %1（%2）").arg(result.model->name, SpeechModel::typeName(result.model->type)));
+    if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));
+    co_return ExitOk;
+}
+
+int ModelCommand::verify(const QString& directory, std::optional<int> type, Console& console) const {
+    QString error;
+    std::optional<SpeechModel> model;
+    if (QFileInfo::exists(QDir(directory).filePath(QString::fromLatin1(SpeechModel::kManifestName)))) {
+        model = SpeechModel::load(QFileInfo(directory).absoluteFilePath(), &error);
+        if (model) error = ModelStore::checkFiles(*model);
+        if (!error.isEmpty()) model.reset();
+    } else {
+        model = SpeechModelDetector::detect(directory, asType(type), &error);
+    }
+    if (!model) {
+        console.err(QStringLiteral("模型无效: %1").arg(error));
+        return ExitFailure;
+    }
+    const ModelVerifier::Result result = ModelVerifier::verifyHere(*model);
+    if (!result.ok) {
+        console.err(QStringLiteral("模型无法使用: %1").arg(result.message));
+        return ExitFailure;
+    }
+    console.out(result.message);
+    return ExitOk;
+}
+
+}  // namespace vocena

@@ -1,0 +1,78 @@
+#include "App/TranscribeCommand.h"
+
+#include "App/CliServices.h"
+#include "App/FileTranscriber.h"
+#include "App/TranscriptPipelineRun.h"
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/WavFileSource.h"
+
+namespace vocena {
+
+namespace {
+constexpr auto kTimeout = std::chrono::minutes(10);
+}
+
+QString TranscribeCommand::usage() const {
+    return QStringLiteral(
+        "用法: vocena transcribe FILE.wav [--ai] [--inject]\n"
+        "用当前语音模型识别 WAV 文件（PCM 或浮点，单声道或立体声，任意采样率）。\n"
+        "识别过程中的中间结果写到标准错误，最终文字写到标准输出。\n"
+        "  --ai      把识别结果送入处理流程（语音指令、AI），同 vocena process\n"
+        "  --inject  把处理结果输入到当前焦点窗口（同 vocena process --inject）");
+}
+
+QCoro::Task<int> TranscribeCommand::run(QStringList args, Console& console) {
+    if (wantsHelp(args)) co_return usageResult(console);
+    bool ai = false, inject = false;
+    QString path;
+    for (const QString& arg : args) {
+        if (arg == QStringLiteral("--ai")) ai = true;
+        else if (arg == QStringLiteral("--inject")) inject = true;
+        else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(arg));
+        else path = arg;
+    }
+    if (path.isEmpty()) co_return usageResult(console, QStringLiteral("缺少 WAV 文件"));
+
+    ModelStore store = ModelStore::standard(m_services.preferences());
+    QString problem;
+    bool notInstalled = false;
+    const std::optional<SpeechModel> model = store.loadableModel(&problem, &notInstalled);
+    if (!model) {
+        if (notInstalled)
+            console.err(QStringLiteral("未安装语音模型。请先安装一个：vocena model install %1（约 160 MB），"
+                                       "或 vocena model install 本地模型文件夹或 .tar.bz2 压缩包")
+                            .arg(ModelCatalog::entries().first().name));
+        else
+            console.err(QStringLiteral("语音模型不可用：%1。请重新安装（vocena model remove 后再 install），"
+                                       "或用 vocena model use 选择另一个（vocena model list 查看）")
+                            .arg(problem));
+        co_return ExitFailure;
+    }
+    SherpaOnnxEngine engine(Scheduler::main());
+    QString error;
+    if (!engine.load(*model, {}, &error)) {
+        console.err(QStringLiteral("vocena transcribe: 无法加载语音模型 %1: %2").arg(model->name, error));
+        co_return ExitFailure;
+    }
+    WavFileSource source(path);
+    FileTranscriber transcriber(engine, source, [&console](const QString& partial) { console.err(partial); });
+    const FileTranscriber::Outcome outcome = co_await transcriber.run(kTimeout);
+    if (!outcome.ok) {
+        console.err(QStringLiteral("vocena transcribe: %1").arg(outcome.error));
+        co_return ExitFailure;
+    }
+    if (outcome.text.isEmpty()) {
+        console.err(QStringLiteral("vocena transcribe: 未识别到语音"));
+        co_return ExitFailure;
+    }
+    if (!ai && !inject) {
+        console.out(outcome.text);
+        co_return ExitOk;
+    }
+    co_return co_await runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name());
+}
+
+}  // namespace vocena

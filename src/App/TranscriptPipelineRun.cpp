@@ -1,0 +1,68 @@
+#include "App/TranscriptPipelineRun.h"
+
+#include "App/CliCommand.h"
+#include "App/CliServices.h"
+#include "App/DryRunTextInjector.h"
+#include "App/TypeCommand.h"
+#include "Core/VoiceInputService.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Utils/AISettingsStore.h"
+#include "Utils/TermFrequencyTracker.h"
+
+#include <QCoro/QCoroSignal>
+#include <chrono>
+
+namespace vocena {
+
+namespace {
+
+// Alerts of the pipeline, on standard error.
+class ConsoleAlerts final : public VoiceInputAlerts {
+public:
+    explicit ConsoleAlerts(Console& console) : m_console(console) {}
+    void showAccessibilityAlert() override {
+        m_console.err(QStringLiteral("需要辅助功能权限：无法向当前窗口发送按键（需要带 XTest 扩展的 X 显示服务器，请检查 DISPLAY）"));
+    }
+    void showInjectionError(const QString& description) override {
+        m_console.err(QStringLiteral("文字输入失败：无法将识别的文字输入到当前应用。错误：%1").arg(description));
+    }
+
+private:
+    Console& m_console;
+};
+
+}  // namespace
+
+QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, QString transcript, bool inject,
+                                       std::optional<int> workMode, QString commandName) {
+    AISettingsStore& settings = services.aiSettings();
+    settings.setWorkModeOverride(workMode);
+    DryRunTextInjector dryRun(console);
+    ConsoleAlerts alerts(console);
+    TextInjector* injector = inject ? static_cast<TextInjector*>(TextInjectionPlatform::shared()) : &dryRun;
+    if (!injector) {
+        console.err(QStringLiteral("vocena %1: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）").arg(commandName));
+        co_return ExitFailure;
+    }
+    // A dry run learns nothing; a real one counts the typed terms as the app does.
+    std::function<void(const QString&)> feedTerms;
+    if (inject) feedTerms = [&tracker = services.termTracker()](const QString& text) { tracker.feedInBackground(text); };
+    VoiceInputService service({settings, *injector, feedTerms, &alerts, {}});
+    QObject context;
+    NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &context, [&console](const Notification& n) {
+        console.err(n.object.toString());
+    });
+
+    service.setRecognizedText(transcript);
+    co_await service.processAndInjectText();
+    if (service.pendingInjections() > 0) co_await qCoro(&service, &VoiceInputService::injectionsSettled, std::chrono::seconds(60));
+    if (inject) {
+        services.termTracker().waitForIdle();  // the counts reach the file before we exit
+        co_await TypeCommand::keepClipboardAfterExit();
+    }
+    co_return ExitOk;
+}
+
+}  // namespace vocena

@@ -1,0 +1,177 @@
+// The transcript pipeline of the dictation controller: commands, the model, typing.
+#include "Core/VoiceInputService.h"
+
+#include "Core/OutputCleaner.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
+#include "Utils/AISettingsStore.h"
+#include "Utils/TextUtils.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("VoiceInputService");
+
+constexpr double kOutputLengthRatio = 2.5;
+constexpr int kMinimumLengthForRatio = 5;
+
+QString keyForLog(const std::optional<QString>& key) {
+    if (!key) return QStringLiteral("nil");
+    if (key->isEmpty()) return QStringLiteral("空");
+    return Logging::keyPrefix(*key);
+}
+
+}  // namespace
+
+void VoiceInputService::installClient(const QString& apiKey, const QString& text) {
+    const LLMConfig config = m_aiSettings.makeConfig(apiKey, text);
+    logger.info(QStringLiteral("AI 配置: baseURL=%1, model=%2, timeout=%3s")
+                    .arg(config.baseURL, config.model, QString::number(config.timeout, 'f', 6)));
+    m_aiProcessor.client = std::make_shared<OpenAIClient>(config);
+}
+
+QCoro::Task<> VoiceInputService::processAndInjectText() {
+    if (m_isRecording) {
+        logger.debug(QStringLiteral("新录音已开始，跳过旧会话的文本处理"));
+        co_return;
+    }
+    const QString transcript = m_recognizedText;
+    if (const auto command = m_commandDetector.detect(transcript).command) {
+        co_await runCommand(*command, transcript);
+        co_return;
+    }
+
+    const int aiMode = m_aiSettings.aiMode();
+    const VoiceInputMode workMode = voiceInputModeFromPreference(m_aiSettings.workMode());
+    logger.info(QStringLiteral("当前工作模式: %1, AI模式: %2").arg(logLabel(workMode)).arg(aiMode));
+    if (transcript.isEmpty() || !m_aiSettings.aiEnabled() || aiMode == 1) {
+        logger.info(QStringLiteral("注入原始文本（AI 关闭或空文本）"));
+        injectText(transcript);
+        complete();
+        co_return;
+    }
+    co_await processWithModel(transcript);
+}
+
+QCoro::Task<> VoiceInputService::runCommand(VoiceCommand command, QString transcript) {
+    QPointer<VoiceInputService> self(this);
+    logger.info(QStringLiteral("检测到语音指令，执行中..."));
+    try {
+        if (command.needsModel()) {
+            // The rewrite commands need a client even when no dictation has used the model yet.
+            const std::optional<QString> key = co_await m_aiSettings.loadAPIKeyAsync();
+            if (!self) co_return;
+            if (key && !key->isEmpty())
+                installClient(*key, m_lastInjectedText.isEmpty() ? transcript : m_lastInjectedText);
+        }
+        const auto result =
+            co_await m_commandDetector.execute(command, transcript, m_lastInjectedText, m_textInjection, &m_aiProcessor);
+        if (!self) co_return;
+        if (result.erasedLastInjectedText) m_lastInjectedText.clear();
+        if (result.text) injectText(removeMarkdownFormatting(*result.text));
+    } catch (const std::exception& error) {
+        if (!self) co_return;
+        logger.error(QStringLiteral("语音指令执行失败 (%1)，降级为正常文本处理").arg(QString::fromUtf8(error.what())));
+        injectText(transcript);
+    }
+    complete();
+}
+
+QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
+    QPointer<VoiceInputService> self(this);
+    const std::optional<QString> key = co_await m_aiSettings.loadAPIKeyAsync();
+    if (!self) co_return;
+    logger.info(QStringLiteral("AI 模式: 智能处理（纠错+排版）, Key: %1").arg(keyForLog(key)));
+    if (!key || key->isEmpty()) {
+        logger.info(QStringLiteral("注入原始文本（未配置 API Key）"));
+        injectText(transcript);
+        complete();
+        co_return;
+    }
+    logger.info(QStringLiteral("开始 AI 智能处理（纠错+排版）..."));
+    setRecognitionState(RecognitionState::aiProcessing());
+    installClient(*key, transcript);
+
+    const bool assistant = voiceInputModeFromPreference(m_aiSettings.workMode()) == VoiceInputMode::voiceAssistant;
+    try {
+        QString output;
+        if (assistant)
+            output = co_await m_aiProcessor.assistantChat(transcript, QString());
+        else
+            output = co_await m_aiProcessor.correctAndFormat(transcript, QString());
+        if (!self) co_return;
+        if (assistant) {
+            logger.info(QStringLiteral("AI 助手回复: %1").arg(Logging::privateText(output)));
+        } else {
+            logger.info(QStringLiteral("AI 输入法处理完成: %1").arg(Logging::privateText(output)));
+            const int outputLength = TextUtils::graphemeCount(output);
+            const int inputLength = TextUtils::graphemeCount(transcript);
+            if (outputLength > kOutputLengthRatio * inputLength && inputLength > kMinimumLengthForRatio) {
+                logger.error(QStringLiteral("AI 输出异常过长(%1 vs %2)，疑似回答而非纠错，回退原始文本").arg(outputLength).arg(inputLength));
+                fallBack(transcript, QStringLiteral("AI 输出异常，已使用原始文本"));
+                co_return;
+            }
+        }
+        injectText(removeMarkdownFormatting(output));
+        complete();
+    } catch (const std::exception& error) {
+        if (!self) co_return;
+        const QString description = QString::fromUtf8(error.what());
+        logger.error(QStringLiteral("AI 处理失败 (%1)，降级为原始文本").arg(description));
+        fallBack(transcript, QStringLiteral("AI 处理失败：") + description);
+    }
+}
+
+void VoiceInputService::fallBack(const QString& transcript, const QString& message) {
+    NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, message);
+    injectText(transcript);
+    complete();
+}
+
+void VoiceInputService::injectText(const QString& text) {
+    if (text.isEmpty()) {
+        logger.debug(QStringLiteral("无识别文字，跳过注入"));
+        return;
+    }
+    // Learned before the permission check: terms count even when typing fails.
+    if (m_feedTerms) m_feedTerms(text);
+    if (!m_textInjection.isTrusted()) {
+        if (m_alerts) {
+            QPointer<VoiceInputService> self(this);
+            QTimer::singleShot(0, this, [self] {
+                if (self && self->m_alerts) self->m_alerts->showAccessibilityAlert();
+            });
+        }
+        logger.error(QStringLiteral("辅助功能权限未授权，无法注入文本"));
+        return;
+    }
+    ++m_pendingInjections;
+    performInjection(text);
+}
+
+QCoro::Task<> VoiceInputService::performInjection(QString text) {
+    QPointer<VoiceInputService> self(this);
+    TextInjector& injector = m_textInjection;
+    std::optional<QString> failure;
+    try {
+        co_await injector.injectText(text, TextInjectionMode::automatic);
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    if (!self) co_return;
+    if (failure) {
+        logger.error(QStringLiteral("文本注入失败: %1").arg(*failure));
+        if (m_alerts) m_alerts->showInjectionError(*failure);
+    } else {
+        logger.info(QStringLiteral("文本已注入: %1").arg(Logging::privateText(text)));
+        m_lastInjectedText = text;
+    }
+    if (--m_pendingInjections == 0) Q_EMIT injectionsSettled();
+}
+
+}  // namespace vocena

@@ -1,0 +1,168 @@
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/Logging.h"
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("ModifierKeyMonitor");
+
+const ModifierFlags kComboKeys = ModifierFlag::option | ModifierFlag::control;
+const ModifierFlags kComboMask = ModifierFlag::option | ModifierFlag::control | ModifierFlag::command;
+
+}  // namespace
+
+ModifierKeyMonitor& ModifierKeyMonitor::shared() {
+    // Never destroyed: its source's socket notifier must not outlive the event loop in a
+    // static destructor.
+    static auto* monitor = new ModifierKeyMonitor(Clock::system(), Scheduler::main());
+    return *monitor;
+}
+
+ModifierKeyMonitor::ModifierKeyMonitor(Clock& clock, Scheduler& scheduler) : m_clock(clock), m_scheduler(scheduler) {}
+
+ModifierKeyMonitor::~ModifierKeyMonitor() {
+    cancelPendingDoubleTap();
+    cancelComboHoldCheck();
+    if (m_monitoring) m_source->stop();
+}
+
+void ModifierKeyMonitor::setFlagSource(std::unique_ptr<ModifierFlagSource> source) {
+    if (m_monitoring) stopMonitoring();
+    m_source = std::move(source);
+}
+
+void ModifierKeyMonitor::startMonitoring() {
+    if (m_monitoring) return;
+    logger.info(QStringLiteral("正在启动全局监听..."));
+    if (!m_source) logger.error(QStringLiteral("没有可用的修饰键来源，双击 Option 不可用"));
+    m_monitoring = m_source && m_source->start([this](ModifierFlags flags) { handleFlagsChanged(flags); });
+    // One source sees the keys whichever window has the focus, ours included: it stands for
+    // both the global and the local monitor.
+    const QString token = m_monitoring ? QStringLiteral("已创建") : QStringLiteral("nil");
+    logger.debug(QStringLiteral("globalMonitor = ") + token);
+    logger.debug(QStringLiteral("localMonitor = ") + token);
+    logger.info(QStringLiteral("修饰键监听已启动"));
+}
+
+void ModifierKeyMonitor::stopMonitoring() {
+    if (m_monitoring) m_source->stop();
+    m_monitoring = false;
+    m_optionPressed = m_controlPressed = m_commandPressed = m_shiftPressed = false;
+    m_firstOptionPressTime.reset();
+    cancelPendingDoubleTap();
+    cancelComboHoldCheck();  // nothing is reported while stopped; the combination state stays
+    logger.info(QStringLiteral("修饰键监听已停止"));
+}
+
+void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
+    m_lastFlags = flags;
+    const bool option = flags.testFlag(ModifierFlag::option);
+    const bool control = flags.testFlag(ModifierFlag::control);
+    const bool command = flags.testFlag(ModifierFlag::command);
+    logger.info(QStringLiteral("handleFlagsChanged: option=%1, control=%2, command=%3")
+                    .arg(Logging::boolText(option), Logging::boolText(control), Logging::boolText(command)));
+    logger.debug(QStringLiteral("option=%1, control=%2").arg(Logging::boolText(option), Logging::boolText(control)));
+
+    if (!checkCombination(flags)) return;
+
+    if (option != m_optionPressed) {
+        m_optionPressed = option;
+        if (option && command) {
+            logger.info(QStringLiteral("⊘ Option+Command 同时按下，跳过录音触发，让系统快捷键处理"));
+            m_firstOptionPressTime.reset();
+            cancelPendingDoubleTap();
+            return;
+        }
+        if (option) handleOptionPress();
+    }
+    m_commandPressed = command;
+    m_controlPressed = control;
+    m_shiftPressed = flags.testFlag(ModifierFlag::shift);
+}
+
+bool ModifierKeyMonitor::checkCombination(ModifierFlags flags) {
+    if ((flags & kComboMask) != kComboKeys) {
+        m_comboPressStartTime.reset();
+        cancelComboHoldCheck();
+        if (m_comboTriggered) {
+            m_comboTriggered = false;
+            logger.info(QStringLiteral("组合键释放"));
+        }
+        return true;
+    }
+    if (m_comboTriggered) return true;
+
+    cancelPendingDoubleTap();
+    m_firstOptionPressTime.reset();
+    if (!m_comboPressStartTime) {
+        m_comboPressStartTime = m_clock.now();
+        armComboHoldCheck(comboHoldThreshold);
+        return false;
+    }
+    if (secondsSince(*m_comboPressStartTime) < comboHoldThreshold) return false;
+
+    m_comboTriggered = true;
+    m_comboPressStartTime.reset();
+    cancelComboHoldCheck();
+    logger.info(QStringLiteral("组合键触发: Option+Control"));
+    if (delegate) delegate->modifierKeyMonitorDidTriggerCombo(*this, {ModifierKeyType::option, ModifierKeyType::control});
+    return false;
+}
+
+// Holding the two keys produces no further event; this check notices the threshold.
+void ModifierKeyMonitor::armComboHoldCheck(double seconds) {
+    cancelComboHoldCheck();
+    m_comboHoldCheck = m_scheduler.schedule(seconds, [this] { checkComboHold(); });
+}
+
+void ModifierKeyMonitor::checkComboHold() {
+    m_comboHoldCheck.reset();
+    if (!m_comboPressStartTime) return;
+    const double remaining = comboHoldThreshold - secondsSince(*m_comboPressStartTime);
+    if (remaining > 0) {
+        armComboHoldCheck(remaining);  // a timer a little ahead of the clock
+        return;
+    }
+    checkCombination(m_lastFlags);
+}
+
+void ModifierKeyMonitor::handleOptionPress() {
+    if (m_firstOptionPressTime && secondsSince(*m_firstOptionPressTime) < doubleTapWindow) {
+        m_firstOptionPressTime.reset();
+        cancelPendingDoubleTap();
+        m_pendingDoubleTapWork = m_scheduler.schedule(doubleTapConfirmDelay, [this] { confirmDoubleTap(); });
+        logger.debug(QStringLiteral("双击 Option 延迟确认中（等待 %1ms 排除组合键）").arg(qRound(doubleTapConfirmDelay * 1000)));
+    } else {
+        m_firstOptionPressTime = m_clock.now();
+        logger.debug(QStringLiteral("Option 第一次按下，等待 500ms 内第二次按下"));
+    }
+}
+
+void ModifierKeyMonitor::confirmDoubleTap() {
+    m_pendingDoubleTapWork.reset();
+    if (m_comboTriggered) {
+        logger.debug(QStringLiteral("双击 Option 已取消（组合键优先）"));
+        return;
+    }
+    logger.info(QStringLiteral("双击 Option 检测到，触发录音"));
+    if (delegate) delegate->modifierKeyMonitorDidDoubleTapOption(*this);
+}
+
+void ModifierKeyMonitor::cancelPendingDoubleTap() {
+    if (m_pendingDoubleTapWork) m_pendingDoubleTapWork->cancel();
+    m_pendingDoubleTapWork.reset();
+}
+
+void ModifierKeyMonitor::cancelComboHoldCheck() {
+    if (m_comboHoldCheck) m_comboHoldCheck->cancel();
+    m_comboHoldCheck.reset();
+}
+
+double ModifierKeyMonitor::secondsSince(const QDateTime& time) const {
+    return double(time.msecsTo(m_clock.now())) / 1000.0;
+}
+
+}  // namespace vocena

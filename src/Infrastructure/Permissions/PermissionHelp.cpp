@@ -1,0 +1,45 @@
+#include "Infrastructure/Permissions/PermissionHelp.h"
+
+#include "Infrastructure/Platform/SafeFile.h"
+
+#include <QDir>
+
+namespace vocena::PermissionHelp {
+
+QString howTo(PermissionType type) {
+    switch (type) {
+    case PermissionType::microphone:
+        return QStringLiteral(
+            "澄言通过 PulseAudio（PipeWire 也兼容）录音，需要声音服务正在运行并且有一个输入设备。\n"
+            "• 安装并启动声音服务：sudo apt install pulseaudio（或 pipewire-pulse）\n"
+            "• 在声音设置（pavucontrol 的“输入设备”页）中选择并取消静音你的麦克风\n"
+            "• 用 pactl info 检查服务，用 pactl list short sources 检查输入设备");
+    case PermissionType::accessibility:
+        return QStringLiteral(
+            "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口，需要一个 X 显示服务器（Wayland 下为 XWayland）。\n"
+            "• 确认 DISPLAY 已设置（例如 :0），并且 xdpyinfo | grep XTEST 能看到 XTEST 扩展\n"
+            "• 纯 Wayland 会话里只能向 XWayland 窗口输入；可以改用 X11 会话登录");
+    case PermissionType::speechRecognition:
+        return QStringLiteral(
+            "澄言在本机识别语音，需要先安装一个语音模型。\n"
+            "• 安装默认模型：vocena model install sherpa-onnx-streaming-zipformer-zh-int8-2025-06-30\n"
+            "• 或安装本地模型目录：vocena model install /path/to/model\n"
+            "• 用 vocena model list 查看已安装的模型，用 vocena model verify DIR 检查模型文件");
+    }
+    return {};
+}
+
+QUrl writePage(PermissionType type) {
+    QString body;
+    for (const QString& line : howTo(type).split(QLatin1Char('\n')))
+        body += QStringLiteral("<p>%1</p>\n").arg(line.toHtmlEscaped());
+    const QString html = QStringLiteral(
+                             "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>澄言 · %1</title></head>\n"
+                             "<body style=\"font-family: sans-serif; max-width: 40em; margin: 2em auto\">\n<h1>%1</h1>\n%2</body></html>\n")
+                             .arg(rawValue(type).toHtmlEscaped(), body);
+    const QString path = QDir::temp().filePath(QStringLiteral("vocena-help-%1.html").arg(int(type)));
+    if (!SafeFile::writeAtomically(path, html.toUtf8()).isEmpty()) return {};
+    return QUrl::fromLocalFile(path);
+}
+
+}  // namespace vocena::PermissionHelp

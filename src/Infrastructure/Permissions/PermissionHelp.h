@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Infrastructure/Permissions/PermissionManager.h"
+
+#include <QString>
+#include <QUrl>
+
+namespace vocena::PermissionHelp {
+
+// What to install or allow on Linux for a permission, a few lines of plain text (the command
+// line prints it; the help page shows it).
+QString howTo(PermissionType type);
+
+// Writes a small help page for the permission into the temporary folder and returns its
+// address, for QDesktopServices::openUrl. An empty URL when it could not be written.
+QUrl writePage(PermissionType type);
+
+}  // namespace vocena::PermissionHelp

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Infrastructure/Speech/SpeechModel.h"
+
+#include <QCoro/QCoroTask>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace vocena {
+
+class Preferences;
+
+// The installed speech models: one folder per model under $XDG_DATA_HOME/澄言/models/, each
+// described by its manifest (SpeechModel). The preference "com.vocena.speech.model" names the
+// active one. A folder whose manifest cannot be read is listed with the reason and never
+// written to; hidden folders (".install-*", ".downloads") are the store's own work space.
+class ModelStore {
+public:
+    static constexpr const char* kActiveModelKey = "com.vocena.speech.model";
+
+    // `verifierProgram` is run as `verifierProgram model verify DIR` to verify a model in a
+    // child process: the app's own binary (tests pass the built `vocena`).
+    ModelStore(Preferences& preferences, QString directory, QString verifierProgram);
+    // The user's store, verified by the running binary.
+    static ModelStore standard(Preferences& preferences);
+    static QString defaultDirectory();
+
+    const QString& directory() const { return m_directory; }
+
+    struct Entry {
+        QString name;
+        std::optional<SpeechModel> model;  // nothing when the manifest is unreadable
+        QString problem;
+    };
+    QList<Entry> list() const;
+    std::optional<SpeechModel> find(const QString& name, QString* error) const;
+
+    // The preference; empty when none is chosen.
+    QString activeName() const;
+    // The active model, ready for a load in this process: installed, verified, and every file
+    // still has the checksum it was installed with (reading a large model takes a moment).
+    // Nothing, with the reason, otherwise; `notInstalled` tells "none chosen or gone" apart
+    // from "damaged".
+    std::optional<SpeechModel> loadableModel(QString* problem, bool* notInstalled = nullptr) const;
+
+    // Each returns an empty string on success, else the reason.
+    QString use(const QString& name);
+    QString remove(const QString& name);
+
+    using Progress = std::function<void(qint64 received, qint64 total)>;
+    struct InstallResult {
+        bool ok = false;
+        QString message;  // the reason when not ok
+        std::optional<SpeechModel> model;
+        bool activated = false;
+    };
+    // Installs from a model folder, an archive (.tar.bz2 and the other tar archives) or an
+    // http(s) URL (see ModelDownload), with `type` or the detected one (SpeechModelDetector):
+    // copies the model's files into a work folder, records their SHA-256, verifies the copy in
+    // a child process and only then moves it into place. Becomes the active model when none is.
+    QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {});
+
+    // Empty when every file of `model` has its recorded SHA-256, else what differs.
+    static QString checkFiles(const SpeechModel& model);
+
+private:
+    QCoro::Task<InstallResult> installFolder(QString folder, QString workspace, QString source, std::optional<SpeechModelType> type);
+    QString modelDirectory(const QString& name) const;
+
+    Preferences& m_preferences;
+    QString m_directory;
+    QString m_verifierProgram;
+};
+
+}  // namespace vocena

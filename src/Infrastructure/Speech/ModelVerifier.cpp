@@ -1,0 +1,85 @@
+#include "Infrastructure/Speech/ModelVerifier.h"
+
+#include "Infrastructure/Speech/AudioSource.h"
+#include "Infrastructure/Speech/OnnxMetadata.h"
+#include "Infrastructure/Speech/SherpaRecognizer.h"
+#include "Infrastructure/Speech/SpeechModel.h"
+
+#include <QCoro/QCoroProcess>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <vector>
+
+namespace vocena::ModelVerifier {
+
+namespace {
+
+// The damage on which the library ends the process instead of failing: a tokens line that is
+// not "symbol id" (or a bare id), no blank symbol for a CTC model, a model file without the
+// metadata its family reads. Found here first, it is refused with a reason and exit code 1.
+QString preflight(const SpeechModel& model) {
+    QFile tokens(model.filePath(QStringLiteral("tokens")));
+    if (!tokens.open(QIODevice::ReadOnly)) return QStringLiteral("无法读取 %1").arg(tokens.fileName());
+    static const QRegularExpression line(QStringLiteral("^(\\S+[ \\t]+)?-?\\d+$"));
+    bool hasBlank = false;
+    int number = 0;
+    for (const QByteArray& raw : tokens.readAll().split('\n')) {
+        ++number;
+        const QString text = QString::fromUtf8(raw).trimmed();
+        if (text.isEmpty()) continue;
+        if (!line.match(text).hasMatch()) return QStringLiteral("tokens.txt 第 %1 行格式错误").arg(number);
+        const QString symbol = text.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
+        hasBlank = hasBlank || symbol == QStringLiteral("<blk>") || symbol == QStringLiteral("<eps>") || symbol == QStringLiteral("<blank>");
+    }
+    const bool ctc = model.type == SpeechModelType::Zipformer2Ctc || model.type == SpeechModelType::ToneCtc;
+    if (ctc && !hasBlank) return QStringLiteral("tokens.txt 中没有空白符号（<blk>、<eps> 或 <blank>）");
+
+    const QString mainFile = model.filePath(ctc ? QStringLiteral("model") : QStringLiteral("encoder"));
+    const QMap<QString, QString> metadata = OnnxMetadata::read(mainFile);
+    if (metadata.isEmpty()) return QStringLiteral("%1 不是有效的模型文件，或缺少模型元数据").arg(mainFile);
+    const QStringList required = model.type == SpeechModelType::ToneCtc ? QStringList{"sample_rate", "frame_length_ms", "state_dim"} : QStringList{};
+    for (const QString& key : required)
+        if (!metadata.contains(key)) return QStringLiteral("%1 缺少元数据 %2").arg(mainFile, key);
+    return {};
+}
+
+}  // namespace
+
+Result verifyHere(const SpeechModel& model) {
+    QString error = preflight(model);
+    if (!error.isEmpty()) return {false, error};
+    std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, {}, &error);
+    if (!recognizer) return {false, error};
+    const std::vector<float> silence(AudioSource::kSampleRate, 0.0f);
+    std::optional<QString> text;
+    if (recognizer->beginStream(&error) && recognizer->acceptAudio(silence.data(), int(silence.size()), &error) &&
+        recognizer->finishInput(&error) && recognizer->decode(&error))
+        text = recognizer->text(&error);
+    if (!text) return {false, error};
+    return {true, QStringLiteral("模型可用: %1（%2，sherpa-onnx %3）")
+                      .arg(model.name, SpeechModel::typeName(model.type), SherpaRecognizer::libraryVersion())};
+}
+
+QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({QStringLiteral("model"), QStringLiteral("verify"), directory});
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!co_await qCoro(process).start()) co_return Result{false, QStringLiteral("无法启动模型验证进程: %1").arg(process.errorString())};
+    const bool finished = co_await qCoro(process).waitForFinished(std::chrono::seconds(timeoutSeconds));
+    if (!finished) {
+        process.kill();  // reaped by QProcess's destructor
+        co_return Result{false, QStringLiteral("模型验证超时（%1 秒）").arg(timeoutSeconds)};
+    }
+    const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    // The library's own diagnostics come first; the last lines say what happened.
+    const QStringList lines = QString::fromUtf8(process.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
+    const QString err = lines.mid(std::max<qsizetype>(0, lines.size() - 3)).join(QLatin1Char('\n'));
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) co_return Result{true, out};
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 1) co_return Result{false, err};
+    const QString how = process.exitStatus() == QProcess::CrashExit ? QStringLiteral("崩溃") : QStringLiteral("退出码 %1").arg(process.exitCode());
+    co_return Result{false, QStringLiteral("语音识别库无法加载此模型，验证进程异常结束（%1）: %2").arg(how, err)};
+}
+
+}  // namespace vocena::ModelVerifier

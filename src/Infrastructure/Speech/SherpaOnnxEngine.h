@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Infrastructure/Speech/RecognitionEngine.h"
+#include "Infrastructure/Speech/SherpaRecognizer.h"
+
+#include <memory>
+
+namespace vocena {
+
+class Scheduler;
+class SpeechDecodeWorker;
+class WorkItem;
+class SpeechModel;
+
+// The recognition engine over sherpa-onnx: an online recognizer on one decoding thread (see
+// SpeechDecodeWorker), results and errors posted back to the thread the engine lives on.
+//
+// - Partial results come whenever the text changed; the final one after endAudio(), when the
+//   audio plus SherpaRecognizer::kTailPaddingSeconds of silence is decoded. A final result may
+//   have empty text (nothing was said before the end).
+// - No non-empty text within kNoSpeechTimeout seconds of start(): the task ends with the
+//   time-out error (assistant domain, 1110).
+// - cancel() and a start() over a running task end it with only the cancellation error
+//   (recognition domain, 1), reported asynchronously.
+// - Library failures are errors of the engine's own domain (codes below).
+// - Confidence: sherpa-onnx gives none, so every result reports 0 (as a result without
+//   segments does).
+class SherpaOnnxEngine final : public RecognitionEngine {
+    Q_OBJECT
+public:
+    static constexpr double kNoSpeechTimeout = 10.0;
+    enum ErrorCode : int { ModelUnavailable = 1, DecodingFailed = 2 };
+
+    explicit SherpaOnnxEngine(Scheduler& scheduler, QObject* parent = nullptr);
+    ~SherpaOnnxEngine() override;
+
+    // Loads `model`, replacing the one before (a running task is cancelled). The caller has
+    // checked the model (ModelStore::loadableModel); loading a large model takes about a second.
+    bool load(const SpeechModel& model, const SherpaRecognizer::Options& options, QString* error);
+
+    bool isAvailable() const override { return m_worker != nullptr; }
+    quint64 start() override;
+    void acceptAudio(quint64 task, const float* samples, int frames) override;
+    void endAudio(quint64 task) override;
+    void cancel(quint64 task) override;
+
+private:
+    void deliverResult(quint64 task, const QString& text, bool isFinal);
+    void deliverError(quint64 task, const QString& description);
+    void onNoSpeechTimeout(quint64 task);
+    void endTask();
+    void postError(quint64 task, const EngineError& error);
+
+    Scheduler& m_scheduler;
+    std::unique_ptr<SpeechDecodeWorker> m_worker;
+    quint64 m_nextTask = 0;
+    quint64 m_task = 0;  // the running task, 0 for none
+    bool m_heardSpeech = false;
+    std::shared_ptr<WorkItem> m_noSpeechTimer;
+};
+
+}  // namespace vocena

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vocena {
+
+class SherpaRecognizer;
+
+// The decoding thread of the sherpa-onnx engine. It owns the recognizer and runs one task at
+// a time: audio fed from any thread is appended to a buffer that the thread takes over by
+// swapping (no allocation per buffer once the buffers have grown), decodes it and reports the
+// text whenever it changed; finish() decodes to the end and reports the final text. The
+// handlers run on the decoding thread.
+class SpeechDecodeWorker {
+public:
+    using ResultHandler = std::function<void(quint64 task, const QString& text, bool isFinal)>;
+    using ErrorHandler = std::function<void(quint64 task, const QString& description)>;
+
+    SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError);
+    // Stops the thread; a decode in progress completes first.
+    ~SpeechDecodeWorker();
+    SpeechDecodeWorker(const SpeechDecodeWorker&) = delete;
+    SpeechDecodeWorker& operator=(const SpeechDecodeWorker&) = delete;
+
+    // Makes `task` the current one; the task before is dropped without a report.
+    void begin(quint64 task);
+    // Thread-safe. Audio of any other task than the current, unfinished one is ignored.
+    void feed(quint64 task, const float* samples, int frames);
+    void finish(quint64 task);
+    // Ends `task` without a report (cancelled, timed out).
+    void drop(quint64 task);
+
+private:
+    void run();
+    bool hasWorkLocked() const;
+    // Decodes one batch of `task`; false when the task ended (finished or failed).
+    bool process(quint64 task, bool finishing);
+
+    std::unique_ptr<SherpaRecognizer> m_recognizer;
+    ResultHandler m_onResult;
+    ErrorHandler m_onError;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    quint64 m_task = 0;        // the current task, 0 for none
+    quint64 m_streamTask = 0;  // the task whose stream is open (decoding thread)
+    bool m_finishing = false;
+    bool m_quit = false;
+    std::vector<float> m_pending;  // appended by feed()
+    std::vector<float> m_batch;    // taken over by the decoding thread
+    QString m_lastText;            // decoding thread
+    std::thread m_thread;
+};
+
+}  // namespace vocena

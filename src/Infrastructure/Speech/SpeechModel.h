@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vocena {
+
+// The streaming model families of sherpa-onnx that the app can run.
+enum class SpeechModelType { Transducer, Paraformer, Zipformer2Ctc, ToneCtc };
+
+// One speech model in a folder: its family, which file plays which role (encoder, decoder,
+// joiner, model, tokens) and, once installed, the SHA-256 of every file and whether it passed
+// verification. Installed models describe themselves in "<folder>/manifest.json":
+//
+//   {"name": "...", "type": "t-one-ctc", "files": {"model": "model.onnx", "tokens": "tokens.txt"},
+//    "sha256": {"model.onnx": "<hex>", "tokens.txt": "<hex>"}, "verified": true, "source": "..."}
+class SpeechModel {
+public:
+    static constexpr const char* kManifestName = "manifest.json";
+
+    QString name;
+    QString directory;  // absolute; not stored in the manifest
+    SpeechModelType type = SpeechModelType::ToneCtc;
+    QMap<QString, QString> files;    // role -> file name inside `directory`
+    QMap<QString, QString> sha256;   // file name -> lower-case hex digest
+    bool verified = false;
+    QString source;  // where it was installed from (path or URL), for the listing
+
+    static QString typeName(SpeechModelType type);  // "transducer", "paraformer", ...
+    static std::optional<SpeechModelType> typeFromName(const QString& name);
+    static QStringList typeNames();
+    // The roles a family needs, tokens included.
+    static QStringList requiredRoles(SpeechModelType type);
+
+    QString filePath(const QString& role) const;
+    // Empty when every required role names a file; else what is missing.
+    QString missingRoles() const;
+
+    QJsonObject toJson() const;
+    // Reads a manifest; nothing (with `error`) when it is not one this version understands.
+    static std::optional<SpeechModel> fromJson(const QJsonObject& json, const QString& directory, QString* error);
+
+    // Reads "<directory>/manifest.json"; nothing (with `error`) when absent or unreadable.
+    static std::optional<SpeechModel> load(const QString& directory, QString* error);
+    // Writes the manifest atomically. Empty string on success, else the reason.
+    QString save() const;
+};
+
+}  // namespace vocena

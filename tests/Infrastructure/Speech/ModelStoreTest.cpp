@@ -1,0 +1,168 @@
+// The model store over real files, the real `vocena model verify` child process and a loopback
+// download server.
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/ModelStore.h"
+#include "support/AsyncTest.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/SpeechTestAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace vocena;
+using vocena::test::LoopbackHttpServer;
+using vocena::test::SpeechTestAssets;
+
+namespace {
+
+class ModelStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(SpeechTestAssets::shared().error, QString()); }
+
+    ModelStore::InstallResult install(const QString& source, std::optional<SpeechModelType> type = std::nullopt) {
+        auto outcome = test::await(store.install(source, type));
+        EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
+        return outcome.value.value_or(ModelStore::InstallResult{});
+    }
+
+    // A copy of the good model in a folder of this name.
+    QString goodModelNamed(const QString& name) {
+        const QString folder = work.filePath(name);
+        QDir().mkpath(folder);
+        for (const char* file : {"model.onnx", "tokens.txt"})
+            QFile::copy(SpeechTestAssets::shared().model(QStringLiteral("good")) + QLatin1Char('/') + QLatin1String(file),
+                        folder + QLatin1Char('/') + QLatin1String(file));
+        return folder;
+    }
+
+    QString archiveOf(const QString& folder) {
+        const QString archive = work.filePath(QDir(folder).dirName() + QStringLiteral(".tar.bz2"));
+        EXPECT_EQ(QProcess::execute(QStringLiteral("tar"), {QStringLiteral("-cjf"), archive, QStringLiteral("-C"), work.path(), QDir(folder).dirName()}), 0);
+        return archive;
+    }
+
+    static QString sha256(const QString& path) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+    }
+
+    QStringList modelFolders() const { return QDir(modelsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QString modelsDir() const { return work.filePath(QStringLiteral("models")); }
+
+    QTemporaryDir work;
+    Preferences preferences{work.filePath(QStringLiteral("preferences.json"))};
+    ModelStore store{preferences, modelsDir(), QStringLiteral(VOCENA_BINARY)};
+};
+
+TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
+    EXPECT_FALSE(store.loadableModel(nullptr));
+    const ModelStore::InstallResult first = install(goodModelNamed(QStringLiteral("alpha")));
+    ASSERT_TRUE(first.ok) << first.message.toStdString();
+    EXPECT_TRUE(first.activated);  // none was active
+    EXPECT_EQ(store.activeName(), QStringLiteral("alpha"));
+
+    QString error;
+    const auto manifest = SpeechModel::load(QDir(modelsDir()).filePath(QStringLiteral("alpha")), &error);
+    ASSERT_TRUE(manifest) << error.toStdString();
+    EXPECT_EQ(manifest->type, SpeechModelType::ToneCtc);  // detected from the metadata
+    EXPECT_TRUE(manifest->verified);
+    EXPECT_EQ(manifest->files.value(QStringLiteral("model")), QStringLiteral("model.onnx"));
+    EXPECT_EQ(manifest->sha256.value(QStringLiteral("model.onnx")), sha256(work.filePath(QStringLiteral("alpha/model.onnx"))));
+    EXPECT_TRUE(store.loadableModel(&error)) << error.toStdString();
+
+    // From an archive, with the type given; the active model stays.
+    const ModelStore::InstallResult second = install(archiveOf(goodModelNamed(QStringLiteral("beta"))), SpeechModelType::ToneCtc);
+    ASSERT_TRUE(second.ok) << second.message.toStdString();
+    EXPECT_FALSE(second.activated);
+    EXPECT_FALSE(install(goodModelNamed(QStringLiteral("beta"))).ok);  // already installed
+
+    const QList<ModelStore::Entry> entries = store.list();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name, QStringLiteral("alpha"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("beta"));
+    EXPECT_EQ(modelFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));  // no work folders left
+
+    EXPECT_EQ(store.use(QStringLiteral("beta")), QString());
+    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), QStringLiteral("beta"));
+    EXPECT_NE(store.use(QStringLiteral("gamma")), QString());
+    EXPECT_EQ(store.remove(QStringLiteral("beta")), QString());
+    EXPECT_EQ(store.activeName(), QString());
+    EXPECT_NE(store.remove(QStringLiteral("beta")), QString());
+    EXPECT_NE(store.remove(QStringLiteral("../models")), QString());
+    EXPECT_EQ(modelFolders(), QStringList{QStringLiteral("alpha")});
+}
+
+TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
+    for (const char* variant : {"random-bytes", "no-metadata", "no-blank"}) {
+        const ModelStore::InstallResult result = install(SpeechTestAssets::shared().model(QLatin1String(variant)), SpeechModelType::ToneCtc);
+        EXPECT_FALSE(result.ok) << variant;
+        EXPECT_TRUE(result.message.startsWith(QStringLiteral("模型验证失败"))) << result.message.toStdString();
+        EXPECT_EQ(modelFolders(), QStringList()) << variant;
+    }
+    EXPECT_EQ(store.activeName(), QString());
+    EXPECT_FALSE(install(work.filePath(QStringLiteral("missing"))).ok);
+}
+
+TEST_F(ModelStoreTest, ChangedFilesAndUnreadableManifestsAreNotUsed) {
+    ASSERT_TRUE(install(goodModelNamed(QStringLiteral("alpha"))).ok);
+    QFile tokens(QDir(modelsDir()).filePath(QStringLiteral("alpha/tokens.txt")));
+    ASSERT_TRUE(tokens.open(QIODevice::Append));
+    tokens.write("啊 3\n");
+    tokens.close();
+    QString problem;
+    EXPECT_FALSE(store.loadableModel(&problem));
+    EXPECT_TRUE(problem.contains(QStringLiteral("tokens.txt"))) << problem.toStdString();
+
+    QFile manifest(QDir(modelsDir()).filePath(QStringLiteral("alpha/manifest.json")));
+    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    manifest.write("{not json");
+    manifest.close();
+    const QList<ModelStore::Entry> entries = store.list();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_FALSE(entries[0].model);
+    EXPECT_FALSE(entries[0].problem.isEmpty());
+    EXPECT_NE(store.use(QStringLiteral("alpha")), QString());
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    EXPECT_EQ(manifest.readAll(), QByteArray("{not json"));  // never rewritten
+}
+
+TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksum) {
+    QFile archiveFile(archiveOf(goodModelNamed(QStringLiteral("remote"))));
+    ASSERT_TRUE(archiveFile.open(QIODevice::ReadOnly));
+    const QByteArray archive = archiveFile.readAll();
+    LoopbackHttpServer server([&archive](const LoopbackHttpServer::Request& request) {
+        const QByteArray range = request.headers.value("range");
+        if (range.startsWith("bytes=")) {
+            const qsizetype from = range.mid(6, range.indexOf('-') - 6).toLongLong();
+            return LoopbackHttpServer::Response{LoopbackHttpServer::Response::Kind::Reply, 206, archive.mid(from), "application/x-bzip2"};
+        }
+        return LoopbackHttpServer::Response{LoopbackHttpServer::Response::Kind::Reply, 200, archive, "application/x-bzip2"};
+    });
+    const QString url = server.baseURL() + QStringLiteral("/files/remote.tar.bz2");
+    const QString sum = QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex());
+
+    const ModelStore::InstallResult wrong = install(url + QStringLiteral("#sha256=") + QString(64, QLatin1Char('0')));
+    EXPECT_FALSE(wrong.ok);
+    EXPECT_TRUE(wrong.message.contains(QStringLiteral("校验和"))) << wrong.message.toStdString();
+
+    // An earlier try broke off half-way.
+    const QString downloads = QDir(modelsDir()).filePath(QStringLiteral(".downloads"));
+    QDir().mkpath(downloads);
+    QFile partial(downloads + QStringLiteral("/remote.tar.bz2.part"));
+    ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
+    partial.write(archive.left(archive.size() / 2));
+    partial.close();
+    const ModelStore::InstallResult resumed = install(url + QStringLiteral("#sha256=") + sum);
+    ASSERT_TRUE(resumed.ok) << resumed.message.toStdString();
+    EXPECT_EQ(resumed.model->source, url);
+    EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(archive.size() / 2) + "-");
+    EXPECT_EQ(QDir(downloads).entryList(QDir::Files), QStringList());  // the archive is not kept
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// The engine over the real sherpa-onnx library and the generated T-One test model.
+#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/SpeechModelDetector.h"
+#include "Infrastructure/Speech/WavReader.h"
+#include "support/ManualScheduler.h"
+#include "support/SpeechTestAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <iostream>
+#include <thread>
+
+using namespace vocena;
+using vocena::test::SpeechTestAssets;
+
+namespace {
+
+struct Event {
+    quint64 task;
+    QString text;
+    float confidence;
+    bool isFinal;
+    std::optional<EngineError> error;
+};
+
+class SherpaOnnxEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SpeechTestAssets::shared().error, QString());
+        QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float confidence, bool isFinal) {
+            events.push_back({task, text, confidence, isFinal, std::nullopt});
+        });
+        QObject::connect(&engine, &RecognitionEngine::errorOccurred, [this](quint64 task, const EngineError& error) {
+            events.push_back({task, {}, 0, false, error});
+        });
+    }
+
+    SpeechModel model(const QString& variant) const {
+        QString error;
+        const auto found = SpeechModelDetector::detect(SpeechTestAssets::shared().model(variant), SpeechModelType::ToneCtc, &error);
+        EXPECT_TRUE(found) << error.toStdString();
+        return found.value_or(SpeechModel{});
+    }
+
+    void load(const QString& variant = QStringLiteral("good")) {
+        QString error;
+        ASSERT_TRUE(engine.load(model(variant), {}, &error)) << error.toStdString();
+    }
+
+    // Feeds from another thread in capture-sized buffers, as the microphone does.
+    void feed(quint64 task, const std::vector<float>& samples) {
+        std::thread capture([&] {
+            for (size_t at = 0; at < samples.size(); at += AudioSource::kFramesPerBuffer)
+                engine.acceptAudio(task, samples.data() + at, int(std::min<size_t>(AudioSource::kFramesPerBuffer, samples.size() - at)));
+        });
+        capture.join();
+    }
+
+    static std::vector<float> speech() {
+        QString error;
+        auto audio = WavReader::read(SpeechTestAssets::shared().speechWav(), &error);
+        EXPECT_TRUE(audio) << error.toStdString();
+        return audio ? audio->samples : std::vector<float>{};
+    }
+
+    bool waitFor(const std::function<bool()>& done, int ms = 10000) {
+        for (int waited = 0; !done() && waited < ms; waited += 5) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        QCoreApplication::processEvents();
+        return done();
+    }
+
+    std::vector<Event> eventsOf(quint64 task) const {
+        std::vector<Event> found;
+        for (const Event& event : events)
+            if (event.task == task) found.push_back(event);
+        return found;
+    }
+
+    bool ended(quint64 task) const {
+        for (const Event& event : eventsOf(task))
+            if (event.isFinal || event.error) return true;
+        return false;
+    }
+
+    test::ManualClock clock;
+    test::ManualScheduler scheduler{clock};
+    SherpaOnnxEngine engine{scheduler};
+    std::vector<Event> events;
+};
+
+TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGivesAnEmptyFinal) {
+    load();
+    ASSERT_TRUE(engine.isAvailable());
+    const quint64 task = engine.start();
+    feed(task, speech());
+    engine.endAudio(task);
+    ASSERT_TRUE(waitFor([&] { return ended(task); }));
+    const std::vector<Event> spoken = eventsOf(task);
+    ASSERT_GE(spoken.size(), 2u);  // partials, then the final
+    const Event& final = spoken.back();
+    EXPECT_TRUE(final.isFinal);
+    EXPECT_FALSE(final.error);
+    EXPECT_FALSE(final.text.isEmpty());
+    for (size_t i = 0; i + 1 < spoken.size(); ++i) {
+        EXPECT_FALSE(spoken[i].isFinal);
+        EXPECT_FALSE(spoken[i].text.isEmpty());
+        EXPECT_TRUE(final.text.startsWith(spoken[i].text));
+        EXPECT_EQ(spoken[i].confidence, 0.0f);
+    }
+
+    const quint64 quiet = engine.start();
+    EXPECT_GT(quiet, task);
+    feed(quiet, std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));
+    engine.endAudio(quiet);
+    ASSERT_TRUE(waitFor([&] { return ended(quiet); }));
+    ASSERT_EQ(eventsOf(quiet).size(), 1u);
+    EXPECT_TRUE(eventsOf(quiet).front().isFinal);
+    EXPECT_EQ(eventsOf(quiet).front().text, QString());
+}
+
+TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
+    load();
+    const quint64 first = engine.start();
+    feed(first, speech());
+    engine.cancel(first);
+    engine.endAudio(first);  // too late: nothing more for this task
+
+    const quint64 second = engine.start();
+    feed(second, speech());
+    const quint64 third = engine.start();  // replaces the second
+    feed(third, speech());
+    engine.endAudio(third);
+    ASSERT_TRUE(waitFor([&] { return ended(third); }));
+    waitFor([] { return false; }, 200);  // anything late would arrive now
+
+    for (quint64 task : {first, second}) {
+        const std::vector<Event> got = eventsOf(task);
+        ASSERT_EQ(got.size(), 1u) << "task " << task;
+        ASSERT_TRUE(got.front().error);
+        EXPECT_EQ(got.front().error->domain, EngineErrorDomain::recognition);
+        EXPECT_EQ(got.front().error->code, 1);
+    }
+    EXPECT_TRUE(eventsOf(third).back().isFinal);
+    EXPECT_FALSE(eventsOf(third).back().text.isEmpty());
+}
+
+TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutError) {
+    load();
+    const quint64 silent = engine.start();
+    feed(silent, std::vector<float>(AudioSource::kSampleRate, 0.0f));
+    clock.advance(SherpaOnnxEngine::kNoSpeechTimeout - 0.1);
+    EXPECT_TRUE(eventsOf(silent).empty());
+    clock.advance(0.1);
+    ASSERT_EQ(eventsOf(silent).size(), 1u);
+    EXPECT_EQ(eventsOf(silent).front().error->domain, EngineErrorDomain::assistant);
+    EXPECT_EQ(eventsOf(silent).front().error->code, 1110);
+
+    const quint64 spoken = engine.start();
+    feed(spoken, speech());
+    ASSERT_TRUE(waitFor([&] { return !eventsOf(spoken).empty(); }));
+    clock.advance(SherpaOnnxEngine::kNoSpeechTimeout);
+    engine.endAudio(spoken);
+    ASSERT_TRUE(waitFor([&] { return ended(spoken); }));
+    EXPECT_FALSE(eventsOf(spoken).back().error);
+}
+
+TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
+    QString error;
+    EXPECT_EQ(SherpaRecognizer::create(model(QStringLiteral("random-bytes")), {}, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("Protobuf"))) << error.toStdString();
+
+    EXPECT_FALSE(engine.load(model(QStringLiteral("random-bytes")), {}, &error));
+    EXPECT_FALSE(engine.isAvailable());
+    EXPECT_EQ(engine.start(), 0u);
+
+    // Tokens shorter than the model's vocabulary load, then throw on the first decode.
+    const QString shortTokens = SpeechTestAssets::shared().path(QStringLiteral("short-tokens"));
+    QDir().mkpath(shortTokens);
+    QFile::copy(SpeechTestAssets::shared().model(QStringLiteral("good")) + QStringLiteral("/model.onnx"), shortTokens + QStringLiteral("/model.onnx"));
+    QFile tokens(shortTokens + QStringLiteral("/tokens.txt"));
+    ASSERT_TRUE(tokens.open(QIODevice::WriteOnly));
+    tokens.write("<blk> 0\n");
+    tokens.close();
+    SpeechModel model = this->model(QStringLiteral("good"));
+    model.directory = shortTokens;
+    ASSERT_TRUE(engine.load(model, {}, &error)) << error.toStdString();
+    const quint64 task = engine.start();
+    feed(task, speech());
+    engine.endAudio(task);
+    ASSERT_TRUE(waitFor([&] { return ended(task); }));
+    ASSERT_TRUE(eventsOf(task).back().error);
+    EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
+    EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);
+}
+
+// Not a limit: prints what the recognizer costs, for the README.
+TEST_F(SherpaOnnxEngineTest, ReportsResidentMemory) {
+    auto residentKiB = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly)) return 0LL;
+        return statm.readAll().split(' ').value(1).toLongLong() * 4;  // 4 KiB pages
+    };
+    const std::vector<float> audio = speech();
+    for (bool arena : {false, true}) {
+        const long long before = residentKiB();
+        QString error;
+        auto recognizer = SherpaRecognizer::create(model(QStringLiteral("good")), {1, arena}, &error);
+        ASSERT_TRUE(recognizer) << error.toStdString();
+        const long long created = residentKiB();
+        ASSERT_TRUE(recognizer->beginStream(&error) && recognizer->acceptAudio(audio.data(), int(audio.size()), &error) &&
+                    recognizer->finishInput(&error) && recognizer->decode(&error));
+        const long long decoded = residentKiB();
+        std::cout << "[ RSS      ] arena " << (arena ? "on " : "off") << ": before " << before << " KiB, recognizer +" << created - before
+                  << " KiB, after decoding +" << decoded - before << " KiB" << std::endl;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Infrastructure/Speech/AudioSource.h"
+#include "Infrastructure/Speech/RecognitionEngine.h"
+#include "Infrastructure/Speech/SpeechTypes.h"
+
+#include <QStringList>
+
+namespace vocena::test {
+
+// A recognition engine driven by the test: it records what it is asked and emits what the
+// test tells it to.
+class FakeRecognitionEngine final : public RecognitionEngine {
+public:
+    bool available = true;
+    quint64 lastTask = 0;
+    QStringList calls;  // "start 1", "end 1", "cancel 1"
+    int framesReceived = 0;
+
+    bool isAvailable() const override { return available; }
+    quint64 start() override {
+        calls << QStringLiteral("start %1").arg(++lastTask);
+        return lastTask;
+    }
+    void acceptAudio(quint64, const float*, int frames) override { framesReceived += frames; }
+    void endAudio(quint64 task) override { calls << QStringLiteral("end %1").arg(task); }
+    void cancel(quint64 task) override { calls << QStringLiteral("cancel %1").arg(task); }
+
+    void emitResult(const QString& text, bool isFinal, quint64 task = 0) {
+        Q_EMIT resultReady(task ? task : lastTask, text, 0.5f, isFinal);
+    }
+    void emitError(const QString& domain, int code, const QString& description = QStringLiteral("failure"), quint64 task = 0) {
+        Q_EMIT errorOccurred(task ? task : lastTask, EngineError{domain, code, description});
+    }
+};
+
+// An audio source whose buffers the test pushes (on the test's thread).
+class FakeAudioSource final : public AudioSource {
+public:
+    bool failToStart = false;
+    BufferHandler onBuffer;
+    EndHandler onEnd;
+    bool running = false;
+
+    bool start(BufferHandler buffer, EndHandler end, QString* error) override {
+        if (failToStart) {
+            *error = QStringLiteral("no device");
+            return false;
+        }
+        onBuffer = std::move(buffer);
+        onEnd = std::move(end);
+        running = true;
+        return true;
+    }
+    void stop() override { running = false; }
+    QString formatDescription() const override { return QStringLiteral("16000 Hz, 1 ch, float32 (test)"); }
+    void push(float amplitude, int frames = kFramesPerBuffer) {
+        std::vector<float> samples(size_t(frames), amplitude);
+        if (running) onBuffer(samples.data(), frames);
+    }
+};
+
+}  // namespace vocena::test

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDir>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace vocena::test {
+
+// What the speech tests run on, made once per test process in a temporary folder: the tiny
+// T-One models of scripts/make-test-model.py ("good", "random-bytes", "no-metadata",
+// "no-blank") and an espeak-ng recording of Mandarin speech (22.05 kHz, 16-bit).
+class SpeechTestAssets {
+public:
+    static const SpeechTestAssets& shared() {
+        static const SpeechTestAssets assets;
+        return assets;
+    }
+
+    QString error;  // empty when everything was made
+    QString model(const QString& variant) const { return m_dir.filePath(QStringLiteral("models/") + variant); }
+    QString speechWav() const { return m_dir.filePath(QStringLiteral("speech.wav")); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    SpeechTestAssets() {
+        error = run(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-model.py"), m_dir.filePath(QStringLiteral("models"))});
+        if (error.isEmpty())
+            error = run(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"),
+                                                      QStringLiteral("-w"), speechWav()});
+    }
+
+    static QString run(const QString& program, const QStringList& args) {
+        QProcess process;
+        process.start(program, args);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return program + QStringLiteral(": ") + QString::fromUtf8(process.readAllStandardError()) + process.errorString();
+        return {};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+}  // namespace vocena::test
