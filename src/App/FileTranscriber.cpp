@@ -8,6 +8,12 @@
 
 namespace vocena {
 
+namespace {
+// g++ 12 may move from a named local used inside a braced initializer in co_return (and destroy
+// it again): the coroutine builds its result through this call instead.
+FileTranscriber::Outcome failed(const QString& error) { return {false, {}, error}; }
+}  // namespace
+
 FileTranscriber::FileTranscriber(RecognitionEngine& engine, AudioSource& source, std::function<void(const QString&)> onPartial)
     : m_engine(engine), m_source(source), m_onPartial(std::move(onPartial)) {
     connect(&m_engine, &RecognitionEngine::resultReady, this, [this](quint64 task, const QString& text, float, bool isFinal) {
@@ -42,14 +48,14 @@ QCoro::Task<FileTranscriber::Outcome> FileTranscriber::run(std::chrono::seconds 
         &error);
     if (task != 0 && !started) {
         m_engine.cancel(task);
-        co_return Outcome{false, {}, error};
+        co_return failed(error);
     }
     if (!m_done) co_await qCoro(this, &FileTranscriber::finished, timeout);
-    if (!self) co_return Outcome{false, {}, QStringLiteral("已中止")};
+    if (!self) co_return failed(QStringLiteral("已中止"));
     m_source.stop();
     if (!m_done) {
         if (task) m_engine.cancel(task);
-        co_return Outcome{false, {}, QStringLiteral("识别超时")};
+        co_return failed(QStringLiteral("识别超时"));
     }
     co_return m_outcome;
 }

@@ -85,19 +85,29 @@ QCoro::Task<int> ModelCommand::run(QStringList args, Console& console) {
     const bool typeAllowed = sub == QStringLiteral("install") || sub == QStringLiteral("verify");
     if (type && !typeAllowed) co_return usageResult(console, QStringLiteral("--type 只用于 install 和 verify"));
     if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
-    if (sub == QStringLiteral("install") && args.size() == 2) co_return co_await install(args[1], type, console);
-    if (sub == QStringLiteral("verify") && args.size() == 2) co_return verify(args[1], type, console);
-    if ((sub == QStringLiteral("use") || sub == QStringLiteral("remove")) && args.size() == 2) {
-        ModelStore store = ModelStore::standard(m_services.preferences());
-        const QString error = sub == QStringLiteral("use") ? store.use(args[1]) : store.remove(args[1]);
-        if (!error.isEmpty()) {
-            console.err(QStringLiteral("vocena model: %1").arg(error));
-            co_return ExitFailure;
-        }
-        console.out(sub == QStringLiteral("use") ? QStringLiteral("当前语音模型: %1").arg(args[1]) : QStringLiteral("已删除: %1").arg(args[1]));
-        co_return ExitOk;
+    if (sub == QStringLiteral("install") && args.size() == 2) {
+        QCoro::Task<int> installing = install(args[1], type, console);  // (not inside co_await: g++ 12)
+        co_return co_await std::move(installing);
     }
-    co_return usageResult(console, sub.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+    if (sub == QStringLiteral("verify") && args.size() == 2) co_return verify(args[1], type, console);
+    if ((sub == QStringLiteral("use") || sub == QStringLiteral("remove")) && args.size() == 2) co_return change(sub, args[1], console);
+    co_return usageResult(console, invalidArguments(args));
+}
+
+QString ModelCommand::invalidArguments(const QStringList& args) {
+    return args.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' ')));
+}
+
+int ModelCommand::change(const QString& sub, const QString& name, Console& console) {
+    ModelStore store = ModelStore::standard(m_services.preferences());
+    const bool use = sub == QStringLiteral("use");
+    const QString error = use ? store.use(name) : store.remove(name);
+    if (!error.isEmpty()) {
+        console.err(QStringLiteral("vocena model: %1").arg(error));
+        return ExitFailure;
+    }
+    console.out(use ? QStringLiteral("当前语音模型: %1").arg(name) : QStringLiteral("已删除: %1").arg(name));
+    return ExitOk;
 }
 
 int ModelCommand::list(Console& console) const {
@@ -124,8 +134,10 @@ int ModelCommand::list(Console& console) const {
 QCoro::Task<int> ModelCommand::install(QString source, std::optional<int> type, Console& console) {
     ModelStore store = ModelStore::standard(m_services.preferences());
     ProgressPrinter printer;
-    const ModelStore::InstallResult result =
-        co_await store.install(source, asType(type), [&printer](qint64 received, qint64 total) { printer(received, total); });
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<ModelStore::InstallResult> installing =
+        store.install(source, asType(type), [&printer](qint64 received, qint64 total) { printer(received, total); });
+    const ModelStore::InstallResult result = co_await std::move(installing);
     printer.done();
     if (!result.ok) {
         console.err(QStringLiteral("vocena model: %1").arg(result.message));

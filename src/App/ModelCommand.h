@@ -21,6 +21,8 @@ private:
     int list(Console& console) const;
     QCoro::Task<int> install(QString source, std::optional<int> type, Console& console);
     int verify(const QString& directory, std::optional<int> type, Console& console) const;
+    int change(const QString& sub, const QString& name, Console& console);  // use, remove
+    static QString invalidArguments(const QStringList& args);
 
     CliServices& m_services;
 };

@@ -31,7 +31,9 @@ QCoro::Task<int> ProcessCommand::run(QStringList args, Console& console) {
     QString transcript = QString::fromUtf8(console.readAllInput());
     if (transcript.endsWith(QLatin1Char('\n'))) transcript.chop(1);  // the line end of echo
 
-    co_return co_await runTranscriptPipeline(m_services, console, transcript, inject, workMode, name());
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<int> pipeline = runTranscriptPipeline(m_services, console, transcript, inject, workMode, name());
+    co_return co_await std::move(pipeline);
 }
 
 }  // namespace vocena

@@ -72,7 +72,9 @@ QCoro::Task<int> TranscribeCommand::run(QStringList args, Console& console) {
         console.out(outcome.text);
         co_return ExitOk;
     }
-    co_return co_await runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name());
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<int> pipeline = runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name());
+    co_return co_await std::move(pipeline);
 }
 
 }  // namespace vocena

@@ -49,7 +49,6 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheText) {
     const QString text = spoken.out.trimmed();
     EXPECT_FALSE(text.isEmpty());
     EXPECT_FALSE(text.contains(QLatin1Char('\n')));
-    EXPECT_TRUE(spoken.err.contains(text.left(4)));  // a partial result came first
 
     // Through the pipeline (a dry run; AI off, so the transcript is typed unchanged).
     ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);

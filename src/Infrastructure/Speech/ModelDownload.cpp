@@ -31,6 +31,10 @@ QString expectedChecksum(const QUrl& url) {
     return fragment.startsWith(QStringLiteral("sha256=")) ? fragment.mid(7).toLower() : QString();
 }
 
+// g++ 12 may move from a named local used inside a braced initializer in co_return (and destroy
+// it again): the coroutine builds its result through this call instead.
+Result result(bool ok, const QString& message, const QString& path) { return {ok, message, path}; }
+
 }  // namespace
 
 bool isUrl(const QString& text) {
@@ -47,13 +51,13 @@ QCoro::Task<Result> fetch(QString spec, QString directory, Progress progress) {
     QUrl url(spec);
     const QString expected = expectedChecksum(url);
     url.setFragment({});
-    if (!url.isValid() || url.fileName().isEmpty()) co_return Result{false, QStringLiteral("无效的下载地址: %1").arg(spec), {}};
-    if (!QDir().mkpath(directory)) co_return Result{false, QStringLiteral("无法创建 %1").arg(directory), {}};
+    if (!url.isValid() || url.fileName().isEmpty()) co_return result(false, QStringLiteral("无效的下载地址: %1").arg(spec), {});
+    if (!QDir().mkpath(directory)) co_return result(false, QStringLiteral("无法创建 %1").arg(directory), {});
     const QString target = QDir(directory).filePath(url.fileName());
     const QString partial = target + QStringLiteral(".part");
 
     QFile file(partial);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) co_return Result{false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {}};
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
     qint64 offset = file.size();
 
     QNetworkAccessManager network;
@@ -88,24 +92,25 @@ QCoro::Task<Result> fetch(QString spec, QString directory, Progress progress) {
             reply->abort();
             break;
         }
-        if (!take()) co_return Result{false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {}};
+        if (!take()) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
     }
-    if (!take()) co_return Result{false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {}};
+    if (!take()) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
     file.close();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool alreadyComplete = status == 416 && offset > 0;  // the range starts at the end
     if (reply->error() != QNetworkReply::NoError && !alreadyComplete) {
-        const QString retry = offset > 0 ? QStringLiteral("（已下载 %1 字节，再次运行同一命令会继续下载）").arg(offset) : QString();
-        co_return Result{false, QStringLiteral("下载失败: %1%2").arg(reply->errorString(), retry), {}};
+        QString retry;  // (no ?: with temporaries in a coroutine: g++ 12 destroys them twice)
+        if (offset > 0) retry = QStringLiteral("（已下载 %1 字节，再次运行同一命令会继续下载）").arg(offset);
+        co_return result(false, QStringLiteral("下载失败: %1%2").arg(reply->errorString(), retry), {});
     }
     if (!expected.isEmpty() && sha256Of(partial) != expected) {
         QFile::remove(partial);
-        co_return Result{false, QStringLiteral("下载的文件校验和不符（应为 %1），已删除").arg(expected), {}};
+        co_return result(false, QStringLiteral("下载的文件校验和不符（应为 %1），已删除").arg(expected), {});
     }
     QFile::remove(target);
-    if (!QFile::rename(partial, target)) co_return Result{false, QStringLiteral("无法移动到 %1").arg(target), {}};
-    co_return Result{true, {}, target};
+    if (!QFile::rename(partial, target)) co_return result(false, QStringLiteral("无法移动到 %1").arg(target), {});
+    co_return result(true, {}, target);
 }
 
 }  // namespace vocena::ModelDownload

@@ -65,7 +65,10 @@ QCoro::Task<QString> unpack(QString archive, QString target) {
     QProcess tar;
     tar.setStandardInputFile(QProcess::nullDevice());
     tar.setProgram(QStringLiteral("tar"));
-    tar.setArguments({QStringLiteral("-xf"), archive, QStringLiteral("-C"), target, QStringLiteral("--no-same-owner")});
+    // (A braced list in a coroutine body is destroyed twice by g++ 12: build the list step by step.)
+    QStringList arguments;
+    arguments << QStringLiteral("-xf") << archive << QStringLiteral("-C") << target << QStringLiteral("--no-same-owner");
+    tar.setArguments(arguments);
     if (!co_await qCoro(tar).start()) co_return QStringLiteral("无法运行 tar: %1").arg(tar.errorString());
     if (!co_await qCoro(tar).waitForFinished(std::chrono::minutes(10))) co_return QStringLiteral("解压超时: %1").arg(archive);
     if (tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0)
@@ -155,22 +158,27 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::
 
     if (const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(source)) source = entry->downloadSpec();
     QString folder = source;
+    QString downloaded;
     if (ModelDownload::isUrl(source)) {
-        const ModelDownload::Result download = co_await ModelDownload::fetch(source, QDir(m_directory).filePath(QStringLiteral(".downloads")), progress);
+        // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+        QCoro::Task<ModelDownload::Result> fetching = ModelDownload::fetch(source, QDir(m_directory).filePath(QStringLiteral(".downloads")), progress);
+        const ModelDownload::Result download = co_await std::move(fetching);
         if (!download.ok) co_return failure(download.message);
-        folder = download.path;
+        folder = downloaded = download.path;
     }
     if (QFileInfo(folder).isFile()) {
         if (!isArchive(folder)) co_return failure(QStringLiteral("不支持的文件: %1（需要模型文件夹或 .tar.bz2 压缩包）").arg(folder));
         const QString unpacked = workspace.filePath(QStringLiteral("unpacked"));
-        const QString error = co_await unpack(folder, unpacked);
+        QCoro::Task<QString> unpacking = unpack(folder, unpacked);
+        const QString error = co_await std::move(unpacking);
         if (!error.isEmpty()) co_return failure(error);
         folder = unpacked;
     } else if (!QFileInfo(folder).isDir()) {
         co_return failure(QStringLiteral("找不到 %1").arg(source));
     }
-    InstallResult result = co_await installFolder(folder, workspace.path(), source, type);
-    if (result.ok && ModelDownload::isUrl(source)) QFile::remove(folder);  // the archive's work is done
+    QCoro::Task<InstallResult> installing = installFolder(folder, workspace.path(), source, type);
+    InstallResult result = co_await std::move(installing);
+    if (result.ok && !downloaded.isEmpty()) QFile::remove(downloaded);  // the archive's work is done
     co_return result;
 }
 
@@ -184,15 +192,20 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder,
     if (!isPlainName(model.name)) co_return failure(QStringLiteral("无法确定模型名称: %1").arg(source));
     if (QFileInfo::exists(modelDirectory(model.name)))
         co_return failure(QStringLiteral("已安装同名模型 %1（先运行 vocena model remove %1）").arg(model.name));
-    model.source = ModelDownload::isUrl(source) ? ModelDownload::withoutChecksum(source) : QFileInfo(source).absoluteFilePath();
+    // (No ?: with temporaries in a coroutine: g++ 12 destroys them twice.)
+    model.source = QFileInfo(source).absoluteFilePath();
+    if (ModelDownload::isUrl(source)) model.source = ModelDownload::withoutChecksum(source);
 
     const QString staged = QDir(workspace).filePath(QStringLiteral("model"));
-    error = co_await QtConcurrent::run([&model, staged] { return stageFiles(model, staged); });
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QFuture<QString> staging = QtConcurrent::run([&model, staged] { return stageFiles(model, staged); });
+    error = co_await staging;
     if (!error.isEmpty()) co_return failure(error);
     error = model.save();
     if (!error.isEmpty()) co_return failure(error);
 
-    const ModelVerifier::Result verification = co_await ModelVerifier::verifyInChild(m_verifierProgram, staged);
+    QCoro::Task<ModelVerifier::Result> verifying = ModelVerifier::verifyInChild(m_verifierProgram, staged);
+    const ModelVerifier::Result verification = co_await std::move(verifying);
     if (!verification.ok) co_return failure(QStringLiteral("模型验证失败: %1").arg(verification.message));
     model.verified = true;
     error = model.save();

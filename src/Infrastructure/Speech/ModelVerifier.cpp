@@ -44,6 +44,10 @@ QString preflight(const SpeechModel& model) {
     return {};
 }
 
+// g++ 12 may move from a named local used inside a braced initializer in co_return (and destroy
+// it again): coroutines build their result through this call instead.
+Result result(bool ok, const QString& message) { return {ok, message}; }
+
 }  // namespace
 
 Result verifyHere(const SpeechModel& model) {
@@ -64,22 +68,27 @@ Result verifyHere(const SpeechModel& model) {
 QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds) {
     QProcess process;
     process.setProgram(program);
-    process.setArguments({QStringLiteral("model"), QStringLiteral("verify"), directory});
+    // (A braced list in a coroutine body is destroyed twice by g++ 12: build the list step by step.)
+    QStringList arguments;
+    arguments << QStringLiteral("model") << QStringLiteral("verify") << directory;
+    process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (!co_await qCoro(process).start()) co_return Result{false, QStringLiteral("无法启动模型验证进程: %1").arg(process.errorString())};
+    if (!co_await qCoro(process).start()) co_return result(false, QStringLiteral("无法启动模型验证进程: %1").arg(process.errorString()));
     const bool finished = co_await qCoro(process).waitForFinished(std::chrono::seconds(timeoutSeconds));
     if (!finished) {
         process.kill();  // reaped by QProcess's destructor
-        co_return Result{false, QStringLiteral("模型验证超时（%1 秒）").arg(timeoutSeconds)};
+        co_return result(false, QStringLiteral("模型验证超时（%1 秒）").arg(timeoutSeconds));
     }
     const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     // The library's own diagnostics come first; the last lines say what happened.
     const QStringList lines = QString::fromUtf8(process.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
     const QString err = lines.mid(std::max<qsizetype>(0, lines.size() - 3)).join(QLatin1Char('\n'));
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) co_return Result{true, out};
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 1) co_return Result{false, err};
-    const QString how = process.exitStatus() == QProcess::CrashExit ? QStringLiteral("崩溃") : QStringLiteral("退出码 %1").arg(process.exitCode());
-    co_return Result{false, QStringLiteral("语音识别库无法加载此模型，验证进程异常结束（%1）: %2").arg(how, err)};
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) co_return result(true, out);
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 1) co_return result(false, err);
+    // No ?: with temporaries in coroutine bodies: g++ 12 destroys them twice.
+    QString how = QStringLiteral("退出码 %1").arg(process.exitCode());
+    if (process.exitStatus() == QProcess::CrashExit) how = QStringLiteral("崩溃");
+    co_return result(false, QStringLiteral("语音识别库无法加载此模型，验证进程异常结束（%1）: %2").arg(how, err));
 }
 
 }  // namespace vocena::ModelVerifier

@@ -1,4 +1,5 @@
 // The engine over the real sherpa-onnx library and the generated T-One test model.
+#include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/WavReader.h"
@@ -94,6 +95,29 @@ protected:
     SherpaOnnxEngine engine{scheduler};
     std::vector<Event> events;
 };
+
+// Not a limit: prints what the recognizer costs, for the README. First in this file, so that
+// the library is not loaded yet when the whole executable runs.
+TEST_F(SherpaOnnxEngineTest, ReportsResidentMemory) {
+    auto residentKiB = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly)) return 0LL;
+        return statm.readAll().split(' ').value(1).toLongLong() * 4;  // 4 KiB pages
+    };
+    const std::vector<float> audio = speech();
+    for (bool arena : {false, true}) {
+        const long long before = residentKiB();
+        QString error;
+        auto recognizer = SherpaRecognizer::create(model(QStringLiteral("good")), {1, arena}, &error);
+        ASSERT_TRUE(recognizer) << error.toStdString();
+        const long long created = residentKiB();
+        ASSERT_TRUE(recognizer->beginStream(&error) && recognizer->acceptAudio(audio.data(), int(audio.size()), &error) &&
+                    recognizer->finishInput(&error) && recognizer->decode(&error));
+        const long long decoded = residentKiB();
+        std::cout << "[ RSS      ] arena " << (arena ? "on " : "off") << ": before " << before << " KiB, recognizer +" << created - before
+                  << " KiB, after decoding +" << decoded - before << " KiB" << std::endl;
+    }
+}
 
 TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGivesAnEmptyFinal) {
     load();
@@ -198,28 +222,6 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     ASSERT_TRUE(eventsOf(task).back().error);
     EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
     EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);
-}
-
-// Not a limit: prints what the recognizer costs, for the README.
-TEST_F(SherpaOnnxEngineTest, ReportsResidentMemory) {
-    auto residentKiB = [] {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        if (!statm.open(QIODevice::ReadOnly)) return 0LL;
-        return statm.readAll().split(' ').value(1).toLongLong() * 4;  // 4 KiB pages
-    };
-    const std::vector<float> audio = speech();
-    for (bool arena : {false, true}) {
-        const long long before = residentKiB();
-        QString error;
-        auto recognizer = SherpaRecognizer::create(model(QStringLiteral("good")), {1, arena}, &error);
-        ASSERT_TRUE(recognizer) << error.toStdString();
-        const long long created = residentKiB();
-        ASSERT_TRUE(recognizer->beginStream(&error) && recognizer->acceptAudio(audio.data(), int(audio.size()), &error) &&
-                    recognizer->finishInput(&error) && recognizer->decode(&error));
-        const long long decoded = residentKiB();
-        std::cout << "[ RSS      ] arena " << (arena ? "on " : "off") << ": before " << before << " KiB, recognizer +" << created - before
-                  << " KiB, after decoding +" << decoded - before << " KiB" << std::endl;
-    }
 }
 
 }  // namespace
