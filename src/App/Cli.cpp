@@ -2,6 +2,8 @@
 
 #include "App/AiCommand.h"
 #include "App/ConfigCommand.h"
+#include "App/DoctorCommand.h"
+#include "App/ListenCommand.h"
 #include "App/KeyCommand.h"
 #include "App/ModelCommand.h"
 #include "App/ProcessCommand.h"
@@ -27,6 +29,8 @@ Cli::Cli() : m_services(std::make_unique<CliServices>()) {
     m_commands.push_back(std::make_unique<TypeCommand>());
     m_commands.push_back(std::make_unique<ModelCommand>(*m_services));
     m_commands.push_back(std::make_unique<TranscribeCommand>(*m_services));
+    m_commands.push_back(std::make_unique<ListenCommand>(*m_services));
+    m_commands.push_back(std::make_unique<DoctorCommand>(*m_services));
 }
 
 Cli::~Cli() = default;

@@ -2,6 +2,7 @@
 
 #include "App/CliCommand.h"
 #include "App/CliServices.h"
+#include "App/ConsoleAlerts.h"
 #include "App/DryRunTextInjector.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
@@ -15,25 +16,6 @@
 #include <chrono>
 
 namespace vocena {
-
-namespace {
-
-// Alerts of the pipeline, on standard error.
-class ConsoleAlerts final : public VoiceInputAlerts {
-public:
-    explicit ConsoleAlerts(Console& console) : m_console(console) {}
-    void showAccessibilityAlert() override {
-        m_console.err(QStringLiteral("需要辅助功能权限：无法向当前窗口发送按键（需要带 XTest 扩展的 X 显示服务器，请检查 DISPLAY）"));
-    }
-    void showInjectionError(const QString& description) override {
-        m_console.err(QStringLiteral("文字输入失败：无法将识别的文字输入到当前应用。错误：%1").arg(description));
-    }
-
-private:
-    Console& m_console;
-};
-
-}  // namespace
 
 QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, QString transcript, bool inject,
                                        std::optional<int> workMode, QString commandName) {

@@ -16,7 +16,7 @@ bool needsDisplay(const char* const* argv, int argc) {
     if (!args.isEmpty() && (args.first() == QStringLiteral("-v") || args.first() == QStringLiteral("--verbose")))
         args.removeFirst();
     const QString command = args.value(0);
-    return command == QStringLiteral("type") ||
+    return command == QStringLiteral("type") || command == QStringLiteral("listen") ||
            ((command == QStringLiteral("process") || command == QStringLiteral("transcribe")) && args.contains(QStringLiteral("--inject")));
 }
 

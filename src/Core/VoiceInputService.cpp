@@ -57,6 +57,7 @@ void VoiceInputService::toggleVoiceInput(VoiceInputMode mode) {
     const QString line = QStringLiteral("toggleVoiceInput: isRecording=%1, mode=%2").arg(Logging::boolText(m_isRecording)).arg(int(mode));
     logger.info(line);
     logger.debug(line);
+    m_sinceToggle.start();
     QTimer::singleShot(0, this, [this, mode] { toggle(mode); });
 }
 
@@ -112,6 +113,7 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
     logger.debug(QStringLiteral("调用 delegate: didUpdateState(.listening)"));
     if (delegate) delegate->didUpdateState(*this, m_recognitionState);
 
+    logger.debug(QStringLiteral("启动识别: 距切换请求 %1 ms").arg(m_sinceToggle.isValid() ? m_sinceToggle.elapsed() : -1));
     try {
         co_await recognizer->startRecognition();
     } catch (const SpeechRecognitionError& error) {

@@ -8,6 +8,7 @@
 #include "Utils/VoiceCommandDetector.h"
 
 #include <QCoro/QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 
@@ -122,6 +123,7 @@ private:
     RecognitionState m_recognitionState = RecognitionState::idle();
     QString m_lastInjectedText;
     int m_pendingInjections = 0;
+    QElapsedTimer m_sinceToggle;  // for the start-latency log line
 };
 
 }  // namespace vocena

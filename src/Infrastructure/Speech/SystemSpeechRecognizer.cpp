@@ -70,6 +70,8 @@ QCoro::Task<void> SystemSpeechRecognizer::startRecognition() {
         m_isRecognizing = false;
         m_isStopping = false;
     }
+    m_sinceStart.start();
+    m_firstBufferSeen = false;
     QPointer<SystemSpeechRecognizer> self(this);
     const bool authorized = co_await requestAuthorization();
     if (!self) co_return;
@@ -101,8 +103,11 @@ QCoro::Task<void> SystemSpeechRecognizer::startRecognition() {
                 if (m_task.load(std::memory_order_acquire) != task) return;
                 engine->acceptAudio(task, samples, frames);
                 m_levelMeter.update(samples, frames);
-                QMetaObject::invokeMethod(engine, [weak] {
-                    if (weak && weak->delegate) weak->delegate->speechRecognitionDidUpdateAudioLevel(*weak, weak->smoothedAudioLevel());
+                const bool first = !m_firstBufferSeen.exchange(true);
+                QMetaObject::invokeMethod(engine, [weak, first] {
+                    if (!weak) return;
+                    if (first) logger.debug(QStringLiteral("首个音频缓冲: 启动后 %1 ms").arg(weak->m_sinceStart.elapsed()));
+                    if (weak->delegate) weak->delegate->speechRecognitionDidUpdateAudioLevel(*weak, weak->smoothedAudioLevel());
                 });
             },
             [weak, engine, task] {

@@ -6,6 +6,7 @@
 #include "Infrastructure/Speech/RecognitionEngine.h"
 #include "Infrastructure/Speech/SpeechTypes.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <atomic>
@@ -56,6 +57,8 @@ private:
     std::atomic<quint64> m_task{0};  // read on the capture thread
     LevelMeter m_levelMeter;
     std::shared_ptr<WorkItem> m_cutOff;
+    QElapsedTimer m_sinceStart;                 // for the start-latency log line
+    std::atomic<bool> m_firstBufferSeen{false};
 };
 
 }  // namespace vocena

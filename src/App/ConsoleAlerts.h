@@ -1,0 +1,23 @@
+#pragma once
+
+#include "App/CliCommand.h"
+#include "Core/VoiceInputServiceDelegate.h"
+
+namespace vocena {
+
+// The pipeline's alerts on standard error, for the commands that type.
+class ConsoleAlerts final : public VoiceInputAlerts {
+public:
+    explicit ConsoleAlerts(Console& console) : m_console(console) {}
+    void showAccessibilityAlert() override {
+        m_console.err(QStringLiteral("需要辅助功能权限：无法向当前窗口发送按键（需要带 XTest 扩展的 X 显示服务器，请检查 DISPLAY）"));
+    }
+    void showInjectionError(const QString& description) override {
+        m_console.err(QStringLiteral("文字输入失败：无法将识别的文字输入到当前应用。错误：%1").arg(description));
+    }
+
+private:
+    Console& m_console;
+};
+
+}  // namespace vocena

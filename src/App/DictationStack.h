@@ -1,0 +1,36 @@
+#pragma once
+
+#include "App/SpeechSetup.h"
+
+#include <memory>
+
+namespace vocena {
+
+class AISettingsStore;
+class Preferences;
+class SystemSpeechRecognizer;
+class TermFrequencyTracker;
+class TextInjector;
+class VoiceInputAlerts;
+class VoiceInputService;
+
+// Everything dictation needs on this machine, made once: the speech engine of the active
+// model, microphone capture through PulseAudio, the recognizer, and the dictation controller
+// typing through `injector`. Main thread; `ok()` is false (with `problem`) without a model.
+class DictationStack {
+public:
+    DictationStack(Preferences& preferences, AISettingsStore& settings, TextInjector& injector, TermFrequencyTracker* terms,
+                   VoiceInputAlerts* alerts);
+    ~DictationStack();
+
+    bool ok() const { return m_service != nullptr; }
+    const SpeechSetup& speech() const { return m_speech; }
+    VoiceInputService& service() { return *m_service; }
+
+private:
+    SpeechSetup m_speech;
+    std::unique_ptr<SystemSpeechRecognizer> m_recognizer;
+    std::unique_ptr<VoiceInputService> m_service;
+};
+
+}  // namespace vocena

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "App/CliCommand.h"
+
+namespace vocena {
+
+class CliServices;
+
+// `vocena doctor`: the three permissions, the active speech model and the AI configuration,
+// each with what to do when something is missing. Exit 0 when dictation can work.
+class DoctorCommand final : public CliCommand {
+public:
+    explicit DoctorCommand(CliServices& services) : m_services(services) {}
+    QString name() const override { return QStringLiteral("doctor"); }
+    QString summary() const override { return QStringLiteral("检查麦克风、输入、语音模型和 AI 配置"); }
+    QString usage() const override;
+    QCoro::Task<int> run(QStringList args, Console& console) override;
+
+private:
+    CliServices& m_services;
+};
+
+}  // namespace vocena

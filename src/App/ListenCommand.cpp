@@ -1,0 +1,104 @@
+#include "App/ListenCommand.h"
+
+#include "App/CliServices.h"
+#include "App/ConsoleAlerts.h"
+#include "App/DictationStack.h"
+#include "App/ListenSession.h"
+#include "App/TypeCommand.h"
+#include "Core/VoiceInputService.h"
+#include "Infrastructure/Hotkey/HotkeyPlatform.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Utils/TermFrequencyTracker.h"
+
+#include <QCoro/QCoroSignal>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vocena {
+
+namespace {
+
+// Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void watchSignals(ListenSession& session) {
+    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &session);
+    QObject::connect(notifier, &QSocketNotifier::activated, &session, [&session] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+        session.finish();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+}
+
+}  // namespace
+
+QString ListenCommand::usage() const {
+    return QStringLiteral(
+        "用法: vocena listen [--once]\n"
+        "在任何窗口里双击 Alt（或在这个终端里按 Enter）开始听写，再双击一次（或静音 5 秒）结束，\n"
+        "识别结果会输入到当前焦点窗口。Alt+Ctrl 切换工作模式，Ctrl+C 退出。\n"
+        "  --once  完成一次听写后退出");
+}
+
+QCoro::Task<int> ListenCommand::run(QStringList args, Console& console) {
+    if (wantsHelp(args)) co_return usageResult(console);
+    const bool once = args.removeAll(QStringLiteral("--once")) > 0;
+    if (!args.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+
+    TextInjectionService* injector = TextInjectionPlatform::shared();
+    if (!injector) {
+        console.err(QStringLiteral("vocena listen: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
+        co_return ExitFailure;
+    }
+    ConsoleAlerts alerts(console);
+    DictationStack stack(m_services.preferences(), m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
+    if (!stack.ok()) {
+        console.err(QStringLiteral("vocena listen: 语音识别不可用: %1").arg(stack.speech().problem));
+        console.err(PermissionHelp::howTo(PermissionType::speechRecognition));
+        co_return ExitFailure;
+    }
+
+    ListenSession session(stack.service(), m_services.preferences(), console, once);
+    watchSignals(session);
+    QObject context;
+    NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &context, [&console](const Notification& n) {
+        console.err(n.object.toString());
+    });
+    ModifierKeyMonitor& monitor = ModifierKeyMonitor::shared();
+    const bool gestures = HotkeyPlatform::install();
+    if (gestures) {
+        monitor.delegate = &session;
+        monitor.startMonitoring();
+    }
+    console.err(gestures ? QStringLiteral("澄言已就绪：双击 Alt（或按 Enter）开始/停止听写，Ctrl+C 退出。")
+                         : QStringLiteral("澄言已就绪（无法监听全局按键）：按 Enter 开始/停止听写，Ctrl+C 退出。"));
+
+    co_await qCoro(&session, &ListenSession::finished);
+    if (gestures) {
+        monitor.stopMonitoring();
+        monitor.delegate = nullptr;
+    }
+    VoiceInputService& service = stack.service();
+    if (service.isRecording()) service.stopVoiceInput();
+    if (service.pendingInjections() > 0) co_await qCoro(&service, &VoiceInputService::injectionsSettled, std::chrono::seconds(10));
+    m_services.termTracker().waitForIdle();
+    co_await TypeCommand::keepClipboardAfterExit();
+    console.err(QString());
+    co_return ExitOk;
+}
+
+}  // namespace vocena

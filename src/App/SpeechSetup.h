@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Infrastructure/Permissions/PermissionManager.h"
+
+#include <QString>
+#include <memory>
+
+namespace vocena {
+
+class Preferences;
+class SherpaOnnxEngine;
+
+// The speech engine of the active model, loaded in this process, and what the speech
+// recognition "permission" means on Linux: authorized when the active model is installed,
+// verified, unchanged and loads; not determined when none is installed; denied otherwise.
+struct SpeechSetup {
+    std::unique_ptr<SherpaOnnxEngine> engine;  // null unless authorized
+    PermissionStatus status = PermissionStatus::notDetermined;
+    QString modelName;
+    QString problem;  // why there is no engine
+
+    static SpeechSetup load(Preferences& preferences);
+};
+
+// The three probes of this machine: PulseAudio, X11 (XTest and the focus query) and the model.
+PermissionProbes linuxPermissionProbes(Preferences& preferences);
+
+}  // namespace vocena

@@ -1,0 +1,70 @@
+// The whole road of one dictation, with real components only: the generated speech model on
+// the real sherpa-onnx library, espeak-ng speech played into a PulseAudio null sink and
+// captured from its monitor, a double tap of Alt sent with xdotool and seen through XInput2,
+// and the result typed into a focused Qt text field of this process. Runs under
+// scripts/with-pulse and scripts/with-xvfb.
+#include "support/FocusedTextField.h"
+#include "support/SpeechTestAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace vocena::test;
+
+namespace {
+
+class DictationEndToEndTest : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+
+    QStringList environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
+        return env.toStringList();
+    }
+    static void doubleTapAlt() {
+        runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L"),
+                                               QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L")});
+    }
+};
+
+}  // namespace
+
+TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
+    const SpeechTestAssets& assets = SpeechTestAssets::shared();
+    ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
+    const ProcessResult installed =
+        runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))}, {}, environment());
+    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    QProcess listen;
+    listen.setEnvironment(environment());
+    listen.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen"), QStringLiteral("--once")});
+    QString log;
+    const auto logShows = [&](const QString& text) {
+        return waitUntil([&] {
+            log += QString::fromUtf8(listen.readAllStandardError());
+            return log.contains(text);
+        }, 15000);
+    };
+    ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪"))) << log.toStdString();
+
+    doubleTapAlt();
+    ASSERT_TRUE(logShows(QStringLiteral("[正在听]"))) << log.toStdString();
+    const ProcessResult played = runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), assets.speechWav()});
+    ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
+    ASSERT_TRUE(logShows(QStringLiteral("[识别中]"))) << log.toStdString();
+    doubleTapAlt();
+
+    ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
+    EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
+    EXPECT_FALSE(field.text().isEmpty());
+}
