@@ -43,6 +43,11 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
         runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))}, {}, environment());
     ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
 
+    // The three conditions of dictation hold here: sound server, X display, model.
+    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
+    EXPECT_EQ(doctor.exitCode, 0) << doctor.out.toStdString();
+    EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 3) << doctor.out.toStdString();
+
     FocusedTextField field(FocusedTextField::Kind::singleLine);
     QProcess listen;
     listen.setEnvironment(environment());

@@ -29,9 +29,11 @@ QString clipboardSeenByOthers() {
 }
 
 // Another application copies `text` (xclip serves it until someone else takes the clipboard).
+// xclip's server process takes the clipboard after the command returns: wait until it has.
 void copyInAnotherApplication(const QString& text) {
     runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
                text.toUtf8());
+    vocena::test::waitUntil([&text] { return clipboardSeenByOthers() == text; });
 }
 
 class X11TextInjectionTest : public ::testing::Test {
