@@ -41,17 +41,17 @@ bool isUrl(const QString& text) {
     return text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) || text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
 }
 
-QString withoutChecksum(const QString& spec) {
-    QUrl url(spec);
+QString withoutChecksum(const QString& address) {
+    QUrl url(address);
     url.setFragment({});
     return url.toString();
 }
 
-QCoro::Task<Result> fetch(QString spec, QString directory, Progress progress) {
-    QUrl url(spec);
+QCoro::Task<Result> fetch(QString address, QString directory, Progress progress) {
+    QUrl url(address);
     const QString expected = expectedChecksum(url);
     url.setFragment({});
-    if (!url.isValid() || url.fileName().isEmpty()) co_return result(false, QStringLiteral("无效的下载地址: %1").arg(spec), {});
+    if (!url.isValid() || url.fileName().isEmpty()) co_return result(false, QStringLiteral("无效的下载地址: %1").arg(address), {});
     if (!QDir().mkpath(directory)) co_return result(false, QStringLiteral("无法创建 %1").arg(directory), {});
     const QString target = QDir(directory).filePath(url.fileName());
     const QString partial = target + QStringLiteral(".part");

@@ -9,7 +9,7 @@ namespace vocena::ModelDownload {
 // http:// or https://
 bool isUrl(const QString& text);
 // The URL without a "#sha256=<hex>" fragment.
-QString withoutChecksum(const QString& spec);
+QString withoutChecksum(const QString& address);
 
 struct Result {
     bool ok = false;
@@ -18,11 +18,11 @@ struct Result {
 };
 using Progress = std::function<void(qint64 received, qint64 total)>;  // total -1 when unknown
 
-// Downloads `spec` (a URL, optionally ending in "#sha256=<hex>") into `directory` under the
+// Downloads `address` (a URL, optionally ending in "#sha256=<hex>") into `directory` under the
 // URL's file name. The bytes go to "<name>.part" first; a later call for the same URL resumes
 // it with an HTTP Range request (a server that ignores the range sends everything again).
 // With a checksum, a file that does not match is deleted and refused. A transfer that stalls
 // for 60 s is abandoned, its partial file kept for the next try.
-QCoro::Task<Result> fetch(QString spec, QString directory, Progress progress);
+QCoro::Task<Result> fetch(QString address, QString directory, Progress progress);
 
 }  // namespace vocena::ModelDownload
