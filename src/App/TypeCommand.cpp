@@ -37,7 +37,8 @@ QString TypeCommand::usage() const {
 QCoro::Task<int> TypeCommand::run(QStringList args, Console& console) {
     if (wantsHelp(args)) co_return usageResult(console);
     if (args == QStringList{keepClipboardOption}) {
-        co_return co_await ClipboardKeeper::keep(console.readAllInput()) ? ExitOk : ExitFailure;
+        const bool kept = co_await ClipboardKeeper::keep(console.readAllInput());
+        co_return kept ? ExitOk : ExitFailure;
     }
     TextInjectionMode mode = TextInjectionMode::automatic;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -88,7 +88,9 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
         co_return;
     }
     QPointer<VoiceInputService> self(this);
-    const bool microphone = m_requestMicrophoneAccess ? co_await m_requestMicrophoneAccess() : true;
+    // (Plain statements around co_await: g++ 12 mishandles it inside ?: and &&.)
+    bool microphone = true;
+    if (m_requestMicrophoneAccess) microphone = co_await m_requestMicrophoneAccess();
     if (!self) co_return;
     logger.info(QStringLiteral("音频权限: %1").arg(grantedText(microphone)));
     if (!microphone) {
@@ -96,7 +98,8 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
         throw SpeechRecognitionError(SpeechRecognitionError::Kind::notAuthorized);
     }
     SpeechRecognitionProtocol* recognizer = m_speechRecognizer;
-    const bool speech = recognizer && co_await recognizer->requestAuthorization();
+    bool speech = false;
+    if (recognizer) speech = co_await recognizer->requestAuthorization();
     if (!self) co_return;
     logger.info(QStringLiteral("语音识别权限: %1").arg(grantedText(speech)));
     if (!speech) {

@@ -88,7 +88,8 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress)
         return true;
     };
     while (!reply->isFinished()) {
-        if (!co_await qCoro(reply.get()).waitForReadyRead(kStallTimeout) && !reply->isFinished()) {
+        const bool readable = co_await qCoro(reply.get()).waitForReadyRead(kStallTimeout);
+        if (!readable && !reply->isFinished()) {
             reply->abort();
             break;
         }
