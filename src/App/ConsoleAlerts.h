@@ -2,13 +2,20 @@
 
 #include "App/CliCommand.h"
 #include "Core/VoiceInputServiceDelegate.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+
+#include <QObject>
 
 namespace vocena {
 
-// The pipeline's alerts on standard error, for the commands that type.
+// The pipeline's alerts, and its notices that the model's output was dropped, on standard
+// error, for the commands that run the pipeline.
 class ConsoleAlerts final : public VoiceInputAlerts {
 public:
-    explicit ConsoleAlerts(Console& console) : m_console(console) {}
+    explicit ConsoleAlerts(Console& console) : m_console(console) {
+        NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &m_context,
+                                                        [&console](const Notification& n) { console.err(n.object.toString()); });
+    }
     void showAccessibilityAlert() override {
         m_console.err(QStringLiteral("需要辅助功能权限：无法向当前窗口发送按键（需要带 XTest 扩展的 X 显示服务器，请检查 DISPLAY）"));
     }
@@ -18,6 +25,7 @@ public:
 
 private:
     Console& m_console;
+    QObject m_context;  // the observer goes with it
 };
 
 }  // namespace vocena

@@ -9,7 +9,6 @@
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Permissions/PermissionHelp.h"
-#include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Utils/TermFrequencyTracker.h"
@@ -74,10 +73,6 @@ QCoro::Task<int> ListenCommand::run(QStringList args, Console& console) {
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
     watchSignals(session);
-    QObject context;
-    NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &context, [&console](const Notification& n) {
-        console.err(n.object.toString());
-    });
     ModifierKeyMonitor& monitor = ModifierKeyMonitor::shared();
     const bool gestures = HotkeyPlatform::install();
     if (gestures) {

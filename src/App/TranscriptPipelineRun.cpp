@@ -6,7 +6,6 @@
 #include "App/DryRunTextInjector.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Utils/AISettingsStore.h"
@@ -32,10 +31,6 @@ QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, 
     std::function<void(const QString&)> feedTerms;
     if (inject) feedTerms = [&tracker = services.termTracker()](const QString& text) { tracker.feedInBackground(text); };
     VoiceInputService service({settings, *injector, feedTerms, &alerts, {}});
-    QObject context;
-    NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &context, [&console](const Notification& n) {
-        console.err(n.object.toString());
-    });
 
     service.setRecognizedText(transcript);
     co_await service.processAndInjectText();

@@ -7,27 +7,23 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <utility>
 
 namespace vocena::HomophoneVariants {
 
 namespace {
 
+// Pairs of characters that speech recognition confuses; each stands for the other.
+constexpr std::pair<char16_t, char16_t> kHomophones[] = {
+    {u'长', u'常'}, {u'名', u'明'}, {u'中', u'终'}, {u'新', u'心'}, {u'建', u'见'}, {u'志', u'智'},
+};
+
 char16_t homophoneOf(char16_t c) {
-    switch (c) {
-    case u'长': return u'常';
-    case u'常': return u'长';
-    case u'名': return u'明';
-    case u'明': return u'名';
-    case u'中': return u'终';
-    case u'终': return u'中';
-    case u'新': return u'心';
-    case u'心': return u'新';
-    case u'建': return u'见';
-    case u'见': return u'建';
-    case u'志': return u'智';
-    case u'智': return u'志';
-    default: return 0;
+    for (const auto& [a, b] : kHomophones) {
+        if (c == a) return b;
+        if (c == b) return a;
     }
+    return 0;
 }
 
 }  // namespace

@@ -123,7 +123,13 @@ TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGives
     load();
     ASSERT_TRUE(engine.isAvailable());
     const quint64 task = engine.start();
-    feed(task, speech());
+    // The first half, then a partial result before the rest: on a busy machine the worker
+    // could otherwise decode everything at once and report only the final.
+    const std::vector<float> audio = speech();
+    const auto half = audio.begin() + std::ptrdiff_t(audio.size() / 2);
+    feed(task, std::vector<float>(audio.begin(), half));
+    ASSERT_TRUE(waitFor([&] { return !eventsOf(task).empty(); }));
+    feed(task, std::vector<float>(half, audio.end()));
     engine.endAudio(task);
     ASSERT_TRUE(waitFor([&] { return ended(task); }));
     const std::vector<Event> spoken = eventsOf(task);
