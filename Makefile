@@ -3,6 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 ARGS ?=
+# ccache, when the machine has it, makes rebuilds in other checkouts cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all bootstrap configure build run test bench clean
 
@@ -12,14 +14,14 @@ bootstrap:
 	@scripts/bootstrap
 
 configure: bootstrap
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Starts the app (or runs a command: make run ARGS="vocab list").
 run: build
-	$(BUILD)/vocena $(ARGS)
+	$(BUILD)/src/vocena $(ARGS)
 
 test: build
 	@scripts/run-tests $(BUILD)

@@ -2,12 +2,12 @@
 
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
-#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/X11/X11Display.h"
 
 namespace vocena::HotkeyPlatform {
 
 bool install() {
-    if (!TextInjectionPlatform::hasDisplay()) return false;
+    if (!X11Display::available()) return false;
     ModifierKeyMonitor::shared().setFlagSource(std::make_unique<X11ModifierFlagSource>());
     return true;
 }

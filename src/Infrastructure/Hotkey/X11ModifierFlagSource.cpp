@@ -4,7 +4,7 @@
 
 #include <QSocketNotifier>
 
-#include "Infrastructure/TextInjection/X11Connection.h"
+#include "Infrastructure/X11/X11Connection.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>

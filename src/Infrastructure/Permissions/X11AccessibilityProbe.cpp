@@ -1,6 +1,6 @@
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 
-#include "Infrastructure/TextInjection/X11Connection.h"
+#include "Infrastructure/X11/X11Connection.h"
 
 #include <X11/extensions/XTest.h>
 

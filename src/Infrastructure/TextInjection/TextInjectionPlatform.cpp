@@ -3,20 +3,16 @@
 #include "Infrastructure/TextInjection/QtClipboardBackend.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
+#include "Infrastructure/X11/X11Display.h"
 
 #include <QGuiApplication>
 #include <QPointer>
 
 namespace vocena::TextInjectionPlatform {
 
-bool hasDisplay() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
-           QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
-    if (!service && hasDisplay()) {
+    if (!service && X11Display::available()) {
         service = new TextInjectionService(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
         // Gone when the event loop ends, while the clipboard still exists: the clipboard of an
         // unfinished paste is put back.

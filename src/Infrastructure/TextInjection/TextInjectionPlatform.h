@@ -8,9 +8,6 @@ class TextInjectionService;
 // first use. X11 is the one platform so far: XTest key events and the Qt clipboard.
 namespace TextInjectionPlatform {
 
-// Whether the process runs a QGuiApplication on an X11 display (platform "xcb").
-bool hasDisplay();
-
 // The process's one TextInjectionService; null without an X11 display. Main thread only;
 // lives until the event loop ends.
 TextInjectionService* shared();

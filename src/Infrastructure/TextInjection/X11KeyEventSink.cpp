@@ -2,7 +2,7 @@
 #include "Infrastructure/TextInjection/TerminalWindowClasses.h"
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
 
-#include "Infrastructure/TextInjection/X11Connection.h"
+#include "Infrastructure/X11/X11Connection.h"
 #include "Infrastructure/TextInjection/X11Keymap.h"
 
 #include <X11/Xutil.h>

@@ -13,7 +13,7 @@
 #include <QTimer>
 
 // Xlib after Qt (its macros clash with Qt's names): another client's keyboard grab.
-#include "Infrastructure/TextInjection/X11Connection.h"
+#include "Infrastructure/X11/X11Connection.h"
 
 using namespace vocena;
 

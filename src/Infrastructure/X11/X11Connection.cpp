@@ -1,7 +1,7 @@
 // Qt before Xlib: Xlib's macros (Status, Bool) break Qt headers included after it.
 #include "Infrastructure/Platform/Logging.h"
 
-#include "Infrastructure/TextInjection/X11Connection.h"
+#include "Infrastructure/X11/X11Connection.h"
 
 #include <mutex>
 #include <set>
@@ -10,7 +10,7 @@ namespace vocena {
 
 namespace {
 
-const Logger logger("TextInjectionService");
+const Logger logger("X11");
 
 // The error handler is process-wide in Xlib: errors on our connections are ours to ignore,
 // errors on anyone else's go to the handler that was there before (Qt installs one that
