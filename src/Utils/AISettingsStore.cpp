@@ -23,7 +23,13 @@ QString AISettingsStore::aiBaseURL() const {
     return m_defaults.stringValue(key(kBaseURLKey)).value_or(QString::fromLatin1(kDefaultBaseURL));
 }
 
-double AISettingsStore::aiTimeout() const { return m_defaults.doubleValue(key(kTimeoutKey)).value_or(kDefaultTimeout); }
+double AISettingsStore::aiTimeout() const {
+    const double stored = m_defaults.doubleValue(key(kTimeoutKey)).value_or(kDefaultTimeout);
+    // Checked in floating point: NaN fails every comparison, and a huge value must not reach
+    // the conversion to milliseconds.
+    if (!(stored > 0)) return kDefaultTimeout;
+    return std::min(stored, kMaximumTimeout);
+}
 
 QString AISettingsStore::aiModel() const {
     return m_defaults.stringValue(key(kModelKey)).value_or(QString::fromLatin1(kDefaultModel));

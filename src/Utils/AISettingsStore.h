@@ -29,6 +29,9 @@ public:
     static constexpr const char* kDefaultBaseURL = "https://api.deepseek.com";
     static constexpr const char* kDefaultModel = "deepseek-chat";
     static constexpr double kDefaultTimeout = 10.0;
+    // A stored time-out above this (or infinite) reads as this; zero, negative or NaN reads as
+    // the default.
+    static constexpr double kMaximumTimeout = 300.0;
 
     AISettingsStore(Preferences& defaults, std::shared_ptr<SecretStore> secrets);
 

@@ -36,11 +36,9 @@ TEST_F(AISettingsStoreTest, FreshInstallationReadsTheDefaults) {
 TEST_F(AISettingsStoreTest, WrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
     set(AISettingsStore::kModeKey, QStringLiteral("1"));
     set(AISettingsStore::kEnabledKey, 0);
-    set(AISettingsStore::kTimeoutKey, QStringLiteral("30"));
     set(AISettingsStore::kBaseURLKey, 42);
     EXPECT_EQ(store.aiMode(), 0);
     EXPECT_TRUE(store.aiEnabled());
-    EXPECT_EQ(store.aiTimeout(), 10.0);
     EXPECT_EQ(store.aiBaseURL(), QStringLiteral("https://api.deepseek.com"));
 
     set(AISettingsStore::kModeKey, (store.aiMode() + 1) % 2);
@@ -60,14 +58,34 @@ TEST_F(AISettingsStoreTest, KeyRoundTripAndEmptyKeyIsAbsent) {
     EXPECT_FALSE(test::await(store.loadAPIKeyAsync()).value->has_value());
 }
 
-TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscript) {
-    EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(100, QChar(0x4F60))).timeout, 10.0);
-    EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(400, QChar(0x4F60))).timeout, 20.0);
-    EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(5000, QChar(0x4F60))).timeout, 30.0);
-    set(AISettingsStore::kTimeoutKey, 45.5);
+// The request time-out: the stored minimum (bounded) or 0.05 s a character up to 30 s.
+TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
+    struct Case {
+        QJsonValue stored;  // undefined: nothing stored
+        int characters;
+        double expected;
+    };
+    const QList<Case> cases{
+        {QJsonValue::Undefined, 100, 10.0},
+        {QJsonValue::Undefined, 400, 20.0},
+        {QJsonValue::Undefined, 5000, 30.0},
+        {45.5, 5000, 45.5},
+        {QStringLiteral("30"), 10, 10.0},  // the wrong type reads as the default
+        {1e9, 10, 300.0},                  // would overflow the milliseconds of the request
+        {1e300, 10, 300.0},
+        {-5.0, 10, 10.0},
+        {0.0, 700, 30.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.toVariant().toString().toStdString() + " / " + std::to_string(c.characters));
+        if (c.stored.isUndefined())
+            prefs.remove(QString::fromLatin1(AISettingsStore::kTimeoutKey));
+        else
+            set(AISettingsStore::kTimeoutKey, c.stored);
+        EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(c.characters, QChar(0x4F60))).timeout, c.expected);
+    }
     set(AISettingsStore::kModelKey, QStringLiteral("m1"));
-    const LLMConfig config = store.makeConfig(QStringLiteral("k"), QString(5000, QChar(0x4F60)));
-    EXPECT_EQ(config.timeout, 45.5);
+    const LLMConfig config = store.makeConfig(QStringLiteral("k"), QString());
     EXPECT_EQ(config.model, QStringLiteral("m1"));
     EXPECT_EQ(config.apiKey, QStringLiteral("k"));
 }

@@ -5,8 +5,10 @@
 #include <QJsonObject>
 #include <QMetaObject>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace vocena::test {
 
@@ -70,9 +72,21 @@ private:
         }
         QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
         out += "Content-Type: " + response.contentType + "\r\n";
+        for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
         out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
         out += response.body;
+        if (response.delayMs <= 0) {
+            send(socket, out);
+            return;
+        }
+        QPointer<QTcpSocket> target(socket);
+        QTimer::singleShot(response.delayMs, this, [target, out] {
+            if (target) send(target, out);
+        });
+    }
+
+    static void send(QTcpSocket* socket, const QByteArray& out) {
         socket->write(out);
         socket->disconnectFromHost();
     }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QMutex>
+#include <QPair>
 #include <QString>
 #include <QThread>
 #include <functional>
@@ -27,12 +28,33 @@ public:
         int status = 200;
         QByteArray body;
         QByteArray contentType = "application/json";
+        QList<QPair<QByteArray, QByteArray>> headers;  // sent after Content-Type
+        int delayMs = 0;                                // a slow server: the reply leaves this much later
 
-        static Response json(int status, const QByteArray& body) { return {Kind::Reply, status, body, "application/json"}; }
-        static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }
-        static Response close() { return {Kind::Close, 0, {}, {}}; }
+        static Response json(int status, const QByteArray& body) { return of(Kind::Reply, status, body); }
+        static Response redirect(int status, const QString& location) {
+            Response response = json(status, {});
+            response.headers.append({"Location", location.toUtf8()});
+            return response;
+        }
+        Response delayedBy(int milliseconds) const {
+            Response response = *this;
+            response.delayMs = milliseconds;
+            return response;
+        }
+        static Response neverAnswer() { return of(Kind::NeverAnswer, 0, {}); }
+        static Response close() { return of(Kind::Close, 0, {}); }
         // A chat-completions answer whose first choice carries `content`.
         static Response chat(const QString& content);
+
+    private:
+        static Response of(Kind kind, int status, const QByteArray& body) {
+            Response response;
+            response.kind = kind;
+            response.status = status;
+            response.body = body;
+            return response;
+        }
     };
     using Handler = std::function<Response(const Request&)>;
 

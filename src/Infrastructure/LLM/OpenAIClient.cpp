@@ -10,6 +10,7 @@
 #include <QNetworkRequest>
 #include <QThreadStorage>
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 namespace vocena {
@@ -51,6 +52,14 @@ QString parseContent(const QByteArray& body) {
     return TextUtils::trimmed(content.toString());
 }
 
+// Bounded in floating point before the conversion: a huge value would overflow the
+// milliseconds and end every request at once.
+int transferTimeoutMilliseconds(double seconds) {
+    const double bounded = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, OpenAIClient::kRequestDeadline)
+                                                                 : OpenAIClient::kRequestDeadline;
+    return std::max(1, int(std::ceil(bounded * 1000.0)));
+}
+
 }  // namespace
 
 OpenAIClient::OpenAIClient(LLMConfig config, QNetworkAccessManager* network)
@@ -81,7 +90,9 @@ QCoro::Task<QString> OpenAIClient::chatCompletion(QList<ChatMessage> messages, d
     QNetworkRequest request(*url);
     request.setRawHeader("Authorization", "Bearer " + m_config.apiKey.toUtf8());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setTransferTimeout(std::max(1, int(m_config.timeout * 1000.0)));
+    request.setTransferTimeout(transferTimeoutMilliseconds(m_config.timeout));
+    // The bearer key goes to the configured origin only: a redirect elsewhere fails the request.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
 
     QJsonArray jsonMessages;
     for (const ChatMessage& message : messages) jsonMessages.append(message.toJson());
@@ -110,6 +121,8 @@ QCoro::Task<QString> OpenAIClient::chatCompletion(QList<ChatMessage> messages, d
         throw TransportError(reply->error(), timedOut ? QStringLiteral("请求超时") : reply->errorString(), timedOut);
     }
     const int code = status.toInt();
+    if (reply->error() == QNetworkReply::InsecureRedirectError)
+        throw LLMProcessingError::apiError(QStringLiteral("服务器要求转到其他地址 (%1)，为保护 API Key 已拒绝").arg(code));
     if (code != 200) throw LLMProcessingError::apiError(LLMProcessingError::messageForStatus(code));
     if (reply->error() != QNetworkReply::NoError)  // a 200 whose body broke off
         throw TransportError(reply->error(), reply->errorString(), false);

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <limits>
 
 using namespace vocena;
 using test::LoopbackHttpServer;
@@ -140,4 +141,36 @@ TEST(OpenAIClient, TransportFailuresPassThrough) {
     const auto refused = ask(configFor(QStringLiteral("http://127.0.0.1:%1").arg(deadPort)));
     EXPECT_FALSE(refused.ok());
     EXPECT_FALSE(refused.timedOut);
+}
+
+// Any stored time-out, however absurd, leaves a slow server time to answer.
+TEST(OpenAIClient, AbsurdTimeoutsStillWaitForTheAnswer) {
+    LoopbackHttpServer slow([](const auto&) { return Response::chat(QStringLiteral("迟到的答复")).delayedBy(200); });
+    for (const double timeout : {1e9, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), -1.0, 0.0}) {
+        LLMConfig config = configFor(slow.baseURL());
+        config.timeout = timeout;
+        const auto outcome = ask(config);
+        EXPECT_EQ(outcome.value, QStringLiteral("迟到的答复")) << timeout << ": " << outcome.error.toStdString();
+    }
+}
+
+// The key is a bearer token: it may follow a redirect within the configured origin only.
+TEST(OpenAIClient, RedirectsAreFollowedOnlyWithinTheSameOrigin) {
+    LoopbackHttpServer elsewhere;
+    LoopbackHttpServer server([&elsewhere](const LoopbackHttpServer::Request& request) {
+        if (request.target == "/v1/chat/completions")
+            return Response::redirect(307, QStringLiteral("/moved/chat/completions"));
+        if (request.target == "/moved/chat/completions")
+            return Response::redirect(307, elsewhere.baseURL() + QStringLiteral("/v1/chat/completions"));
+        return Response::chat(QStringLiteral("wrong place"));
+    });
+    const auto outcome = ask(configFor(server.baseURL()));
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.error, QStringLiteral("API 错误: 服务器要求转到其他地址 (307)，为保护 API Key 已拒绝"));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2);  // the same-origin hop was taken, with the key and the body
+    EXPECT_EQ(requests[1].target, "/moved/chat/completions");
+    EXPECT_EQ(requests[1].headers.value("authorization"), "Bearer sk-test-123");
+    EXPECT_EQ(requests[1].body, requests[0].body);
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
 }
