@@ -3,6 +3,7 @@
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualClock.h"
+#include "support/PromptTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -39,16 +40,6 @@ protected:
 
 }  // namespace
 
-TEST(LLMPrompts, AreAssembledFromTheirPieces) {
-    EXPECT_TRUE(LLMPrompts::correction().endsWith(QStringLiteral("那就是严重错误\n\n")));
-    EXPECT_EQ(LLMPrompts::correction().count(QLatin1Char('\n')), 43);  // 42 lines and a blank one
-    EXPECT_FALSE(LLMPrompts::homophoneTable().endsWith(QLatin1Char('\n')));
-    EXPECT_EQ(LLMPrompts::tone(LLMPrompts::Tone::formal),
-              QStringLiteral("你是一个文本风格转换助手。将以下文本改为正式、书面化的语气，保持原意不变。\n\n规则：\n1. 保持原文的所有信息和观点\n"
-                             "2. 只改变表达方式，不增删内容\n3. 只返回转换后的文本，不要输出任何解释"));
-    EXPECT_TRUE(LLMPrompts::tone(LLMPrompts::Tone::casual).contains(QStringLiteral("口语化、轻松的表达")));
-}
-
 TEST_F(ProcessorTest, EveryOperationNeedsAClient) {
     EXPECT_EQ(test::await(processor.correctAndFormat(QStringLiteral("你好"), {})).error, QStringLiteral("未配置 API Key"));
     EXPECT_EQ(test::await(processor.assistantChat(QStringLiteral("你好"), {})).error, QStringLiteral("未配置 API Key"));
@@ -58,30 +49,54 @@ TEST_F(ProcessorTest, EveryOperationNeedsAClient) {
     EXPECT_FALSE(processor.conversationContext.hasContext());
 }
 
-TEST_F(ProcessorTest, CorrectionSendsTheVocabularyPromptAndTokenBudget) {
+// Each operation's request: its system prompt word for word, sampling and token budget.
+TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
+    using namespace test::prompts;
+    enum class Operation { correct, assist, custom };
+    const QString vocabularySection = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
+    const QString noVocabulary = QString::fromUtf16(kCorrection) + QStringLiteral("\n\n") + QString::fromUtf16(kHomophoneTable);
+    struct Case {
+        const char* name;
+        Operation operation;
+        QString systemPrompt;  // what the custom operation is given
+        int characters;
+        QString vocabulary;
+        QString expectedSystem;
+        double temperature;
+        int maxTokens;
+    };
+    const QList<Case> cases{
+        {"correction", Operation::correct, {}, 10, {}, noVocabulary, 0.1, 200},
+        {"correction with vocabulary", Operation::correct, {}, 2000, vocabularySection,
+         QString::fromUtf16(kCorrection) + vocabularySection + QStringLiteral("\n\n") + QString::fromUtf16(kHomophoneTable), 0.1, 4000},
+        {"assistant", Operation::assist, {}, 10, {}, QString::fromUtf16(kAssistant), 0.7, 100},
+        {"long question", Operation::assist, {}, 2000, {}, QString::fromUtf16(kAssistant), 0.7, 2000},
+        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, QString::fromUtf16(kFormalTone), 0.2, 200},
+        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, QString::fromUtf16(kCasualTone), 0.2, 200},
+        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, QString::fromUtf16(kConcise), 0.2, 4000},
+    };
     connect();
-    EXPECT_EQ(test::await(processor.correctAndFormat(QString(10, QChar(0x4F60)), QStringLiteral("Editor"))).value, QStringLiteral("答复"));
-    vocabulary = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
-    EXPECT_TRUE(test::await(processor.correctAndFormat(QString(2000, QChar(0x4F60)), {})).ok());
-
-    const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 2);
-    const QJsonObject plain = bodyOf(requests[0]);
-    EXPECT_EQ(rolesOf(plain), (QStringList{QStringLiteral("system"), QStringLiteral("user")}));
-    EXPECT_EQ(plain.value(QStringLiteral("messages")).toArray()[0].toObject().value(QStringLiteral("content")).toString(),
-              LLMPrompts::correction() + QStringLiteral("\n\n") + LLMPrompts::homophoneTable());
-    EXPECT_EQ(plain.value(QStringLiteral("max_tokens")).toInt(), 200);
-    EXPECT_DOUBLE_EQ(plain.value(QStringLiteral("temperature")).toDouble(), 0.1);
-    const QJsonObject withVocabulary = bodyOf(requests[1]);
-    EXPECT_EQ(withVocabulary.value(QStringLiteral("messages")).toArray()[0].toObject().value(QStringLiteral("content")).toString(),
-              LLMPrompts::correction() + vocabulary + QStringLiteral("\n\n") + LLMPrompts::homophoneTable());
-    EXPECT_EQ(withVocabulary.value(QStringLiteral("max_tokens")).toInt(), 4000);
-}
-
-TEST_F(ProcessorTest, TokenBudgetsCountUserPerceivedCharacters) {
-    EXPECT_EQ(LLMTextProcessor::correctionMaxTokens(QString(100, QChar(0x4F60))), 300);
-    EXPECT_EQ(LLMTextProcessor::assistantMaxTokens(QString(10, QChar(0x4F60))), 100);
-    EXPECT_EQ(LLMTextProcessor::assistantMaxTokens(QString(2000, QChar(0x4F60))), 2000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        vocabulary = c.vocabulary;
+        processor.conversationContext.clear();
+        const QString text(c.characters, QChar(0x4F60));
+        test::Outcome<QString> outcome;
+        switch (c.operation) {
+        case Operation::correct: outcome = test::await(processor.correctAndFormat(text, QStringLiteral("Editor"))); break;
+        case Operation::assist: outcome = test::await(processor.assistantChat(text, {})); break;
+        case Operation::custom: outcome = test::await(processor.processWithCustomPrompt(c.systemPrompt, text)); break;
+        }
+        EXPECT_EQ(outcome.value, QStringLiteral("答复"));
+        const QJsonObject body = bodyOf(server.requests().last());
+        const QJsonArray messages = body.value(QStringLiteral("messages")).toArray();
+        EXPECT_EQ(rolesOf(body), (QStringList{QStringLiteral("system"), QStringLiteral("user")}));
+        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), c.expectedSystem);
+        EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), text);
+        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), c.temperature);
+        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("top_p")).toDouble(), 0.9);
+        EXPECT_EQ(body.value(QStringLiteral("max_tokens")).toInt(), c.maxTokens);
+    }
     // 80 emoji with skin tones are 80 characters, not 320 UTF-16 units.
     EXPECT_EQ(LLMTextProcessor::correctionMaxTokens(QString::fromUtf8("👍🏽").repeated(80)), 240);
 }
@@ -101,15 +116,6 @@ TEST_F(ProcessorTest, AssistantKeepsTrimmedHistoryOnlyOnSuccess) {
     EXPECT_EQ(rolesOf(second), (QStringList{QStringLiteral("system"), QStringLiteral("user"), QStringLiteral("assistant"), QStringLiteral("user")}));
     EXPECT_EQ(second.value(QStringLiteral("max_tokens")).toInt(), 100);
     EXPECT_DOUBLE_EQ(second.value(QStringLiteral("temperature")).toDouble(), 0.7);
-}
-
-TEST_F(ProcessorTest, CustomPromptUsesItsOwnParameters) {
-    connect();
-    EXPECT_TRUE(test::await(processor.processWithCustomPrompt(LLMPrompts::concise(), QStringLiteral("很长的文本"))).ok());
-    const QJsonObject body = bodyOf(server.requests().value(0));
-    EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), 0.2);
-    EXPECT_EQ(body.value(QStringLiteral("max_tokens")).toInt(), 200);
-    EXPECT_EQ(body.value(QStringLiteral("messages")).toArray()[0].toObject().value(QStringLiteral("content")).toString(), LLMPrompts::concise());
 }
 
 TEST(ConversationContext, KeepsFiveExchangesAndExpiresAfterFiveMinutes) {
