@@ -72,8 +72,23 @@ QCoro::Task<> VoiceInputService::runCommand(VoiceCommand command, QString transc
         const auto result =
             co_await m_commandDetector.execute(command, transcript, m_lastInjectedText, m_textInjection, &m_aiProcessor);
         if (!self) co_return;
-        if (result.erasedLastInjectedText) m_lastInjectedText.clear();
-        if (result.text) injectText(removeMarkdownFormatting(*result.text));
+        // A rewrite is a model reply and is cleaned like one; a shortened text is the user's own
+        // typing and goes back exactly as it was.
+        QString text = result.text.value_or(QString());
+        if (result.fromModel) text = removeMarkdownFormatting(text);
+        if (result.fromModel && text.isEmpty()) {
+            // Erasing now would leave the user with nothing: the old text stays on screen.
+            logger.error(QStringLiteral("语音指令结果为空，保留原有文本"));
+        } else if (result.text) {
+            if (result.replaces) {
+                // The replaced text goes first, one Backspace per character, so that the old
+                // and the new text never stand side by side.
+                co_await m_textInjection.deleteLastCharacters(TextUtils::graphemeCount(*result.replaces));
+                if (!self) co_return;
+                m_lastInjectedText.clear();
+            }
+            injectText(text);
+        }
     } catch (const std::exception& error) {
         if (!self) co_return;
         logger.error(QStringLiteral("语音指令执行失败 (%1)，降级为正常文本处理").arg(QString::fromUtf8(error.what())));
@@ -117,7 +132,15 @@ QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
                 co_return;
             }
         }
-        injectText(removeMarkdownFormatting(output));
+        const QString cleaned = removeMarkdownFormatting(output);
+        if (cleaned.isEmpty()) {
+            // The transcript has words (an empty one never reaches the model): typing nothing
+            // would lose them.
+            logger.error(QStringLiteral("AI 返回内容为空（或清理后为空），回退原始文本"));
+            fallBack(transcript, QStringLiteral("AI 返回为空，已使用原始文本"));
+            co_return;
+        }
+        injectText(cleaned);
         complete();
     } catch (const std::exception& error) {
         if (!self) co_return;

@@ -165,11 +165,6 @@ QCoro::Task<VoiceCommandDetector::ExecutionResult> VoiceCommandDetector::execute
                                                                                  TextInjector& textInjection,
                                                                                  LLMTextProcessor* llmProcessor) const {
     logger.info(QStringLiteral("执行语音指令: %1").arg(command.description()));
-    // Text from an earlier dictation that a command replaces is erased first, one Backspace per
-    // character, so that the old and the new text never stand side by side.
-    const auto erase = [&textInjection](const QString& typed) {
-        return textInjection.deleteLastCharacters(TextUtils::graphemeCount(typed));
-    };
     switch (command.kind) {
     case VoiceCommand::Kind::deleteLastCharacters: {
         const int count = int(std::clamp<qint64>(command.count, 0, std::numeric_limits<int>::max()));
@@ -189,8 +184,7 @@ QCoro::Task<VoiceCommandDetector::ExecutionResult> VoiceCommandDetector::execute
         }
         const QString remaining = deleteLastSentence(lastInjectedText);
         logger.info(QStringLiteral("已删除最后一句，剩余: %1").arg(Logging::privateText(remaining)));
-        co_await erase(lastInjectedText);
-        co_return ExecutionResult{remaining, true};
+        co_return ExecutionResult{remaining, lastInjectedText, false};
     }
     case VoiceCommand::Kind::changeTone:
     case VoiceCommand::Kind::concise: {
@@ -207,8 +201,7 @@ QCoro::Task<VoiceCommandDetector::ExecutionResult> VoiceCommandDetector::execute
                                     : LLMPrompts::concise();
         const QString rewritten = co_await llmProcessor->processWithCustomPrompt(prompt, source);
         logger.info(tone ? QStringLiteral("语气转换完成") : QStringLiteral("精简完成"));
-        if (replacesTypedText) co_await erase(lastInjectedText);
-        co_return ExecutionResult{rewritten, replacesTypedText};
+        co_return ExecutionResult{rewritten, replacesTypedText ? std::optional(lastInjectedText) : std::nullopt, true};
     }
     }
     co_return ExecutionResult{};

@@ -19,11 +19,14 @@ public:
         std::optional<VoiceCommand> command;
     };
 
-    // What a command left for the caller: a text to type, and whether the previously typed
-    // text was erased from the screen first (it is replaced by the returned text).
+    // What a command left for the caller to type. Nothing is erased here: when `replaces` is
+    // set, the caller erases that previously typed text from the screen before typing `text`.
+    // A model's rewrite (`fromModel`) is cleaned before typing, and one that comes out empty
+    // must leave the old text alone; a shortened text is typed exactly as returned.
     struct ExecutionResult {
         std::optional<QString> text;
-        bool erasedLastInjectedText = false;
+        std::optional<QString> replaces;
+        bool fromModel = false;
     };
 
     static const QHash<QChar, int>& chineseDigits();

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -97,83 +99,132 @@ TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第二句"));
 }
 
-TEST_F(PipelineTest, CorrectionIsCleanedAndTooLongOutputFallsBack) {
+// What the model answers decides what is typed; the user's words are never lost to a reply
+// that is too long for a correction, empty, cleaned to nothing, or missing.
+TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
     storeKey(QStringLiteral("sk-123456"));
+    const QString tooLong = QStringLiteral("AI 输出异常，已使用原始文本");
+    const QString empty = QStringLiteral("AI 返回为空，已使用原始文本");
+    const QString question = QStringLiteral("请介绍一下北京");  // seven characters: the length guard applies
+    const QString answer = varied(70);
+    struct Case {
+        const char* name;
+        int workMode;
+        QString transcript;
+        Response reply;
+        QString typed;
+        QString fallback;  // empty: none posted
+        double storedTimeout = 0;  // 0: nothing stored
+    };
+    const QList<Case> cases{
+        {"correction is cleaned", 0, QStringLiteral("今天天气很好"), Response::chat(QStringLiteral("好的，今天天气很好。")), QStringLiteral("今天天气很好。"), {}},
+        {"five characters may grow", 0, QStringLiteral("一二三四五"), Response::chat(varied(20)), varied(20), {}},
+        {"six characters: 15 are a correction", 0, QStringLiteral("一二三四五六"), Response::chat(varied(15)), varied(15), {}},
+        {"six characters: 16 are an answer", 0, QStringLiteral("六个字的句子"), Response::chat(varied(16)), QStringLiteral("六个字的句子"), tooLong},
+        {"an answer where a correction was asked", 0, question, Response::chat(answer), question, tooLong},
+        {"the same answer to the assistant", 1, question, Response::chat(answer), answer, {}},
+        {"empty correction", 0, QStringLiteral("今天开会"), Response::chat(QString()), QStringLiteral("今天开会"), empty},
+        {"empty answer", 1, question, Response::chat(QString()), question, empty},
+        {"correction cleaned to nothing", 0, QStringLiteral("今天开会"), Response::chat(QStringLiteral("好的，\n以上就是全部内容。")),
+         QStringLiteral("今天开会"), empty},
+        {"answer cleaned to nothing", 1, question, Response::chat(QStringLiteral("# 北京")), question, empty},
+        {"server error", 0, QStringLiteral("服务器坏了"), Response::json(500, "{}"), QStringLiteral("服务器坏了"),
+         QStringLiteral("AI 处理失败：API 错误: 服务器错误 (500)")},
+        {"server error in assistant mode", 1, question, Response::json(429, "{}"), question,
+         QStringLiteral("AI 处理失败：API 错误: 请求频率过高，请稍后重试")},
+        {"no answer in time", 0, QStringLiteral("服务器不回答"), Response::neverAnswer(), QStringLiteral("服务器不回答"),
+         QStringLiteral("AI 处理失败：请求超时"), 0.3},
+        {"absurd stored time-out, slow server", 0, QStringLiteral("慢慢回答"), Response::chat(QStringLiteral("慢慢回答。")).delayedBy(200),
+         QStringLiteral("慢慢回答。"), {}, 1e9},
+    };
     test::LogCapture log;
-    process(QStringLiteral("今天天气很好"));
-    EXPECT_EQ(keys.typed.value(0), QStringLiteral("今天天气很好。"));
-    EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keys.typed.clear();
+        fallbacks.clear();
+        recorder.states.clear();
+        prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), c.workMode);
+        if (c.storedTimeout > 0)
+            prefs.setValue(QString::fromLatin1(AISettingsStore::kTimeoutKey), c.storedTimeout);
+        else
+            prefs.remove(QString::fromLatin1(AISettingsStore::kTimeoutKey));
+        reply = c.reply;
+        process(c.transcript);
+        EXPECT_EQ(keys.typed, QStringList{c.typed});
+        EXPECT_EQ(fallbacks, c.fallback.isEmpty() ? QStringList() : QStringList{c.fallback});
+        EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
+    }
     EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] AI 配置: baseURL=%1, model=deepseek-chat, timeout=10.000000s").arg(server.baseURL())));
-
-    // The ratio test needs more than five characters of input.
-    keys.typed.clear();
-    reply = Response::chat(varied(20));
-    process(QStringLiteral("一二三四五"));
-    reply = Response::chat(varied(15));
-    process(QStringLiteral("一二三四五六"));
-    reply = Response::chat(varied(16));
-    process(QStringLiteral("六个字的句子"));
-    EXPECT_EQ(keys.typed, (QStringList{varied(20), varied(15), QStringLiteral("六个字的句子")}));
-    EXPECT_EQ(fallbacks, QStringList{QStringLiteral("AI 输出异常，已使用原始文本")});
     EXPECT_TRUE(log.contains(QStringLiteral("AI 输出异常过长(16 vs 6)，疑似回答而非纠错，回退原始文本")));
+    EXPECT_TRUE(log.contains(QStringLiteral("AI 返回内容为空（或清理后为空），回退原始文本")));
 }
 
-TEST_F(PipelineTest, ModelFailuresFallBackToTheTranscript) {
-    storeKey(QStringLiteral("sk-123456"));
-    reply = Response::json(500, "{}");
-    process(QStringLiteral("服务器坏了"));
-    prefs.setValue(QString::fromLatin1(AISettingsStore::kTimeoutKey), 0.3);
-    reply = Response::neverAnswer();
-    process(QStringLiteral("服务器不回答"));
-    EXPECT_EQ(keys.typed, (QStringList{QStringLiteral("服务器坏了"), QStringLiteral("服务器不回答")}));
-    EXPECT_EQ(fallbacks, (QStringList{QStringLiteral("AI 处理失败：API 错误: 服务器错误 (500)"), QStringLiteral("AI 处理失败：请求超时")}));
-    EXPECT_EQ(recorder.states.count(QStringLiteral("completed")), 2);
-}
-
-TEST_F(PipelineTest, AssistantAnswersWithHistoryAndNoLengthGuard) {
+TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
     storeKey(QStringLiteral("sk-123456"));
     prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), 1);
-    reply = Response::chat(QStringLiteral("**北京**是中国的首都，也是一座历史悠久的城市。"));
+    reply = Response::chat(QStringLiteral("北京是中国的首都。"));
     process(QStringLiteral("首都是哪"));
     process(QStringLiteral("有多大"));
-    EXPECT_EQ(keys.typed.value(0), QStringLiteral("**北京**是中国的首都，也是一座历史悠久的城市。"));
     const QJsonArray messages = QJsonDocument::fromJson(server.requests().value(1).body).object().value(QStringLiteral("messages")).toArray();
     EXPECT_EQ(messages.size(), 4);  // system, the first exchange, the new question
-    EXPECT_TRUE(fallbacks.isEmpty());
 }
 
-TEST_F(PipelineTest, CommandsActOnTheLastTypedText) {
+// Commands act on what was typed last. What they give back replaces it on screen; a rewrite
+// that fails or comes back empty leaves it alone.
+TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
     storeKey(QStringLiteral("sk-123456"));
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);  // no AI for dictation itself
-    process(QStringLiteral("今天开会。明天放假！"));
-    process(QStringLiteral("删掉上一句"));
-    EXPECT_EQ(keys.events, QStringList{QStringLiteral("backspace×10")});
-    EXPECT_EQ(keys.typed.last(), QStringLiteral("今天开会"));
-    EXPECT_EQ(service.lastInjectedText(), QStringLiteral("今天开会"));
-
-    // The rewrite works on its first use although no dictation has made a client yet.
-    keys.events.clear();
-    reply = Response::chat(QStringLiteral("今日召开会议"));
-    process(QStringLiteral("改成正式一点"));
-    EXPECT_EQ(keys.events, QStringList{QStringLiteral("backspace×4")});
-    EXPECT_EQ(keys.typed.last(), QStringLiteral("今日召开会议"));
-
-    // A failing command types the utterance as it was heard, without the model.
-    reply = Response::json(401, "{}");
-    process(QStringLiteral("精简一下"));
-    EXPECT_EQ(keys.typed.last(), QStringLiteral("精简一下"));
-    process(QStringLiteral("撤销"));
-    EXPECT_EQ(keys.events.last(), QStringLiteral("undo"));
-    EXPECT_EQ(recorder.states.count(QStringLiteral("aiProcessing")), 0);
+    const auto erase = [](const QString& text) { return QStringList{QStringLiteral("backspace×%1").arg(text.size())}; };
+    const QString meeting = QStringLiteral("今天开会");
+    const QString budget = QStringLiteral("预算3000元，好吧。首先发通知。明天再说！");
+    struct Case {
+        const char* name;
+        QString typedBefore;
+        QString utterance;
+        Response reply;
+        QStringList events;
+        QStringList typed;
+        QString lastInjected;
+    };
+    const QList<Case> cases{
+        // First, so that it shows a rewrite works before any dictation has made a client.
+        {"rewrite, cleaned", meeting, QStringLiteral("改成正式一点"), Response::chat(QStringLiteral("好的，今日召开会议。")), erase(meeting),
+         {QStringLiteral("今日召开会议。")}, QStringLiteral("今日召开会议。")},
+        {"previous sentence", QStringLiteral("今天开会。明天放假！"), QStringLiteral("删掉上一句"), {}, erase(QStringLiteral("今天开会。明天放假！")),
+         {meeting}, meeting},
+        {"kept text goes back as it was typed", budget, QStringLiteral("删掉上一句"), {}, erase(budget),
+         {QStringLiteral("预算3000元，好吧。首先发通知")}, QStringLiteral("预算3000元，好吧。首先发通知")},
+        {"the only sentence", QStringLiteral("只有一句。"), QStringLiteral("删除上一句"), {}, erase(QStringLiteral("只有一句。")), {}, QString()},
+        {"failed rewrite", meeting, QStringLiteral("精简一下"), Response::json(401, "{}"), {}, {QStringLiteral("精简一下")},
+         QStringLiteral("精简一下")},
+        {"empty rewrite", meeting, QStringLiteral("口语化一点"), Response::chat(QString()), {}, {}, meeting},
+        {"rewrite cleaned to nothing", meeting, QStringLiteral("精简一下"), Response::chat(QStringLiteral("以上就是全部内容。")), {}, {}, meeting},
+        {"undo", meeting, QStringLiteral("撤销"), {}, {QStringLiteral("undo")}, {}, meeting},
+        {"characters", meeting, QStringLiteral("删除最后三个字"), {}, {QStringLiteral("backspace×3")}, {}, meeting},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        process(c.typedBefore);
+        ASSERT_EQ(service.lastInjectedText(), c.typedBefore);
+        keys.typed.clear();
+        keys.events.clear();
+        recorder.states.clear();
+        reply = c.reply;
+        process(c.utterance);
+        EXPECT_EQ(keys.events, c.events);
+        EXPECT_EQ(keys.typed, c.typed);
+        EXPECT_EQ(service.lastInjectedText(), c.lastInjected);
+        EXPECT_EQ(recorder.states, QStringList{QStringLiteral("completed")});
+    }
 }
 
 TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     process(QStringLiteral("第一句"));
     keys.trusted = false;
     process(QStringLiteral("没有权限"));
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);  // the alert is queued
-    loop.exec();
+    QElapsedTimer waited;  // the alert is queued
+    waited.start();
+    while (recorder.alerts.isEmpty() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     keys.trusted = true;
     keys.failTyping = true;
     process(QStringLiteral("写入失败"));

@@ -2,6 +2,7 @@
 #include "Utils/VoiceCommandDetector.h"
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/PromptTexts.h"
 #include "support/RecordingTextInjector.h"
 
 #include <gtest/gtest.h>
@@ -14,87 +15,109 @@ using namespace vocena;
 using Command = std::optional<VoiceCommand>;
 using Tone = VoiceCommand::Tone;
 
-namespace {
-Command detect(const char* text) { return VoiceCommandDetector().detect(QString::fromUtf8(text)).command; }
-}  // namespace
-
-TEST(VoiceCommandDetector, RecognisesExactPhrasesAndPatterns) {
-    EXPECT_EQ(detect("  撤销 \n"), VoiceCommand::undo());
-    EXPECT_EQ(detect("撤回一下"), VoiceCommand::undo());
-    EXPECT_EQ(detect("删除最后三个字"), VoiceCommand::deleteLastCharacters(3));
-    EXPECT_EQ(detect("删除最后十二个字"), VoiceCommand::deleteLastCharacters(12));
-    EXPECT_EQ(detect("删除最后12个字"), VoiceCommand::deleteLastCharacters(12));
-    EXPECT_EQ(detect("删除最后两个字"), std::nullopt);
-    EXPECT_EQ(detect("删除最后99999999999999999999个字"), std::nullopt);  // too long for a number
-    for (const char* phrase : {"删除最后一句", "删除上一句", "删除上一句话"}) EXPECT_EQ(detect(phrase), VoiceCommand::deleteLastSentence()) << phrase;
-    for (const char* phrase : {"删掉上句", "删掉上一句"}) EXPECT_EQ(detect(phrase), VoiceCommand::deletePreviousSentence()) << phrase;
-    EXPECT_EQ(detect("改成正式一点"), VoiceCommand::changeTone(Tone::formal));
-    EXPECT_EQ(detect("口语化一点"), VoiceCommand::changeTone(Tone::casual));
-    EXPECT_EQ(detect("随意一点"), VoiceCommand::changeTone(Tone::casual));
-    EXPECT_EQ(detect("正式一点"), std::nullopt);
-    EXPECT_EQ(detect("精简一下内容"), std::nullopt);
+TEST(VoiceCommandDetector, RecognisesWholeUtterancesOnly) {
+    const QList<QPair<const char*, Command>> cases{
+        {"  撤销 \n", VoiceCommand::undo()},
+        {"撤回一下", VoiceCommand::undo()},
+        {"删除最后三个字", VoiceCommand::deleteLastCharacters(3)},
+        {"删除最后十二个字", VoiceCommand::deleteLastCharacters(12)},
+        {"删除最后12个字", VoiceCommand::deleteLastCharacters(12)},
+        {"删除最后两个字", std::nullopt},
+        {"删除最后99999999999999999999个字", std::nullopt},  // too long for a number
+        {"删除最后一句", VoiceCommand::deleteLastSentence()},
+        {"删除上一句", VoiceCommand::deleteLastSentence()},  // the first sentence pattern wins
+        {"删除上一句话", VoiceCommand::deleteLastSentence()},
+        {"删掉上句", VoiceCommand::deletePreviousSentence()},
+        {"删掉上一句", VoiceCommand::deletePreviousSentence()},
+        {"改成正式一点", VoiceCommand::changeTone(Tone::formal)},
+        {"口语化一点", VoiceCommand::changeTone(Tone::casual)},
+        {"随意一点", VoiceCommand::changeTone(Tone::casual)},
+        {"正式一点", std::nullopt},
+        {"精简一下内容", std::nullopt},
+        // One pass of polite filler at either end.
+        {"撤销吧", VoiceCommand::undo()},
+        {"撤销一下吧", VoiceCommand::undo()},
+        {"嗯撤销", VoiceCommand::undo()},
+        {"请改成正式一点吧", VoiceCommand::changeTone(Tone::formal)},
+        {"请给我精简一下", VoiceCommand::concise()},
+        {"请精简一下", VoiceCommand::concise()},
+        {"那个删掉上一句好不好", VoiceCommand::deletePreviousSentence()},
+        {"嗯", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [utterance, expected] : cases)
+        EXPECT_EQ(VoiceCommandDetector().detect(QString::fromUtf8(utterance)).command, expected) << utterance;
     EXPECT_NE(VoiceCommand::changeTone(Tone::formal), VoiceCommand::changeTone(Tone::casual));
     EXPECT_NE(VoiceCommand::deleteLastCharacters(2), VoiceCommand::deleteLastCharacters(3));
 }
 
-TEST(VoiceCommandDetector, StripsPoliteFillerOnce) {
-    EXPECT_EQ(detect("撤销吧"), VoiceCommand::undo());
-    EXPECT_EQ(detect("撤销一下吧"), VoiceCommand::undo());
-    EXPECT_EQ(detect("嗯撤销"), VoiceCommand::undo());
-    EXPECT_EQ(detect("请改成正式一点吧"), VoiceCommand::changeTone(Tone::formal));
-    EXPECT_EQ(detect("请给我精简一下"), VoiceCommand::concise());
-    EXPECT_EQ(detect("请精简一下"), VoiceCommand::concise());
-    EXPECT_EQ(detect("那个删掉上一句好不好"), VoiceCommand::deletePreviousSentence());
-    EXPECT_EQ(detect("嗯"), std::nullopt);
-    EXPECT_EQ(detect(""), std::nullopt);
-}
-
 TEST(VoiceCommandDetector, ParsesNumeralsAndDropsSentences) {
-    const QList<QPair<QString, qint64>> numerals{{"三", 3}, {"十", 10}, {"十五", 15}, {"二十", 20}, {"二十三", 23}, {"九十九", 99}, {"5", 5}, {"12", 12}, {"-4", -4}};
+    const QList<QPair<QString, std::optional<qint64>>> numerals{
+        {"三", 3}, {"十", 10}, {"十五", 15}, {"二十", 20}, {"二十三", 23}, {"九十九", 99}, {"5", 5}, {"12", 12}, {"-4", -4}, {"零", std::nullopt}};
     for (const auto& [numeral, value] : numerals) EXPECT_EQ(VoiceCommandDetector::parseNumber(numeral), value) << numeral.toStdString();
-    EXPECT_EQ(VoiceCommandDetector::parseNumber(QStringLiteral("零")), std::nullopt);
 
-    EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(QStringLiteral("今天很好。明天下雨！后天晴？")), QStringLiteral("今天很好。明天下雨"));
-    EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(QStringLiteral("只有一句。")), QString());
-    EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(QStringLiteral("a. b! 还是一句")), QString());
-    EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(QString()), QString());
+    const QList<QPair<QString, QString>> sentences{
+        {"今天很好。明天下雨！后天晴？", "今天很好。明天下雨"},
+        {"只有一句。", ""},
+        {"a. b! 还是一句", ""},  // ASCII marks do not end a sentence
+        {"", ""},
+    };
+    for (const auto& [text, kept] : sentences) EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(text), kept) << text.toStdString();
 }
 
-TEST(VoiceCommandDetector, ExecutesKeysAndRewritesReplacingTheTypedText) {
+// Execution posts keys itself but erases nothing: what a command gives back says which typed
+// text it replaces, and whether it came from the model (cleaned by the caller) or not.
+TEST(VoiceCommandDetector, ExecutesKeysAndReturnsReplacements) {
     using test::LoopbackHttpServer;
+    using namespace test::prompts;
     LoopbackHttpServer server([](const auto&) { return LoopbackHttpServer::Response::chat(QStringLiteral("您好，会议改到明天。")); });
-    LLMTextProcessor processor([] { return QString(); });
-    test::RecordingTextInjector keys;
-    VoiceCommandDetector detector;
-    const auto run = [&](VoiceCommand command, const QString& last, LLMTextProcessor* llm) {
-        return test::await(detector.execute(command, QStringLiteral("指令"), last, keys, llm));
+    LLMTextProcessor connected([] { return QString(); });
+    connected.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("k"), server.baseURL(), QStringLiteral("m"), 5});
+    LLMTextProcessor unconnected([] { return QString(); });
+    const QString last = QStringLiteral("嘿，会改明天了。明天见！");
+    struct Case {
+        const char* name;
+        VoiceCommand command;
+        QString lastInjected;
+        LLMTextProcessor* processor;
+        QStringList events;
+        std::optional<QString> text;
+        std::optional<QString> replaces;
+        bool fromModel;
+        const char16_t* systemPrompt;  // the request the model got; null: none
+        QString userText;
+        QString error;
     };
-
-    EXPECT_FALSE(run(VoiceCommand::deleteLastCharacters(3), {}, &processor).value->text.has_value());
-    EXPECT_TRUE(run(VoiceCommand::undo(), {}, &processor).ok());
-    EXPECT_EQ(keys.events, (QStringList{QStringLiteral("backspace×3"), QStringLiteral("undo")}));
-
-    // Sentence removal erases what was typed (one Backspace per character) and returns the rest.
-    keys.events.clear();
-    const auto shortened = run(VoiceCommand::deletePreviousSentence(), QStringLiteral("今天好。明天见！"), &processor);
-    EXPECT_EQ(shortened.value->text, QStringLiteral("今天好"));
-    EXPECT_TRUE(shortened.value->erasedLastInjectedText);
-    EXPECT_EQ(keys.events, QStringList{QStringLiteral("backspace×8")});
-    EXPECT_FALSE(run(VoiceCommand::deleteLastSentence(), {}, &processor).value->text.has_value());
-
-    // A rewrite erases the typed text only once the model answered.
-    keys.events.clear();
-    EXPECT_EQ(run(VoiceCommand::concise(), QStringLiteral("你好"), &processor).error, QStringLiteral("未配置 API Key"));
-    EXPECT_TRUE(keys.events.isEmpty());
-    EXPECT_EQ(run(VoiceCommand::concise(), QStringLiteral("你好"), nullptr).error, QStringLiteral("LLM 未配置，无法执行此指令"));
-    processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("k"), server.baseURL(), QStringLiteral("m"), 5});
-    const auto formal = run(VoiceCommand::changeTone(Tone::formal), QStringLiteral("嘿，会改明天了"), &processor);
-    EXPECT_EQ(formal.value->text, QStringLiteral("您好，会议改到明天。"));
-    EXPECT_TRUE(formal.value->erasedLastInjectedText);
-    EXPECT_EQ(keys.events, QStringList{QStringLiteral("backspace×7")});
-    const QJsonObject body = QJsonDocument::fromJson(server.requests().value(0).body).object();
-    EXPECT_EQ(body.value(QStringLiteral("messages")).toArray()[1].toObject().value(QStringLiteral("content")).toString(),
-              QStringLiteral("嘿，会改明天了"));
-    // With nothing typed before, the utterance itself is the source and nothing is erased.
-    EXPECT_FALSE(run(VoiceCommand::changeTone(Tone::casual), {}, &processor).value->erasedLastInjectedText);
+    const QString answer = QStringLiteral("您好，会议改到明天。");
+    const QList<Case> cases{
+        {"characters", VoiceCommand::deleteLastCharacters(3), last, &connected, {QStringLiteral("backspace×3")}, {}, {}, false, nullptr, {}, {}},
+        {"undo", VoiceCommand::undo(), last, &connected, {QStringLiteral("undo")}, {}, {}, false, nullptr, {}, {}},
+        {"previous sentence", VoiceCommand::deletePreviousSentence(), last, &connected, {}, QStringLiteral("嘿，会改明天了"), last, false, nullptr, {}, {}},
+        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &connected, {}, {}, {}, false, nullptr, {}, {}},
+        {"formal", VoiceCommand::changeTone(Tone::formal), last, &connected, {}, answer, last, true, kFormalTone, last, {}},
+        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &connected, {}, answer, {}, true, kCasualTone, QStringLiteral("指令"), {}},
+        {"concise", VoiceCommand::concise(), last, &connected, {}, answer, last, true, kConcise, last, {}},
+        {"no client yet", VoiceCommand::concise(), last, &unconnected, {}, {}, {}, false, nullptr, {}, QStringLiteral("未配置 API Key")},
+        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, false, nullptr, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
+    };
+    VoiceCommandDetector detector;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RecordingTextInjector keys;
+        const qsizetype requestsBefore = server.requests().size();
+        const auto outcome = test::await(detector.execute(c.command, QStringLiteral("指令"), c.lastInjected, keys, c.processor));
+        EXPECT_EQ(keys.events, c.events);
+        EXPECT_EQ(outcome.error, c.error);
+        if (outcome.ok()) {
+            EXPECT_EQ(outcome.value->text, c.text);
+            EXPECT_EQ(outcome.value->replaces, c.replaces);
+            EXPECT_EQ(outcome.value->fromModel, c.fromModel);
+        }
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), requestsBefore + (c.systemPrompt ? 1 : 0));
+        if (!c.systemPrompt) continue;
+        const QJsonArray messages = QJsonDocument::fromJson(requests.last().body).object().value(QStringLiteral("messages")).toArray();
+        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), QString::fromUtf16(c.systemPrompt));
+        EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), c.userText);
+    }
 }
