@@ -84,21 +84,21 @@ TEST(VoiceCommandDetector, ExecutesKeysAndReturnsReplacements) {
         std::optional<QString> text;
         std::optional<QString> replaces;
         bool fromModel;
-        const char16_t* systemPrompt;  // the request the model got; null: none
+        QString systemPrompt;  // the request the model got; empty: none
         QString userText;
         QString error;
     };
     const QString answer = QStringLiteral("您好，会议改到明天。");
     const QList<Case> cases{
-        {"characters", VoiceCommand::deleteLastCharacters(3), last, &connected, {QStringLiteral("backspace×3")}, {}, {}, false, nullptr, {}, {}},
-        {"undo", VoiceCommand::undo(), last, &connected, {QStringLiteral("undo")}, {}, {}, false, nullptr, {}, {}},
-        {"previous sentence", VoiceCommand::deletePreviousSentence(), last, &connected, {}, QStringLiteral("嘿，会改明天了"), last, false, nullptr, {}, {}},
-        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &connected, {}, {}, {}, false, nullptr, {}, {}},
+        {"characters", VoiceCommand::deleteLastCharacters(3), last, &connected, {QStringLiteral("backspace×3")}, {}, {}, false, {}, {}, {}},
+        {"undo", VoiceCommand::undo(), last, &connected, {QStringLiteral("undo")}, {}, {}, false, {}, {}, {}},
+        {"previous sentence", VoiceCommand::deletePreviousSentence(), last, &connected, {}, QStringLiteral("嘿，会改明天了"), last, false, {}, {}, {}},
+        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &connected, {}, {}, {}, false, {}, {}, {}},
         {"formal", VoiceCommand::changeTone(Tone::formal), last, &connected, {}, answer, last, true, kFormalTone, last, {}},
         {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &connected, {}, answer, {}, true, kCasualTone, QStringLiteral("指令"), {}},
         {"concise", VoiceCommand::concise(), last, &connected, {}, answer, last, true, kConcise, last, {}},
-        {"no client yet", VoiceCommand::concise(), last, &unconnected, {}, {}, {}, false, nullptr, {}, QStringLiteral("未配置 API Key")},
-        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, false, nullptr, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
+        {"no client yet", VoiceCommand::concise(), last, &unconnected, {}, {}, {}, false, {}, {}, QStringLiteral("未配置 API Key")},
+        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, false, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
     };
     VoiceCommandDetector detector;
     for (const Case& c : cases) {
@@ -114,10 +114,10 @@ TEST(VoiceCommandDetector, ExecutesKeysAndReturnsReplacements) {
             EXPECT_EQ(outcome.value->fromModel, c.fromModel);
         }
         const auto requests = server.requests();
-        ASSERT_EQ(requests.size(), requestsBefore + (c.systemPrompt ? 1 : 0));
-        if (!c.systemPrompt) continue;
+        ASSERT_EQ(requests.size(), requestsBefore + (c.systemPrompt.isEmpty() ? 0 : 1));
+        if (c.systemPrompt.isEmpty()) continue;
         const QJsonArray messages = QJsonDocument::fromJson(requests.last().body).object().value(QStringLiteral("messages")).toArray();
-        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), QString::fromUtf16(c.systemPrompt));
+        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), c.systemPrompt);
         EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), c.userText);
     }
 }

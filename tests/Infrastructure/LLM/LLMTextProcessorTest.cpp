@@ -54,7 +54,7 @@ TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
     using namespace test::prompts;
     enum class Operation { correct, assist, custom };
     const QString vocabularySection = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
-    const QString noVocabulary = QString::fromUtf16(kCorrection) + QStringLiteral("\n\n") + QString::fromUtf16(kHomophoneTable);
+    const QString noVocabulary = kCorrection + QStringLiteral("\n\n") + kHomophoneTable;
     struct Case {
         const char* name;
         Operation operation;
@@ -68,12 +68,12 @@ TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
     const QList<Case> cases{
         {"correction", Operation::correct, {}, 10, {}, noVocabulary, 0.1, 200},
         {"correction with vocabulary", Operation::correct, {}, 2000, vocabularySection,
-         QString::fromUtf16(kCorrection) + vocabularySection + QStringLiteral("\n\n") + QString::fromUtf16(kHomophoneTable), 0.1, 4000},
-        {"assistant", Operation::assist, {}, 10, {}, QString::fromUtf16(kAssistant), 0.7, 100},
-        {"long question", Operation::assist, {}, 2000, {}, QString::fromUtf16(kAssistant), 0.7, 2000},
-        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, QString::fromUtf16(kFormalTone), 0.2, 200},
-        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, QString::fromUtf16(kCasualTone), 0.2, 200},
-        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, QString::fromUtf16(kConcise), 0.2, 4000},
+         kCorrection + vocabularySection + QStringLiteral("\n\n") + kHomophoneTable, 0.1, 4000},
+        {"assistant", Operation::assist, {}, 10, {}, kAssistant, 0.7, 100},
+        {"long question", Operation::assist, {}, 2000, {}, kAssistant, 0.7, 2000},
+        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, kFormalTone, 0.2, 200},
+        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, kCasualTone, 0.2, 200},
+        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, kConcise, 0.2, 4000},
     };
     connect();
     for (const Case& c : cases) {
