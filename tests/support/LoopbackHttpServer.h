@@ -31,7 +31,11 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;  // sent after Content-Type
         int delayMs = 0;                                // a slow server: the reply leaves this much later
 
-        static Response json(int status, const QByteArray& body) { return of(Kind::Reply, status, body); }
+        Response() = default;
+        Response(Kind kind, int status, QByteArray body, QByteArray contentType = "application/json")
+            : kind(kind), status(status), body(std::move(body)), contentType(std::move(contentType)) {}
+
+        static Response json(int status, const QByteArray& body) { return {Kind::Reply, status, body}; }
         static Response redirect(int status, const QString& location) {
             Response response = json(status, {});
             response.headers.append({"Location", location.toUtf8()});
@@ -42,19 +46,10 @@ public:
             response.delayMs = milliseconds;
             return response;
         }
-        static Response neverAnswer() { return of(Kind::NeverAnswer, 0, {}); }
-        static Response close() { return of(Kind::Close, 0, {}); }
+        static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }
+        static Response close() { return {Kind::Close, 0, {}, {}}; }
         // A chat-completions answer whose first choice carries `content`.
         static Response chat(const QString& content);
-
-    private:
-        static Response of(Kind kind, int status, const QByteArray& body) {
-            Response response;
-            response.kind = kind;
-            response.status = status;
-            response.body = body;
-            return response;
-        }
     };
     using Handler = std::function<Response(const Request&)>;
 
