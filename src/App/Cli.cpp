@@ -14,6 +14,7 @@
 #include "App/CliServices.h"
 #include "Infrastructure/Platform/Logging.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -50,28 +51,55 @@ QString Cli::usage() const {
     return text;
 }
 
-QCoro::Task<int> Cli::run(QStringList args, Console& console) {
-    if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h") ||
-        args.first() == QStringLiteral("help")) {
-        console.out(usage());
-        co_return args.isEmpty() ? ExitUsage : ExitOk;
+CliRequest Cli::parse(const QStringList& args) const {
+    CliRequest request;
+    QCommandLineParser parser;
+    const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({verbose, help});
+    // Everything from the command's name on belongs to the command.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(QStringList{QStringLiteral("vocena")} + args)) {
+        request.parse.error = CliParse::errorOf(parser);
+        return request;
     }
-    const QString name = args.takeFirst();
+    request.verbose = parser.isSet(verbose);
+    const QStringList positional = parser.positionalArguments();
+    const QString name = positional.value(0);
+    if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
+        request.parse.outcome = CliParse::Outcome::help;
+        return request;
+    }
     for (const auto& command : m_commands) {
-        if (command->name() == name) co_return co_await command->run(args, console);
+        if (command->name() != name) continue;
+        request.command = command.get();
+        request.parse = command->parse(positional.mid(1));
+        return request;
     }
-    console.err(QStringLiteral("vocena: 未知的命令: %1").arg(name));
-    console.err(usage());
-    co_return ExitUsage;
+    request.parse.error = QStringLiteral("未知的命令: %1").arg(name);
+    return request;
+}
+
+QCoro::Task<int> Cli::run(CliRequest request, Console& console) {
+    if (!request.command) {
+        if (request.parse.outcome == CliParse::Outcome::help) {
+            console.out(usage());
+            co_return ExitOk;
+        }
+        console.err(QStringLiteral("vocena: %1").arg(request.parse.error));
+        console.err(usage());
+        co_return ExitUsage;
+    }
+    if (request.parse.outcome != CliParse::Outcome::call) co_return request.command->answer(request.parse, console);
+    co_return co_await request.command->run(request.parse.call, console);
 }
 
 namespace {
-QCoro::Task<> runAndQuit(QStringList args) {
+QCoro::Task<> runAndQuit(Cli* cli, CliRequest request) {
     Console console;
     int code = ExitFailure;
     try {
-        Cli cli;
-        code = co_await cli.run(std::move(args), console);
+        code = co_await cli->run(std::move(request), console);
     } catch (const std::exception& e) {
         console.err(QStringLiteral("vocena: %1").arg(QString::fromUtf8(e.what())));
     }
@@ -79,15 +107,9 @@ QCoro::Task<> runAndQuit(QStringList args) {
 }
 }  // namespace
 
-int runCommandLine(const QStringList& arguments) {
-    QStringList args = arguments;
-    Logging::Level level = Logging::levelFromEnvironment(Logging::Level::Notice);
-    if (!args.isEmpty() && (args.first() == QStringLiteral("-v") || args.first() == QStringLiteral("--verbose"))) {
-        args.removeFirst();
-        level = Logging::Level::Debug;
-    }
-    Logging::install(level);
-    QTimer::singleShot(0, [args] { runAndQuit(args); });
+int runCommandLine(Cli& cli, const CliRequest& request) {
+    Logging::install(request.verbose ? Logging::Level::Debug : Logging::levelFromEnvironment(Logging::Level::Notice));
+    QTimer::singleShot(0, [&cli, request] { runAndQuit(&cli, request); });
     return QCoreApplication::exec();
 }
 

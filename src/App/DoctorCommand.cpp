@@ -38,9 +38,9 @@ QString DoctorCommand::usage() const {
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
-QCoro::Task<int> DoctorCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    if (!args.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> DoctorCommand::forms() const { return {{}}; }
+
+QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
 
     const MicrophoneProbe::Result microphone = MicrophoneProbe::check();
     const bool microphoneOk = microphone.status == MicrophoneProbe::Status::granted;

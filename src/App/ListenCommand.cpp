@@ -53,10 +53,12 @@ QString ListenCommand::usage() const {
         "  --once  完成一次听写后退出");
 }
 
-QCoro::Task<int> ListenCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const bool once = args.removeAll(QStringLiteral("--once")) > 0;
-    if (!args.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> ListenCommand::forms() const { return {{{}, {}, {{QStringLiteral("once")}}}}; }
+
+bool ListenCommand::needsDisplay(const CliCall&) const { return true; }
+
+QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
+    const bool once = call.isSet(QStringLiteral("once"));
 
     TextInjectionService* injector = TextInjectionPlatform::shared();
     if (!injector) {
