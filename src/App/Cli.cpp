@@ -42,6 +42,7 @@ QString Cli::usage() const {
         "\n"
         "用法: vocena                 启动托盘应用\n"
         "      vocena [-v] COMMAND ...  运行命令（-v 显示日志）\n"
+        "      vocena --version         显示版本\n"
         "\n"
         "命令:");
     for (const auto& command : m_commands) {
@@ -56,7 +57,8 @@ CliRequest Cli::parse(const QStringList& args) const {
     QCommandLineParser parser;
     const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({verbose, help});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({verbose, help, version});
     // Everything from the command's name on belongs to the command.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!parser.parse(QStringList{QStringLiteral("vocena")} + args)) {
@@ -64,6 +66,7 @@ CliRequest Cli::parse(const QStringList& args) const {
         return request;
     }
     request.verbose = parser.isSet(verbose);
+    request.version = parser.isSet(version);
     const QStringList positional = parser.positionalArguments();
     const QString name = positional.value(0);
     if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
@@ -81,6 +84,10 @@ CliRequest Cli::parse(const QStringList& args) const {
 }
 
 QCoro::Task<int> Cli::run(CliRequest request, Console& console) {
+    if (request.version) {
+        console.out(QStringLiteral("vocena %1").arg(QStringLiteral(VOCENA_VERSION)));
+        co_return ExitOk;
+    }
     if (!request.command) {
         if (request.parse.outcome == CliParse::Outcome::help) {
             console.out(usage());

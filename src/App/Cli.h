@@ -15,6 +15,7 @@ class CliServices;
 // (whether it must connect to the display depends on it).
 struct CliRequest {
     bool verbose = false;
+    bool version = false;           // `vocena --version`
     CliCommand* command = nullptr;  // null: the program's own help, or an error before a command
     CliParse parse;                 // of the command's arguments (or of the program's)
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -221,6 +222,9 @@ TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
         EXPECT_TRUE(help.out.contains(command.isEmpty() ? QStringLiteral("命令:") : QStringLiteral("用法: vocena ") + command)) << label;
     }
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // `vocab add w --help` added nothing
+    const Result version = vocena({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^vocena \\d+\\.\\d+\\.\\d+\n$")).match(version.out).hasMatch()) << version.out.toStdString();
 }
 
 TEST_F(CliTest, ArgumentsAfterADoubleDashAreValuesAndVerboseShowsTheLog) {
