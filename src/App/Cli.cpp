@@ -70,17 +70,23 @@ CliRequest Cli::parse(const QStringList& args) const {
     const QStringList positional = parser.positionalArguments();
     const QString name = positional.value(0);
     if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
+        // `vocena help COMMAND` is that command's help.
+        request.command = find(positional.value(1));
         request.parse.outcome = CliParse::Outcome::help;
         return request;
     }
-    for (const auto& command : m_commands) {
-        if (command->name() != name) continue;
-        request.command = command.get();
-        request.parse = command->parse(positional.mid(1));
+    if ((request.command = find(name))) {
+        request.parse = request.command->parse(positional.mid(1));
         return request;
     }
     request.parse.error = QStringLiteral("未知的命令: %1").arg(name);
     return request;
+}
+
+CliCommand* Cli::find(const QString& name) const {
+    for (const auto& command : m_commands)
+        if (command->name() == name) return command.get();
+    return nullptr;
 }
 
 QCoro::Task<int> Cli::run(CliRequest request, Console& console) {

@@ -36,6 +36,8 @@ public:
     QString usage() const;
 
 private:
+    CliCommand* find(const QString& name) const;  // null when there is none of that name
+
     std::unique_ptr<CliServices> m_services;
     std::vector<std::unique_ptr<CliCommand>> m_commands;
 };

@@ -1,6 +1,7 @@
 #include "App/CliForm.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace vocena {
 
@@ -56,8 +57,14 @@ CliParse parseForm(const CliForm& form, const QStringList& args) {
 QString CliParse::errorOf(const QCommandLineParser& parser) {
     QStringList unknown;
     for (const QString& name : parser.unknownOptionNames()) unknown << dashed(name);
-    return unknown.isEmpty() ? QStringLiteral("参数无效: %1").arg(parser.errorText())
-                             : QStringLiteral("未知的选项: %1").arg(unknown.join(QLatin1Char(' ')));
+    if (!unknown.isEmpty()) return QStringLiteral("未知的选项: %1").arg(unknown.join(QLatin1Char(' ')));
+    // The parser's other two complaints, in the language of the usage.
+    static const QRegularExpression missingValue(QStringLiteral("^Missing value after '(.+)'\\.$"));
+    static const QRegularExpression unexpectedValue(QStringLiteral("^Unexpected value after '(.+)'\\.$"));
+    const QString error = parser.errorText();
+    if (const auto match = missingValue.match(error); match.hasMatch()) return QStringLiteral("选项 %1 缺少值").arg(match.captured(1));
+    if (const auto match = unexpectedValue.match(error); match.hasMatch()) return QStringLiteral("选项 %1 不接受值").arg(match.captured(1));
+    return QStringLiteral("参数无效: %1").arg(error);
 }
 
 CliParse CliParse::parse(const QList<CliForm>& forms, const QStringList& args) {
