@@ -104,7 +104,9 @@ QCoro::Task<int> Cli::run(CliRequest request, Console& console) {
         co_return ExitUsage;
     }
     if (request.parse.outcome != CliParse::Outcome::call) co_return request.command->answer(request.parse, console);
-    co_return co_await request.command->run(request.parse.call, console);
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<int> running = request.command->run(request.parse.call, console);
+    co_return co_await std::move(running);
 }
 
 namespace {
@@ -112,7 +114,8 @@ QCoro::Task<> runAndQuit(Cli* cli, CliRequest request) {
     Console console;
     int code = ExitFailure;
     try {
-        code = co_await cli->run(std::move(request), console);
+        QCoro::Task<int> running = cli->run(std::move(request), console);  // (not inside co_await: g++ 12)
+        code = co_await std::move(running);
     } catch (const std::exception& e) {
         console.err(QStringLiteral("vocena: %1").arg(QString::fromUtf8(e.what())));
     }

@@ -84,7 +84,9 @@ QCoro::Task<PermissionCheck> PermissionManager::probeMicrophone() {
     if (!m_probes.microphone) co_return PermissionCheck{};
     QPointer self{this};
     const std::chrono::milliseconds timeout = m_probeTimeout;
-    const std::optional<PermissionCheck> check = co_await callOnOwnThread(m_probes.microphone, timeout);
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<std::optional<PermissionCheck>> probing = callOnOwnThread(m_probes.microphone, timeout);
+    const std::optional<PermissionCheck> check = co_await std::move(probing);
     if (!self) co_return PermissionCheck{};
     co_return check.value_or(PermissionCheck{PermissionStatus::denied, noAnswer(timeout)});
 }
@@ -95,7 +97,8 @@ QCoro::Task<PermissionCheck> PermissionManager::probeAccessibility() {
     if (!m_probes.accessibility) co_return PermissionCheck{PermissionStatus::denied, {}};
     QPointer self{this};
     const std::chrono::milliseconds timeout = m_probeTimeout;
-    std::optional<AccessibilityCheck> check = co_await callOnOwnThread(m_probes.accessibility, timeout);
+    QCoro::Task<std::optional<AccessibilityCheck>> probing = callOnOwnThread(m_probes.accessibility, timeout);  // (g++ 12)
+    std::optional<AccessibilityCheck> check = co_await std::move(probing);
     if (!self) co_return PermissionCheck{PermissionStatus::denied, {}};
     if (!check) check = AccessibilityCheck{false, false, noAnswer(timeout)};
     if (check->trusted && !check->realOperationWorks) {
