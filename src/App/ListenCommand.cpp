@@ -9,7 +9,6 @@
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
-#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
@@ -86,12 +85,8 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
         co_return ExitFailure;
     }
     ConsoleAlerts alerts(console);
+    // (The speech permission is authorized: the engine is loaded.)
     DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
-    if (!stack.ok()) {
-        console.err(QStringLiteral("vocena listen: 语音识别不可用: %1").arg(stack.speech().problem));
-        console.err(PermissionHelp::howTo(PermissionType::speechRecognition));
-        co_return ExitFailure;
-    }
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
     watchSignals(session);
