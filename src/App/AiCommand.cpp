@@ -13,9 +13,9 @@ QString AiCommand::usage() const {
         "成功时输出“连接成功”并返回 0，失败时输出“连接失败”和原因并返回 1。");
 }
 
-QCoro::Task<int> AiCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    if (args != QStringList{QStringLiteral("test")}) co_return usageResult(console, QStringLiteral("参数无效"));
+QList<CliForm> AiCommand::forms() const { return {{QStringLiteral("test")}}; }
+
+QCoro::Task<int> AiCommand::run(CliCall, Console& console) {
     const std::optional<QString> key = co_await m_services.aiSettings().loadAPIKeyAsync();
     const ConnectionTestResult result =
         co_await ConnectionTest::run(key.value_or(QString()), m_services.aiSettings().aiBaseURL(), m_services.aiSettings().aiModel());

@@ -13,7 +13,8 @@ public:
     QString name() const override { return QStringLiteral("ai"); }
     QString summary() const override { return QStringLiteral("测试与模型服务的连接 (test)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     CliServices& m_services;

@@ -14,6 +14,7 @@
 #include "App/CliServices.h"
 #include "Infrastructure/Platform/Logging.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -41,6 +42,7 @@ QString Cli::usage() const {
         "\n"
         "用法: vocena                 启动托盘应用\n"
         "      vocena [-v] COMMAND ...  运行命令（-v 显示日志）\n"
+        "      vocena --version         显示版本\n"
         "\n"
         "命令:");
     for (const auto& command : m_commands) {
@@ -50,28 +52,70 @@ QString Cli::usage() const {
     return text;
 }
 
-QCoro::Task<int> Cli::run(QStringList args, Console& console) {
-    if (args.isEmpty() || args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h") ||
-        args.first() == QStringLiteral("help")) {
-        console.out(usage());
-        co_return args.isEmpty() ? ExitUsage : ExitOk;
+CliRequest Cli::parse(const QStringList& args) const {
+    CliRequest request;
+    QCommandLineParser parser;
+    const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({verbose, help, version});
+    // Everything from the command's name on belongs to the command.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(QStringList{QStringLiteral("vocena")} + args)) {
+        request.parse.error = CliParse::errorOf(parser);
+        return request;
     }
-    const QString name = args.takeFirst();
-    for (const auto& command : m_commands) {
-        if (command->name() == name) co_return co_await command->run(args, console);
+    request.verbose = parser.isSet(verbose);
+    request.version = parser.isSet(version);
+    const QStringList positional = parser.positionalArguments();
+    const QString name = positional.value(0);
+    if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
+        // `vocena help COMMAND` is that command's help.
+        request.command = find(positional.value(1));
+        request.parse.outcome = CliParse::Outcome::help;
+        return request;
     }
-    console.err(QStringLiteral("vocena: 未知的命令: %1").arg(name));
-    console.err(usage());
-    co_return ExitUsage;
+    if ((request.command = find(name))) {
+        request.parse = request.command->parse(positional.mid(1));
+        return request;
+    }
+    request.parse.error = QStringLiteral("未知的命令: %1").arg(name);
+    return request;
+}
+
+CliCommand* Cli::find(const QString& name) const {
+    for (const auto& command : m_commands)
+        if (command->name() == name) return command.get();
+    return nullptr;
+}
+
+QCoro::Task<int> Cli::run(CliRequest request, Console& console) {
+    if (request.version) {
+        console.out(QStringLiteral("vocena %1").arg(QStringLiteral(VOCENA_VERSION)));
+        co_return ExitOk;
+    }
+    if (!request.command) {
+        if (request.parse.outcome == CliParse::Outcome::help) {
+            console.out(usage());
+            co_return ExitOk;
+        }
+        console.err(QStringLiteral("vocena: %1").arg(request.parse.error));
+        console.err(usage());
+        co_return ExitUsage;
+    }
+    if (request.parse.outcome != CliParse::Outcome::call) co_return request.command->answer(request.parse, console);
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<int> running = request.command->run(request.parse.call, console);
+    co_return co_await std::move(running);
 }
 
 namespace {
-QCoro::Task<> runAndQuit(QStringList args) {
+QCoro::Task<> runAndQuit(Cli* cli, CliRequest request) {
     Console console;
     int code = ExitFailure;
     try {
-        Cli cli;
-        code = co_await cli.run(std::move(args), console);
+        QCoro::Task<int> running = cli->run(std::move(request), console);  // (not inside co_await: g++ 12)
+        code = co_await std::move(running);
     } catch (const std::exception& e) {
         console.err(QStringLiteral("vocena: %1").arg(QString::fromUtf8(e.what())));
     }
@@ -79,15 +123,9 @@ QCoro::Task<> runAndQuit(QStringList args) {
 }
 }  // namespace
 
-int runCommandLine(const QStringList& arguments) {
-    QStringList args = arguments;
-    Logging::Level level = Logging::levelFromEnvironment(Logging::Level::Notice);
-    if (!args.isEmpty() && (args.first() == QStringLiteral("-v") || args.first() == QStringLiteral("--verbose"))) {
-        args.removeFirst();
-        level = Logging::Level::Debug;
-    }
-    Logging::install(level);
-    QTimer::singleShot(0, [args] { runAndQuit(args); });
+int runCommandLine(Cli& cli, const CliRequest& request) {
+    Logging::install(request.verbose ? Logging::Level::Debug : Logging::levelFromEnvironment(Logging::Level::Notice));
+    QTimer::singleShot(0, [&cli, request] { runAndQuit(&cli, request); });
     return QCoreApplication::exec();
 }
 

@@ -22,16 +22,21 @@ QByteArray Console::readAllInput() {
     return input.readAll();
 }
 
-bool CliCommand::wantsHelp(const QStringList& args) {
-    return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h")) ||
-           args.value(0) == QStringLiteral("help");
+QString Console::readInputText() {
+    QString text = QString::fromUtf8(readAllInput());
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(text.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
+    return text;
 }
 
-int CliCommand::usageResult(Console& console, const QString& error) const {
-    if (error.isEmpty()) {
-        console.out(usage());
-        return ExitOk;
-    }
+bool CliCommand::needsDisplay(const CliCall&) const { return false; }
+
+int CliCommand::answer(const CliParse& parse, Console& console) const {
+    if (parse.outcome == CliParse::Outcome::error) return usageError(console, parse.error);
+    console.out(usage());
+    return ExitOk;
+}
+
+int CliCommand::usageError(Console& console, const QString& error) const {
     console.err(QStringLiteral("vocena %1: %2").arg(name(), error));
     console.err(usage());
     return ExitUsage;

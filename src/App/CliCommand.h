@@ -1,5 +1,7 @@
 #pragma once
 
+#include "App/CliForm.h"
+
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QStringList>
@@ -16,23 +18,33 @@ public:
     virtual void out(const QString& line);  // appends a line break
     virtual void err(const QString& line);
     virtual QByteArray readAllInput();
+    // Standard input as UTF-8 text without the one line break that ends an echoed or typed
+    // line ("\n" or "\r\n"); every other character, line breaks included, is kept.
+    QString readInputText();
 };
 
-// One `vocena <name> ...` command. Each command handles its own subcommands and `--help`.
+// One `vocena <name> ...` command: its forms (subcommands, parameters, options) are parsed
+// before it runs, so `run` sees only well-formed calls.
 class CliCommand {
 public:
     virtual ~CliCommand() = default;
     virtual QString name() const = 0;
     virtual QString summary() const = 0;  // one line for `vocena --help`
     virtual QString usage() const = 0;    // the full `vocena <name> --help` text
+    virtual QList<CliForm> forms() const = 0;
+    // Whether this call types into windows or uses the clipboard, so that the process starts
+    // as a GUI application connected to the display.
+    virtual bool needsDisplay(const CliCall& call) const;
+
     // `args` excludes the command's name.
-    virtual QCoro::Task<int> run(QStringList args, Console& console) = 0;
+    CliParse parse(const QStringList& args) const { return CliParse::parse(forms(), args); }
+    // The usage for help (ExitOk), or the error and the usage on standard error (ExitUsage).
+    int answer(const CliParse& parse, Console& console) const;
+    virtual QCoro::Task<int> run(CliCall call, Console& console) = 0;
 
 protected:
-    // Prints the usage for --help/-h/help (returns ExitOk) or, for anything else, the error
-    // and the usage on standard error (returns ExitUsage).
-    int usageResult(Console& console, const QString& error = {}) const;
-    static bool wantsHelp(const QStringList& args);
+    // The error and the usage on standard error; ExitUsage.
+    int usageError(Console& console, const QString& error) const;
 };
 
 }  // namespace vocena

@@ -27,7 +27,7 @@ QString ConfigCommand::usage() const {
         "      vocena config set KEY VALUE\n"
         "      vocena config unset KEY\n"
         "\n"
-        "VALUE 按 JSON 字面量解析（true、3、2.5、\"text\"），否则按字符串处理。\n"
+        "VALUE 按 JSON 字面量解析（true、3、2.5、\"text\"），否则按字符串处理；以 - 开头的值写在 -- 之后。\n"
         "\n"
         "可用的键:");
     for (const PreferenceDefinition& definition : PreferenceCatalog::all())
@@ -36,14 +36,18 @@ QString ConfigCommand::usage() const {
     return text;
 }
 
-QCoro::Task<int> ConfigCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const QString sub = args.value(0);
-    if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
-    if (sub == QStringLiteral("get") && args.size() == 2) co_return get(args[1], console);
-    if (sub == QStringLiteral("set") && args.size() == 3) co_return set(args[1], args[2], console);
-    if (sub == QStringLiteral("unset") && args.size() == 2) co_return unset(args[1], console);
-    co_return usageResult(console, sub.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> ConfigCommand::forms() const {
+    const QString key = QStringLiteral("KEY");
+    return {{QStringLiteral("list")}, {QStringLiteral("get"), {key}}, {QStringLiteral("set"), {key, QStringLiteral("VALUE")}},
+            {QStringLiteral("unset"), {key}}};
+}
+
+QCoro::Task<int> ConfigCommand::run(CliCall call, Console& console) {
+    const QStringList& args = call.parameters;
+    if (call.subcommand == QStringLiteral("get")) co_return get(args[0], console);
+    if (call.subcommand == QStringLiteral("set")) co_return set(args[0], args[1], console);
+    if (call.subcommand == QStringLiteral("unset")) co_return unset(args[0], console);
+    co_return list(console);
 }
 
 int ConfigCommand::list(Console& console) const {

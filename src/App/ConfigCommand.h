@@ -13,7 +13,8 @@ public:
     QString name() const override { return QStringLiteral("config"); }
     QString summary() const override;
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     int list(Console& console) const;

@@ -1,7 +1,7 @@
 #include "App/DictationStack.h"
 
 #include "Core/VoiceInputService.h"
-#include "Infrastructure/Speech/MicrophoneProbe.h"
+#include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
@@ -9,21 +9,16 @@
 
 namespace vocena {
 
-namespace {
-QCoro::Task<bool> microphoneAvailable() {
-    co_return MicrophoneProbe::check().status == MicrophoneProbe::Status::granted;
-}
-}  // namespace
-
-DictationStack::DictationStack(Preferences& preferences, AISettingsStore& settings, TextInjector& injector,
-                               TermFrequencyTracker* terms, VoiceInputAlerts* alerts)
-    : m_speech(SpeechSetup::load(preferences)) {
+DictationStack::DictationStack(SpeechSetup speech, PermissionManager& permissions, AISettingsStore& settings,
+                               TextInjector& injector, TermFrequencyTracker* terms, VoiceInputAlerts* alerts)
+    : m_speech(std::move(speech)) {
     if (!m_speech.engine) return;
     m_recognizer = std::make_unique<SystemSpeechRecognizer>(m_speech.engine.get(), [] { return std::make_unique<PulseAudioCapture>(); });
     std::function<void(const QString&)> feedTerms;
     if (terms) feedTerms = [terms](const QString& text) { terms->feedInBackground(text); };
     m_service = std::make_unique<VoiceInputService>(VoiceInputService::Dependencies{
-        settings, injector, feedTerms, alerts, {}, m_recognizer.get(), &microphoneAvailable, nullptr});
+        settings, injector, feedTerms, alerts, {}, m_recognizer.get(),
+        [&permissions] { return permissions.requestMicrophonePermission(); }, nullptr});
 }
 
 DictationStack::~DictationStack() {

@@ -7,7 +7,7 @@
 namespace vocena {
 
 class AISettingsStore;
-class Preferences;
+class PermissionManager;
 class SystemSpeechRecognizer;
 class TermFrequencyTracker;
 class TextInjector;
@@ -15,12 +15,13 @@ class VoiceInputAlerts;
 class VoiceInputService;
 
 // Everything dictation needs on this machine, made once: the speech engine of the active
-// model, microphone capture through PulseAudio, the recognizer, and the dictation controller
-// typing through `injector`. Main thread; `ok()` is false (with `problem`) without a model.
+// model (loaded by `speech`), microphone capture through PulseAudio, the recognizer, and the
+// dictation controller typing through `injector`; each recording asks `permissions` for the
+// microphone first. Main thread; `ok()` is false (with `problem`) without a model.
 class DictationStack {
 public:
-    DictationStack(Preferences& preferences, AISettingsStore& settings, TextInjector& injector, TermFrequencyTracker* terms,
-                   VoiceInputAlerts* alerts);
+    DictationStack(SpeechSetup speech, PermissionManager& permissions, AISettingsStore& settings, TextInjector& injector,
+                   TermFrequencyTracker* terms, VoiceInputAlerts* alerts);
     ~DictationStack();
 
     bool ok() const { return m_service != nullptr; }

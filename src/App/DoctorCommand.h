@@ -14,7 +14,8 @@ public:
     QString name() const override { return QStringLiteral("doctor"); }
     QString summary() const override { return QStringLiteral("检查麦克风、输入、语音模型和 AI 配置"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     CliServices& m_services;

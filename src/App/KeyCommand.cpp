@@ -13,21 +13,19 @@ QString KeyCommand::usage() const {
         "      vocena key clear    删除已保存的 API Key");
 }
 
-QCoro::Task<int> KeyCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    if (args.size() != 1) co_return usageResult(console, args.size() > 1 ? QStringLiteral("API Key 只能从标准输入读取") : QStringLiteral("缺少子命令"));
-    const QString sub = args.first();
-    if (sub == QStringLiteral("set")) co_return co_await set(console);
-    if (sub == QStringLiteral("status")) co_return co_await status(console);
-    if (sub == QStringLiteral("clear")) co_return co_await clear(console);
-    co_return usageResult(console, QStringLiteral("未知的子命令: %1").arg(sub));
+QList<CliForm> KeyCommand::forms() const {
+    // A key on the command line would end up in the shell's history: refused without echoing it.
+    return {{QStringLiteral("set"), {}, {}, QStringLiteral("API Key 只能从标准输入读取")}, {QStringLiteral("status")}, {QStringLiteral("clear")}};
+}
+
+QCoro::Task<int> KeyCommand::run(CliCall call, Console& console) {
+    if (call.subcommand == QStringLiteral("set")) co_return co_await set(console);
+    if (call.subcommand == QStringLiteral("status")) co_return co_await status(console);
+    co_return co_await clear(console);
 }
 
 QCoro::Task<int> KeyCommand::set(Console& console) {
-    QString key = QString::fromUtf8(console.readAllInput());
-    // The line break that ends a typed or echoed line is not part of the key.
-    if (key.endsWith(QLatin1Char('\n'))) key.chop(1);
-    if (key.endsWith(QLatin1Char('\r'))) key.chop(1);
+    const QString key = console.readInputText();
     if (key.isEmpty()) {
         console.err(QStringLiteral("vocena key: 标准输入为空，未保存"));
         co_return ExitUsage;

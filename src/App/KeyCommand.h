@@ -14,7 +14,8 @@ public:
     QString name() const override { return QStringLiteral("key"); }
     QString summary() const override { return QStringLiteral("保存、查看或清除 API Key (set | status | clear)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     QCoro::Task<int> set(Console& console);

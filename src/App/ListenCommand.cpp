@@ -4,11 +4,13 @@
 #include "App/ConsoleAlerts.h"
 #include "App/DictationStack.h"
 #include "App/ListenSession.h"
+#include "App/PermissionReport.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
-#include "Infrastructure/Permissions/PermissionHelp.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Utils/TermFrequencyTracker.h"
@@ -53,23 +55,38 @@ QString ListenCommand::usage() const {
         "  --once  完成一次听写后退出");
 }
 
-QCoro::Task<int> ListenCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const bool once = args.removeAll(QStringLiteral("--once")) > 0;
-    if (!args.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> ListenCommand::forms() const { return {{{}, {}, {{QStringLiteral("once")}}}}; }
 
+bool ListenCommand::needsDisplay(const CliCall&) const { return true; }
+
+QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
+    const bool once = call.isSet(QStringLiteral("once"));
+
+    // Each probe runs once: the speech probe loads the engine that dictation then uses.
+    SpeechSetup speech;
+    Preferences& preferences = m_services.preferences();
+    PermissionProbes probes = linuxPermissionProbes(preferences);
+    probes.speechRecognition = [&speech, &preferences] {
+        speech = SpeechSetup::load(preferences);
+        return speech.check();
+    };
+    PermissionManager permissions(std::move(probes));
+    co_await permissions.checkAllPermissions();
+    if (permissions.isMissingRequiredPermissions()) {
+        console.err(QStringLiteral("vocena listen: 听写需要的条件不满足（vocena doctor 可再次检查）"));
+        for (PermissionType type : PermissionReport::allTypes())
+            if (permissions.permissionStatuses().value(type) != PermissionStatus::authorized)
+                for (const QString& line : PermissionReport::lines(permissions, type)) console.err(line);
+        co_return ExitFailure;
+    }
     TextInjectionService* injector = TextInjectionPlatform::shared();
     if (!injector) {
         console.err(QStringLiteral("vocena listen: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
         co_return ExitFailure;
     }
     ConsoleAlerts alerts(console);
-    DictationStack stack(m_services.preferences(), m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
-    if (!stack.ok()) {
-        console.err(QStringLiteral("vocena listen: 语音识别不可用: %1").arg(stack.speech().problem));
-        console.err(PermissionHelp::howTo(PermissionType::speechRecognition));
-        co_return ExitFailure;
-    }
+    // (The speech permission is authorized: the engine is loaded.)
+    DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
     watchSignals(session);

@@ -15,7 +15,9 @@ public:
     QString name() const override { return QStringLiteral("listen"); }
     QString summary() const override { return QStringLiteral("在终端里听写：双击 Alt 开始/停止，结果输入到当前窗口"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    bool needsDisplay(const CliCall& call) const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     CliServices& m_services;

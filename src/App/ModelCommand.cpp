@@ -44,17 +44,8 @@ private:
     int m_nextPercent = 0;
 };
 
-// "--type TYPE" out of `args`; -1 when the value is unknown.
-std::optional<int> takeType(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--type"));
-    if (at < 0) return std::nullopt;
-    const auto type = SpeechModel::typeFromName(args.value(at + 1));
-    args.remove(at, std::min<qsizetype>(2, args.size() - at));
-    return type ? int(*type) : -1;
-}
-
-std::optional<SpeechModelType> asType(std::optional<int> type) {
-    return type ? std::optional<SpeechModelType>(SpeechModelType(*type)) : std::nullopt;
+std::optional<SpeechModelType> typeOf(const CliCall& call) {
+    return call.isSet(QStringLiteral("type")) ? SpeechModel::typeFromName(call.value(QStringLiteral("type"))) : std::nullopt;
 }
 
 }  // namespace
@@ -77,25 +68,25 @@ QString ModelCommand::usage() const {
     return text;
 }
 
-QCoro::Task<int> ModelCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const std::optional<int> type = takeType(args);
-    if (type == -1) co_return usageResult(console, QStringLiteral("未知的模型类型（可选 %1）").arg(SpeechModel::typeNames().join(QStringLiteral(", "))));
-    const QString sub = args.value(0);
-    const bool typeAllowed = sub == QStringLiteral("install") || sub == QStringLiteral("verify");
-    if (type && !typeAllowed) co_return usageResult(console, QStringLiteral("--type 只用于 install 和 verify"));
-    if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
-    if (sub == QStringLiteral("install") && args.size() == 2) {
-        QCoro::Task<int> installing = install(args[1], type, console);  // (not inside co_await: g++ 12)
-        co_return co_await std::move(installing);
-    }
-    if (sub == QStringLiteral("verify") && args.size() == 2) co_return verify(args[1], type, console);
-    if ((sub == QStringLiteral("use") || sub == QStringLiteral("remove")) && args.size() == 2) co_return change(sub, args[1], console);
-    co_return usageResult(console, invalidArguments(args));
+QList<CliForm> ModelCommand::forms() const {
+    const CliOption type{QStringLiteral("type"), QStringLiteral("TYPE"), SpeechModel::typeNames()};
+    const QString name = QStringLiteral("NAME");
+    return {{QStringLiteral("list")},
+            {QStringLiteral("install"), {QStringLiteral("PATH|URL|NAME")}, {type}},
+            {QStringLiteral("verify"), {QStringLiteral("DIR")}, {type}},
+            {QStringLiteral("use"), {name}},
+            {QStringLiteral("remove"), {name}}};
 }
 
-QString ModelCommand::invalidArguments(const QStringList& args) {
-    return args.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' ')));
+QCoro::Task<int> ModelCommand::run(CliCall call, Console& console) {
+    const QString& sub = call.subcommand;
+    if (sub == QStringLiteral("install")) {
+        QCoro::Task<int> installing = install(call.parameters[0], typeOf(call), console);  // (not inside co_await: g++ 12)
+        co_return co_await std::move(installing);
+    }
+    if (sub == QStringLiteral("verify")) co_return verify(call.parameters[0], typeOf(call), console);
+    if (sub == QStringLiteral("list")) co_return list(console);
+    co_return change(sub, call.parameters[0], console);
 }
 
 int ModelCommand::change(const QString& sub, const QString& name, Console& console) {
@@ -131,12 +122,12 @@ int ModelCommand::list(Console& console) const {
     return ExitOk;
 }
 
-QCoro::Task<int> ModelCommand::install(QString source, std::optional<int> type, Console& console) {
+QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModelType> type, Console& console) {
     ModelStore store = ModelStore::standard(m_services.preferences());
     ProgressPrinter printer;
     // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
     QCoro::Task<ModelStore::InstallResult> installing =
-        store.install(source, asType(type), [&printer](qint64 received, qint64 total) { printer(received, total); });
+        store.install(source, type, [&printer](qint64 received, qint64 total) { printer(received, total); });
     const ModelStore::InstallResult result = co_await std::move(installing);
     printer.done();
     if (!result.ok) {
@@ -148,7 +139,7 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<int> type, 
     co_return ExitOk;
 }
 
-int ModelCommand::verify(const QString& directory, std::optional<int> type, Console& console) const {
+int ModelCommand::verify(const QString& directory, std::optional<SpeechModelType> type, Console& console) const {
     QString error;
     std::optional<SpeechModel> model;
     if (QFileInfo::exists(QDir(directory).filePath(QString::fromLatin1(SpeechModel::kManifestName)))) {
@@ -156,7 +147,7 @@ int ModelCommand::verify(const QString& directory, std::optional<int> type, Cons
         if (model) error = ModelStore::checkFiles(*model);
         if (!error.isEmpty()) model.reset();
     } else {
-        model = SpeechModelDetector::detect(directory, asType(type), &error);
+        model = SpeechModelDetector::detect(directory, type, &error);
     }
     if (!model) {
         console.err(QStringLiteral("模型无效: %1").arg(error));

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "App/CliCommand.h"
+#include "Infrastructure/Speech/SpeechModel.h"
+
+#include <optional>
 
 namespace vocena {
 
@@ -15,14 +18,14 @@ public:
     QString name() const override { return QStringLiteral("model"); }
     QString summary() const override { return QStringLiteral("管理语音模型 (list | install | verify | use | remove)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     int list(Console& console) const;
-    QCoro::Task<int> install(QString source, std::optional<int> type, Console& console);
-    int verify(const QString& directory, std::optional<int> type, Console& console) const;
+    QCoro::Task<int> install(QString source, std::optional<SpeechModelType> type, Console& console);
+    int verify(const QString& directory, std::optional<SpeechModelType> type, Console& console) const;
     int change(const QString& sub, const QString& name, Console& console);  // use, remove
-    static QString invalidArguments(const QStringList& args);
 
     CliServices& m_services;
 };

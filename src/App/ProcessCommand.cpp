@@ -13,23 +13,17 @@ QString ProcessCommand::usage() const {
         "                          按键指令描述在标准错误上，不输入、不学习任何内容");
 }
 
-QCoro::Task<int> ProcessCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    bool inject = false;
-    std::optional<int> workMode;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--inject")) {
-            inject = true;
-        } else if (args[i] == QStringLiteral("--mode") && i + 1 < args.size() &&
-                   (args[i + 1] == QStringLiteral("input") || args[i + 1] == QStringLiteral("assistant"))) {
-            workMode = args[++i] == QStringLiteral("input") ? 0 : 1;
-        } else {
-            co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args[i]));
-        }
-    }
+QList<CliForm> ProcessCommand::forms() const {
+    return {{{}, {}, {{QStringLiteral("mode"), QStringLiteral("MODE"), {QStringLiteral("input"), QStringLiteral("assistant")}}, {QStringLiteral("inject")}}}};
+}
 
-    QString transcript = QString::fromUtf8(console.readAllInput());
-    if (transcript.endsWith(QLatin1Char('\n'))) transcript.chop(1);  // the line end of echo
+bool ProcessCommand::needsDisplay(const CliCall& call) const { return call.isSet(QStringLiteral("inject")); }
+
+QCoro::Task<int> ProcessCommand::run(CliCall call, Console& console) {
+    const bool inject = call.isSet(QStringLiteral("inject"));
+    std::optional<int> workMode;
+    if (call.isSet(QStringLiteral("mode"))) workMode = call.value(QStringLiteral("mode")) == QStringLiteral("input") ? 0 : 1;
+    const QString transcript = console.readInputText();
 
     // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
     QCoro::Task<int> pipeline = runTranscriptPipeline(m_services, console, transcript, inject, workMode, name());

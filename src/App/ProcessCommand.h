@@ -15,7 +15,9 @@ public:
     QString name() const override { return QStringLiteral("process"); }
     QString summary() const override { return QStringLiteral("把标准输入的识别文本送入处理流程（指令、AI、输入）"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    bool needsDisplay(const CliCall& call) const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     CliServices& m_services;

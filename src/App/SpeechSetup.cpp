@@ -32,20 +32,19 @@ SpeechSetup SpeechSetup::load(Preferences& preferences) {
     return setup;
 }
 
+PermissionCheck SpeechSetup::check() const {
+    return {status, status == PermissionStatus::authorized ? modelName : problem};
+}
+
 PermissionProbes linuxPermissionProbes(Preferences& preferences) {
     PermissionProbes probes;
     probes.microphone = [] {
-        return MicrophoneProbe::check().status == MicrophoneProbe::Status::granted ? PermissionStatus::authorized
-                                                                                   : PermissionStatus::denied;
+        const MicrophoneProbe::Result microphone = MicrophoneProbe::check();
+        return PermissionCheck{microphone.status == MicrophoneProbe::Status::granted ? PermissionStatus::authorized : PermissionStatus::denied,
+                               microphone.detail};
     };
-    probes.accessibilityTrusted = [] { return X11AccessibilityProbe::check().trusted; };
-    probes.accessibilityRealOperation = [] { return X11AccessibilityProbe::check().focusQueryWorks; };
-    probes.speechRecognition = [&preferences] {
-        bool notInstalled = false;
-        QString problem;
-        if (ModelStore::standard(preferences).loadableModel(&problem, &notInstalled)) return PermissionStatus::authorized;
-        return notInstalled ? PermissionStatus::notDetermined : PermissionStatus::denied;
-    };
+    probes.accessibility = &X11AccessibilityProbe::check;
+    probes.speechRecognition = [&preferences] { return SpeechSetup::load(preferences).check(); };
     probes.openHelp = [](PermissionType type) {
         const QUrl page = PermissionHelp::writePage(type);
         if (!page.isEmpty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QDesktopServices::openUrl(page);

@@ -20,9 +20,12 @@ struct SpeechSetup {
     QString problem;  // why there is no engine
 
     static SpeechSetup load(Preferences& preferences);
+    // The status, with the model's name when authorized or else the problem.
+    PermissionCheck check() const;
 };
 
-// The three probes of this machine: PulseAudio, X11 (XTest and the focus query) and the model.
+// The three probes of this machine: PulseAudio, X11 (XTest and a read of the focused window)
+// and the active model, loaded.
 PermissionProbes linuxPermissionProbes(Preferences& preferences);
 
 }  // namespace vocena

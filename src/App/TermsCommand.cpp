@@ -20,18 +20,17 @@ QString TermsCommand::usage() const {
         "dismiss  忽略该词：以后不再计数，也不再建议");
 }
 
-QCoro::Task<int> TermsCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const QString sub = args.value(0);
-    if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
-    if ((sub == QStringLiteral("accept") || sub == QStringLiteral("dismiss")) && args.size() == 2) {
-        const QString term = TextUtils::trimmed(args[1]);
-        if (term.isEmpty()) co_return usageResult(console, QStringLiteral("词不能为空"));
-        warnAboutUnusableFiles(console);
-        co_return sub == QStringLiteral("accept") ? accept(term, console) : dismiss(term, console);
-    }
-    co_return usageResult(console, sub.isEmpty() ? QStringLiteral("缺少子命令")
-                                                 : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> TermsCommand::forms() const {
+    const QString term = QStringLiteral("TERM");
+    return {{QStringLiteral("list")}, {QStringLiteral("accept"), {term}}, {QStringLiteral("dismiss"), {term}}};
+}
+
+QCoro::Task<int> TermsCommand::run(CliCall call, Console& console) {
+    if (call.subcommand == QStringLiteral("list")) co_return list(console);
+    const QString term = TextUtils::trimmed(call.parameters[0]);
+    if (term.isEmpty()) co_return usageError(console, QStringLiteral("词不能为空"));
+    warnAboutUnusableFiles(console);
+    co_return call.subcommand == QStringLiteral("accept") ? accept(term, console) : dismiss(term, console);
 }
 
 int TermsCommand::list(Console& console) const {

@@ -14,7 +14,8 @@ public:
     QString name() const override { return QStringLiteral("terms"); }
     QString summary() const override { return QStringLiteral("学习到的词汇建议 (list | accept | dismiss)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     int list(Console& console) const;

@@ -24,17 +24,16 @@ QString TranscribeCommand::usage() const {
         "  --inject  把处理结果输入到当前焦点窗口（同 vocena process --inject）");
 }
 
-QCoro::Task<int> TranscribeCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    bool ai = false, inject = false;
-    QString path;
-    for (const QString& arg : args) {
-        if (arg == QStringLiteral("--ai")) ai = true;
-        else if (arg == QStringLiteral("--inject")) inject = true;
-        else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(arg));
-        else path = arg;
-    }
-    if (path.isEmpty()) co_return usageResult(console, QStringLiteral("缺少 WAV 文件"));
+QList<CliForm> TranscribeCommand::forms() const {
+    return {{{}, {QStringLiteral("FILE.wav")}, {{QStringLiteral("ai")}, {QStringLiteral("inject")}}}};
+}
+
+bool TranscribeCommand::needsDisplay(const CliCall& call) const { return call.isSet(QStringLiteral("inject")); }
+
+QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
+    const bool ai = call.isSet(QStringLiteral("ai"));
+    const bool inject = call.isSet(QStringLiteral("inject"));
+    const QString path = call.parameters[0];
 
     ModelStore store = ModelStore::standard(m_services.preferences());
     QString problem;

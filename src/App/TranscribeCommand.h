@@ -16,7 +16,9 @@ public:
     QString name() const override { return QStringLiteral("transcribe"); }
     QString summary() const override { return QStringLiteral("用当前语音模型识别 WAV 文件"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    bool needsDisplay(const CliCall& call) const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     CliServices& m_services;

@@ -12,13 +12,12 @@ namespace vocena {
 namespace {
 
 // The keeper's own invocation (see ClipboardKeeper); not for users, so not in the usage.
-const QString keepClipboardOption = QStringLiteral("--keep-clipboard");
+const QString keepClipboardOption = QStringLiteral("keep-clipboard");
 
-std::optional<TextInjectionMode> modeNamed(const QString& name) {
+TextInjectionMode modeNamed(const QString& name) {
     if (name == QStringLiteral("keystroke")) return TextInjectionMode::keystroke;
     if (name == QStringLiteral("pasteboard")) return TextInjectionMode::pasteboard;
-    if (name == QStringLiteral("auto")) return TextInjectionMode::automatic;
-    return std::nullopt;
+    return TextInjectionMode::automatic;
 }
 
 }  // namespace
@@ -34,27 +33,26 @@ QString TypeCommand::usage() const {
         "例如: sleep 2; printf '今天天气很好' | vocena type");
 }
 
-QCoro::Task<int> TypeCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    if (args == QStringList{keepClipboardOption}) {
+QList<CliForm> TypeCommand::forms() const {
+    const QStringList modes{QStringLiteral("keystroke"), QStringLiteral("pasteboard"), QStringLiteral("auto")};
+    return {{{}, {}, {{QStringLiteral("mode"), QStringLiteral("MODE"), modes}, {keepClipboardOption}}}};
+}
+
+bool TypeCommand::needsDisplay(const CliCall&) const { return true; }
+
+QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
+    if (call.isSet(keepClipboardOption)) {
         const bool kept = co_await ClipboardKeeper::keep(console.readAllInput());
         co_return kept ? ExitOk : ExitFailure;
     }
-    TextInjectionMode mode = TextInjectionMode::automatic;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const std::optional<TextInjectionMode> named =
-            args[i] == QStringLiteral("--mode") && i + 1 < args.size() ? modeNamed(args[++i]) : std::nullopt;
-        if (!named) co_return usageResult(console, QStringLiteral("参数无效: %1").arg(args[i]));
-        mode = *named;
-    }
+    const TextInjectionMode mode = modeNamed(call.value(QStringLiteral("mode")));
 
     TextInjectionService* service = TextInjectionPlatform::shared();
     if (!service) {
         console.err(QStringLiteral("vocena type: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
         co_return ExitFailure;
     }
-    QString text = QString::fromUtf8(console.readAllInput());
-    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);  // the line end of echo
+    const QString text = console.readInputText();
 
     try {
         co_await service->injectText(text, mode);
@@ -69,7 +67,7 @@ QCoro::Task<int> TypeCommand::run(QStringList args, Console& console) {
 
 QCoro::Task<bool> TypeCommand::keepClipboardAfterExit() {
     QStringList keeper;
-    keeper << QStringLiteral("type") << keepClipboardOption;
+    keeper << QStringLiteral("type") << QStringLiteral("--") + keepClipboardOption;
     co_return co_await ClipboardKeeper::handOff(QCoreApplication::applicationFilePath(), keeper);
 }
 

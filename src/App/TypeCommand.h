@@ -11,7 +11,9 @@ public:
     QString name() const override { return QStringLiteral("type"); }
     QString summary() const override { return QStringLiteral("把标准输入的文字输入到当前焦点窗口 (X11)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    bool needsDisplay(const CliCall& call) const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
     // Before a command that pasted exits: hands what this process owns on the clipboard (the
     // content put back after the paste) to a keeper process, `vocena type --keep-clipboard`,

@@ -19,14 +19,19 @@ QString VocabCommand::usage() const {
         "CSV 文件第一行是表头（不导入）；第 1 列为词汇，第 3 列为分类，第 5 列为误识别变体（用“、”分隔）。");
 }
 
-QCoro::Task<int> VocabCommand::run(QStringList args, Console& console) {
-    if (wantsHelp(args)) co_return usageResult(console);
-    const QString sub = args.value(0);
-    if (sub == QStringLiteral("list") && args.size() == 1) co_return list(console);
-    if (sub == QStringLiteral("add") && args.size() >= 2) co_return add(args.mid(1), console);
-    if (sub == QStringLiteral("remove") && args.size() == 2) co_return remove(args[1], console);
-    if (sub == QStringLiteral("import") && args.size() == 2) co_return import(args[1], console);
-    co_return usageResult(console, sub.isEmpty() ? QStringLiteral("缺少子命令") : QStringLiteral("参数无效: %1").arg(args.join(QLatin1Char(' '))));
+QList<CliForm> VocabCommand::forms() const {
+    const QString word = QStringLiteral("WORD");
+    return {{QStringLiteral("list")},
+            {QStringLiteral("add"), {word}, {{QStringLiteral("variants"), QStringLiteral("A,B")}, {QStringLiteral("category"), QStringLiteral("C")}}},
+            {QStringLiteral("remove"), {word}},
+            {QStringLiteral("import"), {QStringLiteral("FILE.csv")}}};
+}
+
+QCoro::Task<int> VocabCommand::run(CliCall call, Console& console) {
+    if (call.subcommand == QStringLiteral("add")) co_return add(call, console);
+    if (call.subcommand == QStringLiteral("remove")) co_return remove(call.parameters[0], console);
+    if (call.subcommand == QStringLiteral("import")) co_return import(call.parameters[0], console);
+    co_return list(console);
 }
 
 int VocabCommand::list(Console& console) const {
@@ -35,29 +40,17 @@ int VocabCommand::list(Console& console) const {
     return ExitOk;
 }
 
-int VocabCommand::add(const QStringList& args, Console& console) {
-    QString word;
+int VocabCommand::add(const CliCall& call, Console& console) {
+    const QString word = call.parameters[0];
     std::optional<QStringList> variants;
     std::optional<QString> category;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if ((arg == QStringLiteral("--variants") || arg == QStringLiteral("--category")) && i + 1 < args.size()) {
-            const QString value = args[++i];
-            if (arg == QStringLiteral("--category")) {
-                if (!TextUtils::trimmed(value).isEmpty()) category = TextUtils::trimmed(value);
-                continue;
-            }
-            QStringList pieces;
-            for (const QString& piece : value.split(QLatin1Char(',')))
-                if (!TextUtils::trimmed(piece).isEmpty()) pieces << TextUtils::trimmed(piece);
-            if (!pieces.isEmpty()) variants = pieces;
-        } else if (arg.startsWith(QLatin1String("--")) || !word.isNull()) {
-            return usageResult(console, QStringLiteral("参数无效: %1").arg(arg));
-        } else {
-            word = arg;
-        }
-    }
-    if (TextUtils::trimmed(word).isEmpty()) return usageResult(console, QStringLiteral("词汇不能为空"));
+    const QString categoryName = TextUtils::trimmed(call.value(QStringLiteral("category")));
+    if (!categoryName.isEmpty()) category = categoryName;
+    QStringList pieces;
+    for (const QString& piece : call.value(QStringLiteral("variants")).split(QLatin1Char(',')))
+        if (!TextUtils::trimmed(piece).isEmpty()) pieces << TextUtils::trimmed(piece);
+    if (!pieces.isEmpty()) variants = pieces;
+    if (TextUtils::trimmed(word).isEmpty()) return usageError(console, QStringLiteral("词汇不能为空"));
     warnIfFileWasUnreadable(console);
     if (!m_services.vocabulary().add(word, variants, category)) {
         console.err(QStringLiteral("vocena vocab: 词汇已存在: %1").arg(TextUtils::trimmed(word)));

@@ -13,11 +13,12 @@ public:
     QString name() const override { return QStringLiteral("vocab"); }
     QString summary() const override { return QStringLiteral("管理词汇库 (list | add | remove | import)"); }
     QString usage() const override;
-    QCoro::Task<int> run(QStringList args, Console& console) override;
+    QList<CliForm> forms() const override;
+    QCoro::Task<int> run(CliCall call, Console& console) override;
 
 private:
     int list(Console& console) const;
-    int add(const QStringList& args, Console& console);
+    int add(const CliCall& call, Console& console);
     int remove(const QString& word, Console& console);
     int import(const QString& path, Console& console);
     void warnIfFileWasUnreadable(Console& console) const;

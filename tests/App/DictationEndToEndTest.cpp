@@ -4,6 +4,7 @@
 // and the result typed into a focused Qt text field of this process. Runs under
 // scripts/with-pulse and scripts/with-xvfb.
 #include "support/FocusedTextField.h"
+#include "support/PrivateDisplay.h"
 #include "support/SpeechTestAssets.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,22 @@ class DictationEndToEndTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
 
-    QStringList environment() const {
+    QStringList environment(const QString& display = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
         env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
         return env.toStringList();
+    }
+    void installModel() const {
+        const SpeechTestAssets& assets = SpeechTestAssets::shared();
+        ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
+        const ProcessResult installed = runProcess(QStringLiteral(VOCENA_BINARY),
+                                                   {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))}, {}, environment());
+        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }
     static void doubleTapAlt() {
         runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L"),
@@ -37,11 +46,8 @@ protected:
 }  // namespace
 
 TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
+    ASSERT_NO_FATAL_FAILURE(installModel());
     const SpeechTestAssets& assets = SpeechTestAssets::shared();
-    ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-    const ProcessResult installed =
-        runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))}, {}, environment());
-    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
 
     // The three conditions of dictation hold here: sound server, X display, model.
     const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
@@ -72,4 +78,30 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
     EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
     EXPECT_FALSE(field.text().isEmpty());
+}
+
+TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissionAsMissing) {
+    ASSERT_NO_FATAL_FAILURE(installModel());
+    const PrivateDisplay withoutXTest(QStringLiteral(VOCENA_SOURCE_DIR), QStringLiteral("-extension XTEST"));
+    ASSERT_FALSE(withoutXTest.name().isEmpty());
+
+    const ProcessResult ready = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
+    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment(withoutXTest.name()));
+    EXPECT_EQ(doctor.exitCode, 1) << doctor.out.toStdString();
+    // Only the typing permission's line changes, and its help follows it.
+    QStringList expected = ready.out.split(QLatin1Char('\n'));
+    const qsizetype at = expected.indexOf(QStringLiteral("辅助功能权限: 已授权 (%1)").arg(qEnvironmentVariable("DISPLAY")));
+    ASSERT_GE(at, 0) << ready.out.toStdString();
+    QStringList reported = doctor.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(reported.value(at), QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)")) << doctor.out.toStdString();
+    while (reported.value(at + 1).startsWith(QStringLiteral("    "))) reported.removeAt(at + 1);
+    reported.removeAt(at);
+    expected.removeAt(at);
+    EXPECT_EQ(reported, expected);
+
+    const ProcessResult listen = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen")}, {}, environment(withoutXTest.name()));
+    EXPECT_EQ(listen.exitCode, 1) << listen.err.toStdString();
+    EXPECT_TRUE(listen.err.contains(QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)"))) << listen.err.toStdString();
+    EXPECT_FALSE(listen.err.contains(QStringLiteral("麦克风权限"))) << listen.err.toStdString();
+    EXPECT_FALSE(listen.err.contains(QStringLiteral("澄言已就绪"))) << listen.err.toStdString();
 }

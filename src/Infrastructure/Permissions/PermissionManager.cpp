@@ -1,15 +1,23 @@
 #include "Infrastructure/Permissions/PermissionManager.h"
 
+#include "Infrastructure/Permissions/OwnThreadCall.h"
 #include "Infrastructure/Platform/Logging.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QThread>
 
 namespace vocena {
 
 namespace {
+
 const Logger logger("PermissionManager");
+
+QString noAnswer(std::chrono::milliseconds timeout) {
+    return QStringLiteral("检查在 %1 秒内没有完成").arg(double(timeout.count()) / 1000.0);
 }
+
+}  // namespace
 
 QString rawValue(PermissionType type) {
     switch (type) {
@@ -36,10 +44,12 @@ QString statusName(PermissionStatus status) {
     return {};
 }
 
-PermissionManager::PermissionManager(PermissionProbes probes, QObject* parent) : QObject(parent), m_probes(std::move(probes)) {}
+PermissionManager::PermissionManager(PermissionProbes probes, QObject* parent, std::chrono::milliseconds probeTimeout)
+    : QObject(parent), m_probes(std::move(probes)), m_probeTimeout(probeTimeout) {}
 
-void PermissionManager::setStatus(PermissionType type, PermissionStatus status) {
+void PermissionManager::setStatus(PermissionType type, PermissionStatus status, const QString& detail) {
     m_statuses.insert(type, status);
+    m_details.insert(type, detail);
     Q_EMIT permissionStatusesChanged();
 }
 
@@ -49,41 +59,81 @@ bool PermissionManager::isMissingRequiredPermissions() const {
     return false;
 }
 
-void PermissionManager::checkAllPermissions() {
-    setStatus(PermissionType::microphone, m_probes.microphone ? m_probes.microphone() : PermissionStatus::notDetermined);
-    setStatus(PermissionType::accessibility, checkAccessibilityPermission());
-    setStatus(PermissionType::speechRecognition,
-              m_probes.speechRecognition ? m_probes.speechRecognition() : PermissionStatus::notDetermined);
+QCoro::Task<> PermissionManager::checkAllPermissions() {
+    QPointer self{this};
+    // Both blocking probes start now and run side by side.
+    QCoro::Task<PermissionCheck> microphoneProbe = probeMicrophone();
+    QCoro::Task<PermissionCheck> accessibilityProbe = probeAccessibility();
+    const PermissionCheck microphone = co_await std::move(microphoneProbe);
+    if (!self) co_return;
+    setStatus(PermissionType::microphone, microphone.status, microphone.detail);
+    const PermissionCheck accessibility = co_await std::move(accessibilityProbe);
+    if (!self) co_return;
+    setStatus(PermissionType::accessibility, accessibility.status, accessibility.detail);
+    const PermissionCheck speech = probeSpeechRecognition();
+    setStatus(PermissionType::speechRecognition, speech.status, speech.detail);
 }
 
-PermissionStatus PermissionManager::checkAccessibilityPermission() {
+QCoro::Task<PermissionStatus> PermissionManager::checkAccessibilityPermission() {
+    // (No member is touched after the wait.)
+    const PermissionCheck check = co_await probeAccessibility();
+    co_return check.status;
+}
+
+QCoro::Task<PermissionCheck> PermissionManager::probeMicrophone() {
+    if (!m_probes.microphone) co_return PermissionCheck{};
+    QPointer self{this};
+    const std::chrono::milliseconds timeout = m_probeTimeout;
+    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+    QCoro::Task<std::optional<PermissionCheck>> probing = callOnOwnThread(m_probes.microphone, timeout);
+    const std::optional<PermissionCheck> check = co_await std::move(probing);
+    if (!self) co_return PermissionCheck{};
+    co_return check.value_or(PermissionCheck{PermissionStatus::denied, noAnswer(timeout)});
+}
+
+QCoro::Task<PermissionCheck> PermissionManager::probeAccessibility() {
     if (QCoreApplication::instance() && QThread::currentThread() != QCoreApplication::instance()->thread())
         logger.error(QStringLiteral("checkAccessibilityPermission 不在主线程调用，可能导致错误结果"));
-    const bool trusted = m_probes.accessibilityTrusted && m_probes.accessibilityTrusted();
-    if (trusted && !(m_probes.accessibilityRealOperation && m_probes.accessibilityRealOperation())) {
+    if (!m_probes.accessibility) co_return PermissionCheck{PermissionStatus::denied, {}};
+    QPointer self{this};
+    const std::chrono::milliseconds timeout = m_probeTimeout;
+    QCoro::Task<std::optional<AccessibilityCheck>> probing = callOnOwnThread(m_probes.accessibility, timeout);  // (g++ 12)
+    std::optional<AccessibilityCheck> check = co_await std::move(probing);
+    if (!self) co_return PermissionCheck{PermissionStatus::denied, {}};
+    if (!check) check = AccessibilityCheck{false, false, noAnswer(timeout)};
+    if (check->trusted && !check->realOperationWorks) {
         logger.error(QStringLiteral("应用在白名单中但权限未真正启用（缓存问题或开关关闭）"));
-        return PermissionStatus::denied;
+        co_return PermissionCheck{PermissionStatus::denied, check->detail};
     }
-    logger.debug(QStringLiteral("辅助功能权限检查: %1").arg(trusted ? QStringLiteral("已授权") : QStringLiteral("未授权")));
-    return trusted ? PermissionStatus::authorized : PermissionStatus::denied;
+    logger.debug(QStringLiteral("辅助功能权限检查: %1").arg(check->trusted ? QStringLiteral("已授权") : QStringLiteral("未授权")));
+    co_return PermissionCheck{check->trusted ? PermissionStatus::authorized : PermissionStatus::denied, check->detail};
 }
 
-bool PermissionManager::requestMicrophonePermission() {
-    return m_probes.microphone && m_probes.microphone() == PermissionStatus::authorized;
+PermissionCheck PermissionManager::probeSpeechRecognition() {
+    return m_probes.speechRecognition ? m_probes.speechRecognition() : PermissionCheck{};
 }
 
-bool PermissionManager::requestSpeechPermission() {
-    return m_probes.speechRecognition && m_probes.speechRecognition() == PermissionStatus::authorized;
+QCoro::Task<bool> PermissionManager::requestMicrophonePermission() {
+    // (No member is touched after the wait.)
+    const PermissionCheck check = co_await probeMicrophone();
+    co_return check.status == PermissionStatus::authorized;
 }
 
-bool PermissionManager::requestAccessibilityPermission() {
-    if (checkAccessibilityPermission() == PermissionStatus::authorized) {
+QCoro::Task<bool> PermissionManager::requestSpeechPermission() {
+    co_return probeSpeechRecognition().status == PermissionStatus::authorized;
+}
+
+QCoro::Task<bool> PermissionManager::requestAccessibilityPermission() {
+    QPointer self{this};
+    const PermissionStatus status = co_await checkAccessibilityPermission();
+    if (!self) co_return false;
+    if (status == PermissionStatus::authorized) {
         logger.info(QStringLiteral("辅助功能权限已通过弹窗授权"));
-        return true;
+        co_return true;
     }
     logger.info(QStringLiteral("辅助功能权限未通过弹窗授权，打开系统设置..."));
     openSystemPreferences(PermissionType::accessibility);
-    return false;
+    co_return false;
 }
 
 void PermissionManager::openSystemPreferences(PermissionType type) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCoro/QCoroTask>
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -16,44 +18,75 @@ QString rawValue(PermissionType type);
 std::optional<PermissionType> permissionTypeFromRawValue(const QString& raw);
 QString statusName(PermissionStatus status);
 
+// What a probe found: the status and a short explanation (the device or model in use when
+// authorized, the reason otherwise).
+struct PermissionCheck {
+    PermissionStatus status = PermissionStatus::notDetermined;
+    QString detail = {};
+};
+
+// The accessibility probe's answers: whether the system lets us type at all, and whether a
+// real read (the input focus) works.
+struct AccessibilityCheck {
+    bool trusted = false;
+    bool realOperationWorks = false;
+    QString detail = {};
+};
+
 // The platform's answers to the three questions dictation depends on. On Linux:
 // microphone = the sound server answers and has an input source; accessibility = the X
-// display offers XTest and answers the input-focus query; speech recognition = an installed
-// speech model verifies and loads (none installed = not determined, one that fails = denied).
+// display offers XTest and answers a read of the focused window; speech recognition = an
+// installed speech model verifies and loads (none installed = not determined, one that fails
+// = denied).
 struct PermissionProbes {
-    std::function<PermissionStatus()> microphone;
-    std::function<bool()> accessibilityTrusted;       // XTest is there
-    std::function<bool()> accessibilityRealOperation;  // the focus query succeeds
-    std::function<PermissionStatus()> speechRecognition;
+    // Blocking system calls: each runs on a thread of its own, bounded by the manager's time-out.
+    std::function<PermissionCheck()> microphone;
+    std::function<AccessibilityCheck()> accessibility;
+    // Runs on the main thread (the speech engine belongs to it).
+    std::function<PermissionCheck()> speechRecognition;
     // Shows the help page of a permission (what to install or allow).
     std::function<void(PermissionType)> openHelp;
 };
 
-// The last known state of each permission, refreshed on request; nothing polls.
+// The last known state of each permission, refreshed on request; nothing polls. Main thread.
 class PermissionManager : public QObject {
     Q_OBJECT
 public:
-    explicit PermissionManager(PermissionProbes probes, QObject* parent = nullptr);
+    static constexpr std::chrono::milliseconds kDefaultProbeTimeout{5000};
+
+    explicit PermissionManager(PermissionProbes probes, QObject* parent = nullptr,
+                               std::chrono::milliseconds probeTimeout = kDefaultProbeTimeout);
 
     const QHash<PermissionType, PermissionStatus>& permissionStatuses() const { return m_statuses; }
-    void setStatus(PermissionType type, PermissionStatus status);
+    void setStatus(PermissionType type, PermissionStatus status, const QString& detail = {});
+    // What the last check of `type` found (see PermissionCheck::detail).
+    QString detail(PermissionType type) const { return m_details.value(type); }
     // True when any known entry is not authorized; false before the first check.
     bool isMissingRequiredPermissions() const;
 
-    void checkAllPermissions();
-    PermissionStatus checkAccessibilityPermission();
-    bool requestMicrophonePermission();
-    bool requestSpeechPermission();
+    // The microphone and accessibility probes run at the same time, off the main thread; the
+    // entries change one by one in the order microphone, accessibility, speech recognition.
+    QCoro::Task<> checkAllPermissions();
+    // Authorized or denied, never anything else.
+    QCoro::Task<PermissionStatus> checkAccessibilityPermission();
+    QCoro::Task<bool> requestMicrophonePermission();
+    QCoro::Task<bool> requestSpeechPermission();
     // Nothing to prompt for on X11: when not trusted, the help page opens and false returns.
-    bool requestAccessibilityPermission();
+    QCoro::Task<bool> requestAccessibilityPermission();
     void openSystemPreferences(PermissionType type);
 
 Q_SIGNALS:
     void permissionStatusesChanged();
 
 private:
+    QCoro::Task<PermissionCheck> probeMicrophone();
+    QCoro::Task<PermissionCheck> probeAccessibility();
+    PermissionCheck probeSpeechRecognition();
+
     PermissionProbes m_probes;
+    std::chrono::milliseconds m_probeTimeout;
     QHash<PermissionType, PermissionStatus> m_statuses;
+    QHash<PermissionType, QString> m_details;
 };
 
 }  // namespace vocena

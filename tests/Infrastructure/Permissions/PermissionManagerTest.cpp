@@ -1,0 +1,167 @@
+// The permission manager: its rules over probes that answer as told, where and how long its
+// probes run, then the real X11 probe against private Xvfb displays with and without XTEST.
+#include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Permissions/X11AccessibilityProbe.h"
+#include "support/LogCapture.h"
+#include "support/PrivateDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoro/QCoroTask>
+#include <QCoreApplication>
+#include <QSemaphore>
+#include <QThread>
+#include <atomic>
+
+using namespace vocena;
+
+namespace {
+
+using Status = PermissionStatus;
+
+PermissionProbes answering(PermissionCheck microphone, AccessibilityCheck accessibility, PermissionCheck speech) {
+    PermissionProbes probes;
+    probes.microphone = [microphone] { return microphone; };
+    probes.accessibility = [accessibility] { return accessibility; };
+    probes.speechRecognition = [speech] { return speech; };
+    return probes;
+}
+
+// Points DISPLAY at another server while it lives.
+class DisplayOverride {
+public:
+    explicit DisplayOverride(const QString& name) : m_previous(qgetenv("DISPLAY")) { qputenv("DISPLAY", name.toUtf8()); }
+    ~DisplayOverride() { qputenv("DISPLAY", m_previous); }
+
+private:
+    QByteArray m_previous;
+};
+
+}  // namespace
+
+TEST(PermissionManagerTest, StatusesFollowTheProbesAndATrustedDisplayThatCannotBeReadIsDenied) {
+    struct Case {
+        const char* name;
+        PermissionCheck microphone;
+        AccessibilityCheck accessibility;
+        PermissionCheck speech;
+        Status accessibilityStatus;
+        bool missing;
+        bool realOperationLogged;
+    };
+    const PermissionCheck granted{Status::authorized, QStringLiteral("ok")};
+    const AccessibilityCheck usable{true, true, QStringLiteral(":0")};
+    const QList<Case> cases = {
+        {"everything there", granted, usable, granted, Status::authorized, false, false},
+        {"microphone denied", {Status::denied, QStringLiteral("没有声音服务器")}, usable, granted, Status::authorized, true, false},
+        {"no model yet", granted, usable, {Status::notDetermined, {}}, Status::authorized, true, false},
+        {"no XTest", granted, {false, false, QStringLiteral("没有 XTEST")}, granted, Status::denied, true, false},
+        {"focus read fails", granted, {true, false, QStringLiteral("无法读取")}, granted, Status::denied, true, true},
+    };
+    for (const Case& c : cases) {
+        test::LogCapture log;
+        PermissionManager manager(answering(c.microphone, c.accessibility, c.speech));
+        EXPECT_FALSE(manager.isMissingRequiredPermissions()) << c.name;  // nothing known yet
+        int changes = 0;
+        QObject::connect(&manager, &PermissionManager::permissionStatusesChanged, [&changes] { ++changes; });
+        QCoro::waitFor(manager.checkAllPermissions());
+
+        EXPECT_EQ(changes, 3) << c.name;
+        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::microphone), c.microphone.status) << c.name;
+        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), c.accessibilityStatus) << c.name;
+        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::speechRecognition), c.speech.status) << c.name;
+        EXPECT_EQ(manager.detail(PermissionType::microphone), c.microphone.detail) << c.name;
+        EXPECT_EQ(manager.detail(PermissionType::accessibility), c.accessibility.detail) << c.name;
+        EXPECT_EQ(manager.isMissingRequiredPermissions(), c.missing) << c.name;
+        EXPECT_EQ(log.contains(QStringLiteral("[PermissionManager] 应用在白名单中但权限未真正启用（缓存问题或开关关闭）")), c.realOperationLogged)
+            << c.name;
+    }
+}
+
+TEST(PermissionManagerTest, RequestingAccessibilityOpensTheHelpOnlyWhenItIsMissing) {
+    for (const bool usable : {true, false}) {
+        PermissionProbes probes = answering({}, {usable, usable, {}}, {});
+        QList<PermissionType> opened;
+        probes.openHelp = [&opened](PermissionType type) { opened << type; };
+        PermissionManager manager(std::move(probes));
+        EXPECT_EQ(QCoro::waitFor(manager.requestAccessibilityPermission()), usable);
+        EXPECT_EQ(opened, usable ? QList<PermissionType>{} : QList<PermissionType>{PermissionType::accessibility});
+        EXPECT_TRUE(manager.permissionStatuses().isEmpty());  // the caller refreshes
+    }
+}
+
+TEST(PermissionManagerTest, BlockingProbesRunSideBySideOffTheMainThread) {
+    QThread* const mainThread = QCoreApplication::instance()->thread();
+    std::atomic<QThread*> microphoneThread{nullptr}, accessibilityThread{nullptr}, speechThread{nullptr};
+    QSemaphore accessibilityStarted;
+    PermissionProbes probes;
+    probes.microphone = [&] {
+        microphoneThread = QThread::currentThread();
+        // Answers only once the accessibility probe runs too.
+        const bool together = accessibilityStarted.tryAcquire(1, 5000);
+        return PermissionCheck{together ? Status::authorized : Status::denied, {}};
+    };
+    probes.accessibility = [&] {
+        accessibilityThread = QThread::currentThread();
+        accessibilityStarted.release();
+        return AccessibilityCheck{true, true, {}};
+    };
+    probes.speechRecognition = [&] {
+        speechThread = QThread::currentThread();
+        return PermissionCheck{Status::authorized, {}};
+    };
+    PermissionManager manager(std::move(probes));
+    QCoro::waitFor(manager.checkAllPermissions());
+    EXPECT_FALSE(manager.isMissingRequiredPermissions());
+    EXPECT_NE(microphoneThread.load(), mainThread);
+    EXPECT_NE(accessibilityThread.load(), mainThread);
+    EXPECT_EQ(speechThread.load(), mainThread);  // the speech engine belongs to the main thread
+}
+
+TEST(PermissionManagerTest, AProbeThatDoesNotAnswerCountsAsDeniedAfterTheTimeOut) {
+    QSemaphore release;
+    PermissionProbes probes;
+    probes.microphone = [&release] {
+        release.acquire();
+        return PermissionCheck{Status::authorized, {}};
+    };
+    probes.accessibility = [&release] {
+        release.acquire();
+        return AccessibilityCheck{true, true, {}};
+    };
+    probes.speechRecognition = [] { return PermissionCheck{Status::authorized, {}}; };
+    PermissionManager manager(std::move(probes), nullptr, std::chrono::milliseconds(50));
+    QCoro::waitFor(manager.checkAllPermissions());
+    for (PermissionType type : {PermissionType::microphone, PermissionType::accessibility}) {
+        EXPECT_EQ(manager.permissionStatuses().value(type), Status::denied);
+        EXPECT_EQ(manager.detail(type), QStringLiteral("检查在 0.05 秒内没有完成"));
+    }
+    release.release(2);  // the late probes end on their own threads
+}
+
+TEST(PermissionManagerTest, TheX11ProbeNeedsADisplayWithXTest) {
+    const test::PrivateDisplay withXTest(QStringLiteral(VOCENA_SOURCE_DIR), QString());
+    const test::PrivateDisplay withoutXTest(QStringLiteral(VOCENA_SOURCE_DIR), QStringLiteral("-extension XTEST"));
+    ASSERT_FALSE(withXTest.name().isEmpty());
+    ASSERT_FALSE(withoutXTest.name().isEmpty());
+    struct Case {
+        QString display;
+        Status status;
+        QString detail;
+    };
+    const QList<Case> cases = {
+        {withXTest.name(), Status::authorized, withXTest.name()},
+        {withoutXTest.name(), Status::denied, QStringLiteral("X 显示服务器没有 XTEST 扩展")},
+        {QStringLiteral(":4711"), Status::denied, QStringLiteral("无法连接 X 显示服务器 :4711")},
+        {QString(), Status::denied, QStringLiteral("没有设置 DISPLAY（不在 X11 图形会话中）")},
+    };
+    for (const Case& c : cases) {
+        const DisplayOverride display(c.display);
+        PermissionProbes probes;
+        probes.accessibility = &X11AccessibilityProbe::check;
+        PermissionManager manager(std::move(probes));
+        QCoro::waitFor(manager.checkAllPermissions());
+        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), c.status) << c.display.toStdString();
+        EXPECT_EQ(manager.detail(PermissionType::accessibility), c.detail) << c.display.toStdString();
+    }
+}
