@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include "Infrastructure/X11/X11Connection.h"
+#include "Infrastructure/X11/XkbKeyGroup.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>
@@ -53,22 +54,6 @@ struct KeyboardDeleter {
     void operator()(XkbDescPtr keyboard) const { XkbFreeKeyboard(keyboard, 0, True); }
 };
 
-// The group a key uses while `group` is the keyboard's: a key with fewer groups (Alt, Control
-// usually have one) wraps, clamps or redirects as its mapping says.
-int groupOfKey(XkbDescPtr keyboard, int key, int group) {
-    const int groups = XkbKeyNumGroups(keyboard, key);
-    if (group < groups) return group;
-    const unsigned info = XkbKeyGroupInfo(keyboard, key);
-    switch (XkbOutOfRangeGroupAction(info)) {
-    case XkbClampIntoRange: return groups - 1;
-    case XkbRedirectIntoRange: {
-        const int target = XkbOutOfRangeGroupNumber(info);
-        return target < groups ? target : 0;
-    }
-    default: return group % groups;
-    }
-}
-
 // The role of every key code in each of the keyboard's groups, by the key's first keysym in
 // that group (a few keys have their modifier only at the second level).
 class KeyRoles {
@@ -82,9 +67,9 @@ public:
             return;
         }
         for (int key = keyboard->min_key_code; key <= keyboard->max_key_code && key < kKeyCodes; ++key) {
-            if (XkbKeyNumGroups(keyboard.get(), key) == 0) continue;
             for (int group = 0; group < XkbNumKbdGroups; ++group) {
-                const int keyGroup = groupOfKey(keyboard.get(), key, group);
+                const int keyGroup = xkbKeyGroup(keyboard.get(), KeyCode(key), group);
+                if (keyGroup < 0) break;
                 const int levels = XkbKeyGroupWidth(keyboard.get(), key, keyGroup);
                 for (int level = 0; level < levels; ++level) {
                     const KeySym keysym = XkbKeySymEntry(keyboard.get(), key, level, keyGroup);
