@@ -174,6 +174,7 @@ TEST_F(X11ModifierKeyMonitorTest, OnlyAltTappedAloneIsADoubleTap) {
     const X11GestureCase cases[] = {
         {"Alt, Alt", nullptr, "keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L", doubleTap},
         {"Alt+Tab twice", nullptr, "keydown Alt_L key Tab keyup Alt_L keydown Alt_L key Tab keyup Alt_L", {}},
+        // No key changes at the 0.3 s: the monitor's own timer on the main thread notices them.
         {"Alt+Control held", nullptr, "keydown Alt_L keydown Control_L sleep 0.5 keyup Control_L keyup Alt_L",
          {"combo(option,control)"}},
         {"a click with Alt held", nullptr, "keydown Alt_L keyup Alt_L keydown Alt_L click 1 keyup Alt_L", {}},
@@ -197,20 +198,6 @@ TEST_F(X11ModifierKeyMonitorTest, OnlyAltTappedAloneIsADoubleTap) {
                             CurrentTime),
               GrabSuccess);
     EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_R keyup Alt_R keydown Alt_R keyup Alt_R")), doubleTap);
-}
-
-TEST_F(X11ModifierKeyMonitorTest, AltControlHeldSwitchesTheModeWithoutAnotherEvent) {
-    xdotool(QStringLiteral("keydown Alt_L keydown Control_L sleep 1 keyup Control_L keyup Alt_L"));
-    // Fired while both keys were held: between the event that showed them together and the
-    // release of Control, nothing but the trigger.
-    const QString released = QStringLiteral("[ModifierKeyMonitor] handleFlagsChanged: option=false, control=false, command=false");
-    ASSERT_TRUE(waitUntil([&] { return log.lines().contains(released); }));
-    const QStringList lines = log.lines();
-    const int together = lines.indexOf(QStringLiteral("[ModifierKeyMonitor] handleFlagsChanged: option=true, control=true, command=false"));
-    ASSERT_GE(together, 0);
-    EXPECT_EQ(lines.value(together + 2), QStringLiteral("[ModifierKeyMonitor] 组合键触发: Option+Control"));
-    EXPECT_EQ(lines.value(together + 3), QStringLiteral("[ModifierKeyMonitor] handleFlagsChanged: option=true, control=false, command=false"));
-    EXPECT_EQ(delegate.gestures.size(), 1);
 }
 
 }  // namespace
