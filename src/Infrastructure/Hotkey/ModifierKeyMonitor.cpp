@@ -83,6 +83,7 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
     const bool option = flags.testFlag(ModifierFlag::option);
     const bool control = flags.testFlag(ModifierFlag::control);
     const bool command = flags.testFlag(ModifierFlag::command);
+    const bool shift = flags.testFlag(ModifierFlag::shift);
     logger.info(QStringLiteral("handleFlagsChanged: option=%1, control=%2, command=%3")
                     .arg(Logging::boolText(option), Logging::boolText(control), Logging::boolText(command)));
     logger.debug(QStringLiteral("option=%1, control=%2").arg(Logging::boolText(option), Logging::boolText(control)));
@@ -101,10 +102,14 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
             m_doubleTapAwaitsRelease = false;
             reportDoubleTap();
         }
+    } else if (option && ((shift && !m_shiftPressed) || (command && !m_commandPressed)) && tapSequenceActive()) {
+        // Alt+Shift (a layout switch on many desktops), Alt+Super: a chord, not Alt alone.
+        resetTapSequence();
+        logger.debug(QStringLiteral("双击 Option 已取消（按下了其他修饰键）"));
     }
     m_commandPressed = command;
     m_controlPressed = control;
-    m_shiftPressed = flags.testFlag(ModifierFlag::shift);
+    m_shiftPressed = shift;
 }
 
 bool ModifierKeyMonitor::checkCombination(ModifierFlags flags) {

@@ -18,8 +18,8 @@ class WorkItem;
 //   second press, or when that press is released if it is held longer, unless Option+Control
 //   was seen by then. Option pressed with Command held is never a tap (it belongs to the
 //   desktop's shortcuts), and any other key pressed from the first press to the
-//   confirmation, or a pointer button pressed while Option is held, ends the sequence: two
-//   quick Alt+Tab or an Alt+click are not taps.
+//   confirmation, or Shift, Command or a pointer button pressed while Option is held, ends
+//   the sequence: two quick Alt+Tab, Alt+Shift or an Alt+click are not taps.
 // - Option+Control (and nothing of Command) held for 0.3 s: fires once until the pair is
 //   released. Reaching the 0.3 s is noticed by the next modifier change or, without one,
 //   by a check when the 0.3 s have passed. Another key or a button pressed before that

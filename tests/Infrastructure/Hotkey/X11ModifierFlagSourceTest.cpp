@@ -177,6 +177,7 @@ TEST_F(X11ModifierKeyMonitorTest, OnlyAltTappedAloneIsADoubleTap) {
         // No key changes at the 0.3 s: the monitor's own timer on the main thread notices them.
         {"Alt+Control held", nullptr, "keydown Alt_L keydown Control_L sleep 0.5 keyup Control_L keyup Alt_L",
          {"combo(option,control)"}},
+        {"Alt+Shift twice", nullptr, "keydown Alt_L key Shift_L keyup Alt_L keydown Alt_L key Shift_L keyup Alt_L", {}},
         {"a click with Alt held", nullptr, "keydown Alt_L keyup Alt_L keydown Alt_L click 1 keyup Alt_L", {}},
         {"the wheel with Alt held", nullptr, "keydown Alt_L click 5 keyup Alt_L keydown Alt_L keyup Alt_L", {}},
         {"too slow", nullptr, "keydown Alt_L keyup Alt_L sleep 0.9 keydown Alt_L keyup Alt_L", {}},
