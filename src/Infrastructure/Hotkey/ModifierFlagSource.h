@@ -17,14 +17,33 @@ enum class ModifierFlag : quint32 {
 Q_DECLARE_FLAGS(ModifierFlags, ModifierFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ModifierFlags)
 
+// One thing that happened on the desktop's keyboard or pointer, with the modifiers held right
+// after it. Only what decides whether Alt was tapped alone is reported: nothing says which
+// other key or button it was.
+struct ModifierEvent {
+    enum class Kind {
+        // A followed modifier key went down or up; also when the snapshot stays the same (the
+        // second of two Alt keys).
+        modifiersChanged,
+        // Any key that is not a modifier went down (Tab, a letter, a function key). Modifier
+        // keys that are not followed (AltGr, Caps Lock, Num Lock) are not reported at all.
+        otherKeyPressed,
+        // A pointer button went down or the wheel turned, where the platform reports it.
+        buttonPressed,
+    };
+    Kind kind = Kind::modifiersChanged;
+    ModifierFlags modifiers;
+
+    friend bool operator==(const ModifierEvent&, const ModifierEvent&) = default;
+};
+
 // Where modifier-key changes come from: the whole desktop, whichever window has the focus,
 // without grabbing any key. One final class per platform (X11ModifierFlagSource) and one test
 // double. Main thread only.
 class ModifierFlagSource {
 public:
-    // The modifiers held right after a modifier key went down or up. Called on the main thread
-    // once per key change, also when the snapshot stays the same (the second of two Alt keys).
-    using Handler = std::function<void(ModifierFlags)>;
+    // Called on the main thread once per event, in the order they happened.
+    using Handler = std::function<void(const ModifierEvent&)>;
 
     virtual ~ModifierFlagSource() = default;
 

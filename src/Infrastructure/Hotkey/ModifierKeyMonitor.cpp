@@ -38,7 +38,7 @@ void ModifierKeyMonitor::startMonitoring() {
     if (m_monitoring) return;
     logger.info(QStringLiteral("正在启动全局监听..."));
     if (!m_source) logger.error(QStringLiteral("没有可用的修饰键来源，双击 Option 不可用"));
-    m_monitoring = m_source && m_source->start([this](ModifierFlags flags) { handleFlagsChanged(flags); });
+    m_monitoring = m_source && m_source->start([this](const ModifierEvent& event) { handleEvent(event); });
     // One source sees the keys whichever window has the focus, ours included: it stands for
     // both the global and the local monitor.
     const QString token = m_monitoring ? QStringLiteral("已创建") : QStringLiteral("nil");
@@ -51,10 +51,31 @@ void ModifierKeyMonitor::stopMonitoring() {
     if (m_monitoring) m_source->stop();
     m_monitoring = false;
     m_optionPressed = m_controlPressed = m_commandPressed = m_shiftPressed = false;
-    m_firstOptionPressTime.reset();
-    cancelPendingDoubleTap();
+    resetTapSequence();
     cancelComboHoldCheck();  // nothing is reported while stopped; the combination state stays
     logger.info(QStringLiteral("修饰键监听已停止"));
+}
+
+void ModifierKeyMonitor::handleEvent(const ModifierEvent& event) {
+    if (event.kind == ModifierEvent::Kind::modifiersChanged) handleFlagsChanged(event.modifiers);
+    else handleOtherInput(event.kind);
+}
+
+// Keys are typed all the time: nothing is logged unless a gesture in progress ends here.
+void ModifierKeyMonitor::handleOtherInput(ModifierEvent::Kind kind) {
+    const bool isKey = kind == ModifierEvent::Kind::otherKeyPressed;
+    // A click between two taps may be the hand going back to the mouse; only a click with
+    // Option held (Alt+click, Alt+drag, Alt+wheel) makes Option part of something else.
+    if (tapSequenceActive() && (isKey || m_optionPressed)) {
+        resetTapSequence();
+        logger.debug(isKey ? QStringLiteral("双击 Option 已取消（按下了其他键）") : QStringLiteral("双击 Option 已取消（按下了鼠标键）"));
+    }
+    if (m_comboPressStartTime) {
+        m_comboPressStartTime.reset();
+        cancelComboHoldCheck();
+        m_comboSpoiled = true;
+        logger.debug(QStringLiteral("组合键已取消（按下了其他键或鼠标键）"));
+    }
 }
 
 void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
@@ -62,6 +83,7 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
     const bool option = flags.testFlag(ModifierFlag::option);
     const bool control = flags.testFlag(ModifierFlag::control);
     const bool command = flags.testFlag(ModifierFlag::command);
+    const bool shift = flags.testFlag(ModifierFlag::shift);
     logger.info(QStringLiteral("handleFlagsChanged: option=%1, control=%2, command=%3")
                     .arg(Logging::boolText(option), Logging::boolText(control), Logging::boolText(command)));
     logger.debug(QStringLiteral("option=%1, control=%2").arg(Logging::boolText(option), Logging::boolText(control)));
@@ -72,31 +94,38 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
         m_optionPressed = option;
         if (option && command) {
             logger.info(QStringLiteral("⊘ Option+Command 同时按下，跳过录音触发，让系统快捷键处理"));
-            m_firstOptionPressTime.reset();
-            cancelPendingDoubleTap();
+            resetTapSequence();
             return;
         }
         if (option) handleOptionPress();
+        else if (m_doubleTapAwaitsRelease) {
+            m_doubleTapAwaitsRelease = false;
+            reportDoubleTap();
+        }
+    } else if (option && ((shift && !m_shiftPressed) || (command && !m_commandPressed)) && tapSequenceActive()) {
+        // Alt+Shift (a layout switch on many desktops), Alt+Super: a chord, not Alt alone.
+        resetTapSequence();
+        logger.debug(QStringLiteral("双击 Option 已取消（按下了其他修饰键）"));
     }
     m_commandPressed = command;
     m_controlPressed = control;
-    m_shiftPressed = flags.testFlag(ModifierFlag::shift);
+    m_shiftPressed = shift;
 }
 
 bool ModifierKeyMonitor::checkCombination(ModifierFlags flags) {
     if ((flags & kComboMask) != kComboKeys) {
         m_comboPressStartTime.reset();
         cancelComboHoldCheck();
+        m_comboSpoiled = false;
         if (m_comboTriggered) {
             m_comboTriggered = false;
             logger.info(QStringLiteral("组合键释放"));
         }
         return true;
     }
-    if (m_comboTriggered) return true;
+    if (m_comboTriggered || m_comboSpoiled) return true;
 
-    cancelPendingDoubleTap();
-    m_firstOptionPressTime.reset();
+    resetTapSequence();
     if (!m_comboPressStartTime) {
         m_comboPressStartTime = m_clock.now();
         armComboHoldCheck(comboHoldThreshold);
@@ -147,8 +176,29 @@ void ModifierKeyMonitor::confirmDoubleTap() {
         logger.debug(QStringLiteral("双击 Option 已取消（组合键优先）"));
         return;
     }
+    // Held on: a key or a click may still turn it into a shortcut, so the release decides.
+    if (m_optionPressed) {
+        m_doubleTapAwaitsRelease = true;
+        logger.debug(QStringLiteral("双击 Option 等待松开"));
+        return;
+    }
+    reportDoubleTap();
+}
+
+void ModifierKeyMonitor::reportDoubleTap() {
     logger.info(QStringLiteral("双击 Option 检测到，触发录音"));
     if (delegate) delegate->modifierKeyMonitorDidDoubleTapOption(*this);
+}
+
+bool ModifierKeyMonitor::tapSequenceActive() const {
+    const bool firstTapOpen = m_firstOptionPressTime && secondsSince(*m_firstOptionPressTime) < doubleTapWindow;
+    return firstTapOpen || m_pendingDoubleTapWork || m_doubleTapAwaitsRelease;
+}
+
+void ModifierKeyMonitor::resetTapSequence() {
+    m_firstOptionPressTime.reset();
+    m_doubleTapAwaitsRelease = false;
+    cancelPendingDoubleTap();
 }
 
 void ModifierKeyMonitor::cancelPendingDoubleTap() {

@@ -14,12 +14,16 @@ class Scheduler;
 class WorkItem;
 
 // Recognises two gestures on the modifier keys of the whole desktop:
-// - a double tap of Option (Alt): two presses within 0.5 s, confirmed 0.12 s after the
-//   second press unless Option+Control was seen by then. Option pressed with Command held
-//   is never a tap (it belongs to the desktop's shortcuts).
+// - a double tap of Option (Alt) alone: two presses within 0.5 s, confirmed 0.12 s after the
+//   second press, or when that press is released if it is held longer, unless Option+Control
+//   was seen by then. Option pressed with Command held is never a tap (it belongs to the
+//   desktop's shortcuts), and any other key pressed from the first press to the
+//   confirmation, or Shift, Command or a pointer button pressed while Option is held, ends
+//   the sequence: two quick Alt+Tab, Alt+Shift or an Alt+click are not taps.
 // - Option+Control (and nothing of Command) held for 0.3 s: fires once until the pair is
 //   released. Reaching the 0.3 s is noticed by the next modifier change or, without one,
-//   by a check when the 0.3 s have passed.
+//   by a check when the 0.3 s have passed. Another key or a button pressed before that
+//   (Control+Alt+T, Control+Alt+Delete) leaves the pair unused until it is released.
 // It never grabs a key. Everything runs on the main thread.
 class ModifierKeyMonitor {
 public:
@@ -51,13 +55,20 @@ public:
     bool isMonitoring() const { return m_monitoring; }
 
 private:
+    void handleEvent(const ModifierEvent& event);
     void handleFlagsChanged(ModifierFlags flags);
+    // A key other than a modifier, or a pointer button, went down.
+    void handleOtherInput(ModifierEvent::Kind kind);
     // The combination rules; false when the event ends there.
     bool checkCombination(ModifierFlags flags);
     void armComboHoldCheck(double seconds);
     void checkComboHold();
     void handleOptionPress();
     void confirmDoubleTap();
+    void reportDoubleTap();
+    bool tapSequenceActive() const;
+    // Forgets a first tap and a double tap waiting to be confirmed.
+    void resetTapSequence();
     void cancelPendingDoubleTap();
     void cancelComboHoldCheck();
     double secondsSince(const QDateTime& time) const;
@@ -75,8 +86,10 @@ private:
 
     std::optional<QDateTime> m_firstOptionPressTime;
     std::shared_ptr<WorkItem> m_pendingDoubleTapWork;
+    bool m_doubleTapAwaitsRelease = false;  // confirmed in time, but Option is still down
 
     bool m_comboTriggered = false;
+    bool m_comboSpoiled = false;  // another key or a button came with the pair: not the switch
     std::optional<QDateTime> m_comboPressStartTime;
     std::shared_ptr<WorkItem> m_comboHoldCheck;
 };

@@ -1,4 +1,5 @@
 #include "Infrastructure/TextInjection/X11Keymap.h"
+#include "Infrastructure/X11/XkbKeyGroup.h"
 
 #include <X11/keysym.h>
 
@@ -23,22 +24,6 @@ bool isLockKeysym(KeySym keysym) {
     case XK_ISO_Level3_Lock:
     case XK_ISO_Level5_Lock: return true;
     default: return false;
-    }
-}
-
-// The group a key uses when the keyboard is in `group` (a key may have fewer groups).
-int keyGroup(XkbDescPtr xkb, KeyCode key, int group) {
-    const int groups = XkbKeyNumGroups(xkb, key);
-    if (groups <= 0) return -1;
-    if (group < groups) return group;
-    const unsigned info = XkbKeyGroupInfo(xkb, key);
-    switch (XkbOutOfRangeGroupAction(info)) {
-    case XkbClampIntoRange: return groups - 1;
-    case XkbRedirectIntoRange: {
-        const int redirected = XkbOutOfRangeGroupNumber(info);
-        return redirected < groups ? redirected : 0;
-    }
-    default: return group % groups;
     }
 }
 
@@ -135,7 +120,7 @@ std::optional<X11KeyStroke> X11Keymap::strokeFor(KeySym keysym) {
     XkbDescPtr xkb = m_xkb.get();
     for (int code = xkb->min_key_code; code <= xkb->max_key_code; ++code) {
         const auto key = KeyCode(code);
-        const int group = keyGroup(xkb, key, state.group);
+        const int group = xkbKeyGroup(xkb, key, state.group);
         if (group < 0) continue;
         const XkbKeyTypePtr type = XkbKeyKeyType(xkb, key, group);
         for (int level = 0; level < type->num_levels; ++level) {

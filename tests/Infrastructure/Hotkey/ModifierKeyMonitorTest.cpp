@@ -11,11 +11,8 @@ using namespace vocena;
 
 namespace {
 
-constexpr ModifierFlags none;
 constexpr ModifierFlags option = ModifierFlag::option;
-constexpr ModifierFlags control = ModifierFlag::control;
-constexpr ModifierFlags command = ModifierFlag::command;
-constexpr ModifierFlags shift = ModifierFlag::shift;
+constexpr ModifierFlags none;
 
 class ModifierKeyMonitorTest : public ::testing::Test {
 protected:
@@ -27,14 +24,32 @@ protected:
         monitor.startMonitoring();
     }
 
-    // The keys now held, then `seconds` pass.
-    void hold(ModifierFlags flags, double seconds = 0.05) {
-        source->hold(flags);
-        clock.advance(seconds);
+    // Plays a script of space-separated steps, then lets a second pass:
+    //   "-", "alt", "ctrl+alt+shift", "super+alt"  the modifiers now held
+    //   "key"                                        another key goes down (Tab, a letter)
+    //   "click"                                      a pointer button goes down
+    //   a number                                     that many milliseconds pass
+    void play(const char* script) {
+        for (const QString& step : QString::fromLatin1(script).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            bool isNumber = false;
+            const int milliseconds = step.toInt(&isNumber);
+            if (isNumber) clock.advance(milliseconds / 1000.0);
+            else if (step == QLatin1String("key")) source->pressOtherKey();
+            else if (step == QLatin1String("click")) source->pressButton();
+            else source->hold(flagsNamed(step));
+        }
+        clock.advance(1);
     }
-    void tap(double seconds = 0.1) {
-        hold(option);
-        hold(none, seconds);
+    static ModifierFlags flagsNamed(const QString& names) {
+        ModifierFlags flags;
+        for (const QString& name : names.split(QLatin1Char('+'))) {
+            if (name == QLatin1String("alt")) flags |= ModifierFlag::option;
+            else if (name == QLatin1String("ctrl")) flags |= ModifierFlag::control;
+            else if (name == QLatin1String("super")) flags |= ModifierFlag::command;
+            else if (name == QLatin1String("shift")) flags |= ModifierFlag::shift;
+            else EXPECT_EQ(name, QLatin1String("-")) << "unknown step";
+        }
+        return flags;
     }
     int logged(const char* line) const { return log.lines().count(QStringLiteral("[ModifierKeyMonitor] ") + QString::fromUtf8(line)); }
 
@@ -46,86 +61,71 @@ protected:
     test::FakeModifierFlagSource* source = nullptr;
 };
 
-TEST_F(ModifierKeyMonitorTest, DoubleTapIsConfirmedAfterTheWaitAndCountsPressesOnly) {
-    tap(0.25);           // presses at 0 and 300 ms
-    hold(option, 0.05);
-    hold(none, 0.06);    // released while the confirmation waits
-    EXPECT_TRUE(delegate.gestures.isEmpty());
-    clock.advance(0.5);
-    EXPECT_EQ(delegate.gestures, QStringList{"doubleTap@420"});
+struct GestureCase {
+    const char* name;
+    const char* script;
+    QStringList gestures;  // with the milliseconds since the script began
+};
+
+TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
+    const GestureCase cases[] = {
+        // The double tap: presses 0.3 s apart, confirmed 0.12 s after the second; the release
+        // in between is not timed.
+        {"double tap", "alt 50 - 250 alt 50 - 60", {"doubleTap@420"}},
+        {"second press held past the wait: the release confirms", "alt 50 - 50 alt 300 -", {"doubleTap@400"}},
+        {"a third quick press starts over, the fourth completes it", "alt 50 - 50 alt 50 - 50 alt 50 - 50 alt 50 -",
+         {"doubleTap@250", "doubleTap@420"}},
+        {"0.5 s or more between presses is too slow", "alt 50 - 550 alt 50 - 550 alt 50 - 450 alt 50 - 250 alt 50 -",
+         {"doubleTap@2120"}},
+
+        // Alt belongs to something else.
+        {"Alt+Tab twice", "alt 30 key 50 - 100 alt 30 key 50 -", {}},
+        {"a key between the taps", "alt 50 - 50 key 50 alt 50 -", {}},
+        {"a key while the second press is held past the wait", "alt 50 - 50 alt 200 key 50 -", {}},
+        {"a click with the first press held", "alt 20 click 30 - 50 alt 50 -", {}},
+        {"a click with the second press held", "alt 50 - 50 alt 50 click 50 -", {}},
+        {"a click with Alt up in between is not Alt's", "alt 50 - 20 click 30 alt 50 -", {"doubleTap@220"}},
+        {"Alt+Shift twice (a layout switch)", "alt 30 alt+shift 50 - 100 alt 30 alt+shift 50 -", {}},
+        {"Super added to the second press", "alt 50 - 50 alt 50 alt+super 50 -", {}},
+        {"Shift held through both taps", "shift 50 shift+alt 50 shift 50 shift+alt 50 shift 50 -", {"doubleTap@270"}},
+        {"Super held at the second press, and the first tap is forgotten", "alt 50 - 50 super 50 super+alt 50 - 50 alt 50 -", {}},
+        {"Control within the wait", "alt 50 - 50 alt 100 alt+ctrl 100 -", {}},
+        {"Control added to the first press", "alt 50 alt+ctrl 50 alt 50 - 50 alt 50 -", {}},
+
+        // The mode switch: Alt+Control held 0.3 s, once until released, also without
+        // another event; Shift on top neither fires it again nor restarts the hold.
+        {"Alt+Control held", "alt 100 alt+ctrl 500 alt+ctrl+shift 500 alt+ctrl 1000 alt 100 alt+ctrl 200 alt+ctrl+shift 200 -",
+         {"combo(option,control)@400", "combo(option,control)@2500"}},
+        {"Alt+Control released early, or with Super", "alt+ctrl 250 alt 250 alt+ctrl+super 1000 -", {}},
+        {"Control+Alt+T, and the pair again afterwards", "ctrl 50 ctrl+alt 100 key 500 ctrl+alt+shift 500 - 50 ctrl+alt 400 -",
+         {"combo(option,control)@1500"}},
+        {"Control+Alt+click", "ctrl+alt 100 click 500 -", {}},
+    };
+    for (const GestureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RecordingModifierKeyDelegate recorder{clock, clock.now()};
+        monitor.delegate = &recorder;
+        play(c.script);
+        EXPECT_EQ(recorder.gestures, c.gestures);
+        EXPECT_EQ(scheduler.pendingCount(), 0);
+    }
+}
+
+TEST_F(ModifierKeyMonitorTest, LogsEachStepOfTheGestures) {
+    play("alt 50 - 50 alt 50 -");
     for (const char* line : {"handleFlagsChanged: option=true, control=false, command=false", "option=true, control=false",
                              "Option 第一次按下，等待 500ms 内第二次按下", "双击 Option 延迟确认中（等待 120ms 排除组合键）",
                              "双击 Option 检测到，触发录音"})
         EXPECT_GE(logged(line), 1) << line;
-
-    // A third quick press starts a new first tap; the fourth completes it.
-    tap(0.1);
-    tap(0.2);
-    EXPECT_EQ(delegate.gestures, QStringList({"doubleTap@420", "doubleTap@1180"}));
-}
-
-TEST_F(ModifierKeyMonitorTest, ASecondPressHalfASecondLaterStartsOver) {
-    tap(0.55);  // presses at 0, 600 and 1200 ms
-    tap(0.55);
-    tap(0.45);
-    tap(0.25);     // at 1700, exactly 0.5 s later: too late as well, so a first tap
-    hold(option);  // at 2000
-    clock.advance(1);
-    EXPECT_EQ(delegate.gestures, QStringList{"doubleTap@2120"});
-}
-
-TEST_F(ModifierKeyMonitorTest, OptionWithCommandOrControlIsNeverATap) {
-    // Command held while Option goes down: rejected at once, and the first tap is forgotten.
-    tap(0.05);
-    hold(command);
-    hold(command | option);
+    play("super super+alt -");
     EXPECT_EQ(logged("⊘ Option+Command 同时按下，跳过录音触发，让系统快捷键处理"), 1);
-    hold(none);
-    tap(1);  // 0.25 s after the first tap, but that one is gone
-
-    // Control within the wait after the second press cancels the confirmation.
-    tap(0.05);
-    hold(option, 0.1);
-    hold(option | control, 0.1);
-    hold(none, 1);
-
-    // Option held and Control added: the first tap is discarded.
-    hold(option);
-    hold(option | control);
-    hold(option);
-    hold(none);
-    tap(1);
-    EXPECT_TRUE(delegate.gestures.isEmpty());
-}
-
-TEST_F(ModifierKeyMonitorTest, OptionControlHeldSwitchesOnceWithoutFurtherEvents) {
-    hold(option, 0.1);
-    hold(option | control, 0.299);
-    EXPECT_TRUE(delegate.gestures.isEmpty());
-    clock.advance(0.001);
-    EXPECT_EQ(delegate.gestures, QStringList{"combo(option,control)@400"});
+    play("alt+ctrl 500 alt -");
     EXPECT_EQ(logged("组合键触发: Option+Control"), 1);
-
-    // Shift on top and a long hold fire nothing more; releasing Control ends the combination.
-    hold(option | control | shift, 0.5);
-    hold(option | control, 1);
-    EXPECT_EQ(logged("组合键释放"), 0);
-    hold(option, 0.1);
     EXPECT_EQ(logged("组合键释放"), 1);
-
-    // Control again re-arms it; Shift pressed in between does not restart the hold.
-    hold(option | control, 0.2);
-    hold(option | control | shift, 0.1);
-    EXPECT_EQ(delegate.gestures, QStringList({"combo(option,control)@400", "combo(option,control)@2300"}));
-
-    // Released early, or with Command: nothing.
-    hold(none, 1);
-    hold(option | control, 0.25);
-    hold(option, 0.25);
-    hold(option | control | command, 1);
-    hold(none, 1);
-    EXPECT_EQ(delegate.gestures.size(), 2);
-    EXPECT_EQ(scheduler.pendingCount(), 0);
+    // Typing is not logged.
+    const int lines = log.lines().size();
+    play("key key click key");
+    EXPECT_EQ(log.lines().mid(lines), QStringList{});
 }
 
 TEST_F(ModifierKeyMonitorTest, StartsOnceAndStoppingForgetsTheTapState) {
@@ -134,22 +134,32 @@ TEST_F(ModifierKeyMonitorTest, StartsOnceAndStoppingForgetsTheTapState) {
     for (const char* line : {"正在启动全局监听...", "globalMonitor = 已创建", "localMonitor = 已创建", "修饰键监听已启动"})
         EXPECT_EQ(logged(line), 1) << line;
 
-    // Neither a pending confirmation nor a first tap survives a stop.
-    tap(0.1);
-    hold(option);
-    monitor.stopMonitoring();
-    EXPECT_FALSE(source->isRunning());
-    EXPECT_EQ(logged("修饰键监听已停止"), 1);
-    monitor.startMonitoring();
-    EXPECT_EQ(source->starts, 2);
-    hold(none);
-    tap(0.1);
-    monitor.stopMonitoring();
-    monitor.startMonitoring();
-    tap(1);
+    // Neither a first tap, a pending confirmation, nor one waiting for the release survives
+    // a stop.
+    const auto stopAndStart = [&] {
+        monitor.stopMonitoring();
+        monitor.startMonitoring();
+    };
+    for (double held : {0.05, 0.2}) {
+        source->hold(option);
+        source->hold(none);
+        source->hold(option);
+        clock.advance(held);
+        stopAndStart();
+        source->hold(none);
+        clock.advance(1);
+    }
+    source->hold(option);
+    source->hold(none);
+    stopAndStart();
+    play("alt -");
+    EXPECT_TRUE(delegate.gestures.isEmpty());
+    EXPECT_EQ(logged("修饰键监听已停止"), 3);
+    EXPECT_EQ(source->starts, 4);
 
     // A source that cannot start is tried again at the next start.
     monitor.stopMonitoring();
+    EXPECT_FALSE(source->isRunning());
     source->available = false;
     monitor.startMonitoring();
     EXPECT_FALSE(monitor.isMonitoring());
