@@ -5,6 +5,7 @@
 #include "Infrastructure/Speech/SpeechTypes.h"
 
 #include <QStringList>
+#include <atomic>
 
 namespace vocena::test {
 
@@ -40,7 +41,7 @@ public:
     bool failToStart = false;
     BufferHandler onBuffer;
     EndHandler onEnd;
-    bool running = false;
+    std::atomic<bool> running{false};  // started on a worker thread
 
     bool start(BufferHandler buffer, EndHandler end, QString* error) override {
         if (failToStart) {
