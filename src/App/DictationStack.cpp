@@ -11,7 +11,8 @@ namespace vocena {
 
 namespace {
 QCoro::Task<bool> microphoneAvailable() {
-    co_return MicrophoneProbe::check().status == MicrophoneProbe::Status::granted;
+    const MicrophoneProbe::Result microphone = co_await MicrophoneProbe::checkInBackground();
+    co_return microphone.status == MicrophoneProbe::Status::granted;
 }
 }  // namespace
 
