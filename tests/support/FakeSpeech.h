@@ -6,6 +6,8 @@
 
 #include <QStringList>
 #include <atomic>
+#include <functional>
+#include <future>
 
 namespace vocena::test {
 
@@ -39,11 +41,14 @@ public:
 class FakeAudioSource final : public AudioSource {
 public:
     bool failToStart = false;
+    std::shared_future<void> openGate;  // when set, start() waits for it (a slow sound server)
+    std::function<void()> onStop;       // told of every stop()
     BufferHandler onBuffer;
     EndHandler onEnd;
     std::atomic<bool> running{false};  // started on a worker thread
 
     bool start(BufferHandler buffer, EndHandler end, QString* error) override {
+        if (openGate.valid()) openGate.wait();
         if (failToStart) {
             *error = QStringLiteral("no device");
             return false;
@@ -53,7 +58,10 @@ public:
         running = true;
         return true;
     }
-    void stop() override { running = false; }
+    void stop() override {
+        running = false;
+        if (onStop) onStop();
+    }
     QString formatDescription() const override { return QStringLiteral("16000 Hz, 1 ch, float32 (test)"); }
     void push(float amplitude, int frames = kFramesPerBuffer) {
         std::vector<float> samples(size_t(frames), amplitude);
