@@ -5,6 +5,7 @@
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 
 using namespace vocena;
 using vocena::test::SpeechTestAssets;
+using vocena::test::waitFor;
 
 namespace {
 
@@ -66,15 +68,6 @@ protected:
         auto audio = WavReader::read(SpeechTestAssets::shared().speechWav(), &error);
         EXPECT_TRUE(audio) << error.toStdString();
         return audio ? audio->samples : std::vector<float>{};
-    }
-
-    bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-        for (int waited = 0; !done() && waited < ms; waited += 5) {
-            QCoreApplication::processEvents();
-            QThread::msleep(5);
-        }
-        QCoreApplication::processEvents();
-        return done();
     }
 
     std::vector<Event> eventsOf(quint64 task) const {
