@@ -5,20 +5,15 @@
 //   stop -> final text processed: speech whose last word only the final decode gives, fed as
 //     the capture thread would, then a stop; until the text reaches the pipeline's typing.
 // Needs a sound server: scripts/with-pulse build/bench/vocena_dictation_latency
-#include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/MicrophoneProbe.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
 #include "LatencyReport.h"
-#include "Utils/AISettingsStore.h"
 #include "support/BurstAudio.h"
+#include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
 #include "support/SpeechTestAssets.h"
 
 #include <QThread>
@@ -55,9 +50,7 @@ int main(int argc, char** argv) {
     }
     const test::SpeechTestAssets& assets = test::SpeechTestAssets::shared();
     QString error;
-    const auto model = assets.error.isEmpty()
-                           ? SpeechModelDetector::detect(assets.model(QStringLiteral("good")), SpeechModelType::ToneCtc, &error)
-                           : std::nullopt;
+    const auto model = assets.error.isEmpty() ? assets.loadable(QStringLiteral("good"), &error) : std::nullopt;
     SherpaOnnxEngine engine(Scheduler::main());
     if (!model || !engine.load(*model, {}, &error)) {
         std::fprintf(stderr, "no test model: %s%s\n", qPrintable(assets.error), qPrintable(error));
@@ -72,11 +65,9 @@ int main(int argc, char** argv) {
         pushed = source.get();
         return source;
     });
-    QTemporaryDir dir;
-    Preferences prefs(dir.filePath(QStringLiteral("preferences.json")));
-    AISettingsStore settings(prefs, std::make_shared<test::MemorySecretStore>());
-    test::RecordingTextInjector keys;
-    VoiceInputService service({settings, keys, {}, nullptr, [] { return QString(); }, &recognizer, &microphoneAvailable, nullptr});
+    test::DictationHarness dictation(recognizer, nullptr, &microphoneAvailable);
+    VoiceInputService& service = dictation.service;
+    const QStringList& typed = dictation.keys.typed;
     int processed = 0;
     QObject::connect(&service, &VoiceInputService::processingFinished, [&] { ++processed; });
 
@@ -105,14 +96,13 @@ int main(int argc, char** argv) {
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
         bench::spinUntil([&] { return pushed && pushed->running; });
         if (!pushed) continue;
-        for (size_t at = 0; at < speech.size(); at += AudioSource::kFramesPerBuffer)
-            pushed->onBuffer(speech.data() + at, int(std::min<size_t>(AudioSource::kFramesPerBuffer, speech.size() - at)));
+        pushed->push(speech);
         idle(300);
-        const qsizetype typed = keys.typed.size();
+        const qsizetype before = typed.size();
         timer.start();
         service.stopVoiceInput();
-        bench::spinUntil([&] { return keys.typed.size() > typed; });
-        if (keys.typed.size() > typed) stopLatency.push_back(double(timer.nsecsElapsed()) / 1e6);
+        bench::spinUntil([&] { return typed.size() > before; });
+        if (typed.size() > before) stopLatency.push_back(double(timer.nsecsElapsed()) / 1e6);
         bench::spinUntil([&] { return !service.isAwaitingFinalResult() && processed >= kRuns + run + 1; });
     }
 

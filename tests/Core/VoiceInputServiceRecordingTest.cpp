@@ -1,37 +1,21 @@
 // Recording control over the real recognizer logic with a scripted engine, in virtual time.
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
-#include "Utils/AISettingsStore.h"
+#include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
 using namespace vocena;
 
 namespace {
 
-class States final : public VoiceInputServiceDelegate {
-public:
-    QStringList states;
-    void didUpdateText(VoiceInputService&, const QString&) override {}
-    void didUpdateState(VoiceInputService&, const RecognitionState& state) override { states << state.description(); }
-};
-
 class RecordingTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("p.json"))};
-    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
-    test::RecordingTextInjector keys;
     test::ManualClock clock;
     test::ManualScheduler scheduler{clock};
     test::FakeRecognitionEngine engine;
@@ -46,21 +30,21 @@ protected:
                                       },
                                       scheduler};
     bool microphone = true;
-    States delegate;
-    VoiceInputService service{{settings, keys, {}, nullptr, [] { return QString(); }, &recognizer,
-                               [this]() -> QCoro::Task<bool> { co_return microphone; }, &scheduler}};
+    test::DictationHarness dictation{recognizer, &scheduler, [this]() -> QCoro::Task<bool> { co_return microphone; }};
+    VoiceInputService& service = dictation.service;
+    QStringList& states = dictation.states;
+    QStringList& typed = dictation.keys.typed;
 
-    void SetUp() override { service.delegate = &delegate; }
     // Lets queued main-thread work (toggles, processing) run.
     static void settle() {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
     // The audio source opens on a worker thread: a start has finished when the microphone
-    // runs, or when `states` reports were made.
-    void toggleStart(int states = 0) {
+    // runs, or when `reports` states were reported.
+    void toggleStart(int reports = 0) {
         audio = nullptr;
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
-        ASSERT_TRUE(test::waitFor([&] { return states ? delegate.states.size() >= states : audio && audio->running; }));
+        ASSERT_TRUE(test::waitFor([&] { return reports ? states.size() >= reports : audio && audio->running; }));
     }
     void toggleStop() {
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
@@ -95,8 +79,8 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        keys.typed.clear();
-        delegate.states.clear();
+        typed.clear();
+        states.clear();
         toggleStart();
         ASSERT_TRUE(service.isRecording());
         engine.emitResult(QStringLiteral("今天天气"), false);
@@ -106,22 +90,22 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         c.afterStop();
         settle();
         if (c.virtualSeconds > 0) {
-            EXPECT_TRUE(keys.typed.isEmpty()) << "typed before the final result could come";
+            EXPECT_TRUE(typed.isEmpty()) << "typed before the final result could come";
             clock.advance(c.virtualSeconds - 0.1);
             settle();
-            EXPECT_TRUE(keys.typed.isEmpty());
+            EXPECT_TRUE(typed.isEmpty());
             clock.advance(0.1);
             settle();
         }
-        EXPECT_EQ(keys.typed, QStringList{c.typed});
-        EXPECT_EQ(delegate.states, c.states);
+        EXPECT_EQ(typed, QStringList{c.typed});
+        EXPECT_EQ(states, c.states);
         EXPECT_FALSE(service.isAwaitingFinalResult());
         EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.
         engine.emitResult(QStringLiteral("迟到的"), true);
         clock.advance(3);
         settle();
-        EXPECT_EQ(keys.typed.size(), 1);
+        EXPECT_EQ(typed.size(), 1);
     }
 }
 
@@ -136,7 +120,7 @@ TEST_F(RecordingTest, ANewRecordingDuringTheWaitDropsTheOldText) {
     engine.emitResult(QStringLiteral("旧的话"), true, 1);
     clock.advance(3);
     settle();
-    EXPECT_TRUE(keys.typed.isEmpty());
+    EXPECT_TRUE(typed.isEmpty());
     EXPECT_TRUE(service.isRecording());
 }
 
@@ -151,8 +135,8 @@ TEST_F(RecordingTest, AudioThatEndsByItselfStopsTheRecordingAndKeepsTheText) {
     EXPECT_TRUE(engine.calls.contains(QStringLiteral("end 1")));
     engine.emitResult(QStringLiteral("说到一半了"), true);
     settle();
-    EXPECT_EQ(keys.typed, QStringList{QStringLiteral("说到一半了")});
-    EXPECT_FALSE(delegate.states.join(' ').contains(QStringLiteral("error")));
+    EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半了")});
+    EXPECT_FALSE(states.join(' ').contains(QStringLiteral("error")));
 }
 
 // Refusals and failures of a start seen through the toggle: the reports the shell gets, and a
@@ -171,7 +155,7 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        delegate.states.clear();
+        states.clear();
         engine.calls.clear();
         engine.lastTask = 0;
         microphone = c.microphone;
@@ -179,7 +163,7 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
         audioFails = !c.audio;
         toggleStart(int(c.states.size()));
         settle();
-        EXPECT_EQ(delegate.states, c.states);
+        EXPECT_EQ(states, c.states);
         EXPECT_EQ(engine.calls, c.engineCalls);
         EXPECT_FALSE(service.isRecording());
         EXPECT_FALSE(recognizer.isRecognizing());
@@ -203,16 +187,16 @@ TEST_F(RecordingTest, RecognizerErrorsWhileAndAfterRecording) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        keys.typed.clear();
-        delegate.states.clear();
+        typed.clear();
+        states.clear();
         toggleStart();
         engine.emitResult(QStringLiteral("说到一半"), false);
         if (c.afterStop) toggleStop();
         engine.emitError(c.domain, c.code);
         settle();
         EXPECT_FALSE(service.isRecording());
-        EXPECT_EQ(delegate.states, c.states);
-        EXPECT_EQ(keys.typed, QStringList{QStringLiteral("说到一半")});
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半")});
     }
 }
 

@@ -5,6 +5,7 @@
 #include "Infrastructure/Speech/SpeechTypes.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <future>
@@ -66,6 +67,11 @@ public:
     void push(float amplitude, int frames = kFramesPerBuffer) {
         std::vector<float> samples(size_t(frames), amplitude);
         if (running) onBuffer(samples.data(), frames);
+    }
+    // `samples` in capture-sized buffers, as the capture thread delivers them.
+    void push(const std::vector<float>& samples) {
+        for (size_t at = 0; running && at < samples.size(); at += kFramesPerBuffer)
+            onBuffer(samples.data() + at, int(std::min<size_t>(kFramesPerBuffer, samples.size() - at)));
     }
 };
 

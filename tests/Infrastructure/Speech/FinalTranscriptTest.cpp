@@ -1,22 +1,15 @@
 // A dictation stopped right after the last word, on the real sherpa-onnx library with the
 // generated model: what is typed is the whole transcript, the words of the final decode too.
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
-#include "Utils/AISettingsStore.h"
 #include "support/BurstAudio.h"
+#include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
 #include "support/SpeechTestAssets.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 using namespace vocena;
 using vocena::test::SpeechTestAssets;
@@ -28,7 +21,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(SpeechTestAssets::shared().error, QString());
         QString error;
-        const auto model = SpeechModelDetector::detect(SpeechTestAssets::shared().model(QStringLiteral("good")), SpeechModelType::ToneCtc, &error);
+        const auto model = SpeechTestAssets::shared().loadable(QStringLiteral("good"), &error);
         ASSERT_TRUE(model) << error.toStdString();
         ASSERT_TRUE(engine.load(*model, {}, &error)) << error.toStdString();
     }
@@ -66,10 +59,6 @@ TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
     ASSERT_FALSE(beforeEnd.isEmpty());
     ASSERT_LT(beforeEnd.size(), whole.size()) << "the audio must keep its last word for the final decode";
 
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("p.json"))};
-    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
-    test::RecordingTextInjector keys;
     test::FakeAudioSource* microphone = nullptr;
     SystemSpeechRecognizer recognizer{&engine,
                                       [&] {
@@ -78,17 +67,17 @@ TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
                                           return source;
                                       },
                                       scheduler};
-    VoiceInputService service{{settings, keys, {}, nullptr, [] { return QString(); }, &recognizer, {}, &scheduler}};
+    test::DictationHarness dictation{recognizer, &scheduler};
+    VoiceInputService& service = dictation.service;
 
     service.toggleVoiceInput(VoiceInputMode::inputMethod);
     ASSERT_TRUE(test::waitFor([&] { return microphone && microphone->running; }));
-    for (size_t at = 0; at < audio.size(); at += AudioSource::kFramesPerBuffer)
-        microphone->onBuffer(audio.data() + at, int(std::min<size_t>(AudioSource::kFramesPerBuffer, audio.size() - at)));
+    microphone->push(audio);
     // The words so far are on screen; the last one is not in any partial result yet.
     ASSERT_TRUE(test::waitFor([&] { return service.recognizedText() == beforeEnd; }));
     service.stopVoiceInput();
 
-    ASSERT_TRUE(test::waitFor([&] { return !keys.typed.isEmpty(); }));
-    EXPECT_EQ(keys.typed, QStringList{whole});
+    ASSERT_TRUE(test::waitFor([&] { return !dictation.keys.typed.isEmpty(); }));
+    EXPECT_EQ(dictation.keys.typed, QStringList{whole});
     EXPECT_EQ(service.recognitionState(), RecognitionState::completed());
 }

@@ -1,24 +1,18 @@
 // The microphone goes away in the middle of a dictation, on the private server of
 // scripts/with-pulse (its own CTest run: the last case ends the server) with the real engine
 // and the generated model: the words recognised so far are still typed.
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
-#include "Utils/AISettingsStore.h"
+#include "support/DictationHarness.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
 #include "support/SpeechTestAssets.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QTemporaryDir>
 
 using namespace vocena;
 using vocena::test::SpeechTestAssets;
@@ -31,20 +25,13 @@ bool pactl(const QStringList& args) {
     return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-class States final : public VoiceInputServiceDelegate {
-public:
-    QStringList states;
-    void didUpdateText(VoiceInputService&, const QString&) override {}
-    void didUpdateState(VoiceInputService&, const RecognitionState& state) override { states << state.description(); }
-};
-
 }  // namespace
 
 TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
     ASSERT_EQ(SpeechTestAssets::shared().error, QString());
     QString error;
-    const auto model = SpeechModelDetector::detect(SpeechTestAssets::shared().model(QStringLiteral("good")), SpeechModelType::ToneCtc, &error);
+    const auto model = SpeechTestAssets::shared().loadable(QStringLiteral("good"), &error);
     ASSERT_TRUE(model) << error.toStdString();
 
     // Timers in virtual time: nothing but the lost microphone can end the recording here.
@@ -53,13 +40,8 @@ TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
     SherpaOnnxEngine engine{scheduler};
     ASSERT_TRUE(engine.load(*model, {}, &error)) << error.toStdString();
     SystemSpeechRecognizer recognizer{&engine, [] { return std::make_unique<PulseAudioCapture>(); }, scheduler};
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("p.json"))};
-    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
-    test::RecordingTextInjector keys;
-    States delegate;
-    VoiceInputService service{{settings, keys, {}, nullptr, [] { return QString(); }, &recognizer, {}, &scheduler}};
-    service.delegate = &delegate;
+    test::DictationHarness dictation{recognizer, &scheduler};
+    VoiceInputService& service = dictation.service;
 
     struct Case {
         const char* name;
@@ -71,8 +53,8 @@ TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        keys.typed.clear();
-        delegate.states.clear();
+        dictation.keys.typed.clear();
+        dictation.states.clear();
         int levels = 0;
         const auto counting = QObject::connect(&service, &VoiceInputService::audioLevelChanged, [&] { ++levels; });
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
@@ -86,10 +68,10 @@ TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
         test::LogCapture log;
         ASSERT_TRUE(pactl(c.pactl));
 
-        ASSERT_TRUE(test::waitFor([&] { return !keys.typed.isEmpty(); })) << "the words so far were not processed";
-        EXPECT_TRUE(keys.typed.front().startsWith(soFar)) << keys.typed.front().toStdString();
+        ASSERT_TRUE(test::waitFor([&] { return !dictation.keys.typed.isEmpty(); })) << "the words so far were not processed";
+        EXPECT_TRUE(dictation.keys.typed.front().startsWith(soFar)) << dictation.keys.typed.front().toStdString();
         EXPECT_FALSE(service.isRecording());
-        EXPECT_EQ(delegate.states.filter(QStringLiteral("error")), QStringList{});
+        EXPECT_EQ(dictation.states.filter(QStringLiteral("error")), QStringList{});
         EXPECT_TRUE(log.contains(QStringLiteral("[SpeechRecognizer] 录音流中断")));
         player.kill();
         player.waitForFinished();

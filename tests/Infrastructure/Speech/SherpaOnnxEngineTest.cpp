@@ -1,7 +1,6 @@
 // The engine over the real sherpa-onnx library and the generated T-One test model.
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
@@ -44,7 +43,7 @@ protected:
 
     SpeechModel model(const QString& variant) const {
         QString error;
-        const auto found = SpeechModelDetector::detect(SpeechTestAssets::shared().model(variant), SpeechModelType::ToneCtc, &error);
+        const auto found = SpeechTestAssets::shared().loadable(variant, &error);
         EXPECT_TRUE(found) << error.toStdString();
         return found.value_or(SpeechModel{});
     }
