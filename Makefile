@@ -29,6 +29,7 @@ test: build
 bench: build
 	$(BUILD)/bench/vocena_bench
 	scripts/with-xvfb $(BUILD)/bench/vocena_paste_latency
+	scripts/with-pulse $(BUILD)/bench/vocena_dictation_latency
 
 clean:
 	rm -rf $(BUILD)

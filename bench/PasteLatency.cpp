@@ -7,6 +7,8 @@
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
 
+#include "LatencyReport.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -18,22 +20,12 @@
 
 namespace {
 
-template <typename Condition>
-void spinUntil(Condition condition) {
-    QElapsedTimer limit;
-    limit.start();
-    while (!condition() && limit.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-}
+using vocena::bench::report;
+using vocena::bench::spinUntil;
 
 QCoro::Task<> inject(vocena::TextInjectionService& service, QString text, bool& done) {
     co_await service.injectText(text, vocena::TextInjectionMode::automatic);
     done = true;
-}
-
-void report(const char* what, std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    std::printf("%-34s median %6.1f ms   p90 %6.1f ms   max %6.1f ms\n", what, samples[samples.size() / 2],
-                samples[samples.size() * 9 / 10], samples.back());
 }
 
 }  // namespace

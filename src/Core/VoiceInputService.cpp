@@ -31,6 +31,7 @@ VoiceInputService::VoiceInputService(Dependencies dependencies, QObject* parent)
 VoiceInputService::~VoiceInputService() {
     if (m_silenceWorkItem) m_silenceWorkItem->cancel();
     if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
+    if (m_finalResultWorkItem) m_finalResultWorkItem->cancel();
     if (m_speechRecognizer && m_speechRecognizer->delegate == this) m_speechRecognizer->delegate = nullptr;
 }
 
@@ -107,6 +108,9 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
         throw SpeechRecognitionError(SpeechRecognitionError::Kind::notAuthorized);
     }
 
+    // The run before may still wait for its final result: a new recording wins, and the
+    // pipeline drops the old text.
+    if (m_awaitingFinalResult) endFinalResultWait();
     setRecognizedText(QString());
     setRecording(true);
     m_recognitionState = RecognitionState::listening();
@@ -134,12 +138,37 @@ void VoiceInputService::stopVoiceInput() {
         return;
     }
     logger.info(QStringLiteral("停止语音输入..."));
+    m_stoppingRecognizer = true;
     if (m_speechRecognizer) m_speechRecognizer->stopRecognition();
+    m_stoppingRecognizer = false;
     if (m_silenceWorkItem) m_silenceWorkItem->cancel();
     m_silenceWorkItem.reset();
     if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
     m_recordingTimeoutWorkItem.reset();
     setRecording(false);
+    awaitFinalResult();
+}
+
+void VoiceInputService::awaitFinalResult() {
+    // The last words come only with the final decode of the audio's end: the latest partial
+    // would lose them.
+    m_sinceStop.start();
+    m_awaitingFinalResult = true;
+    if (!m_speechRecognizer || !m_speechRecognizer->isRecognizing()) {
+        endFinalResultWait();
+        return;
+    }
+    QPointer<VoiceInputService> self(this);
+    m_finalResultWorkItem = m_scheduler.schedule(SpeechRecognitionProtocol::kFinalResultCutOff, [self] {
+        if (self && self->m_awaitingFinalResult) self->endFinalResultWait();
+    });
+}
+
+void VoiceInputService::endFinalResultWait() {
+    if (m_finalResultWorkItem) m_finalResultWorkItem->cancel();
+    m_finalResultWorkItem.reset();
+    m_awaitingFinalResult = false;
+    logger.info(QStringLiteral("最终结果等待 %1 ms").arg(m_sinceStop.elapsed()));
     QTimer::singleShot(0, this, [this] { processAfterStop(); });
 }
 
@@ -174,12 +203,23 @@ void VoiceInputService::startRecordingTimeout() {
 
 void VoiceInputService::speechRecognitionDidStart(SpeechRecognitionProtocol&) { logger.debug(QStringLiteral("语音识别已开始")); }
 
-void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol&) { logger.debug(QStringLiteral("语音识别已停止")); }
+void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol& recognizer) {
+    logger.debug(QStringLiteral("语音识别已停止"));
+    if (m_isRecording && !m_stoppingRecognizer) {
+        // Nobody asked: the audio ended (the microphone went away). What was said so far is
+        // processed as after any stop.
+        logger.info(QStringLiteral("录音输入中断，停止录音"));
+        stopVoiceInput();
+    } else if (m_awaitingFinalResult && !recognizer.isRecognizing()) {
+        endFinalResultWait();  // ended without a final result
+    }
+}
 
 void VoiceInputService::speechRecognitionDidReceive(SpeechRecognitionProtocol&, const SpeechRecognitionResult& result) {
     setRecognizedText(result.text);
     if (!result.text.isEmpty()) resetSilenceTimer();
     setRecognitionState(result.isFinal ? RecognitionState::completed() : RecognitionState::recognizing());
+    if (result.isFinal && m_awaitingFinalResult) endFinalResultWait();
 }
 
 void VoiceInputService::speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol&, float level) {

@@ -51,7 +51,11 @@ public:
     void toggleVoiceInput(VoiceInputMode mode);
     // Throws SpeechRecognitionError.
     QCoro::Task<void> startVoiceInput();
+    // Ends the recording at once; the transcript is processed when the recognizer's final
+    // result arrives (at most its cut-off later; the latest partial if none comes).
     void stopVoiceInput();
+    // Between a stop and the final result (or its cut-off).
+    bool isAwaitingFinalResult() const { return m_awaitingFinalResult; }
     void clearConversationContext();
     float audioLevel() const { return m_audioLevel; }
 
@@ -92,6 +96,8 @@ private:
     void setRecording(bool recording);
     void resetSilenceTimer();
     void startRecordingTimeout();
+    void awaitFinalResult();
+    void endFinalResultWait();
     QCoro::Task<> processAfterStop();
 
     void setRecognitionState(const RecognitionState& state);
@@ -116,6 +122,10 @@ private:
     Scheduler& m_scheduler;
     std::shared_ptr<WorkItem> m_silenceWorkItem;
     std::shared_ptr<WorkItem> m_recordingTimeoutWorkItem;
+    std::shared_ptr<WorkItem> m_finalResultWorkItem;
+    bool m_awaitingFinalResult = false;
+    bool m_stoppingRecognizer = false;  // its "stopped" report is our own stop
+    QElapsedTimer m_sinceStop;          // for the final-result wait log line
 
     bool m_isRecording = false;
     float m_audioLevel = 0;

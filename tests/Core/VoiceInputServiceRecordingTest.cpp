@@ -1,59 +1,52 @@
 // Recording control over the real recognizer logic with a scripted engine, in virtual time.
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
-#include "Utils/AISettingsStore.h"
-#include "support/AsyncTest.h"
+#include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
 using namespace vocena;
 
 namespace {
 
-class States final : public VoiceInputServiceDelegate {
-public:
-    QStringList states;
-    void didUpdateText(VoiceInputService&, const QString&) override {}
-    void didUpdateState(VoiceInputService&, const RecognitionState& state) override { states << state.description(); }
-};
-
 class RecordingTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("p.json"))};
-    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
-    test::RecordingTextInjector keys;
     test::ManualClock clock;
     test::ManualScheduler scheduler{clock};
     test::FakeRecognitionEngine engine;
     test::FakeAudioSource* audio = nullptr;
+    bool audioFails = false;
     SystemSpeechRecognizer recognizer{&engine,
                                       [this] {
                                           auto source = std::make_unique<test::FakeAudioSource>();
+                                          source->failToStart = audioFails;
                                           audio = source.get();
                                           return source;
                                       },
                                       scheduler};
     bool microphone = true;
-    States delegate;
-    VoiceInputService service{{settings, keys, {}, nullptr, [] { return QString(); }, &recognizer,
-                               [this]() -> QCoro::Task<bool> { co_return microphone; }, &scheduler}};
+    test::DictationHarness dictation{recognizer, &scheduler, [this]() -> QCoro::Task<bool> { co_return microphone; }};
+    VoiceInputService& service = dictation.service;
+    QStringList& states = dictation.states;
+    QStringList& typed = dictation.keys.typed;
 
-    void SetUp() override { service.delegate = &delegate; }
     // Lets queued main-thread work (toggles, processing) run.
     static void settle() {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
-    void toggle() {
+    // The audio source opens on a worker thread: a start has finished when the microphone
+    // runs, or when `reports` states were reported.
+    void toggleStart(int reports = 0) {
+        audio = nullptr;
+        service.toggleVoiceInput(VoiceInputMode::inputMethod);
+        ASSERT_TRUE(test::waitFor([&] { return reports ? states.size() >= reports : audio && audio->running; }));
+    }
+    void toggleStop() {
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
         settle();
     }
@@ -61,21 +54,154 @@ protected:
 
 }  // namespace
 
-TEST_F(RecordingTest, ToggleStartsAndStopsAndProcessesOnce) {
-    toggle();
-    ASSERT_TRUE(service.isRecording());
-    engine.emitResult(QStringLiteral("你好"), false);
-    toggle();
+// What ends the wait for the final result after a stop, and which text is then typed.
+TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
+    struct Case {
+        const char* name;
+        std::function<void()> afterStop;
+        double virtualSeconds;  // that the wait takes
+        QString typed;
+        QStringList states;
+    };
+    const QList<Case> cases{
+        {"the final result arrives: processed at once",
+         [this] { engine.emitResult(QStringLiteral("今天天气很好"), true); },
+         0,
+         QStringLiteral("今天天气很好"),
+         {"listening", "recognizing", "completed", "completed"}},
+        {"no final result: the partial once the recognizer gives up", [] {}, 2.0, QStringLiteral("今天天气"),
+         {"listening", "recognizing", "completed"}},
+        {"an error while stopping ends the recognition: the partial at once",
+         [this] { engine.emitError(EngineErrorDomain::engine, 2); },
+         0,
+         QStringLiteral("今天天气"),
+         {"listening", "recognizing", "completed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        typed.clear();
+        states.clear();
+        toggleStart();
+        ASSERT_TRUE(service.isRecording());
+        engine.emitResult(QStringLiteral("今天天气"), false);
+        test::LogCapture log;
+        toggleStop();
+        EXPECT_FALSE(service.isRecording());
+        c.afterStop();
+        settle();
+        if (c.virtualSeconds > 0) {
+            EXPECT_TRUE(typed.isEmpty()) << "typed before the final result could come";
+            clock.advance(c.virtualSeconds - 0.1);
+            settle();
+            EXPECT_TRUE(typed.isEmpty());
+            clock.advance(0.1);
+            settle();
+        }
+        EXPECT_EQ(typed, QStringList{c.typed});
+        EXPECT_EQ(states, c.states);
+        EXPECT_FALSE(service.isAwaitingFinalResult());
+        EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
+        // Nothing late is processed a second time.
+        engine.emitResult(QStringLiteral("迟到的"), true);
+        clock.advance(3);
+        settle();
+        EXPECT_EQ(typed.size(), 1);
+    }
+}
+
+TEST_F(RecordingTest, ANewRecordingDuringTheWaitDropsTheOldText) {
+    toggleStart();
+    engine.emitResult(QStringLiteral("旧的"), false);
+    toggleStop();
+    ASSERT_TRUE(service.isAwaitingFinalResult());
+    toggleStart();  // before the old final result
+    EXPECT_TRUE(service.isRecording());
+    EXPECT_TRUE(engine.calls.contains(QStringLiteral("cancel 1")));
+    engine.emitResult(QStringLiteral("旧的话"), true, 1);
+    clock.advance(3);
+    settle();
+    EXPECT_TRUE(typed.isEmpty());
+    EXPECT_TRUE(service.isRecording());
+}
+
+// The microphone goes away while recording: the run ends as if the user had stopped it, and
+// what was recognised so far is typed.
+TEST_F(RecordingTest, AudioThatEndsByItselfStopsTheRecordingAndKeepsTheText) {
+    toggleStart();
+    engine.emitResult(QStringLiteral("说到一半"), false);
+    audio->onEnd();  // as the capture thread does when the stream dies
+    settle();
     EXPECT_FALSE(service.isRecording());
-    EXPECT_EQ(keys.typed, QStringList{QStringLiteral("你好")});
-    EXPECT_EQ(delegate.states, (QStringList{"listening", "recognizing", "completed"}));
-    engine.emitResult(QStringLiteral("你好。"), true);  // the final result still updates the text
-    EXPECT_EQ(service.recognizedText(), QStringLiteral("你好。"));
-    EXPECT_EQ(keys.typed.size(), 1);
+    EXPECT_TRUE(engine.calls.contains(QStringLiteral("end 1")));
+    engine.emitResult(QStringLiteral("说到一半了"), true);
+    settle();
+    EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半了")});
+    EXPECT_FALSE(states.join(' ').contains(QStringLiteral("error")));
+}
+
+// Refusals and failures of a start seen through the toggle: the reports the shell gets, and a
+// recognizer left alone.
+TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
+    struct Case {
+        const char* name;
+        bool microphone, model, audio;
+        QStringList states;
+        QStringList engineCalls;
+    };
+    const QList<Case> cases{
+        {"microphone refused", false, true, true, {"error(麦克风权限未授权)", "error(语音识别权限未授权)"}, {}},
+        {"no usable model", true, false, true, {"error(语音识别权限未授权)", "error(语音识别权限未授权)"}, {}},
+        {"the audio source fails", true, true, false, {"listening", "error(启动失败: 音频引擎错误)", "error(音频引擎错误)"}, {"start 1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        states.clear();
+        engine.calls.clear();
+        engine.lastTask = 0;
+        microphone = c.microphone;
+        engine.available = c.model;
+        audioFails = !c.audio;
+        toggleStart(int(c.states.size()));
+        settle();
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(engine.calls, c.engineCalls);
+        EXPECT_FALSE(service.isRecording());
+        EXPECT_FALSE(recognizer.isRecognizing());
+    }
+}
+
+// Failures reported while recording end the run with the text so far; after the stop they
+// change nothing.
+TEST_F(RecordingTest, RecognizerErrorsWhileAndAfterRecording) {
+    struct Case {
+        const char* name;
+        bool afterStop;
+        QString domain;
+        int code;
+        QStringList states;
+    };
+    const QList<Case> cases{
+        {"no speech within the engine's limit", false, EngineErrorDomain::assistant, 1110, {"listening", "recognizing", "idle", "completed"}},
+        {"network", false, EngineErrorDomain::recognition, 4, {"listening", "recognizing", "error(识别错误: networkError)", "completed"}},
+        {"after the stop", true, EngineErrorDomain::recognition, 4, {"listening", "recognizing", "completed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        typed.clear();
+        states.clear();
+        toggleStart();
+        engine.emitResult(QStringLiteral("说到一半"), false);
+        if (c.afterStop) toggleStop();
+        engine.emitError(c.domain, c.code);
+        settle();
+        EXPECT_FALSE(service.isRecording());
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半")});
+    }
 }
 
 TEST_F(RecordingTest, SilenceStopsAfterFiveQuietSeconds) {
-    toggle();
+    toggleStart();
     clock.advance(4);
     engine.emitResult(QStringLiteral("开会"), false);  // re-arms
     clock.advance(4);
@@ -88,7 +214,8 @@ TEST_F(RecordingTest, SilenceStopsAfterFiveQuietSeconds) {
     EXPECT_FALSE(service.isRecording());
 
     // A level just above 0.01 keeps the recording alive.
-    toggle();
+    clock.advance(3);  // the stopped run ends
+    toggleStart();
     for (int second = 0; second < 20; ++second) {
         for (int i = 0; i < 16; ++i) audio->push(0.02f);
         settle();
@@ -99,7 +226,7 @@ TEST_F(RecordingTest, SilenceStopsAfterFiveQuietSeconds) {
 }
 
 TEST_F(RecordingTest, TwoHourLimit) {
-    toggle();
+    toggleStart();
     test::LogCapture log;
     for (int step = 0; step < 1799; ++step) {  // a new word every 4 s keeps the silence timer away
         engine.emitResult(QStringLiteral("一直在说%1").arg(step), false);
@@ -110,37 +237,4 @@ TEST_F(RecordingTest, TwoHourLimit) {
     clock.advance(4);
     EXPECT_FALSE(service.isRecording());
     EXPECT_TRUE(log.contains(QStringLiteral("录音超时 (7200.000000秒)，自动停止录音")));
-}
-
-TEST_F(RecordingTest, RecognizerErrorsWhileAndAfterRecording) {
-    toggle();
-    engine.emitResult(QStringLiteral("说到一半"), false);
-    engine.emitError(EngineErrorDomain::assistant, 1110);
-    settle();
-    EXPECT_FALSE(service.isRecording());
-    EXPECT_EQ(delegate.states, (QStringList{"listening", "recognizing", "idle", "completed"}));
-    EXPECT_EQ(keys.typed, QStringList{QStringLiteral("说到一半")});
-
-    toggle();
-    engine.emitError(EngineErrorDomain::recognition, 4);
-    settle();
-    EXPECT_TRUE(delegate.states.contains(QStringLiteral("error(识别错误: networkError)")));
-}
-
-TEST_F(RecordingTest, MicrophoneRefusedThroughTheToggle) {
-    microphone = false;
-    toggle();
-    EXPECT_EQ(delegate.states, (QStringList{"error(麦克风权限未授权)", "error(语音识别权限未授权)"}));
-    EXPECT_FALSE(service.isRecording());
-    EXPECT_TRUE(engine.calls.isEmpty());
-}
-
-TEST_F(RecordingTest, ANewRecordingDropsTheOldTranscriptUnprocessed) {
-    toggle();
-    engine.emitResult(QStringLiteral("旧的"), false);
-    service.stopVoiceInput();   // processing is queued...
-    test::await(service.startVoiceInput());  // ...but a new recording starts first
-    settle();
-    EXPECT_TRUE(keys.typed.isEmpty());
-    EXPECT_TRUE(service.isRecording());
 }

@@ -5,6 +5,10 @@
 #include "Infrastructure/Speech/SpeechTypes.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <future>
 
 namespace vocena::test {
 
@@ -38,11 +42,14 @@ public:
 class FakeAudioSource final : public AudioSource {
 public:
     bool failToStart = false;
+    std::shared_future<void> openGate;  // when set, start() waits for it (a slow sound server)
+    std::function<void()> onStop;       // told of every stop()
     BufferHandler onBuffer;
     EndHandler onEnd;
-    bool running = false;
+    std::atomic<bool> running{false};  // started on a worker thread
 
     bool start(BufferHandler buffer, EndHandler end, QString* error) override {
+        if (openGate.valid()) openGate.wait();
         if (failToStart) {
             *error = QStringLiteral("no device");
             return false;
@@ -52,11 +59,19 @@ public:
         running = true;
         return true;
     }
-    void stop() override { running = false; }
+    void stop() override {
+        running = false;
+        if (onStop) onStop();
+    }
     QString formatDescription() const override { return QStringLiteral("16000 Hz, 1 ch, float32 (test)"); }
     void push(float amplitude, int frames = kFramesPerBuffer) {
         std::vector<float> samples(size_t(frames), amplitude);
         if (running) onBuffer(samples.data(), frames);
+    }
+    // `samples` in capture-sized buffers, as the capture thread delivers them.
+    void push(const std::vector<float>& samples) {
+        for (size_t at = 0; running && at < samples.size(); at += kFramesPerBuffer)
+            onBuffer(samples.data() + at, int(std::min<size_t>(kFramesPerBuffer, samples.size() - at)));
     }
 };
 

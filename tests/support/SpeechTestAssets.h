@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Infrastructure/Speech/SpeechModelDetector.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace vocena::test {
 
@@ -19,6 +22,10 @@ public:
 
     QString error;  // empty when everything was made
     QString model(const QString& variant) const { return m_dir.filePath(QStringLiteral("models/") + variant); }
+    // A variant as a T-One model, ready for the engine to load.
+    std::optional<SpeechModel> loadable(const QString& variant, QString* error) const {
+        return SpeechModelDetector::detect(model(variant), SpeechModelType::ToneCtc, error);
+    }
     QString speechWav() const { return m_dir.filePath(QStringLiteral("speech.wav")); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 

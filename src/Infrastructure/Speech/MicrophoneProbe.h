@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoro/QCoroTask>
 #include <QString>
 #include <chrono>
 
@@ -16,7 +17,11 @@ public:
         QString detail;  // the source's name when granted, else the reason
     };
 
-    static Result check(std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
+    static constexpr std::chrono::milliseconds kTimeout{500};
+
+    static Result check(std::chrono::milliseconds timeout = kTimeout);
+    // check() on a worker thread: the calling thread keeps running while the server is asked.
+    static QCoro::Task<Result> checkInBackground(std::chrono::milliseconds timeout = kTimeout);
 };
 
 }  // namespace vocena

@@ -48,7 +48,10 @@ bool PulseAudioCapture::openStream(std::chrono::steady_clock::time_point deadlin
     attributes.maxlength = uint32_t(-1);
     attributes.fragsize = uint32_t(kFramesPerBuffer * sizeof(float));
     attributes.tlength = attributes.prebuf = attributes.minreq = uint32_t(-1);
-    if (pa_stream_connect_record(m_stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0) {
+    // Not moved when the source goes away: the server's fallback is often the monitor of an
+    // output, which would record what the speakers play. The stream ends instead.
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+    if (pa_stream_connect_record(m_stream, nullptr, &attributes, flags) < 0) {
         *error = QStringLiteral("无法打开录音流: %1").arg(m_connection->lastError());
         return false;
     }

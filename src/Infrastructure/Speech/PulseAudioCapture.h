@@ -19,7 +19,7 @@ class PulseAudioConnection;
 //
 // start() waits for the stream at most `timeout` (a server that hangs) and fails at once when
 // there is no server. If the stream dies while capturing (the server quits, the source goes
-// away), the end handler runs once. stop() and the destructor must not be called from a
+// away: the stream is never moved to another source), the end handler runs once. stop() and the destructor must not be called from a
 // handler.
 class PulseAudioCapture final : public AudioSource {
 public:

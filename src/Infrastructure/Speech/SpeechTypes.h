@@ -43,6 +43,8 @@ public:
     virtual void speechRecognitionDidStart(SpeechRecognitionProtocol& recognizer) = 0;
     virtual void speechRecognitionDidReceive(SpeechRecognitionProtocol& recognizer, const SpeechRecognitionResult& result) = 0;
     virtual void speechRecognitionDidFail(SpeechRecognitionProtocol& recognizer, const SpeechRecognitionError& error) = 0;
+    // Recognition ended, or a stop was requested. A stop that nobody requested (the
+    // microphone went away) arrives here too.
     virtual void speechRecognitionDidStop(SpeechRecognitionProtocol& recognizer) = 0;
     virtual void speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol& recognizer, float level) = 0;
 };
@@ -50,13 +52,19 @@ public:
 // What the dictation controller needs of a recognizer.
 class SpeechRecognitionProtocol {
 public:
+    // After a stop, the final result comes within this many seconds or not at all.
+    static constexpr double kFinalResultCutOff = 2.0;
+
     virtual ~SpeechRecognitionProtocol() = default;
     SpeechRecognitionDelegate* delegate = nullptr;
 
     // Throws SpeechRecognitionError.
     virtual QCoro::Task<void> startRecognition() = 0;
+    // Ends the audio; the final result (or the end without one) follows.
     virtual void stopRecognition() = 0;
     virtual QCoro::Task<bool> requestAuthorization() = 0;
+    // From the start of a recognition until its final result, failure or cut-off.
+    virtual bool isRecognizing() const = 0;
 };
 
 inline QString SpeechRecognitionError::description() const {

@@ -1,10 +1,10 @@
 // The engine over the real sherpa-onnx library and the generated T-One test model.
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 
 using namespace vocena;
 using vocena::test::SpeechTestAssets;
+using vocena::test::waitFor;
 
 namespace {
 
@@ -42,7 +43,7 @@ protected:
 
     SpeechModel model(const QString& variant) const {
         QString error;
-        const auto found = SpeechModelDetector::detect(SpeechTestAssets::shared().model(variant), SpeechModelType::ToneCtc, &error);
+        const auto found = SpeechTestAssets::shared().loadable(variant, &error);
         EXPECT_TRUE(found) << error.toStdString();
         return found.value_or(SpeechModel{});
     }
@@ -66,15 +67,6 @@ protected:
         auto audio = WavReader::read(SpeechTestAssets::shared().speechWav(), &error);
         EXPECT_TRUE(audio) << error.toStdString();
         return audio ? audio->samples : std::vector<float>{};
-    }
-
-    bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-        for (int waited = 0; !done() && waited < ms; waited += 5) {
-            QCoreApplication::processEvents();
-            QThread::msleep(5);
-        }
-        QCoreApplication::processEvents();
-        return done();
     }
 
     std::vector<Event> eventsOf(quint64 task) const {

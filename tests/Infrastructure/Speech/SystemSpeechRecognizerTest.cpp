@@ -4,6 +4,7 @@
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,15 @@ protected:
     void SetUp() override { recognizer.delegate = &reports; }
     QString start() { return test::await(recognizer.startRecognition()).error; }
 };
+
+QCoro::Task<> startInto(SystemSpeechRecognizer* recognizer, bool* done, QString* error) {
+    try {
+        co_await recognizer->startRecognition();
+    } catch (const SpeechRecognitionError& e) {
+        *error = e.description();
+    }
+    *done = true;
+}
 
 }  // namespace
 
@@ -142,4 +152,35 @@ TEST_F(RecognizerTest, StartFailures) {
 
     SystemSpeechRecognizer withoutModel(nullptr, [] { return std::make_unique<FakeAudioSource>(); }, scheduler);
     EXPECT_FALSE(*test::await(withoutModel.requestAuthorization()).value);
+}
+
+// The source opens on a worker thread. A stop meanwhile, or the recognizer's end, closes it
+// as soon as it is open, and the start ends quietly.
+TEST_F(RecognizerTest, AStopOrTheEndWhileTheSourceOpensClosesIt) {
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "stopped");
+        std::promise<void> gate;
+        bool closed = false;
+        auto local = std::make_unique<SystemSpeechRecognizer>(&engine, [&] {
+            auto source = std::make_unique<FakeAudioSource>();
+            source->openGate = gate.get_future().share();
+            source->onStop = [&closed] { closed = true; };
+            return source;
+        }, scheduler);
+        bool done = false;
+        QString error;
+        startInto(local.get(), &done, &error);
+        ASSERT_TRUE(local->isRecognizing());
+        if (destroy) local.reset();
+        else local->stopRecognition();
+        gate.set_value();
+        ASSERT_TRUE(test::waitFor([&] { return done; }));
+        EXPECT_EQ(error, QString());
+        EXPECT_TRUE(closed);
+        if (!destroy) {
+            EXPECT_TRUE(local->isStopping()) << "the final result is still awaited";
+            engine.emitResult(QString(), true);
+            EXPECT_FALSE(local->isRecognizing());
+        }
+    }
 }
