@@ -6,6 +6,7 @@
 #include "support/AsyncTest.h"
 #include "support/FocusedTextField.h"
 #include "support/LogCapture.h"
+#include "support/X11Selections.h"
 
 #include <gtest/gtest.h>
 
@@ -28,22 +29,10 @@ namespace {
 const QString chinese = QStringLiteral("今天天气很好");
 
 QString clipboardSeenByOthers(const QString& selection = QStringLiteral("clipboard")) {
-    return runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), selection, QStringLiteral("-o")}).out;
+    return vocena::test::selectionSeenByOthers(selection);
 }
-
-// Another application selects `text` (the primary selection).
-void setPrimarySelection(const QString& text) {
-    runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i")}, text.toUtf8());
-    vocena::test::waitUntil([&text] { return clipboardSeenByOthers(QStringLiteral("primary")) == text; });
-}
-
-// Another application copies `text` (xclip serves it until someone else takes the clipboard).
-// xclip's server process takes the clipboard after the command returns: wait until it has.
-void copyInAnotherApplication(const QString& text) {
-    runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
-               text.toUtf8());
-    vocena::test::waitUntil([&text] { return clipboardSeenByOthers() == text; });
-}
+void copyInAnotherApplication(const QString& text) { vocena::test::setSelectionInAnotherApplication(text); }
+void setPrimarySelection(const QString& text) { vocena::test::setSelectionInAnotherApplication(text, QStringLiteral("primary")); }
 
 class X11TextInjectionTest : public ::testing::Test {
 protected:
