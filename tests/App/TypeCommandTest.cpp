@@ -74,15 +74,19 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndKeepsTheClipb
 TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommand) {
     FocusedTextField field(FocusedTextField::Kind::singleLine);
     field.ignorePaste = true;  // the focused application does not react to the paste key
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     const QString chinese = QStringLiteral("今天天气很好");
-    const ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << result.err.toStdString();
-    EXPECT_EQ(field.text(), QString());
-    // The command has exited: its keeper serves the dictated text, for the user to paste.
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), chinese);
-    endKeeper();
+    const QStringList commands[] = {{QStringLiteral("type")}, {QStringLiteral("process"), QStringLiteral("--inject")}};
+    for (const QStringList& command : commands) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        const ProcessResult result = vocena(command, chinese.toUtf8());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << result.err.toStdString();
+        EXPECT_EQ(field.text(), QString());
+        // The command has exited: its keeper serves the dictated text, for the user to paste.
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), chinese);
+        endKeeper();
+    }
 }
 
 TEST_F(TypeCommandTest, ASignalDuringThePasteGivesTheClipboardBack) {
