@@ -58,14 +58,6 @@ TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterWithItsShiftLevel) {
     EXPECT_EQ(field.waitForText(all), all);
 }
 
-TEST_F(X11TextInjectionTest, PastesChineseAndGivesTheClipboardBack) {
-    copyInAnotherApplication(QStringLiteral("before"));
-    ASSERT_TRUE(inject(chinese, TextInjectionMode::automatic));
-    EXPECT_EQ(field.waitForText(chinese), chinese);
-    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
-}
-
 TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOne) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* rich = new QMimeData;
@@ -180,6 +172,7 @@ TEST_F(X11TextInjectionTest, ReadsByOtherApplicationsAreNotThePaste) {
     for (const bool targetFetches : {true, false}) {
         SCOPED_TRACE(targetFetches ? "the focused field pastes" : "the focused field ignores the key");
         field.setText(QString());
+        field.shortcuts.clear();
         field.ignorePaste = !targetFetches;
         copyInAnotherApplication(QStringLiteral("before"));
         QFile::remove(readings);
@@ -188,6 +181,7 @@ TEST_F(X11TextInjectionTest, ReadsByOtherApplicationsAreNotThePaste) {
         if (targetFetches) {
             EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
             EXPECT_EQ(field.waitForText(chinese), chinese);
+            EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
             EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
         } else {
             EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
