@@ -44,9 +44,12 @@ std::optional<quint32> focusedClient() {
     xcb_connection_t* c = connection();
     if (!c) return std::nullopt;
     const ReplyPointer<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) return std::nullopt;
+    if (!focus || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) return std::nullopt;
+    // No focus: keys go nowhere, and no application is the target. The server's own client
+    // (the root window's) never reads a selection.
+    if (focus->focus == XCB_NONE) return 0;
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        if (it.data->root == focus->focus) return std::nullopt;
+        if (it.data->root == focus->focus) return std::nullopt;  // keys go to the window under the pointer
     }
     return clientOf(focus->focus);
 }

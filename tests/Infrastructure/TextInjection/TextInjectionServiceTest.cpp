@@ -96,7 +96,6 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
         {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), true, 100},
         {"busy target", 300, never, {}, QStringLiteral("^V"), true, 300},
         {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), true, 300},
-        {"terminal pasting the clipboard", 0, never, {PasteKey::controlShiftV, PasteSelection::clipboard}, QStringLiteral("^⇧V"), true, 100},
         {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), true, 100},
         {"only a manager reads", never, 0, {}, QStringLiteral("^V"), false, 1000},
         {"nobody reads", never, never, {}, QStringLiteral("^V"), false, 1000},
