@@ -1,5 +1,6 @@
 // The injection logic over recording doubles: which texts are typed and which pasted, the
 // clipboard's round trip, errors, and the order of operations. Real X11 is in X11TextInjectionTest.
+#include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "support/AsyncTest.h"
 #include "support/FakeClipboardBackend.h"
@@ -9,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTimer>
+#include <csignal>
+#include <functional>
 
 using namespace vocena;
 using vocena::test::await;
@@ -131,21 +135,52 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
     }
 }
 
-TEST_F(TextInjectionServiceTest, FinishingAWaitingPasteGivesTheClipboardBackAtOnce) {
+volatile std::sig_atomic_t g_hangupsSeen = 0;
+extern "C" void countHangup(int) { g_hangupsSeen = g_hangupsSeen + 1; }
+
+TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce) {
+    // The process's own SIGHUP handler (as `vocena listen` has for SIGINT): it runs after the
+    // clipboard is back, and is in place again once the paste is over.
+    struct sigaction own {}, previous {};
+    own.sa_handler = countHangup;
+    sigemptyset(&own.sa_mask);
+    sigaction(SIGHUP, &own, &previous);
+    const auto restoreHandler = qScopeGuard([&previous] { sigaction(SIGHUP, &previous, nullptr); });
+    new PasteSignalGuard(service);
+
+    struct Case {
+        const char* name;
+        std::function<void()> end;
+        int hangups;
+        QString rightAfter;  // a signal is handled on the next turn of the event loop
+    };
+    const Case cases[] = {
+        {"finishPaste()", [this] { service.finishPaste(); }, 0, QStringLiteral("before")},
+        {"SIGHUP", [] { ::raise(SIGHUP); }, 1, QStringLiteral("今天")},
+    };
     keys->onPaste = nullptr;  // the target never fetches
-    QStringList lifecycle;
-    QObject::connect(&service, &TextInjectionService::pasteStarted, [&] { lifecycle << QStringLiteral("started"); });
-    QObject::connect(&service, &TextInjectionService::pasteEnded, [&] { lifecycle << QStringLiteral("ended"); });
-    service.finishPaste();  // no paste: nothing to do
-    std::optional<QString> atFinish;
-    QTimer::singleShot(300, [&] {
-        service.finishPaste();
-        atFinish = clipboard->content;
-    });
-    EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("输入被中断"));
-    EXPECT_EQ(atFinish, QStringLiteral("before"));
-    EXPECT_EQ(clipboard->content, QStringLiteral("before"));
-    EXPECT_EQ(lifecycle, (QStringList{QStringLiteral("started"), QStringLiteral("ended")}));
+    service.finishPaste();    // no paste: nothing to do
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_hangupsSeen = 0;
+        QStringList lifecycle;
+        QObject context;
+        QObject::connect(&service, &TextInjectionService::pasteStarted, &context, [&] { lifecycle << QStringLiteral("started"); });
+        QObject::connect(&service, &TextInjectionService::pasteEnded, &context, [&] { lifecycle << QStringLiteral("ended"); });
+        std::optional<QString> rightAfter;  // the clipboard right after the paste was ended
+        QTimer::singleShot(300, [&] {
+            c.end();
+            rightAfter = clipboard->content;
+        });
+        EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("输入被中断"));
+        EXPECT_EQ(rightAfter, c.rightAfter);
+        EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+        EXPECT_EQ(g_hangupsSeen, c.hangups);
+        EXPECT_EQ(lifecycle, (QStringList{QStringLiteral("started"), QStringLiteral("ended")}));
+        struct sigaction current {};
+        sigaction(SIGHUP, nullptr, &current);
+        EXPECT_EQ(current.sa_handler, &countHangup);
+    }
 }
 
 TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreReleased) {
