@@ -84,17 +84,14 @@ private:
     int m_fd;
 };
 
-}  // namespace
+enum class KeeperStart { nothingToKeep, started, failed };
 
-namespace {
-
-// Starts the keeper with what this process owns. Nothing: true, and `started` stays false.
-bool startKeeper(const QString& program, const QStringList& arguments, bool& started) {
-    started = false;
+// Starts the keeper with what this process owns.
+KeeperStart startKeeper(const QString& program, const QStringList& arguments) {
     const Selections content = ownedContent();
-    if (content.isEmpty()) return true;
+    if (content.isEmpty()) return KeeperStart::nothingToKeep;
     const MemoryFile file(serialize(content));
-    if (!file.isOpen()) return false;
+    if (!file.isOpen()) return KeeperStart::failed;
 
     QProcess keeper;
     keeper.setProgram(program);
@@ -107,10 +104,9 @@ bool startKeeper(const QString& program, const QStringList& arguments, bool& sta
     keeper.setStandardErrorFile(QProcess::nullDevice());
     if (!keeper.startDetached()) {
         logger.error(QStringLiteral("无法启动剪贴板保持进程: %1").arg(program));
-        return false;
+        return KeeperStart::failed;
     }
-    started = true;
-    return true;
+    return KeeperStart::started;
 }
 
 constexpr auto handOffLimit = 3s;
@@ -119,18 +115,16 @@ constexpr auto handOffPoll = 10ms;
 }  // namespace
 
 QCoro::Task<bool> handOff(QString program, QStringList arguments) {
-    bool started = false;
-    if (!startKeeper(program, arguments, started)) co_return false;
-    if (!started) co_return true;
+    const KeeperStart start = startKeeper(program, arguments);
+    if (start != KeeperStart::started) co_return start == KeeperStart::nothingToKeep;
     const auto deadline = std::chrono::steady_clock::now() + handOffLimit;
     while (ownsAny() && std::chrono::steady_clock::now() < deadline) co_await QCoro::sleepFor(handOffPoll);
     co_return !ownsAny();
 }
 
 bool handOffAtExit(const QString& program, const QStringList& arguments) {
-    bool started = false;
-    if (!startKeeper(program, arguments, started)) return false;
-    if (!started) return true;
+    const KeeperStart start = startKeeper(program, arguments);
+    if (start != KeeperStart::started) return start == KeeperStart::nothingToKeep;
     // The event loop has ended: wait by polling the X server (the keeper needs nothing of ours).
     const auto deadline = std::chrono::steady_clock::now() + handOffLimit;
     while (ownsAny() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(handOffPoll);
