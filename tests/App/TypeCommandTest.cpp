@@ -40,6 +40,7 @@ protected:
     // The keeper a finished command left serving the clipboard goes once someone copies.
     static void endKeeper() {
         QGuiApplication::clipboard()->setText(QStringLiteral("after"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("after"), QClipboard::Selection);
         EXPECT_TRUE(vocena::test::waitUntil([] { return !keeperRunning(); }, 5000));
     }
 
@@ -68,6 +69,25 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndKeepsTheClipb
     EXPECT_FALSE(clipboard->ownsClipboard());
     EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
     // ...until someone copies something else.
+    endKeeper();
+}
+
+TEST_F(TypeCommandTest, TheKeeperAlsoServesThePrimarySelectionATerminalPastedFrom) {
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    // Taken for xterm, the field gets Shift+Insert (on which a Qt field pastes the clipboard).
+    ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(field.windowId()),
+                                                                 QStringLiteral("-f"), QStringLiteral("WM_CLASS"), QStringLiteral("8s"),
+                                                                 QStringLiteral("-set"), QStringLiteral("WM_CLASS"), QStringLiteral("XTerm")})
+                  .exitCode,
+              0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
+    const QString chinese = QStringLiteral("今天天气很好");
+    const ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8());
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(field.waitForText(chinese), chinese);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("selected"));
     endKeeper();
 }
 
