@@ -110,7 +110,7 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     m_services.termTracker().waitForIdle();
     co_await TypeCommand::keepClipboardAfterExit();
     console.err(QString());
-    co_return ExitOk;
+    co_return alerts.typingFailed() ? ExitFailure : ExitOk;
 }
 
 }  // namespace vocena

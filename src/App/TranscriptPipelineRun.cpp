@@ -39,7 +39,7 @@ QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, 
         services.termTracker().waitForIdle();  // the counts reach the file before we exit
         co_await TypeCommand::keepClipboardAfterExit();
     }
-    co_return ExitOk;
+    co_return alerts.typingFailed() ? ExitFailure : ExitOk;
 }
 
 }  // namespace vocena

@@ -181,15 +181,20 @@ QCoro::Task<> VoiceInputService::performInjection(QString text) {
     QPointer<VoiceInputService> self(this);
     TextInjector& injector = m_textInjection;
     std::optional<QString> failure;
+    bool leftOnClipboard = false;  // not typed, but there for the user to paste
     try {
         co_await injector.injectText(text, TextInjectionMode::automatic);
+    } catch (const TextInjectionError& error) {
+        failure = error.description();
+        leftOnClipboard = error.kind() == TextInjectionError::Kind::notDelivered;
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
     if (!self) co_return;
     if (failure) {
         logger.error(QStringLiteral("文本注入失败: %1").arg(*failure));
-        if (m_alerts) m_alerts->showInjectionError(*failure);
+        if (m_alerts && leftOnClipboard) m_alerts->showTextLeftOnClipboard(*failure);
+        else if (m_alerts) m_alerts->showInjectionError(*failure);
     } else {
         logger.info(QStringLiteral("文本已注入: %1").arg(Logging::privateText(text)));
         m_lastInjectedText = text;

@@ -24,6 +24,11 @@ public:
     virtual void showAccessibilityAlert() = 0;
     // Typing failed; `description` is the error's text.
     virtual void showInjectionError(const QString& description) = 0;
+    // The focused application did not take the pasted text, which was left on the clipboard:
+    // `notice` ("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴") tells the user to paste it,
+    // shown for 3 s as a notice rather than an error dialog. Until a shell shows notices, it is
+    // shown as an injection error.
+    virtual void showTextLeftOnClipboard(const QString& notice) { showInjectionError(notice); }
 };
 
 }  // namespace vocena

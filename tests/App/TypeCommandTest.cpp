@@ -7,8 +7,11 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
 
 using vocena::test::FocusedTextField;
 using vocena::test::ProcessResult;
@@ -19,14 +22,26 @@ class TypeCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
 
-    ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true) const {
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
+        return env;
+    }
+
+    ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true) const {
+        QProcessEnvironment env = environment();
         if (!withDisplay) env.remove(QStringLiteral("DISPLAY"));
         return vocena::test::runProcess(QStringLiteral(VOCENA_BINARY), args, input, env.toStringList());
+    }
+
+    // The keeper a finished command left serving the clipboard goes once someone copies.
+    static void endKeeper() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("after"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("after"), QClipboard::Selection);
+        EXPECT_TRUE(vocena::test::waitUntil([] { return !keeperRunning(); }, 5000));
     }
 
     static bool keeperRunning() {
@@ -54,8 +69,69 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndKeepsTheClipb
     EXPECT_FALSE(clipboard->ownsClipboard());
     EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
     // ...until someone copies something else.
-    clipboard->setText(QStringLiteral("after"));
-    EXPECT_TRUE(vocena::test::waitUntil([] { return !keeperRunning(); }, 5000));
+    endKeeper();
+}
+
+TEST_F(TypeCommandTest, TheKeeperAlsoServesThePrimarySelectionATerminalPastedFrom) {
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    // Taken for xterm, the field gets Shift+Insert (on which a Qt field pastes the clipboard).
+    ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(field.windowId()),
+                                                                 QStringLiteral("-f"), QStringLiteral("WM_CLASS"), QStringLiteral("8s"),
+                                                                 QStringLiteral("-set"), QStringLiteral("WM_CLASS"), QStringLiteral("XTerm")})
+                  .exitCode,
+              0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
+    const QString chinese = QStringLiteral("今天天气很好");
+    const ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8());
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(field.waitForText(chinese), chinese);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("selected"));
+    endKeeper();
+}
+
+TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommand) {
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    field.ignorePaste = true;  // the focused application does not react to the paste key
+    const QString chinese = QStringLiteral("今天天气很好");
+    const QStringList commands[] = {{QStringLiteral("type")}, {QStringLiteral("process"), QStringLiteral("--inject")}};
+    for (const QStringList& command : commands) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        const ProcessResult result = vocena(command, chinese.toUtf8());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << result.err.toStdString();
+        EXPECT_EQ(field.text(), QString());
+        // The command has exited: its keeper serves the dictated text, for the user to paste.
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), chinese);
+        endKeeper();
+    }
+}
+
+TEST_F(TypeCommandTest, ASignalDuringThePasteGivesTheClipboardBack) {
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    field.ignorePaste = true;  // the paste waits for a fetch that never comes
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        field.shortcuts.clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("type")});
+        process.write(QStringLiteral("今天天气很好").toUtf8());
+        process.closeWriteChannel();
+        ASSERT_TRUE(vocena::test::waitUntil([&field] { return !field.shortcuts.isEmpty(); }));
+        // The user gives up 300 ms into the wait.
+        bool sent = false;
+        QTimer::singleShot(300, [&] { sent = ::kill(pid_t(process.processId()), signal) == 0; });
+        ASSERT_TRUE(vocena::test::waitUntil([&process] { return process.state() == QProcess::NotRunning; }));
+        EXPECT_TRUE(sent);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        endKeeper();
+    }
 }
 
 TEST_F(TypeCommandTest, ProcessInjectRunsThePipelineIntoTheField) {

@@ -42,6 +42,7 @@ public:
     void didUpdateState(VoiceInputService&, const RecognitionState& state) override { states << state.description(); }
     void showAccessibilityAlert() override { alerts << QStringLiteral("accessibility"); }
     void showInjectionError(const QString& description) override { alerts << description; }
+    void showTextLeftOnClipboard(const QString& notice) override { alerts << QStringLiteral("notice: ") + notice; }
 };
 
 class PipelineTest : public ::testing::Test {
@@ -226,9 +227,13 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     waited.start();
     while (recorder.alerts.isEmpty() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     keys.trusted = true;
-    keys.failTyping = true;
+    keys.failTyping = TextInjectionError::Kind::pasteboardAccessFailed;
     process(QStringLiteral("写入失败"));
-    EXPECT_EQ(recorder.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败")}));
-    EXPECT_EQ(fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败")}));
+    // A paste nobody fetched is a notice, not an error: the text waits on the clipboard.
+    keys.failTyping = TextInjectionError::Kind::notDelivered;
+    process(QStringLiteral("没人读取"));
+    EXPECT_EQ(recorder.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败"),
+                                            QStringLiteral("notice: 未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴")}));
+    EXPECT_EQ(fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败"), QStringLiteral("没人读取")}));
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第一句"));
 }

@@ -8,13 +8,15 @@
 
 namespace vocena::test {
 
-// Records the key events the service sends: each typed character, "⌫", "^Z", "^V".
+// Records the key events the service sends: each typed character, "⌫", "^Z", and the paste
+// keys "^V", "^⇧V", "⇧Insert".
 class FakeKeyEventSink final : public KeyEventSink {
 public:
     bool available = true;
     QString untypeable;        // characters the "layout" has no key for
     bool holdingModifiers = false;
     bool releasedModifiers = false;
+    PasteMethod focusedMethod;      // how the "focused window" pastes
     std::function<void()> onPaste;  // the target reacting to the paste shortcut
     QStringList events;
 
@@ -27,8 +29,13 @@ public:
     }
     void pressBackspace() override { events << QStringLiteral("⌫"); }
     void pressUndo() override { events << QStringLiteral("^Z"); }
-    void pressPaste() override {
-        events << QStringLiteral("^V");
+    PasteMethod focusedPasteMethod() override { return focusedMethod; }
+    void pressPaste(PasteKey key) override {
+        switch (key) {
+        case PasteKey::controlV: events << QStringLiteral("^V"); break;
+        case PasteKey::controlShiftV: events << QStringLiteral("^⇧V"); break;
+        case PasteKey::shiftInsert: events << QStringLiteral("⇧Insert"); break;
+        }
         if (onPaste) onPaste();
     }
     bool modifiersHeld() override { return holdingModifiers; }

@@ -3,6 +3,7 @@
 #include "Infrastructure/TextInjection/TextInjector.h"
 
 #include <QStringList>
+#include <optional>
 
 namespace vocena::test {
 
@@ -11,13 +12,13 @@ namespace vocena::test {
 class RecordingTextInjector final : public TextInjector {
 public:
     bool trusted = true;
-    bool failTyping = false;
+    std::optional<TextInjectionError::Kind> failTyping;  // how typing fails, if it does
     QStringList typed;   // each injected text
     QStringList events;  // "backspace×N", "undo"
 
     bool isTrusted() override { return trusted; }
     QCoro::Task<void> injectText(QString text, TextInjectionMode) override {
-        if (failTyping) throw TextInjectionError(TextInjectionError::Kind::pasteboardAccessFailed);
+        if (failTyping) throw TextInjectionError(*failTyping);
         typed << text;
         co_return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Infrastructure/TextInjection/PasteMethod.h"
+
 #include <QString>
 
 namespace vocena {
@@ -12,14 +14,21 @@ public:
     virtual ~ClipboardBackend() = default;
 
     // Sets aside what the clipboard holds and puts `text` on it as plain text, marked so that
-    // clipboard managers keep it out of their history. False when the clipboard refused it;
-    // the clipboard is then as it was.
-    virtual bool offer(const QString& text) = 0;
-    // Whether an application has fetched the offered text since offer().
+    // clipboard managers keep it out of their history; for a target that reads the primary
+    // selection, on that selection too. Notes which application has the keyboard focus now:
+    // the paste is meant for it. False when the clipboard refused the text; the clipboard is
+    // then as it was.
+    virtual bool offer(const QString& text, PasteSelection selection) = 0;
+    // Whether the application that had the focus at offer() has fetched the offered text.
+    // Reads by anyone else (a clipboard manager copying every new content) do not count; when
+    // the focused application is unknown, any read counts.
     virtual bool offeredTextFetched() const = 0;
     // Puts back what offer() set aside. An empty clipboard stays with the offered text on it.
     // Does nothing when nothing was offered, or when someone else has taken the clipboard since.
     virtual void restore() = 0;
+    // Leaves the offered text on the clipboard for the user to paste, and forgets what offer()
+    // set aside.
+    virtual void keepOffered() = 0;
 };
 
 }  // namespace vocena

@@ -10,7 +10,10 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QProcess>
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <thread>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -23,15 +26,35 @@ namespace {
 const Logger logger("TextInjectionService");
 
 using Formats = QList<QPair<QString, QByteArray>>;
+// The content of each selection handed over, by QClipboard::Mode.
+using Selections = QList<QPair<int, Formats>>;
+
+constexpr std::array keptModes = {QClipboard::Clipboard, QClipboard::Selection};
 
 using X11ClipboardOwner::ownedByThisProcess;
 
-QByteArray serialize(const QMimeData& data) {
-    Formats formats;
-    for (const QString& format : data.formats()) formats.append({format, data.data(format)});
+bool ownsAny() {
+    return std::any_of(keptModes.begin(), keptModes.end(), [](QClipboard::Mode mode) { return ownedByThisProcess(mode); });
+}
+
+// What this process owns, every format of it; empty when it owns nothing.
+Selections ownedContent() {
+    Selections selections;
+    QClipboard* board = X11ClipboardOwner::clipboard();
+    for (QClipboard::Mode mode : keptModes) {
+        const QMimeData* data = board && ownedByThisProcess(mode) ? board->mimeData(mode) : nullptr;
+        if (!data || data->formats().isEmpty()) continue;
+        Formats formats;
+        for (const QString& format : data->formats()) formats.append({format, data->data(format)});
+        selections.append({int(mode), formats});
+    }
+    return selections;
+}
+
+QByteArray serialize(const Selections& selections) {
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << formats;
+    stream << selections;
     return bytes;
 }
 
@@ -61,45 +84,67 @@ private:
     int m_fd;
 };
 
-}  // namespace
+enum class KeeperStart { nothingToKeep, started, failed };
 
-QCoro::Task<bool> handOff(QString program, QStringList arguments) {
-    if (!ownedByThisProcess()) co_return true;
-    const QMimeData* data = X11ClipboardOwner::clipboard()->mimeData(QClipboard::Clipboard);
-    if (!data || data->formats().isEmpty()) co_return true;
-    const MemoryFile content(serialize(*data));
-    if (!content.isOpen()) co_return false;
+// Starts the keeper with what this process owns.
+KeeperStart startKeeper(const QString& program, const QStringList& arguments) {
+    const Selections content = ownedContent();
+    if (content.isEmpty()) return KeeperStart::nothingToKeep;
+    const MemoryFile file(serialize(content));
+    if (!file.isOpen()) return KeeperStart::failed;
 
     QProcess keeper;
     keeper.setProgram(program);
     keeper.setArguments(arguments);
     // Opened before the keeper starts, while this process still has the file.
-    keeper.setStandardInputFile(content.path());
+    keeper.setStandardInputFile(file.path());
     // Nothing of the keeper's may hold this process's output open (`$(vocena type)` would
     // wait for the keeper).
     keeper.setStandardOutputFile(QProcess::nullDevice());
     keeper.setStandardErrorFile(QProcess::nullDevice());
     if (!keeper.startDetached()) {
         logger.error(QStringLiteral("无法启动剪贴板保持进程: %1").arg(program));
-        co_return false;
+        return KeeperStart::failed;
     }
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (ownedByThisProcess() && std::chrono::steady_clock::now() < deadline) co_await QCoro::sleepFor(10ms);
-    co_return !ownedByThisProcess();
+    return KeeperStart::started;
+}
+
+constexpr auto handOffLimit = 3s;
+constexpr auto handOffPoll = 10ms;
+
+}  // namespace
+
+QCoro::Task<bool> handOff(QString program, QStringList arguments) {
+    const KeeperStart start = startKeeper(program, arguments);
+    if (start != KeeperStart::started) co_return start == KeeperStart::nothingToKeep;
+    const auto deadline = std::chrono::steady_clock::now() + handOffLimit;
+    while (ownsAny() && std::chrono::steady_clock::now() < deadline) co_await QCoro::sleepFor(handOffPoll);
+    co_return !ownsAny();
+}
+
+bool handOffAtExit(const QString& program, const QStringList& arguments) {
+    const KeeperStart start = startKeeper(program, arguments);
+    if (start != KeeperStart::started) return start == KeeperStart::nothingToKeep;
+    // The event loop has ended: wait by polling the X server (the keeper needs nothing of ours).
+    const auto deadline = std::chrono::steady_clock::now() + handOffLimit;
+    while (ownsAny() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(handOffPoll);
+    return !ownsAny();
 }
 
 QCoro::Task<bool> keep(QByteArray content) {
     QPointer<QClipboard> board = X11ClipboardOwner::clipboard();
-    Formats formats;
+    Selections selections;
     QDataStream stream(content);
-    stream >> formats;
-    if (!board || stream.status() != QDataStream::Ok || formats.isEmpty()) co_return false;
-    auto* data = new QMimeData;
-    for (const auto& [format, bytes] : formats) data->setData(format, bytes);
-    board->setMimeData(data, QClipboard::Clipboard);
-    if (!ownedByThisProcess()) co_return false;
+    stream >> selections;
+    if (!board || stream.status() != QDataStream::Ok || selections.isEmpty()) co_return false;
+    for (const auto& [mode, formats] : selections) {
+        auto* data = new QMimeData;
+        for (const auto& [format, bytes] : formats) data->setData(format, bytes);
+        board->setMimeData(data, QClipboard::Mode(mode));
+    }
+    if (!ownsAny()) co_return false;
     // Woken by Qt's notice of a new owner, and every second for the new owners that Qt misses.
-    while (board && ownedByThisProcess()) co_await qCoro(board.data(), &QClipboard::changed, 1s);
+    while (board && ownsAny()) co_await qCoro(board.data(), &QClipboard::changed, 1s);
     co_return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Infrastructure/TextInjection/PasteMethod.h"
+
 namespace vocena {
 
 // Where synthetic key events go: the focused window of the desktop session. One final class
@@ -20,7 +22,9 @@ public:
 
     virtual void pressBackspace() = 0;
     virtual void pressUndo() = 0;   // Control+Z
-    virtual void pressPaste() = 0;  // Control+V, or the paste shortcut of a focused terminal
+    // How the window with the keyboard focus pastes (by its window class: terminals differ).
+    virtual PasteMethod focusedPasteMethod() = 0;
+    virtual void pressPaste(PasteKey key) = 0;
 
     // Whether any modifier key (Shift, Control, Alt, Super, AltGr) is held down.
     virtual bool modifiersHeld() = 0;

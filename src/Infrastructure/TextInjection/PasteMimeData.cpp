@@ -1,8 +1,10 @@
 #include "Infrastructure/TextInjection/PasteMimeData.h"
 
+#include "Infrastructure/TextInjection/PasteFetchLog.h"
+
 namespace vocena {
 
-PasteMimeData::PasteMimeData(const QString& text, std::shared_ptr<bool> fetched) : m_fetched(std::move(fetched)) {
+PasteMimeData::PasteMimeData(const QString& text, std::shared_ptr<PasteFetchLog> fetches) : m_fetches(std::move(fetches)) {
     setText(text);
     // The hint that KDE's clipboard manager and others honour for passwords.
     setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
@@ -11,7 +13,7 @@ PasteMimeData::PasteMimeData(const QString& text, std::shared_ptr<bool> fetched)
 QVariant PasteMimeData::retrieveData(const QString& mimeType, QMetaType type) const {
     // Qt asks for "text/plain" whichever text target (UTF8_STRING, text/plain;charset=utf-8)
     // the requesting application chose.
-    if (mimeType.startsWith(QLatin1String("text/plain"))) *m_fetched = true;
+    m_fetches->noteRead(mimeType.startsWith(QLatin1String("text/plain")));
     return QMimeData::retrieveData(mimeType, type);
 }
 

@@ -1,11 +1,14 @@
 #include "Infrastructure/TextInjection/QtClipboardBackend.h"
 
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/TextInjection/PasteFetchLog.h"
 #include "Infrastructure/TextInjection/PasteMimeData.h"
 #include "Infrastructure/TextInjection/X11ClipboardOwner.h"
+#include "Infrastructure/TextInjection/X11SelectionRequestWatcher.h"
+#include "Infrastructure/X11/X11QtConnection.h"
 
-#include <QClipboard>
 #include <QMimeData>
+#include <QTimer>
 
 namespace vocena {
 
@@ -13,9 +16,9 @@ namespace {
 
 const Logger logger("TextInjectionService");
 
-// Whether `data` is what the clipboard holds.
-bool holds(QClipboard* board, const QMimeData* data) {
-    return data && X11ClipboardOwner::ownedByThisProcess() && board->mimeData(QClipboard::Clipboard) == data;
+// Whether `data` is what the selection holds.
+bool holds(QClipboard* board, QClipboard::Mode mode, const QMimeData* data) {
+    return data && X11ClipboardOwner::ownedByThisProcess(mode) && board->mimeData(mode) == data;
 }
 
 // A copy of every format of `source`. Reading another application's clipboard asks that
@@ -30,36 +33,55 @@ std::unique_ptr<QMimeData> copyOf(const QMimeData* source) {
 
 }  // namespace
 
-QtClipboardBackend::QtClipboardBackend() = default;
+QtClipboardBackend::QtClipboardBackend()
+    : m_fetches(std::make_shared<PasteFetchLog>(std::nullopt)),
+      m_watcher(std::make_unique<X11SelectionRequestWatcher>([this](quint32 client) {
+          m_fetches->serving(client);
+          // Qt serves the request right after the watcher saw it; whatever it read by the next
+          // turn of the event loop was read for that client.
+          QTimer::singleShot(0, [fetches = std::weak_ptr<PasteFetchLog>(m_fetches)] {
+              if (const auto log = fetches.lock()) log->served();
+          });
+      })) {}
 
 QtClipboardBackend::~QtClipboardBackend() { restore(); }
 
-bool QtClipboardBackend::offer(const QString& text) {
-    QClipboard* board = X11ClipboardOwner::clipboard();
-    if (!board) return false;
-    std::unique_ptr<QMimeData> previous = copyOf(board->mimeData(QClipboard::Clipboard));
-    m_fetched = std::make_shared<bool>(false);
-    auto* offered = new PasteMimeData(text, m_fetched);
-    board->setMimeData(offered, QClipboard::Clipboard);  // Qt owns it from here
-    // A refused write must not paste what the clipboard held (it may be a password).
-    if (!holds(board, offered)) {
+bool QtClipboardBackend::offer(const QString& text, PasteSelection selection) {
+    restore();
+    m_fetches = std::make_shared<PasteFetchLog>(X11QtConnection::thisClient());
+    m_target = X11QtConnection::focusedClient();
+    bool offered = offerOn(QClipboard::Clipboard, text);
+    if (offered && selection == PasteSelection::primary) offered = offerOn(QClipboard::Selection, text);
+    if (!offered) {
+        // A refused write must not paste what the clipboard held (it may be a password).
         logger.error(QStringLiteral("无法写入剪贴板"));
-        return false;
+        restore();
     }
-    m_previous = std::move(previous);
-    m_offered = offered;
-    return true;
+    return offered;
 }
 
-bool QtClipboardBackend::offeredTextFetched() const { return *m_fetched; }
+bool QtClipboardBackend::offerOn(QClipboard::Mode mode, const QString& text) {
+    QClipboard* board = X11ClipboardOwner::clipboard();
+    if (!board) return false;
+    std::unique_ptr<QMimeData> previous = copyOf(board->mimeData(mode));
+    auto* data = new PasteMimeData(text, m_fetches);
+    board->setMimeData(data, mode);  // Qt owns it from here
+    m_offers.push_back({mode, std::move(previous), data});
+    return holds(board, mode, data);
+}
+
+bool QtClipboardBackend::offeredTextFetched() const { return m_fetches->readBy(m_target); }
 
 void QtClipboardBackend::restore() {
     QClipboard* board = X11ClipboardOwner::clipboard();
-    // Someone who copied something meanwhile owns the clipboard now: leave theirs alone.
-    if (holds(board, m_offered) && m_previous && !m_previous->formats().isEmpty())
-        board->setMimeData(m_previous.release(), QClipboard::Clipboard);
-    m_previous.reset();
-    m_offered = nullptr;
+    for (Offer& offer : m_offers) {
+        // Someone who copied something meanwhile owns the selection now: leave theirs alone.
+        if (board && holds(board, offer.mode, offer.offered) && !offer.previous->formats().isEmpty())
+            board->setMimeData(offer.previous.release(), offer.mode);
+    }
+    m_offers.clear();
 }
+
+void QtClipboardBackend::keepOffered() { m_offers.clear(); }
 
 }  // namespace vocena

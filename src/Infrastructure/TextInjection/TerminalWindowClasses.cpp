@@ -8,31 +8,66 @@ namespace vocena {
 
 namespace {
 
-// The terminal emulators, by the WM_CLASS instance or class name they set (compared without
-// regard to case). xterm and urxvt have no clipboard paste shortcut by default; sending them
-// Control+Shift+V does nothing, where Control+V would insert a control character.
-constexpr std::array terminalClasses = {
-    "alacritty",          "cool-retro-term",       "deepin-terminal",   "foot",
-    "gnome-terminal",     "gnome-terminal-server", "guake",             "io.elementary.terminal",
-    "kgx",                "kitty",                 "konsole",           "lxterminal",
-    "mate-terminal",      "org.gnome.console",     "org.gnome.ptyxis",  "org.wezfurlong.wezterm",
-    "qterminal",          "roxterm",               "rxvt",              "sakura",
-    "st",                 "st-256color",           "terminator",        "terminology",
-    "tilda",              "tilix",                 "urxvt",             "uxterm",
-    "wezterm",            "xfce4-terminal",        "xterm",             "yakuake",
-    "com.mitchellh.ghostty",
+struct Terminal {
+    const char* windowClass;
+    PasteMethod method;
 };
 
-bool isTerminal(QByteArrayView name) {
+constexpr PasteMethod clipboardPaste{PasteKey::controlShiftV, PasteSelection::clipboard};
+// xterm, urxvt and st have no clipboard shortcut by default: Control+Shift+V does nothing in
+// them, Control+V would insert a control character. Shift+Insert pastes the primary selection.
+constexpr PasteMethod selectionPaste{PasteKey::shiftInsert, PasteSelection::primary};
+
+// The terminal emulators, by the WM_CLASS instance or class name they set.
+constexpr std::array terminals = {
+    Terminal{"alacritty", clipboardPaste},
+    Terminal{"com.mitchellh.ghostty", clipboardPaste},
+    Terminal{"cool-retro-term", clipboardPaste},
+    Terminal{"deepin-terminal", clipboardPaste},
+    Terminal{"foot", clipboardPaste},
+    Terminal{"gnome-terminal", clipboardPaste},
+    Terminal{"gnome-terminal-server", clipboardPaste},
+    Terminal{"guake", clipboardPaste},
+    Terminal{"io.elementary.terminal", clipboardPaste},
+    Terminal{"kgx", clipboardPaste},
+    Terminal{"kitty", clipboardPaste},
+    Terminal{"konsole", clipboardPaste},
+    Terminal{"lxterminal", clipboardPaste},
+    Terminal{"mate-terminal", clipboardPaste},
+    Terminal{"org.gnome.console", clipboardPaste},
+    Terminal{"org.gnome.ptyxis", clipboardPaste},
+    Terminal{"org.wezfurlong.wezterm", clipboardPaste},
+    Terminal{"qterminal", clipboardPaste},
+    Terminal{"roxterm", clipboardPaste},
+    Terminal{"rxvt", selectionPaste},
+    Terminal{"sakura", clipboardPaste},
+    Terminal{"st", selectionPaste},
+    Terminal{"st-256color", selectionPaste},
+    Terminal{"terminator", clipboardPaste},
+    Terminal{"terminology", clipboardPaste},
+    Terminal{"tilda", clipboardPaste},
+    Terminal{"tilix", clipboardPaste},
+    Terminal{"urxvt", selectionPaste},
+    Terminal{"uxterm", selectionPaste},
+    Terminal{"wezterm", clipboardPaste},
+    Terminal{"xfce4-terminal", clipboardPaste},
+    Terminal{"xterm", selectionPaste},
+    Terminal{"yakuake", clipboardPaste},
+};
+
+const Terminal* terminalNamed(QByteArrayView name) {
     const QByteArray lower = name.toByteArray().toLower();
-    return std::any_of(terminalClasses.begin(), terminalClasses.end(),
-                       [&lower](const char* terminal) { return lower == terminal; });
+    const auto found = std::find_if(terminals.begin(), terminals.end(),
+                                    [&lower](const Terminal& terminal) { return lower == terminal.windowClass; });
+    return found == terminals.end() ? nullptr : &*found;
 }
 
 }  // namespace
 
-bool isTerminalWindowClass(QByteArrayView instanceName, QByteArrayView className) {
-    return isTerminal(instanceName) || isTerminal(className);
+PasteMethod pasteMethodForWindowClass(QByteArrayView instanceName, QByteArrayView className) {
+    const Terminal* terminal = terminalNamed(instanceName);
+    if (!terminal) terminal = terminalNamed(className);
+    return terminal ? terminal->method : PasteMethod{};
 }
 
 }  // namespace vocena

@@ -1,5 +1,7 @@
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 
+#include "Infrastructure/TextInjection/ClipboardKeeper.h"
+#include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/QtClipboardBackend.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
@@ -10,13 +12,25 @@
 
 namespace vocena::TextInjectionPlatform {
 
+namespace {
+
+// How `vocena` runs as the clipboard keeper (`vocena type --keep-clipboard`).
+const QStringList keeperArguments = {QStringLiteral("type"), QStringLiteral("--keep-clipboard")};
+
+}  // namespace
+
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
     if (!service && X11Display::available()) {
         service = new TextInjectionService(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
-        // Gone when the event loop ends, while the clipboard still exists: the clipboard of an
-        // unfinished paste is put back.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete service.data(); });
+        new PasteSignalGuard(*service);  // a child of the service
+        // When the event loop ends, while the clipboard still exists: the clipboard of an
+        // unfinished paste is put back, and whatever this process still serves (that content,
+        // or a dictated text nobody fetched) goes to a keeper so that it outlives the process.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
+            delete service.data();
+            ClipboardKeeper::handOffAtExit(QCoreApplication::applicationFilePath(), keeperArguments);
+        });
     }
     return service;
 }

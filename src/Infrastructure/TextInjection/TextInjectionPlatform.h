@@ -9,7 +9,9 @@ class TextInjectionService;
 namespace TextInjectionPlatform {
 
 // The process's one TextInjectionService; null without an X11 display. Main thread only;
-// lives until the event loop ends.
+// lives until the event loop ends. SIGINT, SIGTERM and SIGHUP during one of its pastes put the
+// clipboard back first (PasteSignalGuard). When the event loop ends, what the process still
+// serves on the clipboard is handed to a keeper process (`vocena type --keep-clipboard`).
 TextInjectionService* shared();
 
 }  // namespace TextInjectionPlatform

@@ -165,13 +165,24 @@ QCoro::Task<void> TextInjectionService::pressUndo() {
 
 QCoro::Task<void> TextInjectionService::paste(QString text) {
     QPointer self{this};
+    const PasteMethod method = m_keys->focusedPasteMethod();
+    const auto ended = qScopeGuard([self] {
+        if (self && self->m_pasting) {
+            self->m_pasting = false;
+            Q_EMIT self->pasteEnded();
+        }
+    });
     // From here on, whatever happens (a refused write, an exception, the service going away
-    // while waiting), the clipboard gets its previous content back.
+    // while waiting), the clipboard gets its previous content back, unless the text is left on
+    // it on purpose.
     const auto restore = qScopeGuard([self] {
         if (self) self->m_clipboard->restore();
     });
-    if (!m_clipboard->offer(text)) throw TextInjectionError(TextInjectionError::Kind::pasteboardAccessFailed);
-    m_keys->pressPaste();
+    if (!m_clipboard->offer(text, method.selection)) throw TextInjectionError(TextInjectionError::Kind::pasteboardAccessFailed);
+    m_pasting = true;
+    m_pasteInterrupted = false;
+    Q_EMIT pasteStarted();
+    m_keys->pressPaste(method.key);
     const auto pasted = SteadyClock::now();
     // The target fetches the text asynchronously, a few milliseconds later or, when busy, much
     // later: putting the old content back before that would paste the old content.
@@ -179,6 +190,7 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
     co_await QCoro::sleepFor(pasteSettleTime);
     if (!self) co_return;
     const auto waiting = [this, pasted] {
+        if (m_pasteInterrupted) return false;
         const auto elapsed = SteadyClock::now() - pasted;
         return elapsed < pasteSettleTime || (!m_clipboard->offeredTextFetched() && elapsed < pasteFetchLimit);
     };
@@ -186,8 +198,20 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
         co_await QCoro::sleepFor(pollInterval);
         if (!self) co_return;
     }
-    if (!m_clipboard->offeredTextFetched())
-        logger.debug(QStringLiteral("粘贴的文本在 %1 ms 内未被读取").arg(pasteFetchLimit.count()));
+    if (m_pasteInterrupted) throw TextInjectionError(TextInjectionError::Kind::interrupted);
+    if (!m_clipboard->offeredTextFetched()) {
+        // Nothing took the text (no text field has the focus, the application ignores the
+        // key, or it is busy): it stays on the clipboard for the user to paste by hand.
+        logger.error(QStringLiteral("粘贴的文本在 %1 ms 内未被读取，文字留在剪贴板上").arg(pasteFetchLimit.count()));
+        m_clipboard->keepOffered();
+        throw TextInjectionError(TextInjectionError::Kind::notDelivered);
+    }
+}
+
+void TextInjectionService::finishPaste() {
+    if (!m_pasting) return;
+    m_pasteInterrupted = true;
+    m_clipboard->restore();
 }
 
 }  // namespace vocena

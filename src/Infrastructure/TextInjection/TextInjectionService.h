@@ -13,8 +13,10 @@ class ClipboardBackend;
 class KeyEventSink;
 
 // Puts a finished text into the focused application: key by key for short text that the
-// keyboard can type, otherwise through the clipboard and the paste shortcut, after which the
-// clipboard gets its previous content back.
+// keyboard can type, otherwise through the clipboard and the paste shortcut of the focused
+// application, after which the clipboard gets its previous content back. Only a fetch by the
+// focused application counts as delivery: when it never fetches the text, the text stays on
+// the clipboard and the paste fails with `notDelivered`.
 //
 // Operations run one at a time in the order they were started (a paste must not set aside
 // the text of another paste as "the previous clipboard"), and none sends a key while the user
@@ -29,7 +31,7 @@ public:
     static constexpr std::chrono::milliseconds keystrokeDelay{10};   // after each typed character
     static constexpr std::chrono::milliseconds backspaceDelay{50};   // after each backspace
     // After the paste shortcut the clipboard is put back once the target has fetched the text,
-    // but never before the settle time nor later than the fetch limit.
+    // but never before the settle time; a text not fetched within the fetch limit stays.
     static constexpr std::chrono::milliseconds pasteSettleTime{100};
     static constexpr std::chrono::milliseconds pasteFetchLimit{1000};
     // The longest wait for the user to let go of the modifier keys.
@@ -43,6 +45,17 @@ public:
     QCoro::Task<void> injectText(QString text, TextInjectionMode mode) override;
     QCoro::Task<void> deleteLastCharacters(int count) override;
     QCoro::Task<void> undo() override;
+
+    // Ends a paste that waits for its target at once, for a process about to quit: the
+    // clipboard gets its previous content back now and the paste fails with `interrupted`.
+    // Does nothing when no paste waits.
+    void finishPaste();
+
+Q_SIGNALS:
+    // A paste has put its text on the clipboard and waits for the target to fetch it...
+    void pasteStarted();
+    // ...and is over: the clipboard is restored, or holds the text on purpose.
+    void pasteEnded();
 
 private:
     // Runs `operation` once the operations started before it have finished and the user has
@@ -60,6 +73,8 @@ private:
     std::unique_ptr<ClipboardBackend> m_clipboard;
     quint64 m_nextTicket = 0;
     quint64 m_nowServing = 0;
+    bool m_pasting = false;
+    bool m_pasteInterrupted = false;
 };
 
 }  // namespace vocena

@@ -11,7 +11,17 @@ enum class TextInjectionMode { keystroke, pasteboard, automatic };  // "auto" is
 // A failure to put text into the focused application.
 class TextInjectionError : public std::exception {
 public:
-    enum class Kind { pasteboardAccessFailed, keystrokeSimulationFailed, accessibilityPermissionDenied, invalidText, timeout };
+    enum class Kind {
+        pasteboardAccessFailed,
+        keystrokeSimulationFailed,
+        accessibilityPermissionDenied,
+        invalidText,
+        timeout,
+        // The focused application did not fetch the pasted text: it is left on the clipboard.
+        notDelivered,
+        // The paste was ended before the target fetched the text (the process is quitting).
+        interrupted,
+    };
     explicit TextInjectionError(Kind kind) : m_kind(kind), m_what(description().toUtf8()) {}
     Kind kind() const { return m_kind; }
     // The error's default description, shown after "无法将识别的文字输入到当前应用。错误：".
@@ -34,7 +44,8 @@ public:
     // input-focus query); asks nothing of the user.
     virtual bool isTrusted() = 0;
     // Throws TextInjectionError. Returns when the text has been typed or pasted (and the
-    // clipboard restored).
+    // clipboard restored). A paste the focused application never fetched fails with
+    // `notDelivered` and leaves the text on the clipboard.
     virtual QCoro::Task<void> injectText(QString text, TextInjectionMode mode) = 0;
     // `count` presses of Backspace, 50 ms apart.
     virtual QCoro::Task<void> deleteLastCharacters(int count) = 0;

@@ -32,9 +32,9 @@ struct XFreeDeleter {
 template <typename T>
 using XPointer = std::unique_ptr<T, XFreeDeleter<T>>;
 
-// Whether the window with the input focus, or the nearest ancestor that has a WM_CLASS (the
-// focus may sit on a child of the application's top-level window), is a terminal emulator.
-bool focusIsTerminal(Display* display) {
+// How the window with the input focus pastes, by its WM_CLASS or that of the nearest ancestor
+// that has one (the focus may sit on a child of the application's top-level window).
+PasteMethod focusedPasteMethod(Display* display) {
     Window window = None;
     int revertTo = 0;
     XGetInputFocus(display, &window, &revertTo);
@@ -44,16 +44,16 @@ bool focusIsTerminal(Display* display) {
         if (XGetClassHint(display, window, &hint)) {
             const XPointer<char> name(hint.res_name);
             const XPointer<char> cls(hint.res_class);
-            return isTerminalWindowClass(QByteArrayView(name.get()), QByteArrayView(cls.get()));
+            return pasteMethodForWindowClass(QByteArrayView(name.get()), QByteArrayView(cls.get()));
         }
         Window rootReturn = None, parent = None;
         Window* children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(display, window, &rootReturn, &parent, &children, &count)) return false;  // gone meanwhile
+        if (!XQueryTree(display, window, &rootReturn, &parent, &children, &count)) return {};  // gone meanwhile
         const XPointer<Window> childList(children);
         window = parent;
     }
-    return false;
+    return {};
 }
 
 }  // namespace
@@ -119,10 +119,17 @@ void X11KeyEventSink::pressUndo() {
     if (d->hasXTest) d->sendShortcut(XK_z, ControlMask);
 }
 
-void X11KeyEventSink::pressPaste() {
+PasteMethod X11KeyEventSink::focusedPasteMethod() {
+    return d->connection.display() ? vocena::focusedPasteMethod(d->connection.display()) : PasteMethod{};
+}
+
+void X11KeyEventSink::pressPaste(PasteKey key) {
     if (!d->hasXTest) return;
-    const bool terminal = focusIsTerminal(d->connection.display());
-    d->sendShortcut(XK_v, terminal ? ControlMask | ShiftMask : ControlMask);
+    switch (key) {
+    case PasteKey::controlV: d->sendShortcut(XK_v, ControlMask); break;
+    case PasteKey::controlShiftV: d->sendShortcut(XK_v, ControlMask | ShiftMask); break;
+    case PasteKey::shiftInsert: d->sendShortcut(XK_Insert, ShiftMask); break;
+    }
 }
 
 bool X11KeyEventSink::modifiersHeld() { return d->hasXTest && !d->heldModifiers().empty(); }

@@ -23,7 +23,8 @@ public:
     bool typeCharacter(char32_t character) override;
     void pressBackspace() override;
     void pressUndo() override;
-    void pressPaste() override;
+    PasteMethod focusedPasteMethod() override;
+    void pressPaste(PasteKey key) override;
     bool modifiersHeld() override;
     void releaseModifiers() override;
 

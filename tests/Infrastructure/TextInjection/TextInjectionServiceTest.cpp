@@ -1,5 +1,6 @@
 // The injection logic over recording doubles: which texts are typed and which pasted, the
 // clipboard's round trip, errors, and the order of operations. Real X11 is in X11TextInjectionTest.
+#include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "support/AsyncTest.h"
 #include "support/FakeClipboardBackend.h"
@@ -9,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTimer>
+#include <csignal>
+#include <functional>
 
 using namespace vocena;
 using vocena::test::await;
@@ -80,26 +84,102 @@ TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
     EXPECT_EQ(clipboard->content, QStringLiteral("before"));
 }
 
-TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyAfterTheTargetFetchedTheText) {
-    QElapsedTimer timer;
-    // A busy target fetches 300 ms after the shortcut: the pasted text must still be there.
-    std::optional<QString> fetchedText;
-    keys->onPaste = [this, &fetchedText] {
-        QTimer::singleShot(300, [this, &fetchedText] { fetchedText = clipboard->fetch(); });
+TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplicationFetchedTheText) {
+    const QString text = QStringLiteral("今天天气很好");
+    constexpr int never = -1;
+    struct Case {
+        const char* name;
+        int targetFetchesAfter;   // ms after the paste key; never: the key went nowhere
+        int managerFetchesAfter;  // another reader (a clipboard manager), which does not count
+        PasteMethod method;
+        QString key;
+        bool delivered;
+        int atLeast;  // ms before injectText() returns
     };
-    timer.start();
-    ASSERT_TRUE(inject(QStringLiteral("今天天气很好")).ok());
-    EXPECT_EQ(fetchedText, QStringLiteral("今天天气很好"));
-    EXPECT_GE(timer.elapsed(), 300);
-    EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+    const Case cases[] = {
+        {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), true, 100},
+        {"busy target", 300, never, {}, QStringLiteral("^V"), true, 300},
+        {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), true, 300},
+        {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), true, 100},
+        {"only a manager reads", never, 0, {}, QStringLiteral("^V"), false, 1000},
+        {"nobody reads", never, never, {}, QStringLiteral("^V"), false, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clipboard->content = QStringLiteral("before");
+        keys->events.clear();
+        keys->focusedMethod = c.method;
+        std::optional<QString> targetGot;
+        keys->onPaste = [&] {
+            if (c.managerFetchesAfter != never) QTimer::singleShot(c.managerFetchesAfter, [this] { clipboard->fetch(false); });
+            if (c.targetFetchesAfter != never)
+                QTimer::singleShot(c.targetFetchesAfter, [&, this] { targetGot = clipboard->fetch(); });
+        };
+        log.clear();
+        QElapsedTimer timer;
+        timer.start();
+        const auto outcome = inject(text);
+        EXPECT_GE(timer.elapsed(), c.atLeast);
+        EXPECT_EQ(keys->events, QStringList{c.key});
+        EXPECT_EQ(clipboard->offeredOn, c.method.selection);
+        if (c.delivered) {
+            EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
+            EXPECT_EQ(targetGot, text);
+            EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+        } else {
+            // The dictated text is not lost: it stays on the clipboard, and the caller is told.
+            EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+            EXPECT_EQ(clipboard->content, text);
+            EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 粘贴的文本在 1000 ms 内未被读取，文字留在剪贴板上")));
+        }
+    }
+}
 
-    // A quick target still gets the settle time; one that never fetches, the fetch limit.
-    for (const bool fetches : {true, false}) {
-        keys->onPaste = fetches ? std::function<void()>([this] { clipboard->fetch(); }) : nullptr;
-        timer.restart();
-        ASSERT_TRUE(inject(QStringLiteral("今天")).ok());
-        EXPECT_GE(timer.elapsed(), fetches ? 100 : 1000);
+volatile std::sig_atomic_t g_hangupsSeen = 0;
+extern "C" void countHangup(int) { g_hangupsSeen = g_hangupsSeen + 1; }
+
+TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce) {
+    // The process's own SIGHUP handler (as `vocena listen` has for SIGINT): it runs after the
+    // clipboard is back, and is in place again once the paste is over.
+    struct sigaction own {}, previous {};
+    own.sa_handler = countHangup;
+    sigemptyset(&own.sa_mask);
+    sigaction(SIGHUP, &own, &previous);
+    const auto restoreHandler = qScopeGuard([&previous] { sigaction(SIGHUP, &previous, nullptr); });
+    new PasteSignalGuard(service);
+
+    struct Case {
+        const char* name;
+        std::function<void()> end;
+        int hangups;
+        QString rightAfter;  // a signal is handled on the next turn of the event loop
+    };
+    const Case cases[] = {
+        {"finishPaste()", [this] { service.finishPaste(); }, 0, QStringLiteral("before")},
+        {"SIGHUP", [] { ::raise(SIGHUP); }, 1, QStringLiteral("今天")},
+    };
+    keys->onPaste = nullptr;  // the target never fetches
+    service.finishPaste();    // no paste: nothing to do
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_hangupsSeen = 0;
+        QStringList lifecycle;
+        QObject context;
+        QObject::connect(&service, &TextInjectionService::pasteStarted, &context, [&] { lifecycle << QStringLiteral("started"); });
+        QObject::connect(&service, &TextInjectionService::pasteEnded, &context, [&] { lifecycle << QStringLiteral("ended"); });
+        std::optional<QString> rightAfter;  // the clipboard right after the paste was ended
+        QTimer::singleShot(300, [&] {
+            c.end();
+            rightAfter = clipboard->content;
+        });
+        EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("输入被中断"));
+        EXPECT_EQ(rightAfter, c.rightAfter);
         EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+        EXPECT_EQ(g_hangupsSeen, c.hangups);
+        EXPECT_EQ(lifecycle, (QStringList{QStringLiteral("started"), QStringLiteral("ended")}));
+        struct sigaction current {};
+        sigaction(SIGHUP, nullptr, &current);
+        EXPECT_EQ(current.sa_handler, &countHangup);
     }
 }
 

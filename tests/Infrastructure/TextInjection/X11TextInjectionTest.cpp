@@ -6,13 +6,17 @@
 #include "support/AsyncTest.h"
 #include "support/FocusedTextField.h"
 #include "support/LogCapture.h"
+#include "support/X11Selections.h"
 
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace vocena;
@@ -24,17 +28,11 @@ namespace {
 
 const QString chinese = QStringLiteral("今天天气很好");
 
-QString clipboardSeenByOthers() {
-    return runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}).out;
+QString clipboardSeenByOthers(const QString& selection = QStringLiteral("clipboard")) {
+    return vocena::test::selectionSeenByOthers(selection);
 }
-
-// Another application copies `text` (xclip serves it until someone else takes the clipboard).
-// xclip's server process takes the clipboard after the command returns: wait until it has.
-void copyInAnotherApplication(const QString& text) {
-    runProcess(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
-               text.toUtf8());
-    vocena::test::waitUntil([&text] { return clipboardSeenByOthers() == text; });
-}
+void copyInAnotherApplication(const QString& text) { vocena::test::setSelectionInAnotherApplication(text); }
+void setPrimarySelection(const QString& text) { vocena::test::setSelectionInAnotherApplication(text, QStringLiteral("primary")); }
 
 class X11TextInjectionTest : public ::testing::Test {
 protected:
@@ -58,14 +56,6 @@ TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterWithItsShiftLevel) {
     field.setText(QString());
     ASSERT_TRUE(inject(all, TextInjectionMode::keystroke));
     EXPECT_EQ(field.waitForText(all), all);
-}
-
-TEST_F(X11TextInjectionTest, PastesChineseAndGivesTheClipboardBack) {
-    copyInAnotherApplication(QStringLiteral("before"));
-    ASSERT_TRUE(inject(chinese, TextInjectionMode::automatic));
-    EXPECT_EQ(field.waitForText(chinese), chinese);
-    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
 }
 
 TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOne) {
@@ -125,17 +115,80 @@ TEST_F(X11TextInjectionTest, HeldControlDoesNotTurnTheTextIntoShortcuts) {
     EXPECT_TRUE(field.shortcuts.isEmpty()) << field.shortcuts.join(' ').toStdString();
 }
 
-TEST_F(X11TextInjectionTest, TerminalsGetControlShiftV) {
-    const QString window = QString::number(field.windowId());
-    ASSERT_EQ(runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"), QStringLiteral("WM_CLASS"),
-                                                    QStringLiteral("8s"), QStringLiteral("-set"), QStringLiteral("WM_CLASS"),
-                                                    QStringLiteral("kitty")})
-                  .exitCode,
-              0);
-    copyInAnotherApplication(QStringLiteral("before"));
-    ASSERT_TRUE(inject(chinese, TextInjectionMode::pasteboard));
-    EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+TEST_F(X11TextInjectionTest, TheWindowClassChoosesThePasteKeyAndSelection) {
+    struct Case {
+        const char* windowClass;
+        QStringList shortcuts;  // the Control shortcuts the field saw
+        bool fieldPastes;       // a Qt field pastes on Shift+Insert, not on Control+Shift+V
+    };
+    const Case cases[] = {
+        // Stands for a terminal that does not paste on the key it was sent: the text stays.
+        {"kitty", {QStringLiteral("Ctrl+Shift+V")}, false},
+        {"XTerm", {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.windowClass);
+        field.setText(QString());
+        field.shortcuts.clear();
+        ASSERT_EQ(runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(field.windowId()), QStringLiteral("-f"),
+                                                        QStringLiteral("WM_CLASS"), QStringLiteral("8s"), QStringLiteral("-set"),
+                                                        QStringLiteral("WM_CLASS"), QString::fromLatin1(c.windowClass)})
+                      .exitCode,
+                  0);
+        copyInAnotherApplication(QStringLiteral("before"));
+        setPrimarySelection(QStringLiteral("selected"));
+        const auto outcome = await(service->injectText(chinese, TextInjectionMode::pasteboard));
+        EXPECT_EQ(field.shortcuts, c.shortcuts);
+        if (c.fieldPastes) {
+            EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
+            EXPECT_EQ(field.waitForText(chinese), chinese);
+            EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+        } else {
+            EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+            EXPECT_EQ(clipboardSeenByOthers(), chinese);
+        }
+        EXPECT_EQ(clipboardSeenByOthers(QStringLiteral("primary")), QStringLiteral("selected"));
+    }
+}
+
+TEST_F(X11TextInjectionTest, ReadsByOtherApplicationsAreNotThePaste) {
+    // A clipboard manager of sorts: reads the clipboard over and over while the paste waits.
+    QTemporaryDir dir;
+    const QString readings = dir.filePath(QStringLiteral("readings"));
+    QProcess reader;
+    reader.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                        QStringLiteral("while :; do xclip -selection clipboard -o >> '%1'; echo >> '%1'; sleep 0.02; done")
+                                            .arg(readings)});
+    ASSERT_TRUE(reader.waitForStarted());
+    const auto stopReader = qScopeGuard([&reader] {
+        reader.kill();
+        reader.waitForFinished();
+    });
+    const auto readerSaw = [&readings](const QString& text) {
+        QFile file(readings);
+        return file.open(QIODevice::ReadOnly) && QString::fromUtf8(file.readAll()).contains(text);
+    };
+
+    for (const bool targetFetches : {true, false}) {
+        SCOPED_TRACE(targetFetches ? "the focused field pastes" : "the focused field ignores the key");
+        field.setText(QString());
+        field.shortcuts.clear();
+        field.ignorePaste = !targetFetches;
+        copyInAnotherApplication(QStringLiteral("before"));
+        QFile::remove(readings);
+        const auto outcome = await(service->injectText(chinese, TextInjectionMode::pasteboard));
+        EXPECT_TRUE(readerSaw(chinese));
+        if (targetFetches) {
+            EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
+            EXPECT_EQ(field.waitForText(chinese), chinese);
+            EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
+            EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("before"));
+        } else {
+            EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+            EXPECT_EQ(field.text(), QString());
+            EXPECT_EQ(clipboardSeenByOthers(), chinese);
+        }
+    }
 }
 
 TEST_F(X11TextInjectionTest, AnAbandonedPasteStillGivesTheClipboardBack) {
