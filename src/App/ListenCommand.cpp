@@ -25,6 +25,10 @@ namespace vocena {
 
 namespace {
 
+// The longest wait at exit for a stopped dictation: the final result, then the longest model
+// request the client allows.
+constexpr std::chrono::seconds kProcessingLimit{65};
+
 // Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
 int g_signalPipe[2] = {-1, -1};
 
@@ -106,6 +110,11 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     }
     VoiceInputService& service = stack.service();
     if (service.isRecording()) service.stopVoiceInput();
+    // A dictation that was just stopped still types its words before the command ends.
+    while (service.isProcessing()) {
+        const auto finished = co_await qCoro(&service, &VoiceInputService::processingFinished, kProcessingLimit);
+        if (!finished) break;
+    }
     if (service.pendingInjections() > 0) co_await qCoro(&service, &VoiceInputService::injectionsSettled, std::chrono::seconds(10));
     m_services.termTracker().waitForIdle();
     co_await TypeCommand::keepClipboardAfterExit();

@@ -28,7 +28,7 @@ QString TypeCommand::usage() const {
         "从标准输入读取文字，输入到当前有键盘焦点的窗口（需要 X11 显示）。\n"
         "  --mode auto        默认：不超过 10 个字符且都能按键输入时逐键输入，否则粘贴\n"
         "  --mode keystroke   逐键输入；当前键盘布局无法输入的字符被跳过\n"
-        "  --mode pasteboard  经剪贴板粘贴（终端里用 Ctrl+Shift+V），之后恢复剪贴板原来的内容\n"
+        "  --mode pasteboard  经剪贴板粘贴（终端里按终端的粘贴键：Ctrl+Shift+V，xterm 类用 Shift+Insert），之后恢复剪贴板原来的内容\n"
         "输入末尾的一个换行符（echo 加上的）不会被输入。\n"
         "例如: sleep 2; printf '今天天气很好' | vocena type");
 }

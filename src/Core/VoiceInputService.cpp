@@ -146,6 +146,7 @@ void VoiceInputService::stopVoiceInput() {
     if (m_recordingTimeoutWorkItem) m_recordingTimeoutWorkItem->cancel();
     m_recordingTimeoutWorkItem.reset();
     setRecording(false);
+    ++m_runsInProcessing;
     awaitFinalResult();
 }
 
@@ -175,7 +176,9 @@ void VoiceInputService::endFinalResultWait() {
 QCoro::Task<> VoiceInputService::processAfterStop() {
     QPointer<VoiceInputService> self(this);
     co_await processAndInjectText();
-    if (self) Q_EMIT processingFinished();
+    if (!self) co_return;
+    --m_runsInProcessing;
+    Q_EMIT processingFinished();
 }
 
 void VoiceInputService::clearConversationContext() {

@@ -56,6 +56,9 @@ public:
     void stopVoiceInput();
     // Between a stop and the final result (or its cut-off).
     bool isAwaitingFinalResult() const { return m_awaitingFinalResult; }
+    // Between a stop and the end of its processing (`processingFinished`): the words of that
+    // recording are not typed yet.
+    bool isProcessing() const { return m_runsInProcessing > 0; }
     void clearConversationContext();
     float audioLevel() const { return m_audioLevel; }
 
@@ -124,6 +127,7 @@ private:
     std::shared_ptr<WorkItem> m_recordingTimeoutWorkItem;
     std::shared_ptr<WorkItem> m_finalResultWorkItem;
     bool m_awaitingFinalResult = false;
+    int m_runsInProcessing = 0;
     bool m_stoppingRecognizer = false;  // its "stopped" report is our own stop
     QElapsedTimer m_sinceStop;          // for the final-result wait log line
 

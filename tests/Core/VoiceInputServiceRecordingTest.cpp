@@ -87,6 +87,7 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         test::LogCapture log;
         toggleStop();
         EXPECT_FALSE(service.isRecording());
+        EXPECT_TRUE(service.isProcessing()) << "a command quitting now would lose the words";
         c.afterStop();
         settle();
         if (c.virtualSeconds > 0) {
@@ -100,6 +101,7 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         EXPECT_EQ(typed, QStringList{c.typed});
         EXPECT_EQ(states, c.states);
         EXPECT_FALSE(service.isAwaitingFinalResult());
+        EXPECT_FALSE(service.isProcessing());
         EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.
         engine.emitResult(QStringLiteral("迟到的"), true);
