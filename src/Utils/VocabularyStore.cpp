@@ -67,7 +67,8 @@ VocabularyStore& VocabularyStore::shared() {
     return store;
 }
 
-VocabularyStore::VocabularyStore(const QString& filePath, Clock& clock) : m_clock(clock), m_file(filePath, logger) {
+VocabularyStore::VocabularyStore(const QString& filePath, Clock& clock, DataFile::Options fileOptions)
+    : m_clock(clock), m_file(filePath, logger, fileOptions) {
     QMutexLocker change(&m_changeMutex);
     const auto reading = m_file.read(&VocabularyStorage::decode);
     m_loadFailed = reading.state == DataFile::State::unreadable;

@@ -35,7 +35,7 @@ public:
     // The process-wide store on $XDG_DATA_HOME/澄言/vocabulary.json, created on first use.
     static VocabularyStore& shared();
 
-    VocabularyStore(const QString& filePath, Clock& clock);
+    VocabularyStore(const QString& filePath, Clock& clock, DataFile::Options fileOptions = {});
     VocabularyStore(const VocabularyStore&) = delete;
     VocabularyStore& operator=(const VocabularyStore&) = delete;
 

@@ -6,12 +6,12 @@
 #include "Utils/VocabularyStore.h"
 #include "support/LogCapture.h"
 #include "support/ManualClock.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -21,6 +21,7 @@
 #include <thread>
 
 using namespace vocena;
+using test::waitUntil;
 
 namespace {
 
@@ -35,16 +36,6 @@ void writeRaw(const QString& path, const QByteArray& data) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(data);
-}
-
-bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return done();
 }
 
 struct Suggestion {
