@@ -305,7 +305,8 @@ TEST_F(TermFrequencyTrackerTest, CountsOfProcessesFeedingAtOnceAddUp) {
         textsA << word('c', i) + QLatin1Char(' ') + word('a', i);
         textsB << word('c', i) + QLatin1Char(' ') + word('b', i);
     }
-    auto tracker = makeTracker();
+    // On the clock of the other processes, or they would prune the counts of this one.
+    auto tracker = std::make_unique<TermFrequencyTracker>(frequencyPath(), suppressedPath(), vocabulary, Clock::system());
     auto first = test::startChild(QStringLiteral("feedTexts"), QStringList{frequencyPath(), suppressedPath()} + textsA);
     auto second = test::startChild(QStringLiteral("feedTexts"), QStringList{frequencyPath(), suppressedPath()} + textsB);
     for (int i = 0; i < kWords; ++i) tracker->feedInBackground(word('c', i));

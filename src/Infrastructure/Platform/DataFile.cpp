@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/SafeFile.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,12 +15,18 @@
 #include <QThread>
 
 #include <sys/stat.h>
+#include <time.h>
 
 namespace vocena {
 
 namespace {
 
 qint64 nanoseconds(const timespec& time) { return qint64(time.tv_sec) * 1000000000 + time.tv_nsec; }
+
+// Far more than the granularity of file times (a clock tick, a few milliseconds).
+constexpr qint64 kAmbiguousWindowNs = 100'000'000;
+
+QByteArray contentHash(const QByteArray& content) { return QCryptographicHash::hash(content, QCryptographicHash::Sha1); }
 
 }  // namespace
 
@@ -34,9 +41,24 @@ DataFile::Stamp DataFile::currentStamp() const {
     return Stamp{true, info.st_dev, info.st_ino, qint64(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)};
 }
 
+void DataFile::recordStamp(const QByteArray& content) {
+    m_stamp = currentStamp();
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    m_stampAmbiguous = m_stamp->exists && nanoseconds(now) - m_stamp->modifiedNs < kAmbiguousWindowNs;
+    m_contentHash = contentHash(content);
+}
+
+bool DataFile::changedLocked() const {
+    if (!m_stamp || !(*m_stamp == currentStamp())) return true;
+    if (!m_stampAmbiguous) return false;
+    QFile file(m_path);
+    return !file.open(QIODevice::ReadOnly) || contentHash(file.readAll()) != m_contentHash;
+}
+
 bool DataFile::changedOnDisk() const {
     QMutexLocker lock(&m_mutex);
-    return !m_stamp || !(*m_stamp == currentStamp());
+    return changedLocked();
 }
 
 bool DataFile::isUnreadable() const {
@@ -46,11 +68,13 @@ bool DataFile::isUnreadable() const {
 
 DataFile::RawContent DataFile::readLocked() {
     // The stamp is taken before reading: a replacement in between is noticed next time.
-    m_stamp = currentStamp();
+    recordStamp({});
     if (!m_stamp->exists) return {};
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) return {State::unreadable, {}, file.errorString()};
-    return {State::loaded, file.readAll(), {}};
+    RawContent content{State::loaded, file.readAll(), {}};
+    m_contentHash = contentHash(content.data);
+    return content;
 }
 
 QString DataFile::updateRaw(const std::function<void(const RawContent&)>& reload,
@@ -70,7 +94,7 @@ QString DataFile::updateRaw(const std::function<void(const RawContent&)>& reload
         m_logger.error(reason);
         return reason;
     }
-    if (!m_stamp || !(*m_stamp == currentStamp())) reload(readLocked());
+    if (changedLocked()) reload(readLocked());
     const std::optional<QByteArray> data = encode();
     if (!data) return {};
     if (m_unreadable && currentStamp().exists) {
@@ -80,7 +104,7 @@ QString DataFile::updateRaw(const std::function<void(const RawContent&)>& reload
     const QString error = SafeFile::writeAtomically(m_path, *data, m_options.permissions);
     if (!error.isEmpty()) return error;
     m_unreadable = false;
-    m_stamp = currentStamp();  // still under the lock: nobody else has written since
+    recordStamp(*data);  // still under the lock: nobody else has written since
     return {};
 }
 

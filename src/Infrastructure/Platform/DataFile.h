@@ -30,8 +30,10 @@ namespace vocena {
 // - A file that exists but cannot be read or decoded is renamed to
 //   "<name>.corrupt-<yyyyMMdd>-<HHmmss>" before anything is written in its place.
 // - Changes made by others are noticed by comparing the file's identity (device, inode, size,
-//   modification and change times) with the one last read or written; optionally a
-//   QFileSystemWatcher reports them as they happen.
+//   modification and change times) with the one last read or written. File times are coarse
+//   and inodes are reused, so when the file was modified less than 100 ms before it was looked
+//   at, its content is compared as well. Optionally a QFileSystemWatcher reports changes as
+//   they happen.
 //
 // Thread-safe. The owner's callbacks run with this object's mutex held: they must not call
 // back into it.
@@ -111,6 +113,8 @@ private:
     };
 
     Stamp currentStamp() const;
+    void recordStamp(const QByteArray& content);
+    bool changedLocked() const;
     RawContent readLocked();
     template <typename Value>
     Reading<Value> decodeLocked(const RawContent& raw, Decoder<Value> decode) {
@@ -134,6 +138,10 @@ private:
     const Options m_options;
     mutable QMutex m_mutex;  // guards the members below and serialises this process's writes
     std::optional<Stamp> m_stamp;  // of the content last read or written; none before the first read
+    // The file was modified so shortly before m_stamp was taken that a later write could carry
+    // the same times, and the freed inode may be reused: the stamp alone cannot tell.
+    bool m_stampAmbiguous = false;
+    QByteArray m_contentHash;  // of the content last read or written, to settle an ambiguous stamp
     bool m_unreadable = false;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     std::function<void()> m_changeHandler;

@@ -80,6 +80,14 @@ TEST(DataFileTest, ReloadsOnlyWhatChangedAndKeepsAnUnreadableFileAside) {
     EXPECT_EQ(theirs.update<QJsonObject>(&DataFile::decodeJsonObject, reload, write(R"({"a":3})")), QString());
     EXPECT_TRUE(mine.changedOnDisk());
     EXPECT_EQ(mine.read(&DataFile::decodeJsonObject).value.value(QStringLiteral("a")).toInt(), 3);
+    // Rewritten in place at once: same inode, same size, and most likely the same file times.
+    {
+        QFile inPlace(path);
+        ASSERT_TRUE(inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        inPlace.write(R"({"a":4})");
+    }
+    EXPECT_TRUE(mine.changedOnDisk());
+    EXPECT_EQ(mine.read(&DataFile::decodeJsonObject).value.value(QStringLiteral("a")).toInt(), 4);
 
     // Damaged by hand: reading says so and leaves it; the next write moves it aside first.
     {
