@@ -185,18 +185,6 @@ TEST_F(VocabularyStoreTest, PromptListsEveryItemInOrder) {
                              "- Qt\n"));
 }
 
-TEST_F(VocabularyStoreTest, FailedSaveIsLoggedAndKeepsTheItemsInMemory) {
-    writeRaw(dir.filePath(QStringLiteral("blocker")), "a file where a folder should be");
-    const QString unwritable = dir.filePath(QStringLiteral("blocker/vocabulary.json"));
-    test::LogCapture log;
-    VocabularyStore store(unwritable, clock);
-    EXPECT_FALSE(store.loadFailed());
-    EXPECT_TRUE(store.add(QStringLiteral("词")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 保存词汇库失败: ")));
-    EXPECT_FALSE(log.contains(QStringLiteral("词汇库已保存")));
-    EXPECT_EQ(store.getAllVocabularies(), QStringList{QStringLiteral("词")});
-}
-
 TEST_F(VocabularyStoreTest, ReadersOnAnotherThreadSeeWholeLists) {
     test::LogCapture quiet;  // one save line per add
     VocabularyStore store(path(), clock);
