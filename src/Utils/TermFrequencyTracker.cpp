@@ -73,6 +73,11 @@ TermFrequencyTracker::TermFrequencyTracker(const QString& frequencyFile, const Q
     QMutexLocker lock(&m_lock);
     load();
     prune();
+    for (DataFile* file : {&m_frequencyFile, &m_suppressedFile})
+        file->watch([this] {
+            QMutexLocker lock(&m_lock);
+            refreshLocked();
+        });
 }
 
 TermFrequencyTracker::~TermFrequencyTracker() { waitForIdle(); }

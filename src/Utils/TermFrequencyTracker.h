@@ -28,8 +28,8 @@ class VocabularyStore;
 // "category" (a null QVariant when the term has none). Stop words, vocabulary words and dismissed terms are never counted.
 //
 // The counts live in term_frequency.json, the dismissed terms in term_suppressed.json. The app
-// and the command line use them at the same time: before counting and before answering, the
-// tracker reloads a file that another process changed; every save is a read-modify-write
+// and the command line use them at the same time: as soon as another process changes a file
+// (and again before counting and before answering) the tracker reloads it; every save is a read-modify-write
 // under the file's lock (DataFile) that applies this process's own changes (new sightings,
 // forgotten terms, dismissals) to what is on disk, so counts of two processes add up and a
 // dismissal made by one is honoured by the other. Old counts are pruned at construction:
