@@ -30,6 +30,12 @@ QByteArray contentHash(const QByteArray& content) { return QCryptographicHash::h
 
 }  // namespace
 
+bool DataFile::isAmbiguous(const Stamp& stamp) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return stamp.exists && nanoseconds(now) - stamp.modifiedNs < kAmbiguousWindowNs;
+}
+
 DataFile::DataFile(QString path, Logger logger, Options options)
     : m_path(std::move(path)), m_logger(logger), m_options(options) {}
 
@@ -43,17 +49,18 @@ DataFile::Stamp DataFile::currentStamp() const {
 
 void DataFile::recordStamp(const QByteArray& content) {
     m_stamp = currentStamp();
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    m_stampAmbiguous = m_stamp->exists && nanoseconds(now) - m_stamp->modifiedNs < kAmbiguousWindowNs;
+    m_stampAmbiguous = isAmbiguous(*m_stamp);
     m_contentHash = contentHash(content);
 }
 
 bool DataFile::changedLocked() const {
-    if (!m_stamp || !(*m_stamp == currentStamp())) return true;
+    const Stamp current = currentStamp();
+    if (!m_stamp || !(*m_stamp == current)) return true;
     if (!m_stampAmbiguous) return false;
     QFile file(m_path);
-    return !file.open(QIODevice::ReadOnly) || contentHash(file.readAll()) != m_contentHash;
+    if (!file.open(QIODevice::ReadOnly) || contentHash(file.readAll()) != m_contentHash) return true;
+    m_stampAmbiguous = isAmbiguous(current);  // once old enough, the stamp alone decides
+    return false;
 }
 
 bool DataFile::changedOnDisk() const {

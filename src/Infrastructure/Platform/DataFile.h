@@ -113,6 +113,8 @@ private:
     };
 
     Stamp currentStamp() const;
+    // Whether a write made from now on could carry the same file times as `stamp`.
+    static bool isAmbiguous(const Stamp& stamp);
     void recordStamp(const QByteArray& content);
     bool changedLocked() const;
     RawContent readLocked();
@@ -140,7 +142,7 @@ private:
     std::optional<Stamp> m_stamp;  // of the content last read or written; none before the first read
     // The file was modified so shortly before m_stamp was taken that a later write could carry
     // the same times, and the freed inode may be reused: the stamp alone cannot tell.
-    bool m_stampAmbiguous = false;
+    mutable bool m_stampAmbiguous = false;
     QByteArray m_contentHash;  // of the content last read or written, to settle an ambiguous stamp
     bool m_unreadable = false;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
