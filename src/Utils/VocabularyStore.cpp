@@ -10,7 +10,6 @@
 
 #include <QMutexLocker>
 
-#include <algorithm>
 #include <utility>
 
 namespace vocena {
@@ -95,6 +94,8 @@ void VocabularyStore::adopt(const DataFile::Reading<VocabularyStorage>& reading)
         QMutexLocker lock(&m_itemsMutex);
         m_items = reading.value.items;
     }
+    m_words.clear();
+    for (const VocabularyItem& item : reading.value.items) m_words.insert(item.word);
     for (const Change& change : pending) apply(change);
 }
 
@@ -102,11 +103,13 @@ void VocabularyStore::apply(const Change& change) {
     m_pending << change;
     QMutexLocker lock(&m_itemsMutex);
     if (change.added) {
-        for (const VocabularyItem& existing : std::as_const(m_items))
-            if (existing.word == change.added->word) return;
+        if (m_words.contains(change.added->word)) return;
+        m_words.insert(change.added->word);
         m_items << *change.added;
     } else {
         m_items.removeIf([&change](const VocabularyItem& item) { return item.id == change.removedId; });
+        m_words.clear();
+        for (const VocabularyItem& item : std::as_const(m_items)) m_words.insert(item.word);
     }
 }
 
@@ -132,18 +135,13 @@ VocabularyItem VocabularyStore::makeItem(const QString& word, const std::optiona
     return VocabularyItem{QUuid::createUuid(), word, variants, category, ReferenceDate::toSeconds(m_clock.now())};
 }
 
-bool VocabularyStore::containsWord(const QString& word) const {
-    QMutexLocker lock(&m_itemsMutex);
-    return std::any_of(m_items.cbegin(), m_items.cend(), [&word](const VocabularyItem& item) { return item.word == word; });
-}
-
 bool VocabularyStore::add(const QString& word, const std::optional<QStringList>& variants,
                           const std::optional<QString>& category) {
     const QString trimmedWord = TextUtils::trimmed(word);
     if (trimmedWord.isEmpty()) return false;
     QMutexLocker change(&m_changeMutex);
     refresh();
-    if (containsWord(trimmedWord)) return false;
+    if (m_words.contains(trimmedWord)) return false;
     apply(Change{makeItem(trimmedWord, variants, category), {}});
     save();
     return true;
@@ -167,7 +165,7 @@ int VocabularyStore::importFromCSV(const QString& path) {
     int added = 0;
     for (qsizetype i = 1; i < lines->size(); ++i) {  // the first line is the header
         auto record = recordFromLine(lines->at(i));
-        if (!record || containsWord(record->word)) continue;
+        if (!record || m_words.contains(record->word)) continue;
         apply(Change{makeItem(record->word, record->variants, record->category), {}});
         ++added;
     }

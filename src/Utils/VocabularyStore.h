@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -73,7 +74,6 @@ private:
     void save();     // with m_changeMutex held
     VocabularyItem makeItem(const QString& word, const std::optional<QStringList>& variants,
                             const std::optional<QString>& category) const;
-    bool containsWord(const QString& word) const;
 
     Clock& m_clock;
     bool m_loadFailed = false;
@@ -82,6 +82,7 @@ private:
     // file always ends with the latest list. Taken before the file's lock and m_itemsMutex.
     QMutex m_changeMutex;
     QList<Change> m_pending;  // applied to m_items but not saved yet
+    QSet<QString> m_words;    // the words of m_items, for the duplicate check of changes
     mutable QMutex m_itemsMutex;  // guards m_items only, held briefly
     QList<VocabularyItem> m_items;
     DataFile m_file;  // last: its watcher calls into the members above
