@@ -60,15 +60,24 @@ TermFrequencyTracker& TermFrequencyTracker::shared() {
 
 TermFrequencyTracker::TermFrequencyTracker(const QString& frequencyFile, const QString& suppressedFile,
                                            VocabularyStore& vocabulary, Clock& clock)
-    : m_frequencyFile(frequencyFile, logger),
-      m_suppressedFile(suppressedFile, logger),
-      m_vocabulary(vocabulary),
+    : m_vocabulary(vocabulary),
       m_clock(clock),
-      m_backgroundSave([this] { saveFrequencySnapshot(); }) {
+      m_frequencyFile(frequencyFile, logger),
+      m_suppressedFile(suppressedFile, logger),
+      m_backgroundSave([this] {
+          QMutexLocker lock(&m_lock);
+          saveFrequencyLocked();
+      }) {
     m_feedPool.setMaxThreadCount(1);
     m_feedPool.setThreadPriority(QThread::LowPriority);
+    QMutexLocker lock(&m_lock);
     load();
     prune();
+    for (DataFile* file : {&m_frequencyFile, &m_suppressedFile})
+        file->watch([this] {
+            QMutexLocker lock(&m_lock);
+            refreshLocked();
+        });
 }
 
 TermFrequencyTracker::~TermFrequencyTracker() { waitForIdle(); }
@@ -76,27 +85,59 @@ TermFrequencyTracker::~TermFrequencyTracker() { waitForIdle(); }
 double TermFrequencyTracker::now() const { return ReferenceDate::toSeconds(m_clock.now()); }
 
 void TermFrequencyTracker::load() {
-    QMutexLocker lock(&m_lock);
-    if (const auto storage = m_frequencyFile.load<FrequencyStorage>()) {
-        for (const TermEntry& entry : storage->entries) m_frequencyMap.insert(entry.term, entry);
+    // A missing or unreadable file leaves its map empty, silently.
+    const auto counts = m_frequencyFile.read(&FrequencyStorage::decode);
+    adoptFrequency(counts);
+    if (counts.state == DataFile::State::loaded)
         logger.info(QStringLiteral("已加载 %1 条词频数据").arg(m_frequencyMap.size()));
-    }
-    if (const auto storage = m_suppressedFile.load<SuppressedStorage>()) {
-        for (const SuppressedEntry& entry : storage->entries) m_suppressedTerms.insert(entry.term, entry);
+    const auto suppressed = m_suppressedFile.read(&SuppressedStorage::decode);
+    adoptSuppressed(suppressed);
+    if (suppressed.state == DataFile::State::loaded)
         logger.info(QStringLiteral("已加载 %1 条忽略词汇").arg(m_suppressedTerms.size()));
+}
+
+void TermFrequencyTracker::refreshLocked() const {
+    if (m_frequencyFile.changedOnDisk()) adoptFrequency(m_frequencyFile.read(&FrequencyStorage::decode));
+    if (m_suppressedFile.changedOnDisk()) adoptSuppressed(m_suppressedFile.read(&SuppressedStorage::decode));
+}
+
+void TermFrequencyTracker::adoptFrequency(const DataFile::Reading<FrequencyStorage>& reading) const {
+    // A damaged file (kept aside at the next save) or a vanished one leaves the map as it is.
+    if (reading.state != DataFile::State::loaded) return;
+    QHash<QString, TermEntry> counts;
+    for (const TermEntry& entry : reading.value.entries) counts.insert(entry.term, entry);
+    m_countChanges.applyTo(counts);
+    // A session is one run of this process: its counts never come from the file.
+    for (TermEntry& entry : counts) {
+        const auto known = m_frequencyMap.constFind(entry.term);
+        entry.sessionCount = known == m_frequencyMap.cend() ? 0 : known->sessionCount;
     }
-    // A session is one run of the program.
-    for (TermEntry& entry : m_frequencyMap) entry.sessionCount = 0;
+    m_frequencyMap = std::move(counts);
+}
+
+void TermFrequencyTracker::adoptSuppressed(const DataFile::Reading<SuppressedStorage>& reading) const {
+    if (reading.state != DataFile::State::loaded) return;
+    QHash<QString, SuppressedEntry> suppressed;
+    for (const SuppressedEntry& entry : reading.value.entries) suppressed.insert(entry.term, entry);
+    suppressed.insert(m_newSuppressions);
+    // Dismissed elsewhere: counts of the term this process still holds go too.
+    for (const QString& term : suppressed.keys())
+        if (!m_suppressedTerms.contains(term) && m_frequencyMap.contains(term)) forgetLocked(term);
+    m_suppressedTerms = std::move(suppressed);
+}
+
+void TermFrequencyTracker::forgetLocked(const QString& term) const {
+    m_frequencyMap.remove(term);
+    m_countChanges.remove(term);
 }
 
 void TermFrequencyTracker::prune() {
-    QMutexLocker lock(&m_lock);
     const qsizetype before = m_frequencyMap.size();
     const double nowSeconds = now();
-    for (auto it = m_frequencyMap.begin(); it != m_frequencyMap.end();) {
-        const bool stale = it->lastSeen <= nowSeconds - kStaleAfterSeconds;
-        const bool seenOnceLongAgo = it->totalCount <= 1 && it->firstSeen < nowSeconds - kSingleSightingSeconds;
-        it = (stale || seenOnceLongAgo) ? m_frequencyMap.erase(it) : std::next(it);
+    for (const TermEntry& entry : m_frequencyMap.values()) {
+        const bool stale = entry.lastSeen <= nowSeconds - kStaleAfterSeconds;
+        const bool seenOnceLongAgo = entry.totalCount <= 1 && entry.firstSeen < nowSeconds - kSingleSightingSeconds;
+        if (stale || seenOnceLongAgo) forgetLocked(entry.term);
     }
     if (m_frequencyMap.size() == before) return;
     logger.info(QStringLiteral("词频清理: %1 → %2 条").arg(before).arg(m_frequencyMap.size()));
@@ -108,6 +149,7 @@ void TermFrequencyTracker::feed(const QString& text) {
     if (candidates.isEmpty()) return;
 
     QMutexLocker lock(&m_lock);
+    refreshLocked();
     const QStringList words = m_vocabulary.getAllVocabularies();
     const QSet<QString> vocabulary(words.cbegin(), words.cend());
     const double nowSeconds = now();
@@ -125,6 +167,7 @@ void TermFrequencyTracker::feed(const QString& text) {
             it = m_frequencyMap.insert(
                 term, TermEntry{term, 1, 1, nowSeconds, nowSeconds, TermClassifier::classifyTerm(term, candidate.length)});
         }
+        m_countChanges.countSighting(*it, nowSeconds);
         if (it->totalCount >= kSuggestionThreshold || it->sessionCount >= kSuggestionThreshold) {
             m_suggestedThisSession.insert(term);
             postSuggestion(term, it->autoCategory);
@@ -144,15 +187,17 @@ bool TermFrequencyTracker::addToVocabulary(const QString& term, const std::optio
     logger.info(QStringLiteral("已添加词汇: %1, 分类: %2, 变体: %3")
                     .arg(Logging::privateText(term), category.value_or(QStringLiteral("无")),
                          Logging::privateText(listText(variants))));
-    m_frequencyMap.remove(term);
+    forgetLocked(term);
     saveFrequencyLocked();
     return added;
 }
 
 bool TermFrequencyTracker::suppressTerm(const QString& term) {
     QMutexLocker lock(&m_lock);
-    m_suppressedTerms.insert(term, SuppressedEntry{term, now()});
-    m_frequencyMap.remove(term);
+    const SuppressedEntry entry{term, now()};
+    m_suppressedTerms.insert(term, entry);
+    m_newSuppressions.insert(term, entry);
+    forgetLocked(term);
     const bool suppressedSaved = saveSuppressedLocked();
     const bool frequencySaved = saveFrequencyLocked();
     logger.info(QStringLiteral("已忽略词汇建议: %1").arg(Logging::privateText(term)));
@@ -160,36 +205,38 @@ bool TermFrequencyTracker::suppressTerm(const QString& term) {
 }
 
 bool TermFrequencyTracker::saveFrequencyLocked() {
-    const FrequencyStorage storage{m_frequencyMap.values(), now()};
-    return m_frequencyFile.write(storage.encode(), ++m_frequencyVersion);
+    const QString error = m_frequencyFile.update<FrequencyStorage>(
+        &FrequencyStorage::decode, [this](const DataFile::Reading<FrequencyStorage>& reading) { adoptFrequency(reading); },
+        [this] { return FrequencyStorage{m_frequencyMap.values(), now()}.encode(); });
+    if (!error.isEmpty()) {
+        logger.error(QStringLiteral("保存词频数据失败: %1").arg(error));
+        return false;
+    }
+    m_countChanges.clear();
+    return true;
 }
 
 bool TermFrequencyTracker::saveSuppressedLocked() {
-    const SuppressedStorage storage{m_suppressedTerms.values()};
-    return m_suppressedFile.write(storage.encode(), ++m_suppressedVersion);
-}
-
-void TermFrequencyTracker::saveFrequencySnapshot() {
-    FrequencyStorage storage;
-    quint64 version = 0;
-    {
-        QMutexLocker lock(&m_lock);
-        // A copy of the entries, not a shared copy of the map: feed() would change a map whose
-        // data this thread has just let go of without synchronising with this thread.
-        storage = FrequencyStorage{m_frequencyMap.values(), now()};
-        version = ++m_frequencyVersion;
+    const QString error = m_suppressedFile.update<SuppressedStorage>(
+        &SuppressedStorage::decode, [this](const DataFile::Reading<SuppressedStorage>& reading) { adoptSuppressed(reading); },
+        [this] { return SuppressedStorage{m_suppressedTerms.values()}.encode(); });
+    if (!error.isEmpty()) {
+        logger.error(QStringLiteral("保存忽略词汇失败: %1").arg(error));
+        return false;
     }
-    // Encoded and written outside the lock; errors are ignored (the next save tries again).
-    m_frequencyFile.write(storage.encode(), version);
+    m_newSuppressions.clear();
+    return true;
 }
 
 QList<TermEntry> TermFrequencyTracker::entries() const {
     QMutexLocker lock(&m_lock);
+    refreshLocked();
     return m_frequencyMap.values();
 }
 
 std::optional<TermEntry> TermFrequencyTracker::entry(const QString& term) const {
     QMutexLocker lock(&m_lock);
+    refreshLocked();
     const auto it = m_frequencyMap.constFind(term);
     if (it == m_frequencyMap.cend()) return std::nullopt;
     return *it;
@@ -197,13 +244,14 @@ std::optional<TermEntry> TermFrequencyTracker::entry(const QString& term) const 
 
 QList<SuppressedEntry> TermFrequencyTracker::suppressedEntries() const {
     QMutexLocker lock(&m_lock);
+    refreshLocked();
     return m_suppressedTerms.values();
 }
 
 QStringList TermFrequencyTracker::unusableFiles() const {
     QStringList files;
-    for (const TermDataFile* file : {&m_frequencyFile, &m_suppressedFile})
-        if (file->wasUnusable()) files << file->path();
+    for (const DataFile* file : {&m_frequencyFile, &m_suppressedFile})
+        if (file->isUnreadable()) files << file->path();
     return files;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Infrastructure/Platform/DataFile.h"
 #include "Utils/CoalescingWorker.h"
-#include "Utils/TermDataFile.h"
+#include "Utils/TermCountChanges.h"
 #include "Utils/TermEntry.h"
+#include "Utils/TermStorage.h"
 
 #include <QHash>
 #include <QList>
@@ -25,15 +27,19 @@ class VocabularyStore;
 // Notifications::termSuggestionReady, posted on the main thread with userInfo "term" and
 // "category" (a null QVariant when the term has none). Stop words, vocabulary words and dismissed terms are never counted.
 //
-// The counts live in term_frequency.json, the dismissed terms in term_suppressed.json; both
-// are read once at construction and rewritten whole and atomically. Old counts are pruned at
-// construction: anything not seen for 30 days, and terms seen only once more than 7 days ago.
+// The counts live in term_frequency.json, the dismissed terms in term_suppressed.json. The app
+// and the command line use them at the same time: as soon as another process changes a file
+// (and again before counting and before answering) the tracker reloads it; every save is a read-modify-write
+// under the file's lock (DataFile) that applies this process's own changes (new sightings,
+// forgotten terms, dismissals) to what is on disk, so counts of two processes add up and a
+// dismissal made by one is honoured by the other. Old counts are pruned at construction:
+// anything not seen for 30 days, and terms seen only once more than 7 days ago. Session
+// counts belong to this process and are never taken from the file.
 //
 // Threads: every public member is thread-safe. feed() usually runs on a background thread
 // (feedInBackground), accept and dismiss on the main thread. The tracker's lock is taken
 // before the vocabulary store's, never the other way round. The save after a feed runs on a
-// background thread of its own; saves never overlap, and a save never replaces a newer state
-// on disk with an older one.
+// background thread of its own; saves never overlap.
 class TermFrequencyTracker {
 public:
     static constexpr qint64 kSuggestionThreshold = 3;
@@ -66,33 +72,37 @@ public:
     QList<TermEntry> entries() const;
     std::optional<TermEntry> entry(const QString& term) const;
     QList<SuppressedEntry> suppressedEntries() const;
-    // The data files that existed at start but could not be read; each is renamed to
-    // "<name>.corrupt-<time>" before it is first rewritten.
+    // The data files that could not be read and are still on disk; each is renamed to
+    // "<name>.corrupt-<time>" before it is rewritten.
     QStringList unusableFiles() const;
 
     // Blocks until the feeds queued so far are counted and their saves written.
     void waitForIdle();
 
 private:
+    // With m_lock held:
     void load();
     void prune();
-    bool saveFrequencyLocked();   // with m_lock held
-    bool saveSuppressedLocked();  // with m_lock held
-    void saveFrequencySnapshot(); // the background save
+    void refreshLocked() const;  // adopts the files other processes changed
+    void adoptFrequency(const DataFile::Reading<FrequencyStorage>& reading) const;
+    void adoptSuppressed(const DataFile::Reading<SuppressedStorage>& reading) const;
+    void forgetLocked(const QString& term) const;  // drops the term's counts
+    bool saveFrequencyLocked();
+    bool saveSuppressedLocked();
     double now() const;
 
-    TermDataFile m_frequencyFile;
-    TermDataFile m_suppressedFile;
     VocabularyStore& m_vocabulary;
     Clock& m_clock;
 
-    mutable QMutex m_lock;  // guards everything below
-    QHash<QString, TermEntry> m_frequencyMap;
-    QHash<QString, SuppressedEntry> m_suppressedTerms;
+    // Guards everything below; the reads reload changed files, hence mutable.
+    mutable QMutex m_lock;
+    mutable DataFile m_frequencyFile;
+    mutable DataFile m_suppressedFile;
+    mutable QHash<QString, TermEntry> m_frequencyMap;          // the file plus m_countChanges
+    mutable QHash<QString, SuppressedEntry> m_suppressedTerms;  // the file plus m_newSuppressions
+    mutable TermCountChanges m_countChanges;                    // not saved yet
+    QHash<QString, SuppressedEntry> m_newSuppressions;          // not saved yet
     QSet<QString> m_suggestedThisSession;
-    // Snapshot versions: taken under m_lock, so a higher version is a newer state.
-    quint64 m_frequencyVersion = 0;
-    quint64 m_suppressedVersion = 0;
 
     CoalescingWorker m_backgroundSave;
     QThreadPool m_feedPool;

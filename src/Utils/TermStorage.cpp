@@ -1,11 +1,10 @@
 #include "Utils/TermStorage.h"
 
+#include "Infrastructure/Platform/DataFile.h"
 #include "Utils/CompactJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 #include <cmath>
 
 namespace vocena {
@@ -74,17 +73,9 @@ private:
 };
 
 std::optional<QJsonValue> parse(const QByteArray& data, QString* error) {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        if (error) *error = QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
-        return std::nullopt;
-    }
-    if (!document.isObject()) {
-        if (error) *error = QStringLiteral("the top level is not an object");
-        return std::nullopt;
-    }
-    return QJsonValue(document.object());
+    const auto object = DataFile::decodeJsonObject(data, error);
+    if (!object) return std::nullopt;
+    return QJsonValue(*object);
 }
 
 // Decodes every element of "entries" with `decodeEntry`, or fails as a whole.

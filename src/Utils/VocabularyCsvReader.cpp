@@ -32,6 +32,21 @@ std::optional<QString> decodeStrictly(const QByteArray& bytes, const char* encod
     return text;
 }
 
+// UTF-16 is recognised by its byte-order mark, or else by its NUL bytes, the high bytes of
+// the ASCII characters (commas, line breaks): mostly at odd offsets in little-endian, at even
+// offsets in big-endian. Without either, almost any even-length legacy file (GBK, Big5) would
+// "decode" as UTF-16 into unrelated characters instead of reaching Latin-1.
+const char* utf16Encoding(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) return "UTF-16";  // ICU drops the mark
+    qsizetype atEven = 0;
+    qsizetype atOdd = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0') ++(i % 2 ? atOdd : atEven);
+    if (atOdd > atEven) return "UTF-16LE";
+    if (atEven > atOdd) return "UTF-16BE";
+    return nullptr;
+}
+
 bool isLineBreak(char16_t c) {
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
@@ -47,15 +62,14 @@ std::optional<QStringList> VocabularyCsvReader::readLines(const QString& path) {
 }
 
 std::optional<QString> VocabularyCsvReader::decode(const QByteArray& bytes) {
+    // A recognised UTF-16 file goes first: its NUL bytes would be valid UTF-8, and its
+    // byte-order mark never is.
+    if (const char* utf16 = utf16Encoding(bytes))
+        if (auto text = decodeStrictly(bytes, utf16)) return text;
     if (auto text = decodeStrictly(bytes, "UTF-8")) {
         if (text->startsWith(QChar(0xFEFF))) text->remove(0, 1);
         return text;
     }
-    // UTF-16 only with a byte-order mark: without one, almost any even-length legacy file
-    // (GBK, Big5) would "decode" as UTF-16 into unrelated characters instead of reaching Latin-1.
-    const bool hasUtf16Mark = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (hasUtf16Mark)
-        if (auto text = decodeStrictly(bytes, "UTF-16")) return text;
     for (const char* encoding : {"ISO-8859-1", "windows-1252"})
         if (auto text = decodeStrictly(bytes, encoding)) return text;
     return std::nullopt;

@@ -1,11 +1,10 @@
 #include "Utils/VocabularyStorage.h"
 
+#include "Infrastructure/Platform/DataFile.h"
 #include "Utils/CompactJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 
 namespace vocena {
 
@@ -101,17 +100,9 @@ QByteArray VocabularyStorage::encode() const {
 std::optional<VocabularyStorage> VocabularyStorage::decode(const QByteArray& data, QString* error) {
     QString ignored;
     if (!error) error = &ignored;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("invalid JSON at offset %1: %2").arg(parseError.offset).arg(parseError.errorString());
-        return std::nullopt;
-    }
-    if (!document.isObject()) {
-        *error = QStringLiteral("the top level is not an object");
-        return std::nullopt;
-    }
-    const QJsonValue items = document.object().value(QLatin1String("items"));
+    const auto document = DataFile::decodeJsonObject(data, error);
+    if (!document) return std::nullopt;
+    const QJsonValue items = document->value(QLatin1String("items"));
     if (!items.isArray()) {
         *error = items.isUndefined() ? QStringLiteral("missing key \"items\"") : QStringLiteral("\"items\" is not an array");
         return std::nullopt;

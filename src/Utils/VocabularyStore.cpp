@@ -3,17 +3,14 @@
 #include "Infrastructure/Platform/AppPaths.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Platform/SafeFile.h"
 #include "Utils/ReferenceDate.h"
 #include "Utils/TextUtils.h"
 #include "Utils/VocabularyCsvReader.h"
 #include "Utils/VocabularyStorage.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMutexLocker>
-#include <QSet>
+
+#include <utility>
 
 namespace vocena {
 
@@ -69,49 +66,68 @@ VocabularyStore& VocabularyStore::shared() {
     return store;
 }
 
-VocabularyStore::VocabularyStore(const QString& filePath, Clock& clock) : m_path(filePath), m_clock(clock) {
-    load();
+VocabularyStore::VocabularyStore(const QString& filePath, Clock& clock, DataFile::Options fileOptions)
+    : m_clock(clock), m_file(filePath, logger, fileOptions) {
+    QMutexLocker change(&m_changeMutex);
+    const auto reading = m_file.read(&VocabularyStorage::decode);
+    m_loadFailed = reading.state == DataFile::State::unreadable;
+    adopt(reading);
+    m_file.watch([this] {
+        QMutexLocker change(&m_changeMutex);
+        refresh();
+    });
 }
 
-void VocabularyStore::load() {
-    if (!QFileInfo::exists(m_path)) return;
-    QFile file(m_path);
-    QString error;
-    std::optional<VocabularyStorage> storage;
-    if (file.open(QIODevice::ReadOnly))
-        storage = VocabularyStorage::decode(file.readAll(), &error);
-    else
-        error = file.errorString();
-    if (!storage) {
-        m_loadFailed = true;
-        m_keepAsidePending = true;
-        logger.error(QStringLiteral("加载词汇库失败，保留现有数据: %1").arg(error));
-        return;
+void VocabularyStore::refresh() {
+    if (m_file.changedOnDisk()) adopt(m_file.read(&VocabularyStorage::decode));
+}
+
+void VocabularyStore::adopt(const DataFile::Reading<VocabularyStorage>& reading) {
+    if (reading.state == DataFile::State::unreadable)
+        logger.error(QStringLiteral("加载词汇库失败，保留现有数据: %1").arg(reading.error));
+    // A damaged or vanished file leaves what is in memory; the next save writes it again
+    // (keeping a damaged file aside first).
+    if (reading.state != DataFile::State::loaded) return;
+    // The file, then this process's unsaved changes.
+    const QList<Change> pending = std::exchange(m_pending, {});
+    {
+        QMutexLocker lock(&m_itemsMutex);
+        m_items = reading.value.items;
     }
+    m_words.clear();
+    for (const VocabularyItem& item : reading.value.items) m_words.insert(item.word);
+    for (const Change& change : pending) apply(change);
+}
+
+void VocabularyStore::apply(const Change& change) {
+    m_pending << change;
     QMutexLocker lock(&m_itemsMutex);
-    m_items = std::move(storage->items);
+    if (change.added) {
+        if (m_words.contains(change.added->word)) return;
+        m_words.insert(change.added->word);
+        m_items << *change.added;
+    } else {
+        m_items.removeIf([&change](const VocabularyItem& item) { return item.id == change.removedId; });
+        m_words.clear();
+        for (const VocabularyItem& item : std::as_const(m_items)) m_words.insert(item.word);
+    }
 }
 
 void VocabularyStore::save() {
-    const QList<VocabularyItem> snapshot = items();
-    if (m_keepAsidePending && QFileInfo::exists(m_path)) {
-        const auto kept = SafeFile::keepAside(m_path);
-        if (!kept) {
-            logger.error(QStringLiteral("保存词汇库失败: %1").arg(
-                QStringLiteral("无法另存损坏的词汇库文件 %1，未覆盖它").arg(m_path)));
-            return;
-        }
-        logger.notice(QStringLiteral("损坏的词汇库文件已另存为 %1").arg(*kept));
-    }
-    m_keepAsidePending = false;
-
-    QFileInfo(m_path).dir().mkpath(QStringLiteral("."));
-    const QString error = SafeFile::writeAtomically(m_path, VocabularyStorage{snapshot}.encode());
+    qsizetype count = 0;
+    const QString error = m_file.update<VocabularyStorage>(
+        &VocabularyStorage::decode, [this](const DataFile::Reading<VocabularyStorage>& reading) { adopt(reading); },
+        [this, &count]() -> std::optional<QByteArray> {
+            const QList<VocabularyItem> snapshot = items();
+            count = snapshot.size();
+            return VocabularyStorage{snapshot}.encode();
+        });
     if (!error.isEmpty()) {
         logger.error(QStringLiteral("保存词汇库失败: %1").arg(error));
         return;
     }
-    logger.info(QStringLiteral("词汇库已保存: %1 条").arg(snapshot.size()));
+    m_pending.clear();
+    logger.info(QStringLiteral("词汇库已保存: %1 条").arg(count));
 }
 
 VocabularyItem VocabularyStore::makeItem(const QString& word, const std::optional<QStringList>& variants,
@@ -123,24 +139,18 @@ bool VocabularyStore::add(const QString& word, const std::optional<QStringList>&
                           const std::optional<QString>& category) {
     const QString trimmedWord = TextUtils::trimmed(word);
     if (trimmedWord.isEmpty()) return false;
-    VocabularyItem item = makeItem(trimmedWord, variants, category);
     QMutexLocker change(&m_changeMutex);
-    {
-        QMutexLocker lock(&m_itemsMutex);
-        for (const VocabularyItem& existing : std::as_const(m_items))
-            if (existing.word == trimmedWord) return false;
-        m_items << std::move(item);
-    }
+    refresh();
+    if (m_words.contains(trimmedWord)) return false;
+    apply(Change{makeItem(trimmedWord, variants, category), {}});
     save();
     return true;
 }
 
 void VocabularyStore::remove(const QUuid& id) {
     QMutexLocker change(&m_changeMutex);
-    {
-        QMutexLocker lock(&m_itemsMutex);
-        m_items.removeIf([&id](const VocabularyItem& item) { return item.id == id; });
-    }
+    refresh();
+    apply(Change{std::nullopt, id});
     save();
 }
 
@@ -151,25 +161,17 @@ int VocabularyStore::importFromCSV(const QString& path) {
         return 0;
     }
     QMutexLocker change(&m_changeMutex);
-    QSet<QString> known;
-    for (const VocabularyItem& item : items()) known.insert(item.word);
-
-    QList<VocabularyItem> added;
+    refresh();
+    int added = 0;
     for (qsizetype i = 1; i < lines->size(); ++i) {  // the first line is the header
         auto record = recordFromLine(lines->at(i));
-        if (!record || known.contains(record->word)) continue;
-        known.insert(record->word);
-        added << makeItem(record->word, record->variants, record->category);
+        if (!record || m_words.contains(record->word)) continue;
+        apply(Change{makeItem(record->word, record->variants, record->category), {}});
+        ++added;
     }
-    if (!added.isEmpty()) {
-        {
-            QMutexLocker lock(&m_itemsMutex);
-            m_items << added;
-        }
-        save();
-    }
-    logger.info(QStringLiteral("从CSV导入 %1 个词汇").arg(added.size()));
-    return int(added.size());
+    if (added > 0) save();
+    logger.info(QStringLiteral("从CSV导入 %1 个词汇").arg(added));
+    return added;
 }
 
 QStringList VocabularyStore::getAllVocabularies() const {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Infrastructure/Platform/DataFile.h"
 #include "Utils/VocabularyItem.h"
+#include "Utils/VocabularyStorage.h"
 
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -14,8 +17,14 @@ namespace vocena {
 class Clock;
 
 // The user's vocabulary: words that dictation must get right, with known mis-recognitions
-// and a category. It is loaded once from vocabulary.json and the whole file is rewritten
-// (atomically) after every change. A file that exists but cannot be loaded is renamed to
+// and a category, kept in vocabulary.json.
+//
+// The command line and the app change the file at the same time. Every change is a
+// read-modify-write under the file's lock (DataFile): the store re-reads the file when
+// another process changed it, applies its own change to what it found and writes the whole
+// file atomically. A change that could not be saved stays pending and is applied again at
+// the next save. A store made on the main thread also reloads the file as soon as another
+// process changes it. A file that exists but cannot be loaded is renamed to
 // "vocabulary.json.corrupt-<time>" before the first save, never overwritten.
 //
 // Threads: changes are made on the main thread; items(), getAllVocabularies() and
@@ -27,7 +36,7 @@ public:
     // The process-wide store on $XDG_DATA_HOME/澄言/vocabulary.json, created on first use.
     static VocabularyStore& shared();
 
-    VocabularyStore(const QString& filePath, Clock& clock);
+    VocabularyStore(const QString& filePath, Clock& clock, DataFile::Options fileOptions = {});
     VocabularyStore(const VocabularyStore&) = delete;
     VocabularyStore& operator=(const VocabularyStore&) = delete;
 
@@ -47,26 +56,36 @@ public:
     QString generatePrompt() const;
     QList<VocabularyItem> items() const;
 
-    QString filePath() const { return m_path; }
+    QString filePath() const { return m_file.path(); }
     // Whether the file existed at start but could not be read or decoded.
     bool loadFailed() const { return m_loadFailed; }
 
 private:
-    void load();
-    void save();  // with m_changeMutex held
+    // One change of this process: an item to append (unless its word is there by then) or
+    // the id of the items to remove.
+    struct Change {
+        std::optional<VocabularyItem> added;
+        QUuid removedId;
+    };
+
+    void refresh();  // with m_changeMutex held: adopts the file when another process changed it
+    void adopt(const DataFile::Reading<VocabularyStorage>& reading);
+    void apply(const Change& change);  // to m_items, and keeps it pending until saved
+    void save();     // with m_changeMutex held
     VocabularyItem makeItem(const QString& word, const std::optional<QStringList>& variants,
                             const std::optional<QString>& category) const;
 
-    const QString m_path;
     Clock& m_clock;
     bool m_loadFailed = false;
-    bool m_keepAsidePending = false;  // the unreadable file still has to be moved away
 
     // Serialises changes and the save that follows each (file write and log line), so the
-    // file always ends with the latest list. Taken before m_itemsMutex, never while holding it.
+    // file always ends with the latest list. Taken before the file's lock and m_itemsMutex.
     QMutex m_changeMutex;
+    QList<Change> m_pending;  // applied to m_items but not saved yet
+    QSet<QString> m_words;    // the words of m_items, for the duplicate check of changes
     mutable QMutex m_itemsMutex;  // guards m_items only, held briefly
     QList<VocabularyItem> m_items;
+    DataFile m_file;  // last: its watcher calls into the members above
 };
 
 }  // namespace vocena

@@ -1,18 +1,21 @@
 // The term tracker over real files in a temporary folder, with a manual clock.
+#include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Utils/ReferenceDate.h"
 #include "Utils/TermFrequencyTracker.h"
 #include "Utils/TermStorage.h"
 #include "Utils/VocabularyStore.h"
+#include "support/ChildProcess.h"
 #include "support/LogCapture.h"
 #include "support/ManualClock.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -21,6 +24,7 @@
 #include <thread>
 
 using namespace vocena;
+using test::waitUntil;
 
 namespace {
 
@@ -37,15 +41,30 @@ void writeRaw(const QString& path, const QByteArray& data) {
     file.write(data);
 }
 
-bool waitUntil(const std::function<bool()>& done, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return done();
+// Letter-only words, so that every word is exactly one candidate: "axab" for ('a', 1).
+QString word(char group, int i) {
+    return QString(QLatin1Char(group)) + QLatin1Char('x') + QLatin1Char('a' + i / 26 % 26) + QLatin1Char('a' + i % 26);
 }
+
+// A tracker of another process on the files given first (frequency, suppressed).
+struct OtherProcessTracker {
+    explicit OtherProcessTracker(const QStringList& args)
+        : vocabulary(QFileInfo(args.value(0)).dir().filePath(QStringLiteral("vocabulary.json")), Clock::system()),
+          tracker(args.value(0), args.value(1), vocabulary, Clock::system()) {}
+    VocabularyStore vocabulary;
+    TermFrequencyTracker tracker;
+};
+
+// args: files, then texts, each fed on its own.
+VOCENA_CHILD_ROLE(feedTexts) {
+    OtherProcessTracker other(args);
+    for (const QString& text : args.mid(2)) other.tracker.feed(text);
+    other.tracker.waitForIdle();
+    return 0;
+}
+
+// args: files, then the term to dismiss.
+VOCENA_CHILD_ROLE(dismissTerm) { return OtherProcessTracker(args).tracker.suppressTerm(args.value(2)) ? 0 : 1; }
 
 struct Suggestion {
     QString term;
@@ -241,11 +260,7 @@ TEST_F(TermFrequencyTrackerTest, UnreadableFilesAreKeptAsideBeforeTheyAreRewritt
 }
 
 TEST_F(TermFrequencyTrackerTest, ConcurrentFeedsWhileTheMainThreadAcceptsAndDismisses) {
-    // Letter-only words, so that every word is exactly one candidate.
-    const auto word = [](char group, int i) {
-        return QString(QLatin1Char(group)) + QLatin1Char('x') + QLatin1Char('a' + i / 26 % 26) + QLatin1Char('a' + i % 26);
-    };
-    constexpr int kWords = 150;
+    constexpr int kWords = 80;
     auto tracker = makeTracker();
 
     // Threads 0 and 1 feed every word of group a once, threads 2 and 3 those of group b; all
@@ -279,4 +294,59 @@ TEST_F(TermFrequencyTrackerTest, ConcurrentFeedsWhileTheMainThreadAcceptsAndDism
     EXPECT_EQ(vocabulary.items().size(), kWords);
     EXPECT_EQ(totalsOnDisk(), counted);  // the last save holds the last state
     EXPECT_EQ(totals(makeTracker()->entries()), counted);
+}
+
+TEST_F(TermFrequencyTrackerTest, CountsOfProcessesFeedingAtOnceAddUp) {
+    // This process and two others each count every word of group c once; the others also
+    // count words of their own (a, b).
+    constexpr int kWords = 60;
+    QStringList textsA, textsB;
+    for (int i = 0; i < kWords; ++i) {
+        textsA << word('c', i) + QLatin1Char(' ') + word('a', i);
+        textsB << word('c', i) + QLatin1Char(' ') + word('b', i);
+    }
+    // On the clock of the other processes, or they would prune the counts of this one.
+    auto tracker = std::make_unique<TermFrequencyTracker>(frequencyPath(), suppressedPath(), vocabulary, Clock::system());
+    auto first = test::startChild(QStringLiteral("feedTexts"), QStringList{frequencyPath(), suppressedPath()} + textsA);
+    auto second = test::startChild(QStringLiteral("feedTexts"), QStringList{frequencyPath(), suppressedPath()} + textsB);
+    for (int i = 0; i < kWords; ++i) tracker->feedInBackground(word('c', i));
+    tracker->waitForIdle();
+    ASSERT_TRUE(test::finishedCleanly(*first));
+    ASSERT_TRUE(test::finishedCleanly(*second));
+
+    QMap<QString, qint64> expected;
+    for (int i = 0; i < kWords; ++i) {
+        expected.insert(word('a', i), 1);
+        expected.insert(word('b', i), 1);
+        expected.insert(word('c', i), 3);
+    }
+    EXPECT_EQ(totalsOnDisk(), expected);
+    EXPECT_EQ(totals(tracker->entries()), expected);  // reloaded when asked
+    EXPECT_EQ(tracker->entry(word('c', 0))->sessionCount, 1);  // only this process's sightings
+}
+
+TEST_F(TermFrequencyTrackerTest, ATermDismissedByAnotherProcessIsNeverSuggestedHere) {
+    SuggestionObserver observer;
+    auto tracker = makeTracker();
+    tracker->feed(QStringLiteral("VureVIZ"));
+    tracker->feed(QStringLiteral("VureVIZ"));
+    tracker->waitForIdle();
+    ASSERT_TRUE(test::finishedCleanly(
+        *test::startChild(QStringLiteral("dismissTerm"), {frequencyPath(), suppressedPath(), QStringLiteral("VureVIZ")})));
+
+    tracker->feed(QStringLiteral("VureVIZ"));  // would be its third sighting
+    tracker->waitForIdle();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(observer.received().isEmpty());
+    EXPECT_FALSE(tracker->entry(QStringLiteral("VureVIZ")));
+    EXPECT_FALSE(totalsOnDisk().contains(QStringLiteral("VureVIZ")));
+
+    // A dismissal here keeps the other process's.
+    ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
+    const auto suppressed = SuppressedStorage::decode(readAll(suppressedPath()));
+    ASSERT_TRUE(suppressed);
+    QStringList terms;
+    for (const SuppressedEntry& entry : suppressed->entries) terms << entry.term;
+    terms.sort();
+    EXPECT_EQ(terms, (QStringList{QStringLiteral("VureVIZ"), QStringLiteral("求索")}));
 }

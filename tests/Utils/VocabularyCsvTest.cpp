@@ -51,17 +51,32 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFields) {
     EXPECT_EQ(parse(R"("open,to the end)"), QStringList{"open,to the end"});
 }
 
-TEST(VocabularyCsvReaderTest, DecodesUtf8ThenUtf16ThenLatin1) {
+TEST(VocabularyCsvReaderTest, EncodingIsRecognisedFromTheBytes) {
     const QString text = QStringLiteral("词汇,类别\n澄言,,产品\n");
-    EXPECT_EQ(VocabularyCsvReader::decode("\xEF\xBB\xBF" + text.toUtf8()), text);  // the BOM is dropped
-    QStringEncoder bigEndian(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom);
-    EXPECT_EQ(VocabularyCsvReader::decode(bigEndian.encode(text)), text);
-    // Without a byte-order mark, bytes that are not UTF-8 are Latin-1, whatever their length.
-    EXPECT_EQ(VocabularyCsvReader::decode(QByteArray("\x00\xE9\x6c\x34", 4)), QString::fromLatin1("\x00\xE9\x6c\x34", 4));
-    EXPECT_EQ(VocabularyCsvReader::decode("caf\xE9!"), QStringLiteral("café!"));
-    // A byte-order mark followed by an unpaired surrogate is no UTF-16 either.
-    EXPECT_EQ(VocabularyCsvReader::decode(QByteArray("\xFE\xFF\xD8\x00\x00!", 6)), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6));
-    EXPECT_EQ(VocabularyCsvReader::decode("\xED\xA0\x80"), QString::fromLatin1("\xED\xA0\x80"));  // UTF-8 surrogate
+    const auto utf16 = [](const QString& t, QStringConverter::Encoding encoding, bool mark) {
+        QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return QByteArray(encoder.encode(t));
+    };
+    const QString latin1Gbk = QString::fromLatin1("\xD5\xC5\xC8\xFD,\xC8\xCB");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString expected;
+    } cases[] = {
+        {"UTF-8, the mark dropped", "\xEF\xBB\xBF" + text.toUtf8(), text},
+        {"UTF-16BE with a mark", utf16(text, QStringConverter::Utf16BE, true), text},
+        {"UTF-16LE with a mark", utf16(text, QStringConverter::Utf16LE, true), text},
+        {"UTF-16LE without a mark: NULs at odd offsets", utf16(text, QStringConverter::Utf16LE, false), text},
+        {"UTF-16BE without a mark: NULs at even offsets", utf16(text, QStringConverter::Utf16BE, false), text},
+        {"ASCII UTF-16LE, which would also be valid UTF-8", utf16(QStringLiteral("a,b\n"), QStringConverter::Utf16LE, false),
+         QStringLiteral("a,b\n")},
+        // Without a mark or NULs, bytes that are not UTF-8 are Latin-1, whatever their length.
+        {"GBK of an even length", "\xD5\xC5\xC8\xFD,\xC8\xCB", latin1Gbk},
+        {"Latin-1", "caf\xE9!", QStringLiteral("café!")},
+        {"a mark and an unpaired surrogate", QByteArray("\xFE\xFF\xD8\x00\x00!", 6), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6)},
+        {"a surrogate in UTF-8", "\xED\xA0\x80", QString::fromLatin1("\xED\xA0\x80")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(VocabularyCsvReader::decode(c.bytes), c.expected) << c.name;
 }
 
 TEST_F(VocabularyCsvTest, ImportsWordCategoryAndVariantsColumns) {
@@ -108,7 +123,7 @@ TEST_F(VocabularyCsvTest, CrLfImportsLikeLfAndTheFirstLineIsAlwaysDropped) {
 
 TEST_F(VocabularyCsvTest, Utf16AndLegacyEncodedFilesImport) {
     const QString text = QStringLiteral("词汇\n澄言,,产品\n");
-    QStringEncoder littleEndian(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QStringEncoder littleEndian(QStringConverter::Utf16LE);  // no byte-order mark, as some tools save it
     EXPECT_EQ(store.importFromCSV(writeCsv(QByteArray(littleEndian.encode(text)), QStringLiteral("le.csv"))), 1);
 
     // "words\n张三,,人名\n" saved as GBK (an even length) reads as Latin-1, not as UTF-16.

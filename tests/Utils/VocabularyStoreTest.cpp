@@ -2,12 +2,16 @@
 #include "Utils/ReferenceDate.h"
 #include "Utils/VocabularyStorage.h"
 #include "Utils/VocabularyStore.h"
+#include "support/ChildProcess.h"
 #include "support/LogCapture.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -34,6 +38,14 @@ void writeRaw(const QString& path, const QByteArray& data) {
 }
 
 QString upperId(const VocabularyItem& item) { return item.id.toString(QUuid::WithoutBraces).toUpper(); }
+
+// args: file, prefix, count. Adds prefix0 … prefix<count-1>, one save each.
+VOCENA_CHILD_ROLE(addWords) {
+    VocabularyStore store(args.value(0), Clock::system());
+    for (int i = 0; i < args.value(2).toInt(); ++i)
+        if (!store.add(args.value(1) + QString::number(i))) return 1;
+    return 0;
+}
 
 class VocabularyStoreTest : public ::testing::Test {
 protected:
@@ -173,18 +185,6 @@ TEST_F(VocabularyStoreTest, PromptListsEveryItemInOrder) {
                              "- Qt\n"));
 }
 
-TEST_F(VocabularyStoreTest, FailedSaveIsLoggedAndKeepsTheItemsInMemory) {
-    writeRaw(dir.filePath(QStringLiteral("blocker")), "a file where a folder should be");
-    const QString unwritable = dir.filePath(QStringLiteral("blocker/vocabulary.json"));
-    test::LogCapture log;
-    VocabularyStore store(unwritable, clock);
-    EXPECT_FALSE(store.loadFailed());
-    EXPECT_TRUE(store.add(QStringLiteral("词")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 保存词汇库失败: ")));
-    EXPECT_FALSE(log.contains(QStringLiteral("词汇库已保存")));
-    EXPECT_EQ(store.getAllVocabularies(), QStringList{QStringLiteral("词")});
-}
-
 TEST_F(VocabularyStoreTest, ReadersOnAnotherThreadSeeWholeLists) {
     test::LogCapture quiet;  // one save line per add
     VocabularyStore store(path(), clock);
@@ -209,4 +209,52 @@ TEST_F(VocabularyStoreTest, ReadersOnAnotherThreadSeeWholeLists) {
     EXPECT_FALSE(torn.load());
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(store.items().size(), 100);
+}
+
+TEST_F(VocabularyStoreTest, TwoProcessesAddingAtOnceKeepEveryWordAndARunningStoreSeesThem) {
+    test::LogCapture quiet;  // one save line per add
+    VocabularyStore running(path(), clock);
+    ASSERT_TRUE(running.add(QStringLiteral("before")));
+
+    auto first = test::startChild(QStringLiteral("addWords"), {path(), QStringLiteral("a"), QStringLiteral("200")});
+    auto second = test::startChild(QStringLiteral("addWords"), {path(), QStringLiteral("b"), QStringLiteral("200")});
+    ASSERT_TRUE(test::finishedCleanly(*first));
+    ASSERT_TRUE(test::finishedCleanly(*second));
+
+    const QStringList onDisk = VocabularyStore(path(), clock).getAllVocabularies();
+    EXPECT_EQ(onDisk.size(), 401);
+    EXPECT_EQ(QSet<QString>(onDisk.cbegin(), onDisk.cend()).size(), 401);
+    EXPECT_EQ(onDisk.first(), QStringLiteral("before"));
+
+    // The store of this process reloads on its own, and its next change keeps the others' words.
+    EXPECT_TRUE(test::waitUntil([&] { return running.items().size() == 401; }, 1000));
+    ASSERT_TRUE(running.add(QStringLiteral("after")));
+    EXPECT_FALSE(running.add(QStringLiteral("a199")));  // a duplicate of a word the others added
+    EXPECT_EQ(VocabularyStore(path(), clock).items().size(), 402);
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.lock")}).isEmpty());
+}
+
+TEST_F(VocabularyStoreTest, AChangeThatCouldNotBeSavedIsAppliedAgainToTheNewerFile) {
+    VocabularyStore app(path(), clock);
+    ASSERT_TRUE(app.add(QStringLiteral("kept")));
+    const QUuid kept = app.items().first().id;
+
+    // The lock is held elsewhere: the change stays in memory and pending.
+    test::LogCapture log;
+    {
+        QLockFile held(path() + QStringLiteral(".lock"));
+        ASSERT_TRUE(held.tryLock(0));
+        VocabularyStore blocked(path(), clock, DataFile::Options{{}, 50});
+        EXPECT_TRUE(blocked.add(QStringLiteral("pending")));
+        EXPECT_TRUE(log.contains(QStringLiteral("[VocabularyStore] 保存词汇库失败: 文件锁 ")));
+        blocked.remove(kept);
+        EXPECT_EQ(blocked.getAllVocabularies(), QStringList{QStringLiteral("pending")});
+        held.unlock();
+
+        // Meanwhile another process added a word; the next save replays both changes on it.
+        ASSERT_TRUE(app.add(QStringLiteral("other")));
+        ASSERT_TRUE(blocked.add(QStringLiteral("later")));
+    }
+    EXPECT_EQ(VocabularyStore(path(), clock).getAllVocabularies(),
+              (QStringList{QStringLiteral("other"), QStringLiteral("pending"), QStringLiteral("later")}));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Infrastructure/Platform/DataFile.h"
 #include "Infrastructure/Platform/SecretStore.h"
 
 #include <QJsonObject>
+#include <QMutex>
 #include <QString>
 
 namespace vocena {
@@ -13,9 +15,10 @@ namespace vocena {
 //
 //     {"com.vocena.ai": {"apiKey": "sk-…"}}
 //
-// Entries that are not strings, and empty strings, read as absent. Every change rewrites the
-// file atomically. A file that cannot be read is left alone by reads (they report absent)
-// and kept aside ("secrets.json.corrupt-<time>") before the next write replaces it.
+// Entries that are not strings, and empty strings, read as absent. Every change is a
+// read-modify-write of the whole file under its lock (DataFile), so the changes of two
+// processes both survive. A file that cannot be read is left alone by reads (they report
+// absent) and kept aside ("secrets.json.corrupt-<time>") before the next write replaces it.
 //
 // The file is small and local: operations complete on the caller's thread without suspending.
 class FileSecretStore final : public SecretStore {
@@ -24,7 +27,7 @@ public:
 
     // $XDG_DATA_HOME/澄言/secrets.json
     static QString standardPath();
-    const QString& path() const { return m_path; }
+    const QString& path() const { return m_file.path(); }
 
     QCoro::Task<std::optional<QString>> read(QString service, QString account) override;
     QCoro::Task<bool> write(QString service, QString account, QString secret) override;
@@ -33,17 +36,12 @@ public:
     QString backendName() const override { return QStringLiteral("file"); }
 
 private:
-    struct Contents {
-        QJsonObject services;
-        bool exists = false;
-        bool unreadable = false;
-    };
-
-    Contents load() const;
+    void adopt(const DataFile::Reading<QJsonObject>& reading);
     bool change(const QString& service, const QString& account, const QString& secret);
-    bool save(const QJsonObject& services) const;
 
-    QString m_path;
+    DataFile m_file;
+    QMutex m_mutex;  // guards m_services; taken before the file's own
+    QJsonObject m_services;  // as last read or written
 };
 
 }  // namespace vocena

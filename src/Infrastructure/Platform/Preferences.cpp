@@ -2,11 +2,7 @@
 
 #include "Infrastructure/Platform/AppPaths.h"
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Platform/SafeFile.h"
 
-#include <QFile>
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <cmath>
@@ -17,7 +13,7 @@ namespace {
 const Logger logger("Preferences");
 }
 
-Preferences::Preferences(QString filePath) : m_path(std::move(filePath)) {}
+Preferences::Preferences(QString filePath) : m_file(std::move(filePath), logger) {}
 
 QString Preferences::standardPath() {
     return AppPaths::configDir() + QStringLiteral("/preferences.json");
@@ -29,31 +25,13 @@ Preferences& Preferences::standard() {
 }
 
 void Preferences::refreshLocked() const {
-    const QFileInfo info(m_path);
-    const bool exists = info.exists();
-    if (exists == m_loadedExists && (!exists || (info.lastModified() == m_loadedModified && info.size() == m_loadedSize)))
-        return;
-    m_loadedExists = exists;
-    m_loadedModified = exists ? info.lastModified() : QDateTime();
-    m_loadedSize = exists ? info.size() : -1;
-    m_values = {};
-    m_unreadable = false;
-    if (!exists)
-        return;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        logger.error(QStringLiteral("无法读取偏好设置文件 %1: %2").arg(m_path, file.errorString()));
-        m_unreadable = true;
-        return;
-    }
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
-        logger.error(QStringLiteral("偏好设置文件无效，使用默认值: %1").arg(m_path));
-        m_unreadable = true;
-        return;
-    }
-    m_values = document.object();
+    if (m_file.changedOnDisk()) adopt(m_file.read(&DataFile::decodeJsonObject));
+}
+
+void Preferences::adopt(const DataFile::Reading<QJsonObject>& reading) const {
+    if (reading.state == DataFile::State::unreadable)
+        logger.error(QStringLiteral("偏好设置文件无效，使用默认值: %1 (%2)").arg(m_file.path(), reading.error));
+    m_values = reading.value;
 }
 
 std::optional<bool> Preferences::boolValue(const QString& key) const {
@@ -97,44 +75,37 @@ QJsonObject Preferences::all() const {
 }
 
 QString Preferences::setValue(const QString& key, const QJsonValue& value) {
-    QMutexLocker lock(&m_mutex);
-    refreshLocked();
-    QJsonObject values = m_values;
-    values.insert(key, value);
-    return writeLocked(values);
+    return change([&](QJsonObject& values) {
+        values.insert(key, value);
+        return true;
+    });
 }
 
 QString Preferences::remove(const QString& key) {
-    QMutexLocker lock(&m_mutex);
-    refreshLocked();
-    if (!m_values.contains(key)) return {};
-    QJsonObject values = m_values;
-    values.remove(key);
-    return writeLocked(values);
+    return change([&](QJsonObject& values) {
+        if (!values.contains(key)) return false;
+        values.remove(key);
+        return true;
+    });
 }
 
-QString Preferences::writeLocked(const QJsonObject& values) {
-    if (m_unreadable) {
-        const auto kept = SafeFile::keepAside(m_path);
-        if (!kept) {
-            const QString reason = QStringLiteral("无法保留损坏的偏好设置文件 %1").arg(m_path);
-            logger.error(reason);
-            return reason;
-        }
-        logger.notice(QStringLiteral("损坏的偏好设置文件已另存为 %1").arg(*kept));
-    }
-    QFileInfo(m_path).dir().mkpath(QStringLiteral("."));
-    const QString error = SafeFile::writeAtomically(m_path, QJsonDocument(values).toJson(QJsonDocument::Indented));
+QString Preferences::change(const std::function<bool(QJsonObject&)>& change) {
+    QMutexLocker lock(&m_mutex);
+    QJsonObject values;
+    bool changed = false;
+    const QString error = m_file.update<QJsonObject>(
+        &DataFile::decodeJsonObject, [this](const DataFile::Reading<QJsonObject>& reading) { adopt(reading); },
+        [&]() -> std::optional<QByteArray> {
+            values = m_values;
+            changed = change(values);
+            if (!changed) return std::nullopt;
+            return QJsonDocument(values).toJson(QJsonDocument::Indented);
+        });
     if (!error.isEmpty()) {
         logger.error(QStringLiteral("保存偏好设置失败: %1").arg(error));
         return error;
     }
-    m_values = values;
-    m_unreadable = false;
-    const QFileInfo info(m_path);
-    m_loadedExists = true;
-    m_loadedModified = info.lastModified();
-    m_loadedSize = info.size();
+    if (changed) m_values = values;
     return {};
 }
 

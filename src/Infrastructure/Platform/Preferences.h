@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "Infrastructure/Platform/DataFile.h"
+
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QMutex>
@@ -12,8 +13,9 @@ namespace vocena {
 // The user's preferences: typed values (Boolean, integer, floating, string) in one JSON
 // object, by default $XDG_CONFIG_HOME/澄言/preferences.json. Every read first checks whether
 // the file changed on disk (another process, such as `vocena config set`, may have written it),
-// every write is atomic. A file that cannot be parsed is kept aside before the first write.
-// Safe to use from any thread.
+// every write is a read-modify-write under the file's lock (DataFile), so two processes
+// setting different keys keep both. A file that cannot be parsed is kept aside before the
+// first write. Safe to use from any thread.
 class Preferences {
 public:
     explicit Preferences(QString filePath);
@@ -22,7 +24,7 @@ public:
     static Preferences& standard();
     static QString standardPath();
 
-    const QString& filePath() const { return m_path; }
+    const QString& filePath() const { return m_file.path(); }
 
     // A value of another type than asked for reads as absent (the caller's default applies).
     // An integer is a JSON number with an integral value; a floating value is any number.
@@ -41,15 +43,13 @@ public:
 
 private:
     void refreshLocked() const;
-    QString writeLocked(const QJsonObject& values);
+    void adopt(const DataFile::Reading<QJsonObject>& reading) const;
+    // Applies `change` to the current values and writes them unless it returns false.
+    QString change(const std::function<bool(QJsonObject&)>& change);
 
-    const QString m_path;
-    mutable QMutex m_mutex;
+    mutable DataFile m_file;
+    mutable QMutex m_mutex;  // taken before the file's own
     mutable QJsonObject m_values;
-    mutable QDateTime m_loadedModified;
-    mutable qint64 m_loadedSize = -1;
-    mutable bool m_loadedExists = false;
-    mutable bool m_unreadable = false;  // the file on disk could not be parsed
 };
 
 }  // namespace vocena
