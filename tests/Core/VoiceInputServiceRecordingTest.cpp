@@ -4,7 +4,7 @@
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/WaitFor.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ protected:
     void toggleStart(int reports = 0) {
         audio = nullptr;
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
-        ASSERT_TRUE(test::waitFor([&] { return reports ? states.size() >= reports : audio && audio->running; }));
+        ASSERT_TRUE(test::waitUntil([&] { return reports ? states.size() >= reports : audio && audio->running; }));
     }
     void toggleStop() {
         service.toggleVoiceInput(VoiceInputMode::inputMethod);

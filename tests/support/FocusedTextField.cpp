@@ -49,16 +49,6 @@ bool FocusedTextField::eventFilter(QObject*, QEvent* event) {
     return ignorePaste && key->key() == Qt::Key_V;
 }
 
-bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input,
                          const QStringList& environment) {
     QProcess process;

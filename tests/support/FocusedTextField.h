@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/WaitUntil.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -38,9 +40,6 @@ private:
     QPlainTextEdit* m_multiLine = nullptr;
     QLineEdit* m_singleLine = nullptr;
 };
-
-// Runs the event loop until `condition` holds or `milliseconds` passed; whether it held.
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 3000);
 
 struct ProcessResult {
     int exitCode = -1;  // -1: crashed or did not finish in time

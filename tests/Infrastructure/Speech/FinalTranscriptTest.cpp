@@ -7,7 +7,7 @@
 #include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
-#include "support/WaitFor.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +37,10 @@ protected:
         const quint64 task = engine.start();
         engine.acceptAudio(task, audio.data(), int(audio.size()));
         // Everything the engine can decode before the end: it never sees the last chunk whole.
-        test::waitFor([] { return false; }, 500);
+        test::waitUntil([] { return false; }, 500);
         const QString beforeEnd = partial;
         engine.endAudio(task);
-        EXPECT_TRUE(test::waitFor([&] { return ended; }));
+        EXPECT_TRUE(test::waitUntil([&] { return ended; }));
         QObject::disconnect(connection);
         return {beforeEnd, final};
     }
@@ -71,13 +71,13 @@ TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
     VoiceInputService& service = dictation.service;
 
     service.toggleVoiceInput(VoiceInputMode::inputMethod);
-    ASSERT_TRUE(test::waitFor([&] { return microphone && microphone->running; }));
+    ASSERT_TRUE(test::waitUntil([&] { return microphone && microphone->running; }));
     microphone->push(audio);
     // The words so far are on screen; the last one is not in any partial result yet.
-    ASSERT_TRUE(test::waitFor([&] { return service.recognizedText() == beforeEnd; }));
+    ASSERT_TRUE(test::waitUntil([&] { return service.recognizedText() == beforeEnd; }));
     service.stopVoiceInput();
 
-    ASSERT_TRUE(test::waitFor([&] { return !dictation.keys.typed.isEmpty(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !dictation.keys.typed.isEmpty(); }));
     EXPECT_EQ(dictation.keys.typed, QStringList{whole});
     EXPECT_EQ(service.recognitionState(), RecognitionState::completed());
 }

@@ -8,7 +8,7 @@
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
-#include "support/WaitFor.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -58,17 +58,17 @@ TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
         int levels = 0;
         const auto counting = QObject::connect(&service, &VoiceInputService::audioLevelChanged, [&] { ++levels; });
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
-        ASSERT_TRUE(test::waitFor([&] { return levels > 0; })) << "no audio captured";
+        ASSERT_TRUE(test::waitUntil([&] { return levels > 0; })) << "no audio captured";
         QObject::disconnect(counting);
 
         QProcess player;
         player.start(QStringLiteral("paplay"), {SpeechTestAssets::shared().speechWav()});
-        ASSERT_TRUE(test::waitFor([&] { return !service.recognizedText().isEmpty(); })) << "nothing recognised";
+        ASSERT_TRUE(test::waitUntil([&] { return !service.recognizedText().isEmpty(); })) << "nothing recognised";
         const QString soFar = service.recognizedText();
         test::LogCapture log;
         ASSERT_TRUE(pactl(c.pactl));
 
-        ASSERT_TRUE(test::waitFor([&] { return !dictation.keys.typed.isEmpty(); })) << "the words so far were not processed";
+        ASSERT_TRUE(test::waitUntil([&] { return !dictation.keys.typed.isEmpty(); })) << "the words so far were not processed";
         EXPECT_TRUE(dictation.keys.typed.front().startsWith(soFar)) << dictation.keys.typed.front().toStdString();
         EXPECT_FALSE(service.isRecording());
         EXPECT_EQ(dictation.states.filter(QStringLiteral("error")), QStringList{});

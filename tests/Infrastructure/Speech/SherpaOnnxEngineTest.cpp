@@ -4,7 +4,7 @@
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
-#include "support/WaitFor.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 
 using namespace vocena;
 using vocena::test::SpeechTestAssets;
-using vocena::test::waitFor;
+using vocena::test::waitUntil;
 
 namespace {
 
@@ -120,10 +120,10 @@ TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGives
     const std::vector<float> audio = speech();
     const auto half = audio.begin() + std::ptrdiff_t(audio.size() / 2);
     feed(task, std::vector<float>(audio.begin(), half));
-    ASSERT_TRUE(waitFor([&] { return !eventsOf(task).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !eventsOf(task).empty(); }));
     feed(task, std::vector<float>(half, audio.end()));
     engine.endAudio(task);
-    ASSERT_TRUE(waitFor([&] { return ended(task); }));
+    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
     const std::vector<Event> spoken = eventsOf(task);
     ASSERT_GE(spoken.size(), 2u);  // partials, then the final
     const Event& final = spoken.back();
@@ -141,7 +141,7 @@ TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGives
     EXPECT_GT(quiet, task);
     feed(quiet, std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));
     engine.endAudio(quiet);
-    ASSERT_TRUE(waitFor([&] { return ended(quiet); }));
+    ASSERT_TRUE(waitUntil([&] { return ended(quiet); }));
     ASSERT_EQ(eventsOf(quiet).size(), 1u);
     EXPECT_TRUE(eventsOf(quiet).front().isFinal);
     EXPECT_EQ(eventsOf(quiet).front().text, QString());
@@ -159,8 +159,8 @@ TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
     const quint64 third = engine.start();  // replaces the second
     feed(third, speech());
     engine.endAudio(third);
-    ASSERT_TRUE(waitFor([&] { return ended(third); }));
-    waitFor([] { return false; }, 200);  // anything late would arrive now
+    ASSERT_TRUE(waitUntil([&] { return ended(third); }));
+    waitUntil([] { return false; }, 200);  // anything late would arrive now
 
     for (quint64 task : {first, second}) {
         const std::vector<Event> got = eventsOf(task);
@@ -186,10 +186,10 @@ TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutErro
 
     const quint64 spoken = engine.start();
     feed(spoken, speech());
-    ASSERT_TRUE(waitFor([&] { return !eventsOf(spoken).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !eventsOf(spoken).empty(); }));
     clock.advance(SherpaOnnxEngine::kNoSpeechTimeout);
     engine.endAudio(spoken);
-    ASSERT_TRUE(waitFor([&] { return ended(spoken); }));
+    ASSERT_TRUE(waitUntil([&] { return ended(spoken); }));
     EXPECT_FALSE(eventsOf(spoken).back().error);
 }
 
@@ -216,7 +216,7 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     const quint64 task = engine.start();
     feed(task, speech());
     engine.endAudio(task);
-    ASSERT_TRUE(waitFor([&] { return ended(task); }));
+    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
     ASSERT_TRUE(eventsOf(task).back().error);
     EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
     EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);

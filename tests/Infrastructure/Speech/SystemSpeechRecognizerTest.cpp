@@ -4,7 +4,7 @@
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/WaitFor.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -174,7 +174,7 @@ TEST_F(RecognizerTest, AStopOrTheEndWhileTheSourceOpensClosesIt) {
         if (destroy) local.reset();
         else local->stopRecognition();
         gate.set_value();
-        ASSERT_TRUE(test::waitFor([&] { return done; }));
+        ASSERT_TRUE(test::waitUntil([&] { return done; }));
         EXPECT_EQ(error, QString());
         EXPECT_TRUE(closed);
         if (!destroy) {
