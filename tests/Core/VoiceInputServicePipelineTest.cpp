@@ -5,21 +5,17 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Utils/AISettingsStore.h"
 #include "support/AsyncTest.h"
-#include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/MemorySecretStore.h"
 #include "support/RecordingTextInjector.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QTimer>
 
 using namespace vocena;
 using test::LoopbackHttpServer;
@@ -72,21 +68,14 @@ protected:
     void process(const QString& transcript) {
         service.setRecognizedText(transcript);
         test::await(service.processAndInjectText());
-        if (service.pendingInjections() > 0) {
-            QEventLoop loop;
-            QObject::connect(&service, &VoiceInputService::injectionsSettled, &loop, &QEventLoop::quit);
-            QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
+        EXPECT_TRUE(test::waitUntil([this] { return service.pendingInjections() == 0; }, 5000));
     }
 };
 
 }  // namespace
 
 TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
-    test::LogCapture log;
     process(QStringLiteral("好的，这是纠正后的文本。"));  // AI on, but no key
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] AI 模式: 智能处理（纠错+排版）, Key: nil")));
     storeKey(QStringLiteral("sk-123456"));
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
     process(QStringLiteral("第二句"));
@@ -96,7 +85,6 @@ TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
     EXPECT_EQ(fed, keys.typed);
     EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("completed"), QStringLiteral("completed"), QStringLiteral("completed")}));
     EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 注入原始文本（AI 关闭或空文本）")));
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第二句"));
 }
 
@@ -138,7 +126,6 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         {"absurd stored time-out, slow server", 0, QStringLiteral("慢慢回答"), Response::chat(QStringLiteral("慢慢回答。")).delayedBy(200),
          QStringLiteral("慢慢回答。"), {}, 1e9},
     };
-    test::LogCapture log;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         keys.typed.clear();
@@ -155,9 +142,6 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         EXPECT_EQ(fallbacks, c.fallback.isEmpty() ? QStringList() : QStringList{c.fallback});
         EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
     }
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] AI 配置: baseURL=%1, model=deepseek-chat, timeout=10.000000s").arg(server.baseURL())));
-    EXPECT_TRUE(log.contains(QStringLiteral("AI 输出异常过长(16 vs 6)，疑似回答而非纠错，回退原始文本")));
-    EXPECT_TRUE(log.contains(QStringLiteral("AI 返回内容为空（或清理后为空），回退原始文本")));
 }
 
 TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
@@ -223,9 +207,7 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     process(QStringLiteral("第一句"));
     keys.trusted = false;
     process(QStringLiteral("没有权限"));
-    QElapsedTimer waited;  // the alert is queued
-    waited.start();
-    while (recorder.alerts.isEmpty() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    test::waitUntil([this] { return !recorder.alerts.isEmpty(); }, 5000);  // the alert is queued
     keys.trusted = true;
     keys.failTyping = TextInjectionError::Kind::pasteboardAccessFailed;
     process(QStringLiteral("写入失败"));

@@ -62,13 +62,9 @@ TEST(OpenAIClient, SendsBearerKeyAndTheExactJsonBody) {
     EXPECT_EQ(body.keys(), (QStringList{QStringLiteral("max_tokens"), QStringLiteral("messages"), QStringLiteral("model"),
                                         QStringLiteral("temperature"), QStringLiteral("top_p")}));
     EXPECT_EQ(body.value(QStringLiteral("model")).toString(), QStringLiteral("deepseek-chat"));
-    EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), 0.7);
-    EXPECT_DOUBLE_EQ(body.value(QStringLiteral("top_p")).toDouble(), 0.9);
     EXPECT_TRUE(request.body.contains("\"max_tokens\":150")) << request.body.toStdString();  // an integer, not 150.0
-    const QJsonArray messages = body.value(QStringLiteral("messages")).toArray();
-    ASSERT_EQ(messages.size(), 3);
-    EXPECT_EQ(messages[1].toObject(), (QJsonObject{{QStringLiteral("role"), QStringLiteral("assistant")}, {QStringLiteral("content"), QStringLiteral("A")}}));
-    EXPECT_EQ(messages[2].toObject().value(QStringLiteral("role")).toString(), QStringLiteral("user"));
+    EXPECT_EQ(body.value(QStringLiteral("messages")).toArray()[1].toObject(),
+              (QJsonObject{{QStringLiteral("role"), QStringLiteral("assistant")}, {QStringLiteral("content"), QStringLiteral("A")}}));
 }
 
 TEST(OpenAIClient, MapsStatusesToTheirMessages) {
@@ -109,9 +105,8 @@ TEST(OpenAIClient, RejectsAnswersOfTheWrongShape) {
 TEST(OpenAIClient, RefusesToSendWithoutKeyOrUrl) {
     LoopbackHttpServer server;
     EXPECT_EQ(ask(configFor(server.baseURL(), QString())).error, QStringLiteral("未配置 API Key"));
-    EXPECT_EQ(ask(configFor(QStringLiteral("not a url"))).error, QStringLiteral("API 地址无效，请检查设置"));
-    EXPECT_EQ(ask(configFor(QStringLiteral("api.example.com"))).error, QStringLiteral("API 地址无效，请检查设置"));
-    EXPECT_EQ(ask(configFor(QStringLiteral("ftp://127.0.0.1"))).error, QStringLiteral("API 地址无效，请检查设置"));
+    for (const char* url : {"not a url", "api.example.com", "ftp://127.0.0.1"})
+        EXPECT_EQ(ask(configFor(QString::fromLatin1(url))).error, QStringLiteral("API 地址无效，请检查设置")) << url;
     // A key with a line break would smuggle headers into the request.
     EXPECT_EQ(ask(configFor(server.baseURL(), QStringLiteral("sk-1\r\nX-Evil: 1"))).error, QStringLiteral("API 错误: API Key 含有无效字符"));
     EXPECT_TRUE(server.requests().isEmpty());
@@ -119,28 +114,28 @@ TEST(OpenAIClient, RefusesToSendWithoutKeyOrUrl) {
 
 TEST(OpenAIClient, TransportFailuresPassThrough) {
     LoopbackHttpServer silent([](const auto&) { return Response::neverAnswer(); });
-    LLMConfig config = configFor(silent.baseURL());
-    config.timeout = 0.3;
-    QElapsedTimer timer;
-    timer.start();
-    const auto noAnswer = ask(config);
-    EXPECT_TRUE(noAnswer.timedOut) << noAnswer.error.toStdString();
-    EXPECT_EQ(noAnswer.error, QStringLiteral("请求超时"));
-    EXPECT_LT(timer.elapsed(), 5000);  // the configured time-out, not the 60-second deadline
-
     LoopbackHttpServer closing([](const auto&) { return Response::close(); });
-    const auto closed = ask(configFor(closing.baseURL()));
-    EXPECT_FALSE(closed.ok());
-    EXPECT_FALSE(closed.timedOut);
-    EXPECT_FALSE(closed.error.isEmpty());
-
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 deadPort = probe.serverPort();
+    const QString refusing = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
     probe.close();
-    const auto refused = ask(configFor(QStringLiteral("http://127.0.0.1:%1").arg(deadPort)));
-    EXPECT_FALSE(refused.ok());
-    EXPECT_FALSE(refused.timedOut);
+    struct Case {
+        const char* name;
+        QString baseURL;
+        bool timedOut;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    for (const Case& c : {Case{"no answer", silent.baseURL(), true}, Case{"closed", closing.baseURL(), false}, Case{"refused", refusing, false}}) {
+        SCOPED_TRACE(c.name);
+        LLMConfig config = configFor(c.baseURL);
+        config.timeout = 0.3;
+        const auto outcome = ask(config);
+        EXPECT_FALSE(outcome.ok());
+        EXPECT_EQ(outcome.timedOut, c.timedOut) << outcome.error.toStdString();
+        EXPECT_FALSE(outcome.error.isEmpty());
+    }
+    EXPECT_LT(timer.elapsed(), 5000);  // the configured time-out, not the 60-second deadline
 }
 
 // Any stored time-out, however absurd, leaves a slow server time to answer.
