@@ -64,18 +64,12 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         QStringList states;
     };
     const QList<Case> cases{
-        {"the final result arrives: processed at once",
-         [this] { engine.emitResult(QStringLiteral("今天天气很好"), true); },
-         0,
-         QStringLiteral("今天天气很好"),
-         {"listening", "recognizing", "completed", "completed"}},
+        {"the final result arrives: processed at once", [this] { engine.emitResult(QStringLiteral("今天天气很好"), true); }, 0,
+         QStringLiteral("今天天气很好"), {"listening", "recognizing", "completed", "completed"}},
         {"no final result: the partial once the recognizer gives up", [] {}, 2.0, QStringLiteral("今天天气"),
          {"listening", "recognizing", "completed"}},
-        {"an error while stopping ends the recognition: the partial at once",
-         [this] { engine.emitError(EngineErrorDomain::engine, 2); },
-         0,
-         QStringLiteral("今天天气"),
-         {"listening", "recognizing", "completed"}},
+        {"an error while stopping ends the recognition: the partial at once", [this] { engine.emitError(EngineErrorDomain::engine, 2); },
+         0, QStringLiteral("今天天气"), {"listening", "recognizing", "completed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,6 +81,7 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         test::LogCapture log;
         toggleStop();
         EXPECT_FALSE(service.isRecording());
+        EXPECT_FALSE(audio->running);
         EXPECT_TRUE(service.isProcessing()) << "a command quitting now would lose the words";
         c.afterStop();
         settle();

@@ -1,4 +1,3 @@
-// The smoothing steps are checked through the recognizer's reported levels.
 #include "Infrastructure/Speech/LevelMeter.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,16 @@
 #include <vector>
 
 using vocena::LevelMeter;
+
+TEST(LevelMeterTest, ConstantFullScaleInputApproachesOneByTheSmoothingSteps) {
+    const std::vector<float> ones(1024, 1.0f);
+    LevelMeter meter;
+    EXPECT_FLOAT_EQ(meter.update(ones.data(), 1024), 0.15f);
+    EXPECT_FLOAT_EQ(meter.update(ones.data(), 1024), 0.2775f);
+    EXPECT_FLOAT_EQ(meter.level(), 0.2775f);
+    meter.reset();
+    EXPECT_EQ(meter.level(), 0.0f);
+}
 
 TEST(LevelMeterTest, RmsCoversEverySampleOfTheFirstChannelOnly) {
     EXPECT_EQ(LevelMeter::rms(nullptr, 0), 0.0f);

@@ -70,10 +70,7 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
     EXPECT_FALSE(second.activated);
     EXPECT_FALSE(install(goodModelNamed(QStringLiteral("beta"))).ok);  // already installed
 
-    const QList<ModelStore::Entry> entries = store.list();
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries[0].name, QStringLiteral("alpha"));
-    EXPECT_EQ(entries[1].name, QStringLiteral("beta"));
+    EXPECT_EQ(store.list().size(), 2);
     EXPECT_EQ(modelFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));  // no work folders left
 
     EXPECT_EQ(store.use(QStringLiteral("beta")), QString());
