@@ -92,6 +92,7 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
             EXPECT_TRUE(typed.isEmpty());
             clock.advance(0.1);
             settle();
+            EXPECT_EQ(engine.calls.last(), QStringLiteral("cancel %1").arg(engine.lastTask)) << "the engine would decode on";
         }
         EXPECT_EQ(typed, QStringList{c.typed});
         EXPECT_EQ(states, c.states);
