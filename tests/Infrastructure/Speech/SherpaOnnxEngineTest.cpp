@@ -26,7 +26,6 @@ namespace {
 struct Event {
     quint64 task;
     QString text;
-    float confidence;
     bool isFinal;
     std::optional<EngineError> error;
 };
@@ -35,11 +34,11 @@ class SherpaOnnxEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SpeechTestAssets::shared().error, QString());
-        QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float confidence, bool isFinal) {
-            events.push_back({task, text, confidence, isFinal, std::nullopt});
+        QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float, bool isFinal) {
+            events.push_back({task, text, isFinal, std::nullopt});
         });
         QObject::connect(&engine, &RecognitionEngine::errorOccurred, [this](quint64 task, const EngineError& error) {
-            events.push_back({task, {}, 0, false, error});
+            events.push_back({task, {}, false, error});
         });
     }
 
