@@ -5,21 +5,17 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Utils/AISettingsStore.h"
 #include "support/AsyncTest.h"
-#include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/MemorySecretStore.h"
 #include "support/RecordingTextInjector.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QTimer>
 
 using namespace vocena;
 using test::LoopbackHttpServer;
@@ -72,21 +68,14 @@ protected:
     void process(const QString& transcript) {
         service.setRecognizedText(transcript);
         test::await(service.processAndInjectText());
-        if (service.pendingInjections() > 0) {
-            QEventLoop loop;
-            QObject::connect(&service, &VoiceInputService::injectionsSettled, &loop, &QEventLoop::quit);
-            QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
+        EXPECT_TRUE(test::waitUntil([this] { return service.pendingInjections() == 0; }, 5000));
     }
 };
 
 }  // namespace
 
 TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
-    test::LogCapture log;
     process(QStringLiteral("好的，这是纠正后的文本。"));  // AI on, but no key
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] AI 模式: 智能处理（纠错+排版）, Key: nil")));
     storeKey(QStringLiteral("sk-123456"));
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
     process(QStringLiteral("第二句"));
@@ -96,7 +85,6 @@ TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
     EXPECT_EQ(fed, keys.typed);
     EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("completed"), QStringLiteral("completed"), QStringLiteral("completed")}));
     EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 注入原始文本（AI 关闭或空文本）")));
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第二句"));
 }
 
@@ -124,21 +112,16 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         {"six characters: 16 are an answer", 0, QStringLiteral("六个字的句子"), Response::chat(varied(16)), QStringLiteral("六个字的句子"), tooLong},
         {"an answer where a correction was asked", 0, question, Response::chat(answer), question, tooLong},
         {"the same answer to the assistant", 1, question, Response::chat(answer), answer, {}},
-        {"empty correction", 0, QStringLiteral("今天开会"), Response::chat(QString()), QStringLiteral("今天开会"), empty},
-        {"empty answer", 1, question, Response::chat(QString()), question, empty},
         {"correction cleaned to nothing", 0, QStringLiteral("今天开会"), Response::chat(QStringLiteral("好的，\n以上就是全部内容。")),
          QStringLiteral("今天开会"), empty},
         {"answer cleaned to nothing", 1, question, Response::chat(QStringLiteral("# 北京")), question, empty},
         {"server error", 0, QStringLiteral("服务器坏了"), Response::json(500, "{}"), QStringLiteral("服务器坏了"),
          QStringLiteral("AI 处理失败：API 错误: 服务器错误 (500)")},
-        {"server error in assistant mode", 1, question, Response::json(429, "{}"), question,
-         QStringLiteral("AI 处理失败：API 错误: 请求频率过高，请稍后重试")},
         {"no answer in time", 0, QStringLiteral("服务器不回答"), Response::neverAnswer(), QStringLiteral("服务器不回答"),
          QStringLiteral("AI 处理失败：请求超时"), 0.3},
         {"absurd stored time-out, slow server", 0, QStringLiteral("慢慢回答"), Response::chat(QStringLiteral("慢慢回答。")).delayedBy(200),
          QStringLiteral("慢慢回答。"), {}, 1e9},
     };
-    test::LogCapture log;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         keys.typed.clear();
@@ -155,9 +138,6 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         EXPECT_EQ(fallbacks, c.fallback.isEmpty() ? QStringList() : QStringList{c.fallback});
         EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
     }
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] AI 配置: baseURL=%1, model=deepseek-chat, timeout=10.000000s").arg(server.baseURL())));
-    EXPECT_TRUE(log.contains(QStringLiteral("AI 输出异常过长(16 vs 6)，疑似回答而非纠错，回退原始文本")));
-    EXPECT_TRUE(log.contains(QStringLiteral("AI 返回内容为空（或清理后为空），回退原始文本")));
 }
 
 TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
@@ -198,7 +178,6 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
         {"the only sentence", QStringLiteral("只有一句。"), QStringLiteral("删除上一句"), {}, erase(QStringLiteral("只有一句。")), {}, QString()},
         {"failed rewrite", meeting, QStringLiteral("精简一下"), Response::json(401, "{}"), {}, {QStringLiteral("精简一下")},
          QStringLiteral("精简一下")},
-        {"empty rewrite", meeting, QStringLiteral("口语化一点"), Response::chat(QString()), {}, {}, meeting},
         {"rewrite cleaned to nothing", meeting, QStringLiteral("精简一下"), Response::chat(QStringLiteral("以上就是全部内容。")), {}, {}, meeting},
         {"undo", meeting, QStringLiteral("撤销"), {}, {QStringLiteral("undo")}, {}, meeting},
         {"characters", meeting, QStringLiteral("删除最后三个字"), {}, {QStringLiteral("backspace×3")}, {}, meeting},
@@ -223,9 +202,7 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     process(QStringLiteral("第一句"));
     keys.trusted = false;
     process(QStringLiteral("没有权限"));
-    QElapsedTimer waited;  // the alert is queued
-    waited.start();
-    while (recorder.alerts.isEmpty() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    test::waitUntil([this] { return !recorder.alerts.isEmpty(); }, 5000);  // the alert is queued
     keys.trusted = true;
     keys.failTyping = TextInjectionError::Kind::pasteboardAccessFailed;
     process(QStringLiteral("写入失败"));

@@ -19,11 +19,7 @@ using vocena::test::SpeechTestAssets;
 
 namespace {
 
-bool pactl(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("pactl"), args);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+bool pactl(const QStringList& args) { return QProcess::execute(QStringLiteral("pactl"), args) == 0; }
 
 }  // namespace
 

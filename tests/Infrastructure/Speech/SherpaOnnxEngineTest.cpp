@@ -1,18 +1,20 @@
-// The engine over the real sherpa-onnx library and the generated T-One test model.
+// The engine over the real sherpa-onnx library and the generated T-One test model, alone and
+// under the recognizer and the dictation controller.
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/SystemSpeechRecognizer.h"
 #include "Infrastructure/Speech/WavReader.h"
+#include "support/BurstAudio.h"
+#include "support/DictationHarness.h"
+#include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QThread>
-#include <iostream>
 #include <thread>
 
 using namespace vocena;
@@ -24,7 +26,6 @@ namespace {
 struct Event {
     quint64 task;
     QString text;
-    float confidence;
     bool isFinal;
     std::optional<EngineError> error;
 };
@@ -33,11 +34,11 @@ class SherpaOnnxEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SpeechTestAssets::shared().error, QString());
-        QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float confidence, bool isFinal) {
-            events.push_back({task, text, confidence, isFinal, std::nullopt});
+        QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float, bool isFinal) {
+            events.push_back({task, text, isFinal, std::nullopt});
         });
         QObject::connect(&engine, &RecognitionEngine::errorOccurred, [this](quint64 task, const EngineError& error) {
-            events.push_back({task, {}, 0, false, error});
+            events.push_back({task, {}, false, error});
         });
     }
 
@@ -88,65 +89,6 @@ protected:
     std::vector<Event> events;
 };
 
-// Not a limit: prints what the recognizer costs, for the README. First in this file, so that
-// the library is not loaded yet when the whole executable runs.
-TEST_F(SherpaOnnxEngineTest, ReportsResidentMemory) {
-    auto residentKiB = [] {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        if (!statm.open(QIODevice::ReadOnly)) return 0LL;
-        return statm.readAll().split(' ').value(1).toLongLong() * 4;  // 4 KiB pages
-    };
-    const std::vector<float> audio = speech();
-    for (bool arena : {false, true}) {
-        const long long before = residentKiB();
-        QString error;
-        auto recognizer = SherpaRecognizer::create(model(QStringLiteral("good")), {1, arena}, &error);
-        ASSERT_TRUE(recognizer) << error.toStdString();
-        const long long created = residentKiB();
-        ASSERT_TRUE(recognizer->beginStream(&error) && recognizer->acceptAudio(audio.data(), int(audio.size()), &error) &&
-                    recognizer->finishInput(&error) && recognizer->decode(&error));
-        const long long decoded = residentKiB();
-        std::cout << "[ RSS      ] arena " << (arena ? "on " : "off") << ": before " << before << " KiB, recognizer +" << created - before
-                  << " KiB, after decoding +" << decoded - before << " KiB" << std::endl;
-    }
-}
-
-TEST_F(SherpaOnnxEngineTest, SpeechGivesGrowingPartialsAndAFinalTextSilenceGivesAnEmptyFinal) {
-    load();
-    ASSERT_TRUE(engine.isAvailable());
-    const quint64 task = engine.start();
-    // The first half, then a partial result before the rest: on a busy machine the worker
-    // could otherwise decode everything at once and report only the final.
-    const std::vector<float> audio = speech();
-    const auto half = audio.begin() + std::ptrdiff_t(audio.size() / 2);
-    feed(task, std::vector<float>(audio.begin(), half));
-    ASSERT_TRUE(waitUntil([&] { return !eventsOf(task).empty(); }));
-    feed(task, std::vector<float>(half, audio.end()));
-    engine.endAudio(task);
-    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
-    const std::vector<Event> spoken = eventsOf(task);
-    ASSERT_GE(spoken.size(), 2u);  // partials, then the final
-    const Event& final = spoken.back();
-    EXPECT_TRUE(final.isFinal);
-    EXPECT_FALSE(final.error);
-    EXPECT_FALSE(final.text.isEmpty());
-    for (size_t i = 0; i + 1 < spoken.size(); ++i) {
-        EXPECT_FALSE(spoken[i].isFinal);
-        EXPECT_FALSE(spoken[i].text.isEmpty());
-        EXPECT_TRUE(final.text.startsWith(spoken[i].text));
-        EXPECT_EQ(spoken[i].confidence, 0.0f);
-    }
-
-    const quint64 quiet = engine.start();
-    EXPECT_GT(quiet, task);
-    feed(quiet, std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));
-    engine.endAudio(quiet);
-    ASSERT_TRUE(waitUntil([&] { return ended(quiet); }));
-    ASSERT_EQ(eventsOf(quiet).size(), 1u);
-    EXPECT_TRUE(eventsOf(quiet).front().isFinal);
-    EXPECT_EQ(eventsOf(quiet).front().text, QString());
-}
-
 TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
     load();
     const quint64 first = engine.start();
@@ -175,6 +117,15 @@ TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
 
 TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutError) {
     load();
+    ASSERT_TRUE(engine.isAvailable());
+    const quint64 quiet = engine.start();  // silence that ends in time: one empty final
+    feed(quiet, std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));
+    engine.endAudio(quiet);
+    ASSERT_TRUE(waitUntil([&] { return ended(quiet); }));
+    ASSERT_EQ(eventsOf(quiet).size(), 1u);
+    EXPECT_TRUE(eventsOf(quiet).front().isFinal);
+    EXPECT_EQ(eventsOf(quiet).front().text, QString());
+
     const quint64 silent = engine.start();
     feed(silent, std::vector<float>(AudioSource::kSampleRate, 0.0f));
     clock.advance(SherpaOnnxEngine::kNoSpeechTimeout - 0.1);
@@ -195,10 +146,8 @@ TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutErro
 
 TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     QString error;
-    EXPECT_EQ(SherpaRecognizer::create(model(QStringLiteral("random-bytes")), {}, &error), nullptr);
-    EXPECT_TRUE(error.contains(QStringLiteral("Protobuf"))) << error.toStdString();
-
     EXPECT_FALSE(engine.load(model(QStringLiteral("random-bytes")), {}, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Protobuf"))) << error.toStdString();
     EXPECT_FALSE(engine.isAvailable());
     EXPECT_EQ(engine.start(), 0u);
 
@@ -220,6 +169,50 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     ASSERT_TRUE(eventsOf(task).back().error);
     EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
     EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);
+}
+
+using FinalTranscriptTest = SherpaOnnxEngineTest;
+
+// A dictation stopped right after the last word: what is typed is the whole transcript, the
+// words of the final decode too.
+TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
+    load();
+    const std::vector<float> audio = test::burstAudio();
+    const quint64 task = engine.start();
+    feed(task, audio);
+    waitUntil([] { return false; }, 500);  // everything it can decode before the end
+    ASSERT_FALSE(eventsOf(task).empty());
+    const QString beforeEnd = eventsOf(task).back().text;
+    engine.endAudio(task);
+    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
+    const std::vector<Event> events = eventsOf(task);
+    const QString whole = events.back().text;
+    ASSERT_TRUE(events.back().isFinal);
+    ASSERT_LT(beforeEnd.size(), whole.size()) << "the audio must keep its last word for the final decode";
+    for (size_t i = 0; i + 1 < events.size(); ++i) {  // growing partials
+        EXPECT_FALSE(events[i].isFinal);
+        EXPECT_TRUE(whole.startsWith(events[i].text)) << events[i].text.toStdString();
+    }
+
+    test::FakeAudioSource* microphone = nullptr;
+    SystemSpeechRecognizer recognizer{&engine,
+                                      [&] {
+                                          auto source = std::make_unique<test::FakeAudioSource>();
+                                          microphone = source.get();
+                                          return source;
+                                      },
+                                      scheduler};
+    test::DictationHarness dictation{recognizer, &scheduler};
+    VoiceInputService& service = dictation.service;
+    service.toggleVoiceInput(VoiceInputMode::inputMethod);
+    ASSERT_TRUE(waitUntil([&] { return microphone && microphone->running; }));
+    microphone->push(audio);
+    // The words so far are on screen; the last one is not in any partial result yet.
+    ASSERT_TRUE(waitUntil([&] { return service.recognizedText() == beforeEnd; }));
+    service.stopVoiceInput();
+    ASSERT_TRUE(waitUntil([&] { return !dictation.keys.typed.isEmpty(); }));
+    EXPECT_EQ(dictation.keys.typed, QStringList{whole});
+    EXPECT_EQ(service.recognitionState(), RecognitionState::completed());
 }
 
 }  // namespace
