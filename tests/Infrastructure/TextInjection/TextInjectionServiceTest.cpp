@@ -40,35 +40,22 @@ protected:
 };
 
 TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesTheRest) {
-    ASSERT_TRUE(inject(QStringLiteral("Hello")).ok());
-    EXPECT_EQ(keys->events.join(QString()), QStringLiteral("Hello"));
-    EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 按键注入完成: 5 个字符")));
-
-    keys->events.clear();
     ASSERT_TRUE(inject(QStringLiteral("a-b_c!?\t1\n")).ok());  // 10 characters, all on keys
     EXPECT_EQ(keys->events.size(), 10);
 
-    struct Case {
-        QString text;
-        QString percentLine;  // empty: pasted for its length alone
-    };
-    const Case pasted[] = {
-        {QStringLiteral("Hello world"), {}},  // 11 characters
-        {QStringLiteral("今天天气很好"), QStringLiteral("100% 字符无法按键映射，回退到粘贴板注入")},
-        {QStringLiteral("ok好"), QStringLiteral("33% 字符无法按键映射，回退到粘贴板注入")},
-        {QStringLiteral("e\u0301x"), QStringLiteral("50% 字符无法按键映射，回退到粘贴板注入")},  // é as e + combining accent: one character
-        {QStringLiteral("a^b"), QStringLiteral("33% 字符无法按键映射，回退到粘贴板注入")},    // no key for ^ in this layout
-    };
     keys->untypeable = QStringLiteral("^");
-    for (const Case& c : pasted) {
+    const QString pasted[] = {
+        QStringLiteral("Hello world"),  // 11 characters
+        QStringLiteral("今天天气很好"),
+        QStringLiteral("e\u0301x"),  // é as e + combining accent
+        QStringLiteral("a^b"),       // no key for ^ in this layout
+    };
+    for (const QString& text : pasted) {
+        SCOPED_TRACE(text.toStdString());
         keys->events.clear();
-        log.clear();
-        ASSERT_TRUE(inject(c.text).ok()) << c.text.toStdString();
-        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")}) << c.text.toStdString();
+        ASSERT_TRUE(inject(text).ok());
+        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")});
         EXPECT_EQ(clipboard->content, QStringLiteral("before"));
-        if (!c.percentLine.isEmpty()) {
-            EXPECT_TRUE(log.contains(c.percentLine)) << log.lines().join('\n').toStdString();
-        }
     }
 }
 
