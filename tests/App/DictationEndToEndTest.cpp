@@ -77,7 +77,6 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
     ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
     EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
-    EXPECT_FALSE(field.text().isEmpty());
 }
 
 TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissionAsMissing) {
@@ -85,23 +84,16 @@ TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissi
     const PrivateDisplay withoutXTest(QStringLiteral(VOCENA_SOURCE_DIR), QStringLiteral("-extension XTEST"));
     ASSERT_FALSE(withoutXTest.name().isEmpty());
 
-    const ProcessResult ready = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
+    const QString missing = QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)");
     const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment(withoutXTest.name()));
     EXPECT_EQ(doctor.exitCode, 1) << doctor.out.toStdString();
-    // Only the typing permission's line changes, and its help follows it.
-    QStringList expected = ready.out.split(QLatin1Char('\n'));
-    const qsizetype at = expected.indexOf(QStringLiteral("辅助功能权限: 已授权 (%1)").arg(qEnvironmentVariable("DISPLAY")));
-    ASSERT_GE(at, 0) << ready.out.toStdString();
-    QStringList reported = doctor.out.split(QLatin1Char('\n'));
-    ASSERT_EQ(reported.value(at), QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)")) << doctor.out.toStdString();
-    while (reported.value(at + 1).startsWith(QStringLiteral("    "))) reported.removeAt(at + 1);
-    reported.removeAt(at);
-    expected.removeAt(at);
-    EXPECT_EQ(reported, expected);
+    // Only the typing permission is missing there: the sound server and the model still count.
+    EXPECT_TRUE(doctor.out.contains(missing)) << doctor.out.toStdString();
+    EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 2) << doctor.out.toStdString();
 
     const ProcessResult listen = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen")}, {}, environment(withoutXTest.name()));
     EXPECT_EQ(listen.exitCode, 1) << listen.err.toStdString();
-    EXPECT_TRUE(listen.err.contains(QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)"))) << listen.err.toStdString();
+    EXPECT_TRUE(listen.err.contains(missing)) << listen.err.toStdString();
     EXPECT_FALSE(listen.err.contains(QStringLiteral("麦克风权限"))) << listen.err.toStdString();
     EXPECT_FALSE(listen.err.contains(QStringLiteral("澄言已就绪"))) << listen.err.toStdString();
 }
