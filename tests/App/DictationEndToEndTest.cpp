@@ -38,8 +38,7 @@ protected:
         ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }
     static void doubleTapAlt() {
-        runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L"),
-                                               QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L")});
+        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
     }
 };
 

@@ -69,13 +69,9 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FocusedTextField field(FocusedTextField::Kind::singleLine);
-        if (c.windowClass)
-            ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(field.windowId()),
-                                                                         QStringLiteral("-f"), QStringLiteral("WM_CLASS"), QStringLiteral("8s"),
-                                                                         QStringLiteral("-set"), QStringLiteral("WM_CLASS"),
-                                                                         QString::fromLatin1(c.windowClass)})
-                          .exitCode,
-                      0);
+        const QStringList setClass{QStringLiteral("set_window"), QStringLiteral("--class"), QString::fromLatin1(c.windowClass),
+                                   QString::number(field.windowId())};
+        if (c.windowClass) ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xdotool"), setClass).exitCode, 0);
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
         const ProcessResult result = vocena(c.command, c.text.toUtf8() + '\n');  // the line end of echo is dropped

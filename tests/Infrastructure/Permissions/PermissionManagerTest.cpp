@@ -64,18 +64,6 @@ TEST(PermissionManagerTest, StatusesFollowTheProbesAndATrustedDisplayThatCannotB
     }
 }
 
-TEST(PermissionManagerTest, RequestingAccessibilityOpensTheHelpOnlyWhenItIsMissing) {
-    for (const bool usable : {true, false}) {
-        PermissionProbes probes = answering({}, {usable, usable, {}}, {});
-        QList<PermissionType> opened;
-        probes.openHelp = [&opened](PermissionType type) { opened << type; };
-        PermissionManager manager(std::move(probes));
-        EXPECT_EQ(QCoro::waitFor(manager.requestAccessibilityPermission()), usable);
-        EXPECT_EQ(opened, usable ? QList<PermissionType>{} : QList<PermissionType>{PermissionType::accessibility});
-        EXPECT_TRUE(manager.permissionStatuses().isEmpty());  // the caller refreshes
-    }
-}
-
 TEST(PermissionManagerTest, BlockingProbesRunSideBySideOffTheMainThread) {
     QThread* const mainThread = QCoreApplication::instance()->thread();
     std::atomic<QThread*> microphoneThread{nullptr}, accessibilityThread{nullptr}, speechThread{nullptr};

@@ -85,7 +85,6 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
     };
     const Case cases[] = {
         {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), true, 100},
-        {"busy target", 300, never, {}, QStringLiteral("^V"), true, 300},
         {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), true, 300},
         {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), true, 100},
         {"only a manager reads", never, 0, {}, QStringLiteral("^V"), false, 1000},
@@ -150,10 +149,6 @@ TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         g_hangupsSeen = 0;
-        QStringList lifecycle;
-        QObject context;
-        QObject::connect(&service, &TextInjectionService::pasteStarted, &context, [&] { lifecycle << QStringLiteral("started"); });
-        QObject::connect(&service, &TextInjectionService::pasteEnded, &context, [&] { lifecycle << QStringLiteral("ended"); });
         std::optional<QString> rightAfter;  // the clipboard right after the paste was ended
         QTimer::singleShot(300, [&] {
             c.end();
@@ -163,7 +158,6 @@ TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce)
         EXPECT_EQ(rightAfter, c.rightAfter);
         EXPECT_EQ(clipboard->content, QStringLiteral("before"));
         EXPECT_EQ(g_hangupsSeen, c.hangups);
-        EXPECT_EQ(lifecycle, (QStringList{QStringLiteral("started"), QStringLiteral("ended")}));
         struct sigaction current {};
         sigaction(SIGHUP, nullptr, &current);
         EXPECT_EQ(current.sa_handler, &countHangup);
@@ -183,13 +177,6 @@ TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreRele
     ASSERT_TRUE(await(std::move(fourth)).ok());
     EXPECT_EQ(keys->events.join(' '), QStringLiteral("a b c ⌫ ⌫ ^V ^Z"));
     EXPECT_FALSE(keys->releasedModifiers);
-
-    // A modifier held past the limit is released rather than combined with the text.
-    keys->events.clear();
-    keys->holdingModifiers = true;
-    ASSERT_TRUE(inject(QStringLiteral("x")).ok());
-    EXPECT_TRUE(keys->releasedModifiers);
-    EXPECT_EQ(keys->events, QStringList{QStringLiteral("x")});
 }
 
 }  // namespace
