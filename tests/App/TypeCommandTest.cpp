@@ -1,6 +1,7 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
 #include "support/FocusedTextField.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,10 @@ namespace {
 class TypeCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
-
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
-        return env;
-    }
+    void SetUp() override { vocena::test::prepareEnvironment(home); }  // for the commands too
 
     ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true) const {
-        QProcessEnvironment env = environment();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (!withDisplay) env.remove(QStringLiteral("DISPLAY"));
         return vocena::test::runProcess(QStringLiteral(VOCENA_BINARY), args, input, env.toStringList());
     }
@@ -112,7 +105,6 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteGivesTheClipboardBack) {
         field.shortcuts.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QProcess process;
-        process.setProcessEnvironment(environment());
         process.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("type")});
         process.write(QStringLiteral("今天天气很好").toUtf8());
         process.closeWriteChannel();
