@@ -43,15 +43,13 @@ protected:
     }
 };
 
-TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterWithItsShiftLevel) {
+TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterWithItsShiftLevelAndControlHeldDoesNotMakeShortcuts) {
     ASSERT_TRUE(service->isTrusted());
-    ASSERT_TRUE(inject(QStringLiteral("VureVIZ"), TextInjectionMode::automatic));
-    EXPECT_EQ(field.waitForText(QStringLiteral("VureVIZ")), QStringLiteral("VureVIZ"));
-
+    ASSERT_EQ(runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl")}).exitCode, 0);
     const QString all = QStringLiteral("a-b_c!?@#$%^&*()[]{}\\|;:'\",.<>/`~+= 0123456789\tXY\nz");
-    field.setText(QString());
     ASSERT_TRUE(inject(all, TextInjectionMode::keystroke));
     EXPECT_EQ(field.waitForText(all), all);
+    EXPECT_TRUE(field.shortcuts.isEmpty()) << field.shortcuts.join(' ').toStdString();
 }
 
 TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOne) {
@@ -99,13 +97,6 @@ TEST_F(X11TextInjectionTest, TypesTheSameCharactersOnAGermanLayout) {
     ASSERT_TRUE(inject(QStringLiteral("a^b"), TextInjectionMode::automatic));
     EXPECT_EQ(field.waitForText(QStringLiteral("a^b")), QStringLiteral("a^b"));
     EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
-}
-
-TEST_F(X11TextInjectionTest, HeldControlDoesNotTurnTheTextIntoShortcuts) {
-    ASSERT_EQ(runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl")}).exitCode, 0);
-    ASSERT_TRUE(inject(QStringLiteral("abc"), TextInjectionMode::keystroke));
-    EXPECT_EQ(field.waitForText(QStringLiteral("abc")), QStringLiteral("abc"));
-    EXPECT_TRUE(field.shortcuts.isEmpty()) << field.shortcuts.join(' ').toStdString();
 }
 
 TEST_F(X11TextInjectionTest, ReadsByOtherApplicationsAreNotThePaste) {
