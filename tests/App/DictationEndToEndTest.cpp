@@ -3,9 +3,11 @@
 // captured from its monitor, a double tap of Alt sent with xdotool and seen through XInput2,
 // and the result typed into a focused Qt text field of this process. Runs under
 // scripts/with-pulse and scripts/with-xvfb.
+#include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/PrivateDisplay.h"
 #include "support/SpeechTestAssets.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +21,23 @@ namespace {
 class DictationEndToEndTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
+    void SetUp() override { prepareEnvironment(home); }  // for the commands too
 
-    QStringList environment(const QString& display = {}) const {
+    // This process's environment with another X display.
+    static QStringList onDisplay(const QString& display) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
-        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
+        env.insert(QStringLiteral("DISPLAY"), display);
         return env.toStringList();
     }
     void installModel() const {
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const ProcessResult installed = runProcess(QStringLiteral(VOCENA_BINARY),
-                                                   {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))}, {}, environment());
+        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"),
+                                                                                         assets.model(QStringLiteral("good"))});
         ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }
     static void doubleTapAlt() {
-        runProcess(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L"),
-                                               QStringLiteral("keydown"), QStringLiteral("Alt_L"), QStringLiteral("keyup"), QStringLiteral("Alt_L")});
+        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
     }
 };
 
@@ -50,13 +48,12 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
     const SpeechTestAssets& assets = SpeechTestAssets::shared();
 
     // The three conditions of dictation hold here: sound server, X display, model.
-    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
+    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")});
     EXPECT_EQ(doctor.exitCode, 0) << doctor.out.toStdString();
     EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 3) << doctor.out.toStdString();
 
     FocusedTextField field(FocusedTextField::Kind::singleLine);
     QProcess listen;
-    listen.setEnvironment(environment());
     listen.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen"), QStringLiteral("--once")});
     QString log;
     const auto logShows = [&](const QString& text) {
@@ -77,7 +74,6 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
     ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
     EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
     EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
-    EXPECT_FALSE(field.text().isEmpty());
 }
 
 TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissionAsMissing) {
@@ -85,23 +81,16 @@ TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissi
     const PrivateDisplay withoutXTest(QStringLiteral(VOCENA_SOURCE_DIR), QStringLiteral("-extension XTEST"));
     ASSERT_FALSE(withoutXTest.name().isEmpty());
 
-    const ProcessResult ready = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment());
-    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, environment(withoutXTest.name()));
+    const QString missing = QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)");
+    const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")}, {}, onDisplay(withoutXTest.name()));
     EXPECT_EQ(doctor.exitCode, 1) << doctor.out.toStdString();
-    // Only the typing permission's line changes, and its help follows it.
-    QStringList expected = ready.out.split(QLatin1Char('\n'));
-    const qsizetype at = expected.indexOf(QStringLiteral("辅助功能权限: 已授权 (%1)").arg(qEnvironmentVariable("DISPLAY")));
-    ASSERT_GE(at, 0) << ready.out.toStdString();
-    QStringList reported = doctor.out.split(QLatin1Char('\n'));
-    ASSERT_EQ(reported.value(at), QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)")) << doctor.out.toStdString();
-    while (reported.value(at + 1).startsWith(QStringLiteral("    "))) reported.removeAt(at + 1);
-    reported.removeAt(at);
-    expected.removeAt(at);
-    EXPECT_EQ(reported, expected);
+    // Only the typing permission is missing there: the sound server and the model still count.
+    EXPECT_TRUE(doctor.out.contains(missing)) << doctor.out.toStdString();
+    EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 2) << doctor.out.toStdString();
 
-    const ProcessResult listen = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen")}, {}, environment(withoutXTest.name()));
+    const ProcessResult listen = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen")}, {}, onDisplay(withoutXTest.name()));
     EXPECT_EQ(listen.exitCode, 1) << listen.err.toStdString();
-    EXPECT_TRUE(listen.err.contains(QStringLiteral("辅助功能权限: 未授权 (X 显示服务器没有 XTEST 扩展)"))) << listen.err.toStdString();
+    EXPECT_TRUE(listen.err.contains(missing)) << listen.err.toStdString();
     EXPECT_FALSE(listen.err.contains(QStringLiteral("麦克风权限"))) << listen.err.toStdString();
     EXPECT_FALSE(listen.err.contains(QStringLiteral("澄言已就绪"))) << listen.err.toStdString();
 }

@@ -1,6 +1,7 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
 #include "support/FocusedTextField.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,10 @@ namespace {
 class TypeCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
-
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        env.remove(QStringLiteral("VOCENA_LOG_LEVEL"));
-        return env;
-    }
+    void SetUp() override { vocena::test::prepareEnvironment(home); }  // for the commands too
 
     ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true) const {
-        QProcessEnvironment env = environment();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (!withDisplay) env.remove(QStringLiteral("DISPLAY"));
         return vocena::test::runProcess(QStringLiteral(VOCENA_BINARY), args, input, env.toStringList());
     }
@@ -50,45 +43,40 @@ protected:
     }
 };
 
-TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndKeepsTheClipboard) {
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(QStringLiteral("before"));
-
-    ProcessResult typed = vocena({QStringLiteral("type")}, "VureVIZ");
-    EXPECT_EQ(typed.exitCode, 0) << typed.err.toStdString();
-    EXPECT_EQ(field.waitForText(QStringLiteral("VureVIZ")), QStringLiteral("VureVIZ"));
-    EXPECT_EQ(clipboard->text(), QStringLiteral("before"));  // untouched, still ours
-
-    field.setText(QString());
+TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelectionsComeBack) {
     const QString chinese = QStringLiteral("今天天气很好");
-    ProcessResult pasted = vocena({QStringLiteral("type")}, chinese.toUtf8() + '\n');  // the line end of echo is dropped
-    EXPECT_EQ(pasted.exitCode, 0) << pasted.err.toStdString();
-    EXPECT_EQ(field.waitForText(chinese), chinese);
-    // The command has exited; what it put back on the clipboard is served by its keeper...
-    EXPECT_FALSE(clipboard->ownsClipboard());
-    EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
-    // ...until someone copies something else.
-    endKeeper();
-}
-
-TEST_F(TypeCommandTest, TheKeeperAlsoServesThePrimarySelectionATerminalPastedFrom) {
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    // Taken for xterm, the field gets Shift+Insert (on which a Qt field pastes the clipboard).
-    ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(field.windowId()),
-                                                                 QStringLiteral("-f"), QStringLiteral("WM_CLASS"), QStringLiteral("8s"),
-                                                                 QStringLiteral("-set"), QStringLiteral("WM_CLASS"), QStringLiteral("XTerm")})
-                  .exitCode,
-              0);
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
-    const QString chinese = QStringLiteral("今天天气很好");
-    const ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8());
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(field.waitForText(chinese), chinese);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("selected"));
-    endKeeper();
+    struct Case {
+        const char* name;
+        QStringList command;
+        QString text;
+        const char* windowClass;  // null: a plain Qt window
+        bool learns;              // what was typed is counted for term learning
+    };
+    const Case cases[] = {
+        {"typed on keys", {QStringLiteral("type")}, QStringLiteral("VureVIZ"), nullptr, false},
+        {"pasted", {QStringLiteral("type")}, chinese, nullptr, false},
+        // Taken for xterm, the field gets Shift+Insert (on which a Qt field pastes the clipboard).
+        {"pasted into a terminal from the primary selection", {QStringLiteral("type")}, chinese, "XTerm", false},
+        {"through the pipeline", {QStringLiteral("process"), QStringLiteral("--inject")}, chinese, nullptr, true},  // no key: as heard
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FocusedTextField field(FocusedTextField::Kind::singleLine);
+        const QStringList setClass{QStringLiteral("set_window"), QStringLiteral("--class"), QString::fromLatin1(c.windowClass),
+                                   QString::number(field.windowId())};
+        if (c.windowClass) ASSERT_EQ(vocena::test::runProcess(QStringLiteral("xdotool"), setClass).exitCode, 0);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
+        const ProcessResult result = vocena(c.command, c.text.toUtf8() + '\n');  // the line end of echo is dropped
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out, QString());
+        EXPECT_EQ(field.waitForText(c.text), c.text);
+        // The command has exited; what it put back is served by its keeper until someone copies.
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(QClipboard::Selection), QStringLiteral("selected"));
+        EXPECT_EQ(QFile::exists(home.filePath(QStringLiteral("data/澄言/term_frequency.json"))), c.learns);
+        endKeeper();
+    }
 }
 
 TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommand) {
@@ -117,7 +105,6 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteGivesTheClipboardBack) {
         field.shortcuts.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QProcess process;
-        process.setProcessEnvironment(environment());
         process.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("type")});
         process.write(QStringLiteral("今天天气很好").toUtf8());
         process.closeWriteChannel();
@@ -134,17 +121,6 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteGivesTheClipboardBack) {
     }
 }
 
-TEST_F(TypeCommandTest, ProcessInjectRunsThePipelineIntoTheField) {
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    const QString transcript = QStringLiteral("今天天气很好");  // no key stored: typed as heard
-    const ProcessResult result = vocena({QStringLiteral("process"), QStringLiteral("--inject")}, transcript.toUtf8() + '\n');
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, QString());
-    EXPECT_EQ(field.waitForText(transcript), transcript);
-    // What was typed is counted for term learning.
-    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("data/澄言/term_frequency.json"))));
-}
-
 TEST_F(TypeCommandTest, SaysWhyItCannotType) {
     const ProcessResult noDisplay = vocena({QStringLiteral("type")}, "abc", false);
     EXPECT_EQ(noDisplay.exitCode, 1);
@@ -153,7 +129,6 @@ TEST_F(TypeCommandTest, SaysWhyItCannotType) {
     const ProcessResult empty = vocena({QStringLiteral("type")}, "\n");
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.contains(QStringLiteral("文本为空"))) << empty.err.toStdString();
-
 }
 
 }  // namespace

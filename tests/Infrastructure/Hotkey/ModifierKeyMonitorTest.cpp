@@ -28,6 +28,7 @@ protected:
     //   "-", "alt", "ctrl+alt+shift", "super+alt"  the modifiers now held
     //   "key"                                        another key goes down (Tab, a letter)
     //   "click"                                      a pointer button goes down
+    //   "restart"                                    the monitor is stopped and started again
     //   a number                                     that many milliseconds pass
     void play(const char* script) {
         for (const QString& step : QString::fromLatin1(script).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -36,6 +37,10 @@ protected:
             if (isNumber) clock.advance(milliseconds / 1000.0);
             else if (step == QLatin1String("key")) source->pressOtherKey();
             else if (step == QLatin1String("click")) source->pressButton();
+            else if (step == QLatin1String("restart")) {
+                monitor.stopMonitoring();
+                monitor.startMonitoring();
+            }
             else source->hold(flagsNamed(step));
         }
         clock.advance(1);
@@ -51,7 +56,6 @@ protected:
         }
         return flags;
     }
-    int logged(const char* line) const { return log.lines().count(QStringLiteral("[ModifierKeyMonitor] ") + QString::fromUtf8(line)); }
 
     test::LogCapture log;
     test::ManualClock clock;
@@ -100,6 +104,11 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
         {"Control+Alt+T, and the pair again afterwards", "ctrl 50 ctrl+alt 100 key 500 ctrl+alt+shift 500 - 50 ctrl+alt 400 -",
          {"combo(option,control)@1500"}},
         {"Control+Alt+click", "ctrl+alt 100 click 500 -", {}},
+
+        // A stop forgets the first tap, a pending confirmation, and one waiting for the release.
+        {"stopped after the first tap", "alt - restart alt -", {}},
+        {"stopped while confirming", "alt - alt 50 restart -", {}},
+        {"stopped while waiting for the release", "alt - alt 200 restart -", {}},
     };
     for (const GestureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,51 +120,16 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
     }
 }
 
-TEST_F(ModifierKeyMonitorTest, LogsEachStepOfTheGestures) {
-    play("alt 50 - 50 alt 50 -");
-    for (const char* line : {"handleFlagsChanged: option=true, control=false, command=false", "option=true, control=false",
-                             "Option 第一次按下，等待 500ms 内第二次按下", "双击 Option 延迟确认中（等待 120ms 排除组合键）",
-                             "双击 Option 检测到，触发录音"})
-        EXPECT_GE(logged(line), 1) << line;
-    play("super super+alt -");
-    EXPECT_EQ(logged("⊘ Option+Command 同时按下，跳过录音触发，让系统快捷键处理"), 1);
-    play("alt+ctrl 500 alt -");
-    EXPECT_EQ(logged("组合键触发: Option+Control"), 1);
-    EXPECT_EQ(logged("组合键释放"), 1);
-    // Typing is not logged.
+TEST_F(ModifierKeyMonitorTest, TypingIsNeverLogged) {
+    play("alt 50 -");
     const int lines = log.lines().size();
     play("key key click key");
     EXPECT_EQ(log.lines().mid(lines), QStringList{});
 }
 
-TEST_F(ModifierKeyMonitorTest, StartsOnceAndStoppingForgetsTheTapState) {
+TEST_F(ModifierKeyMonitorTest, StartsOnceAndRetriesASourceThatCouldNotStart) {
     monitor.startMonitoring();
     EXPECT_EQ(source->starts, 1);
-    for (const char* line : {"正在启动全局监听...", "globalMonitor = 已创建", "localMonitor = 已创建", "修饰键监听已启动"})
-        EXPECT_EQ(logged(line), 1) << line;
-
-    // Neither a first tap, a pending confirmation, nor one waiting for the release survives
-    // a stop.
-    const auto stopAndStart = [&] {
-        monitor.stopMonitoring();
-        monitor.startMonitoring();
-    };
-    for (double held : {0.05, 0.2}) {
-        source->hold(option);
-        source->hold(none);
-        source->hold(option);
-        clock.advance(held);
-        stopAndStart();
-        source->hold(none);
-        clock.advance(1);
-    }
-    source->hold(option);
-    source->hold(none);
-    stopAndStart();
-    play("alt -");
-    EXPECT_TRUE(delegate.gestures.isEmpty());
-    EXPECT_EQ(logged("修饰键监听已停止"), 3);
-    EXPECT_EQ(source->starts, 4);
 
     // A source that cannot start is tried again at the next start.
     monitor.stopMonitoring();
@@ -163,7 +137,6 @@ TEST_F(ModifierKeyMonitorTest, StartsOnceAndStoppingForgetsTheTapState) {
     source->available = false;
     monitor.startMonitoring();
     EXPECT_FALSE(monitor.isMonitoring());
-    EXPECT_EQ(logged("globalMonitor = nil"), 1);
     source->available = true;
     monitor.startMonitoring();
     EXPECT_TRUE(monitor.isMonitoring());

@@ -4,7 +4,6 @@
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "support/FocusedTextField.h"
-#include "support/LogCapture.h"
 #include "support/RecordingModifierKeyDelegate.h"
 
 #include <gtest/gtest.h>
@@ -117,29 +116,17 @@ TEST_F(X11ModifierFlagSourceTest, FollowsTheLayoutInUse) {
     setxkbmap(QStringLiteral("-option ctrl:swap_lalt_lctl"));
     xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Control_L keyup Control_L"));
     setxkbmap(QStringLiteral("-option"));
-    // The right Alt key (key code 108) as AltGr: not reported.
-    setxkbmap(QStringLiteral("-option lv3:ralt_switch"));
-    xdotool(QStringLiteral("keydown 108 keyup 108 keydown Alt_L keyup Alt_L"));
-    setxkbmap(QStringLiteral("-option"));
-    // Two layouts, the second (German) making the right Alt AltGr: it is Alt in the first only;
-    // the left Alt, defined for the first only, is Alt in both.
+    // Two layouts, the second (German) making the right Alt key (108) AltGr: it is Alt in the
+    // first only; the left Alt, defined for the first only, is Alt in both.
     setxkbmap(QStringLiteral("-layout us,de"));
     tapKeyCodes({108}, 1);
     tapKeyCodes({108, 64}, 2);  // 64: the left Alt key
     tapKeyCodes({108}, 1);
     setxkbmap(QStringLiteral("-layout us"));
     const QStringList expected{"option", "-", "control", "-",  // swapped
-                               "option", "-",                  // AltGr, then the left Alt
                                "option", "-", "option", "-", "option", "-"};
     EXPECT_EQ(seenWhenComplete(expected), expected);
 }
-
-struct X11GestureCase {
-    const char* name;
-    const char* layoutOption;  // for setxkbmap -option, or null
-    const char* keys;          // for xdotool
-    QStringList gestures;
-};
 
 class X11ModifierKeyMonitorTest : public ::testing::Test {
 protected:
@@ -151,7 +138,8 @@ protected:
 
     // The gestures `keys` gives, without their times. Alt+Control held follows as a marker,
     // far enough not to cancel a double tap still waiting: the gestures are complete when
-    // the marker's has come.
+    // the marker's has come. No key changes at its 0.3 s: the monitor's own timer on the main
+    // thread notices them.
     QStringList gesturesOf(const QString& keys) {
         delegate.gestures.clear();
         xdotool(keys + QStringLiteral(" sleep 0.6 keydown Control_L keydown Alt_L sleep 0.4 keyup Alt_L keyup Control_L"));
@@ -163,7 +151,6 @@ protected:
         return names;
     }
 
-    test::LogCapture log;
     test::RecordingModifierKeyDelegate delegate{Clock::system(), Clock::system().now()};
     ModifierKeyMonitor monitor{Clock::system(), Scheduler::main()};
 };
@@ -171,29 +158,17 @@ protected:
 TEST_F(X11ModifierKeyMonitorTest, OnlyAltTappedAloneIsADoubleTap) {
     ASSERT_TRUE(monitor.isMonitoring());
     const QStringList doubleTap{"doubleTap"};
-    const X11GestureCase cases[] = {
-        {"Alt, Alt", nullptr, "keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L", doubleTap},
-        {"Alt+Tab twice", nullptr, "keydown Alt_L key Tab keyup Alt_L keydown Alt_L key Tab keyup Alt_L", {}},
-        // No key changes at the 0.3 s: the monitor's own timer on the main thread notices them.
-        {"Alt+Control held", nullptr, "keydown Alt_L keydown Control_L sleep 0.5 keyup Control_L keyup Alt_L",
-         {"combo(option,control)"}},
-        {"Alt+Shift twice", nullptr, "keydown Alt_L key Shift_L keyup Alt_L keydown Alt_L key Shift_L keyup Alt_L", {}},
-        {"a click with Alt held", nullptr, "keydown Alt_L keyup Alt_L keydown Alt_L click 1 keyup Alt_L", {}},
-        {"the wheel with Alt held", nullptr, "keydown Alt_L click 5 keyup Alt_L keydown Alt_L keyup Alt_L", {}},
-        {"too slow", nullptr, "keydown Alt_L keyup Alt_L sleep 0.9 keydown Alt_L keyup Alt_L", {}},
-        {"Alt with Super held", nullptr, "keydown Super_L keydown Alt_L keyup Alt_L keyup Super_L", {}},
-        {"the right Alt key as Alt", nullptr, "keydown 108 keyup 108 keydown 108 keyup 108", doubleTap},
-        {"the right Alt key as AltGr", "lv3:ralt_switch", "keydown 108 keyup 108 keydown 108 keyup 108", {}},
-    };
-    for (const X11GestureCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.layoutOption) setxkbmap(QStringLiteral("-option ") + QLatin1String(c.layoutOption));
-        EXPECT_EQ(gesturesOf(QLatin1String(c.keys)), c.gestures);
-        if (c.layoutOption) setxkbmap(QStringLiteral("-option"));
-    }
-    EXPECT_TRUE(log.contains(QStringLiteral("⊘ Option+Command 同时按下")));
+    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L")), doubleTap);
+    // Alt+Tab twice, and a click with Alt held: Alt belongs to something else.
+    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L key Tab keyup Alt_L keydown Alt_L key Tab keyup Alt_L")), QStringList());
+    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L click 1 keyup Alt_L")), QStringList());
+    // The right Alt key (108) as AltGr.
+    setxkbmap(QStringLiteral("-option lv3:ralt_switch"));
+    EXPECT_EQ(gesturesOf(QStringLiteral("keydown 108 keyup 108 keydown 108 keyup 108")), QStringList());
+    setxkbmap(QStringLiteral("-option"));
 
-    // Another client grabs the keyboard (an open menu, a full-screen game): the keys still arrive.
+    // Another client grabs the keyboard (an open menu, a full-screen game): the keys still
+    // arrive, and the right Alt key is Alt too.
     X11Connection other;
     ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync,
                             CurrentTime),
