@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 using namespace vocena;
@@ -34,12 +35,13 @@ TEST_F(AISettingsStoreTest, MissingValuesAndWrongTypesReadAsDefaultsAndChangesAr
         EXPECT_EQ(store.workMode(), 0);
     };
     expectDefaults();
-    set(AISettingsStore::kModeKey, QStringLiteral("1"));
+    set(AISettingsStore::kModeKey, 1.5);  // a number, but no integer
     set(AISettingsStore::kEnabledKey, 0);
     set(AISettingsStore::kBaseURLKey, 42);
-    set(AISettingsStore::kModelKey, true);
+    set(AISettingsStore::kModelKey, QJsonArray{QStringLiteral("m")});
     set(AISettingsStore::kWorkModeKey, QStringLiteral("2"));
     expectDefaults();
+    EXPECT_TRUE(prefs.contains(QString::fromLatin1(AISettingsStore::kModelKey)));  // kept, only read as absent
 
     set(AISettingsStore::kModeKey, 1);
     EXPECT_EQ(store.aiMode(), 1);  // read afresh, not cached
@@ -68,6 +70,7 @@ TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
         {QJsonValue::Undefined, 400, 20.0},
         {QJsonValue::Undefined, 5000, 30.0},
         {45.5, 5000, 45.5},
+        {12, 10, 12.0},                    // an integer is a number too
         {QStringLiteral("30"), 10, 10.0},  // the wrong type reads as the default
         {1e9, 10, 300.0},                  // would overflow the milliseconds of the request
         {1e300, 10, 300.0},

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QJsonArray>
 #include <QTemporaryDir>
 
 using namespace vocena;
@@ -20,37 +19,7 @@ protected:
 
 }  // namespace
 
-// Each typed read gives the value only when the stored JSON has that type.
-TEST_F(PreferencesTest, TypedReadsAndWrongTypesReadAsAbsent) {
-    Preferences prefs(path());
-    EXPECT_FALSE(prefs.intValue(QStringLiteral("k")).has_value());  // no file at all
-    const struct {
-        const char* key;
-        QJsonValue value;
-        std::optional<qint64> asInt;
-        std::optional<double> asDouble;
-        std::optional<bool> asBool;
-        std::optional<QString> asString;
-    } cases[] = {
-        {"integer", 1, 1, 1.0, {}, {}},  // an integer is also a number
-        {"fraction", 2.5, {}, 2.5, {}, {}},
-        {"bool", true, {}, {}, true, {}},
-        {"string", QStringLiteral("http://x"), {}, {}, {}, QStringLiteral("http://x")},
-        {"list", QJsonArray{1, 2}, {}, {}, {}, {}},
-    };
-    for (const auto& c : cases) ASSERT_EQ(prefs.setValue(QString::fromLatin1(c.key), c.value), QString());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        const QString key = QString::fromLatin1(c.key);
-        EXPECT_EQ(prefs.intValue(key), c.asInt);
-        EXPECT_EQ(prefs.doubleValue(key), c.asDouble);
-        EXPECT_EQ(prefs.boolValue(key), c.asBool);
-        EXPECT_EQ(prefs.stringValue(key), c.asString);
-    }
-    ASSERT_EQ(prefs.remove(QStringLiteral("integer")), QString());
-    EXPECT_FALSE(prefs.contains(QStringLiteral("integer")));
-}
-
+// The typed reads are tested through the settings that use them (AISettingsStoreTest).
 TEST_F(PreferencesTest, ChangesByAnotherWriterAreSeenAtTheNextRead) {
     Preferences app(path());
     Preferences cli(path());
