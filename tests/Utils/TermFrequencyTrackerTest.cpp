@@ -63,26 +63,20 @@ VOCENA_CHILD_ROLE(feedTexts) {
 // args: files, then the term to dismiss.
 VOCENA_CHILD_ROLE(dismissTerm) { return OtherProcessTracker(args).tracker.suppressTerm(args.value(2)) ? 0 : 1; }
 
-struct Suggestion {
-    QString term;
-    QVariant category;
-    bool onMainThread = false;
-};
-
-// Collects the suggestion notifications while it lives.
+// Collects the suggestion notifications (term, category) while it lives; they come on the main thread.
 class SuggestionObserver {
 public:
     SuggestionObserver() {
         NotificationCenter::defaultCenter().addObserver(Notifications::termSuggestionReady, &m_context, [this](const Notification& n) {
-            m_received.append({n.userInfo.value(QStringLiteral("term")).toString(), n.userInfo.value(QStringLiteral("category")),
-                               QThread::currentThread() == QCoreApplication::instance()->thread()});
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            m_received.append({n.userInfo.value(QStringLiteral("term")).toString(), n.userInfo.value(QStringLiteral("category"))});
         });
     }
-    const QList<Suggestion>& received() const { return m_received; }
+    const QList<std::pair<QString, QVariant>>& received() const { return m_received; }
 
 private:
     QObject m_context;
-    QList<Suggestion> m_received;
+    QList<std::pair<QString, QVariant>> m_received;
 };
 
 class TermFrequencyTrackerTest : public ::testing::Test {
@@ -123,10 +117,7 @@ TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThre
 
     ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 2; }));
     QMap<QString, QVariant> categories;
-    for (const Suggestion& suggestion : observer.received()) {
-        EXPECT_TRUE(suggestion.onMainThread);
-        categories.insert(suggestion.term, suggestion.category);
-    }
+    for (const auto& [term, category] : observer.received()) categories.insert(term, category);
     EXPECT_EQ(categories.value(QStringLiteral("澄言")), QVariant(QStringLiteral("疑似人名")));
     ASSERT_TRUE(categories.contains(QStringLiteral("2024")));
     EXPECT_TRUE(categories.value(QStringLiteral("2024")).isNull());  // no category
@@ -167,7 +158,7 @@ TEST_F(TermFrequencyTrackerTest, CountsSurviveARestartWithoutTheSessionCount) {
     EXPECT_EQ(tracker->entry(QStringLiteral("VureVIZ"))->sessionCount, 0);
     tracker->feed(QStringLiteral("VureVIZ"));  // suggested again at once
     ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 1; }));
-    EXPECT_EQ(observer.received().first().term, QStringLiteral("VureVIZ"));
+    EXPECT_EQ(observer.received().first().first, QStringLiteral("VureVIZ"));
 }
 
 TEST_F(TermFrequencyTrackerTest, OldCountsArePrunedAtStart) {

@@ -101,7 +101,8 @@ TEST_F(VocabularyCsvTest, WordsAlreadyPresentAreSkippedAndCountedOnce) {
     EXPECT_EQ(described(store.items()), (QStringList{"澄言|-|-", "Qt|框架|-", "qt|-|-"}));  // 澄言 unchanged
 }
 
-// The first line is always a header; a file that adds nothing leaves the vocabulary unsaved.
+// The first line is always a header; a file that adds nothing leaves the vocabulary unsaved. How
+// each encoding is recognised is tested on the reader above.
 TEST_F(VocabularyCsvTest, LineEndsAndEncodingsOfOtherTools) {
     const struct {
         const char* name;
@@ -110,8 +111,6 @@ TEST_F(VocabularyCsvTest, LineEndsAndEncodingsOfOtherTools) {
     } cases[] = {
         {"CRLF line ends", "VureVIZ,,公司名,,zOVO\r\n张三,,人名\r\n李四\r\n", {"张三|人名|-", "李四|-|-"}},
         {"UTF-16LE without a mark", utf16(QStringLiteral("词汇\n澄言,,产品\n"), QStringConverter::Utf16LE), {"澄言|产品|-"}},
-        {"GBK of an even length: Latin-1, not UTF-16", "words\n\xD5\xC5\xC8\xFD,,\xC8\xCB\xC3\xFB\n\n",
-         {QString::fromLatin1("\xD5\xC5\xC8\xFD|\xC8\xCB\xC3\xFB|-")}},
         {"only a header", "词汇,类别", {}},
         {"empty", "", {}},
     };
