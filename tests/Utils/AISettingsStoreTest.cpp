@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 using namespace vocena;
@@ -19,27 +20,28 @@ protected:
     AISettingsStore store{prefs, secrets};
 
     void set(const char* key, const QJsonValue& value) { ASSERT_EQ(prefs.setValue(QString::fromLatin1(key), value), QString()); }
+    std::optional<QString> loadKey() { return *test::await(store.loadAPIKeyAsync()).value; }
 };
 
 }  // namespace
 
-TEST_F(AISettingsStoreTest, FreshInstallationReadsTheDefaults) {
-    EXPECT_EQ(store.aiMode(), 0);
-    EXPECT_TRUE(store.aiEnabled());
-    EXPECT_EQ(store.aiBaseURL(), QStringLiteral("https://api.deepseek.com"));
-    EXPECT_EQ(store.aiTimeout(), 10.0);
-    EXPECT_EQ(store.aiModel(), QStringLiteral("deepseek-chat"));
-    EXPECT_EQ(store.workMode(), 0);
-    EXPECT_FALSE(test::await(store.loadAPIKeyAsync()).value->has_value());
-}
-
-TEST_F(AISettingsStoreTest, WrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
-    set(AISettingsStore::kModeKey, QStringLiteral("1"));
+TEST_F(AISettingsStoreTest, MissingValuesAndWrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
+    const auto expectDefaults = [&] {
+        EXPECT_EQ(store.aiMode(), 0);
+        EXPECT_TRUE(store.aiEnabled());
+        EXPECT_EQ(store.aiBaseURL(), QStringLiteral("https://api.deepseek.com"));
+        EXPECT_EQ(store.aiTimeout(), 10.0);
+        EXPECT_EQ(store.aiModel(), QStringLiteral("deepseek-chat"));
+        EXPECT_EQ(store.workMode(), 0);
+    };
+    expectDefaults();
+    set(AISettingsStore::kModeKey, 1.5);  // a number, but no integer
     set(AISettingsStore::kEnabledKey, 0);
     set(AISettingsStore::kBaseURLKey, 42);
-    EXPECT_EQ(store.aiMode(), 0);
-    EXPECT_TRUE(store.aiEnabled());
-    EXPECT_EQ(store.aiBaseURL(), QStringLiteral("https://api.deepseek.com"));
+    set(AISettingsStore::kModelKey, QJsonArray{QStringLiteral("m")});
+    set(AISettingsStore::kWorkModeKey, QStringLiteral("2"));
+    expectDefaults();
+    EXPECT_TRUE(prefs.contains(QString::fromLatin1(AISettingsStore::kModelKey)));  // kept, only read as absent
 
     set(AISettingsStore::kModeKey, 1);
     EXPECT_EQ(store.aiMode(), 1);  // read afresh, not cached
@@ -47,13 +49,13 @@ TEST_F(AISettingsStoreTest, WrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
     EXPECT_EQ(store.workMode(), 2);  // any non-zero value is the assistant
 }
 
-TEST_F(AISettingsStoreTest, KeyRoundTripAndEmptyKeyIsAbsent) {
+TEST_F(AISettingsStoreTest, KeyIsStoredAsTypedAndAnEmptyKeyIsAbsent) {
+    EXPECT_EQ(loadKey(), std::nullopt);
     EXPECT_TRUE(*test::await(store.saveAPIKey(QStringLiteral(" sk-1 "))).value);
-    EXPECT_EQ(*test::await(store.loadAPIKeyAsync()).value, QStringLiteral(" sk-1 "));  // stored as typed
-    EXPECT_TRUE(*test::await(store.saveAPIKey(QStringLiteral("sk-2"))).value);
-    EXPECT_EQ(*test::await(store.loadAPIKeyAsync()).value, QStringLiteral("sk-2"));
+    EXPECT_EQ(loadKey(), QStringLiteral(" sk-1 "));
+    EXPECT_EQ(secrets->peek(QStringLiteral("com.vocena.ai"), QStringLiteral("apiKey")), QStringLiteral(" sk-1 "));  // the CLI's entry
     test::await(store.saveAPIKey(QString()));
-    EXPECT_FALSE(test::await(store.loadAPIKeyAsync()).value->has_value());
+    EXPECT_EQ(loadKey(), std::nullopt);
 }
 
 // The request time-out: the stored minimum (bounded) or 0.05 s a character up to 30 s.
@@ -68,6 +70,7 @@ TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
         {QJsonValue::Undefined, 400, 20.0},
         {QJsonValue::Undefined, 5000, 30.0},
         {45.5, 5000, 45.5},
+        {12, 10, 12.0},                    // an integer is a number too
         {QStringLiteral("30"), 10, 10.0},  // the wrong type reads as the default
         {1e9, 10, 300.0},                  // would overflow the milliseconds of the request
         {1e300, 10, 300.0},

@@ -6,15 +6,14 @@
 #include "Utils/TermStorage.h"
 #include "Utils/VocabularyStore.h"
 #include "support/ChildProcess.h"
-#include "support/LogCapture.h"
 #include "support/ManualClock.h"
+#include "support/TestFiles.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -24,26 +23,24 @@
 #include <thread>
 
 using namespace vocena;
+using test::readFile;
 using test::waitUntil;
 
 namespace {
 
 constexpr double kDay = 86400;
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeRaw(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
-
 // Letter-only words, so that every word is exactly one candidate: "axab" for ('a', 1).
 QString word(char group, int i) {
     return QString(QLatin1Char(group)) + QLatin1Char('x') + QLatin1Char('a' + i / 26 % 26) + QLatin1Char('a' + i % 26);
+}
+
+// The count of every word of each group: {{'a', 2}} for "axaa" … counted twice each.
+QMap<QString, qint64> countsOf(int words, std::initializer_list<std::pair<char, qint64>> groups) {
+    QMap<QString, qint64> counts;
+    for (int i = 0; i < words; ++i)
+        for (const auto& [group, count] : groups) counts.insert(word(group, i), count);
+    return counts;
 }
 
 // A tracker of another process on the files given first (frequency, suppressed).
@@ -66,26 +63,20 @@ VOCENA_CHILD_ROLE(feedTexts) {
 // args: files, then the term to dismiss.
 VOCENA_CHILD_ROLE(dismissTerm) { return OtherProcessTracker(args).tracker.suppressTerm(args.value(2)) ? 0 : 1; }
 
-struct Suggestion {
-    QString term;
-    QVariant category;
-    bool onMainThread = false;
-};
-
-// Collects the suggestion notifications while it lives.
+// Collects the suggestion notifications (term, category) while it lives; they come on the main thread.
 class SuggestionObserver {
 public:
     SuggestionObserver() {
         NotificationCenter::defaultCenter().addObserver(Notifications::termSuggestionReady, &m_context, [this](const Notification& n) {
-            m_received.append({n.userInfo.value(QStringLiteral("term")).toString(), n.userInfo.value(QStringLiteral("category")),
-                               QThread::currentThread() == QCoreApplication::instance()->thread()});
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            m_received.append({n.userInfo.value(QStringLiteral("term")).toString(), n.userInfo.value(QStringLiteral("category"))});
         });
     }
-    const QList<Suggestion>& received() const { return m_received; }
+    const QList<std::pair<QString, QVariant>>& received() const { return m_received; }
 
 private:
     QObject m_context;
-    QList<Suggestion> m_received;
+    QList<std::pair<QString, QVariant>> m_received;
 };
 
 class TermFrequencyTrackerTest : public ::testing::Test {
@@ -107,7 +98,7 @@ protected:
         return map;
     }
     QMap<QString, qint64> totalsOnDisk() const {
-        const auto storage = FrequencyStorage::decode(readAll(frequencyPath()));
+        const auto storage = FrequencyStorage::decode(readFile(frequencyPath()));
         return storage ? totals(storage->entries) : QMap<QString, qint64>{{QStringLiteral("<unreadable>"), -1}};
     }
     QStringList corruptCopies() const { return QDir(dir.path()).entryList({QStringLiteral("*.corrupt-*")}); }
@@ -126,10 +117,7 @@ TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThre
 
     ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 2; }));
     QMap<QString, QVariant> categories;
-    for (const Suggestion& suggestion : observer.received()) {
-        EXPECT_TRUE(suggestion.onMainThread);
-        categories.insert(suggestion.term, suggestion.category);
-    }
+    for (const auto& [term, category] : observer.received()) categories.insert(term, category);
     EXPECT_EQ(categories.value(QStringLiteral("澄言")), QVariant(QStringLiteral("疑似人名")));
     ASSERT_TRUE(categories.contains(QStringLiteral("2024")));
     EXPECT_TRUE(categories.value(QStringLiteral("2024")).isNull());  // no category
@@ -156,80 +144,59 @@ TEST_F(TermFrequencyTrackerTest, StopWordsVocabularyWordsAndDismissedTermsAreNev
     EXPECT_EQ(tracker->entries().size(), before);
 }
 
-TEST_F(TermFrequencyTrackerTest, CountsAndDismissalsSurviveARestart) {
+// Dismissals made by another tracker are tested with another process below.
+TEST_F(TermFrequencyTrackerTest, CountsSurviveARestartWithoutTheSessionCount) {
     auto tracker = makeTracker();
     for (int i = 0; i < 3; ++i) tracker->feed(QStringLiteral("VureVIZ"));
-    tracker->feed(QStringLiteral("求索"));
-    ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
     tracker->feedInBackground(QStringLiteral("Qt"));  // still queued when the tracker goes
     tracker.reset();
     QCoreApplication::processEvents();  // the first run's suggestion
-    EXPECT_FALSE(readAll(suppressedPath()).isEmpty());
     EXPECT_EQ(totalsOnDisk(), (QMap<QString, qint64>{{QStringLiteral("Qt"), 1}, {QStringLiteral("VureVIZ"), 3}}));
 
-    test::LogCapture log;
     SuggestionObserver observer;
     tracker = makeTracker();
-    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已加载 2 条词频数据")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已加载 1 条忽略词汇")));
     EXPECT_EQ(tracker->entry(QStringLiteral("VureVIZ"))->sessionCount, 0);
-
-    tracker->feed(QStringLiteral("VureVIZ 求索"));  // suggested again at once; still dismissed
+    tracker->feed(QStringLiteral("VureVIZ"));  // suggested again at once
     ASSERT_TRUE(waitUntil([&] { return observer.received().size() == 1; }));
-    EXPECT_EQ(observer.received().first().term, QStringLiteral("VureVIZ"));
-    EXPECT_EQ(observer.received().first().category, QVariant(QStringLiteral("英文术语")));
-    EXPECT_FALSE(tracker->entry(QStringLiteral("求索")));
+    EXPECT_EQ(observer.received().first().first, QStringLiteral("VureVIZ"));
 }
 
 TEST_F(TermFrequencyTrackerTest, OldCountsArePrunedAtStart) {
     const auto entry = [&](const char* term, qint64 total, double firstDaysAgo, double lastDaysAgo) {
         return TermEntry{QString::fromUtf8(term), total, 1, now() - firstDaysAgo * kDay, now() - lastDaysAgo * kDay, std::nullopt};
     };
-    writeRaw(frequencyPath(), FrequencyStorage{{entry("stale", 9, 40, 31), entry("once", 1, 8, 8), entry("twice", 2, 8, 8),
-                                                entry("recent", 1, 6.9, 6.9), entry("boundary", 5, 30, 30)},
-                                               0}
-                                  .encode());
-    {
-        test::LogCapture log;
-        auto tracker = makeTracker();
-        EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 词频清理: 5 → 2 条")));
-        EXPECT_EQ(totals(tracker->entries()).keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
-        EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
-    }
+    ASSERT_TRUE(test::writeFile(frequencyPath(), FrequencyStorage{{entry("stale", 9, 40, 31), entry("once", 1, 8, 8),
+                                                                    entry("twice", 2, 8, 8), entry("recent", 1, 6.9, 6.9),
+                                                                    entry("boundary", 5, 30, 30)},
+                                                                   0}
+                                                      .encode()));
+    EXPECT_EQ(totals(makeTracker()->entries()).keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
+    EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
 
-    // The 7-day rule alone still logs and saves; nothing to prune leaves the file alone.
+    // The 7-day rule alone still saves; nothing to prune leaves the file alone.
     clock.advance(0.2 * kDay);
-    test::LogCapture log;
     makeTracker();
-    EXPECT_TRUE(log.contains(QStringLiteral("词频清理: 2 → 1 条")));
     EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("twice")}));
-    const QByteArray saved = readAll(frequencyPath());
+    const QByteArray saved = readFile(frequencyPath());
     makeTracker();
-    EXPECT_EQ(readAll(frequencyPath()), saved);
+    EXPECT_EQ(readFile(frequencyPath()), saved);
 }
 
 TEST_F(TermFrequencyTrackerTest, AcceptingAddsTheTermWithVariantsAndForgetsItsCounts) {
-    qputenv("VOCENA_LOG_PRIVATE", "1");
-    test::LogCapture log;
     auto tracker = makeTracker();
     tracker->feed(QStringLiteral("明志中心，VureVIZ，张三"));
     EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("明志中心"), QStringLiteral("专业术语")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[TermFrequencyTracker] 已添加词汇: 明志中心, 分类: 专业术语, 变体: "
-                                            "[\"名志中心\", \"明智中心\", \"明志终心\", \"明志中新\"]")));
     EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("VureVIZ"), std::nullopt));
-    EXPECT_TRUE(log.contains(QStringLiteral("已添加词汇: VureVIZ, 分类: 无, 变体: []")));
-    qunsetenv("VOCENA_LOG_PRIVATE");
-
-    const QList<VocabularyItem> items = vocabulary.items();
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[0].variants->size(), 4);
-    EXPECT_EQ(items[0].category, QStringLiteral("专业术语"));
-    EXPECT_FALSE(readAll(vocabulary.filePath()).contains("\"word\":\"VureVIZ\",\"variants\""));
-
     // Added by hand meanwhile: the vocabulary stays as it is, the counts still go.
     vocabulary.add(QStringLiteral("张三"), QStringList{QStringLiteral("张山")});
     EXPECT_FALSE(tracker->addToVocabulary(QStringLiteral("张三"), QStringLiteral("疑似人名")));
-    EXPECT_EQ(vocabulary.items().last().variants, QStringList{QStringLiteral("张山")});
+
+    const QList<VocabularyItem> items = vocabulary.items();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].variants->size(), 4);
+    EXPECT_FALSE(items[1].variants);  // none to generate: no empty list either
+    EXPECT_EQ(items[2].variants, QStringList{QStringLiteral("张山")});
+    EXPECT_FALSE(items[2].category);
     for (const char* term : {"明志中心", "VureVIZ", "张三"}) {
         EXPECT_FALSE(tracker->entry(QString::fromUtf8(term))) << term;
         EXPECT_FALSE(totalsOnDisk().contains(QString::fromUtf8(term))) << term;
@@ -239,8 +206,8 @@ TEST_F(TermFrequencyTrackerTest, AcceptingAddsTheTermWithVariantsAndForgetsItsCo
 TEST_F(TermFrequencyTrackerTest, UnreadableFilesAreKeptAsideBeforeTheyAreRewritten) {
     const QByteArray noSessionCount =
         R"({"entries":[{"term":"澄言","totalCount":2,"firstSeen":1,"lastSeen":1}],"lastPrunedAt":1})";
-    writeRaw(frequencyPath(), noSessionCount);
-    writeRaw(suppressedPath(), "not json");
+    ASSERT_TRUE(test::writeFile(frequencyPath(), noSessionCount));
+    ASSERT_TRUE(test::writeFile(suppressedPath(), "not json"));
     auto tracker = makeTracker();
     EXPECT_TRUE(tracker->entries().isEmpty());
     EXPECT_EQ(tracker->unusableFiles(), QStringList({frequencyPath(), suppressedPath()}));
@@ -253,10 +220,10 @@ TEST_F(TermFrequencyTrackerTest, UnreadableFilesAreKeptAsideBeforeTheyAreRewritt
     ASSERT_EQ(kept.size(), 2);
     for (const QString& name : kept) {
         const QByteArray original = name.startsWith(QStringLiteral("term_frequency")) ? noSessionCount : QByteArray("not json");
-        EXPECT_EQ(readAll(dir.filePath(name)), original) << name.toStdString();
+        EXPECT_EQ(readFile(dir.filePath(name)), original) << name.toStdString();
     }
     EXPECT_EQ(totalsOnDisk(), (QMap<QString, qint64>{{QStringLiteral("澄言"), 1}}));
-    ASSERT_TRUE(SuppressedStorage::decode(readAll(suppressedPath())));
+    ASSERT_TRUE(SuppressedStorage::decode(readFile(suppressedPath())));
 }
 
 TEST_F(TermFrequencyTrackerTest, ConcurrentFeedsWhileTheMainThreadAcceptsAndDismisses) {
@@ -284,12 +251,7 @@ TEST_F(TermFrequencyTrackerTest, ConcurrentFeedsWhileTheMainThreadAcceptsAndDism
     tracker->waitForIdle();
 
     const QMap<QString, qint64> counted = totals(tracker->entries());
-    QMap<QString, qint64> expected;
-    for (int i = 0; i < kWords; ++i) {
-        expected.insert(word('a', i), 2);
-        expected.insert(word('b', i), 2);
-    }
-    EXPECT_EQ(counted, expected);
+    EXPECT_EQ(counted, countsOf(kWords, {{'a', 2}, {'b', 2}}));
     EXPECT_EQ(tracker->suppressedEntries().size(), kWords);
     EXPECT_EQ(vocabulary.items().size(), kWords);
     EXPECT_EQ(totalsOnDisk(), counted);  // the last save holds the last state
@@ -314,12 +276,7 @@ TEST_F(TermFrequencyTrackerTest, CountsOfProcessesFeedingAtOnceAddUp) {
     ASSERT_TRUE(test::finishedCleanly(*first));
     ASSERT_TRUE(test::finishedCleanly(*second));
 
-    QMap<QString, qint64> expected;
-    for (int i = 0; i < kWords; ++i) {
-        expected.insert(word('a', i), 1);
-        expected.insert(word('b', i), 1);
-        expected.insert(word('c', i), 3);
-    }
+    const QMap<QString, qint64> expected = countsOf(kWords, {{'a', 1}, {'b', 1}, {'c', 3}});
     EXPECT_EQ(totalsOnDisk(), expected);
     EXPECT_EQ(totals(tracker->entries()), expected);  // reloaded when asked
     EXPECT_EQ(tracker->entry(word('c', 0))->sessionCount, 1);  // only this process's sightings
@@ -343,10 +300,7 @@ TEST_F(TermFrequencyTrackerTest, ATermDismissedByAnotherProcessIsNeverSuggestedH
 
     // A dismissal here keeps the other process's.
     ASSERT_TRUE(tracker->suppressTerm(QStringLiteral("求索")));
-    const auto suppressed = SuppressedStorage::decode(readAll(suppressedPath()));
+    const auto suppressed = SuppressedStorage::decode(readFile(suppressedPath()));
     ASSERT_TRUE(suppressed);
-    QStringList terms;
-    for (const SuppressedEntry& entry : suppressed->entries) terms << entry.term;
-    terms.sort();
-    EXPECT_EQ(terms, (QStringList{QStringLiteral("VureVIZ"), QStringLiteral("求索")}));
+    EXPECT_EQ(suppressed->entries.size(), 2);
 }

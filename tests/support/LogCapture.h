@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +19,6 @@ public:
 
 private:
     static void handler(QtMsgType, const QMessageLogContext&, const QString&);
-    mutable QMutex m_mutex;
     QStringList m_lines;
     QtMessageHandler m_previous;
 };

@@ -29,10 +29,6 @@ public:
         return m_server->serverPort();
     }
 
-    void setHandler(Handler handler) {
-        QMutexLocker lock(&m_mutex);
-        m_handler = std::move(handler);
-    }
     QList<Request> requests() const {
         QMutexLocker lock(&m_mutex);
         return m_requests;
@@ -58,13 +54,11 @@ private:
         request.body = buffer.mid(headerEnd + 4, length);
         m_buffers.remove(socket);
 
-        Handler handler;
         {
             QMutexLocker lock(&m_mutex);
             m_requests << request;
-            handler = m_handler;
         }
-        const Response response = handler ? handler(request) : Response::chat(QStringLiteral("ok"));
+        const Response response = m_handler ? m_handler(request) : Response::chat(QStringLiteral("ok"));
         switch (response.kind) {
         case Response::Kind::NeverAnswer: return;
         case Response::Kind::Close: socket->abort(); return;
@@ -91,8 +85,8 @@ private:
         socket->disconnectFromHost();
     }
 
-    mutable QMutex m_mutex;
-    Handler m_handler;
+    const Handler m_handler;
+    mutable QMutex m_mutex;  // guards m_requests, read from the test's thread
     QList<Request> m_requests;
     QTcpServer* m_server = nullptr;
     QHash<QTcpSocket*, QByteArray> m_buffers;
@@ -119,8 +113,6 @@ LoopbackHttpServer::~LoopbackHttpServer() {
 }
 
 QString LoopbackHttpServer::baseURL() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
-
-void LoopbackHttpServer::setHandler(Handler handler) { m_worker->setHandler(std::move(handler)); }
 
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const { return m_worker->requests(); }
 

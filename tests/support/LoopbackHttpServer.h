@@ -56,9 +56,7 @@ public:
     explicit LoopbackHttpServer(Handler handler = {});
     ~LoopbackHttpServer();
 
-    quint16 port() const { return m_port; }
     QString baseURL() const;  // http://127.0.0.1:<port>
-    void setHandler(Handler handler);
     QList<Request> requests() const;
 
 private:

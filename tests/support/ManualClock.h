@@ -13,8 +13,8 @@ class ManualClock final : public Clock {
 public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC)) : m_now(std::move(start)) {}
     QDateTime now() const override { return m_now; }
-    void advance(double seconds) { advanceTo(m_now.addMSecs(std::llround(seconds * 1000.0))); }
-    void advanceTo(const QDateTime& time) {
+    void advance(double seconds) {
+        const QDateTime time = m_now.addMSecs(std::llround(seconds * 1000.0));
         if (m_driver)
             m_driver(time);
         else

@@ -4,20 +4,14 @@ namespace vocena::test {
 
 std::optional<QString> MemorySecretStore::peek(const QString& service, const QString& account) const {
     const auto it = m_secrets.constFind({service, account});
-    if (it == m_secrets.constEnd())
-        return std::nullopt;
-    return *it;
+    return it == m_secrets.constEnd() ? std::nullopt : std::optional<QString>(*it);
 }
 
 QCoro::Task<std::optional<QString>> MemorySecretStore::read(QString service, QString account) {
-    if (m_failing)
-        co_return std::nullopt;
     co_return peek(service, account);
 }
 
 QCoro::Task<bool> MemorySecretStore::write(QString service, QString account, QString secret) {
-    if (m_failing)
-        co_return false;
     if (secret.isEmpty())
         m_secrets.remove({service, account});
     else

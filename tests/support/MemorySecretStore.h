@@ -8,8 +8,7 @@
 namespace vocena::test {
 
 // A secret store in memory, with the rules of the real ones: an empty secret is absent, and
-// writing one removes the entry. Calls complete at once. setFailing(true) imitates a keyring
-// that errors out or times out: reads report absent, writes and removals return false.
+// writing one removes the entry. Calls complete at once.
 class MemorySecretStore final : public SecretStore {
 public:
     QCoro::Task<std::optional<QString>> read(QString service, QString account) override;
@@ -17,13 +16,11 @@ public:
     QCoro::Task<bool> remove(QString service, QString account) override;
     QString backendName() const override { return QStringLiteral("memory"); }
 
-    void setFailing(bool failing) { m_failing = failing; }
     // The stored secret without going through a coroutine, for assertions.
     std::optional<QString> peek(const QString& service, const QString& account) const;
 
 private:
     QHash<QPair<QString, QString>, QString> m_secrets;
-    bool m_failing = false;
 };
 
 }  // namespace vocena::test

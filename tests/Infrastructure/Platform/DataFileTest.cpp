@@ -1,10 +1,10 @@
 #include "Infrastructure/Platform/DataFile.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -81,11 +81,7 @@ TEST(DataFileTest, ReloadsOnlyWhatOthersChanged) {
     EXPECT_TRUE(mine.changedOnDisk());
     EXPECT_EQ(mine.read(&DataFile::decodeJsonObject).value.value(QStringLiteral("a")).toInt(), 3);
     // Rewritten in place at once: same inode, same size, and most likely the same file times.
-    {
-        QFile inPlace(path);
-        ASSERT_TRUE(inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        inPlace.write(R"({"a":4})");
-    }
+    ASSERT_TRUE(test::writeFile(path, R"({"a":4})"));
     EXPECT_TRUE(mine.changedOnDisk());
     EXPECT_EQ(mine.read(&DataFile::decodeJsonObject).value.value(QStringLiteral("a")).toInt(), 4);
 }

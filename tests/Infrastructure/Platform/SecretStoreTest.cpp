@@ -4,6 +4,7 @@
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
 #include "support/LogCapture.h"
 #include "support/MemorySecretStore.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -93,15 +94,14 @@ private:
 class PrivateBus {
 public:
     PrivateBus() {
-        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
-        if (!config.open(QIODevice::WriteOnly)) return;
-        config.write(R"(<busconfig><type>session</type><auth>EXTERNAL</auth>
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        if (!test::writeFile(config, R"(<busconfig><type>session</type><auth>EXTERNAL</auth>
             <listen>unix:path=)" + dir() + R"(/bus</listen>
             <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
-            <allow own="*"/></policy></busconfig>)");
-        config.close();
+            <allow own="*"/></policy></busconfig>)"))
+            return;
         m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                                                       QStringLiteral("--config-file=") + config.fileName()});
+                                                       QStringLiteral("--config-file=") + config});
         if (m_daemon.waitForReadyRead(10000)) m_address = m_daemon.readLine().trimmed();
     }
     ~PrivateBus() {
@@ -170,11 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("secrets.json"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("{ not json");
-    }
+    ASSERT_TRUE(test::writeFile(path, "{ not json"));
     ::chmod(QFile::encodeName(path).constData(), 0644);
     test::LogCapture log;
     FileSecretStore store(path);
@@ -188,14 +184,9 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("secrets.json.corrupt-*")});
     ASSERT_EQ(kept.size(), 1);
-    QFile keptFile(dir.filePath(kept.first()));
-    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(keptFile.readAll(), QByteArray("{ not json"));
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(test::readFile(dir.filePath(kept.first())), QByteArray("{ not json"));
     const QJsonObject layout{{kService, QJsonObject{{kAccount, QStringLiteral("sk-new")}}}};
-    EXPECT_EQ(QJsonDocument::fromJson(file.readAll()).object(), layout);
+    EXPECT_EQ(QJsonDocument::fromJson(test::readFile(path)).object(), layout);
 }
 
 // ----- The Secret Service -----
