@@ -89,7 +89,9 @@ TEST_F(PulseAudioConnectionTest, ASilentServerNeverHoldsUpTheMainThread) {
         test::LogCapture log;
         EXPECT_EQ(c.run(), c.failure);
         EXPECT_GE(ticks, 10) << "the main thread stood still while the server was silent";
-        if (!c.logged.isEmpty()) EXPECT_TRUE(log.contains(c.logged));
+        if (!c.logged.isEmpty()) {
+            EXPECT_TRUE(log.contains(c.logged));
+        }
     }
     EXPECT_FALSE(recognizer.isRecognizing());
     close(fd);
