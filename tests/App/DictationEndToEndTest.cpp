@@ -13,6 +13,8 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
 
 using namespace vocena::test;
 
@@ -43,7 +45,9 @@ protected:
 
 }  // namespace
 
-TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
+// Ended by a second double tap, or by Ctrl+C right after speaking: either way the words are
+// typed before the command ends.
+TEST_F(DictationEndToEndTest, DoubleTapSpeakStopAndTheTextIsTyped) {
     ASSERT_NO_FATAL_FAILURE(installModel());
     const SpeechTestAssets& assets = SpeechTestAssets::shared();
 
@@ -52,28 +56,35 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakDoubleTapAndTheTextIsTyped) {
     EXPECT_EQ(doctor.exitCode, 0) << doctor.out.toStdString();
     EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 3) << doctor.out.toStdString();
 
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    QProcess listen;
-    listen.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen"), QStringLiteral("--once")});
-    QString log;
-    const auto logShows = [&](const QString& text) {
-        return waitUntil([&] {
-            log += QString::fromUtf8(listen.readAllStandardError());
-            return log.contains(text);
-        }, 15000);
+    const QList<std::pair<const char*, std::function<void(QProcess&)>>> stops{
+        {"a double tap", [](QProcess&) { doubleTapAlt(); }},
+        {"Ctrl+C", [](QProcess& listen) { ::kill(pid_t(listen.processId()), SIGINT); }},
     };
-    ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪"))) << log.toStdString();
+    for (const auto& [name, stop] : stops) {
+        SCOPED_TRACE(name);
+        FocusedTextField field(FocusedTextField::Kind::singleLine);
+        QProcess listen;
+        listen.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("listen"), QStringLiteral("--once")});
+        QString log;
+        const auto logShows = [&](const QString& text) {
+            return waitUntil([&] {
+                log += QString::fromUtf8(listen.readAllStandardError());
+                return log.contains(text);
+            }, 15000);
+        };
+        ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪"))) << log.toStdString();
 
-    doubleTapAlt();
-    ASSERT_TRUE(logShows(QStringLiteral("[正在听]"))) << log.toStdString();
-    const ProcessResult played = runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), assets.speechWav()});
-    ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
-    ASSERT_TRUE(logShows(QStringLiteral("[识别中]"))) << log.toStdString();
-    doubleTapAlt();
+        doubleTapAlt();
+        ASSERT_TRUE(logShows(QStringLiteral("[正在听]"))) << log.toStdString();
+        const ProcessResult played = runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), assets.speechWav()});
+        ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("[识别中]"))) << log.toStdString();
+        stop(listen);
 
-    ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
-    EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
-    EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
+        ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
+        EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
+    }
 }
 
 TEST_F(DictationEndToEndTest, WithoutXTestDoctorAndListenReportTheTypingPermissionAsMissing) {
