@@ -50,7 +50,11 @@ TextInjectionService::TextInjectionService(std::unique_ptr<KeyEventSink> keys, s
                                            QObject* parent)
     : QObject(parent), m_keys(std::move(keys)), m_clipboard(std::move(clipboard)) {}
 
-TextInjectionService::~TextInjectionService() = default;
+TextInjectionService::~TextInjectionService() {
+    // Gone in the middle of a paste (the application quits): as for a signal, the text the
+    // target has not fetched yet stays on the clipboard.
+    finishPaste();
+}
 
 bool TextInjectionService::isTrusted() { return m_keys->isAvailable(); }
 
