@@ -213,7 +213,7 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
 }
 
 void TextInjectionService::finishPaste() {
-    if (!m_pasting) return;
+    if (!m_pasting || m_pasteInterrupted) return;  // (a signal, then the application's end)
     m_pasteInterrupted = true;
     if (m_clipboard->offeredTextFetched()) {
         m_clipboard->restore();
