@@ -108,9 +108,12 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
         throw SpeechRecognitionError(SpeechRecognitionError::Kind::notAuthorized);
     }
 
-    // The run before may still wait for its final result: a new recording wins, and the
-    // pipeline drops the old text.
-    if (m_awaitingFinalResult) endFinalResultWait();
+    // The run before may still wait for its final result, which this recording's start gives
+    // up: that run is processed now, with the text it has, before this one replaces the text.
+    if (m_awaitingFinalResult) {
+        endFinalResultWait(FinalResultWaitEnd::processNow);
+        logger.info(QStringLiteral("新录音开始，上一次录音按已识别的文本处理"));
+    }
     setRecognizedText(QString());
     setRecording(true);
     m_recognitionState = RecognitionState::listening();
@@ -165,12 +168,14 @@ void VoiceInputService::awaitFinalResult() {
     });
 }
 
-void VoiceInputService::endFinalResultWait() {
+void VoiceInputService::endFinalResultWait(FinalResultWaitEnd end) {
     if (m_finalResultWorkItem) m_finalResultWorkItem->cancel();
     m_finalResultWorkItem.reset();
     m_awaitingFinalResult = false;
     logger.info(QStringLiteral("最终结果等待 %1 ms").arg(m_sinceStop.elapsed()));
-    QTimer::singleShot(0, this, [this] { processAfterStop(); });
+    // (Processing takes the transcript before its first wait.)
+    if (end == FinalResultWaitEnd::processNow) processAfterStop();
+    else QTimer::singleShot(0, this, [this] { processAfterStop(); });
 }
 
 QCoro::Task<> VoiceInputService::processAfterStop() {

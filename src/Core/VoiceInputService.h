@@ -100,7 +100,8 @@ private:
     void resetSilenceTimer();
     void startRecordingTimeout();
     void awaitFinalResult();
-    void endFinalResultWait();
+    enum class FinalResultWaitEnd { processSoon, processNow };
+    void endFinalResultWait(FinalResultWaitEnd end = FinalResultWaitEnd::processSoon);
     QCoro::Task<> processAfterStop();
 
     void setRecognitionState(const RecognitionState& state);

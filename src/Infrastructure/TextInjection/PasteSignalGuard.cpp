@@ -57,10 +57,10 @@ void PasteSignalGuard::disarm() {
 }
 
 void PasteSignalGuard::onSignal(int signal) {
-    logger.info(QStringLiteral("收到信号 %1，结束粘贴并恢复剪贴板").arg(signal));
+    logger.info(QStringLiteral("收到信号 %1，结束粘贴").arg(signal));
     if (m_service) m_service->finishPaste();
     disarm();
-    // The signal's usual course, now that the clipboard is back.
+    // The signal's usual course, now that the paste is over.
     struct sigaction current {};
     sigaction(signal, nullptr, &current);
     if (current.sa_handler == SIG_IGN) return;

@@ -11,8 +11,9 @@ namespace vocena {
 
 class TextInjectionService;
 
-// While a paste of the service waits for its target, SIGINT, SIGTERM and SIGHUP first give the
-// user's clipboard back (TextInjectionService::finishPaste) and then take their course: the
+// While a paste of the service waits for its target, SIGINT, SIGTERM and SIGHUP first end the
+// paste (TextInjectionService::finishPaste: the user's clipboard comes back once the target has
+// fetched the text; until then the text stays on it) and then take their course: the
 // handler that was installed before runs (`vocena listen` ends its session), or, where there
 // was none, the event loop ends with the exit code 128 + the signal's number, so that the
 // application's shutdown still runs (and hands the clipboard to a keeper). Outside a paste the

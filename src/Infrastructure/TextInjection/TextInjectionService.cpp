@@ -50,7 +50,11 @@ TextInjectionService::TextInjectionService(std::unique_ptr<KeyEventSink> keys, s
                                            QObject* parent)
     : QObject(parent), m_keys(std::move(keys)), m_clipboard(std::move(clipboard)) {}
 
-TextInjectionService::~TextInjectionService() = default;
+TextInjectionService::~TextInjectionService() {
+    // Gone in the middle of a paste (the application quits): as for a signal, the text the
+    // target has not fetched yet stays on the clipboard.
+    finishPaste();
+}
 
 bool TextInjectionService::isTrusted() { return m_keys->isAvailable(); }
 
@@ -198,20 +202,27 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
         co_await QCoro::sleepFor(pollInterval);
         if (!self) co_return;
     }
-    if (m_pasteInterrupted) throw TextInjectionError(TextInjectionError::Kind::interrupted);
     if (!m_clipboard->offeredTextFetched()) {
         // Nothing took the text (no text field has the focus, the application ignores the
         // key, or it is busy): it stays on the clipboard for the user to paste by hand.
-        logger.error(QStringLiteral("粘贴的文本在 %1 ms 内未被读取，文字留在剪贴板上").arg(pasteFetchLimit.count()));
+        if (!m_pasteInterrupted)
+            logger.error(QStringLiteral("粘贴的文本在 %1 ms 内未被读取，文字留在剪贴板上").arg(pasteFetchLimit.count()));
         m_clipboard->keepOffered();
         throw TextInjectionError(TextInjectionError::Kind::notDelivered);
     }
 }
 
 void TextInjectionService::finishPaste() {
-    if (!m_pasting) return;
+    if (!m_pasting || m_pasteInterrupted) return;  // (a signal, then the application's end)
     m_pasteInterrupted = true;
-    m_clipboard->restore();
+    if (m_clipboard->offeredTextFetched()) {
+        m_clipboard->restore();
+        return;
+    }
+    // The paste key is on its way: putting the old content back now would let a late fetch
+    // paste that instead, and the dictated text would be gone. It stays on the clipboard.
+    logger.error(QStringLiteral("粘贴被中断，文本尚未被读取，文字留在剪贴板上"));
+    m_clipboard->keepOffered();
 }
 
 }  // namespace vocena

@@ -46,9 +46,10 @@ public:
     QCoro::Task<void> deleteLastCharacters(int count) override;
     QCoro::Task<void> undo() override;
 
-    // Ends a paste that waits for its target at once, for a process about to quit: the
-    // clipboard gets its previous content back now and the paste fails with `interrupted`.
-    // Does nothing when no paste waits.
+    // Ends a paste that waits for its target at once, for a process about to quit. When the
+    // target has fetched the text, the clipboard gets its previous content back now and the
+    // paste succeeds; otherwise the text stays on the clipboard and the paste fails with
+    // `notDelivered`. Does nothing when no paste waits.
     void finishPaste();
 
 Q_SIGNALS:

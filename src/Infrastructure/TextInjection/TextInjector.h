@@ -19,8 +19,6 @@ public:
         timeout,
         // The focused application did not fetch the pasted text: it is left on the clipboard.
         notDelivered,
-        // The paste was ended before the target fetched the text (the process is quitting).
-        interrupted,
     };
     explicit TextInjectionError(Kind kind) : m_kind(kind), m_what(description().toUtf8()) {}
     Kind kind() const { return m_kind; }

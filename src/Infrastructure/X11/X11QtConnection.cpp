@@ -40,16 +40,35 @@ std::optional<quint32> thisClient() {
     return xcb_get_setup(c)->resource_id_base;
 }
 
+namespace {
+
+// The client of the deepest window under the pointer, where keys go when the focus follows the
+// pointer; nullopt when the server does not say.
+std::optional<quint32> clientUnderPointer(xcb_connection_t* c) {
+    xcb_window_t window = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    for (int depth = 0; depth < 64; ++depth) {  // (a window tree is never that deep)
+        const ReplyPointer<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr));
+        if (!pointer) return std::nullopt;
+        if (!pointer->same_screen) window = pointer->root;  // the pointer is on another screen
+        else if (pointer->child == XCB_NONE) return clientOf(window);
+        else window = pointer->child;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<quint32> focusedClient() {
     xcb_connection_t* c = connection();
     if (!c) return std::nullopt;
     const ReplyPointer<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    if (!focus || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) return std::nullopt;
+    if (!focus) return std::nullopt;
     // No focus: keys go nowhere, and no application is the target. The server's own client
     // (the root window's) never reads a selection.
     if (focus->focus == XCB_NONE) return 0;
+    if (focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) return clientUnderPointer(c);
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        if (it.data->root == focus->focus) return std::nullopt;  // keys go to the window under the pointer
+        if (it.data->root == focus->focus) return clientUnderPointer(c);
     }
     return clientOf(focus->focus);
 }

@@ -19,9 +19,9 @@ xcb_connection_t* connection();
 quint32 clientOf(quint32 id);
 // This process's client on Qt's connection; nullopt without one.
 std::optional<quint32> thisClient();
-// The client of the window that has the keyboard focus; nullopt when the focus follows the
-// pointer (the focus is PointerRoot or the root window); the server's client 0 when there is no
-// focus at all.
+// The client of the window that has the keyboard focus: when the focus follows the pointer (it
+// is PointerRoot or the root window), of the window under the pointer; the server's client 0
+// when there is no focus at all; nullopt when the server does not answer.
 std::optional<quint32> focusedClient();
 
 // The atom named `name` (interned once, then cached); 0 without a connection.

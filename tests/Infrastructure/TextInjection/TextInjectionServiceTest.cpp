@@ -124,9 +124,11 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
 volatile std::sig_atomic_t g_hangupsSeen = 0;
 extern "C" void countHangup(int) { g_hangupsSeen = g_hangupsSeen + 1; }
 
-TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce) {
+// Ending a waiting paste (the process is quitting) never lets a late fetch paste the old
+// clipboard, nor loses the text: the old content comes back only once the target has the text.
+TEST_F(TextInjectionServiceTest, EndingAWaitingPasteKeepsTheTextUntilTheTargetHasIt) {
     // The process's own SIGHUP handler (as `vocena listen` has for SIGINT): it runs after the
-    // clipboard is back, and is in place again once the paste is over.
+    // paste has ended, and is in place again once the paste is over.
     struct sigaction own {}, previous {};
     own.sa_handler = countHangup;
     sigemptyset(&own.sa_mask);
@@ -134,29 +136,37 @@ TEST_F(TextInjectionServiceTest, EndingAWaitingPasteGivesTheClipboardBackAtOnce)
     const auto restoreHandler = qScopeGuard([&previous] { sigaction(SIGHUP, &previous, nullptr); });
     new PasteSignalGuard(service);
 
+    const QString text = QStringLiteral("今天");
+    const QString notDelivered = QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
     struct Case {
         const char* name;
         std::function<void()> end;
+        bool targetFetched;  // at once; a clipboard manager reads in every case
         int hangups;
-        QString rightAfter;  // a signal is handled on the next turn of the event loop
+        QString error;      // empty: the paste succeeded
+        QString clipboard;  // right after the end, and once the paste is over
     };
     const Case cases[] = {
-        {"finishPaste()", [this] { service.finishPaste(); }, 0, QStringLiteral("before")},
-        {"SIGHUP", [] { ::raise(SIGHUP); }, 1, QStringLiteral("今天")},
+        {"finishPaste(), nothing fetched", [this] { service.finishPaste(); }, false, 0, notDelivered, text},
+        {"SIGHUP, nothing fetched", [] { ::raise(SIGHUP); }, false, 1, notDelivered, text},
+        {"SIGHUP after the target fetched", [] { ::raise(SIGHUP); }, true, 1, QString(), QStringLiteral("before")},
     };
-    keys->onPaste = nullptr;  // the target never fetches
-    service.finishPaste();    // no paste: nothing to do
+    service.finishPaste();  // no paste: nothing to do
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        clipboard->content = QStringLiteral("before");
         g_hangupsSeen = 0;
-        std::optional<QString> rightAfter;  // the clipboard right after the paste was ended
-        QTimer::singleShot(300, [&] {
-            c.end();
-            rightAfter = clipboard->content;
-        });
-        EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("输入被中断"));
-        EXPECT_EQ(rightAfter, c.rightAfter);
-        EXPECT_EQ(clipboard->content, QStringLiteral("before"));
+        keys->onPaste = [&] {
+            clipboard->fetch(false);
+            if (c.targetFetched) clipboard->fetch();
+        };
+        std::optional<QString> rightAfter;  // the clipboard once the end was handled
+        QTimer::singleShot(50, [&] { c.end(); });
+        QTimer::singleShot(80, [&] { rightAfter = clipboard->content; });
+        // (The settle time keeps a fetched paste waiting past the end.)
+        EXPECT_EQ(inject(text).error, c.error);
+        EXPECT_EQ(rightAfter, c.clipboard);
+        EXPECT_EQ(clipboard->content, c.clipboard);
         EXPECT_EQ(g_hangupsSeen, c.hangups);
         struct sigaction current {};
         sigaction(SIGHUP, nullptr, &current);
