@@ -4,6 +4,7 @@
 #include "Utils/TermClassifier.h"
 #include "Utils/TermFrequencyTracker.h"
 #include "Utils/TextUtils.h"
+#include "Utils/VocabularyStore.h"
 
 #include <algorithm>
 
@@ -56,7 +57,12 @@ int TermsCommand::accept(const QString& term, Console& console) {
     // counted, or the same guess now for a term that has no counts.
     const auto entry = tracker.entry(term);
     const std::optional<QString> category = entry ? entry->autoCategory : TermClassifier::classifyTerm(term);
-    if (tracker.addToVocabulary(term, category))
+    const bool added = tracker.addToVocabulary(term, category);
+    if (m_services.vocabulary().hasUnsavedChanges()) {
+        console.err(QStringLiteral("vocena terms: 无法保存词汇库（%1）").arg(term));
+        return ExitFailure;
+    }
+    if (added)
         console.out(QStringLiteral("已加入词汇库: %1").arg(term));
     else
         console.out(QStringLiteral("词汇库中已有: %1（已清除它的计数）").arg(term));

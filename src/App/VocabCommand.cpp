@@ -56,6 +56,7 @@ int VocabCommand::add(const CliCall& call, Console& console) {
         console.err(QStringLiteral("vocena vocab: 词汇已存在: %1").arg(TextUtils::trimmed(word)));
         return ExitFailure;
     }
+    if (m_services.vocabulary().hasUnsavedChanges()) return unsaved(console);
     console.out(QStringLiteral("已添加: %1").arg(TextUtils::trimmed(word)));
     return ExitOk;
 }
@@ -65,6 +66,7 @@ int VocabCommand::remove(const QString& word, Console& console) {
     for (const VocabularyItem& item : m_services.vocabulary().items()) {
         if (item.word == word) {
             m_services.vocabulary().remove(item.id);
+            if (m_services.vocabulary().hasUnsavedChanges()) return unsaved(console);
             console.out(QStringLiteral("已删除: %1").arg(word));
             return ExitOk;
         }
@@ -81,8 +83,15 @@ int VocabCommand::import(const QString& path, Console& console) {
     }
     file.close();
     warnIfFileWasUnreadable(console);
-    console.out(QString::number(m_services.vocabulary().importFromCSV(path)));
+    const int added = m_services.vocabulary().importFromCSV(path);
+    if (m_services.vocabulary().hasUnsavedChanges()) return unsaved(console);
+    console.out(QString::number(added));
     return ExitOk;
+}
+
+int VocabCommand::unsaved(Console& console) const {
+    console.err(QStringLiteral("vocena vocab: 无法保存词汇库（%1），改动没有写入").arg(m_services.vocabulary().filePath()));
+    return ExitFailure;
 }
 
 void VocabCommand::warnIfFileWasUnreadable(Console& console) const {

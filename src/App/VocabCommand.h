@@ -22,6 +22,8 @@ private:
     int remove(const QString& word, Console& console);
     int import(const QString& path, Console& console);
     void warnIfFileWasUnreadable(Console& console) const;
+    // The error for a change that the store could not write to its file.
+    int unsaved(Console& console) const;
 
     CliServices& m_services;
 };

@@ -35,15 +35,21 @@ std::optional<QString> decodeStrictly(const QByteArray& bytes, const char* encod
 // UTF-16 is recognised by its byte-order mark, or else by its NUL bytes, the high bytes of
 // the ASCII characters (commas, line breaks): mostly at odd offsets in little-endian, at even
 // offsets in big-endian. Without either, almost any even-length legacy file (GBK, Big5) would
-// "decode" as UTF-16 into unrelated characters instead of reaching Latin-1.
+// "decode" as UTF-16 into unrelated characters instead of reaching Latin-1. Every line of a
+// CSV file has ASCII characters, so the NULs of one parity make up a fair share of the
+// characters and far outnumber the others; a stray NUL or NUL padding in a UTF-8 file does not.
 const char* utf16Encoding(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) return "UTF-16";  // ICU drops the mark
     qsizetype atEven = 0;
     qsizetype atOdd = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\0') ++(i % 2 ? atOdd : atEven);
-    if (atOdd > atEven) return "UTF-16LE";
-    if (atEven > atOdd) return "UTF-16BE";
+    const qsizetype characters = bytes.size() / 2;
+    const auto dominant = [characters](qsizetype these, qsizetype others) {
+        return these > 2 * others && these * 16 >= characters;
+    };
+    if (dominant(atOdd, atEven)) return "UTF-16LE";
+    if (dominant(atEven, atOdd)) return "UTF-16BE";
     return nullptr;
 }
 

@@ -19,9 +19,9 @@ public:
 
     // Strict decoding in the order above. UTF-8 drops a leading byte-order mark. UTF-16 is
     // only tried for a file that starts with a byte-order mark (which gives the byte order) or
-    // that holds NUL bytes at alternate positions: mostly at odd offsets is little-endian, at
-    // even offsets big-endian. It is tried first (NUL bytes are valid UTF-8). An odd byte
-    // count or an unpaired surrogate fails UTF-16.
+    // whose NUL bytes, at least one for 16 characters, are mostly at alternate positions: at
+    // odd offsets is little-endian, at even offsets big-endian. It is tried first (NUL bytes
+    // are valid UTF-8). An odd byte count or an unpaired surrogate fails UTF-16.
     static std::optional<QString> decode(const QByteArray& bytes);
 
     // Splits at every line-break character (U+000A...U+000D, U+0085, U+2028, U+2029), each

@@ -174,6 +174,11 @@ int VocabularyStore::importFromCSV(const QString& path) {
     return added;
 }
 
+bool VocabularyStore::hasUnsavedChanges() const {
+    QMutexLocker change(&m_changeMutex);
+    return !m_pending.isEmpty();
+}
+
 QStringList VocabularyStore::getAllVocabularies() const {
     QMutexLocker lock(&m_itemsMutex);
     QStringList words;

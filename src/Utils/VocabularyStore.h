@@ -57,6 +57,9 @@ public:
     QList<VocabularyItem> items() const;
 
     QString filePath() const { return m_file.path(); }
+    // Whether a change made here is not in the file yet because its save failed (logged). It
+    // is saved again with the next change; a process that ends before then loses it.
+    bool hasUnsavedChanges() const;
     // Whether the file existed at start but could not be read or decoded.
     bool loadFailed() const { return m_loadFailed; }
 
@@ -80,7 +83,7 @@ private:
 
     // Serialises changes and the save that follows each (file write and log line), so the
     // file always ends with the latest list. Taken before the file's lock and m_itemsMutex.
-    QMutex m_changeMutex;
+    mutable QMutex m_changeMutex;
     QList<Change> m_pending;  // applied to m_items but not saved yet
     QSet<QString> m_words;    // the words of m_items, for the duplicate check of changes
     mutable QMutex m_itemsMutex;  // guards m_items only, held briefly

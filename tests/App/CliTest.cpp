@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -220,6 +221,44 @@ TEST_F(CliTest, StandardInputLosesOnlyTheLineBreakThatEndsIt) {
     EXPECT_EQ(vocena({"key", "set"}, "sk-abcdef\r\n").exitCode, 0);
     EXPECT_EQ(vocena({"key", "set"}, "sk-abc\ndef\n").exitCode, 2);
     EXPECT_EQ(vocena({"key", "set"}, "\n").exitCode, 2);
+}
+
+TEST_F(CliTest, VocabularyChangesThatCannotBeWrittenFail) {
+    // The data folder is a plain file: nothing can be written there.
+    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("data"))));
+    QFile blocker(home.filePath(QStringLiteral("data/澄言")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QFile csv(home.filePath(QStringLiteral("words.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("word\n新词\n");
+    csv.close();
+    const struct {
+        QStringList args;
+        QString error;
+    } cases[] = {
+        {{"vocab", "add", "新词"}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
+        {{"vocab", "import", csv.fileName()}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
+        {{"terms", "accept", "明志中心"}, QStringLiteral("vocena terms: 无法保存词汇库（明志中心）")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const Result result = vocena(c.args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(c.error)) << result.err.toStdString();
+        EXPECT_EQ(result.out, QString());
+    }
+
+    // A removal while another process holds the file's lock past the wait.
+    ASSERT_TRUE(blocker.remove());
+    ASSERT_EQ(vocena({"vocab", "add", "旧词"}).exitCode, 0);
+    QLockFile lock(dataFile(QStringLiteral("vocabulary.json.lock")));
+    ASSERT_TRUE(lock.tryLock(0));
+    const Result removed = vocena({"vocab", "remove", "旧词"});
+    EXPECT_EQ(removed.exitCode, 1);
+    EXPECT_TRUE(removed.err.contains(QStringLiteral("vocena vocab: 无法保存词汇库（"))) << removed.err.toStdString();
+    lock.unlock();
+    EXPECT_EQ(vocena({"vocab", "list"}).out, QStringLiteral("旧词\n"));
 }
 
 TEST_F(CliTest, TermsListAcceptAndDismiss) {

@@ -97,8 +97,13 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
             resetTapSequence();
             return;
         }
-        if (option) handleOptionPress();
-        else if (m_doubleTapAwaitsRelease) {
+        if (option && shift) {
+            // Shift+Alt switches the layout on many desktops just as Alt+Shift does.
+            resetTapSequence();
+            logger.debug(QStringLiteral("双击 Option 已取消（按下了其他修饰键）"));
+        } else if (option) {
+            handleOptionPress();
+        } else if (m_doubleTapAwaitsRelease) {
             m_doubleTapAwaitsRelease = false;
             reportDoubleTap();
         }

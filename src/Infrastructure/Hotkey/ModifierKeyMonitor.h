@@ -16,7 +16,7 @@ class WorkItem;
 // Recognises two gestures on the modifier keys of the whole desktop:
 // - a double tap of Option (Alt) alone: two presses within 0.5 s, confirmed 0.12 s after the
 //   second press, or when that press is released if it is held longer, unless Option+Control
-//   was seen by then. Option pressed with Command held is never a tap (it belongs to the
+//   was seen by then. Option pressed with Command or Shift held is never a tap (it belongs to the
 //   desktop's shortcuts), and any other key pressed from the first press to the
 //   confirmation, or Shift, Command or a pointer button pressed while Option is held, ends
 //   the sequence: two quick Alt+Tab, Alt+Shift or an Alt+click are not taps.
