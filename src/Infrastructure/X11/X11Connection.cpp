@@ -15,7 +15,8 @@ const Logger logger("X11");
 // The error handler is process-wide in Xlib: errors on our connections are ours to ignore,
 // errors on anyone else's go to the handler that was there before (Qt installs one that
 // ignores them; Xlib's default ends the process).
-std::mutex g_mutex;
+// Recursive: an error on a connection being closed reaches handleError on the closing thread.
+std::recursive_mutex g_mutex;
 std::set<Display*> g_ownDisplays;
 XErrorHandler g_previousHandler = nullptr;
 
@@ -57,8 +58,10 @@ X11Connection::X11Connection() : m_display(XOpenDisplay(nullptr)) {
 X11Connection::~X11Connection() = default;
 
 void X11Connection::Closer::operator()(Display* display) const {
-    XCloseDisplay(display);
+    // Held across both steps: a connection opened meanwhile on another thread may get the
+    // freed address, and its registration must come after this erase, not before.
     std::lock_guard lock(g_mutex);
+    XCloseDisplay(display);
     g_ownDisplays.erase(display);
 }
 
