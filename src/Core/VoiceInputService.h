@@ -74,6 +74,7 @@ public:
     const RecognitionState& recognitionState() const { return m_recognitionState; }
     const QString& lastInjectedText() const { return m_lastInjectedText; }
     LLMTextProcessor& aiProcessor() { return m_aiProcessor; }
+    AISettingsStore& aiSettings() const { return m_aiSettings; }
 
     void setRecognizedText(const QString& text);
 

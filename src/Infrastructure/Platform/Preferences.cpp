@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/AppPaths.h"
 #include "Infrastructure/Platform/Logging.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <cmath>
@@ -105,8 +106,36 @@ QString Preferences::change(const std::function<bool(QJsonObject&)>& change) {
         logger.error(QStringLiteral("保存偏好设置失败: %1").arg(error));
         return error;
     }
-    if (changed) m_values = values;
+    if (changed) {
+        m_values = values;
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            std::weak_ptr<Observers> observers = m_observers;
+            QMetaObject::invokeMethod(app, [observers] {
+                if (auto strong = observers.lock()) strong->notify();
+            }, Qt::QueuedConnection);
+        }
+    }
     return {};
+}
+
+std::shared_ptr<void> Preferences::observe(std::function<void()> observer) {
+    auto token = std::make_shared<std::function<void()>>(std::move(observer));
+    m_observers->list.push_back(token);
+    if (!m_watching) {
+        m_watching = true;
+        m_file.watch([this] {
+            all();  // takes in what changed before anyone is told
+            m_observers->notify();
+        });
+    }
+    return token;
+}
+
+void Preferences::Observers::notify() {
+    std::erase_if(list, [](const auto& observer) { return observer.expired(); });
+    const auto current = list;  // an observer may add another
+    for (const auto& weak : current)
+        if (auto observer = weak.lock()) (*observer)();
 }
 
 }  // namespace vocena

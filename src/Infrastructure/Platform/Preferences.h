@@ -6,7 +6,10 @@
 #include <QJsonValue>
 #include <QMutex>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace vocena {
 
@@ -41,6 +44,11 @@ public:
     QString setValue(const QString& key, const QJsonValue& value);
     QString remove(const QString& key);
 
+    // Calls `observer` on the main thread after the values changed, through this object or
+    // on disk (another process, another Preferences object), for as long as the returned
+    // token is kept. Call on the main thread.
+    std::shared_ptr<void> observe(std::function<void()> observer);
+
 private:
     void refreshLocked() const;
     void adopt(const DataFile::Reading<QJsonObject>& reading) const;
@@ -50,6 +58,14 @@ private:
     mutable DataFile m_file;
     mutable QMutex m_mutex;  // taken before the file's own
     mutable QJsonObject m_values;
+
+    // Used on the main thread only.
+    struct Observers {
+        std::vector<std::weak_ptr<std::function<void()>>> list;
+        void notify();
+    };
+    std::shared_ptr<Observers> m_observers = std::make_shared<Observers>();
+    bool m_watching = false;
 };
 
 }  // namespace vocena

@@ -1,6 +1,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +53,26 @@ TEST_F(PreferencesTest, UnreadableFileIsKeptAsideBeforeTheFirstWrite) {
         EXPECT_EQ(prefs.boolValue(QStringLiteral("x")), true);
         QDir(folder).removeRecursively();
     }
+}
+
+TEST_F(PreferencesTest, ObserversHearOwnAndOtherWritesWhileTheyKeepTheirToken) {
+    Preferences app(path());
+    Preferences cli(path());
+    int calls = 0;
+    auto token = app.observe([&] { ++calls; });
+    ASSERT_EQ(app.setValue(QStringLiteral("a"), 1), QString());
+    EXPECT_TRUE(test::waitUntil([&] { return calls == 1; }));
+    ASSERT_EQ(cli.setValue(QStringLiteral("a"), 2), QString());
+    EXPECT_TRUE(test::waitUntil([&] { return calls == 2; }));
+    EXPECT_EQ(app.intValue(QStringLiteral("a")), 2);
+    // Removing what is not there changes nothing.
+    ASSERT_EQ(app.remove(QStringLiteral("missing")), QString());
+    token.reset();
+    ASSERT_EQ(app.setValue(QStringLiteral("a"), 3), QString());
+    ASSERT_EQ(cli.setValue(QStringLiteral("a"), 4), QString());
+    // Both changes reach an observer that is still there, and only that one.
+    int laterCalls = 0;
+    auto laterToken = app.observe([&] { ++laterCalls; });
+    EXPECT_TRUE(test::waitUntil([&] { return laterCalls >= 2; }));
+    EXPECT_EQ(calls, 2);
 }

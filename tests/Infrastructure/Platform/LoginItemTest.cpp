@@ -1,0 +1,102 @@
+// Start at login through an XDG autostart entry in a temporary config folder.
+#include "Infrastructure/Platform/LoginItem.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace vocena;
+
+namespace {
+
+QString execLine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("<unreadable>");
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Exec="))) return line.mid(5);
+    return QStringLiteral("<none>");
+}
+
+}  // namespace
+
+TEST(LoginItemTest, RegisterWritesAnEntryForTheRunningBinaryAndUnregisterRemovesIt) {
+    test::LogCapture log;
+    LoginItem item;
+    EXPECT_EQ(item.entryPath(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/vocena.desktop"));
+    ASSERT_FALSE(item.isRegistered());
+
+    ASSERT_EQ(item.update(true), QString());
+    ASSERT_TRUE(item.isRegistered());
+    EXPECT_EQ(execLine(item.entryPath()), QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(QDir::isAbsolutePath(QCoreApplication::applicationFilePath()));
+    EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 已注册登录自动启动")));
+    // Registering again (every launch with the option on) keeps one valid entry.
+    ASSERT_EQ(item.registerItem(), QString());
+
+    ASSERT_EQ(item.update(false), QString());
+    EXPECT_FALSE(QFile::exists(item.entryPath()));
+    EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 已取消登录自动启动")));
+    // Every launch with the option off unregisters: nothing registered is not a failure.
+    log.clear();
+    EXPECT_EQ(item.unregisterItem(), QString());
+    EXPECT_FALSE(log.contains(QStringLiteral("登录项设置失败")));
+}
+
+TEST(LoginItemTest, ExecLineQuotesPathsThatNeedIt) {
+    const struct {
+        const char* path;
+        const char* exec;
+    } cases[] = {
+        {"/usr/bin/vocena", "/usr/bin/vocena"},
+        {"/opt/澄言/vocena", "/opt/澄言/vocena"},
+        {"/home/a b/vocena", "\"/home/a b/vocena\""},
+        {"/home/a$b/vocena", "\"/home/a\\\\$b/vocena\""},
+        {"/home/a\"b/vocena", "\"/home/a\\\\\"b/vocena\""},
+        {"/home/a\\b/vocena", "\"/home/a\\\\\\\\b/vocena\""},
+        {"/home/100%/vocena", "/home/100%%/vocena"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(LoginItem::execArgument(QString::fromUtf8(c.path)), QString::fromUtf8(c.exec));
+    }
+}
+
+TEST(LoginItemTest, FailuresAreReportedAndLogged) {
+    // Run as root in CI, so permissions cannot make a folder read-only: the obstacles are
+    // files and folders in the way.
+    QTemporaryDir dir;
+    const QString blockedFolder = dir.filePath(QStringLiteral("file/autostart/vocena.desktop"));
+    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+    const QString entryIsFolder = dir.filePath(QStringLiteral("folder/vocena.desktop"));
+    QDir().mkpath(entryIsFolder + QStringLiteral("/inside"));
+    const QString fine = dir.filePath(QStringLiteral("fine/vocena.desktop"));
+
+    const struct {
+        const char* name;
+        QString entry;
+        QString executable;
+        bool enable;
+    } cases[] = {
+        {"folder cannot be made", blockedFolder, QStringLiteral("/usr/bin/vocena"), true},
+        {"entry is a folder (register)", entryIsFolder, QStringLiteral("/usr/bin/vocena"), true},
+        {"entry is a folder (unregister)", entryIsFolder, QStringLiteral("/usr/bin/vocena"), false},
+        {"no binary path", fine, QString(), true},
+        {"relative binary path", fine, QStringLiteral("vocena"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::LogCapture log;
+        LoginItem item(c.entry, c.executable);
+        const QString error = item.update(c.enable);
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 登录项设置失败: ") + error)) << log.lines().join(u'\n').toStdString();
+        EXPECT_FALSE(log.contains(QStringLiteral("已注册登录自动启动")));
+        EXPECT_FALSE(log.contains(QStringLiteral("已取消登录自动启动")));
+        EXPECT_FALSE(QFile::exists(fine));
+    }
+    EXPECT_TRUE(QFileInfo(entryIsFolder).isDir());
+}

@@ -1,0 +1,179 @@
+// The work-mode and AI-mode switches and the conversation rules, over the real preferences and
+// dictation controller, with the menu and the banner recorded.
+#include "UI/Shell/ModeSwitcher.h"
+
+#include "Core/VoiceInputService.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "UI/Shell/BannerNotifier.h"
+#include "UI/Shell/ModeMenu.h"
+#include "Utils/AISettingsStore.h"
+#include "support/LogCapture.h"
+#include "support/MemorySecretStore.h"
+#include "support/RecordingTextInjector.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonValue>
+#include <QTemporaryDir>
+
+using namespace vocena;
+
+namespace {
+
+class RecordingMenu final : public ModeMenu {
+public:
+    QStringList workTitles, aiTitles;
+    int stateUpdates = 0;
+    void setWorkModeTitle(const QString& title) override { workTitles << title; }
+    void setAIModeTitle(const QString& title) override { aiTitles << title; }
+    void updateMenuItemsState() override { ++stateUpdates; }
+};
+
+class RecordingBanner final : public BannerNotifier {
+public:
+    QStringList notices;
+    void showNotification(const QString& text, double duration) override {
+        notices << QStringLiteral("%1 (%2 s)").arg(text).arg(duration);
+    }
+};
+
+class ModeSwitcherTest : public ::testing::Test {
+protected:
+    void store(const char* key, const QJsonValue& value) {
+        if (value.isUndefined()) prefs.remove(QString::fromLatin1(key));
+        else prefs.setValue(QString::fromLatin1(key), value);
+    }
+    QJsonValue stored(const char* key) const { return prefs.value(QString::fromLatin1(key)); }
+    int logCount(const QString& line) const { return int(log.lines().filter(line).size()); }
+
+    QTemporaryDir dir;
+    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
+    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
+    test::RecordingTextInjector keys;
+    VoiceInputService service{{settings, keys, {}}};
+    RecordingMenu menu;
+    RecordingBanner banner;
+    ModeSwitcher switcher{prefs, menu, &banner, &service};
+    test::LogCapture log;
+};
+
+const QString inputMethodTitle = QStringLiteral("澄言（语音输入法）");
+const QString assistantTitle = QStringLiteral("澄言慢（语音助手）");
+const QString toInputMethod = QStringLiteral("已切换到 澄言 · 语音输入法 (1.5 s)");
+const QString toAssistant = QStringLiteral("已切换到 澄言慢 · 语音助手 (1.5 s)");
+
+}  // namespace
+
+TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
+    using Keys = QList<ModifierKeyType>;
+    const Keys altControl{ModifierKeyType::option, ModifierKeyType::control};
+    const Keys controlShift{ModifierKeyType::control, ModifierKeyType::shift};
+    const struct {
+        const char* name;
+        QJsonValue before;
+        std::optional<Keys> combo;  // none: the menu item
+        QJsonValue after;
+        QString title, notice;
+        int switchLogLines;
+    } cases[] = {
+        {"menu, nothing stored", QJsonValue(), std::nullopt, 1, assistantTitle, toAssistant, 1},
+        {"menu, assistant", 1, std::nullopt, 0, inputMethodTitle, toInputMethod, 1},
+        {"menu, stored 2", 2, std::nullopt, 0, inputMethodTitle, toInputMethod, 1},
+        {"menu, stored text", QStringLiteral("x"), std::nullopt, 1, assistantTitle, toAssistant, 1},
+        // The combo logs the new mode once itself and once through the menu update.
+        {"alt+control", 0, altControl, 1, assistantTitle, toAssistant, 2},
+        {"alt+control, stored 2", 2, altControl, 0, inputMethodTitle, toInputMethod, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        store(AISettingsStore::kWorkModeKey, c.before);
+        menu = {};
+        banner.notices.clear();
+        log.clear();
+        if (c.combo) switcher.handleModifierCombo(*c.combo);
+        else switcher.cycleWorkMode();
+        EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), c.after);
+        EXPECT_EQ(menu.workTitles, QStringList{c.title});
+        EXPECT_EQ(menu.stateUpdates, 1);
+        EXPECT_EQ(banner.notices, QStringList{c.notice});
+        EXPECT_EQ(logCount(QStringLiteral("[AppDelegate] 切换到 ") + c.title), c.switchLogLines);
+    }
+
+    // Any other combination changes nothing.
+    store(AISettingsStore::kWorkModeKey, 0);
+    menu = {};
+    banner.notices.clear();
+    switcher.handleModifierCombo(controlShift);
+    switcher.handleModifierCombo({ModifierKeyType::option});
+    EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), 0);
+    EXPECT_TRUE(menu.workTitles.isEmpty());
+    EXPECT_TRUE(banner.notices.isEmpty());
+
+    // Two combos in a row come back, each announced.
+    switcher.handleModifierCombo(altControl);
+    switcher.handleModifierCombo(altControl);
+    EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), 0);
+    EXPECT_EQ(banner.notices, (QStringList{toAssistant, toInputMethod}));
+}
+
+TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
+    const struct {
+        QJsonValue before;
+        int after;
+        QString title, logLine;
+    } cases[] = {
+        {QJsonValue(), 1, QStringLiteral("AI: 关闭"), QStringLiteral("AI 模式: 关闭")},
+        {0, 1, QStringLiteral("AI: 关闭"), QStringLiteral("AI 模式: 关闭")},
+        {1, 0, QStringLiteral("AI: 智能处理 ✓"), QStringLiteral("AI 模式: 智能处理（开启）")},
+        // Any other value reads as off, so the switch turns processing on.
+        {2, 0, QStringLiteral("AI: 智能处理 ✓"), QStringLiteral("AI 模式: 智能处理（开启）")},
+        {-1, 0, QStringLiteral("AI: 智能处理 ✓"), QStringLiteral("AI 模式: 智能处理（开启）")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.toVariant().toString().toStdString());
+        store(AISettingsStore::kModeKey, c.before);
+        menu = {};
+        log.clear();
+        switcher.cycleAIMode();
+        EXPECT_EQ(stored(AISettingsStore::kModeKey), c.after);
+        EXPECT_EQ(menu.aiTitles, QStringList{c.title});
+        EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] ") + c.logLine));
+    }
+    EXPECT_EQ(ModeSwitcher::launchAIMenuTitle(0), QStringLiteral("AI: 开启 ✓"));
+
+    // Without a dictation controller the AI mode stays; the work mode still switches.
+    RecordingMenu bareMenu;
+    ModeSwitcher bare(prefs, bareMenu, nullptr, nullptr);
+    store(AISettingsStore::kModeKey, 0);
+    store(AISettingsStore::kWorkModeKey, 0);
+    bare.cycleAIMode();
+    bare.cycleWorkMode();
+    EXPECT_EQ(stored(AISettingsStore::kModeKey), 0);
+    EXPECT_TRUE(bareMenu.aiTitles.isEmpty());
+    EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), 1);
+    EXPECT_FALSE(bare.canClearConversation());
+}
+
+TEST_F(ModeSwitcherTest, ConversationCanBeClearedOnlyInTheAssistantModeWithHistory) {
+    const struct {
+        QJsonValue workMode;
+        bool history;
+        bool enabled;
+    } cases[] = {
+        {1, true, true}, {1, false, false}, {0, true, false}, {2, true, false}, {QJsonValue(), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.workMode.toVariant().toString().toStdString() + (c.history ? " with history" : " empty"));
+        store(AISettingsStore::kWorkModeKey, c.workMode);
+        service.aiProcessor().conversationContext.clear();
+        if (c.history) service.aiProcessor().conversationContext.addMessage(QStringLiteral("问"), QStringLiteral("答"));
+        EXPECT_EQ(switcher.canClearConversation(), c.enabled);
+    }
+
+    store(AISettingsStore::kWorkModeKey, 1);
+    banner.notices.clear();
+    switcher.clearConversation();
+    EXPECT_FALSE(service.aiProcessor().conversationContext.hasContext());
+    EXPECT_FALSE(switcher.canClearConversation());
+    EXPECT_EQ(banner.notices, QStringList{QStringLiteral("对话上下文已清空 (1.5 s)")});
+}
