@@ -48,7 +48,9 @@ QPalette dark() {
     palette.setColor(QPalette::LinkVisited, QColor(170, 130, 255));
     for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(QPalette::Disabled, role, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
     palette.setColor(QPalette::Disabled, QPalette::Highlight, window.lighter(130));
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
     palette.setColor(QPalette::Disabled, QPalette::HighlightedText, disabledText);
     return palette;
 }
