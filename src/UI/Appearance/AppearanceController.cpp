@@ -22,7 +22,7 @@ QString themeName(Theme theme) {
 }  // namespace
 
 AppearanceController::AppearanceController(Preferences& preferences)
-    : m_preferences(preferences), m_platformPalette(QApplication::palette()) {
+    : m_preferences(preferences) {
     if (QString::compare(QApplication::style()->name(), QStringLiteral("fusion"), Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStringLiteral("Fusion"));
     apply();
@@ -39,7 +39,9 @@ void AppearanceController::apply() {
     switch (theme) {
     case Theme::light: QApplication::setPalette(ThemePalette::light()); break;
     case Theme::dark: QApplication::setPalette(ThemePalette::dark()); break;
-    case Theme::system: QApplication::setPalette(m_platformPalette); break;
+    // A palette with no role set leaves every colour to the platform, and follows it when
+    // the desktop's theme changes.
+    case Theme::system: QApplication::setPalette(QPalette()); break;
     }
     if (theme != m_applied) logger.debug(QStringLiteral("外观: %1").arg(themeName(theme)));
     m_applied = theme;

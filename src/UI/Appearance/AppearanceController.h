@@ -12,8 +12,7 @@ namespace vocena {
 class Preferences;
 
 // Applies the stored appearance to the whole application: the Fusion style with a light or
-// a dark palette, or the platform's own palette (as it was when this controller was made) to
-// follow the system. Applied at construction, again by apply() (when the app becomes active)
+// a dark palette, or the platform's own palette to follow the system. Applied at construction, again by apply() (when the app becomes active)
 // and whenever the preference changes. Main thread; needs a QApplication.
 class AppearanceController {
 public:
@@ -29,7 +28,6 @@ public:
 
 private:
     Preferences& m_preferences;
-    const QPalette m_platformPalette;
     std::optional<Theme> m_applied;
     std::shared_ptr<void> m_observation;
 };
