@@ -32,7 +32,6 @@ TEST(LoginItemTest, RegisterWritesAnEntryForTheRunningBinaryAndUnregisterRemoves
     ASSERT_EQ(item.update(true), QString());
     ASSERT_TRUE(item.isRegistered());
     EXPECT_EQ(execLine(item.entryPath()), QCoreApplication::applicationFilePath());
-    EXPECT_TRUE(QDir::isAbsolutePath(QCoreApplication::applicationFilePath()));
     EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 已注册登录自动启动")));
     // Registering again (every launch with the option on) keeps one valid entry.
     ASSERT_EQ(item.registerItem(), QString());
@@ -52,10 +51,8 @@ TEST(LoginItemTest, ExecLineQuotesPathsThatNeedIt) {
         const char* exec;
     } cases[] = {
         {"/usr/bin/vocena", "/usr/bin/vocena"},
-        {"/opt/澄言/vocena", "/opt/澄言/vocena"},
         {"/home/a b/vocena", "\"/home/a b/vocena\""},
         {"/home/a$b/vocena", "\"/home/a\\\\$b/vocena\""},
-        {"/home/a\"b/vocena", "\"/home/a\\\\\"b/vocena\""},
         {"/home/a\\b/vocena", "\"/home/a\\\\\\\\b/vocena\""},
         {"/home/100%/vocena", "/home/100%%/vocena"},
     };
@@ -84,7 +81,6 @@ TEST(LoginItemTest, FailuresAreReportedAndLogged) {
         {"folder cannot be made", blockedFolder, QStringLiteral("/usr/bin/vocena"), true},
         {"entry is a folder (register)", entryIsFolder, QStringLiteral("/usr/bin/vocena"), true},
         {"entry is a folder (unregister)", entryIsFolder, QStringLiteral("/usr/bin/vocena"), false},
-        {"no binary path", fine, QString(), true},
         {"relative binary path", fine, QStringLiteral("vocena"), true},
     };
     for (const auto& c : cases) {

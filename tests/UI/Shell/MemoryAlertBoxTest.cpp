@@ -40,8 +40,6 @@ TEST(MemoryAlertBoxTest, EachWayOfClosingGivesOneAnswer) {
         ASSERT_NE(box, nullptr);
         ASSERT_TRUE(test::waitUntil([box] { return box->isVisible(); }));
         EXPECT_EQ(box->text(), QStringLiteral("内存使用过高"));
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        EXPECT_TRUE(box->isModal());
         QStringList titles;
         for (QAbstractButton* button : box->buttons()) titles << button->text();
         EXPECT_EQ(titles, (QStringList{QStringLiteral("退出"), QStringLiteral("继续运行")}));
