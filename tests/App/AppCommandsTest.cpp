@@ -77,6 +77,16 @@ TEST_F(AppCommandsTest, CommandsReachTheRunningAppAndListenStandsBack) {
     ASSERT_EQ(app->claim(), AppInstance::Claim::primary);
     recorded.onQuit = [&app] { app->release(); };  // as the app does when it quits
 
+    // The call the README gives for shortcuts without the binary, typed from the introspection.
+    QProcess gdbus;
+    gdbus.start(QStringLiteral("gdbus"), {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), AppBus::serviceName,
+                                          QStringLiteral("--object-path"), AppBus::objectPath, QStringLiteral("--method"),
+                                          QStringLiteral("org.freedesktop.Application.ActivateAction"), AppBus::toggleRecording,
+                                          QStringLiteral("[]"), QStringLiteral("{}")});
+    EXPECT_TRUE(test::waitUntil([&] { return gdbus.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(gdbus.exitCode(), 0) << gdbus.readAllStandardError().toStdString();
+    EXPECT_TRUE(test::waitUntil([&] { return recorded.calls == QStringList{AppBus::toggleRecording}; }));
+
     const struct {
         QStringList args;
         int code;
