@@ -38,8 +38,9 @@ AppInstance::Claim AppInstance::claim() {
         }
         logger.error(QStringLiteral("无法申请 D-Bus 名称 %1: %2").arg(AppBus::serviceName, reply.error().message()));
     }
-    logger.notice(QStringLiteral("没有 D-Bus 会话总线：用锁文件 %1 保证只运行一个澄言；vocena toggle、vocena quit 和快捷键命令需要 D-Bus")
-                      .arg(m_lock.path()));
+    logger.notice(QStringLiteral("%1：用锁文件 %2 保证只运行一个澄言；vocena toggle、vocena quit 和快捷键命令需要 D-Bus")
+                      .arg(m_bus.isConnected() ? QStringLiteral("D-Bus 名称不可用") : QStringLiteral("没有 D-Bus 会话总线"),
+                           m_lock.path()));
     switch (m_lock.tryAcquire()) {
     case InstanceLock::Result::acquired:
         m_primary = true;
