@@ -1,6 +1,7 @@
 #include "App/Cli.h"
 
 #include "App/AiCommand.h"
+#include "App/AppActionCommand.h"
 #include "App/ConfigCommand.h"
 #include "App/DoctorCommand.h"
 #include "App/ListenCommand.h"
@@ -12,6 +13,7 @@
 #include "App/TypeCommand.h"
 #include "App/VocabCommand.h"
 #include "App/CliServices.h"
+#include "Infrastructure/Platform/AppInstance.h"
 #include "Infrastructure/Platform/Logging.h"
 
 #include <QCommandLineParser>
@@ -32,6 +34,10 @@ Cli::Cli() : m_services(std::make_unique<CliServices>()) {
     m_commands.push_back(std::make_unique<TranscribeCommand>(*m_services));
     m_commands.push_back(std::make_unique<ListenCommand>(*m_services));
     m_commands.push_back(std::make_unique<DoctorCommand>(*m_services));
+    m_commands.push_back(std::make_unique<AppActionCommand>(QStringLiteral("toggle"), AppBus::toggleRecording,
+                                                            QStringLiteral("开始/停止正在运行的澄言的录音（可绑定到桌面快捷键）")));
+    m_commands.push_back(
+        std::make_unique<AppActionCommand>(QStringLiteral("quit"), AppBus::quit, QStringLiteral("退出正在运行的澄言")));
 }
 
 Cli::~Cli() = default;

@@ -7,6 +7,7 @@
 #include "App/PermissionReport.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
+#include "Infrastructure/Platform/AppInstanceClient.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Platform/Preferences.h"
@@ -65,6 +66,11 @@ bool ListenCommand::needsDisplay(const CliCall&) const { return true; }
 
 QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     const bool once = call.isSet(QStringLiteral("once"));
+    // The tray app answers the same gesture: two dictations would start at once.
+    if (AppInstanceClient().presence() != AppInstanceClient::Presence::notRunning) {
+        console.err(QStringLiteral("vocena listen: 澄言正在运行，双击 Alt 已由它听写；请直接使用它，或先退出它（vocena quit）"));
+        co_return ExitFailure;
+    }
 
     // Each probe runs once: the speech probe loads the engine that dictation then uses.
     SpeechSetup speech;
