@@ -38,13 +38,7 @@ protected:
 
     FakeRecognitionEngine engine;
     FakeAudioSource* audio = nullptr;
-    SystemSpeechRecognizer recognizer{&engine,
-                                      [this] {
-                                          auto source = std::make_unique<FakeAudioSource>();
-                                          audio = source.get();
-                                          return source;
-                                      },
-                                      scheduler};
+    SystemSpeechRecognizer recognizer{&engine, fakeAudioSources(audio), scheduler};
     DictationHarness dictation{recognizer, &scheduler, []() -> QCoro::Task<bool> { co_return true; }};
     VoiceInputService& service = dictation.service;
 
