@@ -21,6 +21,7 @@ public:
 
     static QString question(const QString& term, const std::optional<QString>& category);
     QString text() const { return m_text; }
+    QLabel* label() const { return m_label; }
     QPushButton* addButton() const { return m_add; }
     QPushButton* dismissButton() const { return m_dismiss; }
 

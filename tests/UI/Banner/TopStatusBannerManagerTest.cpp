@@ -9,6 +9,7 @@
 #include "support/LogCapture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
@@ -178,7 +179,9 @@ TEST_F(BannerManagerTest, ClicksPassThroughButNotTheSuggestionsButtons) {
             banner.showSuggestionBanner(QStringLiteral("明志"), QStringLiteral("疑似人名"), note("add"), note("dismiss"));
             settle();
             ASSERT_TRUE(banner.suggestionView());
-            EXPECT_EQ(banner.suggestionView()->text(), QStringLiteral("将「明志」（疑似人名）加入词汇库？"));
+            const QLabel* label = banner.suggestionView()->label();
+            EXPECT_EQ(label->text(), QStringLiteral("将「明志」（疑似人名）加入词汇库？"));
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << "cut off at the right";
             QPushButton* button = QString::fromUtf8(c.button) == QStringLiteral("添加") ? banner.suggestionView()->addButton()
                                                                                           : banner.suggestionView()->dismissButton();
             target = button->mapToGlobal(button->rect().center());
