@@ -21,7 +21,7 @@ namespace vocena::test {
 
 // The banner manager on the real X display, in virtual time, over a dictation controller whose
 // recognizer runs on a scripted engine. Screens and mouse are the display's unless a test sets
-// `screens` and `cursor`.
+// `screens` and `cursor`; the compositor check is the real one.
 class BannerTestBed : public ::testing::Test {
 protected:
     ManualClock clock;
@@ -30,11 +30,10 @@ protected:
     Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
     std::optional<QList<ScreenGeometry>> screens;
     std::optional<QPoint> cursor;
-    bool compositor = false;
     TopStatusBannerManager banner{{scheduler, prefs,
                                    [this] { return screens ? *screens : BannerPlacement::desktopScreens(); },
                                    [this] { return cursor ? *cursor : BannerPlacement::cursorPosition(); },
-                                   [this] { return compositor; }}};
+                                   TopStatusBannerManager::Environment::defaultCompositorCheck}};
 
     FakeRecognitionEngine engine;
     FakeAudioSource* audio = nullptr;

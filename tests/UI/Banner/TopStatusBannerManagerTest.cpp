@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QWindow>
 
@@ -273,12 +274,16 @@ TEST_F(BannerManagerTest, TwoShowsBuildOneWindow) {
 }
 
 // Over a compositor the panel is translucent with rounded corners; without one it is opaque
-// and shaped by a mask. Plain Xvfb has no compositor.
+// and shaped by a mask. The check is made for each new panel.
 TEST_F(BannerManagerTest, TheBackgroundFollowsTheCompositor) {
-    EXPECT_FALSE(X11CompositorProbe::compositorRunning());
-    for (bool running : {true, false}) {
+    QProcess compositor;
+    for (bool running : {false, true}) {
         SCOPED_TRACE(running);
-        compositor = running;
+        if (running) {
+            compositor.start(QStringLiteral("xcompmgr"), QStringList{});
+            ASSERT_TRUE(compositor.waitForStarted(5000));
+        }
+        ASSERT_TRUE(test::waitUntil([&] { return X11CompositorProbe::compositorRunning() == running; }, 5000));
         banner.close();
         banner.show(service);
         BannerPanel* panel = banner.panel();
@@ -291,5 +296,8 @@ TEST_F(BannerManagerTest, TheBackgroundFollowsTheCompositor) {
             EXPECT_TRUE(mask.contains(QPoint(160, 18)));
             EXPECT_TRUE(mask.contains(QPoint(160, 0)));
         }
+        screenshot(running ? QStringLiteral("compositor") : QStringLiteral("no-compositor"));
     }
+    compositor.kill();
+    compositor.waitForFinished(5000);
 }

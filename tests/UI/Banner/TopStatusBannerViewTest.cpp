@@ -3,6 +3,7 @@
 #include "UI/Banner/BannerStyle.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "Utils/AISettingsStore.h"
+#include "Utils/PreferenceCatalog.h"
 #include "BannerTestBed.h"
 #include "support/LogCapture.h"
 
@@ -112,6 +113,10 @@ TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLine) {
         {"on, long text elided at the left", true, longText, true},
         {"off", false, shortText, false},
     };
+    // `vocena config` knows the preference, with the default the banner applies.
+    const auto definition = PreferenceCatalog::find(QString::fromLatin1(TopStatusBannerView::kLiveTextKey));
+    ASSERT_TRUE(definition);
+    EXPECT_EQ(definition->defaultValue, QJsonValue(true));
     test::LogCapture log;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
