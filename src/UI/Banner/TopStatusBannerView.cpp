@@ -55,7 +55,7 @@ QLabel* label(const QString& text, int pixelSize, QFont::Weight weight, const QC
     return label;
 }
 
-QLabel* middleDot() { return label(QStringLiteral("·"), 12, QFont::Normal, BannerStyle::withAlpha(Qt::white, 0.5)); }
+QLabel* middleDot() { return label(QStringLiteral("·"), 13, QFont::Bold, BannerStyle::withAlpha(Qt::white, 0.5)); }
 
 }  // namespace
 
