@@ -47,6 +47,7 @@ const QList<PreferenceDefinition>& all() {
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},
+        {QStringLiteral("com.vocena.banner.liveText"), Type::Boolean, true, QStringLiteral("录音时在横幅第二行显示实时识别文字")},
         {QStringLiteral("com.vocena.firstLaunch"), Type::Boolean, false, QStringLiteral("首次启动的权限检查已完成")},
         {QStringLiteral("com.vocena.onboarding.welcomeShown"), Type::Boolean, false, QStringLiteral("欢迎卡片已关闭")},
         {QStringLiteral("com.vocena.onboarding.apiNudgeShown"), Type::Boolean, false, QStringLiteral("已提示配置 API")},

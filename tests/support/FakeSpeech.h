@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <future>
+#include <memory>
 
 namespace vocena::test {
 
@@ -74,5 +75,14 @@ public:
             onBuffer(samples.data() + at, int(std::min<size_t>(kFramesPerBuffer, samples.size() - at)));
     }
 };
+
+// An audio-source factory that makes fake sources and points `current` at the newest one.
+inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioSource*& current) {
+    return [&current] {
+        auto source = std::make_unique<FakeAudioSource>();
+        current = source.get();
+        return source;
+    };
+}
 
 }  // namespace vocena::test

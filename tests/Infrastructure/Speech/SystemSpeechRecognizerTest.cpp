@@ -32,13 +32,7 @@ protected:
     test::FakeRecognitionEngine engine;
     FakeAudioSource* audio = nullptr;  // the source of the current recognition
     Reports reports;
-    SystemSpeechRecognizer recognizer{&engine,
-                                      [this] {
-                                          auto source = std::make_unique<FakeAudioSource>();
-                                          audio = source.get();
-                                          return source;
-                                      },
-                                      scheduler};
+    SystemSpeechRecognizer recognizer{&engine, test::fakeAudioSources(audio), scheduler};
 
     void SetUp() override { recognizer.delegate = &reports; }
     QString start() { return test::await(recognizer.startRecognition()).error; }

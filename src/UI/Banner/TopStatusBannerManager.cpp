@@ -1,0 +1,159 @@
+#include "UI/Banner/TopStatusBannerManager.h"
+
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/X11/X11Display.h"
+#include "UI/Banner/BannerPanel.h"
+#include "UI/Banner/BannerStyle.h"
+#include "UI/Banner/TermSuggestionView.h"
+#include "UI/Banner/TopStatusBannerView.h"
+#include "UI/Banner/X11CompositorProbe.h"
+
+#include <QLabel>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("TopStatusBanner");
+
+// The floating window level the panel is kept at, as the log reports it.
+constexpr long kFloatingLevel = 3;
+
+QWidget* notificationContent(const QString& message) {
+    auto* label = new QLabel(message);
+    label->setFixedSize(TopStatusBannerView::kWidth, TopStatusBannerView::kHeight);
+    label->setFont(BannerStyle::font(13, QFont::Medium));
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
+}
+
+QString frameText(const QRect& frame) {
+    return QStringLiteral("{{%1, %2}, {%3, %4}}").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+}
+
+}  // namespace
+
+bool TopStatusBannerManager::Environment::defaultCompositorCheck() {
+    return X11Display::available() && X11CompositorProbe::compositorRunning();
+}
+
+TopStatusBannerManager::TopStatusBannerManager(Environment environment, QObject* parent)
+    : QObject(parent), m_environment(std::move(environment)) {}
+
+TopStatusBannerManager::~TopStatusBannerManager() {
+    cancelAutoHide();
+    delete m_panel.data();
+}
+
+TopStatusBannerView* TopStatusBannerManager::bannerView() const {
+    if (!m_panel || m_contentType != ContentType::banner) return nullptr;
+    return static_cast<TopStatusBannerView*>(m_panel->content());
+}
+
+TermSuggestionView* TopStatusBannerManager::suggestionView() const {
+    if (!m_panel || m_contentType != ContentType::suggestion) return nullptr;
+    return static_cast<TermSuggestionView*>(m_panel->content());
+}
+
+std::optional<ScreenGeometry> TopStatusBannerManager::currentScreen() const {
+    return BannerPlacement::screenUnder(m_environment.screens(), m_environment.cursor());
+}
+
+void TopStatusBannerManager::present(BannerPanel* panel, ContentType type, const ScreenGeometry& screen) {
+    m_panel = panel;
+    m_contentType = type;
+    panel->present(BannerPlacement::topCentre(screen.available, panel->content()->size()));
+}
+
+void TopStatusBannerManager::close() {
+    cancelAutoHide();
+    if (!m_panel) return;
+    m_panel->hide();
+    // The panel may be closing from inside one of its own buttons' signals.
+    m_panel->deleteLater();
+    m_panel = nullptr;
+}
+
+void TopStatusBannerManager::show(VoiceInputService& service) {
+    logger.debug(QStringLiteral("show() 被调用"));
+    // A pending hide of the previous recording must not hide this one.
+    cancelAutoHide();
+    const std::optional<ScreenGeometry> screen = currentScreen();
+    if (!screen) {
+        logger.error(QStringLiteral("无法获取屏幕"));
+        return;
+    }
+    if (TopStatusBannerView* view = bannerView()) {
+        view->observe(service);
+        view->refreshWorkMode();
+        m_panel->present(BannerPlacement::topCentre(screen->available, view->size()));
+        logger.debug(QStringLiteral("复用现有 panel"));
+        return;
+    }
+    close();
+    auto* view = new TopStatusBannerView(m_environment.scheduler, m_environment.preferences);
+    view->observe(service);
+    present(new BannerPanel(view, BannerPanel::Input::clickThrough, m_environment.compositorRunning()), ContentType::banner,
+            *screen);
+    logger.debug(QStringLiteral("panel已显示, isVisible=%1, level=%2, frame=%3")
+                     .arg(Logging::boolText(m_panel->isVisible()))
+                     .arg(kFloatingLevel)
+                     .arg(frameText(m_panel->geometry())));
+}
+
+void TopStatusBannerManager::showNotification(const QString& message, double duration) {
+    close();
+    const std::optional<ScreenGeometry> screen = currentScreen();
+    if (!screen) return;
+    present(new BannerPanel(notificationContent(message), BannerPanel::Input::clickThrough, m_environment.compositorRunning()),
+            ContentType::notification, *screen);
+    hide(duration);
+}
+
+void TopStatusBannerManager::showSuggestionBanner(const QString& term, const std::optional<QString>& category,
+                                                  std::function<void()> onAdd, std::function<void()> onDismiss) {
+    close();
+    const std::optional<ScreenGeometry> screen = currentScreen();
+    if (!screen) return;
+    auto* view = new TermSuggestionView(term, category);
+    // The connections die with the manager: a button pressed after it is gone does nothing.
+    connect(view, &TermSuggestionView::addClicked, this, [this, onAdd = std::move(onAdd)] {
+        close();
+        if (onAdd) onAdd();
+    });
+    connect(view, &TermSuggestionView::dismissClicked, this, [this, onDismiss = std::move(onDismiss)] {
+        close();
+        if (onDismiss) onDismiss();
+    });
+    present(new BannerPanel(view, BannerPanel::Input::acceptsClicks, m_environment.compositorRunning()), ContentType::suggestion,
+            *screen);
+    hide(kSuggestionTimeout);
+}
+
+void TopStatusBannerManager::hide(double delay) {
+    logger.debug(QStringLiteral("hide(afterDelay: %1) 被调用").arg(delay, 0, 'f', 6));
+    cancelAutoHide();
+    if (delay > 0) {
+        m_autoHide = m_environment.scheduler.schedule(delay, [self = QPointer<TopStatusBannerManager>(this)] {
+            if (self) self->hideNow();
+        });
+    } else {
+        hideNow();
+    }
+}
+
+void TopStatusBannerManager::cancelAutoHide() {
+    if (m_autoHide) m_autoHide->cancel();
+    m_autoHide.reset();
+}
+
+void TopStatusBannerManager::hideNow() {
+    logger.debug(QStringLiteral("hideNow() 被调用"));
+    // The panel and its kind stay: the next live banner reuses a hidden banner panel.
+    if (m_panel) m_panel->hide();
+}
+
+}  // namespace vocena

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "UI/Banner/BannerPanel.h"
+#include "UI/Banner/BannerPlacement.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vocena {
+
+class Preferences;
+class Scheduler;
+class TopStatusBannerView;
+class TermSuggestionView;
+class VoiceInputService;
+class WorkItem;
+
+// Owns the one floating panel at the top centre of the screen under the mouse, showing one
+// of three kinds of content: the live dictation banner (kept and reused across recordings),
+// a short notification, or a term suggestion with two buttons. Main thread only.
+class TopStatusBannerManager final : public QObject {
+    Q_OBJECT
+public:
+    enum class ContentType { banner, notification, suggestion };
+
+    // What the manager needs from the desktop; tests replace the screens, the mouse, the
+    // compositor check and the timers.
+    struct Environment {
+        Scheduler& scheduler;
+        Preferences& preferences;
+        BannerPlacement::ScreenList screens = BannerPlacement::desktopScreens;
+        BannerPlacement::CursorPosition cursor = BannerPlacement::cursorPosition;
+        std::function<bool()> compositorRunning = defaultCompositorCheck;
+
+        static bool defaultCompositorCheck();
+    };
+
+    static constexpr double kSuggestionTimeout = 8.0;
+
+    explicit TopStatusBannerManager(Environment environment, QObject* parent = nullptr);
+    ~TopStatusBannerManager() override;
+
+    // The live banner for `service`: a hidden or shown banner panel is moved to the screen
+    // under the mouse and reused; other content is replaced. Cancels a pending hide.
+    void show(VoiceInputService& service);
+    void showNotification(const QString& message, double duration);
+    // Replaces whatever is shown; a suggestion left unanswered goes away after 8 s without
+    // calling either callback. A button closes the panel, then calls its callback.
+    void showSuggestionBanner(const QString& term, const std::optional<QString>& category, std::function<void()> onAdd,
+                              std::function<void()> onDismiss);
+    // Hides the panel after `delay` seconds (at once for 0 or less), replacing a pending hide.
+    void hide(double delay);
+    // Removes the panel at once.
+    void close();
+
+    BannerPanel* panel() const { return m_panel; }
+    ContentType currentContentType() const { return m_contentType; }
+    // The live banner's content while the panel holds it; else null.
+    TopStatusBannerView* bannerView() const;
+    TermSuggestionView* suggestionView() const;
+
+private:
+    std::optional<ScreenGeometry> currentScreen() const;
+    void present(BannerPanel* panel, ContentType type, const ScreenGeometry& screen);
+    void cancelAutoHide();
+    void hideNow();
+
+    Environment m_environment;
+    QPointer<BannerPanel> m_panel;
+    ContentType m_contentType = ContentType::banner;
+    std::shared_ptr<WorkItem> m_autoHide;
+};
+
+}  // namespace vocena

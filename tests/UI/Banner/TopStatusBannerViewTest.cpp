@@ -1,0 +1,161 @@
+// The live banner's content over the real dictation controller (scripted recognizer, virtual
+// time): texts and colours per state, the recording time, the live partial transcript.
+#include "UI/Banner/BannerStyle.h"
+#include "UI/Banner/TopStatusBannerView.h"
+#include "Utils/AISettingsStore.h"
+#include "Utils/PreferenceCatalog.h"
+#include "BannerTestBed.h"
+#include "support/LogCapture.h"
+
+using namespace vocena;
+
+namespace {
+
+class BannerViewTest : public test::BannerTestBed {
+protected:
+    TopStatusBannerView& view() {
+        if (!banner.bannerView()) banner.show(service);
+        return *banner.bannerView();
+    }
+    // Stops the recording and lets the final result complete the run.
+    void finishRecording(const QString& text) {
+        toggle();
+        engine.emitResult(text, true);
+        settle();
+    }
+};
+
+}  // namespace
+
+// What each state shows: dot colour, status text, the recording time only while recording,
+// and the work-mode tag from the stored mode. The error's message never shows.
+TEST_F(BannerViewTest, EachStateShowsItsColourTextAndTag) {
+    struct Case {
+        const char* name;
+        RecognitionState state;
+        qint64 workMode;
+        QString status;
+        QColor color;
+        bool duration;
+        QString tag;
+        QColor tagColor;
+    };
+    const QList<Case> cases{
+        {"idle", RecognitionState::idle(), 0, "待机", BannerStyle::gray(), false, "输入法", BannerStyle::green()},
+        {"listening", RecognitionState::listening(), 0, "文字识别中", BannerStyle::brand(), true, "输入法", BannerStyle::green()},
+        {"recognizing", RecognitionState::recognizing(), 1, "文字识别中", BannerStyle::brand(), true, "助手", BannerStyle::orange()},
+        {"aiProcessing", RecognitionState::aiProcessing(), 1, "AI 处理中", BannerStyle::purple(), false, "助手", BannerStyle::orange()},
+        {"completed", RecognitionState::completed(), 7, "识别完成", BannerStyle::green(), false, "助手", BannerStyle::orange()},
+        {"error", RecognitionState::error(QStringLiteral("麦克风不可用")), 0, "识别出错", BannerStyle::red(), false, "输入法",
+         BannerStyle::green()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), c.workMode);
+        banner.show(service);  // re-reads the mode
+        view().setRecognitionState(c.state);
+        settle();
+        EXPECT_EQ(view().statusText(), c.status);
+        EXPECT_EQ(view().statusColor(), c.color);
+        EXPECT_EQ(!view().durationText().isEmpty(), c.duration);
+        EXPECT_EQ(view().workModeTag(), c.tag);
+        EXPECT_EQ(view().workModeColor(), c.tagColor);
+        EXPECT_EQ(view().size(), QSize(320, 36));
+        EXPECT_TRUE(view().isPulsing());
+        screenshot(QString::fromLatin1(c.name));
+    }
+    banner.hide(0);
+    EXPECT_FALSE(view().isPulsing());
+}
+
+// The recording time counts 0.1 s ticks from the start of a recording, through the change
+// from listening to recognizing, and starts again at 0.0秒 with the next recording in the
+// same (reused) banner.
+TEST_F(BannerViewTest, TheRecordingTimeCountsTenthsFromEachStart) {
+    toggle();
+    banner.show(service);
+    EXPECT_EQ(view().durationText(), QStringLiteral("0.0秒"));
+    clock.advance(2.5);
+    engine.emitResult(QStringLiteral("今天"), false);
+    settle();
+    ASSERT_EQ(service.recognitionState(), RecognitionState::recognizing());
+    clock.advance(1.0);
+    EXPECT_EQ(view().durationText(), QStringLiteral("3.5秒"));
+    screenshot(QStringLiteral("recognizing-3.5s"));
+
+    finishRecording(QStringLiteral("今天天气很好"));
+    ASSERT_EQ(service.recognitionState(), RecognitionState::completed());
+    EXPECT_EQ(view().durationText(), QString());
+    screenshot(QStringLiteral("completed-after-recording"));
+    clock.advance(5);
+    TopStatusBannerView* reused = &view();
+    toggle();
+    banner.show(service);
+    EXPECT_EQ(&view(), reused);
+    EXPECT_EQ(view().durationText(), QStringLiteral("0.0秒"));
+    clock.advance(1.0);
+    EXPECT_EQ(view().durationText(), QStringLiteral("1.0秒")) << "ten ticks of 0.1 added as floating point make 0.999…";
+}
+
+// The second line shows the end of the partial transcript while recording, when the
+// preference allows it; the banner grows to 56 and back. The text never reaches the log.
+TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLine) {
+    const QString shortText = QStringLiteral("你好世界");
+    const QString longText = QStringLiteral("今天我们讨论一下下个季度的产品路线图以及每个团队需要完成的关键目标和时间安排最后确认预算");
+    struct Case {
+        const char* name;
+        std::optional<bool> preference;
+        QString partial;
+        bool shown;
+    };
+    const QList<Case> cases{
+        {"default on, short text", std::nullopt, shortText, true},
+        {"on, long text elided at the left", true, longText, true},
+        {"off", false, shortText, false},
+    };
+    // `vocena config` knows the preference, with the default the banner applies.
+    const auto definition = PreferenceCatalog::find(QString::fromLatin1(TopStatusBannerView::kLiveTextKey));
+    ASSERT_TRUE(definition);
+    EXPECT_EQ(definition->defaultValue, QJsonValue(true));
+    test::LogCapture log;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.preference) prefs.setValue(QString::fromLatin1(TopStatusBannerView::kLiveTextKey), *c.preference);
+        else prefs.remove(QString::fromLatin1(TopStatusBannerView::kLiveTextKey));
+        toggle();
+        banner.show(service);
+        EXPECT_EQ(view().liveText(), QString()) << "nothing heard yet";
+        EXPECT_EQ(view().height(), 36);
+        engine.emitResult(c.partial, false);
+        settle();
+        const QString line = view().liveText();
+        EXPECT_EQ(view().height(), c.shown ? 56 : 36);
+        EXPECT_EQ(banner.panel()->height(), view().height());
+        if (!c.shown) EXPECT_EQ(line, QString());
+        else if (c.partial == shortText) EXPECT_EQ(line, shortText);
+        else {
+            EXPECT_TRUE(line.startsWith(QChar(0x2026))) << qPrintable(line);
+            EXPECT_TRUE(c.partial.endsWith(line.mid(1))) << qPrintable(line);
+            EXPECT_GT(line.size(), 10);
+        }
+        screenshot(QStringLiteral("live-text-%1").arg(&c - cases.data()));
+
+        finishRecording(c.partial);
+        EXPECT_EQ(view().liveText(), QString()) << "left after the recording";
+        EXPECT_EQ(view().height(), 36);
+        EXPECT_EQ(banner.panel()->height(), 36);
+    }
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains(shortText) || line.contains(longText.right(4))) << qPrintable(line);
+}
+
+// The other contents, for the screenshots.
+TEST_F(BannerViewTest, NotificationAndSuggestionScreenshots) {
+    if (qEnvironmentVariableIsEmpty("VOCENA_BANNER_SCREENSHOTS")) GTEST_SKIP() << "VOCENA_BANNER_SCREENSHOTS not set";
+    banner.showNotification(QStringLiteral("已切换到助手模式"), 3);
+    screenshot(QStringLiteral("notification"));
+    banner.showSuggestionBanner(QStringLiteral("明志"), QStringLiteral("疑似人名"), {}, {});
+    screenshot(QStringLiteral("suggestion"));
+    banner.showSuggestionBanner(QStringLiteral("澄言"), std::nullopt, {}, {});
+    screenshot(QStringLiteral("suggestion-short"));
+}
