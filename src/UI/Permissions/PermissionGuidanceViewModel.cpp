@@ -33,7 +33,9 @@ PermissionGuidanceViewModel::PermissionGuidanceViewModel(PermissionGuideSetup se
 }
 
 PermissionGuidanceViewModel::~PermissionGuidanceViewModel() {
-    if (m_installCancel) m_installCancel->cancel();
+    // Queued: a cancel may resume the install at once, which must find this object gone
+    // rather than half destroyed (and its view with it).
+    if (m_installCancel) QMetaObject::invokeMethod(m_installCancel.get(), &CancelToken::cancel, Qt::QueuedConnection);
 }
 
 const QList<PermissionType>& PermissionGuidanceViewModel::permissionTypes() {

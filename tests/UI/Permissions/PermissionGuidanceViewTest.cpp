@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMutex>
@@ -337,6 +338,23 @@ TEST_F(PermissionGuideTest, SpeechRowInstallsTheModelShowingProgressAndCanBeCanc
     EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), QStringLiteral("vocena-test-model"));
     EXPECT_EQ(subtitle(), QStringLiteral("所有权限已授权，澄言可以正常使用"));
     EXPECT_EQ(announced, QStringList{QStringLiteral("vocena-test-model")});  // once, after the resumed try
+}
+
+TEST_F(PermissionGuideTest, ClosingTheGuideCancelsItsInstall) {
+    const QByteArray archive(100000, 'x');
+    LoopbackHttpServer server([&archive](const LoopbackHttpServer::Request&) {
+        return LoopbackHttpServer::Response{LoopbackHttpServer::Response::Kind::Reply, 200, archive, "application/x-bzip2"}.stalledAfter(1000);
+    });
+    speechModel = server.baseURL() + QStringLiteral("/models/stalling.tar.bz2");
+    openGuide();
+    clickAction(Type::speechRecognition);
+    ASSERT_TRUE(waitUntil([this] { return progress()->value() > 0; }));
+    guide->close();
+    ASSERT_TRUE(waitUntil([this] { return guide.isNull(); }));
+    // The install's work folder goes when the install ends; the partial download stays.
+    const QDir models(modelsDir());
+    EXPECT_TRUE(waitUntil([&] { return models.entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden).isEmpty(); }));
+    EXPECT_TRUE(QFileInfo::exists(models.filePath(QStringLiteral(".downloads/stalling.tar.bz2.part"))));
 }
 
 TEST_F(PermissionGuideTest, AFailedInstallShowsItsReasonAndOffersToTryAgain) {
