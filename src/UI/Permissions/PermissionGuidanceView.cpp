@@ -24,7 +24,8 @@ const Logger logger("PermissionGuidanceView");
 }  // namespace
 
 PermissionGuidanceView::PermissionGuidanceView(PermissionGuideSetup setup, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_quitApplication(setup.quitApplication) {
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_quitApplication(setup.quitApplication) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("权限设置"));
     setFixedSize(kWidth, kHeight);
@@ -38,7 +39,7 @@ PermissionGuidanceView::PermissionGuidanceView(PermissionGuideSetup setup, QWidg
     layout->addWidget(buildFooter());
 
     connect(m_viewModel, &PermissionGuidanceViewModel::permissionsChanged, this, &PermissionGuidanceView::refresh);
-    connect(m_viewModel, &PermissionGuidanceViewModel::modelInstallChanged, this, &PermissionGuidanceView::refresh);
+    connect(m_viewModel, &PermissionGuidanceViewModel::modelInstallChanged, this, &PermissionGuidanceView::refreshSpeechRow);
     connect(m_viewModel, &PermissionGuidanceViewModel::restartRequired, this, &PermissionGuidanceView::showRestartAlert);
     connect(m_viewModel, &PermissionGuidanceViewModel::helpRequested, this, &PermissionGuidanceView::showHelp);
     connect(m_viewModel, &PermissionGuidanceViewModel::speechModelInstalled, this, &PermissionGuidanceView::speechModelInstalled);
@@ -129,27 +130,39 @@ void PermissionGuidanceView::makeProminent(QPushButton* button) {
 void PermissionGuidanceView::refresh() {
     const PermissionGuidanceViewModel& model = *m_viewModel;
     const bool all = model.allAuthorized();
-    const QColor tint = all ? PermissionSymbols::green(palette()) : palette().color(QPalette::Highlight);
-    m_headerSymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::lockShield, tint, 40, devicePixelRatioF()));
+    if (all != m_headerShowsAll || m_headerSymbol->pixmap().isNull()) paintHeader(all);
     m_subtitle->setText(all ? QStringLiteral("所有权限已授权，澄言可以正常使用") : QStringLiteral("澄言需要以下权限才能正常工作"));
     m_requestAll->setEnabled(!model.everyEntryAuthorized() && !model.isRequestingAll());
-
     for (PermissionRow* row : std::as_const(m_rows)) {
-        const PermissionType type = row->type();
-        const PermissionStatus status = model.status(type);
+        const PermissionStatus status = model.status(row->type());
         row->setStatus(status);
-        if (type == PermissionType::speechRecognition) row->setInstall(model.modelInstall());
-        const bool installing = type == PermissionType::speechRecognition && model.modelInstall().running;
-        const bool installFailed = type == PermissionType::speechRecognition && !installing && !model.installProblem().isEmpty() &&
-                                   status != PermissionStatus::authorized;
-        if (installFailed) {
-            row->setNote(model.installProblem(), true);
-        } else if (!installing && (status == PermissionStatus::denied || status == PermissionStatus::restricted)) {
-            row->setNote(model.detail(type), false);
-        } else {
-            row->setNote({}, false);
-        }
+        const bool missing = status == PermissionStatus::denied || status == PermissionStatus::restricted;
+        if (row->type() != PermissionType::speechRecognition) row->setNote(missing ? model.detail(row->type()) : QString(), false);
     }
+    refreshSpeechRow();
+}
+
+void PermissionGuidanceView::refreshSpeechRow() {
+    const PermissionGuidanceViewModel& model = *m_viewModel;
+    PermissionRow* row = m_rows.value(PermissionType::speechRecognition);
+    const PermissionGuidanceViewModel::ModelInstall& install = model.modelInstall();
+    row->setInstall(install);
+    const PermissionStatus status = model.status(PermissionType::speechRecognition);
+    if (install.running) {
+        row->setNote({}, false);
+    } else if (!model.installProblem().isEmpty() && status != PermissionStatus::authorized) {
+        row->setNote(model.installProblem(), true);
+    } else if (status == PermissionStatus::denied) {
+        row->setNote(model.detail(PermissionType::speechRecognition), false);
+    } else {
+        row->setNote({}, false);
+    }
+}
+
+void PermissionGuidanceView::paintHeader(bool allAuthorized) {
+    m_headerShowsAll = allAuthorized;
+    const QColor tint = allAuthorized ? PermissionSymbols::green(palette()) : palette().color(QPalette::Highlight);
+    m_headerSymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::lockShield, tint, 40, devicePixelRatioF()));
 }
 
 void PermissionGuidanceView::showEvent(QShowEvent* event) {
@@ -161,7 +174,7 @@ void PermissionGuidanceView::showEvent(QShowEvent* event) {
 
 void PermissionGuidanceView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) refresh();
+    if (event->type() == QEvent::PaletteChange && m_headerSymbol) paintHeader(m_headerShowsAll);
     if (event->type() != QEvent::ActivationChange) return;
     if (!isActiveWindow()) {
         m_wasInactive = true;
@@ -179,6 +192,7 @@ void PermissionGuidanceView::showRestartAlert() {
     QPushButton* understood = alert->addButton(QStringLiteral("知道了"), QMessageBox::AcceptRole);
     QPushButton* restart = alert->addButton(QStringLiteral("现在重启"), QMessageBox::DestructiveRole);
     alert->setDefaultButton(understood);
+    alert->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 340px; }"));  // the informative text in two lines, not four
     alert->setAttribute(Qt::WA_DeleteOnClose);
     connect(alert, &QMessageBox::buttonClicked, this, [this, restart](QAbstractButton* button) {
         if (button == restart && m_quitApplication) m_quitApplication();

@@ -46,6 +46,8 @@ private:
     QWidget* buildRows();
     QWidget* buildFooter();
     void refresh();
+    void refreshSpeechRow();
+    void paintHeader(bool allAuthorized);
     void showRestartAlert();
     void showHelp(PermissionType type);
     static void makeProminent(QPushButton* button);
@@ -55,6 +57,7 @@ private:
     QHash<PermissionType, PermissionRow*> m_rows;
     QLabel* m_headerSymbol = nullptr;
     QLabel* m_subtitle = nullptr;
+    bool m_headerShowsAll = false;
     QPushButton* m_requestAll = nullptr;
     bool m_wasInactive = false;
     QPointer<QMessageBox> m_restartAlert;

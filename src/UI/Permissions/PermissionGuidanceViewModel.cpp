@@ -204,9 +204,14 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
 }
 
 void PermissionGuidanceViewModel::onInstallProgress(qint64 received, qint64 total) {
+    const ModelInstall before = m_install;
     m_install.received = received;
     m_install.total = total;
     m_install.downloaded = total > 0 && received >= total;
+    // The network reports every chunk: redraw once per tenth of a percent (per 100 kB while
+    // the size is unknown).
+    auto step = [](const ModelInstall& install) { return install.total > 0 ? install.received * 1000 / install.total : install.received / 100000; };
+    if (step(before) == step(m_install) && before.total == m_install.total && before.downloaded == m_install.downloaded) return;
     Q_EMIT modelInstallChanged();
 }
 

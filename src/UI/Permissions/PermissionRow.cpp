@@ -106,11 +106,14 @@ PermissionRow::PermissionRow(PermissionType type, QWidget* parent) : QFrame(pare
     row->addWidget(m_statusIcon, 0, Qt::AlignVCenter);
     row->addWidget(m_restricted, 0, Qt::AlignVCenter);
     row->addWidget(m_action, 0, Qt::AlignVCenter);
+    paint();
     refresh();
 }
 
 void PermissionRow::setStatus(PermissionStatus status) {
+    if (status == m_status) return;
     m_status = status;
+    paint();
     refresh();
 }
 
@@ -120,10 +123,11 @@ void PermissionRow::setInstall(const PermissionGuidanceViewModel::ModelInstall& 
 }
 
 void PermissionRow::setNote(const QString& text, bool problem) {
+    if (text == m_note->text() && problem == m_noteIsProblem) return;
     m_note->setText(text);
     m_note->setVisible(!text.isEmpty());
     m_noteIsProblem = problem;
-    refresh();
+    paint();
 }
 
 void PermissionRow::onAction() {
@@ -138,17 +142,27 @@ void PermissionRow::onAction() {
 
 void PermissionRow::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) refresh();
+    if (event->type() == QEvent::PaletteChange) paint();
 }
 
-void PermissionRow::refresh() {
+void PermissionRow::paint() {
     const QPalette& colors = palette();
     const qreal ratio = devicePixelRatioF();
     m_symbol->setPixmap(PermissionSymbols::pixmap(symbolOf(m_type), colors.color(QPalette::Highlight), 24, ratio));
     QPalette notePalette = m_note->palette();
     notePalette.setColor(QPalette::WindowText, m_noteIsProblem ? red(colors) : secondaryText(colors));
     m_note->setPalette(notePalette);
+    if (m_status == PermissionStatus::authorized)
+        m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::checkmarkCircle, PermissionSymbols::green(colors), 22, ratio));
+    if (m_status == PermissionStatus::restricted) {
+        m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::warningTriangle, PermissionSymbols::orange(colors), 22, ratio));
+        QPalette restrictedPalette = m_restricted->palette();
+        restrictedPalette.setColor(QPalette::WindowText, PermissionSymbols::orange(colors));
+        m_restricted->setPalette(restrictedPalette);
+    }
+}
 
+void PermissionRow::refresh() {
     const bool installing = m_install.running;
     m_progress->setVisible(installing);
     m_progressText->setVisible(installing);
@@ -171,13 +185,6 @@ void PermissionRow::refresh() {
     const bool restricted = m_status == PermissionStatus::restricted;
     m_statusIcon->setVisible(!installing && (authorized || restricted));
     m_restricted->setVisible(!installing && restricted);
-    if (authorized) m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::checkmarkCircle, PermissionSymbols::green(colors), 22, ratio));
-    if (restricted) {
-        m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::warningTriangle, PermissionSymbols::orange(colors), 22, ratio));
-        QPalette restrictedPalette = m_restricted->palette();
-        restrictedPalette.setColor(QPalette::WindowText, PermissionSymbols::orange(colors));
-        m_restricted->setPalette(restrictedPalette);
-    }
     m_action->setVisible(installing || (!authorized && !restricted));
     if (installing) {
         m_action->setText(QStringLiteral("取消"));

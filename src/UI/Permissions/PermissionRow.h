@@ -38,6 +38,9 @@ protected:
 
 private:
     void onAction();
+    // The symbols and colours, for the status and the palette.
+    void paint();
+    // What shows for the status and the install.
     void refresh();
 
     const PermissionType m_type;
