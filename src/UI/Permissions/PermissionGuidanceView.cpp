@@ -1,6 +1,7 @@
 #include "UI/Permissions/PermissionGuidanceView.h"
 
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/ModelStore.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Permissions/PermissionHelpDialog.h"
 #include "UI/Permissions/PermissionRow.h"
@@ -151,7 +152,7 @@ void PermissionGuidanceView::refreshSpeechRow() {
     if (install.running) {
         row->setNote({}, false);
     } else if (!model.installProblem().isEmpty() && status != PermissionStatus::authorized) {
-        row->setNote(model.installProblem(), true);
+        row->setNote(model.installProblem(), model.installProblem() != ModelStore::kCancelledMessage);  // a cancel is no fault
     } else if (status == PermissionStatus::denied) {
         row->setNote(model.detail(PermissionType::speechRecognition), false);
     } else {
