@@ -69,6 +69,10 @@ private:
         for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
         out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
+        if (response.sendOnly >= 0) {
+            socket->write(out + response.body.left(response.sendOnly));
+            return;
+        }
         out += response.body;
         if (response.delayMs <= 0) {
             send(socket, out);

@@ -30,6 +30,7 @@ public:
         QByteArray contentType = "application/json";
         QList<QPair<QByteArray, QByteArray>> headers;  // sent after Content-Type
         int delayMs = 0;                                // a slow server: the reply leaves this much later
+        qsizetype sendOnly = -1;                        // a stalled transfer: only this much of the body leaves
 
         Response() = default;
         Response(Kind kind, int status, QByteArray body, QByteArray contentType = "application/json")
@@ -44,6 +45,13 @@ public:
         Response delayedBy(int milliseconds) const {
             Response response = *this;
             response.delayMs = milliseconds;
+            return response;
+        }
+        // The headers announce the whole body, then the first `bytes` of it leave and the
+        // connection stays open without another byte.
+        Response stalledAfter(qsizetype bytes) const {
+            Response response = *this;
+            response.sendOnly = bytes;
             return response;
         }
         static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }

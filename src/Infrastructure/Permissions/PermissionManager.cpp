@@ -70,8 +70,7 @@ QCoro::Task<> PermissionManager::checkAllPermissions() {
     const PermissionCheck accessibility = co_await std::move(accessibilityProbe);
     if (!self) co_return;
     setStatus(PermissionType::accessibility, accessibility.status, accessibility.detail);
-    const PermissionCheck speech = probeSpeechRecognition();
-    setStatus(PermissionType::speechRecognition, speech.status, speech.detail);
+    checkSpeechRecognitionPermission();
 }
 
 QCoro::Task<PermissionStatus> PermissionManager::checkAccessibilityPermission() {
@@ -121,6 +120,12 @@ QCoro::Task<bool> PermissionManager::requestMicrophonePermission() {
 
 QCoro::Task<bool> PermissionManager::requestSpeechPermission() {
     co_return probeSpeechRecognition().status == PermissionStatus::authorized;
+}
+
+PermissionStatus PermissionManager::checkSpeechRecognitionPermission() {
+    const PermissionCheck speech = probeSpeechRecognition();
+    setStatus(PermissionType::speechRecognition, speech.status, speech.detail);
+    return speech.status;
 }
 
 QCoro::Task<bool> PermissionManager::requestAccessibilityPermission() {

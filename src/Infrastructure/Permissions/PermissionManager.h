@@ -71,6 +71,8 @@ public:
     QCoro::Task<PermissionStatus> checkAccessibilityPermission();
     QCoro::Task<bool> requestMicrophonePermission();
     QCoro::Task<bool> requestSpeechPermission();
+    // Runs the speech recognition check alone (after a model was installed) and records it.
+    PermissionStatus checkSpeechRecognitionPermission();
     // Nothing to prompt for on X11: when not trusted, the help page opens and false returns.
     QCoro::Task<bool> requestAccessibilityPermission();
     void openSystemPreferences(PermissionType type);

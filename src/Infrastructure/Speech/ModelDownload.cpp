@@ -1,5 +1,7 @@
 #include "Infrastructure/Speech/ModelDownload.h"
 
+#include "Infrastructure/Platform/CancelToken.h"
+
 #include <QCoro/QCoroNetworkReply>
 #include <QCryptographicHash>
 #include <QDir>
@@ -47,7 +49,7 @@ QString withoutChecksum(const QString& address) {
     return url.toString();
 }
 
-QCoro::Task<Result> fetch(QString address, QString directory, Progress progress) {
+QCoro::Task<Result> fetch(QString address, QString directory, Progress progress, std::shared_ptr<CancelToken> cancel) {
     QUrl url(address);
     const QString expected = expectedChecksum(url);
     url.setFragment({});
@@ -66,6 +68,10 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress)
     request.setTransferTimeout(int(std::chrono::milliseconds(kStallTimeout).count()));
     if (offset > 0) request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + "-");
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(network.get(request));
+    if (cancel) {
+        QObject::connect(cancel.get(), &CancelToken::cancelled, reply.get(), &QNetworkReply::abort);
+        if (cancel->isCancelled()) reply->abort();
+    }
 
     bool started = false;
     qint64 total = -1;
@@ -97,6 +103,8 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress)
     }
     if (!take()) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
     file.close();
+    if (CancelToken::isCancelled(cancel))
+        co_return result(false, QStringLiteral("下载已取消（已下载 %1 字节，下次会继续下载）").arg(offset), {});
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool alreadyComplete = status == 416 && offset > 0;  // the range starts at the end

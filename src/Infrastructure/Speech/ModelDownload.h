@@ -3,6 +3,11 @@
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <functional>
+#include <memory>
+
+namespace vocena {
+class CancelToken;
+}
 
 namespace vocena::ModelDownload {
 
@@ -22,7 +27,7 @@ using Progress = std::function<void(qint64 received, qint64 total)>;  // total -
 // URL's file name. The bytes go to "<name>.part" first; a later call for the same URL resumes
 // it with an HTTP Range request (a server that ignores the range sends everything again).
 // With a checksum, a file that does not match is deleted and refused. A transfer that stalls
-// for 60 s is abandoned, its partial file kept for the next try.
-QCoro::Task<Result> fetch(QString address, QString directory, Progress progress);
+// for 60 s is abandoned, its partial file kept for the next try; so is a cancelled one, at once.
+QCoro::Task<Result> fetch(QString address, QString directory, Progress progress, std::shared_ptr<CancelToken> cancel = {});
 
 }  // namespace vocena::ModelDownload

@@ -1,6 +1,7 @@
 #include "Infrastructure/Speech/ModelStore.h"
 
 #include "Infrastructure/Platform/AppPaths.h"
+#include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
@@ -60,7 +61,7 @@ QString stageFiles(SpeechModel& model, const QString& target) {
     return {};
 }
 
-QCoro::Task<QString> unpack(QString archive, QString target) {
+QCoro::Task<QString> unpack(QString archive, QString target, std::shared_ptr<CancelToken> cancel) {
     QDir().mkpath(target);
     QProcess tar;
     tar.setStandardInputFile(QProcess::nullDevice());
@@ -70,6 +71,8 @@ QCoro::Task<QString> unpack(QString archive, QString target) {
     arguments << QStringLiteral("-xf") << archive << QStringLiteral("-C") << target << QStringLiteral("--no-same-owner");
     tar.setArguments(arguments);
     if (!co_await qCoro(tar).start()) co_return QStringLiteral("无法运行 tar: %1").arg(tar.errorString());
+    if (cancel) QObject::connect(cancel.get(), &CancelToken::cancelled, &tar, &QProcess::kill);
+    if (CancelToken::isCancelled(cancel)) tar.kill();
     if (!co_await qCoro(tar).waitForFinished(std::chrono::minutes(10))) co_return QStringLiteral("解压超时: %1").arg(archive);
     if (tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0)
         co_return QStringLiteral("无法解压 %1: %2").arg(archive, QString::fromUtf8(tar.readAllStandardError()).trimmed());
@@ -77,6 +80,8 @@ QCoro::Task<QString> unpack(QString archive, QString target) {
 }
 
 }  // namespace
+
+const QString ModelStore::kCancelledMessage = QStringLiteral("已取消安装");
 
 ModelStore::ModelStore(Preferences& preferences, QString directory, QString verifierProgram)
     : m_preferences(preferences), m_directory(std::move(directory)), m_verifierProgram(std::move(verifierProgram)) {}
@@ -151,7 +156,8 @@ QString ModelStore::checkFiles(const SpeechModel& model) {
     return {};
 }
 
-QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::optional<SpeechModelType> type, Progress progress) {
+QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::optional<SpeechModelType> type, Progress progress,
+                                                           std::shared_ptr<CancelToken> cancel) {
     if (!QDir().mkpath(m_directory)) co_return failure(QStringLiteral("无法创建 %1").arg(m_directory));
     QTemporaryDir workspace(QDir(m_directory).filePath(QStringLiteral(".install-XXXXXX")));
     if (!workspace.isValid()) co_return failure(QStringLiteral("无法在 %1 中创建临时文件夹").arg(m_directory));
@@ -161,29 +167,32 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::
     QString downloaded;
     if (ModelDownload::isUrl(source)) {
         // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
-        QCoro::Task<ModelDownload::Result> fetching = ModelDownload::fetch(source, QDir(m_directory).filePath(QStringLiteral(".downloads")), progress);
+        QCoro::Task<ModelDownload::Result> fetching =
+            ModelDownload::fetch(source, QDir(m_directory).filePath(QStringLiteral(".downloads")), progress, cancel);
         const ModelDownload::Result download = co_await std::move(fetching);
+        if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
         if (!download.ok) co_return failure(download.message);
         folder = downloaded = download.path;
     }
     if (QFileInfo(folder).isFile()) {
         if (!isArchive(folder)) co_return failure(QStringLiteral("不支持的文件: %1（需要模型文件夹或 .tar.bz2 压缩包）").arg(folder));
         const QString unpacked = workspace.filePath(QStringLiteral("unpacked"));
-        QCoro::Task<QString> unpacking = unpack(folder, unpacked);
+        QCoro::Task<QString> unpacking = unpack(folder, unpacked, cancel);
         const QString error = co_await std::move(unpacking);
+        if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
         if (!error.isEmpty()) co_return failure(error);
         folder = unpacked;
     } else if (!QFileInfo(folder).isDir()) {
         co_return failure(QStringLiteral("找不到 %1").arg(source));
     }
-    QCoro::Task<InstallResult> installing = installFolder(folder, workspace.path(), source, type);
+    QCoro::Task<InstallResult> installing = installFolder(folder, workspace.path(), source, type, cancel);
     InstallResult result = co_await std::move(installing);
     if (result.ok && !downloaded.isEmpty()) QFile::remove(downloaded);  // the archive's work is done
     co_return result;
 }
 
 QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder, QString workspace, QString source,
-                                                                 std::optional<SpeechModelType> type) {
+                                                                 std::optional<SpeechModelType> type, std::shared_ptr<CancelToken> cancel) {
     QString error;
     std::optional<SpeechModel> found = SpeechModelDetector::detect(folder, type, &error);
     if (!found) co_return failure(error);
@@ -200,12 +209,14 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder,
     // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
     QFuture<QString> staging = QtConcurrent::run([&model, staged] { return stageFiles(model, staged); });
     error = co_await staging;
+    if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
     if (!error.isEmpty()) co_return failure(error);
     error = model.save();
     if (!error.isEmpty()) co_return failure(error);
 
-    QCoro::Task<ModelVerifier::Result> verifying = ModelVerifier::verifyInChild(m_verifierProgram, staged);
+    QCoro::Task<ModelVerifier::Result> verifying = ModelVerifier::verifyInChild(m_verifierProgram, staged, 120, cancel);
     const ModelVerifier::Result verification = co_await std::move(verifying);
+    if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
     if (!verification.ok) co_return failure(QStringLiteral("模型验证失败: %1").arg(verification.message));
     model.verified = true;
     error = model.save();

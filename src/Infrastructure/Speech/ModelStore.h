@@ -6,10 +6,12 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace vocena {
 
+class CancelToken;
 class Preferences;
 
 // The installed speech models: one folder per model under $XDG_DATA_HOME/澄言/models/, each
@@ -60,13 +62,18 @@ public:
     // http(s) URL (see ModelDownload), with `type` or the detected one (SpeechModelDetector):
     // copies the model's files into a work folder, records their SHA-256, verifies the copy in
     // a child process and only then moves it into place. Becomes the active model when none is.
-    QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {});
+    // A cancel stops the step under way (the download, the unpacking, the verification) and
+    // fails with kCancelledMessage, leaving nothing installed (a partial download is kept).
+    QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {},
+                                       std::shared_ptr<CancelToken> cancel = {});
+    static const QString kCancelledMessage;
 
     // Empty when every file of `model` has its recorded SHA-256, else what differs.
     static QString checkFiles(const SpeechModel& model);
 
 private:
-    QCoro::Task<InstallResult> installFolder(QString folder, QString workspace, QString source, std::optional<SpeechModelType> type);
+    QCoro::Task<InstallResult> installFolder(QString folder, QString workspace, QString source, std::optional<SpeechModelType> type,
+                                             std::shared_ptr<CancelToken> cancel);
     QString modelDirectory(const QString& name) const;
 
     Preferences& m_preferences;

@@ -1,5 +1,7 @@
 #include "Infrastructure/Speech/ModelVerifier.h"
 
+#include "Infrastructure/Platform/CancelToken.h"
+
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/OnnxMetadata.h"
 #include "Infrastructure/Speech/SherpaRecognizer.h"
@@ -65,7 +67,7 @@ Result verifyHere(const SpeechModel& model) {
                       .arg(model.name, SpeechModel::typeName(model.type), SherpaRecognizer::libraryVersion())};
 }
 
-QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds) {
+QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds, std::shared_ptr<CancelToken> cancel) {
     QProcess process;
     process.setProgram(program);
     // (A braced list in a coroutine body is destroyed twice by g++ 12: build the list step by step.)
@@ -74,6 +76,8 @@ QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeou
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!co_await qCoro(process).start()) co_return result(false, QStringLiteral("无法启动模型验证进程: %1").arg(process.errorString()));
+    if (cancel) QObject::connect(cancel.get(), &CancelToken::cancelled, &process, &QProcess::kill);
+    if (CancelToken::isCancelled(cancel)) process.kill();
     const bool finished = co_await qCoro(process).waitForFinished(std::chrono::seconds(timeoutSeconds));
     if (!finished) {
         process.kill();  // reaped by QProcess's destructor

@@ -2,9 +2,11 @@
 
 #include <QCoro/QCoroTask>
 #include <QString>
+#include <memory>
 
 namespace vocena {
 
+class CancelToken;
 class SpeechModel;
 
 // Whether a model really runs: the damage the library cannot report is looked for first (a
@@ -26,8 +28,9 @@ struct Result {
 // In this process. May end the process for the damage described above.
 Result verifyHere(const SpeechModel& model);
 
-// In a child process: `program model verify directory`, at most `timeoutSeconds`.
-QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds = 120);
+// In a child process: `program model verify directory`, at most `timeoutSeconds`; a cancel
+// kills the child (and refuses the model).
+QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds = 120, std::shared_ptr<CancelToken> cancel = {});
 
 }  // namespace ModelVerifier
 }  // namespace vocena

@@ -1,5 +1,6 @@
 // The model store over real files, the real `vocena model verify` child process and a loopback
 // download server.
+#include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "support/AsyncTest.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QFileInfo>
 
 using namespace vocena;
 using vocena::test::LoopbackHttpServer;
@@ -92,6 +95,31 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
     }
     EXPECT_EQ(store.activeName(), QString());
     EXPECT_FALSE(install(work.filePath(QStringLiteral("missing"))).ok);
+}
+
+TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
+    // A verifier that would approve the model after half a minute, and says when it started.
+    const QString started = work.filePath(QStringLiteral("verifier-started"));
+    const QString verifier = work.filePath(QStringLiteral("slow-verifier"));
+    QFile script(verifier);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\ntouch '%1'\nexec sleep 30\n").arg(started).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ModelStore slowStore(preferences, modelsDir(), verifier);
+
+    auto cancel = std::make_shared<CancelToken>();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QFileInfo::exists(started)) cancel->cancel();
+    });
+    poll.start(10);
+    auto outcome = test::await(slowStore.install(goodModelNamed(QStringLiteral("gamma")), std::nullopt, {}, cancel));
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_FALSE(outcome.value->ok);
+    EXPECT_EQ(outcome.value->message, ModelStore::kCancelledMessage);
+    EXPECT_EQ(modelFolders(), QStringList());  // no model, no work folder
+    EXPECT_EQ(slowStore.activeName(), QString());
 }
 
 TEST_F(ModelStoreTest, ChangedFilesAndUnreadableManifestsAreNotUsed) {

@@ -1,0 +1,222 @@
+#include "UI/Permissions/PermissionGuidanceViewModel.h"
+
+#include "Infrastructure/Platform/CancelToken.h"
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/ModelStore.h"
+
+#include <QCoro/QCoroTimer>
+#include <QPointer>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("PermissionGuidanceView");
+
+constexpr double kActivationDelay = 0.5;  // seconds
+constexpr double kAlertDelay = 0.5;
+// Between the requests of "全部授权": no prompt follows the previous one at once.
+constexpr auto kPauseAfterRefusedAccessibility = std::chrono::milliseconds(500);
+constexpr auto kPauseAfterRequest = std::chrono::milliseconds(200);
+
+}  // namespace
+
+PermissionGuidanceViewModel::PermissionGuidanceViewModel(PermissionGuideSetup setup, QObject* parent)
+    : QObject(parent), m_setup(std::move(setup)) {
+    PermissionProbes probes = m_setup.probes;
+    // The guide answers "open the settings" with its own help dialog.
+    probes.openHelp = [this](PermissionType type) { Q_EMIT helpRequested(type); };
+    m_manager = new PermissionManager(std::move(probes), this);
+    if (!m_setup.scheduler) m_setup.scheduler = &Scheduler::main();
+    checkAllPermissions();
+}
+
+PermissionGuidanceViewModel::~PermissionGuidanceViewModel() {
+    // Queued: a cancel may resume the install at once, which must find this object gone
+    // rather than half destroyed (and its view with it).
+    if (m_installCancel) QMetaObject::invokeMethod(m_installCancel.get(), &CancelToken::cancel, Qt::QueuedConnection);
+}
+
+const QList<PermissionType>& PermissionGuidanceViewModel::permissionTypes() {
+    static const QList<PermissionType> types{PermissionType::microphone, PermissionType::accessibility,
+                                             PermissionType::speechRecognition};
+    return types;
+}
+
+bool PermissionGuidanceViewModel::allAuthorized() const {
+    for (PermissionType type : permissionTypes())
+        if (!m_permissions.contains(type) || m_permissions.value(type) != PermissionStatus::authorized) return false;
+    return true;
+}
+
+bool PermissionGuidanceViewModel::everyEntryAuthorized() const {
+    for (PermissionStatus status : m_permissions)
+        if (status != PermissionStatus::authorized) return false;
+    return true;
+}
+
+void PermissionGuidanceViewModel::store(PermissionType type, PermissionStatus status) {
+    m_permissions.insert(type, status);
+    Q_EMIT permissionsChanged();
+}
+
+void PermissionGuidanceViewModel::checkAllPermissions() {
+    if (m_checking) return;  // the check under way answers this call too
+    refreshAll();
+}
+
+QCoro::Task<> PermissionGuidanceViewModel::refreshAll() {
+    QPointer self{this};
+    m_checking = true;
+    QCoro::Task<> checking = m_manager->checkAllPermissions();
+    co_await std::move(checking);
+    if (!self) co_return;
+    m_checking = false;
+    m_permissions = m_manager->permissionStatuses();
+    Q_EMIT permissionsChanged();
+}
+
+void PermissionGuidanceViewModel::refreshAccessibilityStatus() { refreshAccessibility(); }
+
+QCoro::Task<> PermissionGuidanceViewModel::refreshAccessibility() {
+    QPointer self{this};
+    QCoro::Task<PermissionStatus> checking = m_manager->checkAccessibilityPermission();
+    const PermissionStatus status = co_await std::move(checking);
+    if (!self) co_return;
+    if (m_permissions.contains(PermissionType::accessibility) && m_permissions.value(PermissionType::accessibility) == status) co_return;
+    store(PermissionType::accessibility, status);
+}
+
+void PermissionGuidanceViewModel::applicationDidBecomeActive() {
+    logger.info(QStringLiteral("应用从后台激活，准备刷新权限状态..."));
+    QPointer self{this};
+    m_pendingActivation = m_setup.scheduler->schedule(kActivationDelay, [self] {
+        if (self) self->handleAppActivation();
+    });
+}
+
+void PermissionGuidanceViewModel::handleAppActivation() {
+    refreshAccessibilityStatus();
+    logger.info(QStringLiteral("应用激活后权限状态已刷新"));
+}
+
+void PermissionGuidanceViewModel::openSystemPreferences(PermissionType type) { m_manager->openSystemPreferences(type); }
+
+void PermissionGuidanceViewModel::requestPermission(PermissionType type) { requestFromRow(type); }
+
+QCoro::Task<> PermissionGuidanceViewModel::requestFromRow(PermissionType type) {
+    QPointer self{this};
+    QCoro::Task<bool> asking = request(type);
+    const bool granted = co_await std::move(asking);
+    if (!self || granted || type != PermissionType::accessibility) co_return;
+    m_pendingAlert = m_setup.scheduler->schedule(kAlertDelay, [self] {
+        if (self) Q_EMIT self->restartRequired();
+    });
+}
+
+QCoro::Task<bool> PermissionGuidanceViewModel::request(PermissionType type) {
+    QPointer self{this};
+    if (type == PermissionType::speechRecognition) {
+        QCoro::Task<bool> installing = installSpeechModel();
+        co_return co_await std::move(installing);
+    }
+    bool granted = false;
+    if (type == PermissionType::accessibility) {
+        QCoro::Task<bool> asking = m_manager->requestAccessibilityPermission();
+        granted = co_await std::move(asking);
+    } else {
+        QCoro::Task<bool> asking = m_manager->requestMicrophonePermission();
+        granted = co_await std::move(asking);
+    }
+    if (!self) co_return false;
+    store(type, granted ? PermissionStatus::authorized : PermissionStatus::denied);
+    if (type == PermissionType::accessibility && granted) logger.info(QStringLiteral("辅助功能权限已授权"));
+    if (type == PermissionType::accessibility && !granted) logger.info(QStringLiteral("辅助功能权限未授权，打开系统设置..."));
+    co_return granted;
+}
+
+QCoro::Task<> PermissionGuidanceViewModel::requestAllPermissions() {
+    if (m_requestingAll) co_return;
+    QPointer self{this};
+    m_requestingAll = true;
+    Q_EMIT permissionsChanged();
+    logger.info(QStringLiteral("请求所有权限..."));
+    for (PermissionType type : permissionTypes()) {
+        if (m_permissions.contains(type) && m_permissions.value(type) == PermissionStatus::authorized) continue;
+        logger.info(QStringLiteral("请求权限: %1").arg(rawValue(type)));
+        QCoro::Task<bool> asking = request(type);
+        const bool granted = co_await std::move(asking);
+        if (!self) co_return;
+        if (type != PermissionType::accessibility) {
+            co_await QCoro::sleepFor(kPauseAfterRequest);
+        } else if (!granted) {
+            co_await QCoro::sleepFor(kPauseAfterRefusedAccessibility);
+        }
+        if (!self) co_return;
+    }
+    m_requestingAll = false;
+    Q_EMIT permissionsChanged();
+    logger.info(QStringLiteral("所有权限请求完成"));
+}
+
+QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
+    if (m_install.running) co_return false;  // the install under way answers the row
+    if (!m_setup.preferences) {
+        m_installProblem = QStringLiteral("无法安装语音模型：没有偏好设置");
+        Q_EMIT modelInstallChanged();
+        co_return false;
+    }
+    QPointer self{this};
+    auto cancel = std::make_shared<CancelToken>();
+    m_installCancel = cancel;
+    m_install = ModelInstall{true, 0, -1, false};
+    m_installProblem.clear();
+    Q_EMIT modelInstallChanged();
+    logger.info(QStringLiteral("开始安装语音模型 %1").arg(m_setup.speechModel));
+
+    // The store lives in this frame until the install is over, whatever happens to the view model.
+    ModelStore modelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram);
+    ModelStore::Progress progress = [self](qint64 received, qint64 total) {
+        if (self) self->onInstallProgress(received, total);
+    };
+    QCoro::Task<ModelStore::InstallResult> installing = modelStore.install(m_setup.speechModel, std::nullopt, progress, cancel);
+    const ModelStore::InstallResult result = co_await std::move(installing);
+    if (!self) co_return false;
+    m_installCancel.reset();
+    m_install = ModelInstall{};
+    if (result.ok) {
+        logger.info(QStringLiteral("语音模型安装完成: %1").arg(result.model->name));
+    } else if (cancel->isCancelled()) {
+        m_installProblem = result.message;
+        logger.info(QStringLiteral("已取消语音模型安装"));
+    } else {
+        m_installProblem = result.message;
+        logger.error(QStringLiteral("语音模型安装失败: %1").arg(result.message));
+    }
+    // What the check finds now: authorized when the model loads, still not determined when
+    // nothing was installed (the row offers "授权" again), denied when it does not load.
+    const PermissionStatus status = m_manager->checkSpeechRecognitionPermission();
+    store(PermissionType::speechRecognition, status);
+    Q_EMIT modelInstallChanged();
+    if (result.ok) Q_EMIT speechModelInstalled(result.model->name);
+    co_return status == PermissionStatus::authorized;
+}
+
+void PermissionGuidanceViewModel::onInstallProgress(qint64 received, qint64 total) {
+    const ModelInstall before = m_install;
+    m_install.received = received;
+    m_install.total = total;
+    m_install.downloaded = total > 0 && received >= total;
+    // The network reports every chunk: redraw once per tenth of a percent (per 100 kB while
+    // the size is unknown).
+    auto step = [](const ModelInstall& install) { return install.total > 0 ? install.received * 1000 / install.total : install.received / 100000; };
+    if (step(before) == step(m_install) && before.total == m_install.total && before.downloaded == m_install.downloaded) return;
+    Q_EMIT modelInstallChanged();
+}
+
+void PermissionGuidanceViewModel::cancelModelInstall() {
+    if (m_installCancel) m_installCancel->cancel();
+}
+
+}  // namespace vocena
