@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
 namespace vocena {
@@ -24,9 +25,12 @@ StatusTrayIcon::StatusTrayIcon(QMenu* menu, Scheduler& scheduler, QObject* paren
     m_tray->setToolTip(QStringLiteral("澄言"));
     m_tray->setContextMenu(menu);
     refreshIcon();
-    // A left click opens the same menu as a right click: the icon has nothing else to do.
+    // A left click opens the same menu as a right click: the icon has nothing else to do. Both
+    // open it beside the icon (Qt opens the right click's menu of an embedded icon at the pointer,
+    // over the icon; a tray host that draws the menu itself leaves ours hidden).
     connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger && !m_menu->isVisible()) m_menu->popup(QCursor::pos());
+        if (reason == QSystemTrayIcon::Trigger && !m_menu->isVisible()) m_menu->popup(menuPosition());
+        if (reason == QSystemTrayIcon::Context && m_menu->isVisible()) m_menu->move(menuPosition());
     });
 }
 
@@ -56,6 +60,16 @@ void StatusTrayIcon::lookForHost() {
     m_tray->hide();
     m_tray->show();
     Q_EMIT trayHostAppeared();
+}
+
+QPoint StatusTrayIcon::menuPosition() const {
+    // Above or below the icon, towards the middle of the screen, so that it stays in sight.
+    const QRect icon = m_tray->geometry();
+    const QScreen* screen = icon.isEmpty() ? nullptr : QGuiApplication::screenAt(icon.center());
+    if (!screen) return QCursor::pos();
+    const int middle = screen->geometry().y() + screen->geometry().height() / 2;
+    if (icon.center().y() > middle) return QPoint(icon.left(), icon.top() - m_menu->sizeHint().height());
+    return QPoint(icon.left(), icon.bottom() + 1);
 }
 
 void StatusTrayIcon::setRecording(bool recording) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 #include <memory>
 
@@ -40,6 +41,7 @@ Q_SIGNALS:
 
 private:
     void lookForHost();
+    QPoint menuPosition() const;
 
     QMenu* m_menu;
     Scheduler& m_scheduler;
