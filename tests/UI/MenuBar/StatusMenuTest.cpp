@@ -80,34 +80,25 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
     }
 }
 
+// Every item, in the menu's order, sends its own request and no other.
 TEST(StatusMenuTest, EachItemSendsItsOwnRequest) {
-    using Request = void (StatusMenu::*)();
-    struct Row {
-        const char* title;  // as the item reads with the assistant, a history and recording
-        Request request;
-    };
-    const Row rows[] = {
-        {"停止录音 (双击 Alt)", &StatusMenu::toggleRecordingRequested},
-        {"澄言慢（语音助手）", &StatusMenu::cycleWorkModeRequested},
-        {"AI: 开启 ✓", &StatusMenu::cycleAIModeRequested},
-        {"清空对话上下文", &StatusMenu::clearContextRequested},
-        {"权限设置...", &StatusMenu::permissionGuideRequested},
-        {"关于澄言", &StatusMenu::aboutRequested},
-        {"退出澄言", &StatusMenu::quitRequested},
+    const std::vector<void (StatusMenu::*)()> requests = {
+        &StatusMenu::toggleRecordingRequested, &StatusMenu::cycleWorkModeRequested, &StatusMenu::cycleAIModeRequested,
+        &StatusMenu::clearContextRequested,    &StatusMenu::permissionGuideRequested, &StatusMenu::aboutRequested,
+        &StatusMenu::quitRequested,
     };
     StatusMenu menu;
-    menu.apply({true, 1, 0, true});
+    menu.apply({true, 1, 0, true});  // the clear item enabled
     std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (const Row& row : rows) spies.push_back(std::make_unique<QSignalSpy>(&menu, row.request));
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.title);
-        QAction* item = nullptr;
-        for (QAction* action : menu.menu()->actions())
-            if (action->text() == QString::fromUtf8(row.title)) item = action;
-        ASSERT_NE(item, nullptr);
+    for (const auto request : requests) spies.push_back(std::make_unique<QSignalSpy>(&menu, request));
+    QList<QAction*> items = menu.menu()->actions();
+    items.removeIf([](const QAction* action) { return action->isSeparator(); });
+    ASSERT_EQ(items.size(), qsizetype(requests.size()));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(items[i]->text().toStdString());
         for (const auto& spy : spies) spy->clear();
-        item->trigger();
-        for (std::size_t i = 0; i < spies.size(); ++i) EXPECT_EQ(spies[i]->count(), rows[i].title == row.title ? 1 : 0) << rows[i].title;
+        items[i]->trigger();
+        for (std::size_t j = 0; j < spies.size(); ++j) EXPECT_EQ(spies[j]->count(), qsizetype(i) == qsizetype(j) ? 1 : 0) << j;
     }
 }
 
