@@ -56,9 +56,12 @@ void StatusTrayIcon::lookForHost() {
     }
     m_hostPoll.reset();
     logger.info(QStringLiteral("系统托盘已出现，显示菜单栏图标"));
-    // Showing again embeds the icon into the new host if Qt has not done so already.
-    m_tray->hide();
-    m_tray->show();
+    // Qt embeds a shown icon into an XEmbed tray that appears; showing it again puts it into a
+    // host Qt did not follow (an icon in a tray has a place on the screen).
+    if (m_tray->geometry().isEmpty()) {
+        m_tray->hide();
+        m_tray->show();
+    }
     Q_EMIT trayHostAppeared();
 }
 

@@ -10,7 +10,11 @@ namespace vocena::test {
 
 // Light and dark palettes as a theme sets them (the other colours derived from the window's).
 inline QPalette lightPalette() { return QPalette(QColor(0xEF, 0xEF, 0xEF)); }
-inline QPalette darkPalette() { return QPalette(QColor(0x35, 0x35, 0x35)); }
+inline QPalette darkPalette() {
+    QPalette palette(QColor(0x35, 0x35, 0x35));
+    palette.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+    return palette;
+}
 
 // Opaque pixels of `image` within `tolerance` of `colour` in every channel.
 inline int countNear(const QImage& image, const QColor& colour, int tolerance = 40) {

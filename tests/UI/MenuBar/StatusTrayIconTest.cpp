@@ -153,8 +153,13 @@ TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
         EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(menu->geometry()));
         EXPECT_LT(menu->geometry().bottom(), iconArea().top());
         if (const QString folder = qEnvironmentVariable("VOCENA_SCREENSHOT_DIR"); !folder.isEmpty()) {
-            waitUntil([] { return false; }, 300);  // the menu's first paint
-            QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("menu-%1.png").arg(row.name)));
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const QRect area = menu->geometry();
+            waitUntil([&] {  // painted: the menu's background on the display
+                const QImage shown = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+                return test::countNear(shown, row.palette.color(QPalette::Base), 8) > area.width() * area.height() / 2;
+            });
+            screen->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("menu-%1.png").arg(row.name)));
         }
         if (row.quitByShortcut) {
             xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
