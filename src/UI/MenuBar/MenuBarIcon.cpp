@@ -43,9 +43,9 @@ QColor haloFor(const QColor& colour) {
     return halo;
 }
 
-}  // namespace
-
-QPixmap MenuBarIcon::render(const QString& resource, int size, const QColor& fill, const QColor& halo) {
+// One rendering of a shape: `size` × `size` device pixels, the glyph in `fill`, ringed by
+// `halo` (a transparent halo draws none). A null pixmap when the resource is missing.
+QPixmap render(const QString& resource, int size, const QColor& fill, const QColor& halo) {
     QSvgRenderer renderer(resource);
     if (!renderer.isValid() || size <= 0) return {};
     // The halo needs a pixel of room on every side (more at larger sizes).
@@ -78,6 +78,8 @@ QPixmap MenuBarIcon::render(const QString& resource, int size, const QColor& fil
     painter.end();
     return QPixmap::fromImage(out);
 }
+
+}  // namespace
 
 QIcon MenuBarIcon::trayIcon(bool recording, const QPalette& palette) {
     const QColor idle = palette.color(QPalette::Active, QPalette::WindowText);

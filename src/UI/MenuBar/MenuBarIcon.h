@@ -23,10 +23,6 @@ public:
 
     // The red of the recording icon.
     static QColor recordingRed() { return QColor(0xFF, 0x3B, 0x30); }
-
-    // One rendering of a shape: `size` × `size` device pixels, the glyph in `fill`, ringed
-    // by `halo` (a transparent halo draws none). A null pixmap when the resource is missing.
-    static QPixmap render(const QString& resource, int size, const QColor& fill, const QColor& halo);
 };
 
 }  // namespace vocena

@@ -28,7 +28,6 @@ public:
     void start();
     // The recording icon is red, the idle one takes the theme's text colour.
     void setRecording(bool recording);
-    bool isRecording() const { return m_recording; }
 
     // Draws the icon again in the colours of the application's palette.
     void refreshIcon();
