@@ -1,0 +1,176 @@
+// The tray icon on the Xvfb display of scripts/with-xvfb, with trayer as the tray host: the
+// icon waiting for a host, its colours on screen, and its menu opened by a click.
+// VOCENA_SCREENSHOT_DIR set saves the open menu as menu-light.png and menu-dark.png there.
+#include "UI/MenuBar/MenuBar.h"
+#include "UI/MenuBar/MenuBarIcon.h"
+#include "UI/MenuBar/MenuBarTestSupport.h"
+#include "support/FocusedTextField.h"
+#include "support/LogCapture.h"
+#include "support/ManualScheduler.h"
+#include "support/TrayHost.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+
+using namespace vocena;
+using test::waitUntil;
+
+namespace {
+
+class StatusTrayIconTest : public testing::Test {
+protected:
+    void TearDown() override { QApplication::setPalette(m_original); }
+
+    QRect iconArea() { return m_bar.trayIcon().trayIcon()->geometry(); }
+    // Whether the icon sits in trayer's panel at the bottom edge of the screen.
+    bool inTray() {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        return !iconArea().isEmpty() && screen.contains(iconArea()) && iconArea().bottom() > screen.bottom() - 40;
+    }
+    // Pixels of the icon on the display near `colour`.
+    int shownNear(const QColor& colour) {
+        const QRect area = iconArea();
+        const QImage shown = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+        return test::countNear(shown, colour, 60);
+    }
+    // Starts a tray host and the icon in it, shown.
+    void startInTray() {
+        ASSERT_TRUE(m_host.emplace().waitUntilReady());
+        m_bar.start();
+        ASSERT_TRUE(waitUntil([&] { return inTray() && shownNear(QApplication::palette().color(QPalette::WindowText)) > 10; }));
+    }
+    static void xdotool(const QStringList& arguments) {
+        const test::ProcessResult result = test::runProcess(QStringLiteral("xdotool"), arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    }
+
+    QPalette m_original = QApplication::palette();
+    test::ManualClock m_clock;
+    test::ManualScheduler m_scheduler{m_clock};
+    test::LogCapture m_logs;
+    std::optional<test::TrayHost> m_host;
+    MenuBar m_bar{m_scheduler};
+};
+
+TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "a tray host is already running";
+    QSignalSpy appeared(&m_bar.trayIcon(), &StatusTrayIcon::trayHostAppeared);
+    QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
+    m_bar.start();
+    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 系统托盘不可用：等待托盘出现后显示菜单栏图标（双击 Alt 录音照常可用）")));
+    EXPECT_FALSE(inTray());
+
+    m_bar.setState({true, 1, 0, true});
+    EXPECT_EQ(m_bar.menu().action(StatusMenu::recordingTag)->text(), QStringLiteral("停止录音 (双击 Alt)"));
+    EXPECT_TRUE(m_bar.menu().action(StatusMenu::clearContextTag)->isEnabled());
+    m_bar.menu().menu()->actions().last()->trigger();
+    EXPECT_EQ(quit.count(), 1);
+
+    m_clock.advance(StatusTrayIcon::hostPollSeconds);  // still no host: it keeps looking
+    EXPECT_EQ(appeared.count(), 0);
+    ASSERT_TRUE(m_host.emplace().waitUntilReady());
+    m_clock.advance(StatusTrayIcon::hostPollSeconds);
+    EXPECT_EQ(appeared.count(), 1);
+    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 系统托盘已出现，显示菜单栏图标")));
+    EXPECT_TRUE(waitUntil([&] { return inTray() && shownNear(MenuBarIcon::recordingRed()) > 10; }))
+        << "the recording icon shows once in the tray";
+
+    m_clock.advance(10 * StatusTrayIcon::hostPollSeconds);  // found: no more looking
+    EXPECT_EQ(appeared.count(), 1);
+    EXPECT_EQ(m_scheduler.pendingCount(), 0);
+}
+
+// The idle glyph takes the theme's text colour with a halo of the opposite brightness; the
+// recording glyph is red on either; the display shows each change. The menu's symbols take
+// the theme's text colour too.
+TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
+    startInTray();
+    EXPECT_TRUE(m_logs.lines().filter(QStringLiteral("系统托盘不可用")).isEmpty());
+    const QColor red = MenuBarIcon::recordingRed();
+    struct Row {
+        const char* what;
+        QPalette palette;
+        bool recording;
+    };
+    for (const Row& row : {Row{"light idle", test::lightPalette(), false}, Row{"light recording", test::lightPalette(), true},
+                           Row{"dark recording", test::darkPalette(), true}, Row{"dark idle", test::darkPalette(), false}}) {
+        SCOPED_TRACE(row.what);
+        QApplication::setPalette(row.palette);
+        m_bar.setState({row.recording, 0, 0, false});
+        const QColor text = row.palette.color(QPalette::WindowText);
+        const QImage icon = m_bar.trayIcon().trayIcon()->icon().pixmap(22).toImage();
+        EXPECT_GT(test::countNear(icon, row.recording ? red : text), 40);
+        EXPECT_EQ(test::countNear(icon, row.recording ? text : red), 0);
+        // The halo, three-quarters opaque, shows over the glyph's colour.
+        QImage overText(icon.size(), QImage::Format_ARGB32);
+        overText.fill(text);
+        QPainter(&overText).drawImage(0, 0, icon);
+        EXPECT_GT(test::countNear(overText, text.lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black), 80), 10);
+        EXPECT_TRUE(waitUntil([&] { return shownNear(row.recording ? red : text) > 10 && (row.recording || shownNear(red) == 0); }));
+
+        for (int tag : {StatusMenu::workModeTag, StatusMenu::aiModeTag, StatusMenu::clearContextTag}) {
+            const QImage symbol = m_bar.menu().action(tag)->icon().pixmap(32).toImage();
+            EXPECT_GT(test::countNear(symbol, row.palette.color(QPalette::Text)), 20) << tag;
+            EXPECT_EQ(test::countNear(symbol, row.palette.color(QPalette::Window)), 0) << tag;
+        }
+    }
+    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 菜单栏图标已更新: 录音中")));
+    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 菜单栏图标已更新: 空闲")));
+}
+
+// A click on the icon (either button) opens the menu beside it; its items answer a click and
+// the quit shortcut while it is open.
+TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
+    startInTray();
+    QMenu* menu = m_bar.menu().menu();
+    QSignalSpy toggle(&m_bar.menu(), &StatusMenu::toggleRecordingRequested);
+    QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
+    struct Row {
+        const char* name;
+        QPalette palette;
+        int button;
+        bool quitByShortcut;  // else a click on the recording item
+    };
+    for (const Row& row : {Row{"light", test::lightPalette(), 1, false}, Row{"dark", test::darkPalette(), 3, true}}) {
+        SCOPED_TRACE(row.name);
+        QApplication::setPalette(row.palette);
+        m_bar.setState({false, 1, 0, true});
+        toggle.clear();
+        quit.clear();
+        const QPoint icon = iconArea().center();
+        xdotool({QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()), QStringLiteral("click"),
+                 QString::number(row.button)});
+        ASSERT_TRUE(waitUntil([&] { return menu->isVisible() && !menu->geometry().isEmpty(); }));
+        // From the bottom edge it opens upwards, on the screen, and leaves the icon in sight.
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(menu->geometry()));
+        EXPECT_LT(menu->geometry().bottom(), iconArea().top());
+        if (const QString folder = qEnvironmentVariable("VOCENA_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const QRect area = menu->geometry();
+            waitUntil([&] {  // painted: the menu's background on the display
+                const QImage shown = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+                return test::countNear(shown, row.palette.color(QPalette::Base), 8) > area.width() * area.height() / 2;
+            });
+            screen->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("menu-%1.png").arg(row.name)));
+        }
+        if (row.quitByShortcut) {
+            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+        } else {
+            const QPoint item = menu->mapToGlobal(menu->actionGeometry(m_bar.menu().action(StatusMenu::recordingTag)).center());
+            xdotool({QStringLiteral("mousemove"), QString::number(item.x()), QString::number(item.y()), QStringLiteral("click"),
+                     QStringLiteral("1")});
+        }
+        EXPECT_TRUE(waitUntil([&] { return !menu->isVisible() && (row.quitByShortcut ? quit : toggle).count() == 1; }));
+        EXPECT_EQ(toggle.count() + quit.count(), 1);
+    }
+}
+
+}  // namespace
