@@ -3,10 +3,12 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 ARGS ?=
+# Where `make install` puts the app (bin/, lib/vocena/, share/).
+PREFIX ?= $(HOME)/.local
 # ccache, when the machine has it, makes rebuilds in other checkouts cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all bootstrap configure build run test bench clean
+.PHONY: all bootstrap configure build run test bench install uninstall clean
 
 all: build
 
@@ -30,6 +32,19 @@ bench: build
 	$(BUILD)/bench/vocena_bench
 	scripts/with-xvfb $(BUILD)/bench/vocena_paste_latency
 	scripts/with-pulse $(BUILD)/bench/vocena_dictation_latency
+
+# The binary (stripped), its sherpa-onnx libraries, the desktop entry and the icon. The list of
+# installed files is kept for `make uninstall` (the install test overwrites install_manifest.txt).
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target vocena
+	cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f -- < $(BUILD)/installed-files.txt
+	-@rmdir "$$(dirname "$$(grep -m1 /libsherpa-onnx-c-api.so $(BUILD)/installed-files.txt)")" 2>/dev/null
+	@rm $(BUILD)/installed-files.txt
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,35 @@
+# `cmake --install <build> --prefix P`: the executable, the sherpa-onnx libraries it loads, the
+# desktop entry and the icon. The libraries go into a private folder that the executable's
+# RPATH names relative to itself, so the installed tree works from any prefix without
+# LD_LIBRARY_PATH (libsherpa-onnx-c-api.so finds libonnxruntime.so beside itself).
+include(GNUInstallDirs)
+
+set(VOCENA_INSTALL_PRIVATE_LIBDIR "${CMAKE_INSTALL_LIBDIR}/vocena")
+file(RELATIVE_PATH _vocena_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${VOCENA_INSTALL_PRIVATE_LIBDIR}")
+set_target_properties(vocena PROPERTIES INSTALL_RPATH "$ORIGIN/${_vocena_bin_to_lib}")
+install(TARGETS vocena RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+get_filename_component(_vocena_sherpa_libdir "${SHERPA_ONNX_C_API}" DIRECTORY)
+foreach(_vocena_lib libsherpa-onnx-c-api.so libonnxruntime.so)
+  if(NOT EXISTS "${_vocena_sherpa_libdir}/${_vocena_lib}")
+    message(FATAL_ERROR "${_vocena_lib} not found in ${_vocena_sherpa_libdir}: run scripts/bootstrap")
+  endif()
+  # Installed under the name the loader asks for, even where the cache holds a symlink.
+  file(REAL_PATH "${_vocena_sherpa_libdir}/${_vocena_lib}" _vocena_lib_file)
+  install(FILES "${_vocena_lib_file}" RENAME "${_vocena_lib}"
+    DESTINATION "${VOCENA_INSTALL_PRIVATE_LIBDIR}"
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endforeach()
+
+install(FILES "${PROJECT_SOURCE_DIR}/data/vocena.svg"
+  DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+
+# The desktop entry's Exec lines name the installed binary by its full path: a launcher must not
+# depend on the session's PATH (~/.local/bin is often missing from it until the next login).
+install(CODE "
+  set(VOCENA_DESKTOP_SOURCE \"${PROJECT_SOURCE_DIR}/data/vocena.desktop\")
+  set(VOCENA_DESKTOP_STAGING \"${PROJECT_BINARY_DIR}/install-staging\")
+  set(VOCENA_INSTALL_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+  set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+")
+install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake")
