@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks the installed tree as a user's desktop
+# would use it: the files are there, the desktop entry is valid and its commands reach the
+# installed binary, the icon renders, and the binary finds its sherpa-onnx libraries through its
+# own RPATH (no LD_LIBRARY_PATH), also after the whole prefix has moved elsewhere.
+# Usage: install-test.sh CMAKE BUILD_DIR SOURCE_DIR PRIVATE_LIBDIR VERSION
+# Run inside a private session bus (dbus-run-session) on which no app runs.
+set -uo pipefail
+cmake=$1 build=$2 source=$3 libdir=$4 version=$5
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Reserved characters of desktop-entry Exec values in the prefix: the entry must quote them.
+prefix="$work/pre fix \$x 50%"
+if ! "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+    cat "$work/install.log" >&2
+    fail "cmake --install failed"
+    exit 1
+fi
+
+# The installed files and their modes.
+while read -r check path; do
+    [ -e "$prefix/$path" ] || { fail "$path is not installed"; continue; }
+    [ "$check" "$prefix/$path" ] || fail "$path fails test $check"
+done <<ROWS
+-x bin/vocena
+-x $libdir/libsherpa-onnx-c-api.so
+-x $libdir/libonnxruntime.so
+-f share/applications/vocena.desktop
+-f share/icons/hicolor/scalable/apps/vocena.svg
+ROWS
+
+# The icon renders (an SVG that does not parse shows as a blank square in the menu).
+rsvg-convert -w 48 -h 48 "$prefix/share/icons/hicolor/scalable/apps/vocena.svg" -o "$work/icon.png" 2>"$work/rsvg.log" &&
+    [ -s "$work/icon.png" ] || fail "the icon does not render: $(cat "$work/rsvg.log")"
+
+# The desktop entries, in the source and installed, pass the validator.
+for entry in "$source/data/vocena.desktop" "$prefix/share/applications/vocena.desktop"; do
+    out=$(desktop-file-validate "$entry" 2>&1)
+    [ $? -eq 0 ] && [ -z "$out" ] || fail "desktop-file-validate: $out"
+done
+
+# Every Exec line, unescaped as a launcher does (the string escapes, then the quoting, which is
+# that of a shell's double quotes), names the installed binary. The actions' commands exist and
+# reach the bus: with no app running they exit 1 saying so (an unknown command would exit 2).
+desktop="$prefix/share/applications/vocena.desktop"
+execs=$(grep -c '^Exec=' "$desktop")
+[ "$execs" -ge 3 ] || fail "expected the main Exec and two actions, found $execs Exec lines"
+while IFS= read -r line; do
+    value=${line#Exec=}
+    value=${value//\\\\/\\}
+    value=${value//%%/%}
+    eval "argv=($value)"
+    [ "${argv[0]}" = "$prefix/bin/vocena" ] || { fail "Exec=$value starts ${argv[0]}"; continue; }
+    [ "${#argv[@]}" -gt 1 ] || continue  # the app itself
+    out=$(env -u LD_LIBRARY_PATH "${argv[@]}" 2>&1)
+    rc=$?
+    [ "$rc" -eq 1 ] && [[ "$out" == *澄言未运行* ]] || fail "Exec=$value with no app: exit $rc, output: $out"
+done < <(grep '^Exec=' "$desktop")
+
+# The binary runs from wherever the prefix moves, with the sherpa-onnx libraries resolved from
+# there.
+moved="$work/moved elsewhere"
+mv "$prefix" "$moved"
+out=$(env -u LD_LIBRARY_PATH "$moved/bin/vocena" --version 2>&1) || fail "vocena --version after a move: $out"
+[[ "$out" == *"$version"* ]] || fail "--version prints '$out', not $version"
+deps=$(env -u LD_LIBRARY_PATH ldd "$moved/bin/vocena")
+for lib in libsherpa-onnx-c-api.so libonnxruntime.so; do
+    resolved=$(sed -n "s|^[[:space:]]*$lib => \(.*\) (0x[0-9a-f]*)\$|\1|p" <<<"$deps")
+    expected=$(realpath -m "$moved/$libdir/$lib")
+    [ -n "$resolved" ] && [ "$(realpath -m "$resolved")" = "$expected" ] || fail "$lib resolves to '$resolved', not $moved/$libdir/$lib"
+done
+! grep -q 'not found' <<<"$deps" || fail "unresolved libraries: $(grep 'not found' <<<"$deps")"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "install checks passed"
