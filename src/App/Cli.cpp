@@ -75,6 +75,10 @@ CliRequest Cli::parse(const QStringList& args) const {
     request.version = parser.isSet(version);
     const QStringList positional = parser.positionalArguments();
     const QString name = positional.value(0);
+    if (!parser.isSet(help) && !request.version && positional.isEmpty()) {
+        request.trayApp = true;
+        return request;
+    }
     if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
         // `vocena help COMMAND` is that command's help.
         request.command = find(positional.value(1));

@@ -5,6 +5,7 @@
 #include "App/DictationStack.h"
 #include "App/ListenSession.h"
 #include "App/PermissionReport.h"
+#include "App/QuitSignals.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/AppInstanceClient.h"
@@ -17,10 +18,6 @@
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoro/QCoroSignal>
-#include <QSocketNotifier>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vocena {
 
@@ -29,26 +26,6 @@ namespace {
 // The longest wait at exit for a stopped dictation: the final result, then the longest model
 // request the client allows.
 constexpr std::chrono::seconds kProcessingLimit{65};
-
-// Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-void watchSignals(ListenSession& session) {
-    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &session);
-    QObject::connect(notifier, &QSocketNotifier::activated, &session, [&session] {
-        char byte;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
-        session.finish();
-    });
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-}
 
 }  // namespace
 
@@ -99,7 +76,8 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
-    watchSignals(session);
+    // Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
+    onQuitSignals(&session, [&session] { session.finish(); });
     ModifierKeyMonitor& monitor = ModifierKeyMonitor::shared();
     const bool gestures = HotkeyPlatform::install();
     if (gestures) {
