@@ -54,17 +54,17 @@ public:
         Scheduler& scheduler;
         PermissionManager& permissions;
         // What the permission guide checks and installs with (a new guide each time it opens).
-        std::function<PermissionGuideSetup()> guideSetup;
+        std::function<PermissionGuideSetup()> guideSetup = {};
         // Learns terms and proposes them; null: no suggestions are acted on.
         TermFrequencyTracker* terms = nullptr;
         // The global key gestures; null when they cannot be watched (or in tests).
         ModifierKeyMonitor* keyMonitor = nullptr;
         // Ends the application's event loop.
-        std::function<void()> quit;
+        std::function<void()> quit = {};
         // Registers or removes the start at login; empty: left alone.
-        std::function<void(bool)> updateLoginItem;
+        std::function<void(bool)> updateLoginItem = {};
         // The banner's desktop (screens, mouse, compositor); empty: the real one.
-        std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment;
+        std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
         MemoryProbe::Reader memoryReader = {};
     };
 
