@@ -184,7 +184,7 @@ qint64 AppDelegate::workMode() const { return m_deps.preferences.intValue(QStrin
 
 void AppDelegate::toggleRecording() {
     const qint64 mode = workMode();
-    logger.info(QStringLiteral("toggleRecording: workMode=%1, service exists=%2").arg(mode).arg(m_service ? 1 : 0));
+    logger.info(QStringLiteral("toggleRecording: workMode=%1, service exists=%2").arg(mode).arg(Logging::boolText(m_service != nullptr)));
     logger.debug(QStringLiteral("toggleRecording: workMode=%1, service=%2")
                      .arg(mode)
                      .arg(m_service ? QStringLiteral("exists") : QStringLiteral("nil")));
@@ -237,9 +237,8 @@ QCoro::Task<> AppDelegate::refreshAccessibility() {
     if (!permissions.isMissingRequiredPermissions() && m_guide) m_guide->close();
 }
 
-void AppDelegate::didUpdateText(VoiceInputService&, const QString&) {
-    // The partial transcript stays on screen only: the log says that one came, not what.
-    logger.debug(QStringLiteral("实时识别: …"));
+void AppDelegate::didUpdateText(VoiceInputService&, const QString& text) {
+    logger.debug(QStringLiteral("实时识别: %1").arg(Logging::privateText(text)));
     updateMenuItemsState();
 }
 

@@ -231,3 +231,33 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
     EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
 }
+
+// Coming back to the app after granting typing elsewhere: the guide closes once nothing is
+// missing any more, and stays while another permission still is.
+TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
+    struct Case {
+        const char* name;
+        PermissionStatus microphone;
+        bool guideStays;
+    };
+    const QList<Case> cases{
+        {"nothing else missing", PermissionStatus::authorized, false},
+        {"microphone still missing", PermissionStatus::denied, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        permissions.setStatus(PermissionType::microphone, c.microphone);
+        permissions.setStatus(PermissionType::accessibility, PermissionStatus::denied);
+        permissions.setStatus(PermissionType::speechRecognition, PermissionStatus::authorized);
+        shell.showPermissionGuide();
+        QPointer<PermissionGuidanceView> guide = shell.permissionGuide();
+        shell.handleActivation();
+        ASSERT_TRUE(waitUntil([&] {
+            return permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
+        }));
+        settle();
+        EXPECT_EQ(guide && guide->isVisible(), c.guideStays);
+        if (guide) guide->close();
+        settle();
+    }
+}
