@@ -21,14 +21,6 @@
 
 namespace vocena {
 
-namespace {
-
-// The longest wait at exit for a stopped dictation: the final result, then the longest model
-// request the client allows.
-constexpr std::chrono::seconds kProcessingLimit{65};
-
-}  // namespace
-
 QString ListenCommand::usage() const {
     return QStringLiteral(
         "用法: vocena listen [--once]\n"
@@ -92,14 +84,9 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
         monitor.stopMonitoring();
         monitor.delegate = nullptr;
     }
-    VoiceInputService& service = stack.service();
-    if (service.isRecording()) service.stopVoiceInput();
     // A dictation that was just stopped still types its words before the command ends.
-    while (service.isProcessing()) {
-        const auto finished = co_await qCoro(&service, &VoiceInputService::processingFinished, kProcessingLimit);
-        if (!finished) break;
-    }
-    if (service.pendingInjections() > 0) co_await qCoro(&service, &VoiceInputService::injectionsSettled, std::chrono::seconds(10));
+    QCoro::Task<> finishing = finishDictation(&stack.service());
+    co_await std::move(finishing);
     m_services.termTracker().waitForIdle();
     co_await TypeCommand::keepClipboardAfterExit();
     console.err(QString());

@@ -121,7 +121,17 @@ void TrayApp::loadDictation() {
 void TrayApp::quit() {
     if (m_quitting) return;
     m_quitting = true;
+    finishAndExit();
+}
+
+QCoro::Task<> TrayApp::finishAndExit() {
+    QPointer self{this};
+    QPointer<VoiceInputService> service = m_delegate ? m_delegate->service() : nullptr;
     if (m_delegate) m_delegate->terminate();
+    // The words of a recording stopped by the quit are still typed.
+    QCoro::Task<> finishing = finishDictation(service);
+    co_await std::move(finishing);
+    if (!self) co_return;
     m_instance.release();
     QCoreApplication::exit(ExitOk);
 }

@@ -32,6 +32,7 @@ private:
     // Loads the active model (measured by the watchdog) and gives the shell its dictation.
     void loadDictation();
     void quit();
+    QCoro::Task<> finishAndExit();
 
     CliServices& m_services;
     PermissionManager m_permissions;

@@ -78,24 +78,34 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     ASSERT_NO_FATAL_FAILURE(startApp());
     EXPECT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
 
-    const QList<std::pair<const char*, std::function<void()>>> toggles{
-        {"vocena toggle", [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); }},
-        {"double Alt", [] { doubleTapAlt(); }},
+    const auto toggle = [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); };
+    const auto quit = [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); };
+    struct Case {
+        const char* name;
+        std::function<void()> start;
+        std::function<void()> stop;
     };
-    for (const auto& [name, toggle] : toggles) {
-        SCOPED_TRACE(name);
+    const QList<Case> cases{
+        {"vocena toggle", toggle, toggle},
+        {"double Alt", doubleTapAlt, doubleTapAlt},
+        {"quit while recognizing: the words are typed before the app ends", doubleTapAlt, quit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         log.clear();
-        toggle();
+        c.start();
         ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
         const ProcessResult played =
             runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
         ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
         ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
-        toggle();
+        c.stop();
         ASSERT_TRUE(logShows(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"), 20000)) << log.toStdString();
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
     }
+    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+    EXPECT_EQ(app.exitCode(), 0);
 }
 
 // A second start asks the running app to come forward (it opens the permission guide) and
