@@ -1,6 +1,7 @@
 // The tray app's shell in this process: the launch sequence over scripted permission checks,
 // the banner and menu following a dictation over a scripted recognizer in virtual time, and
 // the two notifications it acts on. Real widgets on a private Xvfb display.
+#include "App/AppAlerts.h"
 #include "App/AppDelegate.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
@@ -15,6 +16,8 @@
 #include "../UI/Banner/BannerTestBed.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 
 using namespace vocena;
@@ -230,6 +233,16 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     settle();
     EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
     EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+
+    // Text the focused application did not take is a 3-second notice, not a dialog.
+    AppAlerts alerts(app);
+    alerts.showTextLeftOnClipboard(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+    settle();
+    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<QMessageBox*>(widget) && widget->isVisible());
+    clock.advance(2.9);
+    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    clock.advance(0.2);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
 }
 
 // Coming back to the app after granting typing elsewhere: the guide closes once nothing is
