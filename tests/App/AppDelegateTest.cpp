@@ -274,3 +274,27 @@ TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
         settle();
     }
 }
+
+// Alt+Control, the menu item and the bus action all switch the work mode; the menu's item
+// shows the stored mode and the banner announces it.
+TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner) {
+    const QList<std::pair<const char*, std::function<void()>>> switches{
+        {"Alt+Control",
+         [&] {
+             shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control});
+         }},
+        {"menu", [&] { Q_EMIT shell.menuBar().menu().cycleWorkModeRequested(); }},
+        {"D-Bus", [&] { shell.appActions().cycleWorkMode(); }},
+    };
+    qint64 expected = 0;
+    for (const auto& [name, switchMode] : switches) {
+        SCOPED_TRACE(name);
+        shell.banner().close();
+        switchMode();
+        expected = 1 - expected;
+        EXPECT_EQ(prefs.intValue(QString::fromLatin1(AppDelegate::kWorkModeKey)).value_or(0), expected);
+        EXPECT_EQ(shell.menuBar().menu().action(StatusMenu::workModeTag)->text(), StatusMenu::workModeTitle(expected));
+        EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        EXPECT_TRUE(shell.banner().panel());
+    }
+}

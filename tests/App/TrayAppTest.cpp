@@ -39,8 +39,8 @@ protected:
     void installModel() const {
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const CliResult installed =
-            runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))});
+        const QStringList install{QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))};
+        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
         ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }
     // Starts the app past its first launch (no permission guide while everything is granted).
