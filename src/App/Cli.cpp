@@ -46,7 +46,8 @@ QString Cli::usage() const {
     QString text = QStringLiteral(
         "澄言 (Vocena): 普通话语音输入\n"
         "\n"
-        "用法: vocena                 启动托盘应用\n"
+        "用法: vocena                 启动托盘应用（已在运行时切换到它）\n"
+        "      vocena --help            显示帮助\n"
         "      vocena [-v] COMMAND ...  运行命令（-v 显示日志）\n"
         "      vocena --version         显示版本\n"
         "\n"
@@ -75,6 +76,10 @@ CliRequest Cli::parse(const QStringList& args) const {
     request.version = parser.isSet(version);
     const QStringList positional = parser.positionalArguments();
     const QString name = positional.value(0);
+    if (!parser.isSet(help) && !request.version && positional.isEmpty()) {
+        request.trayApp = true;
+        return request;
+    }
     if (parser.isSet(help) || name.isEmpty() || name == QStringLiteral("help")) {
         // `vocena help COMMAND` is that command's help.
         request.command = find(positional.value(1));

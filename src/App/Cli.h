@@ -16,6 +16,7 @@ class CliServices;
 struct CliRequest {
     bool verbose = false;
     bool version = false;           // `vocena --version`
+    bool trayApp = false;           // `vocena` (or `vocena -v`) alone: the tray app
     CliCommand* command = nullptr;  // null: the program's own help, or an error before a command
     CliParse parse;                 // of the command's arguments (or of the program's)
 
@@ -34,6 +35,7 @@ public:
     CliRequest parse(const QStringList& args) const;
     QCoro::Task<int> run(CliRequest request, Console& console);
     QString usage() const;
+    CliServices& services() { return *m_services; }
 
 private:
     CliCommand* find(const QString& name) const;  // null when there is none of that name

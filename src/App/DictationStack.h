@@ -2,6 +2,9 @@
 
 #include "App/SpeechSetup.h"
 
+#include <QCoro/QCoroTask>
+#include <QPointer>
+
 #include <memory>
 
 namespace vocena {
@@ -33,5 +36,9 @@ private:
     std::unique_ptr<SystemSpeechRecognizer> m_recognizer;
     std::unique_ptr<VoiceInputService> m_service;
 };
+
+// Stops a recording in progress and waits (bounded) until the words of the stopped recording
+// are processed and typed: what was said before a quit is not lost.
+QCoro::Task<> finishDictation(QPointer<VoiceInputService> service);
 
 }  // namespace vocena

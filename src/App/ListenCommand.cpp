@@ -5,6 +5,7 @@
 #include "App/DictationStack.h"
 #include "App/ListenSession.h"
 #include "App/PermissionReport.h"
+#include "App/QuitSignals.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/AppInstanceClient.h"
@@ -17,40 +18,8 @@
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoro/QCoroSignal>
-#include <QSocketNotifier>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vocena {
-
-namespace {
-
-// The longest wait at exit for a stopped dictation: the final result, then the longest model
-// request the client allows.
-constexpr std::chrono::seconds kProcessingLimit{65};
-
-// Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-void watchSignals(ListenSession& session) {
-    if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &session);
-    QObject::connect(notifier, &QSocketNotifier::activated, &session, [&session] {
-        char byte;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
-        session.finish();
-    });
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-}
-
-}  // namespace
 
 QString ListenCommand::usage() const {
     return QStringLiteral(
@@ -99,7 +68,8 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
-    watchSignals(session);
+    // Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).
+    onQuitSignals(&session, [&session] { session.finish(); });
     ModifierKeyMonitor& monitor = ModifierKeyMonitor::shared();
     const bool gestures = HotkeyPlatform::install();
     if (gestures) {
@@ -114,14 +84,9 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
         monitor.stopMonitoring();
         monitor.delegate = nullptr;
     }
-    VoiceInputService& service = stack.service();
-    if (service.isRecording()) service.stopVoiceInput();
     // A dictation that was just stopped still types its words before the command ends.
-    while (service.isProcessing()) {
-        const auto finished = co_await qCoro(&service, &VoiceInputService::processingFinished, kProcessingLimit);
-        if (!finished) break;
-    }
-    if (service.pendingInjections() > 0) co_await qCoro(&service, &VoiceInputService::injectionsSettled, std::chrono::seconds(10));
+    QCoro::Task<> finishing = finishDictation(&stack.service());
+    co_await std::move(finishing);
     m_services.termTracker().waitForIdle();
     co_await TypeCommand::keepClipboardAfterExit();
     console.err(QString());

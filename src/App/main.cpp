@@ -1,6 +1,9 @@
 // 澄言 (Vocena): `vocena` starts the tray app; `vocena <command>` runs a command and exits.
 #include "App/Cli.h"
 
+#include "App/TrayApp.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QNetworkProxyFactory>
@@ -13,8 +16,16 @@ int main(int argc, char** argv) {
     // The commands are destroyed before the application object (declared first).
     std::unique_ptr<QCoreApplication> app;
     vocena::Cli cli;
-    // Until the application shell lands, `vocena` alone shows the help.
     const vocena::CliRequest request = cli.parse(args);
+    if (request.trayApp) {
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
+        QApplication application(argc, argv);
+        // The app lives in the tray: closing its last window does not end it.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QCoreApplication::setApplicationVersion(QStringLiteral(VOCENA_VERSION));
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        return vocena::runTrayApp(cli.services(), request.verbose);
+    }
     if (request.needsDisplay()) {
         // Typing works on X11 only (XWayland included). Without a reachable X display Qt falls
         // back to the offscreen platform and the command says so, instead of Qt aborting.

@@ -185,7 +185,7 @@ TEST_F(CliTest, ArgumentErrorsExitTwoWithTheErrorAndTheUsageOnStandardError) {
 TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
     const QString program = QStringLiteral("命令:");
     const QList<std::pair<QStringList, QString>> cases = {
-        {{}, program}, {{"--help"}, program}, {{"-h"}, program}, {{"help"}, program}, {{"-v", "--help"}, program},
+        {{"--help"}, program}, {{"-h"}, program}, {{"help"}, program}, {{"-v", "--help"}, program},
         {{"help", "model"}, "用法: vocena model"}, {{"config", "set", "--help"}, "用法: vocena config"},
         {{"key", "help"}, "用法: vocena key"}, {{"ai", "-h"}, "用法: vocena ai"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
         {{"type", "--help"}, "用法: vocena type"}, {{"model", "install", "--help"}, "用法: vocena model"},

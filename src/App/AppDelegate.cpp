@@ -1,0 +1,308 @@
+#include "App/AppDelegate.h"
+
+#include "Core/VoiceInputService.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "UI/Appearance/AppearanceController.h"
+#include "UI/Permissions/PermissionGuidanceView.h"
+#include "Utils/AISettingsStore.h"
+#include "Utils/TermFrequencyTracker.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QCoro/QCoroTask>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("AppDelegate");
+
+constexpr double kCompletedHideDelay = 3.0;
+constexpr double kErrorHideDelay = 2.0;
+constexpr double kFallbackNoticeDuration = 3.0;
+constexpr double kTermAddedNoticeDuration = 2.0;
+constexpr double kClearedNoticeDuration = 1.5;
+
+QString recordingLabel(bool recording) { return recording ? QStringLiteral("录音中") : QStringLiteral("空闲"); }
+
+TopStatusBannerManager::Environment bannerEnvironment(const AppDelegate::Dependencies& deps) {
+    if (deps.bannerEnvironment) return deps.bannerEnvironment(deps.scheduler, deps.preferences);
+    return {deps.scheduler, deps.preferences};
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
+    : QObject(parent),
+      m_deps(std::move(dependencies)),
+      m_menuBar(m_deps.scheduler),
+      m_banner(bannerEnvironment(m_deps)),
+      m_modes(std::make_unique<ModeSwitcher>(m_deps.preferences, *this, this, nullptr)),
+      m_memoryProbe(m_deps.memoryReader ? MemoryProbe(m_deps.memoryReader, MemoryProbe::systemPageSize()) : MemoryProbe()),
+      m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert, [this] {
+                      if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
+                  },
+                  [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}) {
+    connectMenu();
+}
+
+AppDelegate::~AppDelegate() {
+    terminate();
+    if (m_guide) delete m_guide.data();
+    if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
+}
+
+void AppDelegate::setService(VoiceInputService* service) {
+    if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
+    m_service = service;
+    if (m_service) m_service->delegate = this;
+    m_modes = std::make_unique<ModeSwitcher>(m_deps.preferences, *this, this, m_service);
+    updateUIForRecordingState(m_service && m_service->isRecording());
+}
+
+void AppDelegate::connectMenu() {
+    StatusMenu& menu = m_menuBar.menu();
+    connect(&menu, &StatusMenu::toggleRecordingRequested, this, &AppDelegate::toggleRecording);
+    connect(&menu, &StatusMenu::cycleWorkModeRequested, this, [this] { m_modes->cycleWorkMode(); });
+    connect(&menu, &StatusMenu::cycleAIModeRequested, this, [this] { m_modes->cycleAIMode(); });
+    connect(&menu, &StatusMenu::clearContextRequested, this, &AppDelegate::clearConversation);
+    connect(&menu, &StatusMenu::permissionGuideRequested, this, &AppDelegate::showPermissionGuide);
+    connect(&menu, &StatusMenu::aboutRequested, this, &AppDelegate::showAbout);
+    connect(&menu, &StatusMenu::quitRequested, this, [this] { m_deps.quit(); });
+}
+
+void AppDelegate::launch(const std::function<void()>& initializeDictation) {
+    logger.info(QStringLiteral("澄言启动中..."));
+    if (initializeDictation) initializeDictation();
+    m_appearance = std::make_unique<AppearanceController>(m_deps.preferences);
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive) handleActivation();
+        });
+    }
+    m_watchdog.start();
+    updateMenuItemsState();
+    m_menuBar.start();
+    if (m_deps.keyMonitor) {
+        m_deps.keyMonitor->delegate = this;
+        m_deps.keyMonitor->startMonitoring();
+        logger.info(QStringLiteral("修饰键监听已启动: 双击 Alt 键开始/停止录音"));
+    }
+    if (m_deps.updateLoginItem) m_deps.updateLoginItem(m_deps.preferences.boolValue(QString::fromLatin1(kAutoLaunchKey)).value_or(false));
+    if (m_deps.preferences.boolValue(QString::fromLatin1(kSilentLaunchKey)).value_or(false)) {
+        logger.info(QStringLiteral("静默启动：仅显示菜单栏图标"));
+        return;
+    }
+    checkPermissions();
+    logger.info(QStringLiteral("澄言已启动"));
+    logger.info(QStringLiteral("双击 Alt 键开始/停止语音输入"));
+    installObservers();
+}
+
+QCoro::Task<> AppDelegate::checkPermissions() {
+    QPointer self{this};
+    QCoro::Task<> checking = m_deps.permissions.checkAllPermissions();
+    co_await std::move(checking);
+    if (!self) co_return;
+    const QString key = QString::fromLatin1(kFirstLaunchKey);
+    const bool launchedBefore = m_deps.preferences.boolValue(key).value_or(false);
+    if (!launchedBefore || m_deps.permissions.isMissingRequiredPermissions()) showPermissionGuide();
+    if (!launchedBefore) {
+        const QString failure = m_deps.preferences.setValue(key, true);
+        if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存首次启动标记: %1").arg(failure));
+    }
+}
+
+void AppDelegate::installObservers() {
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    QPointer<AppDelegate> self(this);
+    center.addObserver(Notifications::aiProcessingFallback, &m_observers, [self](const Notification& n) {
+        if (!self) return;
+        const QString reason = n.object.typeId() == QMetaType::QString ? n.object.toString() : QStringLiteral("未知错误");
+        self->m_banner.showNotification(QStringLiteral("AI 处理失败，使用原始文本"), kFallbackNoticeDuration);
+        logger.error(QStringLiteral("AI 降级通知: %1").arg(reason));
+    });
+    center.addObserver(Notifications::termSuggestionReady, &m_observers, [self](const Notification& n) {
+        const QVariant termValue = n.userInfo.value(QStringLiteral("term"));
+        if (!self || termValue.typeId() != QMetaType::QString) return;
+        const QString term = termValue.toString();
+        const QVariant categoryValue = n.userInfo.value(QStringLiteral("category"));
+        std::optional<QString> category;
+        if (categoryValue.typeId() == QMetaType::QString) category = categoryValue.toString();
+        self->m_banner.showSuggestionBanner(
+            term, category,
+            [self, term, category] {
+                if (!self) return;
+                if (self->m_deps.terms) self->m_deps.terms->addToVocabulary(term, category);
+                self->m_banner.showNotification(QStringLiteral("已添加「%1」到词汇库").arg(term), kTermAddedNoticeDuration);
+            },
+            [self, term] {
+                if (self && self->m_deps.terms) self->m_deps.terms->suppressTerm(term);
+            });
+    });
+}
+
+void AppDelegate::terminate() {
+    if (m_terminated) return;
+    m_terminated = true;
+    logger.info(QStringLiteral("澄言正在退出..."));
+    if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
+    if (m_deps.keyMonitor) {
+        m_deps.keyMonitor->stopMonitoring();
+        if (m_deps.keyMonitor->delegate == this) m_deps.keyMonitor->delegate = nullptr;
+    }
+    m_watchdog.stop();
+}
+
+AppActions AppDelegate::appActions() {
+    QPointer<AppDelegate> self(this);
+    auto call = [self](void (AppDelegate::*member)()) {
+        return [self, member] {
+            if (self) (self.data()->*member)();
+        };
+    };
+    AppActions actions;
+    actions.activate = call(&AppDelegate::showPermissionGuide);
+    actions.toggleRecording = call(&AppDelegate::toggleRecording);
+    actions.cycleWorkMode = [self] {
+        if (self) self->m_modes->cycleWorkMode();
+    };
+    actions.permissions = call(&AppDelegate::showPermissionGuide);
+    actions.quit = [self] {
+        if (self) self->m_deps.quit();
+    };
+    return actions;
+}
+
+qint64 AppDelegate::workMode() const { return m_deps.preferences.intValue(QString::fromLatin1(kWorkModeKey)).value_or(0); }
+
+void AppDelegate::toggleRecording() {
+    const qint64 mode = workMode();
+    logger.info(QStringLiteral("toggleRecording: workMode=%1, service exists=%2").arg(mode).arg(Logging::boolText(m_service != nullptr)));
+    logger.debug(QStringLiteral("toggleRecording: workMode=%1, service=%2")
+                     .arg(mode)
+                     .arg(m_service ? QStringLiteral("exists") : QStringLiteral("nil")));
+    if (!m_service) return;
+    m_service->toggleVoiceInput(voiceInputModeFromPreference(mode));
+}
+
+void AppDelegate::showPermissionGuide() {
+    if (m_guide) m_guide->close();
+    auto* guide = new PermissionGuidanceView(m_deps.guideSetup());
+    guide->setAttribute(Qt::WA_DeleteOnClose);
+    connect(guide, &PermissionGuidanceView::speechModelInstalled, this, &AppDelegate::speechModelInstalled);
+    m_guide = guide;
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        guide->move(screen->availableGeometry().center() - QPoint(guide->width() / 2, guide->height() / 2));
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
+}
+
+void AppDelegate::showAbout() {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("关于澄言"),
+                                QStringLiteral("澄言 %1").arg(QCoreApplication::applicationVersion()), QMessageBox::Ok);
+    box->setInformativeText(QStringLiteral("Linux 桌面上的中文语音输入：双击 Alt 开始/停止录音。"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+    box->activateWindow();
+}
+
+void AppDelegate::clearConversation() {
+    if (!m_service) return;
+    m_modes->clearConversation();
+}
+
+void AppDelegate::handleActivation() {
+    if (m_appearance) m_appearance->apply();
+    logger.info(QStringLiteral("应用从后台激活，检查权限状态..."));
+    refreshAccessibility();
+}
+
+QCoro::Task<> AppDelegate::refreshAccessibility() {
+    QPointer self{this};
+    QCoro::Task<PermissionStatus> checking = m_deps.permissions.checkAccessibilityPermission();
+    const PermissionStatus status = co_await std::move(checking);
+    if (!self || status != PermissionStatus::authorized) co_return;
+    PermissionManager& permissions = m_deps.permissions;
+    if (permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized) co_return;
+    logger.notice(QStringLiteral("检测到辅助功能权限已更新！"));
+    permissions.setStatus(PermissionType::accessibility, PermissionStatus::authorized);
+    if (!permissions.isMissingRequiredPermissions() && m_guide) m_guide->close();
+}
+
+void AppDelegate::didUpdateText(VoiceInputService&, const QString& text) {
+    logger.debug(QStringLiteral("实时识别: %1").arg(Logging::privateText(text)));
+    updateMenuItemsState();
+}
+
+void AppDelegate::didUpdateState(VoiceInputService& service, const RecognitionState& state) {
+    logger.debug(QStringLiteral("delegate 收到状态: %1").arg(state.description()));
+    logger.debug(QStringLiteral("didUpdateState: %1").arg(state.description()));
+    switch (state.kind()) {
+    case RecognitionState::Kind::idle:
+        logger.debug(QStringLiteral("状态: 空闲"));
+        updateUIForRecordingState(false);
+        m_banner.hide(0);
+        break;
+    case RecognitionState::Kind::listening:
+        logger.debug(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"));
+        updateUIForRecordingState(true);
+        logger.debug(QStringLiteral("调用 topStatusBannerManager.show()"));
+        m_banner.show(service);
+        logger.debug(QStringLiteral("正在聆听..."));
+        break;
+    case RecognitionState::Kind::recognizing:
+        logger.debug(QStringLiteral("状态: 正在识别..."));
+        m_banner.show(service);
+        break;
+    case RecognitionState::Kind::aiProcessing:
+        logger.debug(QStringLiteral("状态: AI 处理中..."));
+        m_banner.show(service);
+        break;
+    case RecognitionState::Kind::completed:
+        logger.debug(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"));
+        updateUIForRecordingState(false);
+        m_banner.hide(kCompletedHideDelay);
+        break;
+    case RecognitionState::Kind::error:
+        logger.error(QStringLiteral("状态: 错误 - %1").arg(state.message()));
+        updateUIForRecordingState(false);
+        m_banner.hide(kErrorHideDelay);
+        logger.error(QStringLiteral("错误: %1").arg(state.message()));
+        break;
+    }
+}
+
+void AppDelegate::modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor&, const QList<ModifierKeyType>& keys) {
+    m_modes->handleModifierCombo(keys);
+}
+
+void AppDelegate::modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor&) { toggleRecording(); }
+
+void AppDelegate::updateUIForRecordingState(bool recording) {
+    logger.debug(QStringLiteral("更新UI状态: %1").arg(recordingLabel(recording)));
+    StatusMenuState state = m_menuBar.state();
+    state.recording = recording;
+    m_menuBar.setState(state);
+    updateMenuItemsState();
+    logger.debug(QStringLiteral("菜单栏图标已更新: %1").arg(recordingLabel(recording)));
+}
+
+void AppDelegate::updateMenuItemsState() {
+    StatusMenuState state = m_menuBar.state();
+    state.workMode = workMode();
+    state.aiMode = m_service ? qint64(m_service->aiSettings().aiMode()) : 0;
+    state.conversationHasHistory = m_service && m_service->aiProcessor().conversationContext.hasContext();
+    m_menuBar.setState(state);
+}
+
+void AppDelegate::showNotification(const QString& text, double duration) { m_banner.showNotification(text, duration); }
+
+}  // namespace vocena

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "Core/VoiceInputServiceDelegate.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitorDelegate.h"
+#include "Infrastructure/Platform/AppInstance.h"
+#include "Infrastructure/Platform/MemoryProbe.h"
+#include "UI/Banner/TopStatusBannerManager.h"
+#include "UI/MenuBar/MenuBar.h"
+#include "UI/Permissions/PermissionGuidanceView.h"
+#include "UI/Permissions/PermissionGuideSetup.h"
+#include "UI/Shell/BannerNotifier.h"
+#include "UI/Shell/MemoryAlertBox.h"
+#include "UI/Shell/MemoryWatchdog.h"
+#include "UI/Shell/ModeMenu.h"
+#include "UI/Shell/ModeSwitcher.h"
+
+#include <QCoro/QCoroTask>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace vocena {
+
+class AppearanceController;
+class ModifierKeyMonitor;
+class PermissionGuidanceView;
+class PermissionManager;
+class Preferences;
+class Scheduler;
+class TermFrequencyTracker;
+class VoiceInputService;
+
+// The tray app's shell: the launch sequence, the tray menu, the banner that follows the
+// dictation, the work and AI modes, the permission guide, the memory watchdog and the way out.
+// It acts on the dictation it is given (none without a speech model) and never builds one.
+// Main thread.
+class AppDelegate final : public QObject,
+                          public VoiceInputServiceDelegate,
+                          public ModifierKeyMonitorDelegate,
+                          public ModeMenu,
+                          public BannerNotifier {
+    Q_OBJECT
+public:
+    static constexpr const char* kSilentLaunchKey = "com.vocena.general.silentLaunch";
+    static constexpr const char* kAutoLaunchKey = "com.vocena.general.autoLaunch";
+    static constexpr const char* kFirstLaunchKey = "com.vocena.firstLaunch";
+    static constexpr const char* kWorkModeKey = "com.vocena.work.mode";
+
+    struct Dependencies {
+        Preferences& preferences;
+        Scheduler& scheduler;
+        PermissionManager& permissions;
+        // What the permission guide checks and installs with (a new guide each time it opens).
+        std::function<PermissionGuideSetup()> guideSetup = {};
+        // Learns terms and proposes them; null: no suggestions are acted on.
+        TermFrequencyTracker* terms = nullptr;
+        // The global key gestures; null when they cannot be watched (or in tests).
+        ModifierKeyMonitor* keyMonitor = nullptr;
+        // Ends the application's event loop.
+        std::function<void()> quit = {};
+        // Registers or removes the start at login; empty: left alone.
+        std::function<void(bool)> updateLoginItem = {};
+        // The banner's desktop (screens, mouse, compositor); empty: the real one.
+        std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
+        MemoryProbe::Reader memoryReader = {};
+    };
+
+    explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The dictation to drive (null: none, no model); replaces an earlier one.
+    void setService(VoiceInputService* service);
+    VoiceInputService* service() const { return m_service; }
+
+    // The launch sequence: `initializeDictation` (which hands over the dictation), the tray
+    // icon, the key monitor, start at login, then unless launched silently the permission
+    // check and the notification observers.
+    void launch(const std::function<void()>& initializeDictation = {});
+    // Stops the recording, the key monitor and the watchdog (once).
+    void terminate();
+
+    // What other processes may ask of the running app over D-Bus.
+    AppActions appActions();
+
+    void toggleRecording();
+    void showPermissionGuide();
+    void showAbout();
+    void clearConversation();
+    // The app was brought forward: the theme again, and a granted accessibility closes the guide.
+    void handleActivation();
+
+    PermissionGuidanceView* permissionGuide() const { return m_guide; }
+    TopStatusBannerManager& banner() { return m_banner; }
+    MenuBar& menuBar() { return m_menuBar; }
+    MemoryWatchdog& watchdog() { return m_watchdog; }
+    ModeSwitcher& modes() { return *m_modes; }
+
+    // VoiceInputServiceDelegate
+    void didUpdateText(VoiceInputService& service, const QString& text) override;
+    void didUpdateState(VoiceInputService& service, const RecognitionState& state) override;
+    // ModifierKeyMonitorDelegate
+    void modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor& monitor, const QList<ModifierKeyType>& keys) override;
+    void modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor& monitor) override;
+    // ModeMenu: the titles follow the stored modes, so every change re-reads them.
+    void setWorkModeTitle(const QString&) override { updateMenuItemsState(); }
+    void setAIModeTitle(const QString&) override { updateMenuItemsState(); }
+    void updateMenuItemsState() override;
+    // BannerNotifier
+    void showNotification(const QString& text, double duration) override;
+
+Q_SIGNALS:
+    // A speech model was installed from the permission guide: the dictation should load it.
+    void speechModelInstalled(const QString& name);
+
+private:
+    void connectMenu();
+    void installObservers();
+    QCoro::Task<> checkPermissions();
+    QCoro::Task<> refreshAccessibility();
+    void updateUIForRecordingState(bool recording);
+    qint64 workMode() const;
+
+    Dependencies m_deps;
+    VoiceInputService* m_service = nullptr;
+    MenuBar m_menuBar;
+    TopStatusBannerManager m_banner;
+    std::unique_ptr<ModeSwitcher> m_modes;
+    MemoryProbe m_memoryProbe;
+    MemoryAlertBox m_memoryAlert;
+    MemoryWatchdog m_watchdog;
+    std::unique_ptr<AppearanceController> m_appearance;
+    QPointer<PermissionGuidanceView> m_guide;
+    QObject m_observers;  // the notification observers go with it
+    bool m_terminated = false;
+};
+
+}  // namespace vocena

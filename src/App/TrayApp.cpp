@@ -1,0 +1,153 @@
+#include "App/TrayApp.h"
+
+#include "App/AppDelegate.h"
+#include "App/CliCommand.h"
+#include "App/CliServices.h"
+#include "App/InstanceHandOver.h"
+#include "App/QuitSignals.h"
+#include "Core/VoiceInputService.h"
+#include "Infrastructure/Hotkey/HotkeyPlatform.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/LoginItem.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Utils/TermFrequencyTracker.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("AppDelegate");
+
+// Every action forwards to the shell once it exists; until then the request is answered and dropped.
+AppActions forwardTo(const std::unique_ptr<AppDelegate>& delegate) {
+    auto forward = [&delegate](std::function<void()> AppActions::*member) {
+        return [&delegate, member] {
+            if (delegate) (delegate->appActions().*member)();
+        };
+    };
+    return {forward(&AppActions::activate), forward(&AppActions::toggleRecording), forward(&AppActions::cycleWorkMode),
+            forward(&AppActions::permissions), forward(&AppActions::quit)};
+}
+
+}  // namespace
+
+TrayApp::TrayApp(CliServices& services)
+    : m_services(services),
+      m_permissions([this] {
+          PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
+          // The dictation's engine answers: the model is loaded once, not per check.
+          probes.speechRecognition = [this] { return m_stack ? m_stack->speech().check() : m_speechCheck; };
+          return probes;
+      }()),
+      m_instance(forwardTo(m_delegate)) {}
+
+TrayApp::~TrayApp() {
+    if (m_delegate) {
+        m_delegate->terminate();
+        m_delegate->setService(nullptr);
+    }
+    m_stack.reset();
+    m_instance.release();
+}
+
+QCoro::Task<std::optional<int>> TrayApp::run() {
+    QPointer self{this};
+    Console console;
+    QCoro::Task<std::optional<int>> claiming = claimOrHandOver(m_instance, console);
+    const std::optional<int> handedOver = co_await std::move(claiming);
+    if (handedOver) co_return *handedOver;
+    if (!self) co_return ExitFailure;
+    if (!m_instance.onBus()) logger.notice(QStringLiteral("没有 D-Bus 会话总线：vocena toggle/quit 等命令无法连接到澄言"));
+
+    Preferences& prefs = m_services.preferences();
+    ModifierKeyMonitor* monitor = HotkeyPlatform::install() ? &ModifierKeyMonitor::shared() : nullptr;
+    if (!monitor) logger.error(QStringLiteral("无法监听全局按键：双击 Alt 不可用，请用菜单或 vocena toggle"));
+    AppDelegate::Dependencies deps{
+        .preferences = prefs,
+        .scheduler = Scheduler::main(),
+        .permissions = m_permissions,
+        .guideSetup =
+            [this] {
+                PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
+                probes.speechRecognition = [this] { return m_stack ? m_stack->speech().check() : m_speechCheck; };
+                return PermissionGuideSetup::standard(std::move(probes), m_services.preferences());
+            },
+        .terms = &m_services.termTracker(),
+        .keyMonitor = monitor,
+        .quit = [this] { quit(); },
+        .updateLoginItem = [](bool enabled) { LoginItem().update(enabled); },
+        .bannerEnvironment = {},
+        .memoryReader = {},
+    };
+    m_delegate = std::make_unique<AppDelegate>(std::move(deps));
+    m_alerts = std::make_unique<AppAlerts>(*m_delegate);
+    connect(m_delegate.get(), &AppDelegate::speechModelInstalled, this, [this](const QString& name) {
+        logger.info(QStringLiteral("已安装语音模型 %1，重新加载听写").arg(name));
+        loadDictation();
+    });
+    onQuitSignals(this, [this] { quit(); });
+    m_delegate->launch([this] { loadDictation(); });
+    co_return std::nullopt;
+}
+
+void TrayApp::loadDictation() {
+    if (m_delegate->service() && m_delegate->service()->isRecording()) m_delegate->service()->stopVoiceInput();
+    m_delegate->setService(nullptr);
+    m_stack.reset();
+    SpeechSetup speech;
+    m_delegate->watchdog().measureModelLoad([&speech, this] { speech = SpeechSetup::load(m_services.preferences()); });
+    m_speechCheck = speech.check();
+    TextInjectionService* injector = TextInjectionPlatform::shared();
+    if (!injector) {
+        logger.error(QStringLiteral("无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
+        return;
+    }
+    m_stack = std::make_unique<DictationStack>(std::move(speech), m_permissions, m_services.aiSettings(), *injector,
+                                               &m_services.termTracker(), m_alerts.get());
+    if (!m_stack->ok()) {
+        logger.error(QStringLiteral("没有可用的语音模型，听写不可用: %1").arg(m_stack->speech().problem));
+        return;
+    }
+    m_delegate->setService(&m_stack->service());
+}
+
+void TrayApp::quit() {
+    if (m_quitting) return;
+    m_quitting = true;
+    finishAndExit();
+}
+
+QCoro::Task<> TrayApp::finishAndExit() {
+    QPointer self{this};
+    QPointer<VoiceInputService> service = m_delegate ? m_delegate->service() : nullptr;
+    if (m_delegate) m_delegate->terminate();
+    // The words of a recording stopped by the quit are still typed.
+    QCoro::Task<> finishing = finishDictation(service);
+    co_await std::move(finishing);
+    if (!self) co_return;
+    m_instance.release();
+    QCoreApplication::exit(ExitOk);
+}
+
+int runTrayApp(CliServices& services, bool verbose) {
+    Logging::install(verbose ? Logging::Level::Debug : Logging::levelFromEnvironment(Logging::Level::Notice));
+    TrayApp app(services);
+    QTimer::singleShot(0, [&app] {
+        [](TrayApp* app) -> QCoro::Task<> {
+            QCoro::Task<std::optional<int>> running = app->run();
+            const std::optional<int> code = co_await std::move(running);
+            // A second start hands over and ends; the app itself runs until it quits.
+            if (code) QCoreApplication::exit(*code);
+        }(&app);
+    });
+    return QCoreApplication::exec();
+}
+
+}  // namespace vocena

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "App/AppAlerts.h"
+#include "App/DictationStack.h"
+#include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Platform/AppInstance.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <optional>
+
+namespace vocena {
+
+class AppDelegate;
+class CliServices;
+
+// `vocena` without arguments: claims the one instance (or hands over to the running app),
+// then runs the shell over the real dictation stack until it is asked to quit (the menu, D-Bus,
+// the memory watchdog, SIGINT or SIGTERM). Needs a QApplication.
+class TrayApp final : public QObject {
+    Q_OBJECT
+public:
+    explicit TrayApp(CliServices& services);
+    ~TrayApp() override;
+
+    // Nothing once the app runs; else the exit code of a process that handed over.
+    QCoro::Task<std::optional<int>> run();
+
+private:
+    // Loads the active model (measured by the watchdog) and gives the shell its dictation.
+    void loadDictation();
+    void quit();
+    QCoro::Task<> finishAndExit();
+
+    CliServices& m_services;
+    PermissionManager m_permissions;
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<AppAlerts> m_alerts;
+    std::unique_ptr<DictationStack> m_stack;
+    PermissionCheck m_speechCheck;
+    AppInstance m_instance;
+    bool m_quitting = false;
+};
+
+// Runs the tray app inside the process's event loop and returns its exit code.
+int runTrayApp(CliServices& services, bool verbose);
+
+}  // namespace vocena

@@ -1,0 +1,300 @@
+// The tray app's shell in this process: the launch sequence over scripted permission checks,
+// the banner and menu following a dictation over a scripted recognizer in virtual time, and
+// the two notifications it acts on. Real widgets on a private Xvfb display.
+#include "App/AppAlerts.h"
+#include "App/AppDelegate.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "UI/Banner/BannerPanel.h"
+#include "UI/Banner/TermSuggestionView.h"
+#include "UI/Banner/TopStatusBannerView.h"
+#include "UI/MenuBar/StatusMenu.h"
+#include "Utils/TermFrequencyTracker.h"
+#include "Utils/VocabularyStore.h"
+#include "support/LogCapture.h"
+#include "../UI/Banner/BannerTestBed.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace vocena;
+using namespace vocena::test;
+
+namespace {
+
+using Kind = RecognitionState::Kind;
+
+class AppDelegateTest : public BannerTestBed {
+protected:
+    PermissionStatus microphone = PermissionStatus::authorized;
+    int quits = 0;
+
+    PermissionProbes probes() {
+        PermissionProbes p;
+        p.microphone = [this] { return PermissionCheck{microphone}; };
+        p.accessibility = [] { return AccessibilityCheck{true, true}; };
+        p.speechRecognition = [] { return PermissionCheck{PermissionStatus::authorized}; };
+        return p;
+    }
+    PermissionManager permissions{probes()};
+    AppDelegate shell{{
+        .preferences = prefs,
+        .scheduler = scheduler,
+        .permissions = permissions,
+        .guideSetup =
+            [this] {
+                PermissionGuideSetup setup;
+                setup.probes = probes();
+                setup.preferences = &prefs;
+                setup.scheduler = &scheduler;
+                return setup;
+            },
+        .terms = nullptr,
+        .keyMonitor = nullptr,
+        .quit = [this] { ++quits; },
+        .updateLoginItem = {},
+        .bannerEnvironment = {},
+        .memoryReader = [] { return std::optional<QByteArray>("1000 100 0 0 0 0 0"); },
+    }};
+
+    void SetUp() override { shell.setService(&service); }
+
+    bool bannerShown() { return shell.banner().panel() && shell.banner().panel()->isVisible(); }
+    bool recordingItemSaysStop() {
+        return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true);
+    }
+    // The launch's permission check has ended (its three answers are in, and its
+    // continuation ran in the same turn).
+    bool checked() const { return permissions.permissionStatuses().size() == 3; }
+    std::optional<bool> firstLaunchFlag() const { return prefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)); }
+};
+
+}  // namespace
+
+// The guide opens on the very first launch (and marks it done), afterwards only while a
+// permission is missing; a silent launch checks nothing and opens nothing.
+TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
+    struct Case {
+        const char* name;
+        std::optional<bool> launchedBefore;
+        bool silent;
+        PermissionStatus microphone;
+        bool guide;
+        std::optional<bool> flagAfter;
+    };
+    const QList<Case> cases{
+        {"first launch, everything granted", std::nullopt, false, PermissionStatus::authorized, true, true},
+        {"next launch, everything granted", true, false, PermissionStatus::authorized, false, true},
+        {"next launch, microphone missing", true, false, PermissionStatus::denied, true, true},
+        {"silent first launch", std::nullopt, true, PermissionStatus::denied, false, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir caseDir;
+        Preferences casePrefs(caseDir.filePath(QStringLiteral("preferences.json")));
+        if (c.launchedBefore) casePrefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), *c.launchedBefore);
+        casePrefs.setValue(QString::fromLatin1(AppDelegate::kSilentLaunchKey), c.silent);
+        PermissionStatus mic = c.microphone;
+        PermissionProbes caseProbes = probes();
+        caseProbes.microphone = [mic] { return PermissionCheck{mic}; };
+        PermissionManager casePermissions(caseProbes);
+        AppDelegate app({.preferences = casePrefs,
+                         .scheduler = scheduler,
+                         .permissions = casePermissions,
+                         .guideSetup = [&] { return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}}; },
+                         .quit = [] {}});
+        app.launch();
+        if (c.silent) {
+            settle();
+            EXPECT_TRUE(casePermissions.permissionStatuses().isEmpty());
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return casePermissions.permissionStatuses().size() == 3; }));
+            settle();
+        }
+        EXPECT_EQ(app.permissionGuide() != nullptr, c.guide);
+        if (app.permissionGuide()) {
+            EXPECT_TRUE(app.permissionGuide()->isVisible());
+        }
+        EXPECT_EQ(casePrefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
+
+        // Only a launch that is not silent listens to the pipeline's notices.
+        NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, QStringLiteral("超时"));
+        EXPECT_EQ(app.banner().panel() != nullptr, !c.silent);
+    }
+}
+
+// The banner follows the dictation: it shows while listening and recognizing, goes 3 s after
+// a result and 2 s after an error, and a new recording keeps it up. The recording item says
+// "stop" from listening until the run ends.
+TEST_F(AppDelegateTest, TheBannerAndTheRecordingItemFollowTheDictation) {
+    struct Step {
+        double advance;  // seconds of virtual time first
+        std::optional<RecognitionState> state;
+        bool banner;
+        bool stop;
+    };
+    struct Case {
+        const char* name;
+        QList<Step> steps;
+    };
+    const auto listening = RecognitionState::listening();
+    const auto completed = RecognitionState::completed();
+    const QList<Case> cases{
+        {"a result hides it after 3 s",
+         {{0, listening, true, true}, {0, RecognitionState::recognizing(), true, true}, {0, completed, true, false},
+          {2.9, {}, true, false}, {0.2, {}, false, false}}},
+        {"an error hides it after 2 s",
+         {{0, listening, true, true}, {0, RecognitionState::error(QStringLiteral("麦克风不可用")), true, false},
+          {1.9, {}, true, false}, {0.2, {}, false, false}}},
+        {"a new recording cancels the pending hide",
+         {{0, listening, true, true}, {0, completed, true, false}, {1, listening, true, true}, {5, {}, true, true}}},
+        {"idle hides it at once", {{0, listening, true, true}, {0, RecognitionState::idle(), false, false}}},
+        {"the model's turn keeps the item", {{0, listening, true, true}, {0, RecognitionState::aiProcessing(), true, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            SCOPED_TRACE(i);
+            clock.advance(step.advance);
+            if (step.state) shell.didUpdateState(service, *step.state);
+            settle();
+            EXPECT_EQ(bannerShown(), step.banner);
+            EXPECT_EQ(recordingItemSaysStop(), step.stop);
+        }
+        shell.banner().close();
+    }
+}
+
+// The gesture's toggle runs a real recording through the shell: the banner comes with it,
+// one window serves two recordings, and the result hides it again.
+TEST_F(AppDelegateTest, ToggleRecordsThroughTheShellAndReusesOneBanner) {
+    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    ASSERT_TRUE(bannerShown());
+    BannerPanel* first = shell.banner().panel();
+    EXPECT_TRUE(recordingItemSaysStop());
+
+    shell.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("今天天气很好"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing() && !service.isRecording(); }));
+    settle();
+    EXPECT_FALSE(recordingItemSaysStop());
+    EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("今天天气很好"));
+
+    audio = nullptr;
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_EQ(shell.banner().panel(), first);
+    shell.terminate();
+    EXPECT_FALSE(service.isRecording());
+}
+
+// The pipeline's notices: a failed model call is announced whatever it carries, a suggested
+// term offers to join the vocabulary (and does on 添加), a notice without a term is ignored.
+TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
+    QTemporaryDir data;
+    VocabularyStore vocabulary(data.filePath(QStringLiteral("vocabulary.json")), Clock::system());
+    TermFrequencyTracker terms(data.filePath(QStringLiteral("f.json")), data.filePath(QStringLiteral("s.json")), vocabulary,
+                               Clock::system());
+    AppDelegate app({.preferences = prefs,
+                     .scheduler = scheduler,
+                     .permissions = permissions,
+                     .guideSetup = [] { return PermissionGuideSetup{}; },
+                     .terms = &terms,
+                     .quit = [] {}});
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    for (const QVariant& reason : {QVariant(QStringLiteral("超时")), QVariant(42)}) {
+        LogCapture log;
+        center.post(Notifications::aiProcessingFallback, reason);
+        EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        const QString expected = reason.typeId() == QMetaType::QString ? QStringLiteral("超时") : QStringLiteral("未知错误");
+        EXPECT_EQ(log.lines().filter(QStringLiteral("AI 降级通知: ") + expected).size(), 1);
+    }
+
+    app.banner().close();
+    center.post(Notifications::termSuggestionReady, {}, {{QStringLiteral("term"), 7}});
+    EXPECT_FALSE(app.banner().panel());
+
+    center.post(Notifications::termSuggestionReady, {},
+                {{QStringLiteral("term"), QStringLiteral("明志")}, {QStringLiteral("category"), QStringLiteral("人名")}});
+    ASSERT_TRUE(app.banner().suggestionView());
+    app.banner().suggestionView()->addButton()->click();
+    settle();
+    EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+
+    // Text the focused application did not take is a 3-second notice, not a dialog.
+    AppAlerts alerts(app);
+    alerts.showTextLeftOnClipboard(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+    settle();
+    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<QMessageBox*>(widget) && widget->isVisible());
+    clock.advance(2.9);
+    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    clock.advance(0.2);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+}
+
+// Coming back to the app after granting typing elsewhere: the guide closes once nothing is
+// missing any more, and stays while another permission still is.
+TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
+    struct Case {
+        const char* name;
+        PermissionStatus microphone;
+        bool guideStays;
+    };
+    const QList<Case> cases{
+        {"nothing else missing", PermissionStatus::authorized, false},
+        {"microphone still missing", PermissionStatus::denied, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        permissions.setStatus(PermissionType::microphone, c.microphone);
+        permissions.setStatus(PermissionType::accessibility, PermissionStatus::denied);
+        permissions.setStatus(PermissionType::speechRecognition, PermissionStatus::authorized);
+        shell.showPermissionGuide();
+        QPointer<PermissionGuidanceView> guide = shell.permissionGuide();
+        shell.handleActivation();
+        ASSERT_TRUE(waitUntil([&] {
+            return permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
+        }));
+        settle();
+        EXPECT_EQ(guide && guide->isVisible(), c.guideStays);
+        if (guide) guide->close();
+        settle();
+    }
+}
+
+// Alt+Control, the menu item and the bus action all switch the work mode; the menu's item
+// shows the stored mode and the banner announces it.
+TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner) {
+    const QList<std::pair<const char*, std::function<void()>>> switches{
+        {"Alt+Control",
+         [&] {
+             shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control});
+         }},
+        {"menu", [&] { Q_EMIT shell.menuBar().menu().cycleWorkModeRequested(); }},
+        {"D-Bus", [&] { shell.appActions().cycleWorkMode(); }},
+    };
+    qint64 expected = 0;
+    for (const auto& [name, switchMode] : switches) {
+        SCOPED_TRACE(name);
+        shell.banner().close();
+        switchMode();
+        expected = 1 - expected;
+        EXPECT_EQ(prefs.intValue(QString::fromLatin1(AppDelegate::kWorkModeKey)).value_or(0), expected);
+        EXPECT_EQ(shell.menuBar().menu().action(StatusMenu::workModeTag)->text(), StatusMenu::workModeTitle(expected));
+        EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        EXPECT_TRUE(shell.banner().panel());
+    }
+}

@@ -1,0 +1,138 @@
+// `vocena` without arguments as a process: the tray app on a private session bus, X display
+// (trayer as the tray host) and PulseAudio, with the generated speech model. A dictation
+// started by `vocena toggle` or a double tap of Alt types into a focused field of this process;
+// a second start hands over; `vocena quit` and SIGTERM end it cleanly.
+#include "Infrastructure/Platform/Preferences.h"
+#include "support/CliRunner.h"
+#include "support/FocusedTextField.h"
+#include "support/SpeechTestAssets.h"
+#include "support/TestEnvironment.h"
+#include "support/TrayHost.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+
+using namespace vocena;
+using namespace vocena::test;
+
+namespace {
+
+class TrayAppTest : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+    TrayHost tray;
+    QProcess app;
+    QString log;
+
+    void SetUp() override { prepareEnvironment(home); }
+    void TearDown() override {
+        if (app.state() != QProcess::NotRunning) {
+            app.kill();
+            app.waitForFinished();
+        }
+    }
+
+    void installModel() const {
+        const SpeechTestAssets& assets = SpeechTestAssets::shared();
+        ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
+        const QStringList install{QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))};
+        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
+        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+    }
+    // Starts the app past its first launch (no permission guide while everything is granted).
+    void startApp() {
+        Preferences(Preferences::standardPath()).setValue(QStringLiteral("com.vocena.firstLaunch"), true);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VOCENA_LOG_LEVEL"), QStringLiteral("debug"));
+        app.setProcessEnvironment(env);
+        log.clear();
+        app.start(QStringLiteral(VOCENA_BINARY), {});
+        ASSERT_TRUE(logShows(QStringLiteral("澄言已启动"))) << log.toStdString();
+    }
+    bool logShows(const QString& text, int timeout = 15000) {
+        return waitUntil([&] {
+            log += QString::fromUtf8(app.readAllStandardError());
+            return log.contains(text);
+        }, timeout);
+    }
+    // A command of the command line against the running app.
+    CliResult vocena(const QStringList& args) const {
+        return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+    }
+    static void doubleTapAlt() {
+        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
+    }
+};
+
+}  // namespace
+
+// Started and stopped from the command line and by the gesture, the dictation types what was
+// said; the banner went through listening and recognizing to the result.
+TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
+    ASSERT_TRUE(tray.waitUntilReady());
+    ASSERT_NO_FATAL_FAILURE(installModel());
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    EXPECT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+
+    const auto toggle = [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); };
+    const auto quit = [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); };
+    struct Case {
+        const char* name;
+        std::function<void()> start;
+        std::function<void()> stop;
+    };
+    const QList<Case> cases{
+        {"vocena toggle", toggle, toggle},
+        {"double Alt", doubleTapAlt, doubleTapAlt},
+        {"quit while recognizing: the words are typed before the app ends", doubleTapAlt, quit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FocusedTextField field(FocusedTextField::Kind::singleLine);
+        log.clear();
+        c.start();
+        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
+        const ProcessResult played =
+            runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
+        ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
+        c.stop();
+        ASSERT_TRUE(logShows(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"), 20000)) << log.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
+    }
+    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+    EXPECT_EQ(app.exitCode(), 0);
+}
+
+// A second start asks the running app to come forward (it opens the permission guide) and
+// ends with 0; `vocena quit` and SIGTERM both end the app the same clean way, giving the bus
+// name back; afterwards the commands find no app.
+TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
+    const QList<std::pair<const char*, std::function<void()>>> quits{
+        {"vocena quit", [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); }},
+        {"SIGTERM", [this] { ::kill(pid_t(app.processId()), SIGTERM); }},
+    };
+    for (const auto& [name, quit] : quits) {
+        SCOPED_TRACE(name);
+        ASSERT_NO_FATAL_FAILURE(startApp());
+        const CliResult second = vocena({});
+        EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+        EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
+        EXPECT_TRUE(logShows(QStringLiteral("权限引导视图出现"))) << log.toStdString();
+
+        quit();
+        ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+        log += QString::fromUtf8(app.readAllStandardError());
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(app.exitCode(), 0) << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("澄言正在退出..."))) << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("已释放 D-Bus 名称"))) << log.toStdString();
+        const CliResult after = vocena({QStringLiteral("toggle")});
+        EXPECT_EQ(after.exitCode, 1);
+        EXPECT_TRUE(after.err.contains(QStringLiteral("澄言未运行"))) << after.err.toStdString();
+    }
+}
