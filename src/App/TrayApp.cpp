@@ -137,7 +137,7 @@ QCoro::Task<> TrayApp::finishAndExit() {
 }
 
 int runTrayApp(CliServices& services, bool verbose) {
-    Logging::install(verbose ? Logging::Level::Debug : Logging::levelFromEnvironment(Logging::Level::Notice));
+    Logging::install(verbose ? Logging::Level::Debug : Logging::levelFromEnvironment(Logging::Level::Info));
     TrayApp app(services);
     QTimer::singleShot(0, [&app] {
         [](TrayApp* app) -> QCoro::Task<> {
