@@ -38,6 +38,7 @@ PermissionGuidanceView::PermissionGuidanceView(PermissionGuideSetup setup, QWidg
     layout->addWidget(buildHeader());
     layout->addWidget(buildRows(), 1);
     layout->addWidget(buildFooter());
+    applyStyleSheets();
 
     connect(m_viewModel, &PermissionGuidanceViewModel::permissionsChanged, this, &PermissionGuidanceView::refresh);
     connect(m_viewModel, &PermissionGuidanceViewModel::modelInstallChanged, this, &PermissionGuidanceView::refreshSpeechRow);
@@ -80,7 +81,6 @@ QWidget* PermissionGuidanceView::buildRows() {
     rows->setSpacing(8);
     for (PermissionType type : PermissionGuidanceViewModel::permissionTypes()) {
         auto* row = new PermissionRow(type, list);
-        row->setStyleSheet(QStringLiteral("#permissionRow { background: palette(base); border-radius: 8px; }"));
         connect(row, &PermissionRow::requested, m_viewModel, &PermissionGuidanceViewModel::requestPermission);
         connect(row, &PermissionRow::openSettingsRequested, m_viewModel, &PermissionGuidanceViewModel::openSystemPreferences);
         connect(row, &PermissionRow::cancelRequested, m_viewModel, &PermissionGuidanceViewModel::cancelModelInstall);
@@ -105,8 +105,7 @@ QWidget* PermissionGuidanceView::buildFooter() {
     later->setFlat(true);
     m_requestAll = new QPushButton(QStringLiteral("全部授权 强制刷新"), footer);
     auto* start = new QPushButton(QStringLiteral("开始使用"), footer);
-    makeProminent(m_requestAll);
-    makeProminent(start);
+    m_start = start;
     connect(later, &QPushButton::clicked, this, &QWidget::close);
     connect(start, &QPushButton::clicked, this, &QWidget::close);
     connect(m_requestAll, &QPushButton::clicked, m_viewModel, [this] { m_viewModel->requestAllPermissions(); });
@@ -120,12 +119,24 @@ QWidget* PermissionGuidanceView::buildFooter() {
     return footer;
 }
 
-void PermissionGuidanceView::makeProminent(QPushButton* button) {
-    button->setStyleSheet(QStringLiteral(
+// A style sheet takes the colours of its palette() roles when it is set, so the sheets are set
+// again once the palette has changed (a theme switch while the guide is open); otherwise the rows
+// and buttons would keep the colours of the previous theme.
+void PermissionGuidanceView::applyStyleSheets() {
+    const QString row = QStringLiteral("#permissionRow { background: palette(base); border-radius: 8px; }");
+    const QString prominent = QStringLiteral(
         "QPushButton { background: palette(highlight); color: palette(highlighted-text); border: none;"
         " border-radius: 6px; padding: 5px 14px; }"
         "QPushButton:pressed { background: palette(dark); }"
-        "QPushButton:disabled { background: palette(midlight); color: palette(mid); }"));
+        "QPushButton:disabled { background: palette(midlight); color: palette(mid); }");
+    for (PermissionRow* widget : std::as_const(m_rows)) {
+        widget->setStyleSheet({});
+        widget->setStyleSheet(row);
+    }
+    for (QPushButton* button : {m_requestAll, m_start}) {
+        button->setStyleSheet({});
+        button->setStyleSheet(prominent);
+    }
 }
 
 void PermissionGuidanceView::refresh() {
@@ -175,7 +186,11 @@ void PermissionGuidanceView::showEvent(QShowEvent* event) {
 
 void PermissionGuidanceView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_headerSymbol) paintHeader(m_headerShowsAll);
+    if (event->type() == QEvent::PaletteChange && m_headerSymbol) {
+        paintHeader(m_headerShowsAll);
+        // After the children have taken the new palette too (they hear of it after the window).
+        QMetaObject::invokeMethod(this, &PermissionGuidanceView::applyStyleSheets, Qt::QueuedConnection);
+    }
     if (event->type() != QEvent::ActivationChange) return;
     if (!isActiveWindow()) {
         m_wasInactive = true;

@@ -50,7 +50,7 @@ private:
     void paintHeader(bool allAuthorized);
     void showRestartAlert();
     void showHelp(PermissionType type);
-    static void makeProminent(QPushButton* button);
+    void applyStyleSheets();
 
     PermissionGuidanceViewModel* m_viewModel;
     std::function<void()> m_quitApplication;
@@ -59,6 +59,7 @@ private:
     QLabel* m_subtitle = nullptr;
     bool m_headerShowsAll = false;
     QPushButton* m_requestAll = nullptr;
+    QPushButton* m_start = nullptr;
     bool m_wasInactive = false;
     QPointer<QMessageBox> m_restartAlert;
     QHash<PermissionType, QPointer<PermissionHelpDialog>> m_help;

@@ -9,6 +9,7 @@
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Permissions/PermissionHelpDialog.h"
 #include "UI/Permissions/PermissionRow.h"
+#include "UI/Appearance/ThemePalette.h"
 #include "support/AsyncTest.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -186,6 +188,30 @@ TEST_F(PermissionGuideTest, RowsHeaderAndRequestAllFollowTheStatuses) {
         EXPECT_EQ(footerButton(QStringLiteral("全部授权 强制刷新"))->isEnabled(), !c.allGranted);
         delete guide;
         gate.acquire(gate.available());
+    }
+}
+
+// A theme switch while the guide is open repaints the rows and the footer's buttons in the
+// new palette, not only the window around them.
+TEST_F(PermissionGuideTest, ThemeSwitchWhileOpenRepaintsRowsAndButtons) {
+    QApplication::setPalette(ThemePalette::light());
+    speech = kGranted;
+    openGuide();  // everything granted: "全部授权 强制刷新" is disabled
+    QPushButton* requestAll = footerButton(QStringLiteral("全部授权 强制刷新"));
+    QPushButton* start = footerButton(QStringLiteral("开始使用"));
+    for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
+        QApplication::setPalette(palette);
+        SCOPED_TRACE(palette.color(QPalette::Window).name().toStdString());
+        PermissionRow* row = guide->row(Type::microphone);
+        // Points inside the rounded shapes, clear of their texts (within a step of rounding).
+        const auto near = [](QWidget* widget, QPoint point, QColor expected) {
+            const QColor seen = widget->grab().toImage().pixelColor(point);
+            return std::abs(seen.red() - expected.red()) + std::abs(seen.green() - expected.green()) +
+                       std::abs(seen.blue() - expected.blue()) <= 3;
+        };
+        EXPECT_TRUE(waitUntil([&] { return near(row, {row->width() / 2, 3}, palette.color(QPalette::Base)); }));
+        EXPECT_TRUE(near(requestAll, {3, requestAll->height() / 2}, palette.color(QPalette::Midlight)));
+        EXPECT_TRUE(near(start, {3, start->height() / 2}, palette.color(QPalette::Highlight)));
     }
 }
 
