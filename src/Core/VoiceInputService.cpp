@@ -226,8 +226,13 @@ void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol& reco
 void VoiceInputService::speechRecognitionDidReceive(SpeechRecognitionProtocol&, const SpeechRecognitionResult& result) {
     setRecognizedText(result.text);
     if (!result.text.isEmpty()) resetSilenceTimer();
+    if (result.isFinal && m_awaitingFinalResult) {
+        // The final result of a stopped recording starts its processing, which reports the
+        // states from here on ("completed" now would show done before the model has even run).
+        endFinalResultWait();
+        return;
+    }
     setRecognitionState(result.isFinal ? RecognitionState::completed() : RecognitionState::recognizing());
-    if (result.isFinal && m_awaitingFinalResult) endFinalResultWait();
 }
 
 void VoiceInputService::speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol&, float level) {
