@@ -46,7 +46,7 @@ const QList<PermissionType>& PermissionGuidanceViewModel::permissionTypes() {
 
 bool PermissionGuidanceViewModel::allAuthorized() const {
     for (PermissionType type : permissionTypes())
-        if (!m_permissions.contains(type) || m_permissions.value(type) != PermissionStatus::authorized) return false;
+        if (status(type) != PermissionStatus::authorized) return false;
     return true;
 }
 
@@ -143,7 +143,7 @@ QCoro::Task<> PermissionGuidanceViewModel::requestAllPermissions() {
     Q_EMIT permissionsChanged();
     logger.info(QStringLiteral("请求所有权限..."));
     for (PermissionType type : permissionTypes()) {
-        if (m_permissions.contains(type) && m_permissions.value(type) == PermissionStatus::authorized) continue;
+        if (status(type) == PermissionStatus::authorized) continue;
         logger.info(QStringLiteral("请求权限: %1").arg(rawValue(type)));
         QCoro::Task<bool> asking = request(type);
         const bool granted = co_await std::move(asking);
@@ -170,7 +170,7 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     QPointer self{this};
     auto cancel = std::make_shared<CancelToken>();
     m_installCancel = cancel;
-    m_install = ModelInstall{true, 0, -1, false};
+    m_install = ModelInstall{true, 0, -1};
     m_installProblem.clear();
     Q_EMIT modelInstallChanged();
     logger.info(QStringLiteral("开始安装语音模型 %1").arg(m_setup.speechModel));
@@ -207,11 +207,10 @@ void PermissionGuidanceViewModel::onInstallProgress(qint64 received, qint64 tota
     const ModelInstall before = m_install;
     m_install.received = received;
     m_install.total = total;
-    m_install.downloaded = total > 0 && received >= total;
     // The network reports every chunk: redraw once per tenth of a percent (per 100 kB while
     // the size is unknown).
     auto step = [](const ModelInstall& install) { return install.total > 0 ? install.received * 1000 / install.total : install.received / 100000; };
-    if (step(before) == step(m_install) && before.total == m_install.total && before.downloaded == m_install.downloaded) return;
+    if (step(before) == step(m_install) && before.total == m_install.total && before.downloaded() == m_install.downloaded()) return;
     Q_EMIT modelInstallChanged();
 }
 

@@ -26,8 +26,9 @@ public:
     struct ModelInstall {
         bool running = false;
         qint64 received = 0;
-        qint64 total = -1;        // -1 while unknown
-        bool downloaded = false;  // the download is over: unpacking and verification follow
+        qint64 total = -1;  // -1 while unknown
+        // The download is over: unpacking and verification follow.
+        bool downloaded() const { return total > 0 && received >= total; }
     };
 
     // Starts the first check of all permissions.

@@ -167,10 +167,10 @@ void PermissionRow::refresh() {
     m_progress->setVisible(installing);
     m_progressText->setVisible(installing);
     if (installing) {
-        const bool measurable = m_install.total > 0 && !m_install.downloaded;
+        const bool measurable = m_install.total > 0 && !m_install.downloaded();
         m_progress->setRange(0, measurable ? 1000 : 0);  // 0..0: busy
         if (measurable) m_progress->setValue(int(m_install.received * 1000 / m_install.total));
-        if (m_install.downloaded) {
+        if (m_install.downloaded()) {
             m_progressText->setText(QStringLiteral("正在解压并验证模型…"));
         } else if (m_install.total > 0) {
             m_progressText->setText(QStringLiteral("正在下载 %1 / %2 MB").arg(megabytes(m_install.received), megabytes(m_install.total)));
