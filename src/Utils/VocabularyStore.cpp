@@ -93,9 +93,8 @@ void VocabularyStore::adopt(const DataFile::Reading<VocabularyStorage>& reading)
     {
         QMutexLocker lock(&m_itemsMutex);
         m_items = reading.value.items;
+        indexWords();
     }
-    m_words.clear();
-    for (const VocabularyItem& item : reading.value.items) m_words.insert(item.word);
     for (const Change& change : pending) apply(change);
 }
 
@@ -108,9 +107,13 @@ void VocabularyStore::apply(const Change& change) {
         m_items << *change.added;
     } else {
         m_items.removeIf([&change](const VocabularyItem& item) { return item.id == change.removedId; });
-        m_words.clear();
-        for (const VocabularyItem& item : std::as_const(m_items)) m_words.insert(item.word);
+        indexWords();
     }
+}
+
+void VocabularyStore::indexWords() {
+    m_words.clear();
+    for (const VocabularyItem& item : std::as_const(m_items)) m_words.insert(item.word);
 }
 
 void VocabularyStore::save() {

@@ -74,6 +74,7 @@ private:
     void refresh();  // with m_changeMutex held: adopts the file when another process changed it
     void adopt(const DataFile::Reading<VocabularyStorage>& reading);
     void apply(const Change& change);  // to m_items, and keeps it pending until saved
+    void indexWords();  // m_words from m_items, with both mutexes held
     void save();     // with m_changeMutex held
     VocabularyItem makeItem(const QString& word, const std::optional<QStringList>& variants,
                             const std::optional<QString>& category) const;
