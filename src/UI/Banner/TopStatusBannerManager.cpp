@@ -62,7 +62,8 @@ std::optional<ScreenGeometry> TopStatusBannerManager::currentScreen() const {
     return BannerPlacement::screenUnder(m_environment.screens(), m_environment.cursor());
 }
 
-void TopStatusBannerManager::present(BannerPanel* panel, ContentType type, const ScreenGeometry& screen) {
+void TopStatusBannerManager::present(QWidget* content, BannerPanel::Input input, ContentType type, const ScreenGeometry& screen) {
+    auto* panel = new BannerPanel(content, input, m_environment.compositorRunning());
     m_panel = panel;
     m_contentType = type;
     panel->present(BannerPlacement::topCentre(screen.available, panel->content()->size()));
@@ -96,8 +97,7 @@ void TopStatusBannerManager::show(VoiceInputService& service) {
     close();
     auto* view = new TopStatusBannerView(m_environment.scheduler, m_environment.preferences);
     view->observe(service);
-    present(new BannerPanel(view, BannerPanel::Input::clickThrough, m_environment.compositorRunning()), ContentType::banner,
-            *screen);
+    present(view, BannerPanel::Input::clickThrough, ContentType::banner, *screen);
     logger.debug(QStringLiteral("panel已显示, isVisible=%1, level=%2, frame=%3")
                      .arg(Logging::boolText(m_panel->isVisible()))
                      .arg(kFloatingLevel)
@@ -108,8 +108,7 @@ void TopStatusBannerManager::showNotification(const QString& message, double dur
     close();
     const std::optional<ScreenGeometry> screen = currentScreen();
     if (!screen) return;
-    present(new BannerPanel(notificationContent(message), BannerPanel::Input::clickThrough, m_environment.compositorRunning()),
-            ContentType::notification, *screen);
+    present(notificationContent(message), BannerPanel::Input::clickThrough, ContentType::notification, *screen);
     hide(duration);
 }
 
@@ -128,8 +127,7 @@ void TopStatusBannerManager::showSuggestionBanner(const QString& term, const std
         close();
         if (onDismiss) onDismiss();
     });
-    present(new BannerPanel(view, BannerPanel::Input::acceptsClicks, m_environment.compositorRunning()), ContentType::suggestion,
-            *screen);
+    present(view, BannerPanel::Input::acceptsClicks, ContentType::suggestion, *screen);
     hide(kSuggestionTimeout);
 }
 

@@ -64,7 +64,7 @@ public:
 
 private:
     std::optional<ScreenGeometry> currentScreen() const;
-    void present(BannerPanel* panel, ContentType type, const ScreenGeometry& screen);
+    void present(QWidget* content, BannerPanel::Input input, ContentType type, const ScreenGeometry& screen);
     void cancelAutoHide();
     void hideNow();
 
