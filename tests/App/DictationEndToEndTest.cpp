@@ -34,7 +34,7 @@ protected:
     void installModel() const {
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"),
+        const ProcessResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"),
                                                                                          assets.model(QStringLiteral("good"))});
         ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }

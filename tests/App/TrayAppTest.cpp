@@ -40,7 +40,7 @@ protected:
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
         const QStringList install{QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))};
-        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
+        const ProcessResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
         ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
     }
     // Starts the app past its first launch (no permission guide while everything is granted).
@@ -60,7 +60,7 @@ protected:
         }, timeout);
     }
     // A command of the command line against the running app.
-    CliResult vocena(const QStringList& args) const {
+    ProcessResult vocena(const QStringList& args) const {
         return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
     }
     static void doubleTapAlt() {
@@ -119,7 +119,7 @@ TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
     for (const auto& [name, quit] : quits) {
         SCOPED_TRACE(name);
         ASSERT_NO_FATAL_FAILURE(startApp());
-        const CliResult second = vocena({});
+        const ProcessResult second = vocena({});
         EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
         EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
         EXPECT_TRUE(logShows(QStringLiteral("权限引导视图出现"))) << log.toStdString();
@@ -131,7 +131,7 @@ TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
         EXPECT_EQ(app.exitCode(), 0) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("澄言正在退出..."))) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("已释放 D-Bus 名称"))) << log.toStdString();
-        const CliResult after = vocena({QStringLiteral("toggle")});
+        const ProcessResult after = vocena({QStringLiteral("toggle")});
         EXPECT_EQ(after.exitCode, 1);
         EXPECT_TRUE(after.err.contains(QStringLiteral("澄言未运行"))) << after.err.toStdString();
     }
