@@ -3,6 +3,7 @@
 // started by `vocena toggle` or a double tap of Alt types into a focused field of this process;
 // a second start hands over; `vocena quit` and SIGTERM end it cleanly.
 #include "Infrastructure/Platform/Preferences.h"
+#include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/SpeechTestAssets.h"
@@ -36,13 +37,7 @@ protected:
         }
     }
 
-    void installModel() const {
-        const SpeechTestAssets& assets = SpeechTestAssets::shared();
-        ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const QStringList install{QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))};
-        const ProcessResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
-        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-    }
+    void installModel() const { installTestModel(QStringLiteral(VOCENA_BINARY), home.path()); }
     // Starts the app past its first launch (no permission guide while everything is granted).
     void startApp() {
         Preferences(Preferences::standardPath()).setValue(QStringLiteral("com.vocena.firstLaunch"), true);
@@ -62,9 +57,6 @@ protected:
     // A command of the command line against the running app.
     ProcessResult vocena(const QStringList& args) const {
         return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-    }
-    static void doubleTapAlt() {
-        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
     }
 };
 
