@@ -21,7 +21,7 @@ class AppCommandsTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
 
-    test::CliResult vocena(const QStringList& args, const QString& busAddress) const {
+    test::ProcessResult vocena(const QStringList& args, const QString& busAddress) const {
         return test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, busAddress);
     }
     static QString sessionBus() { return qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"); }
@@ -104,7 +104,7 @@ TEST_F(AppCommandsTest, CommandsReachTheRunningAppAndListenStandsBack) {
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(QLatin1Char(' '))));
         recorded.calls.clear();
-        const test::CliResult result = vocena(c.args, sessionBus());
+        const test::ProcessResult result = vocena(c.args, sessionBus());
         EXPECT_EQ(result.exitCode, c.code) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(c.err)) << result.err.toStdString();
         if (!c.ran.isEmpty()) {
@@ -121,10 +121,10 @@ TEST_F(AppCommandsTest, WithoutABusTheLockFileStandsForTheApp) {
     // The children share this process's runtime folder, so the lock is theirs to see.
     AppInstance app(AppActions{}, QDBusConnection(QStringLiteral("no bus")));
     ASSERT_EQ(app.claim(), AppInstance::Claim::primary);
-    const test::CliResult toggle = vocena({QStringLiteral("toggle")}, disabled);
+    const test::ProcessResult toggle = vocena({QStringLiteral("toggle")}, disabled);
     EXPECT_EQ(toggle.exitCode, 1);
     EXPECT_TRUE(toggle.err.contains(QStringLiteral("没有 D-Bus 会话总线"))) << toggle.err.toStdString();
-    const test::CliResult listen = vocena({QStringLiteral("listen")}, disabled);
+    const test::ProcessResult listen = vocena({QStringLiteral("listen")}, disabled);
     EXPECT_EQ(listen.exitCode, 1);
     EXPECT_TRUE(listen.err.contains(kListenRefused)) << listen.err.toStdString();
 }
@@ -134,7 +134,7 @@ TEST_F(AppCommandsTest, AskingWhetherTheAppRunsStartsNothing) {
     ASSERT_FALSE(bus.address().isEmpty());
     for (const char* command : {"toggle", "quit", "listen"}) {
         SCOPED_TRACE(command);
-        const test::CliResult result = vocena({QString::fromLatin1(command)}, bus.address());
+        const test::ProcessResult result = vocena({QString::fromLatin1(command)}, bus.address());
         EXPECT_FALSE(result.err.contains(kListenRefused)) << result.err.toStdString();
         if (QLatin1String(command) != QLatin1String("listen")) {
             EXPECT_EQ(result.err, kNotRunning);

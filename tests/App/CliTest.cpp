@@ -18,7 +18,7 @@ using Response = LoopbackHttpServer::Response;
 
 namespace {
 
-using Result = vocena::test::CliResult;
+using Result = vocena::test::ProcessResult;
 
 class CliTest : public ::testing::Test {
 protected:

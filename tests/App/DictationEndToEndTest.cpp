@@ -3,6 +3,7 @@
 // captured from its monitor, a double tap of Alt sent with xdotool and seen through XInput2,
 // and the result typed into a focused Qt text field of this process. Runs under
 // scripts/with-pulse and scripts/with-xvfb.
+#include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/PrivateDisplay.h"
@@ -31,16 +32,7 @@ protected:
         env.insert(QStringLiteral("DISPLAY"), display);
         return env.toStringList();
     }
-    void installModel() const {
-        const SpeechTestAssets& assets = SpeechTestAssets::shared();
-        ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"),
-                                                                                         assets.model(QStringLiteral("good"))});
-        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-    }
-    static void doubleTapAlt() {
-        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
-    }
+    void installModel() const { installTestModel(QStringLiteral(VOCENA_BINARY), home.path()); }
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ class SpeechCliTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(SpeechTestAssets::shared().error, QString()); }
 
-    vocena::test::CliResult vocena(const QStringList& args) const {
+    vocena::test::ProcessResult vocena(const QStringList& args) const {
         return vocena::test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args);
     }
     static QString model(const char* variant) { return SpeechTestAssets::shared().model(QLatin1String(variant)); }

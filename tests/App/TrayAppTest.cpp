@@ -3,6 +3,7 @@
 // started by `vocena toggle` or a double tap of Alt types into a focused field of this process;
 // a second start hands over; `vocena quit` and SIGTERM end it cleanly.
 #include "Infrastructure/Platform/Preferences.h"
+#include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/SpeechTestAssets.h"
@@ -36,13 +37,7 @@ protected:
         }
     }
 
-    void installModel() const {
-        const SpeechTestAssets& assets = SpeechTestAssets::shared();
-        ASSERT_TRUE(assets.error.isEmpty()) << assets.error.toStdString();
-        const QStringList install{QStringLiteral("model"), QStringLiteral("install"), assets.model(QStringLiteral("good"))};
-        const CliResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), install);
-        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-    }
+    void installModel() const { installTestModel(QStringLiteral(VOCENA_BINARY), home.path()); }
     // Starts the app past its first launch (no permission guide while everything is granted).
     void startApp() {
         Preferences(Preferences::standardPath()).setValue(QStringLiteral("com.vocena.firstLaunch"), true);
@@ -60,11 +55,8 @@ protected:
         }, timeout);
     }
     // A command of the command line against the running app.
-    CliResult vocena(const QStringList& args) const {
+    ProcessResult vocena(const QStringList& args) const {
         return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-    }
-    static void doubleTapAlt() {
-        runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
     }
 };
 
@@ -119,7 +111,7 @@ TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
     for (const auto& [name, quit] : quits) {
         SCOPED_TRACE(name);
         ASSERT_NO_FATAL_FAILURE(startApp());
-        const CliResult second = vocena({});
+        const ProcessResult second = vocena({});
         EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
         EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
         EXPECT_TRUE(logShows(QStringLiteral("权限引导视图出现"))) << log.toStdString();
@@ -131,7 +123,7 @@ TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
         EXPECT_EQ(app.exitCode(), 0) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("澄言正在退出..."))) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("已释放 D-Bus 名称"))) << log.toStdString();
-        const CliResult after = vocena({QStringLiteral("toggle")});
+        const ProcessResult after = vocena({QStringLiteral("toggle")});
         EXPECT_EQ(after.exitCode, 1);
         EXPECT_TRUE(after.err.contains(QStringLiteral("澄言未运行"))) << after.err.toStdString();
     }

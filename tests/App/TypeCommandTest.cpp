@@ -1,5 +1,6 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
+#include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/TestEnvironment.h"
 

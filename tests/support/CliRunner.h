@@ -2,6 +2,7 @@
 
 #include "support/WaitUntil.h"
 
+#include <QByteArray>
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,18 +11,36 @@
 
 namespace vocena::test {
 
-struct CliResult {
-    int exitCode = -1;  // -1 when the process crashed or hung
+struct ProcessResult {
+    int exitCode = -1;  // -1: crashed or did not finish in time
     QString out;
     QString err;
 };
 
+// Runs a program to its end with `input` on its standard input (and `environment` instead of
+// this process's, when given), while this process's event loop keeps running (it may have to
+// serve the clipboard the program reads, or a call of the program).
+inline ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+                                const QStringList& environment = {}, int timeoutMs = 20000) {
+    QProcess process;
+    if (!environment.isEmpty()) process.setEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000)) return {};
+    process.write(input);
+    process.closeWriteChannel();
+    const bool finished = waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
+    if (!finished) process.kill();
+    process.waitForFinished(1000);
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit;
+    return {ok ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 // Runs the vocena binary with HOME and the XDG folders inside `home`, the session bus at
 // `busAddress` (none by default: the file secret store), no proxy and the default log level;
-// waits at most 30 s, serving this process's events meanwhile (so the child may call it).
-inline CliResult runVocena(const QString& binary, const QString& home, const QStringList& args, const QByteArray& input = {},
-                           const QString& busAddress = QStringLiteral("disabled:")) {
-    QProcess process;
+// waits at most 30 s.
+inline ProcessResult runVocena(const QString& binary, const QString& home, const QStringList& args, const QByteArray& input = {},
+                               const QString& busAddress = QStringLiteral("disabled:")) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("config")));
@@ -29,16 +48,7 @@ inline CliResult runVocena(const QString& binary, const QString& home, const QSt
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
     for (const char* name : {"http_proxy", "https_proxy", "VOCENA_LOG_LEVEL", "VOCENA_LOG_PRIVATE"})
         env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env);
-    process.start(binary, args);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!waitUntil([&process] { return process.state() == QProcess::NotRunning; }, 30000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return runProcess(binary, args, input, env.toStringList(), 30000);
 }
 
 }  // namespace vocena::test

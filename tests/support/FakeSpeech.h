@@ -34,8 +34,8 @@ public:
     void emitResult(const QString& text, bool isFinal, quint64 task = 0) {
         Q_EMIT resultReady(task ? task : lastTask, text, 0.5f, isFinal);
     }
-    void emitError(const QString& domain, int code, const QString& description = QStringLiteral("failure"), quint64 task = 0) {
-        Q_EMIT errorOccurred(task ? task : lastTask, EngineError{domain, code, description});
+    void emitError(const QString& domain, int code, const QString& description = QStringLiteral("failure")) {
+        Q_EMIT errorOccurred(lastTask, EngineError{domain, code, description});
     }
 };
 

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -47,22 +46,6 @@ bool FocusedTextField::eventFilter(QObject*, QEvent* event) {
     if (!(key->modifiers() & Qt::ControlModifier) || key->key() == Qt::Key_Control || key->key() == Qt::Key_Shift) return false;
     shortcuts << QKeySequence(key->keyCombination()).toString();
     return ignorePaste && key->key() == Qt::Key_V;
-}
-
-ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input,
-                         const QStringList& environment) {
-    QProcess process;
-    if (!environment.isEmpty()) process.setEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(5000)) return {};
-    process.write(input);
-    process.closeWriteChannel();
-    const bool finished = waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000);
-    if (!finished) process.kill();
-    process.waitForFinished(1000);
-    const bool ok = finished && process.exitStatus() == QProcess::NormalExit;
-    return {ok ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
 }
 
 }  // namespace vocena::test

@@ -41,14 +41,4 @@ private:
     QLineEdit* m_singleLine = nullptr;
 };
 
-struct ProcessResult {
-    int exitCode = -1;  // -1: crashed or did not finish in time
-    QString out;
-    QString err;
-};
-// Runs a program to its end with `input` on its standard input, while this process's event
-// loop keeps running (it may have to serve the clipboard the program reads).
-ProcessResult runProcess(const QString& program, const QStringList& arguments, const QByteArray& input = {},
-                         const QStringList& environment = {});
-
 }  // namespace vocena::test

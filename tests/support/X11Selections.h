@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FocusedTextField.h"
+#include "support/CliRunner.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "support/FocusedTextField.h"
+#include "support/CliRunner.h"
 #include "support/RecordingModifierKeyDelegate.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
 #include "support/AsyncTest.h"
-#include "support/FocusedTextField.h"
+#include "support/CliRunner.h"
 #include "support/X11Selections.h"
 
 #include <gtest/gtest.h>

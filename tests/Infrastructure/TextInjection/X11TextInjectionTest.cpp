@@ -5,6 +5,7 @@
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
 #include "Infrastructure/X11/X11QtConnection.h"
 #include "support/AsyncTest.h"
+#include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/X11Selections.h"
 

@@ -5,6 +5,7 @@
 #include "UI/Banner/TopStatusBannerView.h"
 #include "UI/Banner/X11CompositorProbe.h"
 #include "BannerTestBed.h"
+#include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/LogCapture.h"
 

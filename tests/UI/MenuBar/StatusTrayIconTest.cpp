@@ -4,7 +4,7 @@
 #include "UI/MenuBar/MenuBar.h"
 #include "UI/MenuBar/MenuBarIcon.h"
 #include "UI/MenuBar/MenuBarTestSupport.h"
-#include "support/FocusedTextField.h"
+#include "support/CliRunner.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/TrayHost.h"
