@@ -5,6 +5,7 @@
 //   stop -> final text processed: speech whose last word only the final decode gives, fed as
 //     the capture thread would, then a stop; until the text reaches the pipeline's typing.
 // Needs a sound server: scripts/with-pulse build/bench/vocena_dictation_latency
+#include "Infrastructure/Permissions/OwnThreadCall.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Speech/MicrophoneProbe.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
@@ -25,8 +26,9 @@ namespace {
 constexpr int kRuns = 20;
 
 QCoro::Task<bool> microphoneAvailable() {
-    const MicrophoneProbe::Result microphone = co_await MicrophoneProbe::checkInBackground();
-    co_return microphone.status == MicrophoneProbe::Status::granted;
+    const std::optional<MicrophoneProbe::Result> microphone =
+        co_await callOnOwnThread<MicrophoneProbe::Result>([] { return MicrophoneProbe::check(); }, 2 * MicrophoneProbe::kTimeout);
+    co_return microphone && microphone->status == MicrophoneProbe::Status::granted;
 }
 
 // Lets the decoding thread catch up, as it does while the user speaks.

@@ -11,9 +11,6 @@ namespace vocena {
 
 namespace {
 
-// The keeper's own invocation (see ClipboardKeeper); not for users, so not in the usage.
-const QString keepClipboardOption = QStringLiteral("keep-clipboard");
-
 TextInjectionMode modeNamed(const QString& name) {
     if (name == QStringLiteral("keystroke")) return TextInjectionMode::keystroke;
     if (name == QStringLiteral("pasteboard")) return TextInjectionMode::pasteboard;
@@ -35,13 +32,13 @@ QString TypeCommand::usage() const {
 
 QList<CliForm> TypeCommand::forms() const {
     const QStringList modes{QStringLiteral("keystroke"), QStringLiteral("pasteboard"), QStringLiteral("auto")};
-    return {{{}, {}, {{QStringLiteral("mode"), QStringLiteral("MODE"), modes}, {keepClipboardOption}}}};
+    return {{{}, {}, {{QStringLiteral("mode"), QStringLiteral("MODE"), modes}, {TextInjectionPlatform::keepClipboardOption}}}};
 }
 
 bool TypeCommand::needsDisplay(const CliCall&) const { return true; }
 
 QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
-    if (call.isSet(keepClipboardOption)) {
+    if (call.isSet(TextInjectionPlatform::keepClipboardOption)) {
         const bool kept = co_await ClipboardKeeper::keep(console.readAllInput());
         co_return kept ? ExitOk : ExitFailure;
     }
@@ -66,9 +63,7 @@ QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
 }
 
 QCoro::Task<bool> TypeCommand::keepClipboardAfterExit() {
-    QStringList keeper;
-    keeper << QStringLiteral("type") << QStringLiteral("--") + keepClipboardOption;
-    co_return co_await ClipboardKeeper::handOff(QCoreApplication::applicationFilePath(), keeper);
+    co_return co_await ClipboardKeeper::handOff(QCoreApplication::applicationFilePath(), TextInjectionPlatform::keeperArguments);
 }
 
 }  // namespace vocena

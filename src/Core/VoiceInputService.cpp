@@ -110,7 +110,7 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
 
     // The run before may still wait for its final result, which this recording's start gives
     // up: that run is processed now, with the text it has, before this one replaces the text.
-    if (m_awaitingFinalResult) {
+    if (isAwaitingFinalResult()) {
         endFinalResultWait(FinalResultWaitEnd::processNow);
         logger.info(QStringLiteral("新录音开始，上一次录音按已识别的文本处理"));
     }
@@ -157,21 +157,19 @@ void VoiceInputService::awaitFinalResult() {
     // The last words come only with the final decode of the audio's end: the latest partial
     // would lose them.
     m_sinceStop.start();
-    m_awaitingFinalResult = true;
     if (!m_speechRecognizer || !m_speechRecognizer->isRecognizing()) {
         endFinalResultWait();
         return;
     }
     QPointer<VoiceInputService> self(this);
     m_finalResultWorkItem = m_scheduler.schedule(SpeechRecognitionProtocol::kFinalResultCutOff, [self] {
-        if (self && self->m_awaitingFinalResult) self->endFinalResultWait();
+        if (self && self->isAwaitingFinalResult()) self->endFinalResultWait();
     });
 }
 
 void VoiceInputService::endFinalResultWait(FinalResultWaitEnd end) {
     if (m_finalResultWorkItem) m_finalResultWorkItem->cancel();
     m_finalResultWorkItem.reset();
-    m_awaitingFinalResult = false;
     logger.info(QStringLiteral("最终结果等待 %1 ms").arg(m_sinceStop.elapsed()));
     // (Processing takes the transcript before its first wait.)
     if (end == FinalResultWaitEnd::processNow) processAfterStop();
@@ -218,7 +216,7 @@ void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol& reco
         // processed as after any stop.
         logger.info(QStringLiteral("录音输入中断，停止录音"));
         stopVoiceInput();
-    } else if (m_awaitingFinalResult && !recognizer.isRecognizing()) {
+    } else if (isAwaitingFinalResult() && !recognizer.isRecognizing()) {
         endFinalResultWait();  // ended without a final result
     }
 }
@@ -226,7 +224,7 @@ void VoiceInputService::speechRecognitionDidStop(SpeechRecognitionProtocol& reco
 void VoiceInputService::speechRecognitionDidReceive(SpeechRecognitionProtocol&, const SpeechRecognitionResult& result) {
     setRecognizedText(result.text);
     if (!result.text.isEmpty()) resetSilenceTimer();
-    if (result.isFinal && m_awaitingFinalResult) {
+    if (result.isFinal && isAwaitingFinalResult()) {
         // The final result of a stopped recording starts its processing, which reports the
         // states from here on ("completed" now would show done before the model has even run).
         endFinalResultWait();

@@ -55,7 +55,7 @@ public:
     // result arrives (at most its cut-off later; the latest partial if none comes).
     void stopVoiceInput();
     // Between a stop and the final result (or its cut-off).
-    bool isAwaitingFinalResult() const { return m_awaitingFinalResult; }
+    bool isAwaitingFinalResult() const { return m_finalResultWorkItem != nullptr; }
     // Between a stop and the end of its processing (`processingFinished`): the words of that
     // recording are not typed yet.
     bool isProcessing() const { return m_runsInProcessing > 0; }
@@ -128,7 +128,6 @@ private:
     std::shared_ptr<WorkItem> m_silenceWorkItem;
     std::shared_ptr<WorkItem> m_recordingTimeoutWorkItem;
     std::shared_ptr<WorkItem> m_finalResultWorkItem;
-    bool m_awaitingFinalResult = false;
     int m_runsInProcessing = 0;
     bool m_stoppingRecognizer = false;  // its "stopped" report is our own stop
     QElapsedTimer m_sinceStop;          // for the final-result wait log line

@@ -2,8 +2,6 @@
 
 #include "Infrastructure/Speech/PulseAudioConnection.h"
 
-#include <QCoro/QCoroFuture>
-#include <QtConcurrent/QtConcurrentRun>
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 
@@ -69,10 +67,6 @@ MicrophoneProbe::Result MicrophoneProbe::check(std::chrono::milliseconds timeout
     if (!query.isMonitor) return {Status::noSource, QStringLiteral("默认输入设备 %1 不存在").arg(name)};
     if (*query.isMonitor) return {Status::noSource, QStringLiteral("没有输入设备（默认输入 %1 是输出的监听）").arg(name)};
     return {Status::granted, name};
-}
-
-QCoro::Task<MicrophoneProbe::Result> MicrophoneProbe::checkInBackground(std::chrono::milliseconds timeout) {
-    co_return co_await QtConcurrent::run([timeout] { return check(timeout); });
 }
 
 }  // namespace vocena

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoro/QCoroTask>
 #include <QString>
 #include <chrono>
 
@@ -19,9 +18,8 @@ public:
 
     static constexpr std::chrono::milliseconds kTimeout{500};
 
+    // Blocks for up to `timeout`: off the main thread, run it with callOnOwnThread.
     static Result check(std::chrono::milliseconds timeout = kTimeout);
-    // check() on a worker thread: the calling thread keeps running while the server is asked.
-    static QCoro::Task<Result> checkInBackground(std::chrono::milliseconds timeout = kTimeout);
 };
 
 }  // namespace vocena

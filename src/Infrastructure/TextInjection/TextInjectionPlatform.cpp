@@ -12,13 +12,6 @@
 
 namespace vocena::TextInjectionPlatform {
 
-namespace {
-
-// How `vocena` runs as the clipboard keeper (`vocena type --keep-clipboard`).
-const QStringList keeperArguments = {QStringLiteral("type"), QStringLiteral("--keep-clipboard")};
-
-}  // namespace
-
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
     if (!service && X11Display::available()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace vocena {
 
 class TextInjectionService;
@@ -13,6 +15,11 @@ namespace TextInjectionPlatform {
 // clipboard back first (PasteSignalGuard). When the event loop ends, what the process still
 // serves on the clipboard is handed to a keeper process (`vocena type --keep-clipboard`).
 TextInjectionService* shared();
+
+// How `vocena` runs as the clipboard keeper: `vocena type --keep-clipboard` (TypeCommand
+// serves it; not for users, so not in its usage).
+inline const QString keepClipboardOption = QStringLiteral("keep-clipboard");
+inline const QStringList keeperArguments = {QStringLiteral("type"), QStringLiteral("--") + keepClipboardOption};
 
 }  // namespace TextInjectionPlatform
 }  // namespace vocena

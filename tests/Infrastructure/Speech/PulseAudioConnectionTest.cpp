@@ -1,5 +1,6 @@
 // Without a usable sound server: nothing to connect to, or a server that never answers.
 // Capture and the microphone check must fail with a reason, and never hang the main thread.
+#include "Infrastructure/Permissions/OwnThreadCall.h"
 #include "Infrastructure/Speech/MicrophoneProbe.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
@@ -74,7 +75,11 @@ TEST_F(PulseAudioConnectionTest, ASilentServerNeverHoldsUpTheMainThread) {
         QString logged;
     };
     const QList<Case> cases{
-        {"the microphone check", [] { return test::await(MicrophoneProbe::checkInBackground(300ms)).value->detail; },
+        {"the microphone check",
+         [] {
+             auto check = callOnOwnThread<MicrophoneProbe::Result>([] { return MicrophoneProbe::check(300ms); }, 2s);
+             return test::await(std::move(check)).value->value_or(MicrophoneProbe::Result{}).detail;
+         },
          QStringLiteral("声音服务器没有响应"), {}},
         {"the capture start", [&] { return test::await(recognizer.startRecognition()).error; }, QStringLiteral("音频引擎错误"),
          QStringLiteral("启动语音识别失败: 声音服务器没有响应")},
