@@ -43,6 +43,11 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
       m_deps(std::move(dependencies)),
       m_menuBar(m_deps.scheduler),
       m_banner(bannerEnvironment(m_deps)),
+      m_suggestions(m_banner, {.add = [this](const QString& term,
+                                             const std::optional<QString>& category) { acceptTerm(term, category); },
+                               .dismiss = [this](const QString& term) {
+                                   if (m_deps.terms) m_deps.terms->suppressTerm(term);
+                               }}),
       m_modes(std::make_unique<ModeSwitcher>(m_deps.preferences, *this, this, nullptr)),
       m_memoryProbe(m_deps.memoryReader ? MemoryProbe(m_deps.memoryReader, MemoryProbe::systemPageSize()) : MemoryProbe()),
       m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert, [this] {
@@ -131,21 +136,16 @@ void AppDelegate::installObservers() {
     center.addObserver(Notifications::termSuggestionReady, &m_observers, [self](const Notification& n) {
         const QVariant termValue = n.userInfo.value(QStringLiteral("term"));
         if (!self || termValue.typeId() != QMetaType::QString) return;
-        const QString term = termValue.toString();
         const QVariant categoryValue = n.userInfo.value(QStringLiteral("category"));
         std::optional<QString> category;
         if (categoryValue.typeId() == QMetaType::QString) category = categoryValue.toString();
-        self->m_banner.showSuggestionBanner(
-            term, category,
-            [self, term, category] {
-                if (!self) return;
-                if (self->m_deps.terms) self->m_deps.terms->addToVocabulary(term, category);
-                self->m_banner.showNotification(QStringLiteral("已添加「%1」到词汇库").arg(term), kTermAddedNoticeDuration);
-            },
-            [self, term] {
-                if (self && self->m_deps.terms) self->m_deps.terms->suppressTerm(term);
-            });
+        self->m_suggestions.offer(termValue.toString(), category);
     });
+}
+
+void AppDelegate::acceptTerm(const QString& term, const std::optional<QString>& category) {
+    if (m_deps.terms) m_deps.terms->addToVocabulary(term, category);
+    m_banner.showNotification(QStringLiteral("已添加「%1」到词汇库").arg(term), kTermAddedNoticeDuration);
 }
 
 void AppDelegate::terminate() {

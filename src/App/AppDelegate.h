@@ -13,6 +13,7 @@
 #include "UI/Shell/MemoryWatchdog.h"
 #include "UI/Shell/ModeMenu.h"
 #include "UI/Shell/ModeSwitcher.h"
+#include "UI/Shell/TermSuggestionQueue.h"
 
 #include <QCoro/QCoroTask>
 #include <QMessageBox>
@@ -121,12 +122,14 @@ private:
     QCoro::Task<> checkPermissions();
     QCoro::Task<> refreshAccessibility();
     void updateUIForRecordingState(bool recording);
+    void acceptTerm(const QString& term, const std::optional<QString>& category);
     qint64 workMode() const;
 
     Dependencies m_deps;
     VoiceInputService* m_service = nullptr;
     MenuBar m_menuBar;
     TopStatusBannerManager m_banner;
+    TermSuggestionQueue m_suggestions;
     std::unique_ptr<ModeSwitcher> m_modes;
     MemoryProbe m_memoryProbe;
     MemoryAlertBox m_memoryAlert;

@@ -1,12 +1,14 @@
 // 澄言 (Vocena): `vocena` starts the tray app; `vocena <command>` runs a command and exits.
 #include "App/Cli.h"
 
+#include "App/CliCommand.h"
 #include "App/TrayApp.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QNetworkProxyFactory>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -20,6 +22,14 @@ int main(int argc, char** argv) {
     if (request.trayApp) {
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
         QApplication application(argc, argv);
+        // Without a display the tray, the banner, the gesture and the typing would all be
+        // missing: a headless start would only look alive.
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            std::fputs("澄言需要图形会话：无法连接 X 显示服务器（检查 DISPLAY）。\n"
+                       "没有图形界面时可以用 vocena transcribe 识别音频文件。\n",
+                       stderr);
+            return vocena::ExitFailure;
+        }
         // The app lives in the tray: closing its last window does not end it.
         QApplication::setQuitOnLastWindowClosed(false);
         QCoreApplication::setApplicationVersion(QStringLiteral(VOCENA_VERSION));

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -226,13 +227,24 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     center.post(Notifications::termSuggestionReady, {}, {{QStringLiteral("term"), 7}});
     EXPECT_FALSE(app.banner().panel());
 
-    center.post(Notifications::termSuggestionReady, {},
-                {{QStringLiteral("term"), QStringLiteral("明志")}, {QStringLiteral("category"), QStringLiteral("人名")}});
-    ASSERT_TRUE(app.banner().suggestionView());
+    // Terms that fall due together are offered one after another, none replaced unseen.
+    for (const char* term : {"明志", "小洁", "远川"})
+        center.post(Notifications::termSuggestionReady, {},
+                    {{QStringLiteral("term"), QString::fromUtf8(term)}, {QStringLiteral("category"), QStringLiteral("人名")}});
+    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
     app.banner().suggestionView()->addButton()->click();
     settle();
     EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
     EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    clock.advance(2.1);  // the "已添加" notice goes, the next term comes
+    ASSERT_TRUE(offered().contains(QStringLiteral("小洁")));
+    app.banner().suggestionView()->dismissButton()->click();
+    settle();
+    ASSERT_TRUE(offered().contains(QStringLiteral("远川")));
+    clock.advance(8.1);  // left unanswered
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_EQ(vocabulary.getAllVocabularies(), QStringList{QStringLiteral("明志")});
 
     // Text the focused application did not take is a 3-second notice, not a dialog.
     AppAlerts alerts(app);

@@ -287,3 +287,13 @@ TEST_F(CliTest, TermsListAcceptAndDismiss) {
     EXPECT_TRUE(read("term_suppressed.json").contains(R"("term":"澄言")"));
     EXPECT_EQ(vocena({"terms", "list"}).out, QStringLiteral("15\t2\t-\n澄言\t已忽略\t-\n"));
 }
+
+TEST_F(CliTest, TheTrayAppWithoutADisplaySaysSoAndEnds) {
+    // An X display nobody serves: Qt would fall back to drawing nowhere.
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":59999");
+    const Result result = vocena({});
+    qputenv("DISPLAY", display);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("澄言需要图形会话"))) << result.err.toStdString();
+}

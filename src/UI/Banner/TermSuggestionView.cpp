@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace vocena {
 
@@ -22,17 +23,34 @@ QPushButton* borderlessButton(const QString& text, QWidget* parent, QFont::Weigh
     return button;
 }
 
-// The largest font from 13 px down to 10 px in which `text` fits `width`; cut at the end if
-// even 10 px is too wide.
-void fitText(QLabel* label, const QString& text, int width) {
+// The largest font from 13 px down to 10 px in which the question fits `width`. Even at 10 px a
+// long term or category is shortened in its middle, never the question around it, and the
+// label's tooltip keeps the whole text.
+void fitQuestion(QLabel* label, const QString& term, const std::optional<QString>& category, int width) {
+    const QString whole = TermSuggestionView::question(term, category);
     for (int size = 13; size >= 10; --size) {
         const QFont font = BannerStyle::font(size, QFont::Medium);
         const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(text) <= width || size == 10) {
-            label->setFont(font);
-            label->setText(metrics.elidedText(text, Qt::ElideRight, width));
+        label->setFont(font);
+        if (metrics.horizontalAdvance(whole) <= width) {
+            label->setText(whole);
             return;
         }
+        if (size > 10) continue;
+        // The category goes first (it is a guess), then the term shares what is left.
+        const int frame = metrics.horizontalAdvance(TermSuggestionView::question(QString(), std::nullopt));
+        const int termWidth = std::max(0, width - frame);
+        const QString shortTerm = metrics.elidedText(term, Qt::ElideMiddle, termWidth);
+        QString shortened = TermSuggestionView::question(shortTerm, std::nullopt);
+        if (category && shortTerm == term) {
+            const int left = width - metrics.horizontalAdvance(shortened) -
+                             metrics.horizontalAdvance(QStringLiteral("（）"));
+            const QString shortCategory = metrics.elidedText(*category, Qt::ElideRight, left);
+            if (shortCategory == *category || shortCategory.size() > 1)
+                shortened = TermSuggestionView::question(term, shortCategory);
+        }
+        label->setText(shortened);
+        label->setToolTip(whole);
     }
 }
 
@@ -53,7 +71,7 @@ TermSuggestionView::TermSuggestionView(const QString& term, const std::optional<
     m_label->setGeometry(14, 14, 190, 22);
     m_label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    fitText(m_label, m_text, m_label->width());
+    fitQuestion(m_label, term, category, m_label->width());
     m_dismiss->setGeometry(210, 10, 60, 30);
     m_add->setGeometry(272, 10, 45, 30);
     connect(m_dismiss, &QPushButton::clicked, this, &TermSuggestionView::dismissClicked);

@@ -151,7 +151,13 @@ void TopStatusBannerManager::cancelAutoHide() {
 void TopStatusBannerManager::hideNow() {
     logger.debug(QStringLiteral("hideNow() 被调用"));
     // The panel and its kind stay: the next live banner reuses a hidden banner panel.
-    if (m_panel) m_panel->hide();
+    if (!m_panel || !m_panel->isVisible()) return;
+    m_panel->hide();
+    Q_EMIT hidden();
+}
+
+bool TopStatusBannerManager::isIdle() const {
+    return !m_panel || !m_panel->isVisible();
 }
 
 }  // namespace vocena

@@ -61,6 +61,12 @@ public:
     // The live banner's content while the panel holds it; else null.
     TopStatusBannerView* bannerView() const;
     TermSuggestionView* suggestionView() const;
+    // Nothing is on screen: no panel, or a hidden one.
+    bool isIdle() const;
+
+Q_SIGNALS:
+    // The shown content went away by itself (its time ran out, or the dictation hid it).
+    void hidden();
 
 private:
     std::optional<ScreenGeometry> currentScreen() const;

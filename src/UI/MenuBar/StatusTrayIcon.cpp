@@ -45,7 +45,7 @@ void StatusTrayIcon::start() {
         logger.debug(QStringLiteral("菜单栏图标已显示"));
         return;
     }
-    logger.notice(QStringLiteral("系统托盘不可用：等待托盘出现后显示菜单栏图标（双击 Alt 录音照常可用）"));
+    logger.notice(QStringLiteral("系统托盘不可用：等待托盘出现后显示托盘图标（录音仍可用双击 Alt 或 vocena toggle）"));
     m_hostPoll = m_scheduler.schedule(hostPollSeconds, [this] { lookForHost(); });
 }
 

@@ -1,11 +1,15 @@
 // The live banner's content over the real dictation controller (scripted recognizer, virtual
 // time): texts and colours per state, the recording time, the live partial transcript.
 #include "UI/Banner/BannerStyle.h"
+#include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/PreferenceCatalog.h"
 #include "BannerTestBed.h"
 #include "support/LogCapture.h"
+
+#include <QFontMetrics>
+#include <QLabel>
 
 using namespace vocena;
 
@@ -158,4 +162,29 @@ TEST_F(BannerViewTest, NotificationAndSuggestionScreenshots) {
     screenshot(QStringLiteral("suggestion"));
     banner.showSuggestionBanner(QStringLiteral("澄言"), std::nullopt, {}, {});
     screenshot(QStringLiteral("suggestion-short"));
+}
+
+// A suggestion whose term or category is too long for the label keeps the question readable:
+// the term is shortened in its middle, the whole text stays in the tooltip.
+TEST_F(BannerViewTest, ALongSuggestionShortensTheTermNotTheQuestion) {
+    struct Case {
+        QString term;
+        std::optional<QString> category;
+        bool shortened;
+    };
+    const QList<Case> cases = {
+        {QStringLiteral("明志"), QStringLiteral("疑似人名"), false},
+        {QStringLiteral("Kubernetes控制平面高可用集群部署方案"), QStringLiteral("专业术语"), true},
+        {QStringLiteral("远川"), QStringLiteral("一个非常长非常长非常长的自动分类名称"), true},
+    };
+    for (const Case& c : cases) {
+        const TermSuggestionView view(c.term, c.category);
+        const QLabel* label = view.label();
+        const QString whole = TermSuggestionView::question(c.term, c.category);
+        EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width()) << c.term.toStdString();
+        EXPECT_TRUE(label->text().startsWith(QStringLiteral("将「"))) << label->text().toStdString();
+        EXPECT_TRUE(label->text().endsWith(QStringLiteral("加入词汇库？"))) << label->text().toStdString();
+        EXPECT_EQ(label->text() == whole, !c.shortened) << label->text().toStdString();
+        EXPECT_EQ(label->toolTip(), c.shortened ? whole : QString());
+    }
 }

@@ -65,7 +65,7 @@ TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost)
     QSignalSpy appeared(&m_bar.trayIcon(), &StatusTrayIcon::trayHostAppeared);
     QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
     m_bar.start();
-    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 系统托盘不可用：等待托盘出现后显示菜单栏图标（双击 Alt 录音照常可用）")));
+    EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 系统托盘不可用：等待托盘出现后显示托盘图标（录音仍可用双击 Alt 或 vocena toggle）")));
     EXPECT_FALSE(inTray());
 
     m_bar.setState({true, 1, 0, true});
