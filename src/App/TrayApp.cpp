@@ -11,6 +11,8 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/LoginItem.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
@@ -94,10 +96,29 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
     });
     onQuitSignals(this, [this] { quit(); });
     m_delegate->launch([this] { loadDictation(); });
+    // A model chosen elsewhere (`vocena model install/use`, the settings) is loaded at once.
+    m_modelWatch = prefs.observe([this] { followActiveModel(); });
     co_return std::nullopt;
 }
 
+QString TrayApp::activeModelName() const {
+    return m_services.preferences().stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)).value_or(QString());
+}
+
+void TrayApp::followActiveModel() {
+    if (m_quitting || activeModelName() == m_loadedModel) return;
+    const VoiceInputService* service = m_delegate ? m_delegate->service() : nullptr;
+    if (service && (service->isRecording() || service->isProcessing())) {
+        // The words being dictated come first; the new model waits for the end of the run.
+        QTimer::singleShot(1000, this, &TrayApp::followActiveModel);
+        return;
+    }
+    logger.info(QStringLiteral("语音模型已改为 %1，重新加载听写").arg(activeModelName()));
+    loadDictation();
+}
+
 void TrayApp::loadDictation() {
+    m_loadedModel = activeModelName();
     if (m_delegate->service() && m_delegate->service()->isRecording()) m_delegate->service()->stopVoiceInput();
     m_delegate->setService(nullptr);
     m_stack.reset();

@@ -31,6 +31,9 @@ public:
 private:
     // Loads the active model (measured by the watchdog) and gives the shell its dictation.
     void loadDictation();
+    QString activeModelName() const;
+    // Reloads the dictation when the active model is no longer the loaded one.
+    void followActiveModel();
     void quit();
     QCoro::Task<> finishAndExit();
 
@@ -41,6 +44,8 @@ private:
     std::unique_ptr<DictationStack> m_stack;
     PermissionCheck m_speechCheck;
     AppInstance m_instance;
+    QString m_loadedModel;  // the active model's name when the dictation was loaded
+    std::shared_ptr<void> m_modelWatch;
     bool m_quitting = false;
 };
 
