@@ -60,6 +60,7 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
 AppDelegate::~AppDelegate() {
     terminate();
     if (m_guide) delete m_guide.data();
+    if (m_about) delete m_about.data();
     if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
 }
 
@@ -206,12 +207,16 @@ void AppDelegate::showPermissionGuide() {
 }
 
 void AppDelegate::showAbout() {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("关于澄言"),
-                                QStringLiteral("澄言 %1").arg(QCoreApplication::applicationVersion()), QMessageBox::Ok);
-    box->setInformativeText(QStringLiteral("Linux 桌面上的中文语音输入：双击 Alt 开始/停止录音。"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
-    box->activateWindow();
+    // One about box: asking again brings it forward.
+    if (!m_about) {
+        m_about = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("关于澄言"),
+                                  QStringLiteral("澄言 %1").arg(QCoreApplication::applicationVersion()), QMessageBox::Ok);
+        m_about->setInformativeText(QStringLiteral("Linux 桌面上的中文语音输入：双击 Alt 开始/停止录音。"));
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void AppDelegate::clearConversation() {

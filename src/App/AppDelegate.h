@@ -136,6 +136,7 @@ private:
     MemoryWatchdog m_watchdog;
     std::unique_ptr<AppearanceController> m_appearance;
     QPointer<PermissionGuidanceView> m_guide;
+    QPointer<QMessageBox> m_about;
     QObject m_observers;  // the notification observers go with it
     bool m_terminated = false;
 };

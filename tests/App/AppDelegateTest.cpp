@@ -310,3 +310,21 @@ TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner
         EXPECT_TRUE(shell.banner().panel());
     }
 }
+
+// "关于澄言" shows the version in one box, however often it is chosen.
+TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    const auto aboutBoxes = [] {
+        QList<QMessageBox*> boxes;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) boxes << box;
+        return boxes;
+    };
+    Q_EMIT shell.menuBar().menu().aboutRequested();
+    Q_EMIT shell.menuBar().menu().aboutRequested();
+    settle();
+    ASSERT_EQ(aboutBoxes().size(), 1);
+    EXPECT_EQ(aboutBoxes().first()->text(), QStringLiteral("澄言 9.8.7"));
+    aboutBoxes().first()->accept();
+    ASSERT_TRUE(waitUntil([&] { return aboutBoxes().isEmpty(); }));
+}

@@ -23,35 +23,28 @@ QPushButton* borderlessButton(const QString& text, QWidget* parent, QFont::Weigh
     return button;
 }
 
-// The largest font from 13 px down to 10 px in which the question fits `width`. Even at 10 px a
-// long term or category is shortened in its middle, never the question around it, and the
-// label's tooltip keeps the whole text.
+// The question in the largest font from 13 px down to 10 px that fits `width`; when even 10 px
+// is too small, without the category (it is only a guess), and then with the term shortened in
+// its middle, never the question around it. The tooltip keeps the whole text.
 void fitQuestion(QLabel* label, const QString& term, const std::optional<QString>& category, int width) {
     const QString whole = TermSuggestionView::question(term, category);
-    for (int size = 13; size >= 10; --size) {
-        const QFont font = BannerStyle::font(size, QFont::Medium);
-        const QFontMetrics metrics(font);
-        label->setFont(font);
-        if (metrics.horizontalAdvance(whole) <= width) {
-            label->setText(whole);
+    const QStringList attempts{whole, TermSuggestionView::question(term, std::nullopt)};
+    for (const QString& text : attempts) {
+        for (int size = 13; size >= 10; --size) {
+            const QFont font = BannerStyle::font(size, QFont::Medium);
+            if (QFontMetrics(font).horizontalAdvance(text) > width) continue;
+            label->setFont(font);
+            label->setText(text);
+            if (text != whole) label->setToolTip(whole);
             return;
         }
-        if (size > 10) continue;
-        // The category goes first (it is a guess), then the term shares what is left.
-        const int frame = metrics.horizontalAdvance(TermSuggestionView::question(QString(), std::nullopt));
-        const int termWidth = std::max(0, width - frame);
-        const QString shortTerm = metrics.elidedText(term, Qt::ElideMiddle, termWidth);
-        QString shortened = TermSuggestionView::question(shortTerm, std::nullopt);
-        if (category && shortTerm == term) {
-            const int left = width - metrics.horizontalAdvance(shortened) -
-                             metrics.horizontalAdvance(QStringLiteral("（）"));
-            const QString shortCategory = metrics.elidedText(*category, Qt::ElideRight, left);
-            if (shortCategory == *category || shortCategory.size() > 1)
-                shortened = TermSuggestionView::question(term, shortCategory);
-        }
-        label->setText(shortened);
-        label->setToolTip(whole);
     }
+    const QFont font = BannerStyle::font(10, QFont::Medium);
+    const QFontMetrics metrics(font);
+    const int frame = metrics.horizontalAdvance(TermSuggestionView::question(QString(), std::nullopt));
+    label->setFont(font);
+    label->setText(TermSuggestionView::question(metrics.elidedText(term, Qt::ElideMiddle, std::max(0, width - frame)), std::nullopt));
+    label->setToolTip(whole);
 }
 
 }  // namespace

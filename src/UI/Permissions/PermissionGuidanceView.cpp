@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -108,6 +109,8 @@ QWidget* PermissionGuidanceView::buildFooter() {
     m_start = start;
     connect(later, &QPushButton::clicked, this, &QWidget::close);
     connect(start, &QPushButton::clicked, this, &QWidget::close);
+    // Escape leaves the guide as "稍后再说" does.
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this, &QWidget::close);
     connect(m_requestAll, &QPushButton::clicked, m_viewModel, [this] { m_viewModel->requestAllPermissions(); });
 
     auto* layout = new QHBoxLayout(footer);
