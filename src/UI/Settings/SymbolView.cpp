@@ -4,7 +4,6 @@
 #include "UI/Settings/SettingsStyle.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QPainter>
 
 namespace vocena {
@@ -63,11 +62,6 @@ void SymbolView::paintEvent(QPaintEvent*) {
     const QPixmap symbol = SettingsSymbols::pixmap(m_symbol, color(m_tint), m_symbolSize, devicePixelRatioF());
     const QPointF topLeft = area.center() - QPointF(m_symbolSize / 2.0, m_symbolSize / 2.0);
     painter.drawPixmap(topLeft, symbol);
-}
-
-void SymbolView::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange) update();
-    QWidget::changeEvent(event);
 }
 
 }  // namespace vocena

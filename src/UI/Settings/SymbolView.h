@@ -8,7 +8,7 @@
 namespace vocena {
 
 // One symbol of the settings window, drawn in a colour of the current theme, optionally on a
-// disc. Follows the theme by itself (the colours are picked at every paint).
+// disc. The colours are picked at every paint (the window repaints when the theme changes).
 class SymbolView final : public QWidget {
     Q_OBJECT
 public:
@@ -27,7 +27,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void updateSize();
