@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -108,4 +109,45 @@ TEST_F(SettingsWindowTest, FollowsTheThemeWhileOpen) {
     prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), 1);
     EXPECT_TRUE(waitUntil(darkCards));
     screenshot(QStringLiteral("dark"));
+}
+
+// No text is cut off: every label that does not wrap is as wide as its text, in both themes
+// (Chinese glyphs are wider than the default font's Latin metrics suggest).
+TEST_F(SettingsWindowTest, EveryLabelShowsAllOfItsText) {
+    for (const int theme : {0, 1}) {
+        SCOPED_TRACE(theme);
+        prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), theme);
+        auto window = open();
+        QCoreApplication::processEvents();
+        int checked = 0;
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (!label->isVisibleTo(window.get()) || label->text().isEmpty() || label->wordWrap()) continue;
+            ++checked;
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+            EXPECT_GE(label->height(), label->fontMetrics().height()) << label->text().toStdString();
+        }
+        EXPECT_GT(checked, 20);
+    }
+}
+
+// With all six cards the row is wider than the window: it scrolls sideways, and no card is
+// squeezed below its width.
+TEST_F(SettingsWindowTest, ARowWiderThanTheWindowScrollsSideways) {
+    auto window = open();
+    for (const int width : {330, 300, 330}) window->addCard(new QFrame, width);
+    QCoreApplication::processEvents();
+    const QList<QWidget*>& cards = window->cards();
+    const int widths[] = {290, 290, 300, 330, 300, 330};
+    ASSERT_EQ(cards.size(), 6);
+    for (int i = 0; i < cards.size(); ++i) EXPECT_EQ(cards[i]->width(), widths[i]) << i;
+    QScrollBar* bar = window->cardArea()->horizontalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->isVisible() && bar->maximum() > 0; }));
+    QWidget* last = cards.last();
+    const auto lastInView = [&] {
+        const QRect shown(last->mapTo(window->cardArea()->viewport(), QPoint(0, 0)), last->size());
+        return window->cardArea()->viewport()->rect().contains(shown);
+    };
+    EXPECT_FALSE(lastInView());
+    bar->setValue(bar->maximum());
+    EXPECT_TRUE(lastInView());
 }
