@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QCoro/QCoroTask>
 
 namespace vocena {
@@ -38,10 +39,14 @@ TopStatusBannerManager::Environment bannerEnvironment(const AppDelegate::Depende
     return {deps.scheduler, deps.preferences};
 }
 
-// Centres a window on the primary screen, shows it and brings it to the front.
+// Centres a window on the primary screen (shrunk to fit a smaller one), shows it and brings it
+// to the front.
 void present(QWidget* window) {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - QPoint(window->width() / 2, window->height() / 2));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        window->resize(window->size().boundedTo(available.size()));
+        window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), available).topLeft());
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -335,6 +335,10 @@ TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
         EXPECT_EQ(app.settingsWindow(), first);
         EXPECT_EQ(openWindows(), 1);
     }
+    // 1300 × 680 where the screen allows (Xvfb's is 1280 wide), and all of it on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(first->frameGeometry()));
+    EXPECT_EQ(first->height(), SettingsWindow::kHeight);
 
     for (const bool monitoringBefore : {false, true}) {
         SCOPED_TRACE(monitoringBefore);

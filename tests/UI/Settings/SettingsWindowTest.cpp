@@ -9,6 +9,7 @@
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Settings/SettingsWindowFactory.h"
 #include "UI/Settings/WorkModeCard.h"
+#include "Utils/AISettingsStore.h"
 #include "support/ManualScheduler.h"
 #include "support/WaitUntil.h"
 
@@ -98,8 +99,10 @@ TEST_F(SettingsWindowTest, FloatsForItsFirstHalfSecond) {
     clock.advance(1);
 }
 
-// The colours follow the app's theme while the window is open.
+// The colours follow the app's theme while the window is open (AI off here, for the screenshot
+// of the notice).
 TEST_F(SettingsWindowTest, FollowsTheThemeWhileOpen) {
+    prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
     auto window = open();
     const auto darkCards = [&] {
         const QColor dark = SettingsStyle::colors(true).card;
