@@ -4,7 +4,7 @@
 
 namespace vocena {
 
-// `vocena toggle` and `vocena quit`: one action of the running app over D-Bus (what a desktop
+// `vocena toggle`, `vocena settings` and `vocena quit`: one action of the running app over D-Bus (what a desktop
 // shortcut binds). Exit 1 with "澄言未运行" when no app runs.
 class AppActionCommand final : public CliCommand {
 public:

@@ -8,6 +8,8 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
+#include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/SettingsWindowFactory.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
 
@@ -15,6 +17,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QCoro/QCoroTask>
 
 namespace vocena {
@@ -34,6 +37,19 @@ QString recordingLabel(bool recording) { return recording ? QStringLiteral("录�
 TopStatusBannerManager::Environment bannerEnvironment(const AppDelegate::Dependencies& deps) {
     if (deps.bannerEnvironment) return deps.bannerEnvironment(deps.scheduler, deps.preferences);
     return {deps.scheduler, deps.preferences};
+}
+
+// Centres a window on the primary screen (shrunk to fit a smaller one), shows it and brings it
+// to the front.
+void present(QWidget* window) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        window->resize(window->size().boundedTo(available.size()));
+        window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(), available).topLeft());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 }  // namespace
@@ -61,6 +77,7 @@ AppDelegate::~AppDelegate() {
     terminate();
     if (m_guide) delete m_guide.data();
     if (m_about) delete m_about.data();
+    if (m_settings) delete m_settings.data();
     if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
 }
 
@@ -78,6 +95,7 @@ void AppDelegate::connectMenu() {
     connect(&menu, &StatusMenu::cycleWorkModeRequested, this, [this] { m_modes->cycleWorkMode(); });
     connect(&menu, &StatusMenu::cycleAIModeRequested, this, [this] { m_modes->cycleAIMode(); });
     connect(&menu, &StatusMenu::clearContextRequested, this, &AppDelegate::clearConversation);
+    connect(&menu, &StatusMenu::settingsRequested, this, &AppDelegate::showSettings);
     connect(&menu, &StatusMenu::permissionGuideRequested, this, &AppDelegate::showPermissionGuide);
     connect(&menu, &StatusMenu::aboutRequested, this, &AppDelegate::showAbout);
     connect(&menu, &StatusMenu::quitRequested, this, [this] { m_deps.quit(); });
@@ -169,12 +187,14 @@ AppActions AppDelegate::appActions() {
         };
     };
     AppActions actions;
-    actions.activate = call(&AppDelegate::showPermissionGuide);
+    // A second start of the app opens the settings (the permission guide stays in the menu).
+    actions.activate = call(&AppDelegate::showSettings);
     actions.toggleRecording = call(&AppDelegate::toggleRecording);
     actions.cycleWorkMode = [self] {
         if (self) self->m_modes->cycleWorkMode();
     };
     actions.permissions = call(&AppDelegate::showPermissionGuide);
+    actions.settings = call(&AppDelegate::showSettings);
     actions.quit = [self] {
         if (self) self->m_deps.quit();
     };
@@ -199,11 +219,32 @@ void AppDelegate::showPermissionGuide() {
     guide->setAttribute(Qt::WA_DeleteOnClose);
     connect(guide, &PermissionGuidanceView::speechModelInstalled, this, &AppDelegate::speechModelInstalled);
     m_guide = guide;
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        guide->move(screen->availableGeometry().center() - QPoint(guide->width() / 2, guide->height() / 2));
-    guide->show();
-    guide->raise();
-    guide->activateWindow();
+    present(guide);
+}
+
+void AppDelegate::showSettings() {
+    if (m_settings && m_settings->isVisible()) {
+        m_settings->raise();
+        m_settings->activateWindow();
+        return;
+    }
+    // A closed window is only hidden (so that what its cards started can finish): drop it.
+    if (m_settings) m_settings->deleteLater();
+    SettingsWindow* window = createSettingsWindow({
+        .preferences = m_deps.preferences,
+        .scheduler = m_deps.scheduler,
+        .applyTheme = [this] { if (m_appearance) m_appearance->apply(); },
+        .updateLoginItem = m_deps.updateLoginItem,
+    });
+    m_settings = window;
+    connect(window, &SettingsWindow::closed, this, [this, window] { windowWillClose(window); });
+    present(window);
+    logger.info(QStringLiteral("设置窗口已打开"));
+}
+
+void AppDelegate::windowWillClose(QWidget*) {
+    logger.info(QStringLiteral("设置窗口关闭，恢复全局监听"));
+    if (m_deps.keyMonitor) m_deps.keyMonitor->startMonitoring();
 }
 
 void AppDelegate::showAbout() {

@@ -8,6 +8,7 @@
 #include "UI/MenuBar/MenuBar.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "UI/Permissions/PermissionGuideSetup.h"
+#include "UI/Settings/SettingsWindow.h"
 #include "UI/Shell/BannerNotifier.h"
 #include "UI/Shell/MemoryAlertBox.h"
 #include "UI/Shell/MemoryWatchdog.h"
@@ -62,8 +63,9 @@ public:
         ModifierKeyMonitor* keyMonitor = nullptr;
         // Ends the application's event loop.
         std::function<void()> quit = {};
-        // Registers or removes the start at login; empty: left alone.
-        std::function<void(bool)> updateLoginItem = {};
+        // Registers or removes the start at login and returns the reason of a failure (empty on
+        // success); empty: left alone.
+        std::function<QString(bool)> updateLoginItem = {};
         // The banner's desktop (screens, mouse, compositor); empty: the real one.
         std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
         MemoryProbe::Reader memoryReader = {};
@@ -88,12 +90,17 @@ public:
 
     void toggleRecording();
     void showPermissionGuide();
+    // Brings the open settings window to the front, or builds and shows a new one.
+    void showSettings();
+    // A shell window (settings, welcome) was closed: the global keys are watched again.
+    void windowWillClose(QWidget* window);
     void showAbout();
     void clearConversation();
     // The app was brought forward: the theme again, and a granted accessibility closes the guide.
     void handleActivation();
 
     PermissionGuidanceView* permissionGuide() const { return m_guide; }
+    SettingsWindow* settingsWindow() const { return m_settings; }
     TopStatusBannerManager& banner() { return m_banner; }
     MenuBar& menuBar() { return m_menuBar; }
     MemoryWatchdog& watchdog() { return m_watchdog; }
@@ -137,6 +144,7 @@ private:
     std::unique_ptr<AppearanceController> m_appearance;
     QPointer<PermissionGuidanceView> m_guide;
     QPointer<QMessageBox> m_about;
+    QPointer<SettingsWindow> m_settings;
     QObject m_observers;  // the notification observers go with it
     bool m_terminated = false;
 };

@@ -36,6 +36,8 @@ Cli::Cli() : m_services(std::make_unique<CliServices>()) {
     m_commands.push_back(std::make_unique<DoctorCommand>(*m_services));
     m_commands.push_back(std::make_unique<AppActionCommand>(QStringLiteral("toggle"), AppBus::toggleRecording,
                                                             QStringLiteral("开始/停止正在运行的澄言的录音（可绑定到桌面快捷键）")));
+    m_commands.push_back(std::make_unique<AppActionCommand>(QStringLiteral("settings"), AppBus::settings,
+                                                            QStringLiteral("打开正在运行的澄言的设置窗口")));
     m_commands.push_back(
         std::make_unique<AppActionCommand>(QStringLiteral("quit"), AppBus::quit, QStringLiteral("退出正在运行的澄言")));
 }

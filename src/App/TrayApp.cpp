@@ -35,7 +35,7 @@ AppActions forwardTo(const std::unique_ptr<AppDelegate>& delegate) {
         };
     };
     return {forward(&AppActions::activate), forward(&AppActions::toggleRecording), forward(&AppActions::cycleWorkMode),
-            forward(&AppActions::permissions), forward(&AppActions::quit)};
+            forward(&AppActions::permissions), forward(&AppActions::settings), forward(&AppActions::quit)};
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
         .terms = &m_services.termTracker(),
         .keyMonitor = monitor,
         .quit = [this] { quit(); },
-        .updateLoginItem = [](bool enabled) { LoginItem().update(enabled); },
+        .updateLoginItem = [](bool enabled) { return LoginItem().update(enabled); },
         .bannerEnvironment = {},
         .memoryReader = {},
     };

@@ -96,10 +96,12 @@ TEST_F(AppCommandsTest, CommandsReachTheRunningAppAndListenStandsBack) {
         {{QStringLiteral("listen")}, 1, kListenRefused, {}},
         {{QStringLiteral("toggle")}, 0, {}, {AppBus::toggleRecording}},
         {{QStringLiteral("toggle")}, 0, {}, {AppBus::toggleRecording}},
+        {{QStringLiteral("settings")}, 0, {}, {AppBus::settings}},
         {{QStringLiteral("quit")}, 0, {}, {AppBus::quit}},
         // The app is gone now.
         {{QStringLiteral("toggle")}, 1, kNotRunning, {}},
         {{QStringLiteral("quit")}, 1, kNotRunning, {}},
+        {{QStringLiteral("settings")}, 1, kNotRunning, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(QLatin1Char(' '))));
@@ -132,7 +134,7 @@ TEST_F(AppCommandsTest, WithoutABusTheLockFileStandsForTheApp) {
 TEST_F(AppCommandsTest, AskingWhetherTheAppRunsStartsNothing) {
     ActivatingBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
-    for (const char* command : {"toggle", "quit", "listen"}) {
+    for (const char* command : {"toggle", "settings", "quit", "listen"}) {
         SCOPED_TRACE(command);
         const test::ProcessResult result = vocena({QString::fromLatin1(command)}, bus.address());
         EXPECT_FALSE(result.err.contains(kListenRefused)) << result.err.toStdString();

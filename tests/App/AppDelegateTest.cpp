@@ -10,8 +10,10 @@
 #include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "UI/MenuBar/StatusMenu.h"
+#include "UI/Settings/SettingsWindow.h"
 #include "Utils/TermFrequencyTracker.h"
 #include "Utils/VocabularyStore.h"
+#include "support/FakeModifierFlagSource.h"
 #include "support/LogCapture.h"
 #include "../UI/Banner/BannerTestBed.h"
 
@@ -327,4 +329,64 @@ TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
     EXPECT_EQ(aboutBoxes().first()->text(), QStringLiteral("澄言 9.8.7"));
     aboutBoxes().first()->accept();
     ASSERT_TRUE(waitUntil([&] { return aboutBoxes().isEmpty(); }));
+}
+
+// The menu item, a second start and the bus action all bring up one settings window; closing
+// it watches the global keys again (a start of a running monitor is accepted), and the next
+// request builds a new window.
+TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
+    ModifierKeyMonitor monitor(clock, scheduler);
+    auto source = std::make_unique<FakeModifierFlagSource>();
+    FakeModifierFlagSource* keys = source.get();
+    monitor.setFlagSource(std::move(source));
+    AppDelegate app({.preferences = prefs,
+                     .scheduler = scheduler,
+                     .permissions = permissions,
+                     .guideSetup = [] { return PermissionGuideSetup{}; },
+                     .keyMonitor = &monitor,
+                     .quit = [] {}});
+    const auto openWindows = [] {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<SettingsWindow*>(widget) && widget->isVisible();
+        return count;
+    };
+    const QList<std::pair<const char*, std::function<void()>>> requests{
+        {"menu", [&] { Q_EMIT app.menuBar().menu().settingsRequested(); }},
+        {"second start", [&] { app.appActions().activate(); }},
+        {"vocena settings", [&] { app.appActions().settings(); }},
+    };
+    QPointer<SettingsWindow> first;
+    for (const auto& [name, request] : requests) {
+        SCOPED_TRACE(name);
+        request();
+        settle();
+        ASSERT_TRUE(app.settingsWindow());
+        if (!first) first = app.settingsWindow();
+        EXPECT_EQ(app.settingsWindow(), first);
+        EXPECT_EQ(openWindows(), 1);
+    }
+    // 1300 × 680 where the screen allows (Xvfb's is 1280 wide), and all of it on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(first->frameGeometry()));
+    EXPECT_EQ(first->height(), SettingsWindow::kHeight);
+
+    for (const bool monitoringBefore : {false, true}) {
+        SCOPED_TRACE(monitoringBefore);
+        if (!monitoringBefore) monitor.stopMonitoring();
+        const int startsBefore = keys->starts;
+        app.showSettings();
+        LogCapture log;
+        app.settingsWindow()->close();
+        settle();
+        EXPECT_TRUE(log.contains(QStringLiteral("设置窗口关闭，恢复全局监听")));
+        EXPECT_TRUE(monitor.isMonitoring());
+        EXPECT_EQ(keys->starts, startsBefore + (monitoringBefore ? 0 : 1));
+        EXPECT_EQ(openWindows(), 0);
+    }
+    // The closed window was dropped for a new one (deleted once the event loop gets to it).
+    app.showSettings();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(first);
+    EXPECT_EQ(openWindows(), 1);
+    app.terminate();
 }

@@ -104,23 +104,35 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     EXPECT_EQ(app.exitCode(), 0);
 }
 
-// A second start asks the running app to come forward (it opens the permission guide) and
-// ends with 0; `vocena quit` and SIGTERM both end the app the same clean way, giving the bus
-// name back; afterwards the commands find no app.
+// A second start, and `vocena settings`, ask the running app to open its settings window (the
+// second start ends with 0); `vocena quit` and SIGTERM both end the app the same clean way,
+// giving the bus name back; afterwards the commands find no app.
 TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
-    const QList<std::pair<const char*, std::function<void()>>> quits{
-        {"vocena quit", [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); }},
-        {"SIGTERM", [this] { ::kill(pid_t(app.processId()), SIGTERM); }},
-    };
-    for (const auto& [name, quit] : quits) {
-        SCOPED_TRACE(name);
-        ASSERT_NO_FATAL_FAILURE(startApp());
+    const auto secondStart = [this] {
         const ProcessResult second = vocena({});
         EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
         EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
-        EXPECT_TRUE(logShows(QStringLiteral("权限引导视图出现"))) << log.toStdString();
+    };
+    const auto settings = [this] {
+        const ProcessResult result = vocena({QStringLiteral("settings")});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+        std::function<void()> quit;
+    };
+    const QList<Case> cases{
+        {"second start, vocena quit", secondStart, [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); }},
+        {"vocena settings, SIGTERM", settings, [this] { ::kill(pid_t(app.processId()), SIGTERM); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(startApp());
+        c.open();
+        EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开"))) << log.toStdString();
 
-        quit();
+        c.quit();
         ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
         log += QString::fromUtf8(app.readAllStandardError());
         EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);

@@ -14,7 +14,7 @@ struct RecordedAppActions {
     AppActions actions() {
         auto note = [this](const QString& name) { return [this, name] { calls << name; }; };
         return {note(QStringLiteral("activate")), note(AppBus::toggleRecording), note(AppBus::cycleWorkMode),
-                note(AppBus::permissions), [this] {
+                note(AppBus::permissions), note(AppBus::settings), [this] {
                     calls << AppBus::quit;
                     if (onQuit) onQuit();
                 }};

@@ -21,6 +21,7 @@ inline const QString interfaceName = QStringLiteral("org.freedesktop.Application
 inline const QString toggleRecording = QStringLiteral("toggle-recording");
 inline const QString cycleWorkMode = QStringLiteral("cycle-work-mode");
 inline const QString permissions = QStringLiteral("permissions");
+inline const QString settings = QStringLiteral("settings");
 inline const QString quit = QStringLiteral("quit");
 }  // namespace AppBus
 
@@ -31,6 +32,7 @@ struct AppActions {
     std::function<void()> toggleRecording;
     std::function<void()> cycleWorkMode;
     std::function<void()> permissions;
+    std::function<void()> settings;
     std::function<void()> quit;
 };
 

@@ -19,6 +19,7 @@ void ApplicationInterface::ActivateAction(const QString& actionName, const QVari
         {AppBus::toggleRecording, m_actions.toggleRecording},
         {AppBus::cycleWorkMode, m_actions.cycleWorkMode},
         {AppBus::permissions, m_actions.permissions},
+        {AppBus::settings, m_actions.settings},
         {AppBus::quit, m_actions.quit},
     };
     for (const auto& [name, action] : actions)

@@ -10,15 +10,6 @@ namespace vocena {
 
 namespace {
 const Logger logger("AppDelegate");
-
-QString themeName(Theme theme) {
-    switch (theme) {
-    case Theme::light: return QStringLiteral("浅色");
-    case Theme::dark: return QStringLiteral("深色");
-    case Theme::system: return QStringLiteral("跟随系统");
-    }
-    return {};
-}
 }  // namespace
 
 AppearanceController::AppearanceController(Preferences& preferences)
@@ -43,7 +34,7 @@ void AppearanceController::apply() {
     // the desktop's theme changes.
     case Theme::system: QApplication::setPalette(QPalette()); break;
     }
-    if (theme != m_applied) logger.debug(QStringLiteral("外观: %1").arg(themeName(theme)));
+    if (theme != m_applied) logger.debug(QStringLiteral("外观: %1").arg(ThemePalette::themeName(theme)));
     m_applied = theme;
 }
 

@@ -12,6 +12,17 @@ Theme themeFromPreference(qint64 value) {
     return Theme::light;
 }
 
+QString themeName(Theme theme) {
+    switch (theme) {
+    case Theme::light: return QStringLiteral("浅色");
+    case Theme::dark: return QStringLiteral("深色");
+    case Theme::system: return QStringLiteral("跟随系统");
+    }
+    return {};
+}
+
+bool isDark(const QPalette& palette) { return palette.color(QPalette::Window).lightness() < 128; }
+
 QPalette light() {
     const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
     return fusion ? fusion->standardPalette() : QPalette(QColor(239, 239, 239));

@@ -64,6 +64,7 @@ void StatusMenu::build() {
     m_menu->addSeparator();
     add(aiModeTitle(0, false), &StatusMenu::cycleAIModeRequested, aiModeTag);
     add(QStringLiteral("清空对话上下文"), &StatusMenu::clearContextRequested, clearContextTag)->setEnabled(false);
+    add(QStringLiteral("设置..."), &StatusMenu::settingsRequested)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_menu->addSeparator();
     add(QStringLiteral("权限设置..."), &StatusMenu::permissionGuideRequested);
     add(QStringLiteral("关于澄言"), &StatusMenu::aboutRequested);

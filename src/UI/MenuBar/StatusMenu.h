@@ -12,7 +12,7 @@ class QMenu;
 namespace vocena {
 
 // The tray icon's menu: recording, work mode, AI mode, clearing the conversation, the
-// permission guide, about and quit. Items that change are found again by their tag (the
+// settings, the permission guide, about and quit. Items that change are found again by their tag (the
 // action's data). Choosing an item only emits its request; the app shell acts on it.
 class StatusMenu final : public QObject {
     Q_OBJECT
@@ -43,6 +43,7 @@ Q_SIGNALS:
     void cycleWorkModeRequested();
     void cycleAIModeRequested();
     void clearContextRequested();
+    void settingsRequested();
     void permissionGuideRequested();
     void aboutRequested();
     void quitRequested();

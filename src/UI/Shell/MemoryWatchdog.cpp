@@ -73,12 +73,15 @@ void MemoryWatchdog::checkMemoryUsage() {
     });
 }
 
+QString MemoryWatchdog::forceQuitHint(qint64 processId) {
+    return QStringLiteral("强制退出：在终端运行 kill %1").arg(processId);
+}
+
 void MemoryWatchdog::handleHighMemory() {
     logger.error(QStringLiteral("内存过高，尝试退出..."));
     if (m_deps.stopRecording) m_deps.stopRecording();
-    const QString informative = QStringLiteral("澄言当前内存使用过高(%1MB)，建议退出程序。\n\n强制退出：在终端运行 kill %2")
-                                    .arg(currentMemoryMB())
-                                    .arg(m_deps.processId);
+    const QString informative =
+        QStringLiteral("澄言当前内存使用过高(%1MB)，建议退出程序。\n\n").arg(currentMemoryMB()) + forceQuitHint(m_deps.processId);
     std::weak_ptr<int> alive = m_alive;
     m_deps.alert.show(QStringLiteral("内存使用过高"), informative, [this, alive](MemoryAlert::Choice choice) {
         if (!alive.expired()) answered(choice);

@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "UI/Shell/MemoryAlert.h"
 
+#include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -22,6 +23,9 @@ public:
     static constexpr double kCheckInterval = 10.0;
     static constexpr double kBaseThresholdMB = 500.0;
     static constexpr double kBytesPerMB = 1024.0 * 1024.0;
+
+    // How to end the app from outside when it hangs: "强制退出：在终端运行 kill <pid>".
+    static QString forceQuitHint(qint64 processId);
 
     struct Dependencies {
         MemoryProbe& probe;

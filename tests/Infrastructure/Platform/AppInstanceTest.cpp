@@ -104,6 +104,7 @@ TEST(AppInstanceTest, BusCallsRunTheirActionAfterTheReply) {
         {QStringLiteral("ActivateAction"), {AppBus::toggleRecording, QVariantList(), QVariantMap()}, AppBus::toggleRecording, {}},
         {QStringLiteral("ActivateAction"), {AppBus::cycleWorkMode, QVariantList(), QVariantMap()}, AppBus::cycleWorkMode, {}},
         {QStringLiteral("ActivateAction"), {AppBus::permissions, QVariantList(), QVariantMap()}, AppBus::permissions, {}},
+        {QStringLiteral("ActivateAction"), {AppBus::settings, QVariantList(), QVariantMap()}, AppBus::settings, {}},
         {QStringLiteral("ActivateAction"), {AppBus::quit, QVariantList(), QVariantMap()}, AppBus::quit, {}},
         {QStringLiteral("ActivateAction"), {QStringLiteral("record"), QVariantList(), QVariantMap()}, {},
          QDBusError::errorString(QDBusError::InvalidArgs)},

@@ -40,6 +40,7 @@ TEST(StatusMenuTest, StartsWithItsItemsInOrder) {
                                           separator(),
                                           QStringLiteral("AI: 开启 ✓ | 200 | on | "),
                                           QStringLiteral("清空对话上下文 | 500 | off | "),
+                                          QStringLiteral("设置... | 0 | on | Ctrl+,"),
                                           separator(),
                                           QStringLiteral("权限设置... | 0 | on | "),
                                           QStringLiteral("关于澄言 | 0 | on | "),
@@ -84,8 +85,8 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
 TEST(StatusMenuTest, EachItemSendsItsOwnRequest) {
     const std::vector<void (StatusMenu::*)()> requests = {
         &StatusMenu::toggleRecordingRequested, &StatusMenu::cycleWorkModeRequested, &StatusMenu::cycleAIModeRequested,
-        &StatusMenu::clearContextRequested,    &StatusMenu::permissionGuideRequested, &StatusMenu::aboutRequested,
-        &StatusMenu::quitRequested,
+        &StatusMenu::clearContextRequested,    &StatusMenu::settingsRequested,      &StatusMenu::permissionGuideRequested,
+        &StatusMenu::aboutRequested,           &StatusMenu::quitRequested,
     };
     StatusMenu menu;
     menu.apply({true, 1, 0, true});  // the clear item enabled

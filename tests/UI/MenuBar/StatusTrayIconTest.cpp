@@ -127,24 +127,30 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
 }
 
 // A click on the icon (either button) opens the menu beside it; its items answer a click and
-// the quit shortcut while it is open.
+// the quit and settings shortcuts while it is open.
 TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
     startInTray();
     QMenu* menu = m_bar.menu().menu();
     QSignalSpy toggle(&m_bar.menu(), &StatusMenu::toggleRecordingRequested);
+    QSignalSpy settings(&m_bar.menu(), &StatusMenu::settingsRequested);
     QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
     struct Row {
         const char* name;
         QPalette palette;
         int button;
-        bool quitByShortcut;  // else a click on the recording item
+        const char* key;  // null: a click on the recording item
+        QSignalSpy* answer;
     };
-    for (const Row& row : {Row{"light", test::lightPalette(), 1, false}, Row{"dark", test::darkPalette(), 3, true}}) {
+    const Row rows[] = {
+        {"light", test::lightPalette(), 1, nullptr, &toggle},
+        {"dark", test::darkPalette(), 3, "ctrl+q", &quit},
+        {"settings shortcut", test::lightPalette(), 1, "ctrl+comma", &settings},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         QApplication::setPalette(row.palette);
         m_bar.setState({false, 1, 0, true});
-        toggle.clear();
-        quit.clear();
+        for (QSignalSpy* spy : {&toggle, &settings, &quit}) spy->clear();
         const QPoint icon = iconArea().center();
         xdotool({QStringLiteral("mousemove"), QString::number(icon.x()), QString::number(icon.y()), QStringLiteral("click"),
                  QString::number(row.button)});
@@ -161,15 +167,15 @@ TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
             });
             screen->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("menu-%1.png").arg(row.name)));
         }
-        if (row.quitByShortcut) {
-            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+        if (row.key) {
+            xdotool({QStringLiteral("key"), QString::fromLatin1(row.key)});
         } else {
             const QPoint item = menu->mapToGlobal(menu->actionGeometry(m_bar.menu().action(StatusMenu::recordingTag)).center());
             xdotool({QStringLiteral("mousemove"), QString::number(item.x()), QString::number(item.y()), QStringLiteral("click"),
                      QStringLiteral("1")});
         }
-        EXPECT_TRUE(waitUntil([&] { return !menu->isVisible() && (row.quitByShortcut ? quit : toggle).count() == 1; }));
-        EXPECT_EQ(toggle.count() + quit.count(), 1);
+        EXPECT_TRUE(waitUntil([&] { return !menu->isVisible() && row.answer->count() == 1; }));
+        EXPECT_EQ(toggle.count() + settings.count() + quit.count(), 1);
     }
 }
 

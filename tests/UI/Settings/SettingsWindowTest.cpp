@@ -1,0 +1,156 @@
+// The settings window as the factory builds it, on real widgets under Xvfb, its float in
+// virtual time. With VOCENA_SETTINGS_SCREENSHOTS=<folder> it saves the display in the light and
+// the dark theme (settings-light.png, settings-dark.png).
+#include "Infrastructure/Platform/Preferences.h"
+#include "UI/Appearance/AppearanceController.h"
+#include "UI/Settings/AIFeaturesCard.h"
+#include "UI/Settings/GeneralSettingsCard.h"
+#include "UI/Settings/SettingsStyle.h"
+#include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/SettingsWindowFactory.h"
+#include "UI/Settings/WorkModeCard.h"
+#include "Utils/AISettingsStore.h"
+#include "support/ManualScheduler.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <memory>
+
+using namespace vocena;
+using namespace vocena::test;
+
+namespace {
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    ~SettingsWindowTest() override { QApplication::setPalette(QPalette()); }
+
+    ManualClock clock;
+    ManualScheduler scheduler{clock};
+    QTemporaryDir dir;
+    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
+    AppearanceController appearance{prefs};
+
+    std::unique_ptr<SettingsWindow> open() {
+        std::unique_ptr<SettingsWindow> window(createSettingsWindow({prefs, scheduler, [this] { appearance.apply(); }, {}}));
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
+    void screenshot(const QString& name) {
+        const QString folder = qEnvironmentVariable("VOCENA_SETTINGS_SCREENSHOTS");
+        if (folder.isEmpty()) return;
+        waitUntil([] { return false; }, 300);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("settings-%1.png").arg(name)));
+    }
+};
+
+}  // namespace
+
+// Title, size, the cards in their order and widths, the version of the build and the way to
+// end a hung app with this process's id.
+TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint) {
+    auto window = open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("澄言设置"));
+    EXPECT_EQ(window->size(), QSize(SettingsWindow::kWidth, SettingsWindow::kHeight));
+    const QList<QWidget*>& cards = window->cards();
+    ASSERT_EQ(cards.size(), 3);
+    EXPECT_TRUE(qobject_cast<WorkModeCard*>(cards[0]));
+    EXPECT_TRUE(qobject_cast<AIFeaturesCard*>(cards[1]));
+    EXPECT_TRUE(qobject_cast<GeneralSettingsCard*>(cards[2]));
+    const int widths[] = {290, 290, 300};
+    for (int i = 0; i < cards.size(); ++i) EXPECT_EQ(cards[i]->width(), widths[i]) << i;
+    // Left to right, without overlapping.
+    for (int i = 1; i < cards.size(); ++i) EXPECT_GT(cards[i]->x(), cards[i - 1]->geometry().right()) << i;
+
+    EXPECT_EQ(window->versionLabel()->text(), QStringLiteral(VOCENA_VERSION));
+    EXPECT_EQ(window->forceQuitHint()->text(),
+              QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill %1").arg(QCoreApplication::applicationPid()));
+    screenshot(QStringLiteral("light"));
+}
+
+// Above other windows for the first half second, then a normal window, for the window system
+// too; the window stays shown throughout.
+TEST_F(SettingsWindowTest, FloatsForItsFirstHalfSecond) {
+    auto window = open();
+    EXPECT_TRUE(window->isFloating());
+    ASSERT_TRUE(window->windowHandle());
+    EXPECT_TRUE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    clock.advance(0.49);
+    EXPECT_TRUE(window->isFloating());
+    clock.advance(0.02);
+    EXPECT_FALSE(window->isFloating());
+    EXPECT_FALSE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window->isVisible());
+
+    // A window destroyed before its half second leaves nothing behind to run.
+    auto second = open();
+    second.reset();
+    clock.advance(1);
+}
+
+// The colours follow the app's theme while the window is open (AI off here, for the screenshot
+// of the notice).
+TEST_F(SettingsWindowTest, FollowsTheThemeWhileOpen) {
+    prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
+    auto window = open();
+    const auto darkCards = [&] {
+        const QColor dark = SettingsStyle::colors(true).card;
+        return window->styleSheet().contains(QStringLiteral("rgba(%1,%2,%3,").arg(dark.red()).arg(dark.green()).arg(dark.blue()));
+    };
+    EXPECT_FALSE(darkCards());
+    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), 1);
+    EXPECT_TRUE(waitUntil(darkCards));
+    screenshot(QStringLiteral("dark"));
+}
+
+// No text is cut off: every label that does not wrap is as wide as its text, in both themes
+// (Chinese glyphs are wider than the default font's Latin metrics suggest).
+TEST_F(SettingsWindowTest, EveryLabelShowsAllOfItsText) {
+    for (const int theme : {0, 1}) {
+        SCOPED_TRACE(theme);
+        prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), theme);
+        auto window = open();
+        QCoreApplication::processEvents();
+        int checked = 0;
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (!label->isVisibleTo(window.get()) || label->text().isEmpty() || label->wordWrap()) continue;
+            ++checked;
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+            EXPECT_GE(label->height(), label->fontMetrics().height()) << label->text().toStdString();
+        }
+        EXPECT_GT(checked, 20);
+    }
+}
+
+// With all six cards the row is wider than the window: it scrolls sideways, and no card is
+// squeezed below its width.
+TEST_F(SettingsWindowTest, ARowWiderThanTheWindowScrollsSideways) {
+    auto window = open();
+    for (const int width : {330, 300, 330}) window->addCard(new QFrame, width);
+    QCoreApplication::processEvents();
+    const QList<QWidget*>& cards = window->cards();
+    const int widths[] = {290, 290, 300, 330, 300, 330};
+    ASSERT_EQ(cards.size(), 6);
+    for (int i = 0; i < cards.size(); ++i) EXPECT_EQ(cards[i]->width(), widths[i]) << i;
+    QScrollBar* bar = window->cardArea()->horizontalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->isVisible() && bar->maximum() > 0; }));
+    QWidget* last = cards.last();
+    const auto lastInView = [&] {
+        const QRect shown(last->mapTo(window->cardArea()->viewport(), QPoint(0, 0)), last->size());
+        return window->cardArea()->viewport()->rect().contains(shown);
+    };
+    EXPECT_FALSE(lastInView());
+    bar->setValue(bar->maximum());
+    EXPECT_TRUE(lastInView());
+}
