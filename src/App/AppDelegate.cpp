@@ -205,6 +205,8 @@ void AppDelegate::showPermissionGuide() {
     guide->activateWindow();
 }
 
+void AppDelegate::showSettings() { logger.info(QStringLiteral("打开设置窗口")); }
+
 void AppDelegate::showAbout() {
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("关于澄言"),
                                 QStringLiteral("澄言 %1").arg(QCoreApplication::applicationVersion()), QMessageBox::Ok);

@@ -87,6 +87,8 @@ public:
 
     void toggleRecording();
     void showPermissionGuide();
+    // Opens the settings window (for now only announced in the log).
+    void showSettings();
     void showAbout();
     void clearConversation();
     // The app was brought forward: the theme again, and a granted accessibility closes the guide.
