@@ -36,7 +36,11 @@ M10.4 16.6l7.2-7.2-1.5-1.5-5.7 5.7-2.6-2.6-1.5 1.5z"/>)";
 }  // namespace
 
 QPixmap pixmap(Symbol symbol, const QColor& color, int size, qreal devicePixelRatio) {
-    QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 24">)" + shape(symbol) + "</svg>";
+    return render(shape(symbol), color, size, devicePixelRatio);
+}
+
+QPixmap render(const QByteArray& shapes, const QColor& color, int size, qreal devicePixelRatio) {
+    QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 24">)" + shapes + "</svg>";
     svg.replace("\"C\"", "\"" + color.name(QColor::HexRgb).toLatin1() + "\"");
     QSvgRenderer renderer(svg);
     QPixmap result(QSize(size, size) * devicePixelRatio);

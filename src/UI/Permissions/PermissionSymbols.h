@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QPixmap>
 #include <QPalette>
@@ -11,6 +12,8 @@ enum class Symbol { microphone, accessibility, waveform, lockShield, checkmarkCi
 
 // `size` in device-independent pixels, sharp at `devicePixelRatio`.
 QPixmap pixmap(Symbol symbol, const QColor& color, int size, qreal devicePixelRatio);
+// Any shape of the same kind: SVG elements on a 24 × 24 canvas where the colour is written "C".
+QPixmap render(const QByteArray& shapes, const QColor& color, int size, qreal devicePixelRatio);
 
 // The system's green and orange, in their light or dark variant for `palette`.
 QColor green(const QPalette& palette);
