@@ -7,6 +7,7 @@
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
+#include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
@@ -48,12 +49,16 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
       m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert, [this] {
                       if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
                   },
-                  [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}) {
+                  [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}),
+      m_welcome(std::make_unique<WelcomeFlow>(WelcomeFlow::Environment{m_deps.preferences, m_deps.scheduler, *this,
+                                                                        m_deps.aiSettings, [this] { showSettings(); },
+                                                                        [this] { windowWillClose(); }})) {
     connectMenu();
 }
 
 AppDelegate::~AppDelegate() {
     terminate();
+    m_welcome.reset();
     if (m_guide) delete m_guide.data();
     if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
 }
@@ -100,6 +105,7 @@ void AppDelegate::launch(const std::function<void()>& initializeDictation) {
         return;
     }
     checkPermissions();
+    m_welcome->scheduleAfterLaunch();
     logger.info(QStringLiteral("澄言已启动"));
     logger.info(QStringLiteral("双击 Alt 键开始/停止语音输入"));
     installObservers();
@@ -206,6 +212,17 @@ void AppDelegate::showPermissionGuide() {
 }
 
 void AppDelegate::showSettings() { logger.info(QStringLiteral("打开设置窗口")); }
+
+void AppDelegate::showWelcomeCard() { m_welcome->showWelcomeCard(); }
+
+void AppDelegate::showAPINudgeIfNeeded() { m_welcome->showAPINudgeIfNeeded(); }
+
+WelcomeWindow* AppDelegate::welcomeWindow() const { return m_welcome->window(); }
+
+void AppDelegate::windowWillClose() {
+    logger.info(QStringLiteral("设置窗口关闭，恢复全局监听"));
+    if (m_deps.keyMonitor) m_deps.keyMonitor->startMonitoring();
+}
 
 void AppDelegate::showAbout() {
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("关于澄言"),

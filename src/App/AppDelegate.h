@@ -24,6 +24,7 @@
 
 namespace vocena {
 
+class AISettingsStore;
 class AppearanceController;
 class ModifierKeyMonitor;
 class PermissionGuidanceView;
@@ -32,6 +33,8 @@ class Preferences;
 class Scheduler;
 class TermFrequencyTracker;
 class VoiceInputService;
+class WelcomeFlow;
+class WelcomeWindow;
 
 // The tray app's shell: the launch sequence, the tray menu, the banner that follows the
 // dictation, the work and AI modes, the permission guide, the memory watchdog and the way out.
@@ -66,6 +69,8 @@ public:
         // The banner's desktop (screens, mouse, compositor); empty: the real one.
         std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
         MemoryProbe::Reader memoryReader = {};
+        // Where the API key is looked up for the reminder after the welcome card; null: none.
+        const AISettingsStore* aiSettings = nullptr;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
@@ -77,7 +82,7 @@ public:
 
     // The launch sequence: `initializeDictation` (which hands over the dictation), the tray
     // icon, the key monitor, start at login, then unless launched silently the permission
-    // check and the notification observers.
+    // check, the welcome card 3 s later and the notification observers.
     void launch(const std::function<void()>& initializeDictation = {});
     // Stops the recording, the key monitor and the watchdog (once).
     void terminate();
@@ -89,12 +94,18 @@ public:
     void showPermissionGuide();
     // Opens the settings window (for now only announced in the log).
     void showSettings();
+    void showWelcomeCard();
+    // Reminds once, in the banner, to enter an API key, while none is stored.
+    void showAPINudgeIfNeeded();
+    // One of the shell's windows is closing: the global key monitor is started again.
+    void windowWillClose();
     void showAbout();
     void clearConversation();
     // The app was brought forward: the theme again, and a granted accessibility closes the guide.
     void handleActivation();
 
     PermissionGuidanceView* permissionGuide() const { return m_guide; }
+    WelcomeWindow* welcomeWindow() const;
     TopStatusBannerManager& banner() { return m_banner; }
     MenuBar& menuBar() { return m_menuBar; }
     MemoryWatchdog& watchdog() { return m_watchdog; }
@@ -135,6 +146,7 @@ private:
     MemoryWatchdog m_watchdog;
     std::unique_ptr<AppearanceController> m_appearance;
     QPointer<PermissionGuidanceView> m_guide;
+    std::unique_ptr<WelcomeFlow> m_welcome;
     QObject m_observers;  // the notification observers go with it
     bool m_terminated = false;
 };
