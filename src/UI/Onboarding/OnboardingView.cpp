@@ -5,7 +5,6 @@
 #include "UI/Onboarding/RevealSlot.h"
 #include "UI/Permissions/PermissionSymbols.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -59,7 +58,7 @@ OnboardingView::OnboardingView(Scheduler& scheduler, std::function<void(bool)> o
     });
     layout->addStretch(1);
     layout->addWidget(buildFooter());
-    applyStyleSheet();
+    setStyleSheet(styleSheetText());
 }
 
 OnboardingView::~OnboardingView() = default;
@@ -136,18 +135,19 @@ void OnboardingView::paintHeaderSymbol() {
         PermissionSymbols::pixmap(PermissionSymbols::Symbol::waveform, brandColor(), kHeaderSymbolSize, devicePixelRatioF()));
 }
 
-// The sheet is written from the palette, so it is written again when the palette changes
-// (after the children have taken the new palette too: they hear of it after the view).
-void OnboardingView::applyStyleSheet() {
+void OnboardingView::restyle() {
+    // Without a sheet the view and its children take the window's palette again.
+    setStyleSheet({});
+    setStyleSheet(styleSheetText());
+}
+
+QString OnboardingView::styleSheetText() const {
     const QPalette& p = palette();
-    const QString paletteKey = p.color(QPalette::Window).name() + p.color(QPalette::WindowText).name();
-    if (paletteKey == m_styledPalette) return;
-    m_styledPalette = paletteKey;
     const bool dark = PermissionSymbols::isDark(p);
     const QColor text = p.color(QPalette::WindowText);
     const QColor orange = PermissionSymbols::orange(p);
     const QColor brand = brandColor();
-    setStyleSheet(QStringLiteral(
+    return QStringLiteral(
                       "#welcomeTitle { font-size: 22px; font-weight: bold; }"
                       "#welcomeSubtitle { font-size: 13px; color: %1; }"
                       "#guideCard { background: %2; border: 1px solid %3; border-radius: 12px; }"
@@ -165,14 +165,7 @@ void OnboardingView::applyStyleSheet() {
                       .arg(rgba(text, 0.62), dark ? rgba(Qt::white, 0.06) : rgba(Qt::white, 0.85), rgba(text, dark ? 0.12 : 0.08),
                            orange.name(), rgba(orange, 0.14), rgba(orange, 0.24), text.name(), brand.name(),
                            brand.lighter(110).name())
-                      .arg(brand.darker(115).name()));
-}
-
-void OnboardingView::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_headerSymbol) {
-        QMetaObject::invokeMethod(this, &OnboardingView::applyStyleSheet, Qt::QueuedConnection);
-    }
+                      .arg(brand.darker(115).name());
 }
 
 }  // namespace vocena

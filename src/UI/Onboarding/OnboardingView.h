@@ -22,7 +22,7 @@ class WorkItem;
 // gesture, the API key with "去设置", the two work modes, the vocabulary) and the footer
 // "不再提示" / "开始使用". When first shown, the header comes in at once and the cards one
 // after another, 0.2, 0.28, 0.36 and 0.44 s later (on the scheduler it is given). Its colours
-// follow the application's palette.
+// come from its palette when it is built and whenever restyle() is called.
 class OnboardingView final : public QWidget {
     Q_OBJECT
 public:
@@ -47,15 +47,19 @@ public:
     QPushButton* dismissButton() const { return m_dismiss; }
     QPushButton* startButton() const { return m_start; }
 
+    // Writes the style sheet again from the palette (after a theme change). A widget under a
+    // style sheet no longer takes its parent's palette, so the host calls this once the window
+    // has the new palette.
+    void restyle();
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* buildHeader();
     QWidget* buildFooter();
     void startAppearance();
-    void applyStyleSheet();
+    QString styleSheetText() const;
     void paintHeaderSymbol();
 
     Scheduler& m_scheduler;
@@ -67,7 +71,6 @@ private:
     std::array<RevealSlot*, kCardCount> m_cardSlots{};
     QPushButton* m_dismiss = nullptr;
     QPushButton* m_start = nullptr;
-    QString m_styledPalette;  // the colours the style sheet was written for
     bool m_appearanceStarted = false;
     std::vector<std::shared_ptr<WorkItem>> m_pendingReveals;  // dropped with the view
 };

@@ -3,6 +3,7 @@
 #include "UI/Onboarding/OnboardingView.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,9 +38,7 @@ WelcomeWindow::WelcomeWindow(Scheduler& scheduler, std::function<void(bool)> onD
     m_closeButton->setToolTip(QStringLiteral("关闭"));
     m_closeButton->setFixedSize(kCloseButtonSize, kCloseButtonSize);
     m_closeButton->setCursor(Qt::PointingHandCursor);
-    m_closeButton->setStyleSheet(QStringLiteral("#welcomeClose { border: none; border-radius: 11px; font-size: 11px;"
-                                                " background: palette(midlight); color: palette(window-text); }"
-                                                "#welcomeClose:hover { background: palette(mid); }"));
+    restyle();
     connect(m_closeButton, &QToolButton::clicked, this, &QWidget::close);
     m_closeButton->raise();
 }
@@ -52,6 +51,21 @@ void WelcomeWindow::present() {
     show();
     raise();
     activateWindow();
+}
+
+// The style sheets take their colours from the palette when they are set, and widgets under
+// a sheet no longer follow their parent's palette: after a theme change they are set again.
+void WelcomeWindow::restyle() {
+    m_closeButton->setStyleSheet({});
+    m_closeButton->setStyleSheet(QStringLiteral("#welcomeClose { border: none; border-radius: 11px; font-size: 11px;"
+                                                " background: palette(midlight); color: palette(window-text); }"
+                                                "#welcomeClose:hover { background: palette(mid); }"));
+    m_view->restyle();
+}
+
+void WelcomeWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) QMetaObject::invokeMethod(this, &WelcomeWindow::restyle, Qt::QueuedConnection);
 }
 
 void WelcomeWindow::closeEvent(QCloseEvent* event) {

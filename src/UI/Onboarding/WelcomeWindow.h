@@ -37,6 +37,7 @@ Q_SIGNALS:
     void windowWillClose();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -45,6 +46,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void restyle();
+
     OnboardingView* m_view;
     QToolButton* m_closeButton;
     std::optional<QPoint> m_dragOffset;  // the pointer's distance from the top-left corner while dragging
