@@ -1,6 +1,6 @@
 // The shell's flow around the welcome card, in virtual time on a private Xvfb display: when the
 // card opens, what each way out of it stores and starts, and the one reminder to enter an API
-// key (the key in a secret store in memory).
+// key (the key in a secret store in memory that answers after a moment).
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Onboarding/OnboardingView.h"
 #include "UI/Onboarding/WelcomeFlow.h"
@@ -13,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoro/QCoroTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+
+#include <chrono>
 
 using namespace vocena;
 using namespace vocena::test;
@@ -24,6 +27,26 @@ using namespace vocena::test;
 namespace {
 
 const QString kNudge = QStringLiteral("nudge: %1 (%2 s)").arg(WelcomeFlow::nudgeText()).arg(WelcomeFlow::kNudgeDuration);
+
+// A secret store in memory whose reads take a moment, as the keyring's do (off the main
+// thread): the flow goes on only when the answer is back.
+class SlowSecretStore final : public SecretStore {
+public:
+    QCoro::Task<std::optional<QString>> read(QString service, QString account) override {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(20));
+        co_return co_await m_memory.read(service, account);
+    }
+    QCoro::Task<bool> write(QString service, QString account, QString secret) override {
+        return m_memory.write(std::move(service), std::move(account), std::move(secret));
+    }
+    QCoro::Task<bool> remove(QString service, QString account) override {
+        return m_memory.remove(std::move(service), std::move(account));
+    }
+    QString backendName() const override { return QStringLiteral("slow memory"); }
+
+private:
+    MemorySecretStore m_memory;
+};
 
 // The ways out of an open card.
 enum class Way { start, dismissForever, openSettings, closeButton };
@@ -34,7 +57,7 @@ protected:
     ManualScheduler scheduler{clock};
     QTemporaryDir dir;
     Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-    std::shared_ptr<MemorySecretStore> secrets = std::make_shared<MemorySecretStore>();
+    std::shared_ptr<SecretStore> secrets = std::make_shared<SlowSecretStore>();
     AISettingsStore aiSettings{prefs, secrets};
     QStringList events;  // what the flow asked of the shell, in order
 
