@@ -7,6 +7,7 @@
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
+#include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Settings/SettingsWindowFactory.h"
@@ -69,12 +70,16 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
       m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert, [this] {
                       if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
                   },
-                  [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}) {
+                  [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}),
+      m_welcome(std::make_unique<WelcomeFlow>(WelcomeFlow::Environment{m_deps.preferences, m_deps.scheduler, *this,
+                                                                        m_deps.aiSettings, [this] { showSettings(); },
+                                                                        [this] { windowWillClose(nullptr); }})) {
     connectMenu();
 }
 
 AppDelegate::~AppDelegate() {
     terminate();
+    m_welcome.reset();
     if (m_guide) delete m_guide.data();
     if (m_about) delete m_about.data();
     if (m_settings) delete m_settings.data();
@@ -124,6 +129,7 @@ void AppDelegate::launch(const std::function<void()>& initializeDictation) {
         return;
     }
     checkPermissions();
+    m_welcome->scheduleAfterLaunch();
     logger.info(QStringLiteral("澄言已启动"));
     logger.info(QStringLiteral("双击 Alt 键开始/停止语音输入"));
     installObservers();
@@ -246,6 +252,12 @@ void AppDelegate::windowWillClose(QWidget*) {
     logger.info(QStringLiteral("设置窗口关闭，恢复全局监听"));
     if (m_deps.keyMonitor) m_deps.keyMonitor->startMonitoring();
 }
+
+void AppDelegate::showWelcomeCard() { m_welcome->showWelcomeCard(); }
+
+void AppDelegate::showAPINudgeIfNeeded() { m_welcome->showAPINudgeIfNeeded(); }
+
+WelcomeWindow* AppDelegate::welcomeWindow() const { return m_welcome->window(); }
 
 void AppDelegate::showAbout() {
     // One about box: asking again brings it forward.

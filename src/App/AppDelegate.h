@@ -26,6 +26,7 @@
 
 namespace vocena {
 
+class AISettingsStore;
 class AppearanceController;
 class ModifierKeyMonitor;
 class PermissionGuidanceView;
@@ -34,6 +35,8 @@ class Preferences;
 class Scheduler;
 class TermFrequencyTracker;
 class VoiceInputService;
+class WelcomeFlow;
+class WelcomeWindow;
 
 // The tray app's shell: the launch sequence, the tray menu, the banner that follows the
 // dictation, the work and AI modes, the permission guide, the memory watchdog and the way out.
@@ -69,6 +72,8 @@ public:
         // The banner's desktop (screens, mouse, compositor); empty: the real one.
         std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
         MemoryProbe::Reader memoryReader = {};
+        // Where the API key is looked up for the reminder after the welcome card; null: none.
+        const AISettingsStore* aiSettings = nullptr;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);
@@ -80,7 +85,7 @@ public:
 
     // The launch sequence: `initializeDictation` (which hands over the dictation), the tray
     // icon, the key monitor, start at login, then unless launched silently the permission
-    // check and the notification observers.
+    // check, the welcome card 3 s later and the notification observers.
     void launch(const std::function<void()>& initializeDictation = {});
     // Stops the recording, the key monitor and the watchdog (once).
     void terminate();
@@ -92,6 +97,9 @@ public:
     void showPermissionGuide();
     // Brings the open settings window to the front, or builds and shows a new one.
     void showSettings();
+    void showWelcomeCard();
+    // Reminds once, in the banner, to enter an API key, while none is stored.
+    void showAPINudgeIfNeeded();
     // A shell window (settings, welcome) was closed: the global keys are watched again.
     void windowWillClose(QWidget* window);
     void showAbout();
@@ -101,6 +109,7 @@ public:
 
     PermissionGuidanceView* permissionGuide() const { return m_guide; }
     SettingsWindow* settingsWindow() const { return m_settings; }
+    WelcomeWindow* welcomeWindow() const;
     TopStatusBannerManager& banner() { return m_banner; }
     MenuBar& menuBar() { return m_menuBar; }
     MemoryWatchdog& watchdog() { return m_watchdog; }
@@ -145,6 +154,7 @@ private:
     QPointer<PermissionGuidanceView> m_guide;
     QPointer<QMessageBox> m_about;
     QPointer<SettingsWindow> m_settings;
+    std::unique_ptr<WelcomeFlow> m_welcome;
     QObject m_observers;  // the notification observers go with it
     bool m_terminated = false;
 };

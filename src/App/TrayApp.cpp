@@ -87,6 +87,7 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
         .updateLoginItem = [](bool enabled) { return LoginItem().update(enabled); },
         .bannerEnvironment = {},
         .memoryReader = {},
+        .aiSettings = &m_services.aiSettings(),
     };
     m_delegate = std::make_unique<AppDelegate>(std::move(deps));
     m_alerts = std::make_unique<AppAlerts>(*m_delegate);

@@ -10,11 +10,16 @@
 #include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "UI/MenuBar/StatusMenu.h"
+#include "UI/Onboarding/OnboardingView.h"
+#include "UI/Onboarding/WelcomeFlow.h"
+#include "UI/Onboarding/WelcomeWindow.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
 #include "Utils/VocabularyStore.h"
 #include "support/FakeModifierFlagSource.h"
 #include "support/LogCapture.h"
+#include "support/MemorySecretStore.h"
 #include "../UI/Banner/BannerTestBed.h"
 
 #include <QAction>
@@ -22,6 +27,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 
 using namespace vocena;
 using namespace vocena::test;
@@ -78,7 +84,8 @@ protected:
 }  // namespace
 
 // The guide opens on the very first launch (and marks it done), afterwards only while a
-// permission is missing; a silent launch checks nothing and opens nothing.
+// permission is missing; the welcome card follows 3 s after the launch. A silent launch checks
+// nothing and opens nothing.
 TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
     struct Case {
         const char* name;
@@ -122,6 +129,9 @@ TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
             EXPECT_TRUE(app.permissionGuide()->isVisible());
         }
         EXPECT_EQ(casePrefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
+        EXPECT_FALSE(app.welcomeWindow());
+        clock.advance(WelcomeFlow::kLaunchDelay);
+        EXPECT_EQ(app.welcomeWindow() != nullptr, !c.silent);
 
         // Only a launch that is not silent listens to the pipeline's notices.
         NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, QStringLiteral("超时"));
@@ -389,4 +399,52 @@ TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
     EXPECT_FALSE(first);
     EXPECT_EQ(openWindows(), 1);
     app.terminate();
+}
+
+// The welcome card closed with its own button comes back at the next launch, and the key
+// monitor runs again; "去设置" hands over to the settings 0.3 s later, and the banner then
+// asks for the API key that is not stored yet.
+TEST_F(AppDelegateTest, TheWelcomeCardRestartsTheKeyMonitorAndHandsOverToTheSettings) {
+    ModifierKeyMonitor monitor(clock, scheduler);
+    monitor.setFlagSource(std::make_unique<FakeModifierFlagSource>());
+    AISettingsStore ai(prefs, std::make_shared<MemorySecretStore>());
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    AppDelegate app({.preferences = prefs,
+                     .scheduler = scheduler,
+                     .permissions = permissions,
+                     .guideSetup = [] { return PermissionGuideSetup{}; },
+                     .keyMonitor = &monitor,
+                     .quit = [] {},
+                     .aiSettings = &ai});
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    clock.advance(WelcomeFlow::kLaunchDelay);
+    ASSERT_TRUE(app.welcomeWindow());
+
+    monitor.stopMonitoring();
+    LogCapture log;
+    app.welcomeWindow()->closeButton()->click();
+    EXPECT_FALSE(app.welcomeWindow());
+    EXPECT_TRUE(monitor.isMonitoring());
+    EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 设置窗口关闭，恢复全局监听")));
+    EXPECT_FALSE(prefs.contains(QString::fromLatin1(WelcomeFlow::kWelcomeShownKey)));
+
+    app.showWelcomeCard();
+    ASSERT_TRUE(app.welcomeWindow());
+    app.welcomeWindow()->view().settingsButton()->click();
+    EXPECT_FALSE(app.welcomeWindow());
+    clock.advance(0.29);
+    EXPECT_FALSE(app.settingsWindow());
+    clock.advance(0.01);
+    EXPECT_TRUE(app.settingsWindow() && app.settingsWindow()->isVisible());
+    const auto nudgeShown = [&] {
+        BannerPanel* panel = app.banner().panel();
+        if (!panel || !panel->isVisible()) return false;
+        for (QLabel* label : panel->findChildren<QLabel*>())
+            if (label->text() == WelcomeFlow::nudgeText()) return true;
+        return false;
+    };
+    EXPECT_TRUE(waitUntil(nudgeShown, 2000));
+    clock.advance(WelcomeFlow::kNudgeDuration + 0.1);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
 }

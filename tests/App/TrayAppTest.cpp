@@ -38,9 +38,12 @@ protected:
     }
 
     void installModel() const { installTestModel(QStringLiteral(VOCENA_BINARY), home.path()); }
-    // Starts the app past its first launch (no permission guide while everything is granted).
+    // Starts the app past its first launch (no permission guide while everything is granted,
+    // no welcome card taking the focus from the test's field).
     void startApp() {
-        Preferences(Preferences::standardPath()).setValue(QStringLiteral("com.vocena.firstLaunch"), true);
+        Preferences prefs(Preferences::standardPath());
+        prefs.setValue(QStringLiteral("com.vocena.firstLaunch"), true);
+        prefs.setValue(QStringLiteral("com.vocena.onboarding.welcomeShown"), true);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VOCENA_LOG_LEVEL"), QStringLiteral("debug"));
         app.setProcessEnvironment(env);

@@ -1,0 +1,191 @@
+// The shell's flow around the welcome card, in virtual time on a private Xvfb display: when the
+// card opens, what each way out of it stores and starts, and the one reminder to enter an API
+// key (the key in a secret store in memory that answers after a moment).
+#include "Infrastructure/Platform/Preferences.h"
+#include "UI/Onboarding/OnboardingView.h"
+#include "UI/Onboarding/WelcomeFlow.h"
+#include "UI/Onboarding/WelcomeWindow.h"
+#include "UI/Shell/BannerNotifier.h"
+#include "Utils/AISettingsStore.h"
+#include "support/ManualScheduler.h"
+#include "support/MemorySecretStore.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoro/QCoroTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <chrono>
+
+using namespace vocena;
+using namespace vocena::test;
+
+namespace {
+
+const QString kNudge = QStringLiteral("nudge: %1 (%2 s)").arg(WelcomeFlow::nudgeText()).arg(WelcomeFlow::kNudgeDuration);
+
+// A secret store in memory whose reads take a moment, as the keyring's do (off the main
+// thread): the flow goes on only when the answer is back.
+class SlowSecretStore final : public SecretStore {
+public:
+    QCoro::Task<std::optional<QString>> read(QString service, QString account) override {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(20));
+        co_return co_await m_memory.read(service, account);
+    }
+    QCoro::Task<bool> write(QString service, QString account, QString secret) override {
+        return m_memory.write(std::move(service), std::move(account), std::move(secret));
+    }
+    QCoro::Task<bool> remove(QString service, QString account) override {
+        return m_memory.remove(std::move(service), std::move(account));
+    }
+    QString backendName() const override { return QStringLiteral("slow memory"); }
+
+private:
+    MemorySecretStore m_memory;
+};
+
+// The ways out of an open card.
+enum class Way { start, dismissForever, openSettings, closeButton };
+
+class WelcomeFlowTest : public ::testing::Test, public BannerNotifier {
+protected:
+    ManualClock clock;
+    ManualScheduler scheduler{clock};
+    QTemporaryDir dir;
+    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
+    std::shared_ptr<SecretStore> secrets = std::make_shared<SlowSecretStore>();
+    AISettingsStore aiSettings{prefs, secrets};
+    QStringList events;  // what the flow asked of the shell, in order
+
+    void showNotification(const QString& text, double duration) override {
+        events.append(QStringLiteral("nudge: %1 (%2 s)").arg(text).arg(duration));
+    }
+
+    // A flow as one launch of the app makes it.
+    std::unique_ptr<WelcomeFlow> makeFlow() {
+        return std::make_unique<WelcomeFlow>(WelcomeFlow::Environment{
+            prefs, scheduler, *this, &aiSettings, [this] { events.append(QStringLiteral("settings")); },
+            [this] { events.append(QStringLiteral("closed")); }});
+    }
+
+    static void leave(WelcomeFlow& flow, Way way) {
+        WelcomeWindow* window = flow.window();
+        ASSERT_TRUE(window);
+        OnboardingView& view = window->view();
+        QAbstractButton* button = nullptr;
+        switch (way) {
+        case Way::start: button = view.startButton(); break;
+        case Way::dismissForever: button = view.dismissButton(); break;
+        case Way::openSettings: button = view.settingsButton(); break;
+        case Way::closeButton: button = window->closeButton(); break;
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    std::optional<bool> storedFlag(const char* key) const { return prefs.boolValue(QString::fromLatin1(key)); }
+    void storeKey() { QCoro::waitFor(aiSettings.saveAPIKey(QStringLiteral("sk-test"))); }
+};
+
+}  // namespace
+
+// A launch opens the card 3 s later (not before); leaving it through any of its buttons keeps
+// it away at later launches, closing its window does not.
+TEST_F(WelcomeFlowTest, TheCardReturnsAtTheNextLaunchOnlyAfterItsWindowWasClosed) {
+    struct Case {
+        const char* name;
+        Way way;
+        bool shownAgain;
+    };
+    const QList<Case> cases{
+        {"开始使用", Way::start, false},
+        {"不再提示", Way::dismissForever, false},
+        {"去设置", Way::openSettings, false},
+        {"window's close button", Way::closeButton, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prefs.remove(QString::fromLatin1(WelcomeFlow::kWelcomeShownKey));
+        {
+            auto flow = makeFlow();
+            flow->scheduleAfterLaunch();
+            clock.advance(2.9);
+            EXPECT_FALSE(flow->window());
+            clock.advance(0.1);
+            ASSERT_TRUE(flow->window());
+            EXPECT_TRUE(flow->window()->isVisible());
+            leave(*flow, c.way);
+            EXPECT_FALSE(flow->window());
+            clock.advance(1.0);
+        }
+        auto nextLaunch = makeFlow();
+        nextLaunch->scheduleAfterLaunch();
+        clock.advance(3.0);
+        EXPECT_EQ(nextLaunch->window() != nullptr, c.shownAgain);
+    }
+}
+
+// What each way out stores and starts, with no API key stored: the buttons store the flag and
+// remind of the key; "去设置" opens the settings 0.3 s later and reminds after that; the close
+// button stores nothing and reminds of nothing. Every way closes the window through the shell.
+TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
+    struct Case {
+        const char* name;
+        Way way;
+        std::optional<bool> flag;
+        QStringList at0;    // events right after the click (once the key was read)
+        QStringList at03;   // events 0.3 s later
+    };
+    const QList<Case> cases{
+        {"开始使用", Way::start, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"不再提示", Way::dismissForever, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"去设置", Way::openSettings, true, {"closed"}, {"closed", "settings", kNudge}},
+        {"window's close button", Way::closeButton, std::nullopt, {"closed"}, {"closed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prefs.remove(QString::fromLatin1(WelcomeFlow::kWelcomeShownKey));
+        prefs.remove(QString::fromLatin1(WelcomeFlow::kAPINudgeShownKey));
+        events.clear();
+        auto flow = makeFlow();
+        flow->showWelcomeCard();
+        QPointer<WelcomeWindow> window = flow->window();
+        flow->showWelcomeCard();  // one card at a time
+        EXPECT_EQ(flow->window(), window.data());
+
+        leave(*flow, c.way);
+        EXPECT_TRUE(waitUntil([&] { return !window; }, 2000));  // closed and gone
+        EXPECT_EQ(storedFlag(WelcomeFlow::kWelcomeShownKey), c.flag);
+        waitUntil([&] { return events == c.at0; }, 1000);
+        EXPECT_EQ(events, c.at0);
+        clock.advance(0.29);
+        EXPECT_EQ(events, c.at0);
+        clock.advance(0.01);
+        waitUntil([&] { return events == c.at03; }, 1000);
+        EXPECT_EQ(events, c.at03);
+    }
+}
+
+// The reminder comes only while no key is stored, only once over launches, and two checks at
+// the same time show it once.
+TEST_F(WelcomeFlowTest, TheKeyReminderComesOnceAndOnlyWithoutAKey) {
+    auto flow = makeFlow();
+    storeKey();
+    QCoro::waitFor(flow->showAPINudgeIfNeeded());
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(storedFlag(WelcomeFlow::kAPINudgeShownKey), std::nullopt);
+
+    QCoro::waitFor(aiSettings.clearAPIKey());
+    QCoro::Task<> first = flow->showAPINudgeIfNeeded();
+    QCoro::Task<> second = flow->showAPINudgeIfNeeded();
+    QCoro::waitFor(std::move(first));
+    QCoro::waitFor(std::move(second));
+    EXPECT_EQ(events, QStringList{kNudge});
+    EXPECT_EQ(storedFlag(WelcomeFlow::kAPINudgeShownKey), true);
+
+    auto nextLaunch = makeFlow();
+    QCoro::waitFor(nextLaunch->showAPINudgeIfNeeded());
+    EXPECT_EQ(events, QStringList{kNudge});
+}
