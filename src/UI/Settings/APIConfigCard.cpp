@@ -131,6 +131,7 @@ void APIConfigCard::buildLayout() {
 // A field's title, after its symbol when it has one.
 QWidget* APIConfigCard::fieldTitle(const QString& title, QLabel** symbol) {
     auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("fieldTitleRow"));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(5);
@@ -251,8 +252,10 @@ void APIConfigCard::paint() {
     const QString style =
         QStringLiteral(
             "QFrame#apiConfigCard { background: %1; border: 1px solid %2; border-radius: 14px; }"
+            // Whatever the window's style sheet gives its widgets, the card's own parts show its background.
+            "QFrame#apiConfigCard QLabel, QWidget#fieldTitleRow, QWidget#testResult { background: transparent; }"
             "QLabel#cardTitle { color: %3; font-size: 15px; font-weight: 600; }"
-            "QLabel#badgeLabel { background: %4; color: %5; border-radius: 8px; padding: 2px 8px; font-size: 11px; font-weight: 600; }"
+            "QFrame#apiConfigCard QLabel#badgeLabel { background: %4; color: %5; border-radius: 8px; padding: 2px 8px; font-size: 11px; font-weight: 600; }"
             "QLabel#fieldTitle { color: %6; font-size: 12px; }"
             "QLineEdit { background: %7; color: %3; border: 1px solid %2; border-radius: 8px; padding: 6px 9px; font-size: 13px; }"
             "QLineEdit:focus { border: 1px solid %8; }"
