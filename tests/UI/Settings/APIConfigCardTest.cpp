@@ -47,19 +47,24 @@ public:
     }
     QCoro::Task<bool> write(QString service, QString account, QString secret) override {
         writes.append(secret);
+        if (holdWrites) co_await qCoro(&gate, &QTimer::timeout);
+        if (failWrites) co_return false;
         co_return co_await keyring->write(service, account, secret);
     }
     QCoro::Task<bool> remove(QString service, QString account) override { return keyring->remove(service, account); }
     QString backendName() const override { return keyring->backendName(); }
 
     void openGate() {
-        holdReads = false;
+        holdReads = holdWrites = false;
+        gate.setSingleShot(true);
         gate.start(0);
     }
 
     std::shared_ptr<SecretStore> keyring = std::make_shared<LibsecretSecretStore>();
     QStringList writes;
     bool holdReads = false;
+    bool holdWrites = false;
+    bool failWrites = false;
     QTimer gate;
 };
 
@@ -188,6 +193,42 @@ TEST_F(APIConfigCardTest, EmptyingTheFieldRemovesTheKeyAndClosingOrDestroyingSav
     clock.advance(1);
     EXPECT_EQ(secrets->writes.size(), before + 1);
     EXPECT_TRUE(waitUntil([this] { return storedKey() == QStringLiteral("sk-gone"); }));
+}
+
+TEST_F(APIConfigCardTest, AKeyThatCouldNotBeSavedIsSaidSoUntilASaveSucceeds) {
+    openCard();
+    auto* note = card->findChild<QLabel*>(QStringLiteral("keyNote"));
+    secrets->failWrites = true;
+    QTest::keyClicks(keyField(), QStringLiteral("sk-1"));
+    clock.advance(0.5);
+    ASSERT_TRUE(waitUntil([this] { return saves.size() == 1; }));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), QStringLiteral("API Key 未能保存到密钥环"));
+    secrets->failWrites = false;
+    QTest::keyClicks(keyField(), QStringLiteral("2"));
+    clock.advance(0.5);
+    ASSERT_TRUE(waitUntil([this] { return saves.size() == 2; }));
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(storedKey(), QStringLiteral("sk-12"));
+}
+
+// Keys saved while the keyring is still busy with an earlier one wait for it; only the last
+// of them follows, so the keyring ends with the last key typed.
+TEST_F(APIConfigCardTest, SavesWaitForTheOneUnderWayAndTheLastKeyWins) {
+    openCard();
+    secrets->holdWrites = true;
+    for (const QString& key : {QStringLiteral("sk-a"), QStringLiteral("sk-b"), QStringLiteral("sk-c")}) {
+        retype(keyField(), key);
+        card->hide();  // saves at once
+        card->show();
+    }
+    EXPECT_EQ(secrets->writes, QStringList{QStringLiteral("sk-a")});
+    secrets->openGate();
+    ASSERT_TRUE(waitUntil([this] { return !saves.isEmpty(); }));
+    EXPECT_EQ(secrets->writes, (QStringList{QStringLiteral("sk-a"), QStringLiteral("sk-c")}));
+    EXPECT_EQ(saves, QList<bool>{true});
+    EXPECT_EQ(storedKey(), QStringLiteral("sk-c"));
+    EXPECT_EQ(keyField()->text(), QStringLiteral("sk-c"));
 }
 
 // A keyring that takes its time (locked, waiting for a password) keeps the card usable, and
