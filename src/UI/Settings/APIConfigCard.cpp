@@ -52,7 +52,11 @@ APIConfigCard::APIConfigCard(Preferences& preferences, Scheduler& scheduler, std
     paint();
 }
 
-APIConfigCard::~APIConfigCard() { flushPendingSave(); }
+// A key typed just before the card goes away is still saved; nobody is told the outcome.
+APIConfigCard::~APIConfigCard() {
+    m_saver.setFinishedHandler(nullptr);
+    flushPendingSave();
+}
 
 void APIConfigCard::buildLayout() {
     m_headerSymbol = new QLabel(this);
