@@ -10,6 +10,12 @@ namespace vocena {
 
 namespace {
 QString key(const char* name) { return QString::fromLatin1(name); }
+
+// A blank text (a field the user emptied, `vocena config set KEY ""`) means "the default".
+QString textOrDefault(const std::optional<QString>& stored, const char* fallback) {
+    if (!stored || stored->trimmed().isEmpty()) return QString::fromLatin1(fallback);
+    return *stored;
+}
 }  // namespace
 
 AISettingsStore::AISettingsStore(Preferences& defaults, std::shared_ptr<SecretStore> secrets)
@@ -20,7 +26,7 @@ int AISettingsStore::aiMode() const { return int(m_defaults.intValue(key(kModeKe
 bool AISettingsStore::aiEnabled() const { return m_defaults.boolValue(key(kEnabledKey)).value_or(true); }
 
 QString AISettingsStore::aiBaseURL() const {
-    return m_defaults.stringValue(key(kBaseURLKey)).value_or(QString::fromLatin1(kDefaultBaseURL));
+    return textOrDefault(m_defaults.stringValue(key(kBaseURLKey)), kDefaultBaseURL);
 }
 
 double AISettingsStore::aiTimeout() const {
@@ -32,7 +38,7 @@ double AISettingsStore::aiTimeout() const {
 }
 
 QString AISettingsStore::aiModel() const {
-    return m_defaults.stringValue(key(kModelKey)).value_or(QString::fromLatin1(kDefaultModel));
+    return textOrDefault(m_defaults.stringValue(key(kModelKey)), kDefaultModel);
 }
 
 int AISettingsStore::workMode() const {

@@ -41,6 +41,9 @@ TEST_F(AISettingsStoreTest, MissingValuesAndWrongTypesReadAsDefaultsAndChangesAr
     set(AISettingsStore::kModelKey, QJsonArray{QStringLiteral("m")});
     set(AISettingsStore::kWorkModeKey, QStringLiteral("2"));
     expectDefaults();
+    set(AISettingsStore::kBaseURLKey, QString());  // a blank text is no provider or model
+    set(AISettingsStore::kModelKey, QStringLiteral("  "));
+    expectDefaults();
     EXPECT_TRUE(prefs.contains(QString::fromLatin1(AISettingsStore::kModelKey)));  // kept, only read as absent
 
     set(AISettingsStore::kModeKey, 1);

@@ -32,10 +32,6 @@ QColor secondaryText(const QPalette& palette) {
     return color;
 }
 
-QColor red(const QPalette& palette) {
-    return PermissionSymbols::isDark(palette) ? QColor(0xFF, 0x45, 0x3A) : QColor(0xFF, 0x3B, 0x30);
-}
-
 }  // namespace
 
 QString PermissionRow::description(PermissionType type) {
@@ -150,7 +146,7 @@ void PermissionRow::paint() {
     const qreal ratio = devicePixelRatioF();
     m_symbol->setPixmap(PermissionSymbols::pixmap(symbolOf(m_type), colors.color(QPalette::Highlight), 24, ratio));
     QPalette notePalette = m_note->palette();
-    notePalette.setColor(QPalette::WindowText, m_noteIsProblem ? red(colors) : secondaryText(colors));
+    notePalette.setColor(QPalette::WindowText, m_noteIsProblem ? PermissionSymbols::red(colors) : secondaryText(colors));
     m_note->setPalette(notePalette);
     if (m_status == PermissionStatus::authorized)
         m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::checkmarkCircle, PermissionSymbols::green(colors), 22, ratio));
