@@ -1,7 +1,6 @@
 #include "UI/Permissions/PermissionSymbols.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "UI/Appearance/SymbolPixmap.h"
 
 namespace vocena::PermissionSymbols {
 
@@ -36,16 +35,7 @@ M10.4 16.6l7.2-7.2-1.5-1.5-5.7 5.7-2.6-2.6-1.5 1.5z"/>)";
 }  // namespace
 
 QPixmap pixmap(Symbol symbol, const QColor& color, int size, qreal devicePixelRatio) {
-    QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 24">)" + shape(symbol) + "</svg>";
-    svg.replace("\"C\"", "\"" + color.name(QColor::HexRgb).toLatin1() + "\"");
-    QSvgRenderer renderer(svg);
-    QPixmap result(QSize(size, size) * devicePixelRatio);
-    result.setDevicePixelRatio(devicePixelRatio);
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    painter.setOpacity(color.alphaF());
-    renderer.render(&painter, QRectF(0, 0, size, size));
-    return result;
+    return SymbolPixmap::render(shape(symbol), color, size, devicePixelRatio);
 }
 
 bool isDark(const QPalette& palette) { return palette.color(QPalette::Window).lightness() < 128; }
