@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QAction;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
