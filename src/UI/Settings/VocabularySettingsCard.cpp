@@ -1,0 +1,250 @@
+#include "UI/Settings/VocabularySettingsCard.h"
+
+#include "Infrastructure/Platform/Logging.h"
+#include "UI/Settings/AddVocabularySheet.h"
+#include "UI/Settings/VocabularyCardColors.h"
+#include "UI/Settings/VocabularyListModel.h"
+#include "UI/Settings/VocabularyRow.h"
+#include "UI/Settings/VocabularyRowDelegate.h"
+#include "UI/Settings/VocabularySymbols.h"
+#include "Utils/VocabularyStore.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace vocena {
+
+namespace {
+
+const Logger logger("VocabularySettingsCard");
+
+using VocabularySymbols::Symbol;
+
+void setStyleSheetOf(QWidget* widget, const QString& sheet) {
+    if (widget->styleSheet() != sheet) widget->setStyleSheet(sheet);
+}
+
+QIcon symbolIcon(Symbol symbol, const QColor& color, int size, qreal ratio) {
+    return QIcon(VocabularySymbols::pixmap(symbol, color, size, ratio));
+}
+
+}  // namespace
+
+VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* parent)
+    : QFrame(parent), m_store(store), m_model(new VocabularyListModel(this)), m_delegate(new VocabularyRowDelegate(this)) {
+    setObjectName(QStringLiteral("vocabularySettingsCard"));
+    setFixedSize(kWidth, kHeight);
+
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("searchField"));
+    m_search->setPlaceholderText(QStringLiteral("搜索词汇..."));
+    m_search->setClearButtonEnabled(true);
+    m_searchSymbol = m_search->addAction(QIcon(), QLineEdit::LeadingPosition);
+    connect(m_search, &QLineEdit::textChanged, m_model, &VocabularyListModel::setSearchText);
+
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("vocabularyList"));
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    // Rows are painted, all of one height, so the view lays out thousands of them at once.
+    m_list->setUniformItemSizes(true);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->verticalScrollBar()->setSingleStep(VocabularyRow::kHeight / 2);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->viewport()->setAutoFillBackground(false);  // the card's background shows between the rows
+    m_list->viewport()->setAttribute(Qt::WA_Hover);
+    m_list->setMaximumHeight(kMaximumListHeight);
+    m_list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    connect(m_delegate, &VocabularyRowDelegate::deleteRequested, this, &VocabularySettingsCard::deleteItem);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 14);
+    layout->setSpacing(12);
+    layout->addWidget(buildHeader());
+    layout->addWidget(m_search);
+    layout->addWidget(m_list, 1);
+    layout->addStretch(0);
+    layout->addWidget(buildFooter());
+
+    applyStyle();
+    refresh();
+}
+
+QWidget* VocabularySettingsCard::buildHeader() {
+    auto* header = m_header = new QWidget(this);
+    m_headerSymbol = new QLabel(header);
+    m_headerSymbol->setFixedSize(20, 20);
+    auto* title = new QLabel(QStringLiteral("词汇库"), header);
+    title->setObjectName(QStringLiteral("cardTitle"));
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(m_headerSymbol);
+    row->addWidget(title);
+    row->addStretch(1);
+    return header;
+}
+
+QWidget* VocabularySettingsCard::buildFooter() {
+    auto* footer = m_footer = new QWidget(this);
+    m_count = new QLabel(footer);
+    m_count->setObjectName(QStringLiteral("countLabel"));
+    m_import = new QPushButton(QStringLiteral("导入"), footer);
+    m_import->setObjectName(QStringLiteral("importButton"));
+    connect(m_import, &QPushButton::clicked, this, &VocabularySettingsCard::showImportDialog);
+    m_add = new QPushButton(QStringLiteral("添加"), footer);
+    m_add->setObjectName(QStringLiteral("addButton"));
+    connect(m_add, &QPushButton::clicked, this, &VocabularySettingsCard::showAddSheet);
+    for (QPushButton* button : {m_import, m_add}) {
+        button->setCursor(Qt::PointingHandCursor);
+        button->setIconSize(QSize(14, 14));
+    }
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addWidget(m_count);
+    row->addStretch(1);
+    row->addWidget(m_import);
+    row->addWidget(m_add);
+    return footer;
+}
+
+void VocabularySettingsCard::refresh() {
+    QScrollBar* scrollBar = m_list->verticalScrollBar();
+    const int scrolled = scrollBar->value();
+    if (m_model->setItems(m_store.items())) {
+        // The reset scrolled to the top: lay the rows out now and scroll back where the user was.
+        m_list->doItemsLayout();
+        scrollBar->setValue(scrolled);
+    }
+    updateCount();
+}
+
+void VocabularySettingsCard::updateCount() {
+    m_count->setText(QStringLiteral("%1 个词汇").arg(m_model->items().size()));
+}
+
+AddVocabularySheet* VocabularySettingsCard::addSheet() const {
+    return m_sheet && m_sheet->isVisible() ? m_sheet.data() : nullptr;
+}
+
+void VocabularySettingsCard::showAddSheet() {
+    if (m_sheet && m_sheet->isVisible()) {
+        m_sheet->raise();
+        m_sheet->activateWindow();
+        return;
+    }
+    m_sheet = new AddVocabularySheet(
+        [this](const QString& word, const std::optional<QStringList>& variants, const std::optional<QString>& category) {
+            addItem(word, variants, category);
+        },
+        this);
+    m_sheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_sheet->open();
+}
+
+void VocabularySettingsCard::addItem(const QString& word, const std::optional<QStringList>& variants,
+                                     const std::optional<QString>& category) {
+    // The store trims the word and ignores a blank one or one it has already.
+    m_store.add(word, variants, category);
+    refresh();
+}
+
+void VocabularySettingsCard::deleteItem(const QUuid& id) {
+    m_store.remove(id);
+    refresh();
+}
+
+void VocabularySettingsCard::showImportDialog() {
+    if (m_importDialog && m_importDialog->isVisible()) {
+        m_importDialog->raise();
+        m_importDialog->activateWindow();
+        return;
+    }
+    // Qt's own dialog rather than the desktop's: the same on every desktop, and scriptable.
+    m_importDialog = new QFileDialog(this, QStringLiteral("选择CSV词汇文件"), QDir::homePath());
+    m_importDialog->setObjectName(QStringLiteral("importDialog"));
+    m_importDialog->setOption(QFileDialog::DontUseNativeDialog);
+    m_importDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_importDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    m_importDialog->setFileMode(QFileDialog::ExistingFile);
+    m_importDialog->setNameFilter(QStringLiteral("CSV 或文本文件 (*.csv *.txt *.text)"));
+    m_importDialog->setLabelText(QFileDialog::Accept, QStringLiteral("导入"));
+    connect(m_importDialog, &QFileDialog::fileSelected, this, &VocabularySettingsCard::importFile);
+    m_importDialog->open();
+}
+
+void VocabularySettingsCard::importFile(const QString& path) {
+    if (path.isEmpty()) return;
+    const int count = m_store.importFromCSV(path);
+    refresh();
+    if (count >= 1) logger.info(QStringLiteral("成功导入 %1 个词汇").arg(count));
+}
+
+void VocabularySettingsCard::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    refresh();
+}
+
+void VocabularySettingsCard::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) applyStyle();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) refresh();
+}
+
+void VocabularySettingsCard::applyStyle() {
+    const VocabularyCardColors colors = VocabularyCardColors::from(palette());
+    const qreal ratio = devicePixelRatioF();
+    m_headerSymbol->setPixmap(VocabularySymbols::pixmap(Symbol::bookClosed, colors.brand, 20, ratio));
+    m_searchSymbol->setIcon(symbolIcon(Symbol::magnifyingGlass, colors.textSecondary, 16, ratio));
+    m_import->setIcon(symbolIcon(Symbol::trayArrowDown, colors.textPrimary, 14, ratio));
+    m_add->setIcon(symbolIcon(Symbol::plus, QColor(Qt::white), 14, ratio));
+    // Style sheets go to the parts, not to the card: a card with a style sheet would keep the
+    // palette it had instead of taking the next theme's, and its list's rows are painted in the
+    // colours told from that palette.
+    const QString text = colors.textPrimary.name();
+    const QString secondary = colors.textSecondary.name(QColor::HexArgb);
+    const QString field = colors.rowBg.name();
+    const QString brand = colors.brand.name();
+    setStyleSheetOf(m_header, QStringLiteral("#cardTitle { font-size: 15px; font-weight: 600; color: %1; }").arg(text));
+    setStyleSheetOf(m_search, QStringLiteral("QLineEdit { padding: 5px 6px; border: 1px solid %1; border-radius: 8px;"
+                                             " background: %1; color: %2; } QLineEdit:focus { border-color: %3; }")
+                                  .arg(field, text, brand));
+    setStyleSheetOf(m_footer, QStringLiteral(
+        "#countLabel { color: %2; }"
+        "QPushButton { padding: 5px 12px; border-radius: 6px; border: 1px solid %3; background: %3; color: %1; }"
+        "QPushButton:hover { border-color: %4; }"
+        "QPushButton#addButton { background: %4; border-color: %4; color: white; }").arg(text, secondary, field, brand));
+    setStyleSheetOf(m_list->verticalScrollBar(), QStringLiteral(
+        "QScrollBar:vertical { width: 8px; background: transparent; margin: 0; }"
+        "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; margin: 0 1px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+                                                      .arg(colors.scrollHandle.name(QColor::HexArgb)));
+    update();
+}
+
+void VocabularySettingsCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 12, 12);
+    painter.fillPath(shape, VocabularyCardColors::from(palette()).cardBg);
+}
+
+}  // namespace vocena

@@ -1,0 +1,362 @@
+// The vocabulary card as a user drives it on a real X display: searching, the add sheet,
+// deleting through a row's trash button, importing a CSV file through the file dialog, and a
+// vocabulary of 10,000 items; the store underneath writes a real file in a temporary folder.
+#include "Infrastructure/Platform/Clock.h"
+#include "UI/Appearance/ThemePalette.h"
+#include "UI/Settings/AddVocabularySheet.h"
+#include "UI/Settings/VocabularyCardColors.h"
+#include "UI/Settings/VocabularyListModel.h"
+#include "UI/Settings/VocabularyRow.h"
+#include "UI/Settings/VocabularySettingsCard.h"
+#include "Utils/VocabularyStorage.h"
+#include "Utils/VocabularyStore.h"
+#include "support/GeneratedVocabulary.h"
+#include "support/LogCapture.h"
+#include "support/TestFiles.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace vocena;
+using test::waitUntil;
+
+namespace {
+
+// Types like a user: ASCII through key presses, other characters committed by an input method.
+void type(QWidget* field, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClicks(field, QString(c));
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QApplication::sendEvent(field, &commit);
+        }
+    }
+}
+
+QString words(const QList<VocabularyItem>& items) {
+    QStringList list;
+    for (const VocabularyItem& item : items) list << item.word;
+    return list.join(u'|');
+}
+
+class VocabularySettingsCardTest : public ::testing::Test {
+protected:
+    void SetUp() override { store = std::make_unique<VocabularyStore>(path(), Clock::system()); }
+    void TearDown() override {
+        while (QWidget* modal = QApplication::activeModalWidget()) delete modal;
+        delete host;
+    }
+
+    QString path() const { return dir.filePath(QStringLiteral("vocabulary.json")); }
+
+    void addSample() {
+        store->add(QStringLiteral("VureVIZ"), QStringList{QStringLiteral("zOVO"), QStringLiteral("vure viz")},
+                   QStringLiteral("公司名"));
+        store->add(QStringLiteral("张三"), std::nullopt, QStringLiteral("人名"));
+        store->add(QStringLiteral("澄言"));
+    }
+
+    // The card in a window of its own, shown and active, as in the settings window.
+    VocabularySettingsCard& openCard() {
+        host = new QWidget;
+        host->resize(VocabularySettingsCard::kWidth + 40, VocabularySettingsCard::kHeight + 40);
+        card = new VocabularySettingsCard(*store, host);
+        card->move(20, 20);
+        host->show();
+        host->raise();
+        host->activateWindow();
+        EXPECT_TRUE(waitUntil([this] { return host->isActiveWindow(); }));
+        return *card;
+    }
+
+    AddVocabularySheet* openSheet() {
+        QTest::mouseClick(card->addButton(), Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([] { return qobject_cast<AddVocabularySheet*>(QApplication::activeModalWidget()); }));
+        return qobject_cast<AddVocabularySheet*>(QApplication::activeModalWidget());
+    }
+
+    // Types the fields of a freshly opened sheet and presses Return.
+    void addThroughSheet(const QString& word, const QString& variants = {}, const QString& category = {}) {
+        AddVocabularySheet* sheet = openSheet();
+        ASSERT_NE(sheet, nullptr);
+        type(sheet->wordField(), word);
+        type(sheet->variantsField(), variants);
+        type(sheet->categoryField(), category);
+        QTest::keyClick(sheet->wordField(), Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
+    }
+
+    QFileDialog* openImportDialog() {
+        QTest::mouseClick(card->importButton(), Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
+        return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    }
+
+    void search(const QString& text) {
+        card->searchField()->clear();
+        type(card->searchField(), text);
+    }
+
+    QStringList shownWords() const {
+        QStringList shown;
+        for (int row = 0; row < card->model().rowCount(); ++row) shown << card->model().itemAt(row).word;
+        return shown;
+    }
+
+    QRect deleteButtonOf(int row) const {
+        const QRect itemRect = card->listView()->visualRect(card->model().index(row));
+        return VocabularyRow(itemRect).deleteButton();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<VocabularyStore> store;
+    QWidget* host = nullptr;
+    VocabularySettingsCard* card = nullptr;
+};
+
+TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNotVariants) {
+    addSample();
+    openCard();
+    EXPECT_EQ(card->searchField()->placeholderText(), QStringLiteral("搜索词汇..."));
+    const struct {
+        const char* text;
+        QStringList shown;
+    } cases[] = {
+        {"", {QStringLiteral("VureVIZ"), QStringLiteral("张三"), QStringLiteral("澄言")}},
+        {"reV", {QStringLiteral("VureVIZ")}},
+        {"REVIZ", {QStringLiteral("VureVIZ")}},
+        {"viz", {QStringLiteral("VureVIZ")}},
+        {"zOVO", {}},          // only a variant
+        {"vure viz", {}},      // only a variant
+        {"人名", {QStringLiteral("张三")}},
+        {"名", {QStringLiteral("VureVIZ"), QStringLiteral("张三")}},  // both categories, in store order
+        {"言", {QStringLiteral("澄言")}},
+    };
+    for (const auto& c : cases) {
+        search(QString::fromUtf8(c.text));
+        EXPECT_EQ(shownWords(), c.shown) << c.text;
+        EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇")) << "the count is of the whole vocabulary";
+    }
+}
+
+TEST_F(VocabularySettingsCardTest, SheetParsesVariantsAndCategory) {
+    openCard();
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("0 个词汇"));
+    const struct {
+        const char* word;
+        const char* variants;
+        const char* category;
+        const char* storedWord;
+        std::optional<QStringList> storedVariants;
+        std::optional<QString> storedCategory;
+    } cases[] = {
+        {"VureVIZ", "zOVO, vure viz", "公司名", "VureVIZ", QStringList{"zOVO", "vure viz"}, "公司名"},
+        {"澄言", "成言，程言", "", "澄言", QStringList{"成言，程言"}, std::nullopt},  // the full-width comma is no separator
+        {"  张三 ", "\t章三 ,,张 三\t", " 人名\t", "张三", QStringList{"章三", "张 三"}, "人名"},
+        // Blank pieces and blank categories would only store empty texts: nothing is kept for them.
+        {"Qt", " , ,", "  ", "Qt", std::nullopt, std::nullopt},
+    };
+    int count = 0;
+    for (const auto& c : cases) {
+        addThroughSheet(QString::fromUtf8(c.word), QString::fromUtf8(c.variants), QString::fromUtf8(c.category));
+        const QList<VocabularyItem> items = store->items();
+        ASSERT_EQ(items.size(), ++count) << c.word;
+        EXPECT_EQ(items.last().word, QString::fromUtf8(c.storedWord));
+        EXPECT_EQ(items.last().variants, c.storedVariants) << c.word;
+        EXPECT_EQ(items.last().category, c.storedCategory) << c.word;
+        EXPECT_EQ(card->countLabel()->text(), QStringLiteral("%1 个词汇").arg(count));
+        EXPECT_EQ(words(card->model().items()), words(items));
+    }
+}
+
+TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
+    openCard();
+    AddVocabularySheet* sheet = openSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->wordField()->placeholderText(), QStringLiteral("例如：VureVIZ"));
+    EXPECT_EQ(sheet->variantsField()->placeholderText(), QStringLiteral("例如：zOVO, vure viz"));
+    EXPECT_EQ(sheet->categoryField()->placeholderText(), QStringLiteral("例如：人名, 公司名, 专业术语"));
+    EXPECT_FALSE(sheet->addButton()->isEnabled());
+    QTest::keyClick(sheet->wordField(), Qt::Key_Return);  // nothing to add: the sheet stays
+    EXPECT_EQ(card->addSheet(), sheet);
+    type(sheet->wordField(), QStringLiteral(" "));
+    EXPECT_TRUE(sheet->addButton()->isEnabled()) << "spaces count as a word; the store ignores it";
+    type(sheet->variantsField(), QStringLiteral("x"));
+    QTest::keyClick(sheet->wordField(), Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
+
+    sheet = openSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->wordField()->text().isEmpty());
+    EXPECT_TRUE(sheet->variantsField()->text().isEmpty());
+    type(sheet->wordField(), QStringLiteral("VureVIZ"));
+    QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
+
+    sheet = openSheet();
+    ASSERT_NE(sheet, nullptr);
+    type(sheet->wordField(), QStringLiteral("   "));
+    QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
+    EXPECT_TRUE(store->items().isEmpty());
+    EXPECT_FALSE(QFile::exists(path())) << "cancelling and a blank word never wrote the file";
+}
+
+TEST_F(VocabularySettingsCardTest, AddingAWordThatIsThereClosesTheSheetAndChangesNothing) {
+    addSample();
+    openCard();
+    const QByteArray before = test::readFile(path());
+    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
+    EXPECT_EQ(test::readFile(path()), before);
+    EXPECT_EQ(card->model().items(), store->items());
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
+}
+
+TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
+    addSample();
+    openCard();
+    search(QStringLiteral("名"));  // rows: VureVIZ, 张三
+    ASSERT_EQ(card->model().rowCount(), 2);
+    QWidget* viewport = card->listView()->viewport();
+    // A click on the row beside its button deletes nothing; one on the button deletes that row's item.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, card->listView()->visualRect(card->model().index(1)).center() - QPoint(60, 0));
+    EXPECT_EQ(store->items().size(), 3);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, deleteButtonOf(1).center());
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 2; }));
+    EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
+    EXPECT_EQ(shownWords(), QStringList{QStringLiteral("VureVIZ")}) << "the search stays";
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("2 个词汇"));
+    EXPECT_EQ(words(VocabularyStore(path(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
+}
+
+TEST_F(VocabularySettingsCardTest, CancelledImportChangesNothing) {
+    addSample();
+    openCard();
+    const QByteArray before = test::readFile(path());
+    QFileDialog* dialog = openImportDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择CSV词汇文件"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("导入"));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(test::readFile(path()), before);
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
+}
+
+TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
+    addSample();
+    const QString csv = dir.filePath(QStringLiteral("术语.csv"));
+    ASSERT_TRUE(test::writeFile(csv, QStringLiteral("词汇,说明,类别,备注,误识别\n"
+                                                    "VureVIZ,,公司名,,zOVO\n"  // already there
+                                                    "李四,,人名,,李斯、里四\n"
+                                                    "Kernel,,,,\n")
+                                         .toUtf8()));
+    openCard();
+    test::LogCapture log;
+    QFileDialog* dialog = openImportDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(fileName, nullptr);
+    dialog->activateWindow();
+    fileName->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return dialog->isActiveWindow() && fileName->hasFocus(); }));
+    type(fileName, csv);
+    QTest::keyClick(fileName, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([this] { return card->countLabel()->text() == QStringLiteral("5 个词汇"); }));
+    EXPECT_EQ(words(card->model().items()), QStringLiteral("VureVIZ|张三|澄言|李四|Kernel"));
+    EXPECT_EQ(card->model().items().at(3).variants, (QStringList{QStringLiteral("李斯"), QStringLiteral("里四")}));
+    EXPECT_TRUE(log.contains(QStringLiteral("[VocabularySettingsCard] 成功导入 2 个词汇"))) << log.lines().join(u'\n').toStdString();
+
+    // A file without new words logs nothing of the kind.
+    log.clear();
+    dialog = openImportDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(csv);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("5 个词汇"));
+    EXPECT_FALSE(log.contains(QStringLiteral("成功导入")));
+}
+
+TEST_F(VocabularySettingsCardTest, ShowsWordsAddedElsewhereWhenShownAgain) {
+    addSample();
+    openCard();
+    // Another process (the command line, or the dictation accepting a suggested term).
+    ASSERT_TRUE(VocabularyStore(path(), Clock::system()).add(QStringLiteral("Kernel")));
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 4; }));  // the store follows its file
+    host->hide();
+    host->show();
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("4 个词汇"));
+    EXPECT_EQ(card->model().items().last().word, QStringLiteral("Kernel"));
+}
+
+TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) {
+    ASSERT_TRUE(test::writeFile(path(), VocabularyStorage{test::generatedVocabulary(10000)}.encode()));
+    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    openCard();
+    EXPECT_EQ(card->model().rowCount(), 10000);
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("10000 个词汇"));
+    EXPECT_LT(card->findChildren<QWidget*>().size(), 40);
+    EXPECT_LE(card->listView()->height(), VocabularySettingsCard::kMaximumListHeight);
+
+    // Scrolled to the end, the last row is the one under the bottom of the list.
+    QScrollBar* scrollBar = card->listView()->verticalScrollBar();
+    scrollBar->setValue(scrollBar->maximum());
+    const QPoint bottom(20, card->listView()->viewport()->height() - VocabularyRow::kSpacing - 5);
+    EXPECT_EQ(card->listView()->indexAt(bottom).row(), 9999);
+
+    // "term99" matches the even-numbered Term990…Term998 and Term9900…Term9998.
+    search(QStringLiteral("term99"));
+    EXPECT_EQ(card->model().rowCount(), 5 + 50);
+    search(QStringLiteral("公司名"));
+    EXPECT_EQ(card->model().rowCount(), 1111);
+    search({});
+    EXPECT_EQ(card->model().rowCount(), 10000);
+
+    // Deleting a row far down the list keeps the list where it was.
+    scrollBar->setValue(scrollBar->maximum() / 2);
+    const int scrolled = scrollBar->value();
+    const QModelIndex target = card->listView()->indexAt(QPoint(20, 30));
+    const QString deleted = card->model().itemAt(target.row()).word;
+    QTest::mouseClick(card->listView()->viewport(), Qt::LeftButton, {}, deleteButtonOf(target.row()).center());
+    ASSERT_TRUE(waitUntil([this] { return card->model().rowCount() == 9999; }));
+    EXPECT_EQ(scrollBar->value(), scrolled);
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("9999 个词汇"));
+    EXPECT_FALSE(store->getAllVocabularies().contains(deleted));
+}
+
+TEST_F(VocabularySettingsCardTest, RowsAndSheetTakeTheNewThemesColours) {
+    addSample();
+    openCard();
+    const auto isDark = [](const QWidget* widget) { return VocabularyCardColors::isDark(widget->palette()); };
+    ASSERT_FALSE(isDark(card->listView()));
+    AddVocabularySheet* sheet = openSheet();
+    ASSERT_NE(sheet, nullptr);
+    QApplication::setPalette(ThemePalette::dark());
+    // The rows are painted in colours told from the list's palette, the sheet's from its own.
+    EXPECT_TRUE(waitUntil([&] { return isDark(card->listView()) && isDark(sheet); }, 2000));
+    QApplication::setPalette(ThemePalette::light());
+    EXPECT_TRUE(waitUntil([&] { return !isDark(card->listView()) && !isDark(sheet); }, 2000));
+}
+
+}  // namespace
+
