@@ -54,4 +54,6 @@ QColor green(const QPalette& palette) { return isDark(palette) ? QColor(0x30, 0x
 
 QColor orange(const QPalette& palette) { return isDark(palette) ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xFF, 0x95, 0x00); }
 
+QColor red(const QPalette& palette) { return isDark(palette) ? QColor(0xFF, 0x45, 0x3A) : QColor(0xFF, 0x3B, 0x30); }
+
 }  // namespace vocena::PermissionSymbols
