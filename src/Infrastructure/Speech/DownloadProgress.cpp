@@ -12,6 +12,8 @@ namespace {
 constexpr qint64 kWindowMs = 3000;
 constexpr qint64 kMinimumSpanMs = 500;
 
+qint64 kilobytes(qint64 bytes) { return (bytes + 999) / 1000; }  // a started kilobyte counts
+
 }  // namespace
 
 void DownloadProgress::update(qint64 received, qint64 total, const QDateTime& now) {
@@ -46,6 +48,10 @@ bool DownloadProgress::visiblyDiffersFrom(const DownloadProgress& before) const 
 }
 
 QString DownloadProgress::amountText() const {
+    if (std::max(m_total, m_received) < 1000000) {  // a small file: in kilobytes, not "0.0 MB"
+        if (m_total > 0) return QStringLiteral("%1 / %2 KB").arg(kilobytes(m_received)).arg(kilobytes(m_total));
+        return QStringLiteral("%1 KB").arg(kilobytes(m_received));
+    }
     if (m_total > 0) return QStringLiteral("%1 / %2 MB").arg(megabytes(m_received), megabytes(m_total));
     return QStringLiteral("%1 MB").arg(megabytes(m_received));
 }
@@ -70,9 +76,14 @@ std::optional<int> DownloadProgress::permille() const {
 
 QString DownloadProgress::megabytes(qint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1); }
 
+QString DownloadProgress::sizeText(qint64 bytes) {
+    if (bytes >= 1000000) return QStringLiteral("%1 MB").arg(megabytes(bytes));
+    return QStringLiteral("%1 KB").arg(kilobytes(bytes));
+}
+
 QString DownloadProgress::speedText(double bytesPerSecond) {
     if (bytesPerSecond >= 1e6) return QStringLiteral("%1 MB/s").arg(QString::number(bytesPerSecond / 1e6, 'f', 1));
-    return QStringLiteral("%1 KB/s").arg(std::llround(bytesPerSecond / 1e3));
+    return QStringLiteral("%1 KB/s").arg(kilobytes(std::llround(bytesPerSecond)));
 }
 
 QString DownloadProgress::remainingText(qint64 seconds) {

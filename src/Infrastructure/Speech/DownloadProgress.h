@@ -30,7 +30,7 @@ public:
     // chunk, a view redraws once per tenth of a percent (per 100 kB while the size is unknown).
     bool visiblyDiffersFrom(const DownloadProgress& before) const;
 
-    // "12.3 / 160.0 MB", or "12.3 MB" while the size is unknown.
+    // "12.3 / 160.0 MB", or "12.3 MB" while the size is unknown; in KB below a megabyte.
     QString amountText() const;
     // The amount, the speed and the time left as far as known, joined by " · ".
     QString detailText() const;
@@ -42,6 +42,7 @@ public:
     std::optional<int> permille() const;
 
     static QString megabytes(qint64 bytes);                // "12.3"
+    static QString sizeText(qint64 bytes);                 // "12.3 MB", under a megabyte "418 KB"
     static QString speedText(double bytesPerSecond);       // "2.1 MB/s", "850 KB/s"
     static QString remainingText(qint64 seconds);          // "约 45 秒", "约 1 分 10 秒", "约 2 小时 5 分"
 

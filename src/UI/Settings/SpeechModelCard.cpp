@@ -154,6 +154,7 @@ void SpeechModelCard::rebuildRows() {
         connect(row->addButton(QStringLiteral("删除"), QStringLiteral("removeButton")), &QPushButton::clicked, this,
                 [this, name] { confirmRemoval(name); });
         m_installedList->addWidget(row);
+        row->show();  // now, not when the layout gets to it: what the card shows is current at once
         m_installedRows.insert(name, row);
     }
     for (const SpeechModelCardModel::DownloadableModel& model : m_model->downloadableModels()) {
@@ -163,6 +164,7 @@ void SpeechModelCard::rebuildRows() {
                 [this, name] { m_model->download(name); });
         connect(row->addButton(QStringLiteral("取消"), kCancelButton), &QPushButton::clicked, m_model, &SpeechModelCardModel::cancelInstall);
         m_downloadList->addWidget(row);
+        row->show();
         m_downloadRows.insert(name, row);
     }
     m_emptyText->setVisible(m_installedRows.isEmpty());
@@ -188,7 +190,7 @@ void SpeechModelCard::showInstall() {
         } else if (mine && !install.problem.isEmpty()) {
             row->setNote(install.problem, !install.cancelled);  // a cancel is no fault
         } else if (model.keptBytes > 0) {
-            row->setNote(QStringLiteral("已下载 %1 MB，可继续下载").arg(DownloadProgress::megabytes(model.keptBytes)), false);
+            row->setNote(QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(model.keptBytes)), false);
         } else {
             row->setNote({}, false);
         }

@@ -17,14 +17,16 @@ DownloadProgress reported(const QList<QPair<double, qint64>>& reports, qint64 to
     return progress;
 }
 
-TEST(DownloadProgressTest, TextsOfSpeedAndTimeLeft) {
+TEST(DownloadProgressTest, TextsOfSizeSpeedAndTimeLeft) {
     const QList<QPair<qint64, QString>> remaining = {
         {0, "约 1 秒"}, {45, "约 45 秒"}, {60, "约 1 分"}, {70, "约 1 分 10 秒"}, {3599, "约 59 分 59 秒"},
         {3600, "约 1 小时"}, {3601, "约 1 小时 1 分"}, {2 * 3600 + 5 * 60, "约 2 小时 5 分"},
     };
     for (const auto& [seconds, text] : remaining) EXPECT_EQ(DownloadProgress::remainingText(seconds), text) << seconds;
-    const QList<QPair<double, QString>> speeds = {{2.1e6, "2.1 MB/s"}, {1e6, "1.0 MB/s"}, {850e3, "850 KB/s"}, {400, "0 KB/s"}};
+    const QList<QPair<double, QString>> speeds = {{2.1e6, "2.1 MB/s"}, {1e6, "1.0 MB/s"}, {850e3, "850 KB/s"}, {400, "1 KB/s"}};
     for (const auto& [speed, text] : speeds) EXPECT_EQ(DownloadProgress::speedText(speed), text) << speed;
+    const QList<QPair<qint64, QString>> sizes = {{0, "0 KB"}, {1, "1 KB"}, {418, "1 KB"}, {999999, "1000 KB"}, {12345678, "12.3 MB"}};
+    for (const auto& [bytes, text] : sizes) EXPECT_EQ(DownloadProgress::sizeText(bytes), text) << bytes;
 }
 
 TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
@@ -44,6 +46,7 @@ TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
         {"slowed down", {{0, 0}, {1, 10 * MB}, {2, 20 * MB}, {3, 20 * MB + 500000}, {4, 21 * MB}, {5, 21 * MB + 500000}, {6, 22 * MB}},
          100 * MB, "22.0 / 100.0 MB · 500 KB/s · 约 2 分 36 秒"},
         {"size unknown", {{0, 0}, {1, 3 * MB}}, -1, "3.0 MB · 3.0 MB/s"},
+        {"a small file", {{0, 0}, {1, 415}}, 830, "1 / 1 KB · 1 KB/s · 约 1 秒"},
     };
     for (const Case& c : cases) {
         const DownloadProgress progress = reported(c.reports, c.total);
