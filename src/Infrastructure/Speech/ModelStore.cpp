@@ -210,7 +210,7 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder,
     if (model.name == QStringLiteral("unpacked") || !isPlainName(model.name)) model.name = QFileInfo(source).completeBaseName().section(QLatin1Char('.'), 0, 0);
     if (!isPlainName(model.name)) co_return failure(QStringLiteral("无法确定模型名称: %1").arg(source));
     if (QFileInfo::exists(modelDirectory(model.name)))
-        co_return failure(QStringLiteral("已安装同名模型 %1（先运行 vocena model remove %1）").arg(model.name));
+        co_return failure(QStringLiteral("已安装同名模型 %1，请先删除它").arg(model.name));
     // (No ?: with temporaries in a coroutine: g++ 12 destroys them twice.)
     model.source = QFileInfo(source).absoluteFilePath();
     if (ModelDownload::isUrl(source)) model.source = ModelDownload::withoutChecksum(source);

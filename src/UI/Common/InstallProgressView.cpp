@@ -1,5 +1,7 @@
 #include "UI/Common/InstallProgressView.h"
 
+#include "UI/Common/WidgetHelpers.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -14,9 +16,7 @@ InstallProgressView::InstallProgressView(QWidget* parent) : QWidget(parent) {
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("installProgressText"));
     m_text->setWordWrap(true);
-    QFont captionFont = m_text->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
-    m_text->setFont(captionFont);
+    WidgetHelpers::setFont(m_text, WidgetHelpers::kCaptionScale);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 2, 0, 2);

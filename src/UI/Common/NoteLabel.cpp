@@ -1,5 +1,6 @@
 #include "UI/Common/NoteLabel.h"
 
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionSymbols.h"
 
 #include <QEvent>
@@ -9,9 +10,7 @@ namespace vocena {
 NoteLabel::NoteLabel(QWidget* parent) : QLabel(parent) {
     setWordWrap(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont captionFont = font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
-    setFont(captionFont);
+    WidgetHelpers::setFont(this, WidgetHelpers::kCaptionScale);
     hide();
     paint();
 }

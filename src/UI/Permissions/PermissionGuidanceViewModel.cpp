@@ -170,7 +170,8 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     QPointer self{this};
     auto cancel = std::make_shared<CancelToken>();
     m_installCancel = cancel;
-    m_install = ModelInstall{true, {}};
+    m_install = ModelInstall{};
+    m_install.running = true;
     m_installProblem.clear();
     Q_EMIT modelInstallChanged();
     logger.info(QStringLiteral("开始安装语音模型 %1").arg(m_setup.speechModel));

@@ -2,6 +2,7 @@
 
 #include "UI/Common/InstallProgressView.h"
 #include "UI/Common/NoteLabel.h"
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionSymbols.h"
 
 #include <QEvent>
@@ -44,15 +45,11 @@ PermissionRow::PermissionRow(PermissionType type, QWidget* parent) : QFrame(pare
 
     auto* title = new QLabel(rawValue(type), this);
     title->setObjectName(QStringLiteral("titleLabel"));
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    title->setFont(titleFont);
+    WidgetHelpers::setFont(title, 1.0, true);
     auto* detailText = new QLabel(description(type), this);
     detailText->setObjectName(QStringLiteral("descriptionLabel"));
     detailText->setWordWrap(true);
-    QFont captionFont = detailText->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
-    detailText->setFont(captionFont);
+    WidgetHelpers::setFont(detailText, WidgetHelpers::kCaptionScale);
     m_note = new NoteLabel(this);
     m_note->setObjectName(QStringLiteral("noteLabel"));
     m_progress = new InstallProgressView(this);

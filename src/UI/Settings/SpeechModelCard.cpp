@@ -1,6 +1,7 @@
 #include "UI/Settings/SpeechModelCard.h"
 
 #include "UI/Common/NoteLabel.h"
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
@@ -62,10 +63,7 @@ QWidget* SpeechModelCard::buildHeader() {
     m_headerSymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::waveform, kBrandColor, 20, devicePixelRatioF()));
     auto* title = new QLabel(QStringLiteral("语音模型"), header);
     title->setObjectName(QStringLiteral("cardTitle"));
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
-    title->setFont(titleFont);
+    WidgetHelpers::setFont(title, 1.15, true);
     auto* layout = new QHBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
@@ -77,10 +75,7 @@ QWidget* SpeechModelCard::buildHeader() {
 QLabel* SpeechModelCard::sectionTitle(const QString& text) {
     auto* label = new QLabel(text);
     label->setObjectName(QStringLiteral("sectionTitle"));
-    QFont font = label->font();
-    font.setBold(true);
-    font.setPointSizeF(font.pointSizeF() * 0.9);
-    label->setFont(font);
+    WidgetHelpers::setFont(label, WidgetHelpers::kCaptionScale, true);
     return label;
 }
 
@@ -129,15 +124,7 @@ QWidget* SpeechModelCard::buildBody() {
     layout->addWidget(m_fileRow);
     layout->addStretch(1);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("speechModelList"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(body);
-    body->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    return scroll;
+    return WidgetHelpers::verticalScrollArea(body, QStringLiteral("speechModelList"), this);
 }
 
 void SpeechModelCard::rebuildRows() {

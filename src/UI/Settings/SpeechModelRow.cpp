@@ -2,6 +2,7 @@
 
 #include "UI/Common/InstallProgressView.h"
 #include "UI/Common/NoteLabel.h"
+#include "UI/Common/WidgetHelpers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,9 +16,7 @@ SpeechModelRow::SpeechModelRow(const QString& title, const QString& summary, QWi
     m_title = new QLabel(title, this);
     m_title->setObjectName(QStringLiteral("modelName"));
     m_title->setWordWrap(true);
-    QFont titleFont = m_title->font();
-    titleFont.setBold(true);
-    m_title->setFont(titleFont);
+    WidgetHelpers::setFont(m_title, 1.0, true);
     m_badge = new QLabel(QStringLiteral("使用中"), this);
     m_badge->setObjectName(QStringLiteral("activeBadge"));
     m_badge->hide();
@@ -30,9 +29,7 @@ SpeechModelRow::SpeechModelRow(const QString& title, const QString& summary, QWi
     summaryLabel->setObjectName(QStringLiteral("modelSummary"));
     summaryLabel->setWordWrap(true);
     summaryLabel->setVisible(!summary.isEmpty());
-    QFont captionFont = summaryLabel->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
-    summaryLabel->setFont(captionFont);
+    WidgetHelpers::setFont(summaryLabel, WidgetHelpers::kCaptionScale);
 
     m_progress = new InstallProgressView(this);
     m_note = new NoteLabel(this);
