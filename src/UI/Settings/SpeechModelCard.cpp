@@ -236,7 +236,9 @@ void SpeechModelCard::changeEvent(QEvent* event) {
 
 void SpeechModelCard::applyStyleSheet() {
     setStyleSheet(QStringLiteral("#speechModelRow { background: palette(base); border-radius: 8px; }"
-                                 "#activeBadge { color: white; background: %1; border-radius: 4px; padding: 1px 6px; }")
+                                 "#activeBadge { color: white; background: %1; border-radius: 4px; padding: 1px 6px; }"
+                                 "#installProgress { background: palette(midlight); border: none; border-radius: 3px; }"
+                                 "#installProgress::chunk { background: %1; border-radius: 3px; }")
                       .arg(kBrandColor.name()));
 }
 

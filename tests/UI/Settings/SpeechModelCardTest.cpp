@@ -4,6 +4,8 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelStore.h"
+#include "UI/Appearance/ThemePalette.h"
+#include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/SpeechModelCard.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileDialog>
@@ -201,6 +204,29 @@ TEST_F(SpeechModelCardTest, DamagedModelsShowTheirProblemAndCanOnlyBeRemoved) {
     EXPECT_EQ(row->button(QStringLiteral("useButton")), nullptr);
     removeAnswering(QStringLiteral("broken"), QStringLiteral("删除"));
     EXPECT_EQ(installedFolders(), QStringList());
+}
+
+// Notes keep their meaning across a theme switch: a problem in the palette's red, anything else
+// in its secondary text colour.
+TEST_F(SpeechModelCardTest, NotesFollowTheTheme) {
+    QDir().mkpath(modelsDir() + QStringLiteral("/broken"));
+    QDir().mkpath(modelsDir() + QStringLiteral("/.downloads"));
+    QFile partial(modelsDir() + QStringLiteral("/.downloads/kept.tar.bz2.part"));
+    ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
+    partial.write(QByteArray(2500, 'x'));
+    partial.close();
+    QApplication::setPalette(ThemePalette::light());
+    openCard({{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}}});
+    auto* problem = card->installedRow(QStringLiteral("broken"))->findChild<QLabel*>(QStringLiteral("noteLabel"));
+    auto* kept = card->downloadRow(QStringLiteral("kept"))->findChild<QLabel*>(QStringLiteral("noteLabel"));
+    EXPECT_EQ(kept->text(), QStringLiteral("已下载 3 KB，可继续下载"));
+    for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
+        QApplication::setPalette(palette);
+        QColor secondary = palette.color(QPalette::WindowText);
+        secondary.setAlphaF(0.6);
+        EXPECT_TRUE(waitUntil([&] { return problem->palette().color(QPalette::WindowText) == PermissionSymbols::red(palette); }));
+        EXPECT_TRUE(waitUntil([&] { return kept->palette().color(QPalette::WindowText) == secondary; }));
+    }
 }
 
 TEST_F(SpeechModelCardTest, ADownloadShowsItsProgressAndResumesAfterTheLineBrokeOff) {
