@@ -1,6 +1,7 @@
 #include "App/ModelCommand.h"
 
 #include "App/CliServices.h"
+#include "Infrastructure/Speech/DownloadProgress.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/ModelVerifier.h"
@@ -38,7 +39,7 @@ public:
     }
 
 private:
-    static QString mb(qint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1); }
+    static QString mb(qint64 bytes) { return DownloadProgress::megabytes(bytes); }
     const bool m_terminal = isatty(fileno(stderr));
     bool m_drawn = false;
     int m_nextPercent = 0;

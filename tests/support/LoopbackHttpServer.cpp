@@ -10,6 +10,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 namespace vocena::test {
 
 class LoopbackHttpServer::Worker : public QObject {
@@ -69,8 +71,8 @@ private:
         for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
         out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
-        if (response.sendOnly >= 0) {
-            socket->write(out + response.body.left(response.sendOnly));
+        if (response.sendOnly >= 0 || response.chunkBytes > 0) {
+            sendBody(socket, out, response);
             return;
         }
         out += response.body;
@@ -87,6 +89,29 @@ private:
     static void send(QTcpSocket* socket, const QByteArray& out) {
         socket->write(out);
         socket->disconnectFromHost();
+    }
+
+    // The body as far as `sendOnly` (all of it without), at once or in paced chunks; then the
+    // connection stays open (stalled), or closes.
+    void sendBody(QTcpSocket* socket, const QByteArray& head, const Response& response) {
+        const QByteArray body = response.sendOnly >= 0 ? response.body.left(response.sendOnly) : response.body;
+        const bool close = response.sendOnly < 0 || response.breakAfterSendOnly;
+        socket->write(head);
+        if (response.chunkBytes <= 0) {
+            socket->write(body);
+            if (close) socket->disconnectFromHost();
+            return;
+        }
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent, close, chunk = response.chunkBytes] {
+            socket->write(body.mid(*sent, chunk));
+            *sent += chunk;
+            if (*sent < body.size()) return;
+            timer->stop();
+            if (close) socket->disconnectFromHost();
+        });
+        timer->start(response.chunkIntervalMs);
     }
 
     const Handler m_handler;

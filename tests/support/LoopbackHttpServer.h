@@ -31,6 +31,9 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;  // sent after Content-Type
         int delayMs = 0;                                // a slow server: the reply leaves this much later
         qsizetype sendOnly = -1;                        // a stalled transfer: only this much of the body leaves
+        bool breakAfterSendOnly = false;                // ... and then the connection closes
+        qsizetype chunkBytes = 0;                       // a slow line: the body leaves in chunks of this size
+        int chunkIntervalMs = 0;                        // ... one every this many milliseconds
 
         Response() = default;
         Response(Kind kind, int status, QByteArray body, QByteArray contentType = "application/json")
@@ -52,6 +55,21 @@ public:
         Response stalledAfter(qsizetype bytes) const {
             Response response = *this;
             response.sendOnly = bytes;
+            return response;
+        }
+        // The headers announce the whole body, then the first `bytes` of it leave and the
+        // server closes the connection (a line that broke off).
+        Response brokenAfter(qsizetype bytes) const {
+            Response response = stalledAfter(bytes);
+            response.breakAfterSendOnly = true;
+            return response;
+        }
+        // The body leaves `bytes` at a time, one chunk every `intervalMs` (combines with
+        // stalledAfter and brokenAfter).
+        Response pacedBy(qsizetype bytes, int intervalMs) const {
+            Response response = *this;
+            response.chunkBytes = bytes;
+            response.chunkIntervalMs = intervalMs;
             return response;
         }
         static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }

@@ -1,6 +1,7 @@
 #include "Infrastructure/Speech/ModelDownload.h"
 
 #include "Infrastructure/Platform/CancelToken.h"
+#include "Infrastructure/Speech/DownloadProgress.h"
 
 #include <QCoro/QCoroNetworkReply>
 #include <QCryptographicHash>
@@ -49,6 +50,12 @@ QString withoutChecksum(const QString& address) {
     return url.toString();
 }
 
+QString partialFile(const QString& address, const QString& directory) {
+    const QString name = QUrl(address).fileName();
+    if (name.isEmpty()) return {};
+    return QDir(directory).filePath(name + QStringLiteral(".part"));
+}
+
 QCoro::Task<Result> fetch(QString address, QString directory, Progress progress, std::shared_ptr<CancelToken> cancel) {
     QUrl url(address);
     const QString expected = expectedChecksum(url);
@@ -56,7 +63,7 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress,
     if (!url.isValid() || url.fileName().isEmpty()) co_return result(false, QStringLiteral("无效的下载地址: %1").arg(address), {});
     if (!QDir().mkpath(directory)) co_return result(false, QStringLiteral("无法创建 %1").arg(directory), {});
     const QString target = QDir(directory).filePath(url.fileName());
-    const QString partial = target + QStringLiteral(".part");
+    const QString partial = partialFile(address, directory);
 
     QFile file(partial);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
@@ -104,13 +111,13 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress,
     if (!take()) co_return result(false, QStringLiteral("无法写入 %1: %2").arg(partial, file.errorString()), {});
     file.close();
     if (CancelToken::isCancelled(cancel))
-        co_return result(false, QStringLiteral("下载已取消（已下载 %1 字节，下次会继续下载）").arg(offset), {});
+        co_return result(false, QStringLiteral("下载已取消（已下载 %1，下次会继续下载）").arg(DownloadProgress::sizeText(offset)), {});
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool alreadyComplete = status == 416 && offset > 0;  // the range starts at the end
     if (reply->error() != QNetworkReply::NoError && !alreadyComplete) {
         QString retry;  // (no ?: with temporaries in a coroutine: g++ 12 destroys them twice)
-        if (offset > 0) retry = QStringLiteral("（已下载 %1 字节，再次运行同一命令会继续下载）").arg(offset);
+        if (offset > 0) retry = QStringLiteral("（已下载 %1，下次会继续下载）").arg(DownloadProgress::sizeText(offset));
         co_return result(false, QStringLiteral("下载失败: %1%2").arg(reply->errorString(), retry), {});
     }
     if (!expected.isEmpty() && sha256Of(partial) != expected) {

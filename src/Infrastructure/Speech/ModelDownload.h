@@ -16,6 +16,10 @@ bool isUrl(const QString& text);
 // The URL without a "#sha256=<hex>" fragment.
 QString withoutChecksum(const QString& address);
 
+// Where fetch() keeps the bytes of `address` received so far in `directory`; empty for an
+// address without a file name.
+QString partialFile(const QString& address, const QString& directory);
+
 struct Result {
     bool ok = false;
     QString message;  // the reason when not ok

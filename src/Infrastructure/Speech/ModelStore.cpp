@@ -34,13 +34,6 @@ QString sha256Of(const QString& path) {
     return QString::fromLatin1(hash.result().toHex());
 }
 
-bool isArchive(const QString& path) {
-    static const QStringList suffixes{".tar.bz2", ".tbz2", ".tar.gz", ".tgz", ".tar.xz", ".txz", ".tar"};
-    for (const QString& suffix : suffixes)
-        if (path.endsWith(suffix, Qt::CaseInsensitive)) return true;
-    return false;
-}
-
 bool isPlainName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(QLatin1Char('/'));
 }
@@ -93,6 +86,23 @@ ModelStore ModelStore::standard(Preferences& preferences) {
 QString ModelStore::defaultDirectory() { return AppPaths::dataFile(QStringLiteral("models")); }
 
 QString ModelStore::modelDirectory(const QString& name) const { return QDir(m_directory).filePath(name); }
+
+bool ModelStore::isArchive(const QString& path) {
+    static const QStringList suffixes{".tar.bz2", ".tbz2", ".tar.gz", ".tgz", ".tar.xz", ".txz", ".tar"};
+    for (const QString& suffix : suffixes)
+        if (path.endsWith(suffix, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+QString ModelStore::downloadsDirectory() const { return QDir(m_directory).filePath(QStringLiteral(".downloads")); }
+
+qint64 ModelStore::keptDownloadBytes(const QString& source) const {
+    QString address = source;
+    if (const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(source)) address = entry->downloadSpec();
+    if (!ModelDownload::isUrl(address)) return 0;
+    const QString partial = ModelDownload::partialFile(address, downloadsDirectory());
+    return partial.isEmpty() ? 0 : QFileInfo(partial).size();
+}
 
 QList<ModelStore::Entry> ModelStore::list() const {
     QList<Entry> entries;
@@ -168,7 +178,7 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::
     if (ModelDownload::isUrl(source)) {
         // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
         QCoro::Task<ModelDownload::Result> fetching =
-            ModelDownload::fetch(source, QDir(m_directory).filePath(QStringLiteral(".downloads")), progress, cancel);
+            ModelDownload::fetch(source, downloadsDirectory(), progress, cancel);
         const ModelDownload::Result download = co_await std::move(fetching);
         if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
         if (!download.ok) co_return failure(download.message);
@@ -200,7 +210,7 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder,
     if (model.name == QStringLiteral("unpacked") || !isPlainName(model.name)) model.name = QFileInfo(source).completeBaseName().section(QLatin1Char('.'), 0, 0);
     if (!isPlainName(model.name)) co_return failure(QStringLiteral("无法确定模型名称: %1").arg(source));
     if (QFileInfo::exists(modelDirectory(model.name)))
-        co_return failure(QStringLiteral("已安装同名模型 %1（先运行 vocena model remove %1）").arg(model.name));
+        co_return failure(QStringLiteral("已安装同名模型 %1，请先删除它").arg(model.name));
     // (No ?: with temporaries in a coroutine: g++ 12 destroys them twice.)
     model.source = QFileInfo(source).absoluteFilePath();
     if (ModelDownload::isUrl(source)) model.source = ModelDownload::withoutChecksum(source);

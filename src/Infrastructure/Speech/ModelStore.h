@@ -67,6 +67,12 @@ public:
     QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {},
                                        std::shared_ptr<CancelToken> cancel = {});
     static const QString kCancelledMessage;
+    // The bytes of an earlier, unfinished download of `source` (a built-in model's name or a
+    // URL) that the next install of it resumes from; 0 when there are none.
+    qint64 keptDownloadBytes(const QString& source) const;
+
+    // A file name the store unpacks (.tar.bz2 and the other tar archives).
+    static bool isArchive(const QString& path);
 
     // Empty when every file of `model` has its recorded SHA-256, else what differs.
     static QString checkFiles(const SpeechModel& model);
@@ -75,6 +81,7 @@ private:
     QCoro::Task<InstallResult> installFolder(QString folder, QString workspace, QString source, std::optional<SpeechModelType> type,
                                              std::shared_ptr<CancelToken> cancel);
     QString modelDirectory(const QString& name) const;
+    QString downloadsDirectory() const;
 
     Preferences& m_preferences;
     QString m_directory;

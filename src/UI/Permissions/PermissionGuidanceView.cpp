@@ -2,6 +2,7 @@
 
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Speech/ModelStore.h"
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Permissions/PermissionHelpDialog.h"
 #include "UI/Permissions/PermissionRow.h"
@@ -56,10 +57,7 @@ QWidget* PermissionGuidanceView::buildHeader() {
     m_headerSymbol->setFixedSize(40, 40);
     auto* title = new QLabel(QStringLiteral("权限设置"), header);
     title->setObjectName(QStringLiteral("headerTitle"));
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
-    title->setFont(titleFont);
+    WidgetHelpers::setFont(title, 1.5, true);
     m_subtitle = new QLabel(header);
     m_subtitle->setObjectName(QStringLiteral("headerSubtitle"));
 
@@ -89,15 +87,7 @@ QWidget* PermissionGuidanceView::buildRows() {
         m_rows.insert(type, row);
     }
     rows->addStretch(1);
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("permissionList"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(list);
-    list->setAutoFillBackground(false);
-    scroll->viewport()->setAutoFillBackground(false);
-    return scroll;
+    return WidgetHelpers::verticalScrollArea(list, QStringLiteral("permissionList"), this);
 }
 
 QWidget* PermissionGuidanceView::buildFooter() {

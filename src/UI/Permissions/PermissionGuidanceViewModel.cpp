@@ -170,7 +170,8 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     QPointer self{this};
     auto cancel = std::make_shared<CancelToken>();
     m_installCancel = cancel;
-    m_install = ModelInstall{true, 0, -1};
+    m_install = ModelInstall{};
+    m_install.running = true;
     m_installProblem.clear();
     Q_EMIT modelInstallChanged();
     logger.info(QStringLiteral("开始安装语音模型 %1").arg(m_setup.speechModel));
@@ -204,14 +205,9 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
 }
 
 void PermissionGuidanceViewModel::onInstallProgress(qint64 received, qint64 total) {
-    const ModelInstall before = m_install;
-    m_install.received = received;
-    m_install.total = total;
-    // The network reports every chunk: redraw once per tenth of a percent (per 100 kB while
-    // the size is unknown).
-    auto step = [](const ModelInstall& install) { return install.total > 0 ? install.received * 1000 / install.total : install.received / 100000; };
-    if (step(before) == step(m_install) && before.total == m_install.total && before.downloaded() == m_install.downloaded()) return;
-    Q_EMIT modelInstallChanged();
+    const DownloadProgress before = m_install.progress;
+    m_install.progress.update(received, total, Clock::system().now());
+    if (m_install.progress.visiblyDiffersFrom(before)) Q_EMIT modelInstallChanged();
 }
 
 void PermissionGuidanceViewModel::cancelModelInstall() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Speech/DownloadProgress.h"
 #include "UI/Permissions/PermissionGuideSetup.h"
 
 #include <QCoro/QCoroTask>
@@ -25,10 +26,7 @@ public:
     // The speech model install under way, for the speech row.
     struct ModelInstall {
         bool running = false;
-        qint64 received = 0;
-        qint64 total = -1;  // -1 while unknown
-        // The download is over: unpacking and verification follow.
-        bool downloaded() const { return total > 0 && received >= total; }
+        DownloadProgress progress;
     };
 
     // Starts the first check of all permissions.

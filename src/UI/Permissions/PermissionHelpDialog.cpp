@@ -1,6 +1,7 @@
 #include "UI/Permissions/PermissionHelpDialog.h"
 
 #include "Infrastructure/Permissions/PermissionHelp.h"
+#include "UI/Common/WidgetHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -13,10 +14,7 @@ PermissionHelpDialog::PermissionHelpDialog(PermissionType type, const QString& f
     : QDialog(parent), m_type(type) {
     setWindowTitle(QStringLiteral("澄言 · %1").arg(rawValue(type)));
     auto* title = new QLabel(rawValue(type), this);
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    title->setFont(titleFont);
+    WidgetHelpers::setFont(title, 1.2, true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);

@@ -1,11 +1,13 @@
 #include "UI/Permissions/PermissionRow.h"
 
+#include "UI/Common/InstallProgressView.h"
+#include "UI/Common/NoteLabel.h"
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionSymbols.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -22,14 +24,6 @@ Symbol symbolOf(PermissionType type) {
     case PermissionType::speechRecognition: return Symbol::waveform;
     }
     return Symbol::microphone;
-}
-
-QString megabytes(qint64 bytes) { return QString::number(double(bytes) / 1e6, 'f', 1); }
-
-QColor secondaryText(const QPalette& palette) {
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(0.6);
-    return color;
 }
 
 }  // namespace
@@ -51,37 +45,20 @@ PermissionRow::PermissionRow(PermissionType type, QWidget* parent) : QFrame(pare
 
     auto* title = new QLabel(rawValue(type), this);
     title->setObjectName(QStringLiteral("titleLabel"));
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    title->setFont(titleFont);
+    WidgetHelpers::setFont(title, 1.0, true);
     auto* detailText = new QLabel(description(type), this);
     detailText->setObjectName(QStringLiteral("descriptionLabel"));
     detailText->setWordWrap(true);
-    QFont captionFont = detailText->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
-    detailText->setFont(captionFont);
-    m_note = new QLabel(this);
+    WidgetHelpers::setFont(detailText, WidgetHelpers::kCaptionScale);
+    m_note = new NoteLabel(this);
     m_note->setObjectName(QStringLiteral("noteLabel"));
-    m_note->setWordWrap(true);
-    m_note->setFont(captionFont);
-    m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_note->hide();
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("installProgress"));
-    m_progress->setTextVisible(false);
-    m_progress->setFixedHeight(6);
-    m_progressText = new QLabel(this);
-    m_progressText->setFont(captionFont);
-    m_progressText->setObjectName(QStringLiteral("installProgressText"));
-    m_progress->hide();
-    m_progressText->hide();
+    m_progress = new InstallProgressView(this);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addWidget(title);
     texts->addWidget(detailText);
     texts->addWidget(m_progress);
-    texts->addWidget(m_progressText);
     texts->addWidget(m_note);
     texts->addStretch(1);
 
@@ -118,13 +95,7 @@ void PermissionRow::setInstall(const PermissionGuidanceViewModel::ModelInstall& 
     refresh();
 }
 
-void PermissionRow::setNote(const QString& text, bool problem) {
-    if (text == m_note->text() && problem == m_noteIsProblem) return;
-    m_note->setText(text);
-    m_note->setVisible(!text.isEmpty());
-    m_noteIsProblem = problem;
-    paint();
-}
+void PermissionRow::setNote(const QString& text, bool problem) { m_note->setNote(text, problem); }
 
 void PermissionRow::onAction() {
     if (m_install.running) {
@@ -145,9 +116,6 @@ void PermissionRow::paint() {
     const QPalette& colors = palette();
     const qreal ratio = devicePixelRatioF();
     m_symbol->setPixmap(PermissionSymbols::pixmap(symbolOf(m_type), colors.color(QPalette::Highlight), 24, ratio));
-    QPalette notePalette = m_note->palette();
-    notePalette.setColor(QPalette::WindowText, m_noteIsProblem ? PermissionSymbols::red(colors) : secondaryText(colors));
-    m_note->setPalette(notePalette);
     if (m_status == PermissionStatus::authorized)
         m_statusIcon->setPixmap(PermissionSymbols::pixmap(Symbol::checkmarkCircle, PermissionSymbols::green(colors), 22, ratio));
     if (m_status == PermissionStatus::restricted) {
@@ -160,22 +128,7 @@ void PermissionRow::paint() {
 
 void PermissionRow::refresh() {
     const bool installing = m_install.running;
-    m_progress->setVisible(installing);
-    m_progressText->setVisible(installing);
-    if (installing) {
-        const bool measurable = m_install.total > 0 && !m_install.downloaded();
-        m_progress->setRange(0, measurable ? 1000 : 0);  // 0..0: busy
-        if (measurable) m_progress->setValue(int(m_install.received * 1000 / m_install.total));
-        if (m_install.downloaded()) {
-            m_progressText->setText(QStringLiteral("正在解压并验证模型…"));
-        } else if (m_install.total > 0) {
-            m_progressText->setText(QStringLiteral("正在下载 %1 / %2 MB").arg(megabytes(m_install.received), megabytes(m_install.total)));
-        } else if (m_install.received > 0) {
-            m_progressText->setText(QStringLiteral("正在下载 %1 MB").arg(megabytes(m_install.received)));
-        } else {
-            m_progressText->setText(QStringLiteral("正在准备下载…"));
-        }
-    }
+    m_progress->setProgress(installing ? &m_install.progress : nullptr);
 
     const bool authorized = m_status == PermissionStatus::authorized;
     const bool restricted = m_status == PermissionStatus::restricted;

@@ -6,10 +6,12 @@
 #include <QFrame>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace vocena {
+
+class InstallProgressView;
+class NoteLabel;
 
 // One permission of the guide: its symbol, title and description, a note (why it is missing,
 // or why the model install failed), the progress of a model install, and at the right end the
@@ -46,11 +48,9 @@ private:
     const PermissionType m_type;
     PermissionStatus m_status = PermissionStatus::notDetermined;
     PermissionGuidanceViewModel::ModelInstall m_install;
-    bool m_noteIsProblem = false;
     QLabel* m_symbol;
-    QLabel* m_note;
-    QProgressBar* m_progress;
-    QLabel* m_progressText;
+    NoteLabel* m_note;
+    InstallProgressView* m_progress;
     QPushButton* m_action;
     QLabel* m_statusIcon;
     QLabel* m_restricted;

@@ -1,0 +1,245 @@
+#include "UI/Settings/SpeechModelCard.h"
+
+#include "UI/Common/NoteLabel.h"
+#include "UI/Common/WidgetHelpers.h"
+#include "UI/Permissions/PermissionSymbols.h"
+#include "UI/Settings/SpeechModelCardModel.h"
+#include "UI/Settings/SpeechModelRow.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace vocena {
+
+namespace {
+
+const QColor kBrandColor = QColor::fromRgbF(0.92f, 0.25f, 0.35f);
+
+const QString kDownloadButton = QStringLiteral("downloadButton");
+const QString kCancelButton = QStringLiteral("cancelButton");
+
+// Hides a row at once and deletes it later: it may be the sender of the click that led here.
+void discard(QHash<QString, SpeechModelRow*>& rows) {
+    for (SpeechModelRow* row : std::as_const(rows)) {
+        row->hide();
+        row->deleteLater();
+    }
+    rows.clear();
+}
+
+}  // namespace
+
+SpeechModelCard::SpeechModelCard(ModelStore store, QList<ModelCatalog::Entry> catalog, Clock& clock, QWidget* parent)
+    : QFrame(parent) {
+    setObjectName(QStringLiteral("speechModelCard"));
+    setFixedWidth(kWidth);
+    m_model = new SpeechModelCardModel(std::move(store), std::move(catalog), clock, this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(10);
+    layout->addWidget(buildHeader());
+    layout->addWidget(buildBody(), 1);
+    applyStyleSheet();
+
+    connect(m_model, &SpeechModelCardModel::modelsChanged, this, &SpeechModelCard::rebuildRows);
+    connect(m_model, &SpeechModelCardModel::installChanged, this, &SpeechModelCard::showInstall);
+    connect(m_model, &SpeechModelCardModel::activeModelChanged, this, &SpeechModelCard::activeModelChanged);
+    rebuildRows();
+}
+
+QWidget* SpeechModelCard::buildHeader() {
+    auto* header = new QWidget(this);
+    m_headerSymbol = new QLabel(header);
+    m_headerSymbol->setFixedSize(22, 22);
+    m_headerSymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::waveform, kBrandColor, 20, devicePixelRatioF()));
+    auto* title = new QLabel(QStringLiteral("语音模型"), header);
+    title->setObjectName(QStringLiteral("cardTitle"));
+    WidgetHelpers::setFont(title, 1.15, true);
+    auto* layout = new QHBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(m_headerSymbol);
+    layout->addWidget(title, 1);
+    return header;
+}
+
+QLabel* SpeechModelCard::sectionTitle(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setObjectName(QStringLiteral("sectionTitle"));
+    WidgetHelpers::setFont(label, WidgetHelpers::kCaptionScale, true);
+    return label;
+}
+
+QWidget* SpeechModelCard::buildBody() {
+    auto* body = new QWidget;
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    layout->addWidget(sectionTitle(QStringLiteral("已安装")));
+    m_emptyText = new QLabel(QStringLiteral("尚未安装语音模型。下载一个模型或从文件安装后，即可开始语音输入。"));
+    m_emptyText->setObjectName(QStringLiteral("emptyText"));
+    m_emptyText->setWordWrap(true);
+    layout->addWidget(m_emptyText);
+    m_installedList = new QVBoxLayout;
+    m_installedList->setSpacing(8);
+    layout->addLayout(m_installedList);
+    m_actionProblem = new NoteLabel;
+    m_actionProblem->setObjectName(QStringLiteral("actionProblem"));
+    layout->addWidget(m_actionProblem);
+
+    m_downloadsTitle = sectionTitle(QStringLiteral("可下载"));
+    layout->addSpacing(4);
+    layout->addWidget(m_downloadsTitle);
+    m_downloadList = new QVBoxLayout;
+    m_downloadList->setSpacing(8);
+    layout->addLayout(m_downloadList);
+
+    layout->addSpacing(4);
+    layout->addWidget(sectionTitle(QStringLiteral("其他模型")));
+    auto* hint = new QLabel(QStringLiteral("选择 .tar.bz2 压缩包，或模型文件夹中的任意文件。"));
+    hint->setObjectName(QStringLiteral("fileHint"));
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    m_installFromFile = new QPushButton(QStringLiteral("从文件安装…"));
+    m_installFromFile->setObjectName(QStringLiteral("installFromFileButton"));
+    connect(m_installFromFile, &QPushButton::clicked, this, &SpeechModelCard::chooseFile);
+    auto* fileLine = new QHBoxLayout;
+    fileLine->addWidget(m_installFromFile);
+    fileLine->addStretch(1);
+    layout->addLayout(fileLine);
+    m_fileRow = new SpeechModelRow(QString(), QString());
+    connect(m_fileRow->addButton(QStringLiteral("取消"), kCancelButton), &QPushButton::clicked, m_model,
+            &SpeechModelCardModel::cancelInstall);
+    m_fileRow->hide();
+    layout->addWidget(m_fileRow);
+    layout->addStretch(1);
+
+    return WidgetHelpers::verticalScrollArea(body, QStringLiteral("speechModelList"), this);
+}
+
+void SpeechModelCard::rebuildRows() {
+    discard(m_installedRows);
+    discard(m_downloadRows);
+    for (const SpeechModelCardModel::InstalledModel& model : m_model->installedModels()) {
+        auto* row = new SpeechModelRow(model.name, model.summary);
+        row->setActive(model.active);
+        row->setNote(model.problem, true);
+        const QString name = model.name;
+        if (model.problem.isEmpty() && !model.active)
+            connect(row->addButton(QStringLiteral("使用"), QStringLiteral("useButton")), &QPushButton::clicked, m_model,
+                    [this, name] { m_model->use(name); });
+        connect(row->addButton(QStringLiteral("删除"), QStringLiteral("removeButton")), &QPushButton::clicked, this,
+                [this, name] { confirmRemoval(name); });
+        m_installedList->addWidget(row);
+        row->show();  // now, not when the layout gets to it: what the card shows is current at once
+        m_installedRows.insert(name, row);
+    }
+    for (const SpeechModelCardModel::DownloadableModel& model : m_model->downloadableModels()) {
+        auto* row = new SpeechModelRow(model.entry.name, model.entry.summary);
+        const QString name = model.entry.name;
+        connect(row->addButton(QStringLiteral("下载"), kDownloadButton), &QPushButton::clicked, m_model,
+                [this, name] { m_model->download(name); });
+        connect(row->addButton(QStringLiteral("取消"), kCancelButton), &QPushButton::clicked, m_model, &SpeechModelCardModel::cancelInstall);
+        m_downloadList->addWidget(row);
+        row->show();
+        m_downloadRows.insert(name, row);
+    }
+    m_emptyText->setVisible(m_installedRows.isEmpty());
+    m_downloadsTitle->setVisible(!m_downloadRows.isEmpty());
+    m_actionProblem->setNote(m_model->actionProblem(), true);
+    showInstall();
+}
+
+void SpeechModelCard::showInstall() {
+    const SpeechModelCardModel::Install& install = m_model->install();
+    for (const SpeechModelCardModel::DownloadableModel& model : m_model->downloadableModels()) {
+        SpeechModelRow* row = m_downloadRows.value(model.entry.name);
+        const bool mine = install.catalogName == model.entry.name;
+        const bool installing = install.running && mine;
+        row->setProgress(installing ? &install.progress : nullptr);
+        QPushButton* download = row->button(kDownloadButton);
+        download->setVisible(!installing);
+        download->setEnabled(!install.running);
+        download->setText(model.keptBytes > 0 ? QStringLiteral("继续下载") : QStringLiteral("下载"));
+        row->button(kCancelButton)->setVisible(installing);
+        if (installing) {
+            row->setNote({}, false);
+        } else if (mine && !install.problem.isEmpty()) {
+            row->setNote(install.problem, !install.cancelled);  // a cancel is no fault
+        } else if (model.keptBytes > 0) {
+            row->setNote(QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(model.keptBytes)), false);
+        } else {
+            row->setNote({}, false);
+        }
+    }
+    const bool fromFile = install.catalogName.isEmpty() && !install.fileName.isEmpty();
+    m_fileRow->setVisible(fromFile && (install.running || !install.problem.isEmpty()));
+    m_fileRow->setTitle(install.fileName);
+    m_fileRow->setProgress(fromFile && install.running ? &install.progress : nullptr);
+    m_fileRow->button(kCancelButton)->setVisible(install.running);
+    m_fileRow->setNote(install.running ? QString() : install.problem, !install.cancelled);
+    m_installFromFile->setEnabled(!install.running);
+}
+
+void SpeechModelCard::confirmRemoval(const QString& name) {
+    if (m_confirmation) m_confirmation->close();
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("删除语音模型"), m_model->removalQuestion(name), QMessageBox::NoButton, this);
+    box->setInformativeText(QStringLiteral("模型文件将从磁盘上删除，需要时可以重新安装。"));
+    QPushButton* remove = box->addButton(QStringLiteral("删除"), QMessageBox::DestructiveRole);
+    QPushButton* keep = box->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box->setDefaultButton(keep);
+    box->setEscapeButton(keep);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::buttonClicked, this, [this, remove, name](QAbstractButton* button) {
+        if (button == remove) m_model->remove(name);
+    });
+    m_confirmation = box;
+    box->open();
+}
+
+void SpeechModelCard::chooseFile() {
+    if (m_fileDialog) {
+        m_fileDialog->raise();
+        return;
+    }
+    auto* dialog = new QFileDialog(this, QStringLiteral("从文件安装语音模型"), QDir::homePath());
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters({QStringLiteral("语音模型 (*.tar.bz2 *.onnx *.txt)"), QStringLiteral("所有文件 (*)")});
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("安装"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, m_model, &SpeechModelCardModel::installFromFile);
+    m_fileDialog = dialog;
+    dialog->open();
+}
+
+void SpeechModelCard::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    if (!event->spontaneous()) m_model->refresh();  // `vocena model` may have changed the store meanwhile
+}
+
+void SpeechModelCard::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    // After the children have taken the new palette too (they hear of it after the card).
+    if (event->type() == QEvent::PaletteChange) QMetaObject::invokeMethod(this, &SpeechModelCard::applyStyleSheet, Qt::QueuedConnection);
+}
+
+void SpeechModelCard::applyStyleSheet() {
+    setStyleSheet(QStringLiteral("#speechModelRow { background: palette(base); border-radius: 8px; }"
+                                 "#activeBadge { color: white; background: %1; border-radius: 4px; padding: 1px 6px; }"
+                                 "#installProgress { background: palette(midlight); border: none; border-radius: 3px; }"
+                                 "#installProgress::chunk { background: %1; border-radius: 3px; }")
+                      .arg(kBrandColor.name()));
+}
+
+}  // namespace vocena

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/ModelStore.h"
+
+#include <QFrame>
+#include <QHash>
+#include <QPointer>
+
+class QFileDialog;
+class QLabel;
+class QMessageBox;
+class QPushButton;
+class QVBoxLayout;
+
+namespace vocena {
+
+class Clock;
+class NoteLabel;
+class SpeechModelCardModel;
+class SpeechModelRow;
+
+// The settings card "语音模型": the installed models with the active one marked ("使用",
+// "删除"), the built-in models to download with their progress ("下载", "取消", "继续下载"),
+// and "从文件安装…" for an archive or a model folder. Installs run in the background; the card
+// stays usable meanwhile, one install at a time.
+class SpeechModelCard : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 330;
+
+    // The user's card: SpeechModelCard(ModelStore::standard(preferences), ModelCatalog::entries(), Clock::system()).
+    SpeechModelCard(ModelStore store, QList<ModelCatalog::Entry> catalog, Clock& clock, QWidget* parent = nullptr);
+
+    SpeechModelCardModel& model() const { return *m_model; }
+    // The rows as shown now; null when there is none for `name`.
+    SpeechModelRow* installedRow(const QString& name) const { return m_installedRows.value(name); }
+    SpeechModelRow* downloadRow(const QString& name) const { return m_downloadRows.value(name); }
+    // The install from a file, while it runs or after it failed.
+    SpeechModelRow* fileInstallRow() const { return m_fileRow; }
+
+Q_SIGNALS:
+    // See SpeechModelCardModel::activeModelChanged.
+    void activeModelChanged(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildBody();
+    QLabel* sectionTitle(const QString& text);
+    void rebuildRows();
+    void showInstall();
+    void confirmRemoval(const QString& name);
+    void chooseFile();
+    void applyStyleSheet();
+
+    SpeechModelCardModel* m_model;
+    QLabel* m_headerSymbol = nullptr;
+    QVBoxLayout* m_installedList = nullptr;
+    QVBoxLayout* m_downloadList = nullptr;
+    QLabel* m_emptyText = nullptr;
+    QLabel* m_downloadsTitle = nullptr;
+    NoteLabel* m_actionProblem = nullptr;
+    QPushButton* m_installFromFile = nullptr;
+    SpeechModelRow* m_fileRow = nullptr;
+    QHash<QString, SpeechModelRow*> m_installedRows;
+    QHash<QString, SpeechModelRow*> m_downloadRows;
+    QPointer<QMessageBox> m_confirmation;
+    QPointer<QFileDialog> m_fileDialog;
+};
+
+}  // namespace vocena
