@@ -241,6 +241,8 @@ void AppDelegate::showSettings() {
         .scheduler = m_deps.scheduler,
         .applyTheme = [this] { if (m_appearance) m_appearance->apply(); },
         .updateLoginItem = m_deps.updateLoginItem,
+        .secrets = m_deps.aiSettings ? m_deps.aiSettings->secrets() : nullptr,
+        .vocabulary = m_deps.vocabulary,
     });
     m_settings = window;
     connect(window, &SettingsWindow::closed, this, [this, window] { windowWillClose(window); });

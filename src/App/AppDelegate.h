@@ -34,6 +34,7 @@ class PermissionManager;
 class Preferences;
 class Scheduler;
 class TermFrequencyTracker;
+class VocabularyStore;
 class VoiceInputService;
 class WelcomeFlow;
 class WelcomeWindow;
@@ -73,7 +74,10 @@ public:
         std::function<TopStatusBannerManager::Environment(Scheduler&, Preferences&)> bannerEnvironment = {};
         MemoryProbe::Reader memoryReader = {};
         // Where the API key is looked up for the reminder after the welcome card; null: none.
+        // Also where the settings window keeps the key.
         const AISettingsStore* aiSettings = nullptr;
+        // The vocabulary the settings window shows; null: no vocabulary card.
+        VocabularyStore* vocabulary = nullptr;
     };
 
     explicit AppDelegate(Dependencies dependencies, QObject* parent = nullptr);

@@ -88,6 +88,7 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
         .bannerEnvironment = {},
         .memoryReader = {},
         .aiSettings = &m_services.aiSettings(),
+        .vocabulary = &m_services.vocabulary(),
     };
     m_delegate = std::make_unique<AppDelegate>(std::move(deps));
     m_alerts = std::make_unique<AppAlerts>(*m_delegate);

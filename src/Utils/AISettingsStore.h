@@ -54,6 +54,7 @@ public:
     LLMConfig makeConfig(const QString& apiKey, const QString& transcript) const;
 
     Preferences& defaults() const { return m_defaults; }
+    const std::shared_ptr<SecretStore>& secrets() const { return m_secrets; }
 
 private:
     Preferences& m_defaults;

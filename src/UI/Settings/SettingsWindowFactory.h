@@ -2,12 +2,15 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace vocena {
 
 class Preferences;
 class Scheduler;
+class SecretStore;
 class SettingsWindow;
+class VocabularyStore;
 
 // What the settings window's cards read and change.
 struct SettingsServices {
@@ -17,6 +20,10 @@ struct SettingsServices {
     std::function<void()> applyTheme = {};
     // Registers (true) or removes (false) the start at login; the reason of a failure or empty.
     std::function<QString(bool)> updateLoginItem = {};
+    // Where the API key is kept; null: no API card.
+    std::shared_ptr<SecretStore> secrets = {};
+    // The user's vocabulary; null: no vocabulary card.
+    VocabularyStore* vocabulary = nullptr;
 };
 
 // Builds the settings window with its cards in their order and widths: work mode, AI
