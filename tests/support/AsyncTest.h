@@ -4,7 +4,10 @@
 
 #include <QCoro/QCoroTask>
 #include <QEventLoop>
+#include <QTimer>
 #include <QString>
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -20,33 +23,47 @@ struct Outcome {
 };
 
 namespace detail {
+// Shared with the awaiting frame, so that a task finishing after its test gave up on it writes
+// into live memory.
 template <typename T>
-QCoro::Task<> capture(QCoro::Task<T> task, Outcome<T>& outcome, QEventLoop& loop, bool& done) {
+struct Awaiting {
+    Outcome<T> outcome;
+    QEventLoop loop;
+    bool done = false;
+};
+
+template <typename T>
+QCoro::Task<> capture(QCoro::Task<T> task, std::shared_ptr<Awaiting<T>> state) {
     try {
-        outcome.value = co_await std::move(task);
+        state->outcome.value = co_await std::move(task);
     } catch (const TransportError& e) {
-        outcome.error = e.description();
-        outcome.timedOut = e.timedOut();
+        state->outcome.error = e.description();
+        state->outcome.timedOut = e.timedOut();
     } catch (const LLMError& e) {
-        outcome.error = e.description();
+        state->outcome.error = e.description();
     } catch (const std::exception& e) {
-        outcome.error = QString::fromUtf8(e.what());
+        state->outcome.error = QString::fromUtf8(e.what());
     }
-    done = true;
-    loop.quit();
+    state->done = true;
+    state->loop.quit();
 }
 }  // namespace detail
 
 // Runs the task to its end in a nested event loop (tests only). Unlike QCoro::waitFor, a task
-// that throws does not leave the loop running forever.
+// that throws does not leave the loop running forever, and one that never ends fails its test
+// after 90 s instead of holding up the whole run.
 template <typename T>
 Outcome<T> await(QCoro::Task<T>&& task) {
-    Outcome<T> outcome;
-    QEventLoop loop;
-    bool done = false;
-    detail::capture(std::move(task), outcome, loop, done);
-    if (!done) loop.exec();
-    return outcome;
+    auto state = std::make_shared<detail::Awaiting<T>>();
+    detail::capture(std::move(task), state);
+    if (!state->done) {
+        QTimer::singleShot(std::chrono::seconds(90), &state->loop, [state] {
+            state->outcome.error = QStringLiteral("the task did not finish within 90 s");
+            state->loop.quit();
+        });
+        state->loop.exec();
+    }
+    return state->outcome;
 }
 
 namespace detail {

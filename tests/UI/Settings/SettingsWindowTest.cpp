@@ -3,13 +3,19 @@
 // the dark theme (settings-light.png, settings-dark.png).
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
+#include "Infrastructure/Platform/Clock.h"
 #include "UI/Settings/AIFeaturesCard.h"
+#include "UI/Settings/APIConfigCard.h"
 #include "UI/Settings/GeneralSettingsCard.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Settings/SettingsWindowFactory.h"
+#include "UI/Settings/SpeechModelCard.h"
+#include "UI/Settings/VocabularySettingsCard.h"
 #include "UI/Settings/WorkModeCard.h"
 #include "Utils/AISettingsStore.h"
+#include "Utils/VocabularyStore.h"
+#include "support/MemorySecretStore.h"
 #include "support/ManualScheduler.h"
 #include "support/WaitUntil.h"
 
@@ -41,8 +47,15 @@ protected:
     Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
     AppearanceController appearance{prefs};
 
+    VocabularyStore vocabulary{dir.filePath(QStringLiteral("vocabulary.json")), Clock::system()};
+
     std::unique_ptr<SettingsWindow> open() {
-        std::unique_ptr<SettingsWindow> window(createSettingsWindow({prefs, scheduler, [this] { appearance.apply(); }, {}}));
+        std::unique_ptr<SettingsWindow> window(createSettingsWindow({.preferences = prefs,
+                                                                     .scheduler = scheduler,
+                                                                     .applyTheme = [this] { appearance.apply(); },
+                                                                     .updateLoginItem = {},
+                                                                     .secrets = std::make_shared<MemorySecretStore>(),
+                                                                     .vocabulary = &vocabulary}));
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
@@ -64,11 +77,14 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     EXPECT_EQ(window->windowTitle(), QStringLiteral("澄言设置"));
     EXPECT_EQ(window->size(), QSize(SettingsWindow::kWidth, SettingsWindow::kHeight));
     const QList<QWidget*>& cards = window->cards();
-    ASSERT_EQ(cards.size(), 3);
+    ASSERT_EQ(cards.size(), 6);
     EXPECT_TRUE(qobject_cast<WorkModeCard*>(cards[0]));
     EXPECT_TRUE(qobject_cast<AIFeaturesCard*>(cards[1]));
-    EXPECT_TRUE(qobject_cast<GeneralSettingsCard*>(cards[2]));
-    const int widths[] = {290, 290, 300};
+    EXPECT_TRUE(qobject_cast<APIConfigCard*>(cards[2]));
+    EXPECT_TRUE(qobject_cast<GeneralSettingsCard*>(cards[3]));
+    EXPECT_TRUE(qobject_cast<VocabularySettingsCard*>(cards[4]));
+    EXPECT_TRUE(qobject_cast<SpeechModelCard*>(cards[5]));
+    const int widths[] = {290, 290, 330, 300, 300, 330};
     for (int i = 0; i < cards.size(); ++i) EXPECT_EQ(cards[i]->width(), widths[i]) << i;
     // Left to right, without overlapping.
     for (int i = 1; i < cards.size(); ++i) EXPECT_GT(cards[i]->x(), cards[i - 1]->geometry().right()) << i;
@@ -137,10 +153,9 @@ TEST_F(SettingsWindowTest, EveryLabelShowsAllOfItsText) {
 // squeezed below its width.
 TEST_F(SettingsWindowTest, ARowWiderThanTheWindowScrollsSideways) {
     auto window = open();
-    for (const int width : {330, 300, 330}) window->addCard(new QFrame, width);
     QCoreApplication::processEvents();
     const QList<QWidget*>& cards = window->cards();
-    const int widths[] = {290, 290, 300, 330, 300, 330};
+    const int widths[] = {290, 290, 330, 300, 300, 330};
     ASSERT_EQ(cards.size(), 6);
     for (int i = 0; i < cards.size(); ++i) EXPECT_EQ(cards[i]->width(), widths[i]) << i;
     QScrollBar* bar = window->cardArea()->horizontalScrollBar();
