@@ -137,7 +137,7 @@ TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackgroun
 }
 
 // The open card follows a theme change: its texts and cards take the new colours. With
-// VOCENA_ONBOARDING_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
+// VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
 TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
     QTemporaryDir dir;
     Preferences prefs(dir.filePath(QStringLiteral("preferences.json")));
@@ -145,7 +145,7 @@ TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
     present();
     clock.advance(1.0);
     ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
-    const QString folder = qEnvironmentVariable("VOCENA_ONBOARDING_SCREENSHOTS");
+    const QString folder = qEnvironmentVariable("VOCENA_SCREENSHOTS");
     auto* cardTitle = view().guideCard(2)->findChild<QLabel*>(QStringLiteral("guideTitle"));
     for (const auto& [theme, name] : {std::pair{1, "dark"}, std::pair{0, "light"}}) {
         SCOPED_TRACE(name);

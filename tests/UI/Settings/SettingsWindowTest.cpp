@@ -1,6 +1,6 @@
 // The settings window as the factory builds it, on real widgets under Xvfb, its float in
-// virtual time. With VOCENA_SETTINGS_SCREENSHOTS=<folder> it saves the display in the light and
-// the dark theme (settings-light.png, settings-dark.png).
+// virtual time. With VOCENA_SCREENSHOTS=<folder> it saves the window in the light and the
+// dark theme (settings-light.png, settings-dark.png).
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "Infrastructure/Platform/Clock.h"
@@ -17,6 +17,7 @@
 #include "Utils/VocabularyStore.h"
 #include "support/MemorySecretStore.h"
 #include "support/ManualScheduler.h"
+#include "support/Screenshots.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -60,12 +61,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
     }
-    void screenshot(const QString& name) {
-        const QString folder = qEnvironmentVariable("VOCENA_SETTINGS_SCREENSHOTS");
-        if (folder.isEmpty()) return;
-        waitUntil([] { return false; }, 300);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(QStringLiteral("settings-%1.png").arg(name)));
-    }
 };
 
 }  // namespace
@@ -92,7 +87,7 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     EXPECT_EQ(window->versionLabel()->text(), QStringLiteral(VOCENA_VERSION));
     EXPECT_EQ(window->forceQuitHint()->text(),
               QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill %1").arg(QCoreApplication::applicationPid()));
-    screenshot(QStringLiteral("light"));
+    saveScreenshot(window.get(), QStringLiteral("settings-light"), 0);
 }
 
 // Above other windows for the first half second, then a normal window, for the window system
@@ -127,7 +122,7 @@ TEST_F(SettingsWindowTest, FollowsTheThemeWhileOpen) {
     EXPECT_FALSE(darkCards());
     prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), 1);
     EXPECT_TRUE(waitUntil(darkCards));
-    screenshot(QStringLiteral("dark"));
+    saveScreenshot(window.get(), QStringLiteral("settings-dark"), 0);
 }
 
 // No text is cut off: every label that does not wrap is as wide as its text, in both themes

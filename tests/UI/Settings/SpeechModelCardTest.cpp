@@ -10,6 +10,7 @@
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/Screenshots.h"
 #include "support/SpeechTestAssets.h"
 #include "support/WaitUntil.h"
 
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 
 using namespace vocena;
+using vocena::test::saveScreenshot;
 using test::LoopbackHttpServer;
 using test::SpeechTestAssets;
 using test::waitUntil;
@@ -253,6 +255,7 @@ TEST_F(SpeechModelCardTest, ADownloadShowsItsProgressAndResumesAfterTheLineBroke
     EXPECT_TRUE(progressTextOf(row).contains(QStringLiteral(" / %1 · ").arg(DownloadProgress::sizeText(archive.size()))));
     EXPECT_GT(progressOf(row)->value(), 0);
     EXPECT_EQ(progressOf(row)->maximum(), 1000);
+    saveScreenshot(card, QStringLiteral("model-download"));
     EXPECT_TRUE(isShown(row->button(QStringLiteral("cancelButton"))));
     EXPECT_FALSE(isShown(row->button(QStringLiteral("downloadButton"))));
     // One install at a time.

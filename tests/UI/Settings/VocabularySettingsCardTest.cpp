@@ -12,6 +12,7 @@
 #include "Utils/VocabularyStore.h"
 #include "support/GeneratedVocabulary.h"
 #include "support/LogCapture.h"
+#include "support/Screenshots.h"
 #include "support/TestFiles.h"
 #include "support/WaitUntil.h"
 
@@ -34,6 +35,7 @@
 #include <memory>
 
 using namespace vocena;
+using vocena::test::saveScreenshot;
 using test::waitUntil;
 
 namespace {
@@ -208,6 +210,7 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
     EXPECT_TRUE(sheet->wordField()->text().isEmpty());
     EXPECT_TRUE(sheet->variantsField()->text().isEmpty());
     type(sheet->wordField(), QStringLiteral("VureVIZ"));
+    saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"));
     QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
 
