@@ -6,6 +6,7 @@
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/APIConfigSymbols.h"
 #include "UI/Settings/PreferenceTextField.h"
+#include "UI/Settings/SettingsStyle.h"
 
 #include <QEvent>
 #include <QHideEvent>
@@ -23,8 +24,8 @@ namespace {
 
 using APIConfigSymbols::Symbol;
 
-const QColor kBrand = QColor::fromRgbF(0.92f, 0.25f, 0.35f);
-const QColor kBrandLight = QColor::fromRgbF(0.98f, 0.92f, 0.93f);
+const QColor kBrand = SettingsStyle::brandColor();
+const QColor kBrandLight = SettingsStyle::brandLight();
 
 QColor withAlpha(QColor color, qreal alpha) {
     color.setAlphaF(alpha);

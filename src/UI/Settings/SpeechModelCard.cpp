@@ -1,5 +1,7 @@
 #include "UI/Settings/SpeechModelCard.h"
 
+#include "UI/Settings/SettingsStyle.h"
+
 #include "UI/Common/NoteLabel.h"
 #include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionSymbols.h"
@@ -21,7 +23,7 @@ namespace vocena {
 
 namespace {
 
-const QColor kBrandColor = QColor::fromRgbF(0.92f, 0.25f, 0.35f);
+const QColor kBrandColor = SettingsStyle::brandColor();
 
 const QString kDownloadButton = QStringLiteral("downloadButton");
 const QString kCancelButton = QStringLiteral("cancelButton");

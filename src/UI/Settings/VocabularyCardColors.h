@@ -1,5 +1,8 @@
 #pragma once
 
+#include "UI/Appearance/ThemePalette.h"
+#include "UI/Settings/SettingsStyle.h"
+
 #include <QColor>
 #include <QPalette>
 
@@ -18,13 +21,13 @@ struct VocabularyCardColors {
     QColor separator;     // borders of fields and sheets
     QColor scrollHandle;
 
-    static bool isDark(const QPalette& palette) { return palette.color(QPalette::Window).lightness() < 128; }
+    static bool isDark(const QPalette& palette) { return ThemePalette::isDark(palette); }
 
     static VocabularyCardColors from(const QPalette& palette) {
         const bool dark = isDark(palette);
         VocabularyCardColors colors;
-        colors.brand = QColor::fromRgbF(0.92f, 0.25f, 0.35f);
-        colors.brandLight = dark ? QColor(235, 64, 89, 56) : QColor::fromRgbF(0.98f, 0.92f, 0.93f);
+        colors.brand = SettingsStyle::brandColor();
+        colors.brandLight = dark ? QColor(235, 64, 89, 56) : SettingsStyle::brandLight();
         colors.textPrimary = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
         colors.textSecondary = dark ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 140);
         colors.cardBg = dark ? QColor(58, 58, 62) : QColor(255, 255, 255);
