@@ -1,8 +1,5 @@
-// The whole road of one dictation, with real components only: the generated speech model on
-// the real sherpa-onnx library, espeak-ng speech played into a PulseAudio null sink and
-// captured from its monitor, a double tap of Alt sent with xdotool and seen through XInput2,
-// and the result typed into a focused Qt text field of this process. Runs under
-// scripts/with-pulse and scripts/with-xvfb.
+// One dictation with real components only: the generated model on sherpa-onnx, espeak-ng speech
+// through PulseAudio, a double tap of Alt through XInput2, the text typed into a Qt field.
 #include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FocusedTextField.h"

@@ -65,14 +65,12 @@ protected:
 
 }  // namespace
 
-// A model installed from the command line while the app runs is loaded at once; then, started
-// and stopped from the command line and by the gesture, the dictation types what was said; the
-// banner went through listening and recognizing to the result.
+// A model installed while the app runs is loaded at once; a dictation started and stopped from
+// the command line or by the gesture types what was said.
 TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     ASSERT_TRUE(tray.waitUntilReady());
     ASSERT_NO_FATAL_FAILURE(startApp());
     EXPECT_TRUE(logShows(QStringLiteral("没有可用的语音模型"))) << log.toStdString();
-    // A model installed while the app runs is loaded without a restart.
     ASSERT_NO_FATAL_FAILURE(installModel());
     EXPECT_TRUE(logShows(QStringLiteral("重新加载听写"))) << log.toStdString();
     EXPECT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();

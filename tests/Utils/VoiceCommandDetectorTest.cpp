@@ -1,8 +1,8 @@
+#include "Infrastructure/LLM/LLMPrompts.h"
 #include "Infrastructure/LLM/LLMTextProcessor.h"
 #include "Utils/VoiceCommandDetector.h"
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/PromptTexts.h"
 #include "support/RecordingTextInjector.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +70,6 @@ TEST(VoiceCommandDetector, ParsesNumeralsAndDropsSentences) {
 // other commands post and how their results reach the screen are tested through the pipeline.
 TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
     using test::LoopbackHttpServer;
-    using namespace test::prompts;
     const QString answer = QStringLiteral("您好，会议改到明天。");
     LoopbackHttpServer server([&](const auto&) { return LoopbackHttpServer::Response::chat(answer); });
     LLMTextProcessor processor([] { return QString(); });
@@ -88,9 +87,9 @@ TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
         QString error;
     };
     const QList<Case> cases{
-        {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, kFormalTone, last, {}},
-        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {}, kCasualTone, QStringLiteral("指令"), {}},
-        {"concise", VoiceCommand::concise(), last, &processor, answer, last, kConcise, last, {}},
+        {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, LLMPrompts::tone(LLMPrompts::Tone::formal), last, {}},
+        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {}, LLMPrompts::tone(LLMPrompts::Tone::casual), QStringLiteral("指令"), {}},
+        {"concise", VoiceCommand::concise(), last, &processor, answer, last, LLMPrompts::concise(), last, {}},
         {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &processor, {}, {}, {}, {}, {}},
         {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
     };

@@ -22,7 +22,7 @@ inline void installTestModel(const QString& binary, const QString& home) {
 
 // Double-taps the left Alt key on the X display (the dictation gesture).
 inline void doubleTapAlt() {
-    runProcess(QStringLiteral("xdotool"), QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L").split(QLatin1Char(' ')));
+    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L"));
 }
 
 }  // namespace vocena::test

@@ -2,6 +2,8 @@
 
 #include "support/WaitUntil.h"
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QProcess>
@@ -34,6 +36,13 @@ inline ProcessResult runProcess(const QString& program, const QStringList& argum
     const bool ok = finished && process.exitStatus() == QProcess::NormalExit;
     return {ok ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Runs xdotool with the space-separated `arguments` on the X display; returns its output lines.
+inline QStringList xdotool(const QString& arguments) {
+    const ProcessResult result = runProcess(QStringLiteral("xdotool"), arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    EXPECT_EQ(result.exitCode, 0) << "xdotool " << qPrintable(arguments) << ": " << qPrintable(result.err);
+    return result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // Runs the vocena binary with HOME and the XDG folders inside `home`, the session bus at

@@ -76,6 +76,13 @@ public:
         static Response close() { return {Kind::Close, 0, {}, {}}; }
         // A chat-completions answer whose first choice carries `content`.
         static Response chat(const QString& content);
+        // A download of `file`: the rest from the offset of a "Range: bytes=N-" request (206),
+        // or the whole (200).
+        static Response download(const QByteArray& file, const Request& request) {
+            const QByteArray range = request.headers.value("range");
+            if (!range.startsWith("bytes=")) return {Kind::Reply, 200, file, "application/x-bzip2"};
+            return {Kind::Reply, 206, file.mid(range.mid(6, range.indexOf('-') - 6).toLongLong()), "application/x-bzip2"};
+        }
     };
     using Handler = std::function<Response(const Request&)>;
 

@@ -3,6 +3,7 @@
 #include "Infrastructure/Speech/SpeechModelDetector.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -25,6 +26,21 @@ public:
     // A variant as a T-One model, ready for the engine to load.
     std::optional<SpeechModel> loadable(const QString& variant, QString* error) const {
         return SpeechModelDetector::detect(model(variant), SpeechModelType::ToneCtc, error);
+    }
+    // A copy of the `variant` model in the folder `target` (made if need be); the folder.
+    QString copy(const QString& variant, const QString& target) const {
+        QDir().mkpath(target);
+        for (const QString& file : QDir(model(variant)).entryList(QDir::Files))
+            QFile::copy(model(variant) + QLatin1Char('/') + file, target + QLatin1Char('/') + file);
+        return target;
+    }
+    // The folder packed as <folder>.tar.bz2 beside it; the archive's path.
+    static QString archive(const QString& folder) {
+        const QFileInfo info(folder);
+        const QString archive = info.absoluteFilePath() + QStringLiteral(".tar.bz2");
+        const int status = QProcess::execute(QStringLiteral("tar"), {QStringLiteral("-cjf"), archive, QStringLiteral("-C"),
+                                                                     info.absolutePath(), info.fileName()});
+        return status == 0 ? archive : QString();
     }
     QString speechWav() const { return m_dir.filePath(QStringLiteral("speech.wav")); }
     QString path(const QString& name) const { return m_dir.filePath(name); }

@@ -17,6 +17,7 @@
 
 using namespace vocena;
 using test::waitUntil;
+using test::xdotool;
 
 namespace {
 
@@ -25,7 +26,6 @@ void run(const QString& program, const QString& arguments) {
     const test::ProcessResult result = test::runProcess(program, arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     ASSERT_EQ(result.exitCode, 0) << program.toStdString() << ' ' << arguments.toStdString() << ": " << result.err.toStdString();
 }
-void xdotool(const QString& arguments) { run(QStringLiteral("xdotool"), arguments); }
 void setxkbmap(const QString& arguments) { run(QStringLiteral("setxkbmap"), arguments); }
 
 // Presses and releases each key code with the keyboard's layout `group` (1 = the first) in

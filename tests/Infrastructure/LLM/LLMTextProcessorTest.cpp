@@ -3,7 +3,6 @@
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualClock.h"
-#include "support/PromptTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -49,12 +48,11 @@ TEST_F(ProcessorTest, EveryOperationNeedsAClient) {
     EXPECT_FALSE(processor.conversationContext.hasContext());
 }
 
-// Each operation's request: its system prompt word for word, sampling and token budget.
+// Each operation's request: its system prompt (with the vocabulary in its place), sampling and token budget.
 TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
-    using namespace test::prompts;
     enum class Operation { correct, assist, custom };
     const QString vocabularySection = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
-    const QString noVocabulary = kCorrection + QStringLiteral("\n\n") + kHomophoneTable;
+    const QString noVocabulary = LLMPrompts::correction() + QStringLiteral("\n\n") + LLMPrompts::homophoneTable();
     struct Case {
         const char* name;
         Operation operation;
@@ -68,12 +66,12 @@ TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
     const QList<Case> cases{
         {"correction", Operation::correct, {}, 10, {}, noVocabulary, 0.1, 200},
         {"correction with vocabulary", Operation::correct, {}, 2000, vocabularySection,
-         kCorrection + vocabularySection + QStringLiteral("\n\n") + kHomophoneTable, 0.1, 4000},
-        {"assistant", Operation::assist, {}, 10, {}, kAssistant, 0.7, 100},
-        {"long question", Operation::assist, {}, 2000, {}, kAssistant, 0.7, 2000},
-        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, kFormalTone, 0.2, 200},
-        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, kCasualTone, 0.2, 200},
-        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, kConcise, 0.2, 4000},
+         LLMPrompts::correction() + vocabularySection + QStringLiteral("\n\n") + LLMPrompts::homophoneTable(), 0.1, 4000},
+        {"assistant", Operation::assist, {}, 10, {}, LLMPrompts::assistant(), 0.7, 100},
+        {"long question", Operation::assist, {}, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
+        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, LLMPrompts::tone(LLMPrompts::Tone::formal), 0.2, 200},
+        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, LLMPrompts::tone(LLMPrompts::Tone::casual), 0.2, 200},
+        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, LLMPrompts::concise(), 0.2, 4000},
     };
     connect();
     for (const Case& c : cases) {

@@ -3,12 +3,12 @@
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "support/PrivateDisplay.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoro/QCoroTask>
 #include <QCoreApplication>
-#include <QScopeGuard>
 #include <QSemaphore>
 #include <QThread>
 #include <atomic>
@@ -129,10 +129,8 @@ TEST(PermissionManagerTest, TheX11ProbeNeedsADisplayWithXTest) {
         {QStringLiteral(":4711"), Status::denied, QStringLiteral("无法连接 X 显示服务器 :4711")},
         {QString(), Status::denied, QStringLiteral("没有设置 DISPLAY（不在 X11 图形会话中）")},
     };
-    const QByteArray previousDisplay = qgetenv("DISPLAY");
-    const auto restoreDisplay = qScopeGuard([&previousDisplay] { qputenv("DISPLAY", previousDisplay); });
     for (const Case& c : cases) {
-        qputenv("DISPLAY", c.display.toUtf8());
+        const test::ScopedEnv display("DISPLAY", c.display.toUtf8());
         PermissionProbes probes;
         probes.accessibility = &X11AccessibilityProbe::check;
         PermissionManager manager(std::move(probes));

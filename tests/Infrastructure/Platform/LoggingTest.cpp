@@ -1,6 +1,7 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "support/LogCapture.h"
+#include "support/ScopedEnv.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,14 @@ TEST(Logging, LinesCarryTheirCategoryAndHidePrivateText) {
     logger.error(QStringLiteral("文本: %1").arg(Logging::privateText(QStringLiteral("秘密"))));
     EXPECT_EQ(log.lines(), (QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 3 条"), QStringLiteral("[VocabularyStore] 文本: <private>")}));
 
-    qputenv("VOCENA_LOG_PRIVATE", "1");
-    EXPECT_EQ(Logging::privateText(QStringLiteral("秘密")), QStringLiteral("秘密"));
-    qunsetenv("VOCENA_LOG_PRIVATE");
-
-    qputenv("VOCENA_LOG_LEVEL", "debug");
-    EXPECT_EQ(Logging::levelFromEnvironment(Logging::Level::Error), Logging::Level::Debug);
-    qputenv("VOCENA_LOG_LEVEL", "loud");
-    EXPECT_EQ(Logging::levelFromEnvironment(Logging::Level::Error), Logging::Level::Error);
-    qunsetenv("VOCENA_LOG_LEVEL");
+    {
+        const test::ScopedEnv shown("VOCENA_LOG_PRIVATE", "1");
+        EXPECT_EQ(Logging::privateText(QStringLiteral("秘密")), QStringLiteral("秘密"));
+    }
+    for (const auto& [value, level] : {std::pair{"debug", Logging::Level::Debug}, std::pair{"loud", Logging::Level::Error}}) {
+        const test::ScopedEnv chosen("VOCENA_LOG_LEVEL", value);
+        EXPECT_EQ(Logging::levelFromEnvironment(Logging::Level::Error), level) << value;
+    }
 }
 
 TEST(Scheduler, RunsWorkUnlessCancelledOrDropped) {

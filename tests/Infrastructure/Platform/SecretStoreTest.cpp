@@ -4,6 +4,8 @@
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
 #include "support/LogCapture.h"
 #include "support/MemorySecretStore.h"
+#include "support/PrivateBus.h"
+#include "support/ScopedEnv.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +26,8 @@
 
 using namespace vocena;
 using namespace std::chrono_literals;
+using test::PrivateBus;
+using test::ScopedEnv;
 
 namespace {
 
@@ -40,21 +44,6 @@ bool inKeyringSession() {
 
 std::optional<QString> readKey(SecretStore& store) { return QCoro::waitFor(store.read(kService, kAccount)); }
 bool writeKey(SecretStore& store, const QString& key) { return QCoro::waitFor(store.write(kService, kAccount, key)); }
-
-// Sets (or with a null value unsets) an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_old(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name)) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedEnv() { m_wasSet ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_wasSet;
-};
 
 // Owns a name on a bus and never answers a call to it: a service that hangs.
 class SilentService {
@@ -88,33 +77,6 @@ private:
     }
     GDBusConnection* m_bus = nullptr;
     bool m_owns = false;
-};
-
-// A session bus of its own, listening on <dir>/bus, with nothing activatable on it.
-class PrivateBus {
-public:
-    PrivateBus() {
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        if (!test::writeFile(config, R"(<busconfig><type>session</type><auth>EXTERNAL</auth>
-            <listen>unix:path=)" + dir() + R"(/bus</listen>
-            <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
-            <allow own="*"/></policy></busconfig>)"))
-            return;
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                                                       QStringLiteral("--config-file=") + config});
-        if (m_daemon.waitForReadyRead(10000)) m_address = m_daemon.readLine().trimmed();
-    }
-    ~PrivateBus() {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-    QByteArray address() const { return m_address; }
-    QByteArray dir() const { return m_dir.path().toUtf8(); }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_daemon;
-    QByteArray m_address;
 };
 
 // ----- The rules every backend keeps -----

@@ -67,21 +67,4 @@ TEST(DownloadProgressTest, StagesAndTheBar) {
     EXPECT_EQ(progress.permille(), std::nullopt);  // busy while unpacking and verifying
 }
 
-TEST(DownloadProgressTest, ViewsRedrawPerTenthOfAPercent) {
-    DownloadProgress before;
-    before.update(1000, 1000000, kStart);
-    DownloadProgress after = before;
-    after.update(1999, 1000000, kStart);
-    EXPECT_FALSE(after.visiblyDiffersFrom(before));
-    after.update(2000, 1000000, kStart);
-    EXPECT_TRUE(after.visiblyDiffersFrom(before));
-    DownloadProgress unknown;
-    unknown.update(50000, -1, kStart);
-    DownloadProgress more = unknown;
-    more.update(99999, -1, kStart);
-    EXPECT_FALSE(more.visiblyDiffersFrom(unknown));
-    more.update(100000, -1, kStart);
-    EXPECT_TRUE(more.visiblyDiffersFrom(unknown));
-}
-
 }  // namespace

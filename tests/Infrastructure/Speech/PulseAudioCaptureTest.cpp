@@ -3,6 +3,7 @@
 // without a server.
 #include "Infrastructure/Speech/LevelMeter.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
+#include "support/ScopedEnv.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -93,11 +94,9 @@ TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkAndStopsCleanly) {
 
 TEST(PulseAudioCaptureTest, MissingSourceFailsWithReason) {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
-    qputenv("PULSE_SOURCE", "unplugged");  // the client's configured source
+    const vocena::test::ScopedEnv source("PULSE_SOURCE", "unplugged");  // the client's configured source
     PulseAudioCapture capture;
     QString error;
-    const bool started = capture.start([](const float*, int) {}, [] {}, &error);
-    qunsetenv("PULSE_SOURCE");
-    EXPECT_FALSE(started);
+    EXPECT_FALSE(capture.start([](const float*, int) {}, [] {}, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("没有可用的输入设备: "))) << error.toStdString();
 }

@@ -7,6 +7,7 @@
 #include "support/AsyncTest.h"
 #include "support/FakeSpeech.h"
 #include "support/LogCapture.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,7 @@ class PulseAudioConnectionTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     const QString socketPath = dir.filePath(QStringLiteral("native"));
-    const QByteArray previous = qgetenv("PULSE_SERVER");
-
-    void SetUp() override { qputenv("PULSE_SERVER", "unix:" + socketPath.toUtf8()); }
-    void TearDown() override { previous.isNull() ? qunsetenv("PULSE_SERVER") : qputenv("PULSE_SERVER", previous); }
+    const test::ScopedEnv server{"PULSE_SERVER", "unix:" + socketPath.toUtf8()};
 
     // A server that accepts connections (the kernel queues them) but never reads or answers.
     int listenSilently() {

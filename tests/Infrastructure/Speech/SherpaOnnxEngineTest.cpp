@@ -9,6 +9,7 @@
 #include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
+#include "support/TestFiles.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -152,13 +153,9 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     EXPECT_EQ(engine.start(), 0u);
 
     // Tokens shorter than the model's vocabulary load, then throw on the first decode.
-    const QString shortTokens = SpeechTestAssets::shared().path(QStringLiteral("short-tokens"));
-    QDir().mkpath(shortTokens);
-    QFile::copy(SpeechTestAssets::shared().model(QStringLiteral("good")) + QStringLiteral("/model.onnx"), shortTokens + QStringLiteral("/model.onnx"));
-    QFile tokens(shortTokens + QStringLiteral("/tokens.txt"));
-    ASSERT_TRUE(tokens.open(QIODevice::WriteOnly));
-    tokens.write("<blk> 0\n");
-    tokens.close();
+    const QString shortTokens =
+        SpeechTestAssets::shared().copy(QStringLiteral("good"), SpeechTestAssets::shared().path(QStringLiteral("short-tokens")));
+    ASSERT_TRUE(test::writeFile(shortTokens + QStringLiteral("/tokens.txt"), "<blk> 0\n"));
     SpeechModel model = this->model(QStringLiteral("good"));
     model.directory = shortTokens;
     ASSERT_TRUE(engine.load(model, {}, &error)) << error.toStdString();
@@ -204,13 +201,7 @@ TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
     }
 
     test::FakeAudioSource* microphone = nullptr;
-    SystemSpeechRecognizer recognizer{&engine,
-                                      [&] {
-                                          auto source = std::make_unique<test::FakeAudioSource>();
-                                          microphone = source.get();
-                                          return source;
-                                      },
-                                      scheduler};
+    SystemSpeechRecognizer recognizer{&engine, test::fakeAudioSources(microphone), scheduler};
     test::DictationHarness dictation{recognizer, &scheduler};
     VoiceInputService& service = dictation.service;
     service.toggleVoiceInput(VoiceInputMode::inputMethod);

@@ -1,9 +1,9 @@
 // WAV files of the shapes the transcribe command meets, written byte by byte.
 #include "Infrastructure/Speech/WavReader.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -25,11 +25,9 @@ QByteArray wav(quint16 format, quint16 channels, quint32 rate, quint16 bits, con
 class WavReaderTest : public ::testing::Test {
 protected:
     std::optional<WavReader::Audio> read(const QByteArray& bytes, QString* error = nullptr) {
-        QFile file(dir.filePath(QStringLiteral("a.wav")));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes);
-        file.close();
-        return WavReader::read(file.fileName(), error);
+        const QString path = dir.filePath(QStringLiteral("a.wav"));
+        test::writeFile(path, bytes);
+        return WavReader::read(path, error);
     }
     QTemporaryDir dir;
 };

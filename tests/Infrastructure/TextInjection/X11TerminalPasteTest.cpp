@@ -7,6 +7,7 @@
 #include "Infrastructure/TextInjection/X11KeyEventSink.h"
 #include "support/AsyncTest.h"
 #include "support/CliRunner.h"
+#include "support/TestFiles.h"
 #include "support/X11Selections.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,11 @@
 #include <QTemporaryDir>
 
 using namespace vocena;
-using vocena::test::runProcess;
 using vocena::test::selectionSeenByOthers;
 using vocena::test::setSelectionInAnotherApplication;
 using vocena::test::waitUntil;
+using vocena::test::writeFile;
+using vocena::test::xdotool;
 
 namespace {
 
@@ -27,22 +29,15 @@ namespace {
 class TerminalWindow {
 public:
     TerminalWindow(const QString& program, QStringList arguments, const QString& windowClass) {
-        QFile script(m_dir.filePath(QStringLiteral("reader.sh")));
-        script.open(QIODevice::WriteOnly);
-        script.write(QStringLiteral("stty -icanon -echo; : > '%1'; exec cat > '%2'\n").arg(ready(), received()).toUtf8());
-        script.close();
-        arguments << QStringLiteral("sh") << script.fileName();
+        const QString script = m_dir.filePath(QStringLiteral("reader.sh"));
+        writeFile(script, QStringLiteral("stty -icanon -echo; : > '%1'; exec cat > '%2'\n").arg(ready(), received()).toUtf8());
+        arguments << QStringLiteral("sh") << script;
         m_process.start(program, arguments);
         if (!m_process.waitForStarted(5000) || !waitUntil([this] { return QFile::exists(ready()); }, 10000)) return;
-        const QString window = runProcess(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                                                       QStringLiteral("--class"), windowClass})
-                                   .out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                                   .value(0);
+        const QString window = xdotool(QStringLiteral("search --sync --onlyvisible --class ") + windowClass).value(0);
         if (window.isEmpty()) return;
-        m_focused = runProcess(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window}).exitCode == 0 &&
-                    waitUntil([&window] {
-                        return runProcess(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).out.trimmed() == window;
-                    });
+        xdotool(QStringLiteral("windowactivate --sync ") + window);
+        m_focused = waitUntil([&window] { return xdotool(QStringLiteral("getwindowfocus")).value(0) == window; });
     }
     ~TerminalWindow() {
         m_process.kill();

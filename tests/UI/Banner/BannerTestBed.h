@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -60,18 +59,6 @@ protected:
         waitUntil([] { return false; }, milliseconds);
     }
     static QRect availableScreen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
-    // With VOCENA_BANNER_SCREENSHOTS=<folder>, saves the display around the panel as
-    // <folder>/banner-<name>.png.
-    void screenshot(const QString& name) {
-        const QString folder = qEnvironmentVariable("VOCENA_BANNER_SCREENSHOTS");
-        if (folder.isEmpty() || !banner.panel()) return;
-        roundTrip(300);
-        const QRect area = banner.panel()->geometry().adjusted(-20, 0, 20, 20);
-        QGuiApplication::primaryScreen()
-            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-            .save(QDir(folder).filePath(QStringLiteral("banner-%1.png").arg(name)));
-    }
 };
 
 }  // namespace vocena::test

@@ -66,7 +66,6 @@ TEST_F(BannerViewTest, EachStateShowsItsColourTextAndTag) {
         EXPECT_EQ(view().workModeColor(), c.tagColor);
         EXPECT_EQ(view().size(), QSize(320, 36));
         EXPECT_TRUE(view().isPulsing());
-        screenshot(QString::fromLatin1(c.name));
     }
     banner.hide(0);
     EXPECT_FALSE(view().isPulsing());
@@ -85,12 +84,10 @@ TEST_F(BannerViewTest, TheRecordingTimeCountsTenthsFromEachStart) {
     ASSERT_EQ(service.recognitionState(), RecognitionState::recognizing());
     clock.advance(1.0);
     EXPECT_EQ(view().durationText(), QStringLiteral("3.5秒"));
-    screenshot(QStringLiteral("recognizing-3.5s"));
 
     finishRecording(QStringLiteral("今天天气很好"));
     ASSERT_EQ(service.recognitionState(), RecognitionState::completed());
     EXPECT_EQ(view().durationText(), QString());
-    screenshot(QStringLiteral("completed-after-recording"));
     clock.advance(5);
     TopStatusBannerView* reused = &view();
     toggle();
@@ -142,7 +139,6 @@ TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLine) {
             EXPECT_TRUE(c.partial.endsWith(line.mid(1))) << qPrintable(line);
             EXPECT_GT(line.size(), 10);
         }
-        screenshot(QStringLiteral("live-text-%1").arg(&c - cases.data()));
 
         finishRecording(c.partial);
         EXPECT_EQ(view().liveText(), QString()) << "left after the recording";
@@ -151,17 +147,6 @@ TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLine) {
     }
     for (const QString& line : log.lines())
         EXPECT_FALSE(line.contains(shortText) || line.contains(longText.right(4))) << qPrintable(line);
-}
-
-// The other contents, for the screenshots.
-TEST_F(BannerViewTest, NotificationAndSuggestionScreenshots) {
-    if (qEnvironmentVariableIsEmpty("VOCENA_BANNER_SCREENSHOTS")) GTEST_SKIP() << "VOCENA_BANNER_SCREENSHOTS not set";
-    banner.showNotification(QStringLiteral("已切换到助手模式"), 3);
-    screenshot(QStringLiteral("notification"));
-    banner.showSuggestionBanner(QStringLiteral("明志"), QStringLiteral("疑似人名"), {}, {});
-    screenshot(QStringLiteral("suggestion"));
-    banner.showSuggestionBanner(QStringLiteral("澄言"), std::nullopt, {}, {});
-    screenshot(QStringLiteral("suggestion-short"));
 }
 
 // A suggestion whose term or category is too long for the label keeps the question readable:

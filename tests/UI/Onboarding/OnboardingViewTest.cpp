@@ -9,11 +9,11 @@
 #include "UI/Onboarding/WelcomeWindow.h"
 #include "support/CliRunner.h"
 #include "support/ManualScheduler.h"
+#include "support/Screenshots.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -50,12 +50,6 @@ protected:
         return true;
     }
 };
-
-QStringList xdotool(const QString& arguments) {
-    const ProcessResult result = runProcess(QStringLiteral("xdotool"), arguments.split(QLatin1Char(' ')));
-    EXPECT_EQ(result.exitCode, 0) << qPrintable(arguments);
-    return result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
 
 }  // namespace
 
@@ -145,7 +139,6 @@ TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
     present();
     clock.advance(1.0);
     ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
-    const QString folder = qEnvironmentVariable("VOCENA_SCREENSHOTS");
     auto* cardTitle = view().guideCard(2)->findChild<QLabel*>(QStringLiteral("guideTitle"));
     for (const auto& [theme, name] : {std::pair{1, "dark"}, std::pair{0, "light"}}) {
         SCOPED_TRACE(name);
@@ -153,11 +146,6 @@ TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
         appearance.apply();
         const bool dark = theme == 1;
         EXPECT_TRUE(waitUntil([&] { return (cardTitle->palette().color(QPalette::WindowText).lightness() > 128) == dark; }, 2000));
-        if (folder.isEmpty()) continue;
-        waitUntil([] { return false; }, 300);
-        const QRect area = window->frameGeometry().adjusted(-16, -16, 16, 16);
-        QGuiApplication::primaryScreen()
-            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-            .save(QDir(folder).filePath(QStringLiteral("welcome-%1.png").arg(QString::fromLatin1(name))));
+        saveScreenshot(window, QStringLiteral("welcome-") + QLatin1String(name));
     }
 }
