@@ -1,7 +1,7 @@
 #include "UI/Settings/AddVocabularySheet.h"
 
+#include "UI/Settings/SettingsSymbols.h"
 #include "UI/Settings/VocabularyCardColors.h"
-#include "UI/Settings/VocabularySymbols.h"
 #include "Utils/TextUtils.h"
 
 #include <QEvent>
@@ -134,7 +134,7 @@ void AddVocabularySheet::changeEvent(QEvent* event) {
 
 void AddVocabularySheet::applyStyle() {
     const VocabularyCardColors colors = VocabularyCardColors::from(palette());
-    m_close->setIcon(QIcon(VocabularySymbols::pixmap(VocabularySymbols::Symbol::xmarkCircle, colors.textSecondary, 20,
+    m_close->setIcon(QIcon(SettingsSymbols::pixmap(SettingsSymbols::Symbol::xmarkCircle, colors.textSecondary, 20,
                                                      devicePixelRatioF())));
     m_close->setIconSize(QSize(20, 20));
     const QString brand = colors.brand.name();

@@ -40,6 +40,9 @@ enum class Role {
     accent,        // text in the brand colour
     badge,         // a small label in white on the brand colour
     error,         // a failure shown in a card
+    field,         // a text field (QLineEdit)
+    button,        // a plain push button
+    primaryButton, // a push button in the brand colour
 };
 void setRole(QWidget* widget, Role role);
 // A label of that role.

@@ -8,9 +8,8 @@
 
 namespace vocena {
 
-// The colours of the vocabulary card, for the light or the dark palette of the settings window:
-// the brand red and its light tint, the two text colours, the card's and the rows' backgrounds,
-// borders and the scroll bar's handle.
+// The colours the vocabulary card's painted rows and its add sheet use, for the light or the
+// dark palette: the settings window's, plus the brand's tint and the scroll bar's handle.
 struct VocabularyCardColors {
     QColor brand;
     QColor brandLight;
@@ -25,14 +24,15 @@ struct VocabularyCardColors {
 
     static VocabularyCardColors from(const QPalette& palette) {
         const bool dark = isDark(palette);
+        const SettingsStyle::Colors settings = SettingsStyle::colors(dark);
         VocabularyCardColors colors;
         colors.brand = SettingsStyle::brandColor();
-        colors.brandLight = dark ? QColor(235, 64, 89, 56) : SettingsStyle::brandLight();
-        colors.textPrimary = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
-        colors.textSecondary = dark ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 140);
-        colors.cardBg = dark ? QColor(58, 58, 62) : QColor(255, 255, 255);
-        colors.rowBg = dark ? QColor(76, 76, 80) : QColor(245, 245, 247);
-        colors.separator = dark ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+        colors.brandLight = settings.selectedRow;
+        colors.textPrimary = settings.textPrimary;
+        colors.textSecondary = settings.textSecondary;
+        colors.cardBg = settings.card;
+        colors.rowBg = settings.row;
+        colors.separator = settings.border;
         colors.scrollHandle = dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 60);
         return colors;
     }

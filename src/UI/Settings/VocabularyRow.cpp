@@ -1,6 +1,6 @@
 #include "UI/Settings/VocabularyRow.h"
 
-#include "UI/Settings/VocabularySymbols.h"
+#include "UI/Settings/SettingsSymbols.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -33,7 +33,7 @@ QPixmap trashSymbol(const QColor& color, qreal ratio) {
     const QString key = QStringLiteral("vocena-vocabulary-trash-%1-%2").arg(color.name(QColor::HexArgb)).arg(ratio);
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
-        pixmap = VocabularySymbols::pixmap(VocabularySymbols::Symbol::trash, color, kTrashSymbolSize, ratio);
+        pixmap = SettingsSymbols::pixmap(SettingsSymbols::Symbol::trash, color, kTrashSymbolSize, ratio);
         QPixmapCache::insert(key, pixmap);
     }
     return pixmap;

@@ -1,6 +1,7 @@
 // The settings window as the factory builds it, on real widgets under Xvfb, its float in
 // virtual time. With VOCENA_SCREENSHOTS=<folder> it saves the window in the light and the
-// dark theme (settings-light.png, settings-dark.png).
+// dark theme (settings-light.png, settings-dark.png) and scrolled to its last card
+// (settings-scrolled.png).
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "Infrastructure/Platform/Clock.h"
@@ -163,4 +164,5 @@ TEST_F(SettingsWindowTest, ARowWiderThanTheWindowScrollsSideways) {
     EXPECT_FALSE(lastInView());
     bar->setValue(bar->maximum());
     EXPECT_TRUE(lastInView());
+    saveScreenshot(window.get(), QStringLiteral("settings-scrolled"), 0);
 }
