@@ -84,7 +84,7 @@ QString styleSheet(bool dark, const QString& rootName) {
     QString sheet = QStringLiteral(
         "ROOT { background: WINDOW; }"
         "ROOT QLabel { color: TEXT; background: transparent; }"
-        "ROOT QScrollArea, ROOT QScrollArea > QWidget > QWidget { background: transparent; }"
+        "ROOT QScrollArea, ROOT QScrollArea > QWidget#qt_scrollarea_viewport > QWidget { background: transparent; }"
         "ROOT QFrame[settingsRole=\"card\"] { background: CARD; border: 1px solid BORDER; border-radius: 12px; }"
         "ROOT QLabel[settingsRole=\"cardTitle\"] { font-size: 15px; font-weight: 600; }"
         "ROOT QLabel[settingsRole=\"sectionTitle\"] { color: SECONDARY; font-size: 12px; font-weight: 600; }"

@@ -40,7 +40,10 @@ QIcon symbolIcon(Symbol symbol, const QColor& color, int size, qreal ratio) {
 }  // namespace
 
 VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* parent)
-    : SettingsCard(Symbol::book, QStringLiteral("词汇库"), parent), m_store(store), m_model(new VocabularyListModel(this)), m_delegate(new VocabularyRowDelegate(this)) {
+    : SettingsCard(Symbol::book, QStringLiteral("词汇库"), parent),
+      m_store(store),
+      m_model(new VocabularyListModel(this)),
+      m_delegate(new VocabularyRowDelegate(this)) {
     setObjectName(QStringLiteral("vocabularySettingsCard"));
     setFixedWidth(kWidth);
     setMinimumHeight(kHeight);

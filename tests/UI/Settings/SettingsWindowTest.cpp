@@ -7,11 +7,13 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "UI/Settings/AIFeaturesCard.h"
 #include "UI/Settings/APIConfigCard.h"
+#include "UI/Settings/CardHeader.h"
 #include "UI/Settings/GeneralSettingsCard.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Settings/SettingsWindowFactory.h"
 #include "UI/Settings/SpeechModelCard.h"
+#include "UI/Settings/SymbolView.h"
 #include "UI/Settings/VocabularySettingsCard.h"
 #include "UI/Settings/WorkModeCard.h"
 #include "Utils/AISettingsStore.h"
@@ -89,6 +91,42 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     EXPECT_EQ(window->forceQuitHint()->text(),
               QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill %1").arg(QCoreApplication::applicationPid()));
     saveScreenshot(window.get(), QStringLiteral("settings-light"), 0);
+}
+
+// All six cards wear the same frame in the theme's card colour, each with one header line of
+// its symbol and title at the same place, and they line up top and bottom. The API card's
+// badge sits in its header line.
+TEST_F(SettingsWindowTest, EveryCardHasTheSameFrameAndHeaderAndTheCardsLineUp) {
+    using Symbol = SettingsSymbols::Symbol;
+    const std::pair<const char*, Symbol> headers[] = {
+        {"工作模式", Symbol::sliders}, {"AI 智能处理", Symbol::sparkles}, {"API 配置", Symbol::key},
+        {"常规设置", Symbol::gear},    {"词汇库", Symbol::book},            {"语音模型", Symbol::waveform},
+    };
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark);
+        prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), dark ? 1 : 0);
+        auto window = open();
+        QCoreApplication::processEvents();
+        const QList<QWidget*>& cards = window->cards();
+        ASSERT_EQ(cards.size(), 6);
+        auto* first = qobject_cast<SettingsCard*>(cards[0]);
+        ASSERT_TRUE(first);
+        for (int i = 0; i < cards.size(); ++i) {
+            SCOPED_TRACE(headers[i].first);
+            auto* card = qobject_cast<SettingsCard*>(cards[i]);
+            ASSERT_TRUE(card);
+            EXPECT_EQ(card->findChildren<CardHeader*>().size(), 1);
+            EXPECT_EQ(card->header()->titleLabel()->text(), QString::fromUtf8(headers[i].first));
+            EXPECT_EQ(card->header()->symbolView()->symbol(), headers[i].second);
+            EXPECT_EQ(card->header()->geometry(), QRect(first->header()->pos(), QSize(card->width() - 2 * first->header()->x(),
+                                                                                        first->header()->height())));
+            EXPECT_EQ(card->y(), first->y());
+            EXPECT_EQ(card->height(), first->height());
+            // Just inside the rounded border, halfway down.
+            EXPECT_EQ(card->grab().toImage().pixelColor(4, card->height() / 2), SettingsStyle::colors(dark).card);
+        }
+        EXPECT_TRUE(cards[2]->findChild<CardHeader*>()->isAncestorOf(cards[2]->findChild<QLabel*>(QStringLiteral("badgeLabel"))));
+    }
 }
 
 // Above other windows for the first half second, then a normal window, for the window system
