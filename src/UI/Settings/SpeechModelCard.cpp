@@ -204,14 +204,17 @@ void SpeechModelCard::showEvent(QShowEvent* event) {
 
 void SpeechModelCard::changeEvent(QEvent* event) {
     SettingsCard::changeEvent(event);
-    // After the children have taken the new palette too (they hear of it after the card).
-    if (event->type() == QEvent::PaletteChange) QMetaObject::invokeMethod(this, &SpeechModelCard::applyStyleSheet, Qt::QueuedConnection);
+    if (event->type() == QEvent::PaletteChange) applyStyleSheet();
 }
 
+// Only when it differs: setting a style sheet polishes the card anew, which changes its palette
+// again.
 void SpeechModelCard::applyStyleSheet() {
-    setStyleSheet(QStringLiteral("#installProgress { background: palette(midlight); border: none; border-radius: 3px; }"
-                                 "#installProgress::chunk { background: %1; border-radius: 3px; }")
-                      .arg(SettingsStyle::brandColor().name()));
+    const SettingsStyle::Colors colors = SettingsStyle::colors(SettingsStyle::isDarkTheme());
+    const QString style = QStringLiteral("#installProgress { background: %1; border: none; border-radius: 3px; }"
+                                         "#installProgress::chunk { background: %2; border-radius: 3px; }")
+                              .arg(colors.border.name(), SettingsStyle::brandColor().name());
+    if (style != styleSheet()) setStyleSheet(style);
 }
 
 }  // namespace vocena
