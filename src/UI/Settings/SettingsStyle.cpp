@@ -56,6 +56,8 @@ Colors colors(bool dark) {
             brandLight(),             QColor(0x1D, 0x1D, 0x1F), QColor(0x6E, 0x6E, 0x73), QColor(0xD7, 0x1F, 0x1F)};
 }
 
+Colors colors(const QPalette& palette) { return colors(ThemePalette::isDark(palette)); }
+
 bool isDarkTheme() { return ThemePalette::isDark(QApplication::palette()); }
 
 void setRole(QWidget* widget, Role role) {

@@ -1,9 +1,9 @@
 #include "UI/Settings/VocabularySettingsCard.h"
 
 #include "Infrastructure/Platform/Logging.h"
+#include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/AddVocabularySheet.h"
 #include "UI/Settings/SettingsStyle.h"
-#include "UI/Settings/VocabularyCardColors.h"
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
 #include "UI/Settings/VocabularyRowDelegate.h"
@@ -196,7 +196,8 @@ void VocabularySettingsCard::changeEvent(QEvent* event) {
 }
 
 void VocabularySettingsCard::applyStyle() {
-    const VocabularyCardColors colors = VocabularyCardColors::from(palette());
+    const bool dark = ThemePalette::isDark(palette());
+    const SettingsStyle::Colors colors = SettingsStyle::colors(dark);
     const qreal ratio = devicePixelRatioF();
     m_searchSymbol->setIcon(symbolIcon(Symbol::magnifyingGlass, colors.textSecondary, 16, ratio));
     m_import->setIcon(symbolIcon(Symbol::trayArrowDown, colors.textPrimary, 14, ratio));
@@ -208,7 +209,7 @@ void VocabularySettingsCard::applyStyle() {
         "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; margin: 0 1px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                                                      .arg(colors.scrollHandle.name(QColor::HexArgb)));
+                                                      .arg((dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 60)).name(QColor::HexArgb)));
 }
 
 }  // namespace vocena
