@@ -4,9 +4,10 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Permissions/PermissionSymbols.h"
-#include "UI/Settings/APIConfigSymbols.h"
+#include "UI/Settings/CardHeader.h"
 #include "UI/Settings/PreferenceTextField.h"
 #include "UI/Settings/SettingsStyle.h"
+#include "UI/Settings/SymbolView.h"
 
 #include <QEvent>
 #include <QHideEvent>
@@ -20,25 +21,11 @@
 
 namespace vocena {
 
-namespace {
-
-using APIConfigSymbols::Symbol;
-
-const QColor kBrand = SettingsStyle::brandColor();
-const QColor kBrandLight = SettingsStyle::brandLight();
-
-QColor withAlpha(QColor color, qreal alpha) {
-    color.setAlphaF(alpha);
-    return color;
-}
-
-QString css(const QColor& color) { return color.name(QColor::HexArgb); }
-
-}  // namespace
+using Symbol = SettingsSymbols::Symbol;
 
 APIConfigCard::APIConfigCard(Preferences& preferences, Scheduler& scheduler, std::shared_ptr<SecretStore> secrets,
                              QWidget* parent)
-    : QFrame(parent),
+    : SettingsCard(Symbol::key, QStringLiteral("API 配置"), parent),
       m_preferences(preferences),
       m_scheduler(scheduler),
       m_settings(preferences, secrets),
@@ -50,7 +37,6 @@ APIConfigCard::APIConfigCard(Preferences& preferences, Scheduler& scheduler, std
     m_saver.setFinishedHandler([self](bool stored) {
         if (self) self->onKeySaveFinished(stored);
     });
-    paint();
 }
 
 // A key typed just before the card goes away is still saved; nobody is told the outcome.
@@ -60,26 +46,17 @@ APIConfigCard::~APIConfigCard() {
 }
 
 void APIConfigCard::buildLayout() {
-    m_headerSymbol = new QLabel(this);
-    m_headerSymbol->setFixedSize(20, 20);
-    auto* title = new QLabel(QStringLiteral("API 配置"), this);
-    title->setObjectName(QStringLiteral("cardTitle"));
-    m_badge = new QLabel(QStringLiteral("推荐配置"), this);
+    m_badge = SettingsStyle::label(QStringLiteral("推荐配置"), SettingsStyle::Role::badge, this);
     m_badge->setObjectName(QStringLiteral("badgeLabel"));
     m_badge->hide();
-    auto* header = new QHBoxLayout;
-    header->setSpacing(8);
-    header->addWidget(m_headerSymbol);
-    header->addWidget(title);
-    header->addStretch(1);
-    header->addWidget(m_badge);
+    header()->addTrailing(m_badge);
 
     m_keyField = new QLineEdit(this);
     m_keyField->setObjectName(QStringLiteral("apiKeyField"));
     m_keyField->setEchoMode(QLineEdit::Password);
     m_keyField->setPlaceholderText(QStringLiteral("sk-xxxxxxxxxxxxxxxx"));
     connect(m_keyField, &QLineEdit::textEdited, this, &APIConfigCard::onKeyEdited);
-    m_keyNote = new QLabel(QStringLiteral("API Key 未能保存到密钥环"), this);
+    m_keyNote = SettingsStyle::label(QStringLiteral("API Key 未能保存到密钥环"), SettingsStyle::Role::error, this);
     m_keyNote->setObjectName(QStringLiteral("keyNote"));
     m_keyNote->setWordWrap(true);
     m_keyNote->hide();
@@ -98,6 +75,8 @@ void APIConfigCard::buildLayout() {
     m_testButton->setObjectName(QStringLiteral("testButton"));
     m_testButton->setAutoDefault(false);
     m_testButton->setCursor(Qt::PointingHandCursor);
+    m_testButton->setIcon(QIcon(SettingsSymbols::pixmap(Symbol::bolt, Qt::white, 14, devicePixelRatioF())));
+    SettingsStyle::setRole(m_testButton, SettingsStyle::Role::primaryButton);
     connect(m_testButton, &QPushButton::clicked, this, &APIConfigCard::startConnectionTest);
 
     m_testResult = new QWidget(this);
@@ -113,19 +92,19 @@ void APIConfigCard::buildLayout() {
     result->addWidget(m_testResultText, 1);
     m_testResult->hide();
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(18, 16, 18, 16);
+    for (QLineEdit* field : {m_keyField, static_cast<QLineEdit*>(m_baseURLField), static_cast<QLineEdit*>(m_modelField)})
+        SettingsStyle::setRole(field, SettingsStyle::Role::field);
+
+    QVBoxLayout* column = body();
     column->setSpacing(6);
-    column->addLayout(header);
-    column->addSpacing(10);
-    column->addWidget(fieldTitle(QStringLiteral("API Key"), &m_keySymbol));
+    column->addWidget(fieldTitle(QStringLiteral("API Key"), Symbol::lockShield));
     column->addWidget(m_keyField);
     column->addWidget(m_keyNote);
     column->addSpacing(8);
-    column->addWidget(fieldTitle(QStringLiteral("Base URL"), &m_baseURLSymbol));
+    column->addWidget(fieldTitle(QStringLiteral("Base URL"), Symbol::network));
     column->addWidget(m_baseURLField);
     column->addSpacing(8);
-    column->addWidget(fieldTitle(QStringLiteral("模型"), nullptr));
+    column->addWidget(fieldTitle(QStringLiteral("模型"), std::nullopt));
     column->addWidget(m_modelField);
     column->addSpacing(14);
     column->addWidget(m_testButton);
@@ -134,18 +113,14 @@ void APIConfigCard::buildLayout() {
 }
 
 // A field's title, after its symbol when it has one.
-QWidget* APIConfigCard::fieldTitle(const QString& title, QLabel** symbol) {
+QWidget* APIConfigCard::fieldTitle(const QString& title, std::optional<SettingsSymbols::Symbol> symbol) {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("fieldTitleRow"));
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(5);
-    if (symbol) {
-        *symbol = new QLabel(row);
-        (*symbol)->setFixedSize(14, 14);
-        layout->addWidget(*symbol);
-    }
-    auto* label = new QLabel(title, row);
+    if (symbol) layout->addWidget(new SymbolView(*symbol, 14, SymbolView::Tint::secondary, row));
+    auto* label = SettingsStyle::label(title, SettingsStyle::Role::secondary, row);
     label->setObjectName(QStringLiteral("fieldTitle"));
     layout->addWidget(label, 1);
     return row;
@@ -184,13 +159,13 @@ void APIConfigCard::onKeySaveFinished(bool stored) {
 }
 
 void APIConfigCard::showEvent(QShowEvent* event) {
-    QFrame::showEvent(event);
+    SettingsCard::showEvent(event);
     if (!event->spontaneous()) loadKeyFromKeychain();
 }
 
 // Closing the window ends the editing: the last key typed is saved now rather than later.
 void APIConfigCard::hideEvent(QHideEvent* event) {
-    QFrame::hideEvent(event);
+    SettingsCard::hideEvent(event);
     if (!event->spontaneous()) flushPendingSave();
 }
 
@@ -235,57 +210,23 @@ void APIConfigCard::showTestResult(std::optional<bool> success) {
     m_testSuccess = success;
     m_testResult->setVisible(success.has_value());
     if (success) m_testResultText->setText(*success ? QStringLiteral("连接成功") : QStringLiteral("连接失败"));
-    paint();
+    paintTestResult();
 }
 
 void APIConfigCard::changeEvent(QEvent* event) {
-    QFrame::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) paint();
+    SettingsCard::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) paintTestResult();
 }
 
-void APIConfigCard::paint() {
-    const QPalette& colors = palette();
-    const bool dark = PermissionSymbols::isDark(colors);
-    const qreal ratio = devicePixelRatioF();
-    const QColor text = dark ? QColor(Qt::white) : QColor(Qt::black);
-    const QColor secondary = withAlpha(text, 0.6);
-    const QColor cardBackground = dark ? QColor(44, 44, 46) : QColor(Qt::white);
-    const QColor fieldBackground = dark ? QColor(28, 28, 30) : QColor(246, 246, 248);
-    const QColor border = withAlpha(text, dark ? 0.16 : 0.12);
-    const QColor resultColor = m_testSuccess.value_or(false) ? PermissionSymbols::green(colors) : PermissionSymbols::red(colors);
-
-    const QString style =
-        QStringLiteral(
-            "QFrame#apiConfigCard { background: %1; border: 1px solid %2; border-radius: 14px; }"
-            // Whatever the window's style sheet gives its widgets, the card's own parts show its background.
-            "QFrame#apiConfigCard QLabel, QWidget#fieldTitleRow, QWidget#testResult { background: transparent; }"
-            "QLabel#cardTitle { color: %3; font-size: 15px; font-weight: 600; }"
-            "QFrame#apiConfigCard QLabel#badgeLabel { background: %4; color: %5; border-radius: 8px; padding: 2px 8px; font-size: 11px; font-weight: 600; }"
-            "QLabel#fieldTitle { color: %6; font-size: 12px; }"
-            "QLineEdit { background: %7; color: %3; border: 1px solid %2; border-radius: 8px; padding: 6px 9px; font-size: 13px; }"
-            "QLineEdit:focus { border: 1px solid %8; }"
-            "QPushButton#testButton { background: %8; color: white; border: none; border-radius: 8px; padding: 8px; font-size: 13px; font-weight: 600; }"
-            "QPushButton#testButton:hover { background: %9; }"
-            "QPushButton#testButton:disabled { background: %10; }"
-            "QLabel#keyNote { color: %11; font-size: 11px; }"
-            "QLabel#testResultText { color: %12; font-size: 12px; }")
-            .arg(css(cardBackground), css(border), css(text))
-            // The badge: white on the brand colour in the dark, the brand colour on its light tint in the light.
-            .arg(css(dark ? kBrand : kBrandLight), css(dark ? QColor(Qt::white) : kBrand))
-            .arg(css(secondary), css(fieldBackground), css(kBrand), css(kBrand.darker(110)), css(withAlpha(kBrand, 0.45)))
-            .arg(css(PermissionSymbols::red(colors)), css(resultColor));
-    // Setting an equal style sheet again would polish the widgets anew for nothing.
-    if (style != styleSheet()) setStyleSheet(style);
-
-    m_headerSymbol->setPixmap(APIConfigSymbols::pixmap(Symbol::key, kBrand, 20, ratio));
-    m_keySymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::lockShield, secondary, 14, ratio));
-    m_baseURLSymbol->setPixmap(APIConfigSymbols::pixmap(Symbol::network, secondary, 14, ratio));
-    m_testButton->setIcon(QIcon(APIConfigSymbols::pixmap(Symbol::bolt, Qt::white, 14, ratio)));
-    if (m_testSuccess) {
-        m_testResultSymbol->setPixmap(*m_testSuccess
-                                          ? PermissionSymbols::pixmap(PermissionSymbols::Symbol::checkmarkCircle, resultColor, 16, ratio)
-                                          : APIConfigSymbols::pixmap(Symbol::xmarkCircle, resultColor, 16, ratio));
-    }
+// In the system's green or red, which differ between light and dark.
+void APIConfigCard::paintTestResult() {
+    if (!m_testSuccess) return;
+    const QColor color = *m_testSuccess ? PermissionSymbols::green(palette()) : PermissionSymbols::red(palette());
+    const Symbol symbol = *m_testSuccess ? Symbol::checkmarkCircle : Symbol::xmarkCircle;
+    m_testResultSymbol->setPixmap(SettingsSymbols::pixmap(symbol, color, 16, devicePixelRatioF()));
+    // Its own style sheet: the window's gives every label the text colour.
+    const QString style = QStringLiteral("color: %1; font-size: 12px;").arg(color.name());
+    if (style != m_testResultText->styleSheet()) m_testResultText->setStyleSheet(style);
 }
 
 }  // namespace vocena

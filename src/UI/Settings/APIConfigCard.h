@@ -1,10 +1,10 @@
 #pragma once
 
 #include "UI/Settings/APIKeySaver.h"
+#include "UI/Settings/SettingsCard.h"
 #include "Utils/AISettingsStore.h"
 
 #include <QCoro/QCoroTask>
-#include <QFrame>
 #include <memory>
 #include <optional>
 
@@ -28,7 +28,7 @@ class WorkItem;
 // saves a pending key at once. Each time the card appears it loads the stored key off the
 // main thread and shows it, unless the user has typed meanwhile; with no key stored and the
 // badge never dismissed, the header shows "推荐配置" until the first keystroke.
-class APIConfigCard : public QFrame {
+class APIConfigCard : public SettingsCard {
     Q_OBJECT
 public:
     static constexpr int kWidth = 330;
@@ -58,7 +58,7 @@ protected:
 
 private:
     void buildLayout();
-    QWidget* fieldTitle(const QString& title, QLabel** symbol);
+    QWidget* fieldTitle(const QString& title, std::optional<SettingsSymbols::Symbol> symbol);
     void onKeyEdited();
     // Starts the pending save now, if there is one.
     void flushPendingSave();
@@ -68,8 +68,8 @@ private:
     void startConnectionTest();
     QCoro::Task<> testConnection();
     void showTestResult(std::optional<bool> success);
-    // Colours and symbols for the current palette.
-    void paint();
+    // The test result's colour and symbol, for the current palette.
+    void paintTestResult();
 
     Preferences& m_preferences;
     Scheduler& m_scheduler;
@@ -82,12 +82,9 @@ private:
     bool m_testing = false;
     std::optional<bool> m_testSuccess;
 
-    QLabel* m_headerSymbol = nullptr;
     QLabel* m_badge = nullptr;
-    QLabel* m_keySymbol = nullptr;
     QLineEdit* m_keyField = nullptr;
     QLabel* m_keyNote = nullptr;
-    QLabel* m_baseURLSymbol = nullptr;
     PreferenceTextField* m_baseURLField = nullptr;
     PreferenceTextField* m_modelField = nullptr;
     QPushButton* m_testButton = nullptr;

@@ -1,7 +1,7 @@
 #include "UI/Settings/AddVocabularySheet.h"
 
-#include "UI/Settings/VocabularyCardColors.h"
-#include "UI/Settings/VocabularySymbols.h"
+#include "UI/Settings/SettingsStyle.h"
+#include "UI/Settings/SettingsSymbols.h"
 #include "Utils/TextUtils.h"
 
 #include <QEvent>
@@ -133,11 +133,11 @@ void AddVocabularySheet::changeEvent(QEvent* event) {
 }
 
 void AddVocabularySheet::applyStyle() {
-    const VocabularyCardColors colors = VocabularyCardColors::from(palette());
-    m_close->setIcon(QIcon(VocabularySymbols::pixmap(VocabularySymbols::Symbol::xmarkCircle, colors.textSecondary, 20,
+    const SettingsStyle::Colors colors = SettingsStyle::colors(palette());
+    m_close->setIcon(QIcon(SettingsSymbols::pixmap(SettingsSymbols::Symbol::xmarkCircle, colors.textSecondary, 20,
                                                      devicePixelRatioF())));
     m_close->setIconSize(QSize(20, 20));
-    const QString brand = colors.brand.name();
+    const QString brand = SettingsStyle::brandColor().name();
     const QString sheet = QStringLiteral(
         "#sheetTitle { font-size: 15px; font-weight: 600; color: %2; }"
         "#fieldLabel { color: %3; }"
@@ -147,9 +147,9 @@ void AddVocabularySheet::applyStyle() {
         "QPushButton#addButton { background: %5; border-color: %5; color: white; }"
         "QPushButton#addButton:disabled { background: %6; border-color: %6; color: %3; }"
         "QToolButton#closeButton { border: none; }")
-                              .arg(colors.separator.name(QColor::HexArgb), colors.textPrimary.name(),
-                                   colors.textSecondary.name(QColor::HexArgb), colors.rowBg.name(), brand,
-                                   colors.brandLight.name(QColor::HexArgb));
+                              .arg(colors.border.name(QColor::HexArgb), colors.textPrimary.name(),
+                                   colors.textSecondary.name(QColor::HexArgb), colors.row.name(), brand,
+                                   colors.selectedRow.name(QColor::HexArgb));
     // Not on the sheet itself, which would then keep its palette when the theme changes.
     if (sheet != m_content->styleSheet()) m_content->setStyleSheet(sheet);
     update();
@@ -158,10 +158,10 @@ void AddVocabularySheet::applyStyle() {
 // The sheet's own background and border stand in for the window frame it does not have (a
 // style sheet rule for the sheet itself would replace the palette the theme is told from).
 void AddVocabularySheet::paintEvent(QPaintEvent*) {
-    const VocabularyCardColors colors = VocabularyCardColors::from(palette());
+    const SettingsStyle::Colors colors = SettingsStyle::colors(palette());
     QPainter painter(this);
-    painter.fillRect(rect(), colors.cardBg);
-    painter.setPen(colors.separator);
+    painter.fillRect(rect(), colors.card);
+    painter.setPen(colors.border);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -27,6 +27,9 @@ const char* roleName(Role role) {
     case Role::accent: return "accent";
     case Role::badge: return "badge";
     case Role::error: return "error";
+    case Role::field: return "field";
+    case Role::button: return "button";
+    case Role::primaryButton: return "primaryButton";
     }
     return "";
 }
@@ -53,6 +56,8 @@ Colors colors(bool dark) {
             brandLight(),             QColor(0x1D, 0x1D, 0x1F), QColor(0x6E, 0x6E, 0x73), QColor(0xD7, 0x1F, 0x1F)};
 }
 
+Colors colors(const QPalette& palette) { return colors(ThemePalette::isDark(palette)); }
+
 bool isDarkTheme() { return ThemePalette::isDark(QApplication::palette()); }
 
 void setRole(QWidget* widget, Role role) {
@@ -75,11 +80,13 @@ void setSelected(QWidget* widget, bool selected) {
 
 QString styleSheet(bool dark, const QString& rootName) {
     const Colors c = colors(dark);
+    QColor faintBrand = brandColor();
+    faintBrand.setAlphaF(0.45f);
     const QString root = QLatin1Char('#') + rootName;
     QString sheet = QStringLiteral(
         "ROOT { background: WINDOW; }"
         "ROOT QLabel { color: TEXT; background: transparent; }"
-        "ROOT QScrollArea, ROOT QScrollArea > QWidget > QWidget { background: transparent; }"
+        "ROOT QScrollArea, ROOT QScrollArea > QWidget#qt_scrollarea_viewport > QWidget { background: transparent; }"
         "ROOT QFrame[settingsRole=\"card\"] { background: CARD; border: 1px solid BORDER; border-radius: 12px; }"
         "ROOT QLabel[settingsRole=\"cardTitle\"] { font-size: 15px; font-weight: 600; }"
         "ROOT QLabel[settingsRole=\"sectionTitle\"] { color: SECONDARY; font-size: 12px; font-weight: 600; }"
@@ -90,12 +97,21 @@ QString styleSheet(bool dark, const QString& rootName) {
         "ROOT QFrame[settingsRole=\"option\"] { background: ROW; border: 1px solid transparent; border-radius: 10px; }"
         "ROOT QFrame[settingsRole=\"option\"]:hover { border: 1px solid BORDER; }"
         "ROOT QFrame[settingsRole=\"option\"][selected=\"true\"] { background: SELECTED; border: 1px solid BRAND; }"
-        "ROOT QFrame[settingsRole=\"panel\"] { background: ROW; border-radius: 8px; }");
+        "ROOT QFrame[settingsRole=\"panel\"] { background: ROW; border-radius: 8px; }"
+        "ROOT QLineEdit[settingsRole=\"field\"] { background: ROW; color: TEXT; border: 1px solid BORDER; border-radius: 8px; padding: 5px 8px; }"
+        "ROOT QLineEdit[settingsRole=\"field\"]:focus { border-color: BRAND; }"
+        "ROOT QPushButton[settingsRole=\"button\"] { background: ROW; color: TEXT; border: 1px solid BORDER; border-radius: 6px; padding: 5px 12px; }"
+        "ROOT QPushButton[settingsRole=\"button\"]:hover { border-color: BRAND; }"
+        "ROOT QPushButton[settingsRole=\"button\"]:disabled { color: SECONDARY; }"
+        "ROOT QPushButton[settingsRole=\"primaryButton\"] { background: BRAND; color: white; border: none; border-radius: 8px; padding: 6px 12px; font-weight: 600; }"
+        "ROOT QPushButton[settingsRole=\"primaryButton\"]:hover { background: PRESSEDBRAND; }"
+        "ROOT QPushButton[settingsRole=\"primaryButton\"]:disabled { background: FAINTBRAND; }");
     sheet.replace(QStringLiteral("ROOT"), root);
     const std::pair<const char*, QColor> values[] = {
         {"WINDOW", c.window},   {"CARD", c.card},       {"BORDER", c.border},         {"ROW", c.row},
         {"SELECTED", c.selectedRow}, {"TEXT", c.textPrimary}, {"SECONDARY", c.textSecondary}, {"ERROR", c.error},
-        {"BRAND", brandColor()},
+        // Before "BRAND", which they contain.
+        {"PRESSEDBRAND", brandColor().darker(110)}, {"FAINTBRAND", faintBrand}, {"BRAND", brandColor()},
     };
     for (const auto& [name, color] : values) sheet.replace(QString::fromLatin1(name), css(color));
     return sheet;

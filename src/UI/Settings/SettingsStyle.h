@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLabel;
+class QPalette;
 class QWidget;
 
 namespace vocena::SettingsStyle {
@@ -24,6 +25,8 @@ struct Colors {
     QColor error;
 };
 Colors colors(bool dark);
+// The variant for `palette` (light or dark), for what paints itself from a widget's palette.
+Colors colors(const QPalette& palette);
 
 // Whether the app looks dark now: the application palette the current theme applied
 // (light, dark, or the system's when following it).
@@ -40,6 +43,9 @@ enum class Role {
     accent,        // text in the brand colour
     badge,         // a small label in white on the brand colour
     error,         // a failure shown in a card
+    field,         // a text field (QLineEdit)
+    button,        // a plain push button
+    primaryButton, // a push button in the brand colour
 };
 void setRole(QWidget* widget, Role role);
 // A label of that role.

@@ -14,6 +14,9 @@ std::optional<PermissionSymbols::Symbol> sharedSymbol(Symbol symbol) {
     switch (symbol) {
     case Symbol::microphone: return PermissionSymbols::Symbol::microphone;
     case Symbol::warningTriangle: return PermissionSymbols::Symbol::warningTriangle;
+    case Symbol::lockShield: return PermissionSymbols::Symbol::lockShield;
+    case Symbol::checkmarkCircle: return PermissionSymbols::Symbol::checkmarkCircle;
+    case Symbol::waveform: return PermissionSymbols::Symbol::waveform;
     default: return std::nullopt;
     }
 }
@@ -67,6 +70,31 @@ M6.8 10.2a1.6 1.6 0 1 0 0 3.2 1.6 1.6 0 0 0 0-3.2zM9.6 5.9a1.6 1.6 0 1 0 0 3.2 1
     case Symbol::power:
         return R"(<path d="M7.2 5.6a8.2 8.2 0 1 0 9.6 0" fill="none" stroke="C" stroke-width="2.2" stroke-linecap="round"/>
 <path d="M12 2.5v9" stroke="C" stroke-width="2.2" stroke-linecap="round"/>)";
+    case Symbol::key:
+        return R"(<path fill-rule="evenodd" fill="C" d="M8 3.5a5.5 5.5 0 0 1 5.2 7.3L21.5 19v2.5h-3.5v-2h-2v-2h-2l-2.6-2.6A5.5 5.5 0 1 1 8 3.5z
+M6.5 6.5a1.8 1.8 0 1 0 0 3.6 1.8 1.8 0 0 0 0-3.6z"/>)";
+    case Symbol::network:
+        return R"(<circle cx="12" cy="12" r="9.5" fill="none" stroke="C" stroke-width="1.7"/>
+<ellipse cx="12" cy="12" rx="4.2" ry="9.5" fill="none" stroke="C" stroke-width="1.7"/>
+<path d="M2.5 12h19M4.2 7h15.6M4.2 17h15.6" fill="none" stroke="C" stroke-width="1.5"/>)";
+    case Symbol::bolt:
+        return R"(<path fill="C" d="M13.5 1.5L4 13.5h6.5L9.5 22.5 20 9.5h-6.8z"/>)";
+    case Symbol::xmarkCircle:
+        return R"(<path fill-rule="evenodd" fill="C" d="M12 1.5a10.5 10.5 0 1 1 0 21 10.5 10.5 0 0 1 0-21z
+M8.46 7.05L12 10.59l3.54-3.54 1.41 1.41L13.41 12l3.54 3.54-1.41 1.41L12 13.41l-3.54 3.54-1.41-1.41L10.59 12 7.05 8.46z"/>)";
+    case Symbol::book:
+        return R"(<path fill-rule="evenodd" fill="C" d="M6.5 2H19a1 1 0 0 1 1 1v14H6.8a1.8 1.8 0 0 0 0 3.6H20V22H6.8A3.8 3.8 0 0 1 3 18.2V5.5A3.5 3.5 0 0 1 6.5 2z
+M8 6.5h8v1.6H8zM8 10h5.5v1.6H8z"/>)";
+    case Symbol::magnifyingGlass:
+        return R"(<circle cx="10.5" cy="10.5" r="6.5" fill="none" stroke="C" stroke-width="2"/>
+<path d="M15.3 15.3L20.5 20.5" fill="none" stroke="C" stroke-width="2.4" stroke-linecap="round"/>)";
+    case Symbol::trash:
+        return R"(<path d="M3.5 6h17M9 6V3.5h6V6M5.8 6l1 14.5h10.4l1-14.5M10 10v7M14 10v7" fill="none" stroke="C" stroke-width="1.9" stroke-linecap="round" stroke-linejoin="round"/>)";
+    case Symbol::plus:
+        return R"(<path d="M12 4.5v15M4.5 12h15" fill="none" stroke="C" stroke-width="2.4" stroke-linecap="round"/>)";
+    case Symbol::trayArrowDown:
+        return R"(<path d="M8 9H6.5A1.5 1.5 0 0 0 5 10.5v9A1.5 1.5 0 0 0 6.5 21h11a1.5 1.5 0 0 0 1.5-1.5v-9A1.5 1.5 0 0 0 17.5 9H16" fill="none" stroke="C" stroke-width="1.9" stroke-linecap="round"/>
+<path d="M12 2.5v12M8.5 11l3.5 3.5 3.5-3.5" fill="none" stroke="C" stroke-width="1.9" stroke-linecap="round" stroke-linejoin="round"/>)";
     default: return {};
     }
 }

@@ -25,6 +25,18 @@ enum class Symbol {
     moon,
     desktop,
     power,
+    key,               // the API card
+    lockShield,
+    network,
+    bolt,
+    checkmarkCircle,
+    xmarkCircle,
+    book,              // the vocabulary card
+    magnifyingGlass,
+    trash,
+    plus,
+    trayArrowDown,
+    waveform,          // the speech-model card
 };
 
 // `size` in device-independent pixels, sharp at `devicePixelRatio`.

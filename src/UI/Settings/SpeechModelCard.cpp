@@ -1,10 +1,8 @@
 #include "UI/Settings/SpeechModelCard.h"
 
-#include "UI/Settings/SettingsStyle.h"
-
 #include "UI/Common/NoteLabel.h"
 #include "UI/Common/WidgetHelpers.h"
-#include "UI/Permissions/PermissionSymbols.h"
+#include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
 
@@ -23,7 +21,7 @@ namespace vocena {
 
 namespace {
 
-const QColor kBrandColor = SettingsStyle::brandColor();
+using SettingsStyle::Role;
 
 const QString kDownloadButton = QStringLiteral("downloadButton");
 const QString kCancelButton = QStringLiteral("cancelButton");
@@ -40,16 +38,11 @@ void discard(QHash<QString, SpeechModelRow*>& rows) {
 }  // namespace
 
 SpeechModelCard::SpeechModelCard(ModelStore store, QList<ModelCatalog::Entry> catalog, Clock& clock, QWidget* parent)
-    : QFrame(parent) {
+    : SettingsCard(SettingsSymbols::Symbol::waveform, QStringLiteral("语音模型"), parent) {
     setObjectName(QStringLiteral("speechModelCard"));
     setFixedWidth(kWidth);
     m_model = new SpeechModelCardModel(std::move(store), std::move(catalog), clock, this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->setSpacing(10);
-    layout->addWidget(buildHeader());
-    layout->addWidget(buildBody(), 1);
+    body()->addWidget(buildBody(), 1);
     applyStyleSheet();
 
     connect(m_model, &SpeechModelCardModel::modelsChanged, this, &SpeechModelCard::rebuildRows);
@@ -58,37 +51,15 @@ SpeechModelCard::SpeechModelCard(ModelStore store, QList<ModelCatalog::Entry> ca
     rebuildRows();
 }
 
-QWidget* SpeechModelCard::buildHeader() {
-    auto* header = new QWidget(this);
-    m_headerSymbol = new QLabel(header);
-    m_headerSymbol->setFixedSize(22, 22);
-    m_headerSymbol->setPixmap(PermissionSymbols::pixmap(PermissionSymbols::Symbol::waveform, kBrandColor, 20, devicePixelRatioF()));
-    auto* title = new QLabel(QStringLiteral("语音模型"), header);
-    title->setObjectName(QStringLiteral("cardTitle"));
-    WidgetHelpers::setFont(title, 1.15, true);
-    auto* layout = new QHBoxLayout(header);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    layout->addWidget(m_headerSymbol);
-    layout->addWidget(title, 1);
-    return header;
-}
-
-QLabel* SpeechModelCard::sectionTitle(const QString& text) {
-    auto* label = new QLabel(text);
-    label->setObjectName(QStringLiteral("sectionTitle"));
-    WidgetHelpers::setFont(label, WidgetHelpers::kCaptionScale, true);
-    return label;
-}
-
 QWidget* SpeechModelCard::buildBody() {
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
 
-    layout->addWidget(sectionTitle(QStringLiteral("已安装")));
-    m_emptyText = new QLabel(QStringLiteral("尚未安装语音模型。下载一个模型或从文件安装后，即可开始语音输入。"));
+    layout->addWidget(SettingsStyle::label(QStringLiteral("已安装"), Role::sectionTitle, body));
+    m_emptyText = SettingsStyle::label(QStringLiteral("尚未安装语音模型。下载一个模型或从文件安装后，即可开始语音输入。"),
+                                       Role::secondary, body);
     m_emptyText->setObjectName(QStringLiteral("emptyText"));
     m_emptyText->setWordWrap(true);
     layout->addWidget(m_emptyText);
@@ -99,7 +70,7 @@ QWidget* SpeechModelCard::buildBody() {
     m_actionProblem->setObjectName(QStringLiteral("actionProblem"));
     layout->addWidget(m_actionProblem);
 
-    m_downloadsTitle = sectionTitle(QStringLiteral("可下载"));
+    m_downloadsTitle = SettingsStyle::label(QStringLiteral("可下载"), Role::sectionTitle, body);
     layout->addSpacing(4);
     layout->addWidget(m_downloadsTitle);
     m_downloadList = new QVBoxLayout;
@@ -107,13 +78,14 @@ QWidget* SpeechModelCard::buildBody() {
     layout->addLayout(m_downloadList);
 
     layout->addSpacing(4);
-    layout->addWidget(sectionTitle(QStringLiteral("其他模型")));
-    auto* hint = new QLabel(QStringLiteral("选择 .tar.bz2 压缩包，或模型文件夹中的任意文件。"));
+    layout->addWidget(SettingsStyle::label(QStringLiteral("其他模型"), Role::sectionTitle, body));
+    auto* hint = SettingsStyle::label(QStringLiteral("选择 .tar.bz2 压缩包，或模型文件夹中的任意文件。"), Role::secondary, body);
     hint->setObjectName(QStringLiteral("fileHint"));
     hint->setWordWrap(true);
     layout->addWidget(hint);
     m_installFromFile = new QPushButton(QStringLiteral("从文件安装…"));
     m_installFromFile->setObjectName(QStringLiteral("installFromFileButton"));
+    SettingsStyle::setRole(m_installFromFile, Role::button);
     connect(m_installFromFile, &QPushButton::clicked, this, &SpeechModelCard::chooseFile);
     auto* fileLine = new QHBoxLayout;
     fileLine->addWidget(m_installFromFile);
@@ -226,22 +198,23 @@ void SpeechModelCard::chooseFile() {
 }
 
 void SpeechModelCard::showEvent(QShowEvent* event) {
-    QFrame::showEvent(event);
+    SettingsCard::showEvent(event);
     if (!event->spontaneous()) m_model->refresh();  // `vocena model` may have changed the store meanwhile
 }
 
 void SpeechModelCard::changeEvent(QEvent* event) {
-    QFrame::changeEvent(event);
-    // After the children have taken the new palette too (they hear of it after the card).
-    if (event->type() == QEvent::PaletteChange) QMetaObject::invokeMethod(this, &SpeechModelCard::applyStyleSheet, Qt::QueuedConnection);
+    SettingsCard::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) applyStyleSheet();
 }
 
+// Only when it differs: setting a style sheet polishes the card anew, which changes its palette
+// again.
 void SpeechModelCard::applyStyleSheet() {
-    setStyleSheet(QStringLiteral("#speechModelRow { background: palette(base); border-radius: 8px; }"
-                                 "#activeBadge { color: white; background: %1; border-radius: 4px; padding: 1px 6px; }"
-                                 "#installProgress { background: palette(midlight); border: none; border-radius: 3px; }"
-                                 "#installProgress::chunk { background: %1; border-radius: 3px; }")
-                      .arg(kBrandColor.name()));
+    const SettingsStyle::Colors colors = SettingsStyle::colors(SettingsStyle::isDarkTheme());
+    const QString style = QStringLiteral("#installProgress { background: %1; border: none; border-radius: 3px; }"
+                                         "#installProgress::chunk { background: %2; border-radius: 3px; }")
+                              .arg(colors.border.name(), SettingsStyle::brandColor().name());
+    if (style != styleSheet()) setStyleSheet(style);
 }
 
 }  // namespace vocena

@@ -2,8 +2,8 @@
 
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
+#include "UI/Settings/SettingsCard.h"
 
-#include <QFrame>
 #include <QHash>
 #include <QPointer>
 
@@ -24,7 +24,7 @@ class SpeechModelRow;
 // "删除"), the built-in models to download with their progress ("下载", "取消", "继续下载"),
 // and "从文件安装…" for an archive or a model folder. Installs run in the background; the card
 // stays usable meanwhile, one install at a time.
-class SpeechModelCard : public QFrame {
+class SpeechModelCard : public SettingsCard {
     Q_OBJECT
 public:
     static constexpr int kWidth = 330;
@@ -48,9 +48,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QWidget* buildHeader();
     QWidget* buildBody();
-    QLabel* sectionTitle(const QString& text);
     void rebuildRows();
     void showInstall();
     void confirmRemoval(const QString& name);
@@ -58,7 +56,6 @@ private:
     void applyStyleSheet();
 
     SpeechModelCardModel* m_model;
-    QLabel* m_headerSymbol = nullptr;
     QVBoxLayout* m_installedList = nullptr;
     QVBoxLayout* m_downloadList = nullptr;
     QLabel* m_emptyText = nullptr;

@@ -3,6 +3,7 @@
 #include "UI/Common/InstallProgressView.h"
 #include "UI/Common/NoteLabel.h"
 #include "UI/Common/WidgetHelpers.h"
+#include "UI/Settings/SettingsStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,11 +14,12 @@ namespace vocena {
 
 SpeechModelRow::SpeechModelRow(const QString& title, const QString& summary, QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("speechModelRow"));
+    SettingsStyle::setRole(this, SettingsStyle::Role::panel);
     m_title = new QLabel(title, this);
     m_title->setObjectName(QStringLiteral("modelName"));
     m_title->setWordWrap(true);
     WidgetHelpers::setFont(m_title, 1.0, true);
-    m_badge = new QLabel(QStringLiteral("使用中"), this);
+    m_badge = SettingsStyle::label(QStringLiteral("使用中"), SettingsStyle::Role::badge, this);
     m_badge->setObjectName(QStringLiteral("activeBadge"));
     m_badge->hide();
     auto* titleLine = new QHBoxLayout;
@@ -61,6 +63,7 @@ void SpeechModelRow::setNote(const QString& text, bool problem) { m_note->setNot
 QPushButton* SpeechModelRow::addButton(const QString& text, const QString& objectName) {
     auto* button = new QPushButton(text, this);
     button->setObjectName(objectName);
+    SettingsStyle::setRole(button, SettingsStyle::Role::button);
     m_buttons->addWidget(button);
     return button;
 }

@@ -1,6 +1,6 @@
 #include "UI/Settings/VocabularyRow.h"
 
-#include "UI/Settings/VocabularySymbols.h"
+#include "UI/Settings/SettingsSymbols.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -33,7 +33,7 @@ QPixmap trashSymbol(const QColor& color, qreal ratio) {
     const QString key = QStringLiteral("vocena-vocabulary-trash-%1-%2").arg(color.name(QColor::HexArgb)).arg(ratio);
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
-        pixmap = VocabularySymbols::pixmap(VocabularySymbols::Symbol::trash, color, kTrashSymbolSize, ratio);
+        pixmap = SettingsSymbols::pixmap(SettingsSymbols::Symbol::trash, color, kTrashSymbolSize, ratio);
         QPixmapCache::insert(key, pixmap);
     }
     return pixmap;
@@ -49,16 +49,16 @@ QRect VocabularyRow::deleteButton() const {
     return {row.right() - 6 - kDeleteButtonSize + 1, top, kDeleteButtonSize, kDeleteButtonSize};
 }
 
-void VocabularyRow::paint(QPainter* painter, const Content& content, const VocabularyCardColors& colors,
+void VocabularyRow::paint(QPainter* painter, const Content& content, const SettingsStyle::Colors& colors,
                           const QFont& font, bool hovered) const {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect row = background();
     QPainterPath shape;
     shape.addRoundedRect(QRectF(row).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-    painter->fillPath(shape, colors.rowBg);
+    painter->fillPath(shape, colors.row);
     if (hovered) {
-        painter->setPen(QPen(colors.brand.lighter(140), 1));
+        painter->setPen(QPen(SettingsStyle::brandColor().lighter(140), 1));
         painter->drawPath(shape);
     }
 
@@ -99,19 +99,19 @@ void VocabularyRow::paint(QPainter* painter, const Content& content, const Vocab
     }
 
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QPixmap trash = trashSymbol(hovered ? colors.brand : colors.textSecondary, ratio);
+    const QPixmap trash = trashSymbol(hovered ? SettingsStyle::brandColor() : colors.textSecondary, ratio);
     const int offset = (kDeleteButtonSize - kTrashSymbolSize) / 2;
     painter->drawPixmap(button.left() + offset, button.top() + offset, trash);
     painter->restore();
 }
 
 void VocabularyRow::paintCategory(QPainter* painter, const QRectF& tag, const QString& category,
-                                  const VocabularyCardColors& colors, const QFont& font) {
+                                  const SettingsStyle::Colors& colors, const QFont& font) {
     QPainterPath pill;
     pill.addRoundedRect(tag, tag.height() / 2, tag.height() / 2);
-    painter->fillPath(pill, colors.brandLight);
+    painter->fillPath(pill, colors.selectedRow);
     painter->setFont(font);
-    painter->setPen(colors.brand);
+    painter->setPen(SettingsStyle::brandColor());
     const QString text = QFontMetrics(font).elidedText(category, Qt::ElideRight, int(tag.width()) - 2 * kTagPadding);
     painter->drawText(tag, Qt::AlignCenter, text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UI/Settings/VocabularyCardColors.h"
+#include "UI/Settings/SettingsStyle.h"
 
 #include <QFont>
 #include <QRect>
@@ -34,12 +34,12 @@ public:
     QRect background() const;
     QRect deleteButton() const;
 
-    void paint(QPainter* painter, const Content& content, const VocabularyCardColors& colors, const QFont& font,
+    void paint(QPainter* painter, const Content& content, const SettingsStyle::Colors& colors, const QFont& font,
                bool hovered) const;
 
 private:
     static void paintCategory(QPainter* painter, const QRectF& tag, const QString& category,
-                              const VocabularyCardColors& colors, const QFont& font);
+                              const SettingsStyle::Colors& colors, const QFont& font);
 
     QRect m_itemRect;
 };

@@ -17,7 +17,7 @@ void VocabularyRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
         index.data(VocabularyListModel::VariantsRole).toString(),
     };
     const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
-    VocabularyRow(option.rect).paint(painter, content, VocabularyCardColors::from(option.palette), option.font, hovered);
+    VocabularyRow(option.rect).paint(painter, content, SettingsStyle::colors(option.palette), option.font, hovered);
 }
 
 QSize VocabularyRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {

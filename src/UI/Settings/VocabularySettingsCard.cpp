@@ -1,12 +1,12 @@
 #include "UI/Settings/VocabularySettingsCard.h"
 
 #include "Infrastructure/Platform/Logging.h"
+#include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/AddVocabularySheet.h"
-#include "UI/Settings/VocabularyCardColors.h"
+#include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
 #include "UI/Settings/VocabularyRowDelegate.h"
-#include "UI/Settings/VocabularySymbols.h"
 #include "Utils/VocabularyStore.h"
 
 #include <QAction>
@@ -17,8 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -29,27 +27,32 @@ namespace {
 
 const Logger logger("VocabularySettingsCard");
 
-using VocabularySymbols::Symbol;
+using Symbol = SettingsSymbols::Symbol;
 
 void setStyleSheetOf(QWidget* widget, const QString& sheet) {
     if (widget->styleSheet() != sheet) widget->setStyleSheet(sheet);
 }
 
 QIcon symbolIcon(Symbol symbol, const QColor& color, int size, qreal ratio) {
-    return QIcon(VocabularySymbols::pixmap(symbol, color, size, ratio));
+    return QIcon(SettingsSymbols::pixmap(symbol, color, size, ratio));
 }
 
 }  // namespace
 
 VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* parent)
-    : QFrame(parent), m_store(store), m_model(new VocabularyListModel(this)), m_delegate(new VocabularyRowDelegate(this)) {
+    : SettingsCard(Symbol::book, QStringLiteral("词汇库"), parent),
+      m_store(store),
+      m_model(new VocabularyListModel(this)),
+      m_delegate(new VocabularyRowDelegate(this)) {
     setObjectName(QStringLiteral("vocabularySettingsCard"));
-    setFixedSize(kWidth, kHeight);
+    setFixedWidth(kWidth);
+    setMinimumHeight(kHeight);
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("searchField"));
     m_search->setPlaceholderText(QStringLiteral("搜索词汇..."));
     m_search->setClearButtonEnabled(true);
+    SettingsStyle::setRole(m_search, SettingsStyle::Role::field);
     m_searchSymbol = m_search->addAction(QIcon(), QLineEdit::LeadingPosition);
     connect(m_search, &QLineEdit::textChanged, m_model, &VocabularyListModel::setSearchText);
 
@@ -72,10 +75,8 @@ VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* 
     m_list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(m_delegate, &VocabularyRowDelegate::deleteRequested, this, &VocabularySettingsCard::deleteItem);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 14);
+    QVBoxLayout* layout = body();
     layout->setSpacing(12);
-    layout->addWidget(buildHeader());
     layout->addWidget(m_search);
     layout->addWidget(m_list, 1);
     layout->addStretch(0);
@@ -85,24 +86,9 @@ VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* 
     refresh();
 }
 
-QWidget* VocabularySettingsCard::buildHeader() {
-    auto* header = m_header = new QWidget(this);
-    m_headerSymbol = new QLabel(header);
-    m_headerSymbol->setFixedSize(20, 20);
-    auto* title = new QLabel(QStringLiteral("词汇库"), header);
-    title->setObjectName(QStringLiteral("cardTitle"));
-    auto* row = new QHBoxLayout(header);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
-    row->addWidget(m_headerSymbol);
-    row->addWidget(title);
-    row->addStretch(1);
-    return header;
-}
-
 QWidget* VocabularySettingsCard::buildFooter() {
-    auto* footer = m_footer = new QWidget(this);
-    m_count = new QLabel(footer);
+    auto* footer = new QWidget(this);
+    m_count = SettingsStyle::label(QString(), SettingsStyle::Role::secondary, footer);
     m_count->setObjectName(QStringLiteral("countLabel"));
     m_import = new QPushButton(QStringLiteral("导入"), footer);
     m_import->setObjectName(QStringLiteral("importButton"));
@@ -110,6 +96,8 @@ QWidget* VocabularySettingsCard::buildFooter() {
     m_add = new QPushButton(QStringLiteral("添加"), footer);
     m_add->setObjectName(QStringLiteral("addButton"));
     connect(m_add, &QPushButton::clicked, this, &VocabularySettingsCard::showAddSheet);
+    SettingsStyle::setRole(m_import, SettingsStyle::Role::button);
+    SettingsStyle::setRole(m_add, SettingsStyle::Role::primaryButton);
     for (QPushButton* button : {m_import, m_add}) {
         button->setCursor(Qt::PointingHandCursor);
         button->setIconSize(QSize(14, 14));
@@ -197,54 +185,31 @@ void VocabularySettingsCard::importFile(const QString& path) {
 }
 
 void VocabularySettingsCard::showEvent(QShowEvent* event) {
-    QFrame::showEvent(event);
+    SettingsCard::showEvent(event);
     refresh();
 }
 
 void VocabularySettingsCard::changeEvent(QEvent* event) {
-    QFrame::changeEvent(event);
+    SettingsCard::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) applyStyle();
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) refresh();
 }
 
 void VocabularySettingsCard::applyStyle() {
-    const VocabularyCardColors colors = VocabularyCardColors::from(palette());
+    const bool dark = ThemePalette::isDark(palette());
+    const SettingsStyle::Colors colors = SettingsStyle::colors(dark);
     const qreal ratio = devicePixelRatioF();
-    m_headerSymbol->setPixmap(VocabularySymbols::pixmap(Symbol::bookClosed, colors.brand, 20, ratio));
     m_searchSymbol->setIcon(symbolIcon(Symbol::magnifyingGlass, colors.textSecondary, 16, ratio));
     m_import->setIcon(symbolIcon(Symbol::trayArrowDown, colors.textPrimary, 14, ratio));
     m_add->setIcon(symbolIcon(Symbol::plus, QColor(Qt::white), 14, ratio));
-    // Style sheets go to the parts, not to the card: a card with a style sheet would keep the
-    // palette it had instead of taking the next theme's, and its list's rows are painted in the
-    // colours told from that palette.
-    const QString text = colors.textPrimary.name();
-    const QString secondary = colors.textSecondary.name(QColor::HexArgb);
-    const QString field = colors.rowBg.name();
-    const QString brand = colors.brand.name();
-    setStyleSheetOf(m_header, QStringLiteral("#cardTitle { font-size: 15px; font-weight: 600; color: %1; }").arg(text));
-    setStyleSheetOf(m_search, QStringLiteral("QLineEdit { padding: 5px 6px; border: 1px solid %1; border-radius: 8px;"
-                                             " background: %1; color: %2; } QLineEdit:focus { border-color: %3; }")
-                                  .arg(field, text, brand));
-    setStyleSheetOf(m_footer, QStringLiteral(
-        "#countLabel { color: %2; }"
-        "QPushButton { padding: 5px 12px; border-radius: 6px; border: 1px solid %3; background: %3; color: %1; }"
-        "QPushButton:hover { border-color: %4; }"
-        "QPushButton#addButton { background: %4; border-color: %4; color: white; }").arg(text, secondary, field, brand));
+    // Not on the card: a card with a style sheet would keep the palette it had instead of taking
+    // the next theme's, and its list's rows are painted in the colours told from that palette.
     setStyleSheetOf(m_list->verticalScrollBar(), QStringLiteral(
         "QScrollBar:vertical { width: 8px; background: transparent; margin: 0; }"
         "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; margin: 0 1px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                                                      .arg(colors.scrollHandle.name(QColor::HexArgb)));
-    update();
-}
-
-void VocabularySettingsCard::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 12, 12);
-    painter.fillPath(shape, VocabularyCardColors::from(palette()).cardBg);
+                                                      .arg((dark ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 60)).name(QColor::HexArgb)));
 }
 
 }  // namespace vocena

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QFrame>
+#include "UI/Settings/SettingsCard.h"
+
 #include <QPointer>
 #include <QUuid>
 
@@ -20,7 +21,7 @@ class VocabularyListModel;
 class VocabularyRowDelegate;
 class VocabularyStore;
 
-// The vocabulary card of the settings window (300 × 440): the header "词汇库", a search
+// The vocabulary card of the settings window (300 wide, at least 440 high): the header "词汇库", a search
 // field, the list of the items that match the search, and a footer with the number of items
 // and the buttons "导入" (a CSV or text file) and "添加" (AddVocabularySheet). A row's trash
 // button removes its item at once.
@@ -28,7 +29,7 @@ class VocabularyStore;
 // The card shows its own copy of the store's list, read when it is made, after each change it
 // makes, and whenever it is shown or its window is activated again (the store announces no
 // changes; words accepted from a suggestion or added from the command line appear then).
-class VocabularySettingsCard : public QFrame {
+class VocabularySettingsCard : public SettingsCard {
     Q_OBJECT
 public:
     static constexpr int kWidth = 300;
@@ -55,10 +56,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
-    QWidget* buildHeader();
     QWidget* buildFooter();
     void addItem(const QString& word, const std::optional<QStringList>& variants, const std::optional<QString>& category);
     void importFile(const QString& path);
@@ -68,9 +67,6 @@ private:
     VocabularyStore& m_store;
     VocabularyListModel* m_model;
     VocabularyRowDelegate* m_delegate;
-    QWidget* m_header = nullptr;
-    QWidget* m_footer = nullptr;
-    QLabel* m_headerSymbol = nullptr;
     QLineEdit* m_search;
     QAction* m_searchSymbol;
     QListView* m_list;

@@ -3,6 +3,8 @@
 // does), and "测试连接" against a loopback server.
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "UI/Appearance/ThemePalette.h"
+#include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/APIConfigCard.h"
 #include "Utils/AISettingsStore.h"
 #include "support/LoopbackHttpServer.h"
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoro/QCoroSignal>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -326,6 +329,13 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         EXPECT_LT(elapsed.elapsed(), c.withinMs);
         EXPECT_EQ(resultText(), c.expected);
         EXPECT_TRUE(testButton()->isEnabled());
+        // In the system's green or red of the theme, also after a switch.
+        const QLabel* text = card->findChild<QLabel*>(QStringLiteral("testResultText"));
+        for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
+            QApplication::setPalette(palette);
+            const QColor colour = c.expected == QStringLiteral("连接成功") ? PermissionSymbols::green(palette) : PermissionSymbols::red(palette);
+            EXPECT_TRUE(waitUntil([&] { return text->palette().color(QPalette::WindowText) == colour; }));
+        }
 
         ASSERT_EQ(server.requests().size(), 1);
         const LoopbackHttpServer::Request request = server.requests().first();

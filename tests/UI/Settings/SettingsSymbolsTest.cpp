@@ -10,7 +10,7 @@ using Symbol = SettingsSymbols::Symbol;
 
 TEST(SettingsSymbolsTest, EverySymbolIsDrawnInItsColour) {
     const QColor colour(0xEB, 0x40, 0x59);
-    for (int i = int(Symbol::appMark); i <= int(Symbol::power); ++i) {
+    for (int i = int(Symbol::appMark); i <= int(Symbol::waveform); ++i) {
         SCOPED_TRACE(i);
         const QImage image = SettingsSymbols::pixmap(Symbol(i), colour, 24, 2.0).toImage();
         ASSERT_EQ(image.size(), QSize(48, 48));

@@ -1,16 +1,19 @@
 // The settings window as the factory builds it, on real widgets under Xvfb, its float in
 // virtual time. With VOCENA_SCREENSHOTS=<folder> it saves the window in the light and the
-// dark theme (settings-light.png, settings-dark.png).
+// dark theme (settings-light.png, settings-dark.png) and scrolled to its last card
+// (settings-scrolled.png).
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "UI/Settings/AIFeaturesCard.h"
 #include "UI/Settings/APIConfigCard.h"
+#include "UI/Settings/CardHeader.h"
 #include "UI/Settings/GeneralSettingsCard.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Settings/SettingsWindowFactory.h"
 #include "UI/Settings/SpeechModelCard.h"
+#include "UI/Settings/SymbolView.h"
 #include "UI/Settings/VocabularySettingsCard.h"
 #include "UI/Settings/WorkModeCard.h"
 #include "Utils/AISettingsStore.h"
@@ -90,6 +93,42 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     saveScreenshot(window.get(), QStringLiteral("settings-light"), 0);
 }
 
+// All six cards wear the same frame in the theme's card colour, each with one header line of
+// its symbol and title at the same place, and they line up top and bottom. The API card's
+// badge sits in its header line.
+TEST_F(SettingsWindowTest, EveryCardHasTheSameFrameAndHeaderAndTheCardsLineUp) {
+    using Symbol = SettingsSymbols::Symbol;
+    const std::pair<const char*, Symbol> headers[] = {
+        {"工作模式", Symbol::sliders}, {"AI 智能处理", Symbol::sparkles}, {"API 配置", Symbol::key},
+        {"常规设置", Symbol::gear},    {"词汇库", Symbol::book},            {"语音模型", Symbol::waveform},
+    };
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark);
+        prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kThemeKey), dark ? 1 : 0);
+        auto window = open();
+        QCoreApplication::processEvents();
+        const QList<QWidget*>& cards = window->cards();
+        ASSERT_EQ(cards.size(), 6);
+        auto* first = qobject_cast<SettingsCard*>(cards[0]);
+        ASSERT_TRUE(first);
+        for (int i = 0; i < cards.size(); ++i) {
+            SCOPED_TRACE(headers[i].first);
+            auto* card = qobject_cast<SettingsCard*>(cards[i]);
+            ASSERT_TRUE(card);
+            EXPECT_EQ(card->findChildren<CardHeader*>().size(), 1);
+            EXPECT_EQ(card->header()->titleLabel()->text(), QString::fromUtf8(headers[i].first));
+            EXPECT_EQ(card->header()->symbolView()->symbol(), headers[i].second);
+            EXPECT_EQ(card->header()->geometry(), QRect(first->header()->pos(), QSize(card->width() - 2 * first->header()->x(),
+                                                                                        first->header()->height())));
+            EXPECT_EQ(card->y(), first->y());
+            EXPECT_EQ(card->height(), first->height());
+            // Just inside the rounded border, halfway down.
+            EXPECT_EQ(card->grab().toImage().pixelColor(4, card->height() / 2), SettingsStyle::colors(dark).card);
+        }
+        EXPECT_TRUE(cards[2]->findChild<CardHeader*>()->isAncestorOf(cards[2]->findChild<QLabel*>(QStringLiteral("badgeLabel"))));
+    }
+}
+
 // Above other windows for the first half second, then a normal window, for the window system
 // too; the window stays shown throughout.
 TEST_F(SettingsWindowTest, FloatsForItsFirstHalfSecond) {
@@ -163,4 +202,5 @@ TEST_F(SettingsWindowTest, ARowWiderThanTheWindowScrollsSideways) {
     EXPECT_FALSE(lastInView());
     bar->setValue(bar->maximum());
     EXPECT_TRUE(lastInView());
+    saveScreenshot(window.get(), QStringLiteral("settings-scrolled"), 0);
 }

@@ -4,7 +4,6 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/AddVocabularySheet.h"
-#include "UI/Settings/VocabularyCardColors.h"
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
 #include "UI/Settings/VocabularySettingsCard.h"
@@ -350,7 +349,7 @@ TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) 
 TEST_F(VocabularySettingsCardTest, RowsAndSheetTakeTheNewThemesColours) {
     addSample();
     openCard();
-    const auto isDark = [](const QWidget* widget) { return VocabularyCardColors::isDark(widget->palette()); };
+    const auto isDark = [](const QWidget* widget) { return ThemePalette::isDark(widget->palette()); };
     ASSERT_FALSE(isDark(card->listView()));
     AddVocabularySheet* sheet = openSheet();
     ASSERT_NE(sheet, nullptr);
