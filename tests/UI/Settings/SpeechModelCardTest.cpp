@@ -9,6 +9,7 @@
 #include "UI/Settings/SpeechModelCard.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
+#include "SettingsLook.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Screenshots.h"
 #include "support/SpeechTestAssets.h"
@@ -255,7 +256,6 @@ TEST_F(SpeechModelCardTest, ADownloadShowsItsProgressAndResumesAfterTheLineBroke
     EXPECT_TRUE(progressTextOf(row).contains(QStringLiteral(" / %1 · ").arg(DownloadProgress::sizeText(archive.size()))));
     EXPECT_GT(progressOf(row)->value(), 0);
     EXPECT_EQ(progressOf(row)->maximum(), 1000);
-    saveScreenshot(card, QStringLiteral("model-download"));
     EXPECT_TRUE(isShown(row->button(QStringLiteral("cancelButton"))));
     EXPECT_FALSE(isShown(row->button(QStringLiteral("downloadButton"))));
     // One install at a time.
@@ -312,8 +312,8 @@ TEST_F(SpeechModelCardTest, ClosingTheCardDuringADownloadCancelsIt) {
     row->button(QStringLiteral("downloadButton"))->click();
     ASSERT_TRUE(waitUntil([&] { return progressTextOf(row).contains(QStringLiteral("MB/s · 约")); })) << progressTextOf(row).toStdString();
     EXPECT_TRUE(progressTextOf(row).contains(QStringLiteral(" / 20.0 MB · "))) << progressTextOf(row).toStdString();
-    // (VOCENA_SCREENSHOT=FILE.png keeps a picture of the card during the download.)
-    if (const QString shot = qEnvironmentVariable("VOCENA_SCREENSHOT"); !shot.isEmpty()) card->window()->grab().save(shot);
+    test::styleLikeTheSettingsWindow(card);
+    saveScreenshot(card, QStringLiteral("model-download"));
     delete card;
     // The install's work folder goes when the install ends; the partial download stays.
     EXPECT_TRUE(waitUntil([this] { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden).isEmpty(); }));

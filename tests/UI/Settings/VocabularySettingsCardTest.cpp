@@ -9,6 +9,7 @@
 #include "UI/Settings/VocabularySettingsCard.h"
 #include "Utils/VocabularyStorage.h"
 #include "Utils/VocabularyStore.h"
+#include "SettingsLook.h"
 #include "support/GeneratedVocabulary.h"
 #include "support/LogCapture.h"
 #include "support/Screenshots.h"
@@ -209,6 +210,7 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
     EXPECT_TRUE(sheet->wordField()->text().isEmpty());
     EXPECT_TRUE(sheet->variantsField()->text().isEmpty());
     type(sheet->wordField(), QStringLiteral("VureVIZ"));
+    test::styleLikeTheSettingsWindow(card);
     saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"));
     QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
