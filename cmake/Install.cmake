@@ -33,3 +33,10 @@ install(CODE "
   set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
 ")
 install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake")
+
+# The fcitx5 bridge, when built: the module and its addon description where fcitx5 looks under
+# the prefix (<libdir>/fcitx5 is fcitx5's own addon folder for the /usr prefix).
+if(TARGET vocenabridge)
+  install(TARGETS vocenabridge LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/fcitx5")
+  install(FILES "${VOCENA_FCITX5_ADDON_CONF}" DESTINATION "${CMAKE_INSTALL_DATADIR}/fcitx5/addon")
+endif()
