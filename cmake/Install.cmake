@@ -34,9 +34,15 @@ install(CODE "
 ")
 install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake")
 
-# The fcitx5 bridge, when built: the module and its addon description where fcitx5 looks under
-# the prefix (<libdir>/fcitx5 is fcitx5's own addon folder for the /usr prefix).
+# The fcitx5 bridge, when built: the module in <libdir>/fcitx5 (fcitx5's own addon folder for the
+# /usr prefix) and its addon description, which names the module by its installed path.
 if(TARGET vocenabridge)
   install(TARGETS vocenabridge LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/fcitx5")
-  install(FILES "${VOCENA_FCITX5_ADDON_CONF}" DESTINATION "${CMAKE_INSTALL_DATADIR}/fcitx5/addon")
+  install(CODE "
+    set(VOCENA_FCITX5_ADDON_CONF \"${VOCENA_FCITX5_ADDON_CONF}\")
+    set(VOCENA_FCITX5_STAGING \"${PROJECT_BINARY_DIR}/install-staging\")
+    set(VOCENA_FCITX5_INSTALL_ADDONDIR \"${CMAKE_INSTALL_LIBDIR}/fcitx5\")
+    set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+  ")
+  install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallFcitx5Addon.cmake")
 endif()
