@@ -172,9 +172,10 @@ TEST_F(Fcitx5BridgeTest, SignalsModifiersAndOtherKeysWithoutTheirIdentity) {
     monitor.waitForFinished(5000);
 }
 
-TEST_F(Fcitx5BridgeTest, PreeditIsReplacedByTheCommitAndNeverCommittedByAFocusChange) {
+TEST_F(Fcitx5BridgeTest, PreeditIsReplacedByTheCommitAndNeverOutlivesTheFocus) {
     auto field = focusedField();
-    PreeditRecorder recorder(QApplication::focusWidget());
+    QWidget* lineEdit = QApplication::focusWidget();
+    PreeditRecorder recorder(lineEdit);
 
     ASSERT_EQ(callBridge(QStringLiteral("SetPreedit"), {QStringLiteral("正在听")}).type(), QDBusMessage::ReplyMessage);
     EXPECT_TRUE(waitUntil([&] { return recorder.preedit == QStringLiteral("正在听"); }, 5000)) << recorder.preedit.toStdString();
@@ -190,6 +191,14 @@ TEST_F(Fcitx5BridgeTest, PreeditIsReplacedByTheCommitAndNeverCommittedByAFocusCh
     auto other = focusedField();
     callBridge(QStringLiteral("CommitText"), {QStringLiteral("后来")});
     EXPECT_EQ(other->waitForText(QStringLiteral("后来")), QStringLiteral("后来"));
+    EXPECT_EQ(field->text(), QStringLiteral("最终的文字"));
+
+    // Back in the first field, its partial text is gone.
+    other.reset();
+    lineEdit->activateWindow();
+    lineEdit->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return lineEdit->hasFocus() && lineEdit->isActiveWindow() && someFieldHasFocus(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return recorder.preedit.isEmpty(); }, 5000)) << recorder.preedit.toStdString();
     EXPECT_EQ(field->text(), QStringLiteral("最终的文字"));
 }
 

@@ -8,11 +8,18 @@
 namespace vocena::fcitx5bridge {
 
 BridgePreedit::BridgePreedit(fcitx::Instance& instance) {
-    m_focusOutWatcher = instance.watchEvent(fcitx::EventType::InputContextFocusOut, fcitx::EventWatcherPhase::PreInputMethod,
-                                            [this](fcitx::Event& event) {
-                                                auto& focusOut = static_cast<fcitx::FocusOutEvent&>(event);
-                                                if (focusOut.inputContext() == m_context.get()) clear();
-                                            });
+    m_focusWatchers.push_back(instance.watchEvent(
+        fcitx::EventType::InputContextFocusOut, fcitx::EventWatcherPhase::PreInputMethod, [this](fcitx::Event& event) {
+            auto* context = static_cast<fcitx::InputContextEvent&>(event).inputContext();
+            if (context != m_context.get()) return;
+            clear();
+            m_clearedWithoutFocus = context->watch();
+        }));
+    m_focusWatchers.push_back(instance.watchEvent(
+        fcitx::EventType::InputContextFocusIn, fcitx::EventWatcherPhase::PostInputMethod, [this](fcitx::Event& event) {
+            auto* context = static_cast<fcitx::InputContextEvent&>(event).inputContext();
+            if (context == m_clearedWithoutFocus.get()) retellCleared(*context);
+        }));
 }
 
 void BridgePreedit::show(fcitx::InputContext& context, const std::string& text) {
@@ -28,6 +35,18 @@ void BridgePreedit::show(fcitx::InputContext& context, const std::string& text) 
 void BridgePreedit::clear() {
     if (auto* context = m_context.get()) clearIn(*context);
     m_context.unwatch();
+}
+
+void BridgePreedit::retellCleared(fcitx::InputContext& context) {
+    m_clearedWithoutFocus.unwatch();
+    if (m_context.get() == &context || !context.inputPanel().clientPreedit().empty()) return;
+    // fcitx5 sends no update from an empty preedit to an empty one: a blank that is never
+    // committed goes first.
+    fcitx::Text blank;
+    blank.append(" ", fcitx::TextFormatFlag::DontCommit);
+    context.inputPanel().setClientPreedit(blank);
+    context.updatePreedit();
+    clearIn(context);
 }
 
 void BridgePreedit::clearIn(fcitx::InputContext& context) {
