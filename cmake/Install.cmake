@@ -33,3 +33,16 @@ install(CODE "
   set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
 ")
 install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake")
+
+# The fcitx5 bridge, when built: the module in <libdir>/fcitx5 (fcitx5's own addon folder for the
+# /usr prefix) and its addon description, which names the module by its installed path.
+if(TARGET vocenabridge)
+  install(TARGETS vocenabridge LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/fcitx5")
+  install(CODE "
+    set(VOCENA_FCITX5_ADDON_CONF \"${VOCENA_FCITX5_ADDON_CONF}\")
+    set(VOCENA_FCITX5_STAGING \"${PROJECT_BINARY_DIR}/install-staging\")
+    set(VOCENA_FCITX5_INSTALL_ADDONDIR \"${CMAKE_INSTALL_LIBDIR}/fcitx5\")
+    set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
+  ")
+  install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallFcitx5Addon.cmake")
+endif()

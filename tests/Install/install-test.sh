@@ -61,6 +61,29 @@ while IFS= read -r line; do
     [ "$rc" -eq 1 ] && [[ "$out" == *澄言未运行* ]] || fail "Exec=$value with no app: exit $rc, output: $out"
 done < <(grep '^Exec=' "$desktop")
 
+# The fcitx5 bridge, when this build has it: a stock fcitx5 that reads addon descriptions from the
+# prefix (as it reads ~/.local/share) loads the installed module, found by the path the
+# description names. Only the bus is asked whether fcitx5 is up: a call before it owns its name
+# would start another fcitx5 through D-Bus activation.
+if [ -e "$build/fcitx5/lib/fcitx5/libvocenabridge.so" ]; then
+    has_owner() {
+        gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+            -m org.freedesktop.DBus.NameHasOwner org.fcitx.Fcitx5 2>/dev/null | grep -q true
+    }
+    HOME="$work" XDG_CONFIG_HOME="$work/fcitx5-config" FCITX_DATA_DIRS="$prefix/share/fcitx5" \
+        fcitx5 --disable=all --enable=dbus,dbusfrontend,keyboard,vocenabridge >"$work/fcitx5.log" 2>&1 &
+    fcitx5=$!
+    for _ in $(seq 100); do has_owner && break; kill -0 "$fcitx5" 2>/dev/null || break; sleep 0.1; done
+    if has_owner; then
+        out=$(gdbus call --session -d org.fcitx.Fcitx5 -o /com/vocena/Fcitx5Bridge -m com.vocena.Fcitx5Bridge1.Version 2>&1)
+        [ "$out" = "(uint32 1,)" ] || fail "the installed fcitx5 bridge does not answer: $out; $(grep -i vocena "$work/fcitx5.log")"
+    else
+        fail "fcitx5 did not start: $(cat "$work/fcitx5.log")"
+    fi
+    kill "$fcitx5" 2>/dev/null
+    wait "$fcitx5" 2>/dev/null
+fi
+
 # The binary runs from wherever the prefix moves, with the sherpa-onnx libraries resolved from
 # there.
 moved="$work/moved elsewhere"

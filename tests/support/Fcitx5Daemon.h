@@ -1,0 +1,58 @@
+#pragma once
+
+#include "support/WaitUntil.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QVariantList>
+
+namespace vocena::test {
+
+// fcitx5 on the test's session bus (dbus-run-session) with only its D-Bus frontend, the
+// keyboard engine and the bridge addon loaded from the build tree (`addonDirs`: this build's
+// addon folder, then fcitx5's own; `dataDir`: the folder holding addon/vocenabridge.conf), its
+// configuration under `home`. Stopped with the object.
+class Fcitx5Daemon {
+public:
+    static constexpr const char* service = "org.fcitx.Fcitx5";
+
+    Fcitx5Daemon(const QString& addonDirs, const QString& dataDir, const QString& home) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("FCITX_ADDON_DIRS"), addonDirs);
+        env.insert(QStringLiteral("FCITX_DATA_DIRS"), dataDir);
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("fcitx5-config")));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        QElapsedTimer clock;
+        clock.start();
+        m_process.start(QStringLiteral("fcitx5"),
+                        {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard,vocenabridge")});
+        // Only the bus is asked whether fcitx5 is there: a call to its name before it owns it would
+        // start a second fcitx5 through D-Bus activation.
+        waitUntil([&] { return m_process.state() == QProcess::NotRunning || ownsName(); });
+        m_startMs = clock.elapsed();
+    }
+    ~Fcitx5Daemon() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+
+    bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(service)); }
+    // From the start until fcitx5 owned its name.
+    qint64 startMs() const { return m_startMs; }
+    QString output() { return QString::fromUtf8(m_process.readAll()); }
+
+private:
+    QProcess m_process;
+    qint64 m_startMs = -1;
+};
+
+}  // namespace vocena::test
