@@ -1,0 +1,62 @@
+#include "Infrastructure/InputMethod/Fcitx5ModifierFlagSource.h"
+
+#include "Infrastructure/InputMethod/Fcitx5Bridge.h"
+
+namespace vocena {
+
+namespace {
+
+ModifierFlags flagForKeysym(quint32 keysym) {
+    switch (keysym) {
+    case 0xffe1:  // Shift_L
+    case 0xffe2: return ModifierFlag::shift;
+    case 0xffe3:  // Control_L
+    case 0xffe4: return ModifierFlag::control;
+    case 0xffe9:  // Alt_L
+    case 0xffea: return ModifierFlag::option;
+    case 0xffeb:  // Super_L
+    case 0xffec: return ModifierFlag::command;
+    default: return {};
+    }
+}
+
+}  // namespace
+
+Fcitx5ModifierFlagSource::Fcitx5ModifierFlagSource(Fcitx5Bridge& bridge) : m_bridge(&bridge) {}
+
+Fcitx5ModifierFlagSource::~Fcitx5ModifierFlagSource() { stop(); }
+
+bool Fcitx5ModifierFlagSource::start(Handler handler) {
+    stop();
+    if (!m_bridge) return false;
+    m_handler = std::move(handler);
+    m_down.clear();
+    m_modifierConnection =
+        QObject::connect(m_bridge, &Fcitx5Bridge::modifierKey, [this](quint32 keysym, bool pressed) { modifierKey(keysym, pressed); });
+    m_otherConnection = QObject::connect(m_bridge, &Fcitx5Bridge::otherKey, [this] { report(ModifierEvent::Kind::otherKeyPressed); });
+    return true;
+}
+
+void Fcitx5ModifierFlagSource::stop() {
+    QObject::disconnect(m_modifierConnection);
+    QObject::disconnect(m_otherConnection);
+    m_handler = nullptr;
+}
+
+void Fcitx5ModifierFlagSource::modifierKey(quint32 keysym, bool pressed) {
+    if (!flagForKeysym(keysym)) return;
+    if (m_down.contains(keysym) == pressed) return;
+    if (pressed) m_down.insert(keysym);
+    else m_down.remove(keysym);
+    report(ModifierEvent::Kind::modifiersChanged);
+}
+
+void Fcitx5ModifierFlagSource::report(ModifierEvent::Kind kind) {
+    if (!m_handler) return;
+    ModifierEvent event{kind, {}};
+    for (quint32 keysym : std::as_const(m_down)) event.modifiers |= flagForKeysym(keysym);
+    const Handler handler = m_handler;  // the handler may stop this source
+    handler(event);
+}
+
+}  // namespace vocena
