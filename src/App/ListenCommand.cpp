@@ -11,9 +11,9 @@
 #include "Infrastructure/Platform/AppInstanceClient.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"
 

@@ -1,10 +1,10 @@
 #include "App/TypeCommand.h"
 
-#include "Infrastructure/TextInjection/ClipboardKeeper.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
-#include "Infrastructure/TextInjection/TextInjector.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/TextInjection/ClipboardKeeper.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
 
 #include <QCoreApplication>
 #include <optional>
