@@ -22,7 +22,8 @@ ModifierFlags flagForKeysym(quint32 keysym) {
 
 }  // namespace
 
-Fcitx5ModifierFlagSource::Fcitx5ModifierFlagSource(Fcitx5Bridge& bridge) : m_bridge(&bridge) {}
+Fcitx5ModifierFlagSource::Fcitx5ModifierFlagSource(Fcitx5Bridge& bridge, const Clock& clock)
+    : m_bridge(&bridge), m_clock(clock) {}
 
 Fcitx5ModifierFlagSource::~Fcitx5ModifierFlagSource() { stop(); }
 
@@ -33,7 +34,10 @@ bool Fcitx5ModifierFlagSource::start(Handler handler) {
     m_down.clear();
     m_modifierConnection =
         QObject::connect(m_bridge, &Fcitx5Bridge::modifierKey, [this](quint32 keysym, bool pressed) { modifierKey(keysym, pressed); });
-    m_otherConnection = QObject::connect(m_bridge, &Fcitx5Bridge::otherKey, [this] { report(ModifierEvent::Kind::otherKeyPressed); });
+    m_otherConnection = QObject::connect(m_bridge, &Fcitx5Bridge::otherKey, [this] {
+        forgetStaleKeys();
+        report(ModifierEvent::Kind::otherKeyPressed);
+    });
     return true;
 }
 
@@ -45,16 +49,25 @@ void Fcitx5ModifierFlagSource::stop() {
 
 void Fcitx5ModifierFlagSource::modifierKey(quint32 keysym, bool pressed) {
     if (!flagForKeysym(keysym)) return;
-    if (m_down.contains(keysym) == pressed) return;
-    if (pressed) m_down.insert(keysym);
+    forgetStaleKeys();
+    if (m_down.contains(keysym) == pressed) {
+        if (pressed) m_down[keysym] = m_clock.now();  // auto-repeat: still held
+        return;
+    }
+    if (pressed) m_down.insert(keysym, m_clock.now());
     else m_down.remove(keysym);
     report(ModifierEvent::Kind::modifiersChanged);
+}
+
+void Fcitx5ModifierFlagSource::forgetStaleKeys() {
+    const QDateTime now = m_clock.now();
+    m_down.removeIf([&now](const auto& held) { return held.value().msecsTo(now) > staleAfterMs; });
 }
 
 void Fcitx5ModifierFlagSource::report(ModifierEvent::Kind kind) {
     if (!m_handler) return;
     ModifierEvent event{kind, {}};
-    for (quint32 keysym : std::as_const(m_down)) event.modifiers |= flagForKeysym(keysym);
+    for (auto it = m_down.cbegin(); it != m_down.cend(); ++it) event.modifiers |= flagForKeysym(it.key());
     const Handler handler = m_handler;  // the handler may stop this source
     handler(event);
 }

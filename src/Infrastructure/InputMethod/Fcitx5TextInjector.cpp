@@ -65,7 +65,7 @@ QCoro::Task<void> Fcitx5TextInjector::commit(QString text, TextInjectionMode mod
     if (!self) co_return;
     if (reply.ok) {
         logger.info(QStringLiteral("输入法提交完成: %1 个字符 → %2")
-                        .arg(text.size())
+                        .arg(text.toUcs4().size())
                         .arg(reply.value.isEmpty() ? QStringLiteral("(未知程序)") : reply.value));
         co_return;
     }

@@ -141,8 +141,9 @@ TEST_F(Fcitx5BridgeTest, BackspacesAndUndoAreForwardedOrWithoutAFocusedFieldSent
     }
 }
 
-TEST_F(Fcitx5BridgeTest, KeySignalsBecomeModifierEventsWithRepeatsAndUnfollowedKeysLeftOut) {
-    Fcitx5ModifierFlagSource source(*bridge);
+TEST_F(Fcitx5BridgeTest, KeySignalsBecomeModifierEventsWithRepeatsUnfollowedAndStaleKeysLeftOut) {
+    ManualClock clock;
+    Fcitx5ModifierFlagSource source(*bridge, clock);
     QList<ModifierEvent> events;
     ASSERT_TRUE(source.start([&](const ModifierEvent& event) { events << event; }));
     ASSERT_TRUE(fake.start());
@@ -156,17 +157,23 @@ TEST_F(Fcitx5BridgeTest, KeySignalsBecomeModifierEventsWithRepeatsAndUnfollowedK
     key(altL, false);
     key(altR, false);  // never went down
     key(controlR, false);
+    // Control released where the bridge could not see it: a later Alt is Alt alone.
+    key(controlR, true);
+    clock.advance(10.1);
+    key(altL, true);
     const QList<ModifierEvent> expected{
         {Kind::modifiersChanged, ModifierFlag::option},
         {Kind::otherKeyPressed, ModifierFlag::option},
         {Kind::modifiersChanged, ModifierFlag::option | ModifierFlag::control},
         {Kind::modifiersChanged, ModifierFlag::control},
         {Kind::modifiersChanged, {}},
+        {Kind::modifiersChanged, ModifierFlag::control},
+        {Kind::modifiersChanged, ModifierFlag::option},
     };
     EXPECT_EQ(events, expected);
 
     source.stop();
-    key(altL, true);
+    key(altL, false);
     EXPECT_EQ(events.size(), expected.size());
     delete bridge;
     bridge = nullptr;
