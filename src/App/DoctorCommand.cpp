@@ -3,6 +3,7 @@
 #include "App/CliServices.h"
 #include "App/PermissionReport.h"
 #include "App/SpeechSetup.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Utils/AISettingsStore.h"
 
@@ -11,7 +12,8 @@ namespace vocena {
 QString DoctorCommand::usage() const {
     return QStringLiteral(
         "用法: vocena doctor\n"
-        "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办。\n"
+        "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办；\n"
+        "同时说明文字用哪种方式输入（fcitx5 输入法桥接或 X11，设置项 com.vocena.injection.backend）及原因。\n"
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
@@ -22,6 +24,10 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     co_await permissions.checkAllPermissions();
     for (PermissionType type : PermissionReport::allTypes())
         for (const QString& line : PermissionReport::lines(permissions, type)) console.out(line);
+    // (The accessibility check is the X11 display's: with it, the X11 path can type.)
+    const bool x11 = permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
+    const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
+    console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
 
     AISettingsStore& settings = m_services.aiSettings();
     const std::optional<QString> key = co_await settings.loadAPIKeyAsync();

@@ -6,8 +6,9 @@ namespace vocena {
 
 class CliServices;
 
-// `vocena doctor`: the three permissions, the active speech model and the AI configuration,
-// each with what to do when something is missing. Exit 0 when dictation can work.
+// `vocena doctor`: the three permissions, the active speech model, the way text is typed (and
+// why that one) and the AI configuration, each with what to do when something is missing.
+// Exit 0 when dictation can work.
 class DoctorCommand final : public CliCommand {
 public:
     explicit DoctorCommand(CliServices& services) : m_services(services) {}

@@ -11,10 +11,10 @@
 #include "Infrastructure/Platform/AppInstanceClient.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
-#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoro/QCoroSignal>
@@ -58,7 +58,8 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
                 for (const QString& line : PermissionReport::lines(permissions, type)) console.err(line);
         co_return ExitFailure;
     }
-    TextInjectionService* injector = TextInjectionPlatform::shared();
+    co_await InputBackendPlatform::choose(preferences);
+    TextInjector* injector = InputBackendPlatform::injector();
     if (!injector) {
         console.err(QStringLiteral("vocena listen: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
         co_return ExitFailure;

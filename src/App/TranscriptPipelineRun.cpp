@@ -6,8 +6,8 @@
 #include "App/DryRunTextInjector.h"
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
-#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
-#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
 
@@ -22,7 +22,8 @@ QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, 
     settings.setWorkModeOverride(workMode);
     DryRunTextInjector dryRun(console);
     ConsoleAlerts alerts(console);
-    TextInjector* injector = inject ? static_cast<TextInjector*>(TextInjectionPlatform::shared()) : &dryRun;
+    if (inject) co_await InputBackendPlatform::choose(services.preferences());
+    TextInjector* injector = inject ? InputBackendPlatform::injector() : &dryRun;
     if (!injector) {
         console.err(QStringLiteral("vocena %1: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）").arg(commandName));
         co_return ExitFailure;

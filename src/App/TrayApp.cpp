@@ -8,14 +8,14 @@
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/LoginItem.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
-#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoreApplication>
@@ -69,6 +69,9 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
     if (!m_instance.onBus()) logger.notice(QStringLiteral("没有 D-Bus 会话总线：vocena toggle/quit 等命令无法连接到澄言"));
 
     Preferences& prefs = m_services.preferences();
+    // How text is typed, and where the keys of the gestures come from, is chosen once, now.
+    co_await InputBackendPlatform::choose(prefs);
+    if (!self) co_return ExitFailure;
     ModifierKeyMonitor* monitor = HotkeyPlatform::install() ? &ModifierKeyMonitor::shared() : nullptr;
     if (!monitor) logger.error(QStringLiteral("无法监听全局按键：双击 Alt 不可用，请用菜单或 vocena toggle"));
     AppDelegate::Dependencies deps{
@@ -127,7 +130,7 @@ void TrayApp::loadDictation() {
     SpeechSetup speech;
     m_delegate->watchdog().measureModelLoad([&speech, this] { speech = SpeechSetup::load(m_services.preferences()); });
     m_speechCheck = speech.check();
-    TextInjectionService* injector = TextInjectionPlatform::shared();
+    TextInjector* injector = InputBackendPlatform::injector();
     if (!injector) {
         logger.error(QStringLiteral("无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
         return;

@@ -1,8 +1,10 @@
 #include "App/TypeCommand.h"
 
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/ClipboardKeeper.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
-#include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/TextInjection/TextInjector.h"
 
 #include <QCoreApplication>
 #include <optional>
@@ -44,7 +46,8 @@ QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
     }
     const TextInjectionMode mode = modeNamed(call.value(QStringLiteral("mode")));
 
-    TextInjectionService* service = TextInjectionPlatform::shared();
+    co_await InputBackendPlatform::choose(Preferences::standard());
+    TextInjector* service = InputBackendPlatform::injector();
     if (!service) {
         console.err(QStringLiteral("vocena type: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
         co_return ExitFailure;

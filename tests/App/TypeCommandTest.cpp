@@ -1,7 +1,9 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
 #include "support/CliRunner.h"
+#include "support/FakeFcitx5Bridge.h"
 #include "support/FocusedTextField.h"
+#include "support/PrivateBus.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +27,10 @@ protected:
     QTemporaryDir home;
     void SetUp() override { vocena::test::prepareEnvironment(home); }  // for the commands too
 
-    ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true) const {
+    ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true, const QByteArray& bus = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (!withDisplay) env.remove(QStringLiteral("DISPLAY"));
+        if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(bus));
         return vocena::test::runProcess(QStringLiteral(VOCENA_BINARY), args, input, env.toStringList());
     }
 
@@ -135,3 +138,27 @@ TEST_F(TypeCommandTest, SaysWhyItCannotType) {
 }
 
 }  // namespace
+
+TEST_F(TypeCommandTest, WithFcitx5TheTextIsCommittedClipboardUntouchedAndWithoutAnInputFocusItIsPasted) {
+    const vocena::test::PrivateBus bus;
+    vocena::test::FakeFcitx5Bridge fcitx5(bus.address());
+    ASSERT_TRUE(fcitx5.start());
+    const QString chinese = QStringLiteral("今天天气很好，我们去公园吧！");
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8(), true, bus.address());
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(fcitx5.committed, QStringList{chinese});
+    EXPECT_EQ(field.text(), QString());  // (the fake commits nowhere)
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_FALSE(keeperRunning());
+
+    fcitx5.focused = false;
+    result = vocena({QStringLiteral("type")}, chinese.toUtf8(), true, bus.address());
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(field.waitForText(chinese), chinese);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用 X11 按键或粘贴"))) << result.err.toStdString();
+    EXPECT_EQ(fcitx5.committed.size(), 1);
+    endKeeper();
+}

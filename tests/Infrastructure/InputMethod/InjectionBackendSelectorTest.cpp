@@ -1,0 +1,42 @@
+// The choice of the typing backend from the preference and what the machine offers.
+#include "Infrastructure/InputMethod/InjectionBackendSelector.h"
+
+#include <gtest/gtest.h>
+
+using namespace vocena;
+
+namespace {
+
+struct SelectionCase {
+    const char* preference;
+    bool x11;
+    bool fcitx5;
+    InjectionBackend expected;
+    const char* reason;  // the start of the reason
+};
+
+}  // namespace
+
+TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwiseTheAutomaticChoiceSaysWhy) {
+    using enum InjectionBackend;
+    const SelectionCase cases[] = {
+        {"", true, true, fcitx5, "自动选择 fcitx5（桥接可用）"},
+        {"auto", true, false, x11, "自动选择 X11（fcitx5 桥接不可用：桥接不可用）"},
+        {"auto", false, false, none, "fcitx5 桥接不可用：桥接不可用；也没有可用的 X11 显示"},
+        {"fcitx5", false, true, fcitx5, "按设置使用 fcitx5（桥接可用）"},
+        {"fcitx5", true, false, x11, "设置为 fcitx5，但桥接不可用；自动选择 X11"},
+        {"x11", true, true, x11, "按设置使用 X11"},
+        {" X11 ", true, true, x11, "按设置使用 X11"},
+        {"x11", false, true, fcitx5, "设置为 x11，但没有可用的 X11 显示；自动选择 fcitx5"},
+        {"wayland", true, true, fcitx5, "Wayland 输入方式尚未实现；自动选择 fcitx5"},
+        {"wayland", true, false, x11, "Wayland 输入方式尚未实现；自动选择 X11"},
+        {"xtest", true, true, fcitx5, "无法识别的设置值“xtest”；自动选择 fcitx5"},
+    };
+    for (const SelectionCase& c : cases) {
+        SCOPED_TRACE(c.preference);
+        const Fcitx5Bridge::Availability fcitx5{c.fcitx5, c.fcitx5 ? QStringLiteral("桥接可用") : QStringLiteral("桥接不可用")};
+        const InjectionBackendChoice choice = InjectionBackendSelector::choose({QString::fromUtf8(c.preference), c.x11, fcitx5});
+        EXPECT_EQ(choice.backend, c.expected) << choice.reason.toStdString();
+        EXPECT_TRUE(choice.reason.startsWith(QString::fromUtf8(c.reason))) << choice.reason.toStdString();
+    }
+}

@@ -1,0 +1,63 @@
+#include "support/FakeFcitx5Bridge.h"
+
+#include <QDBusMessage>
+
+namespace vocena::test {
+
+namespace {
+
+const QString service = QStringLiteral("org.fcitx.Fcitx5");
+const QString path = QStringLiteral("/com/vocena/Fcitx5Bridge");
+const QString interface = QStringLiteral("com.vocena.Fcitx5Bridge1");
+
+QString uniqueConnectionName() {
+    static int count = 0;
+    return QStringLiteral("fake-fcitx5-%1").arg(++count);
+}
+
+}  // namespace
+
+FakeFcitx5Bridge::FakeFcitx5Bridge(const QByteArray& address)
+    : m_connectionName(uniqueConnectionName()), m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), m_connectionName)) {}
+
+FakeFcitx5Bridge::~FakeFcitx5Bridge() {
+    stop();
+    QDBusConnection::disconnectFromBus(m_connectionName);
+}
+
+bool FakeFcitx5Bridge::start(bool withBridge) {
+    if (withBridge && !m_bus.registerObject(path, this, QDBusConnection::ExportAllSlots)) return false;
+    return m_bus.registerService(service);
+}
+
+void FakeFcitx5Bridge::stop() {
+    m_bus.unregisterService(service);
+    m_bus.unregisterObject(path);
+}
+
+void FakeFcitx5Bridge::sendModifierKey(uint keysym, bool pressed) {
+    m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("ModifierKey")) << keysym << pressed);
+}
+
+void FakeFcitx5Bridge::sendOtherKey() { m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("OtherKey"))); }
+
+QString FakeFcitx5Bridge::CommitText(const QString& text) {
+    if (refuseWithoutFocus()) return {};
+    committed << text;
+    return program;
+}
+
+void FakeFcitx5Bridge::ForwardKey(uint keysym, uint states) {
+    if (refuseWithoutFocus()) return;
+    forwarded << QStringLiteral("%1/%2").arg(keysym, 0, 16).arg(states, 0, 16);
+}
+
+uint FakeFcitx5Bridge::Version() { return version; }
+
+bool FakeFcitx5Bridge::refuseWithoutFocus() {
+    if (focused) return false;
+    sendErrorReply(interface + QStringLiteral(".Error.NoFocus"), QStringLiteral("no input context has the focus"));
+    return true;
+}
+
+}  // namespace vocena::test
