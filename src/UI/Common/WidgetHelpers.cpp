@@ -1,6 +1,8 @@
 #include "UI/Common/WidgetHelpers.h"
 
+#include <QHBoxLayout>
 #include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace vocena::WidgetHelpers {
 
@@ -21,6 +23,19 @@ QScrollArea* verticalScrollArea(QWidget* content, const QString& objectName, QWi
     content->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
     return scroll;
+}
+
+QHBoxLayout* symbolBesideTexts(QWidget* owner, QWidget* symbol, std::initializer_list<QWidget*> texts,
+                               const SymbolRowSpacing& spacing) {
+    auto* column = new QVBoxLayout;
+    column->setSpacing(spacing.between);
+    for (QWidget* text : texts) column->addWidget(text);
+    auto* layout = new QHBoxLayout(owner);
+    layout->setContentsMargins(spacing.margins);
+    layout->setSpacing(spacing.beside);
+    layout->addWidget(symbol, 0, Qt::AlignTop);
+    layout->addLayout(column, 1);
+    return layout;
 }
 
 }  // namespace vocena::WidgetHelpers

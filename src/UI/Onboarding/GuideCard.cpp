@@ -1,10 +1,11 @@
 #include "UI/Onboarding/GuideCard.h"
 
+#include "UI/Common/WidgetHelpers.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace vocena {
 
@@ -24,15 +25,8 @@ GuideCard::GuideCard(Content content, QWidget* parent)
     titleFont.setBold(true);
     m_title->setFont(titleFont);
 
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(3);
-    texts->addWidget(m_title);
-    texts->addWidget(m_description);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(12, 10, 12, 10);
-    layout->setSpacing(12);
-    layout->addWidget(m_symbolLabel, 0, Qt::AlignTop);
-    layout->addLayout(texts, 1);
+    QHBoxLayout* layout = WidgetHelpers::symbolBesideTexts(this, m_symbolLabel, {m_title, m_description},
+                                                          {.margins = {12, 10, 12, 10}, .beside = 12, .between = 3});
     if (!content.buttonText.isEmpty()) {
         m_button = new QPushButton(content.buttonText, this);
         m_button->setObjectName(QStringLiteral("guideButton"));

@@ -1,11 +1,10 @@
 #include "UI/Settings/AIFeatureItem.h"
 
+#include "UI/Common/WidgetHelpers.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SymbolView.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace vocena {
 
@@ -19,15 +18,7 @@ AIFeatureItem::AIFeatureItem(SettingsSymbols::Symbol symbol, const QString& titl
     titleLabel->setFont(bold);
     auto* descriptionLabel = SettingsStyle::label(description, SettingsStyle::Role::secondary, this);
     descriptionLabel->setWordWrap(true);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    texts->addWidget(titleLabel);
-    texts->addWidget(descriptionLabel);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
-    layout->addWidget(icon, 0, Qt::AlignTop);
-    layout->addLayout(texts, 1);
+    WidgetHelpers::symbolBesideTexts(this, icon, {titleLabel, descriptionLabel}, {.margins = {}, .beside = 10, .between = 2});
 }
 
 }  // namespace vocena
