@@ -1,55 +1,21 @@
 // The live partial transcript as preedit through the fcitx5 bridge: the dictation controller
 // with a scripted recognizer, typing through the bridge's client, against a fake fcitx5 on a
 // private bus that records commits and preedit calls in the order they arrive.
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/InputMethod/Fcitx5Bridge.h"
-#include "Infrastructure/InputMethod/Fcitx5TextInjector.h"
-#include "Infrastructure/InputMethod/LivePreedit.h"
-#include "Infrastructure/Platform/Preferences.h"
-#include "Utils/AISettingsStore.h"
 #include "support/AsyncTest.h"
+#include "support/BridgedDictation.h"
 #include "support/FakeFcitx5Bridge.h"
 #include "support/LogCapture.h"
-#include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
 #include "support/PrivateBus.h"
-#include "support/RecordingTextInjector.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 using namespace vocena;
 using namespace vocena::test;
 
 namespace {
-
-// A recognizer whose results the test hands out.
-class ScriptedRecognizer final : public SpeechRecognitionProtocol {
-public:
-    QCoro::Task<void> startRecognition() override {
-        m_recognizing = true;
-        co_return;
-    }
-    void stopRecognition() override {}
-    QCoro::Task<bool> requestAuthorization() override { co_return true; }
-    bool isRecognizing() const override { return m_recognizing; }
-
-    void partial(const QString& text) { delegate->speechRecognitionDidReceive(*this, {text, 0.5, false, {}}); }
-    void final(const QString& text) {
-        m_recognizing = false;
-        delegate->speechRecognitionDidReceive(*this, {text, 0.5, true, {}});
-    }
-    void fail() {
-        m_recognizing = false;
-        delegate->speechRecognitionDidFail(*this, SpeechRecognitionError(SpeechRecognitionError::Kind::recognitionFailed));
-    }
-
-private:
-    bool m_recognizing = false;
-};
 
 class LivePreeditTest : public ::testing::Test {
 protected:
@@ -62,8 +28,7 @@ protected:
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     }
 
-    // The preedit as the app builds it: over the bridge, or with none (another backend).
-    void follow(bool withBridge) { preedit = std::make_unique<LivePreedit>(service, withBridge ? bridge.get() : nullptr, prefs); }
+    void follow(bool withBridge) { dictation.follow(withBridge ? bridge.get() : nullptr); }
     void start() { ASSERT_TRUE(await(service.startVoiceInput()).ok()); }
     // Waits until the bus has carried every call made so far (Version is answered after them).
     void settle() { ASSERT_TRUE(await(bridge->checkAvailability()).ok()); }
@@ -73,16 +38,11 @@ protected:
     FakeFcitx5Bridge fake{bus.address()};
     std::unique_ptr<Fcitx5Bridge> bridge = std::make_unique<Fcitx5Bridge>(
         QDBusConnection::connectToBus(QString::fromUtf8(bus.address()), QStringLiteral("client")));
-    RecordingTextInjector x11;
-    Fcitx5TextInjector injector{*bridge, &x11};
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-    AISettingsStore settings{prefs, std::make_shared<MemorySecretStore>()};
-    ManualClock clock;
-    ManualScheduler scheduler{clock};
-    ScriptedRecognizer recognizer;
-    VoiceInputService service{{settings, injector, {}, nullptr, [] { return QString(); }, &recognizer, {}, &scheduler}};
-    std::unique_ptr<LivePreedit> preedit;
+    BridgedDictation dictation{*bridge};
+    VoiceInputService& service = dictation.service;
+    ScriptedRecognizer& recognizer = dictation.recognizer;
+    Preferences& prefs = dictation.prefs;
+    std::unique_ptr<LivePreedit>& preedit = dictation.preedit;
     LogCapture log;
 };
 
