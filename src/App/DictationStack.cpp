@@ -1,6 +1,8 @@
 #include "App/DictationStack.h"
 
 #include "Core/VoiceInputService.h"
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/InputMethod/LivePreedit.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
@@ -21,7 +23,8 @@ constexpr std::chrono::seconds kTypingLimit{10};
 }  // namespace
 
 DictationStack::DictationStack(SpeechSetup speech, PermissionManager& permissions, AISettingsStore& settings,
-                               TextInjector& injector, TermFrequencyTracker* terms, VoiceInputAlerts* alerts)
+                               TextInjector& injector, Preferences& preferences, TermFrequencyTracker* terms,
+                               VoiceInputAlerts* alerts)
     : m_speech(std::move(speech)) {
     if (!m_speech.engine) return;
     m_recognizer = std::make_unique<SystemSpeechRecognizer>(m_speech.engine.get(), [] { return std::make_unique<PulseAudioCapture>(); });
@@ -30,10 +33,12 @@ DictationStack::DictationStack(SpeechSetup speech, PermissionManager& permission
     m_service = std::make_unique<VoiceInputService>(VoiceInputService::Dependencies{
         settings, injector, feedTerms, alerts, {}, m_recognizer.get(),
         [&permissions] { return permissions.requestMicrophonePermission(); }, nullptr});
+    m_livePreedit = std::make_unique<LivePreedit>(*m_service, InputBackendPlatform::bridge(), preferences);
 }
 
 DictationStack::~DictationStack() {
     if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
+    m_livePreedit.reset();
     m_service.reset();
     m_recognizer.reset();
 }

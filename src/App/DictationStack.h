@@ -10,7 +10,9 @@
 namespace vocena {
 
 class AISettingsStore;
+class LivePreedit;
 class PermissionManager;
+class Preferences;
 class SystemSpeechRecognizer;
 class TermFrequencyTracker;
 class TextInjector;
@@ -20,11 +22,13 @@ class VoiceInputService;
 // Everything dictation needs on this machine, made once: the speech engine of the active
 // model (loaded by `speech`), microphone capture through PulseAudio, the recognizer, and the
 // dictation controller typing through `injector`; each recording asks `permissions` for the
-// microphone first. Main thread; `ok()` is false (with `problem`) without a model.
+// microphone first. With the fcitx5 bridge as the typing backend, the partial transcript of a
+// recording shows as preedit in the focused field. Main thread; `ok()` is false (with
+// `problem`) without a model.
 class DictationStack {
 public:
     DictationStack(SpeechSetup speech, PermissionManager& permissions, AISettingsStore& settings, TextInjector& injector,
-                   TermFrequencyTracker* terms, VoiceInputAlerts* alerts);
+                   Preferences& preferences, TermFrequencyTracker* terms, VoiceInputAlerts* alerts);
     ~DictationStack();
 
     bool ok() const { return m_service != nullptr; }
@@ -35,6 +39,7 @@ private:
     SpeechSetup m_speech;
     std::unique_ptr<SystemSpeechRecognizer> m_recognizer;
     std::unique_ptr<VoiceInputService> m_service;
+    std::unique_ptr<LivePreedit> m_livePreedit;
 };
 
 // Stops a recording in progress and waits (bounded) until the words of the stopped recording

@@ -66,7 +66,8 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     }
     ConsoleAlerts alerts(console);
     // (The speech permission is authorized: the engine is loaded.)
-    DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, &m_services.termTracker(), &alerts);
+    DictationStack stack(std::move(speech), permissions, m_services.aiSettings(), *injector, preferences,
+                         &m_services.termTracker(), &alerts);
 
     ListenSession session(stack.service(), m_services.preferences(), console, once);
     // Ctrl+C and SIGTERM end the session cleanly (the typing and the term counts finish first).

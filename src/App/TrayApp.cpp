@@ -136,7 +136,7 @@ void TrayApp::loadDictation() {
         return;
     }
     m_stack = std::make_unique<DictationStack>(std::move(speech), m_permissions, m_services.aiSettings(), *injector,
-                                               &m_services.termTracker(), m_alerts.get());
+                                               m_services.preferences(), &m_services.termTracker(), m_alerts.get());
     if (!m_stack->ok()) {
         logger.error(QStringLiteral("没有可用的语音模型，听写不可用: %1").arg(m_stack->speech().problem));
         return;

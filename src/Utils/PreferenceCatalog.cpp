@@ -46,6 +46,8 @@ const QList<PreferenceDefinition>& all() {
         {QStringLiteral("com.vocena.speech.model"), Type::String, QString(), QStringLiteral("当前语音模型的名称（vocena model use；空 = 未选择）")},
         {QStringLiteral("com.vocena.injection.backend"), Type::String, QStringLiteral("auto"),
          QStringLiteral("文字输入方式（启动时选定）：auto = 自动，fcitx5 = fcitx5 输入法桥接，x11 = X11 按键和粘贴，wayland = 尚未实现")},
+        {QStringLiteral("com.vocena.fcitx5.preedit"), Type::Boolean, true,
+         QStringLiteral("使用 fcitx5 桥接时，录音中的实时识别文字以预编辑（带下划线、未提交）显示在输入框里")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},

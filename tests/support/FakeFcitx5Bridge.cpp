@@ -44,6 +44,7 @@ void FakeFcitx5Bridge::sendOtherKey() { m_bus.send(QDBusMessage::createSignal(pa
 QString FakeFcitx5Bridge::CommitText(const QString& text) {
     if (refuseWithoutFocus()) return {};
     committed << text;
+    events << QStringLiteral("commit ") + text;
     return program;
 }
 
@@ -51,6 +52,12 @@ void FakeFcitx5Bridge::ForwardKey(uint keysym, uint states) {
     if (refuseWithoutFocus()) return;
     forwarded << QStringLiteral("%1/%2").arg(keysym, 0, 16).arg(states, 0, 16);
 }
+
+void FakeFcitx5Bridge::SetPreedit(const QString& text) {
+    if (!refuseWithoutFocus()) events << QStringLiteral("preedit ") + text;
+}
+
+void FakeFcitx5Bridge::ClearPreedit() { events << QStringLiteral("clear"); }
 
 uint FakeFcitx5Bridge::Version() { return version; }
 

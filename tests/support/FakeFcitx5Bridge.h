@@ -31,10 +31,14 @@ public:
     QString program = QStringLiteral("fake-editor");
     QStringList committed;
     QStringList forwarded;  // "keysym/states" in hex: "ff08/0", "7a/4"
+    // Commits and preedit calls in the order they arrived: "commit 文字", "preedit 文字", "clear".
+    QStringList events;
 
 public Q_SLOTS:
     QString CommitText(const QString& text);
     void ForwardKey(uint keysym, uint states);
+    void SetPreedit(const QString& text);
+    void ClearPreedit();
     uint Version();
 
 private:

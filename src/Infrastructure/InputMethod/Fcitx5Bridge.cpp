@@ -47,6 +47,16 @@ QCoro::Task<Fcitx5Bridge::Reply> Fcitx5Bridge::forwardKey(quint32 keysym, quint3
     co_return co_await send(message);
 }
 
+QCoro::Task<Fcitx5Bridge::Reply> Fcitx5Bridge::setPreedit(QString text) {
+    const QDBusMessage message = bridgeCall(QStringLiteral("SetPreedit"), {text});
+    co_return co_await send(message);
+}
+
+QCoro::Task<Fcitx5Bridge::Reply> Fcitx5Bridge::clearPreedit() {
+    const QDBusMessage message = bridgeCall(QStringLiteral("ClearPreedit"), {});
+    co_return co_await send(message);
+}
+
 QDBusMessage Fcitx5Bridge::busCall(const QString& method, const QVariantList& arguments) {
     const QString bus = QStringLiteral("org.freedesktop.DBus");
     QDBusMessage message = QDBusMessage::createMethodCall(bus, QStringLiteral("/org/freedesktop/DBus"), bus, method);

@@ -57,6 +57,10 @@ public:
     QCoro::Task<Reply> commitText(QString text);
     // A press and a release of `keysym` with the modifier `states` (KeyState bits).
     QCoro::Task<Reply> forwardKey(quint32 keysym, quint32 states);
+    // Shows `text` underlined and uncommitted in the focused input context (empty: none), until
+    // the next commit or ClearPreedit, or until that context loses the focus.
+    QCoro::Task<Reply> setPreedit(QString text);
+    QCoro::Task<Reply> clearPreedit();
 
 Q_SIGNALS:
     // A modifier key (Alt, Control, Shift, Super and their kin, by keysym) went down or up in

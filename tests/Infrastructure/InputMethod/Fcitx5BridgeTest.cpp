@@ -1,6 +1,9 @@
 // The fcitx5 bridge addon in a real fcitx5 (keyboard engine only) on the private session bus
 // and Xvfb display of the test, with a Qt text field of this process talking to fcitx5
-// through its input-method plugin: text, keys and preedit over D-Bus, and the key signals.
+// through its input-method plugin: text, keys and preedit over D-Bus, the key signals, and a
+// dictation's live preedit through the app's client.
+#include "support/AsyncTest.h"
+#include "support/BridgedDictation.h"
 #include "support/CliRunner.h"
 #include "support/Fcitx5Daemon.h"
 #include "support/FocusedTextField.h"
@@ -200,6 +203,27 @@ TEST_F(Fcitx5BridgeTest, PreeditIsReplacedByTheCommitAndNeverOutlivesTheFocus) {
     ASSERT_TRUE(waitUntil([&] { return lineEdit->hasFocus() && lineEdit->isActiveWindow() && someFieldHasFocus(); }, 5000));
     EXPECT_TRUE(waitUntil([&] { return recorder.preedit.isEmpty(); }, 5000)) << recorder.preedit.toStdString();
     EXPECT_EQ(field->text(), QStringLiteral("最终的文字"));
+}
+
+// A dictation through the app's client: the partial transcript shows as preedit in the focused
+// field while the recording runs, and the final text takes its place, with no preedit left.
+TEST_F(Fcitx5BridgeTest, DictationShowsItsPartialTranscriptAsPreeditUntilTheFinalTextIsCommitted) {
+    auto field = focusedField();
+    PreeditRecorder recorder(QApplication::focusWidget());
+    Fcitx5Bridge bridge(QDBusConnection::sessionBus());
+    test::BridgedDictation dictation(bridge);
+    dictation.follow(&bridge);
+
+    ASSERT_TRUE(test::await(dictation.service.startVoiceInput()).ok());
+    dictation.recognizer.partial(QStringLiteral("今天天气"));
+    EXPECT_TRUE(waitUntil([&] { return recorder.preedit == QStringLiteral("今天天气"); }, 5000)) << recorder.preedit.toStdString();
+    EXPECT_EQ(field->text(), QString());
+
+    dictation.service.stopVoiceInput();
+    dictation.recognizer.final(QStringLiteral("今天天气很好。"));
+    EXPECT_EQ(field->waitForText(QStringLiteral("今天天气很好。")), QStringLiteral("今天天气很好。"));
+    EXPECT_TRUE(waitUntil([&] { return recorder.preedit.isEmpty() && !dictation.service.isProcessing(); }, 5000));
+    EXPECT_TRUE(dictation.x11.typed.isEmpty()) << dictation.x11.typed.join(u'|').toStdString();
 }
 
 }  // namespace
