@@ -31,6 +31,10 @@ test: build
 bench: build
 	$(BUILD)/bench/vocena_bench
 	scripts/with-xvfb $(BUILD)/bench/vocena_paste_latency
+	@if [ -x $(BUILD)/bench/vocena_commit_latency ]; then \
+	  echo "dbus-run-session -- scripts/with-xvfb $(BUILD)/bench/vocena_commit_latency"; \
+	  dbus-run-session -- scripts/with-xvfb $(BUILD)/bench/vocena_commit_latency; \
+	fi
 	scripts/with-pulse $(BUILD)/bench/vocena_dictation_latency
 
 # The binary (stripped), its sherpa-onnx libraries, the desktop entry and the icon. The list of
