@@ -7,6 +7,9 @@
 #include "Infrastructure/Platform/Logging.h"
 #include "Utils/AISettingsStore.h"
 
+#include <atomic>
+#include <memory>
+
 namespace vocena {
 
 QString DoctorCommand::usage() const {
@@ -20,12 +23,20 @@ QString DoctorCommand::usage() const {
 QList<CliForm> DoctorCommand::forms() const { return {{}}; }
 
 QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
-    PermissionManager permissions(linuxPermissionProbes(m_services.preferences()));
+    // Typing is allowed through the bridge or X11; which way types depends on the X11 display's
+    // own answer, kept aside here (its probe runs on a thread of its own and may end late).
+    PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
+    const auto displayTypes = std::make_shared<std::atomic<bool>>(false);
+    probes.accessibility = [displayTypes, probe = std::move(probes.accessibility)] {
+        const AccessibilityCheck check = probe();
+        *displayTypes = check.trusted && check.realOperationWorks;
+        return check;
+    };
+    PermissionManager permissions(std::move(probes));
     co_await permissions.checkAllPermissions();
     for (PermissionType type : PermissionReport::allTypes())
         for (const QString& line : PermissionReport::lines(permissions, type)) console.out(line);
-    // (The accessibility check is the X11 display's: with it, the X11 path can type.)
-    const bool x11 = permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
+    const bool x11 = *displayTypes;
     const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
     console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
 

@@ -58,10 +58,11 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
                 for (const QString& line : PermissionReport::lines(permissions, type)) console.err(line);
         co_return ExitFailure;
     }
-    co_await InputBackendPlatform::choose(preferences);
+    // Nothing is dictated that could not be typed: without a way of typing the command stops here.
+    const InjectionBackendChoice backend = co_await InputBackendPlatform::choose(preferences);
     TextInjector* injector = InputBackendPlatform::injector();
     if (!injector) {
-        console.err(QStringLiteral("vocena listen: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
+        console.err(QStringLiteral("vocena listen: 没有可以输入文字的方式（%1）").arg(backend.reason));
         co_return ExitFailure;
     }
     ConsoleAlerts alerts(console);

@@ -1,5 +1,7 @@
 #include "App/SpeechSetup.h"
 
+#include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/Fcitx5AccessibilityProbe.h"
 #include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Clock.h"
@@ -44,6 +46,7 @@ PermissionProbes linuxPermissionProbes(Preferences& preferences) {
                                microphone.detail};
     };
     probes.accessibility = &X11AccessibilityProbe::check;
+    probes.inputMethod = [] { return Fcitx5AccessibilityProbe::check(InputBackendPlatform::sessionBus()); };
     probes.speechRecognition = [&preferences] { return SpeechSetup::load(preferences).check(); };
     probes.openHelp = [](PermissionType type) {
         const QUrl page = PermissionHelp::writePage(type);

@@ -24,8 +24,8 @@ struct SpeechSetup {
     PermissionCheck check() const;
 };
 
-// The three probes of this machine: PulseAudio, X11 (XTest and a read of the focused window)
-// and the active model, loaded.
+// The probes of this machine: PulseAudio, the fcitx5 bridge on the session bus or X11 (XTest
+// and a read of the focused window), and the active model, loaded.
 PermissionProbes linuxPermissionProbes(Preferences& preferences);
 
 }  // namespace vocena

@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
         return vocena::runTrayApp(cli.services(), request.verbose);
     }
     if (request.needsDisplay()) {
-        // Typing works on X11 only (XWayland included). Without a reachable X display Qt falls
-        // back to the offscreen platform and the command says so, instead of Qt aborting.
+        // Typing goes through the X display when there is one (XWayland included). Without a
+        // reachable one Qt falls back to the offscreen platform instead of aborting: the fcitx5
+        // bridge types without it, and otherwise the command says that nothing can type.
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

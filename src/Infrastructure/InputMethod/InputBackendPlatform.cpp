@@ -30,16 +30,6 @@ Chosen& chosen() {
     return state;
 }
 
-// The session bus, where one runs: never autolaunched (a dbus-launch started by a command that
-// merely types would outlive it), nor with DBUS_SESSION_BUS_ADDRESS "disabled:".
-QDBusConnection sessionBus() {
-    const QByteArray configured = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
-    const bool runs = configured.isEmpty() ? !runtimeDir.isEmpty() && QFileInfo(QString::fromLocal8Bit(runtimeDir + "/bus")).exists()
-                                           : !configured.startsWith("disabled:");
-    return runs ? QDBusConnection::sessionBus() : QDBusConnection(QStringLiteral("vocena-no-session-bus"));
-}
-
 }  // namespace
 
 QCoro::Task<InjectionBackendChoice> probe(Preferences& preferences, bool x11) {
@@ -78,5 +68,13 @@ TextInjector* injector() {
 }
 
 Fcitx5Bridge* bridge() { return chosen().bridge.data(); }
+
+QDBusConnection sessionBus() {
+    const QByteArray configured = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+    const bool runs = configured.isEmpty() ? !runtimeDir.isEmpty() && QFileInfo(QString::fromLocal8Bit(runtimeDir + "/bus")).exists()
+                                           : !configured.startsWith("disabled:");
+    return runs ? QDBusConnection::sessionBus() : QDBusConnection(QStringLiteral("vocena-no-session-bus"));
+}
 
 }  // namespace vocena::InputBackendPlatform

@@ -3,6 +3,7 @@
 #include "Infrastructure/InputMethod/InjectionBackendSelector.h"
 
 #include <QCoro/QCoroTask>
+#include <QDBusConnection>
 
 namespace vocena {
 
@@ -28,6 +29,11 @@ TextInjector* injector();
 
 // The bridge when fcitx5 was chosen, else null.
 Fcitx5Bridge* bridge();
+
+// The session bus where one runs, else a connection that is not connected: never autolaunched
+// (a dbus-launch started by a command that merely types would outlive it), nor with
+// DBUS_SESSION_BUS_ADDRESS "disabled:".
+QDBusConnection sessionBus();
 
 }  // namespace InputBackendPlatform
 }  // namespace vocena

@@ -1,5 +1,6 @@
 #include "Infrastructure/Permissions/PermissionHelp.h"
 
+#include "Infrastructure/Platform/DesktopSession.h"
 #include "Infrastructure/Platform/SafeFile.h"
 
 #include <QDir>
@@ -15,10 +16,17 @@ QString howTo(PermissionType type) {
             "• 在声音设置（pavucontrol 的“输入设备”页）中选择并取消静音你的麦克风\n"
             "• 用 pactl info 检查服务，用 pactl list short sources 检查输入设备");
     case PermissionType::accessibility:
+        if (DesktopSession::isWayland())
+            return QStringLiteral(
+                "Wayland 会话里，澄言通过 fcitx5 输入法和澄言的桥接插件把文字输入到当前窗口。\n"
+                "• 安装 fcitx5：sudo apt install fcitx5 fcitx5-chinese-addons，并把它设为输入法（im-config -n fcitx5）\n"
+                "• 安装桥接插件：它随澄言一起安装（make install）\n"
+                "• 然后重启 fcitx5（fcitx5 -r -d，或注销后重新登录）\n"
+                "• 没有 fcitx5 时只能向 XWayland 窗口输入（需要 DISPLAY 和 XTEST 扩展）");
         return QStringLiteral(
-            "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口，需要一个 X 显示服务器（Wayland 下为 XWayland）。\n"
+            "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口；X11 会话通常不需要另外安装什么。\n"
             "• 确认 DISPLAY 已设置（例如 :0），并且 xdpyinfo | grep XTEST 能看到 XTEST 扩展\n"
-            "• 纯 Wayland 会话里只能向 XWayland 窗口输入；可以改用 X11 会话登录");
+            "• 也可以通过 fcitx5 输入：sudo apt install fcitx5 fcitx5-chinese-addons，桥接插件随澄言安装（make install），然后重启 fcitx5（fcitx5 -r -d）");
     case PermissionType::speechRecognition:
         return QStringLiteral(
             "澄言在本机识别语音，需要先安装一个语音模型。\n"

@@ -93,6 +93,27 @@ QCoro::Task<PermissionCheck> PermissionManager::probeMicrophone() {
 QCoro::Task<PermissionCheck> PermissionManager::probeAccessibility() {
     if (QCoreApplication::instance() && QThread::currentThread() != QCoreApplication::instance()->thread())
         logger.error(QStringLiteral("checkAccessibilityPermission 不在主线程调用，可能导致错误结果"));
+    QPointer self{this};
+    // The display's probe starts on its own thread while the input method is asked here.
+    QCoro::Task<PermissionCheck> display = probeDisplayAccessibility();
+    std::optional<AccessibilityCheck> inputMethod;
+    if (m_probes.inputMethod) {
+        QCoro::Task<AccessibilityCheck> asking = m_probes.inputMethod();
+        inputMethod = co_await std::move(asking);
+    }
+    const PermissionCheck x11 = co_await std::move(display);
+    if (!self) co_return PermissionCheck{PermissionStatus::denied, {}};
+    PermissionCheck result = x11;
+    if (inputMethod && inputMethod->trusted && inputMethod->realOperationWorks)
+        result = {PermissionStatus::authorized, inputMethod->detail};
+    else if (inputMethod && x11.status != PermissionStatus::authorized)
+        result.detail = x11.detail.isEmpty() ? inputMethod->detail : inputMethod->detail + QStringLiteral("；") + x11.detail;
+    logger.debug(QStringLiteral("辅助功能权限检查: %1")
+                     .arg(result.status == PermissionStatus::authorized ? QStringLiteral("已授权") : QStringLiteral("未授权")));
+    co_return result;
+}
+
+QCoro::Task<PermissionCheck> PermissionManager::probeDisplayAccessibility() {
     if (!m_probes.accessibility) co_return PermissionCheck{PermissionStatus::denied, {}};
     QPointer self{this};
     const std::chrono::milliseconds timeout = m_probeTimeout;
@@ -104,7 +125,6 @@ QCoro::Task<PermissionCheck> PermissionManager::probeAccessibility() {
         logger.error(QStringLiteral("应用在白名单中但权限未真正启用（缓存问题或开关关闭）"));
         co_return PermissionCheck{PermissionStatus::denied, check->detail};
     }
-    logger.debug(QStringLiteral("辅助功能权限检查: %1").arg(check->trusted ? QStringLiteral("已授权") : QStringLiteral("未授权")));
     co_return PermissionCheck{check->trusted ? PermissionStatus::authorized : PermissionStatus::denied, check->detail};
 }
 

@@ -34,14 +34,18 @@ struct AccessibilityCheck {
 };
 
 // The platform's answers to the three questions dictation depends on. On Linux:
-// microphone = the sound server answers and has an input source; accessibility = the X
-// display offers XTest and answers a read of the focused window; speech recognition = an
+// microphone = the sound server answers and has an input source; accessibility = some way of
+// typing reaches the focused window: the fcitx5 bridge answers, or the X display offers XTest
+// and answers a read of the focused window; speech recognition = an
 // installed speech model verifies and loads (none installed = not determined, one that fails
 // = denied).
 struct PermissionProbes {
     // Blocking system calls: each runs on a thread of its own, bounded by the manager's time-out.
     std::function<PermissionCheck()> microphone;
     std::function<AccessibilityCheck()> accessibility;
+    // The other way of typing, through the input method: asynchronous on the main thread and
+    // bounded by its own time-outs. Accessibility is authorized when either way works.
+    std::function<QCoro::Task<AccessibilityCheck>()> inputMethod;
     // Runs on the main thread (the speech engine belongs to it).
     std::function<PermissionCheck()> speechRecognition;
     // Shows the help page of a permission (what to install or allow).
@@ -82,7 +86,9 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<PermissionCheck> probeMicrophone();
+    // The X11 probe and the input method's; authorized when either way of typing works.
     QCoro::Task<PermissionCheck> probeAccessibility();
+    QCoro::Task<PermissionCheck> probeDisplayAccessibility();
     PermissionCheck probeSpeechRecognition();
 
     PermissionProbes m_probes;

@@ -1,7 +1,12 @@
 // The permission manager: its rules over probes that answer as told, where and how long its
-// probes run, then the real X11 probe against private Xvfb displays with and without XTEST.
+// probes run, then the real X11 probe against private Xvfb displays with and without XTEST,
+// and typing through a fake fcitx5 with the bridge on a private bus instead of X11.
+#include "Infrastructure/Permissions/Fcitx5AccessibilityProbe.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
+#include "support/FakeFcitx5Bridge.h"
+#include "support/PrivateBus.h"
 #include "support/PrivateDisplay.h"
 #include "support/ScopedEnv.h"
 
@@ -138,4 +143,55 @@ TEST(PermissionManagerTest, TheX11ProbeNeedsADisplayWithXTest) {
         EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), c.status) << c.display.toStdString();
         EXPECT_EQ(manager.detail(PermissionType::accessibility), c.detail) << c.display.toStdString();
     }
+}
+
+TEST(PermissionManagerTest, TypingIsAllowedThroughTheBridgeOrX11AndTheHelpFitsTheSession) {
+    const test::PrivateDisplay withXTest(QStringLiteral(VOCENA_SOURCE_DIR), QString());
+    ASSERT_FALSE(withXTest.name().isEmpty());
+    const test::PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    test::FakeFcitx5Bridge fake(bus.address());
+    const QString client = QStringLiteral("permissions-client");
+    QDBusConnection::connectToBus(QString::fromUtf8(bus.address()), client);
+    enum class Fcitx5 { absent, withoutBridge, withBridge };
+    struct Case {
+        const char* name;
+        Fcitx5 fcitx5;
+        QString display;
+        bool wayland;
+        Status status;
+        QString detail;  // its beginning
+        QString help;    // a line the help text holds
+    };
+    const QString bridgeAnswers = QStringLiteral("fcitx5 正在运行，桥接插件版本 1");
+    const QString waylandHelp = QStringLiteral("sudo apt install fcitx5 fcitx5-chinese-addons");
+    const QList<Case> cases = {
+        {"Wayland with the bridge", Fcitx5::withBridge, QString(), true, Status::authorized, bridgeAnswers, waylandHelp},
+        {"Wayland without fcitx5", Fcitx5::absent, QString(), true, Status::denied,
+         QStringLiteral("fcitx5 没有运行；没有设置 DISPLAY（不在 X11 图形会话中）"), waylandHelp},
+        {"Wayland, fcitx5 without the bridge", Fcitx5::withoutBridge, QString(), true, Status::denied,
+         QStringLiteral("fcitx5 正在运行，但没有加载澄言的桥接插件"), QStringLiteral("随澄言一起安装（make install）")},
+        {"X11 alone", Fcitx5::absent, withXTest.name(), false, Status::authorized, withXTest.name(), QStringLiteral("xdpyinfo | grep XTEST")},
+        {"X11 and the bridge", Fcitx5::withBridge, withXTest.name(), false, Status::authorized, bridgeAnswers, QStringLiteral("XTEST")},
+    };
+    for (const Case& c : cases) {
+        const test::ScopedEnv display("DISPLAY", c.display.toUtf8());
+        const test::ScopedEnv wayland("WAYLAND_DISPLAY", c.wayland ? QByteArray("wayland-0") : QByteArray());
+        const test::ScopedEnv session("XDG_SESSION_TYPE", c.wayland ? QByteArray("wayland") : QByteArray("x11"));
+        if (c.fcitx5 != Fcitx5::absent) {
+            ASSERT_TRUE(fake.start(c.fcitx5 == Fcitx5::withBridge)) << c.name;
+        }
+        PermissionProbes probes;
+        probes.accessibility = &X11AccessibilityProbe::check;
+        probes.inputMethod = [] { return Fcitx5AccessibilityProbe::check(QDBusConnection(QStringLiteral("permissions-client"))); };
+        PermissionManager manager(std::move(probes));
+        EXPECT_EQ(QCoro::waitFor(manager.checkAccessibilityPermission()), c.status) << c.name;
+        QCoro::waitFor(manager.checkAllPermissions());
+        fake.stop();
+        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), c.status) << c.name;
+        EXPECT_TRUE(manager.detail(PermissionType::accessibility).startsWith(c.detail))
+            << c.name << ": " << manager.detail(PermissionType::accessibility).toStdString();
+        EXPECT_TRUE(PermissionHelp::howTo(PermissionType::accessibility).contains(c.help)) << c.name;
+    }
+    QDBusConnection::disconnectFromBus(client);
 }
