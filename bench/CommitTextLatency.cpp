@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vocena::Logging::install(vocena::Logging::Level::Notice);
     QTemporaryDir home;
-    const vocena::test::Fcitx5Daemon fcitx5(QStringLiteral(VOCENA_FCITX5_ADDON_DIRS), QStringLiteral(VOCENA_FCITX5_DATA_DIR), home.path());
+    const vocena::test::Fcitx5Daemon fcitx5(home.path());
     if (!fcitx5.ownsName()) {
         std::printf("fcitx5 did not start\n");
         return 1;

@@ -61,8 +61,7 @@ protected:
     // fcitx5 with the bridge of the build tree; a running one ends first.
     static void startFcitx5() {
         daemon.reset();
-        daemon = std::make_unique<test::Fcitx5Daemon>(QStringLiteral(VOCENA_FCITX5_ADDON_DIRS), QStringLiteral(VOCENA_FCITX5_DATA_DIR),
-                                                      home->path());
+        daemon = std::make_unique<test::Fcitx5Daemon>(home->path());
         ASSERT_TRUE(daemon->ownsName()) << daemon->output().toStdString();
         std::cout << "fcitx5 owned its bus name after " << daemon->startMs() << " ms\n";
     }

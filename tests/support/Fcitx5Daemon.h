@@ -39,6 +39,11 @@ public:
         waitUntil([&] { return m_process.state() == QProcess::NotRunning || ownsName(); });
         m_startMs = clock.elapsed();
     }
+#ifdef VOCENA_FCITX5_ADDON_DIRS
+    // With this build's bridge (the target links vocena_fcitx5_buildtree).
+    explicit Fcitx5Daemon(const QString& home)
+        : Fcitx5Daemon(QStringLiteral(VOCENA_FCITX5_ADDON_DIRS), QStringLiteral(VOCENA_FCITX5_DATA_DIR), home) {}
+#endif
     ~Fcitx5Daemon() {
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) m_process.kill();

@@ -82,8 +82,7 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(imModuleChosen);
         home = std::make_unique<QTemporaryDir>();
-        daemon = std::make_unique<test::Fcitx5Daemon>(QStringLiteral(VOCENA_FCITX5_ADDON_DIRS), QStringLiteral(VOCENA_FCITX5_DATA_DIR),
-                                                      home->path());
+        daemon = std::make_unique<test::Fcitx5Daemon>(home->path());
         ASSERT_TRUE(daemon->ownsName()) << daemon->output().toStdString();
         std::cout << "fcitx5 owned its bus name after " << daemon->startMs() << " ms\n";
     }
