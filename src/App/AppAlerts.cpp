@@ -27,4 +27,8 @@ void AppAlerts::showInjectionError(const QString& description) {
 
 void AppAlerts::showTextLeftOnClipboard(const QString& notice) { m_banner.showNotification(notice, kClipboardNoticeDuration); }
 
+void AppAlerts::showTextNotKept(const QString& notice, const QString& text) {
+    m_banner.showNotification(notice + QStringLiteral("：\n") + text, kTextNotKeptDuration);
+}
+
 }  // namespace vocena

@@ -12,12 +12,15 @@
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoro/QCoroSignal>
+#include <algorithm>
 
 namespace vocena {
 
@@ -51,19 +54,21 @@ QCoro::Task<int> ListenCommand::run(CliCall call, Console& console) {
     };
     PermissionManager permissions(std::move(probes));
     co_await permissions.checkAllPermissions();
-    if (permissions.isMissingRequiredPermissions()) {
-        console.err(QStringLiteral("vocena listen: 听写需要的条件不满足（vocena doctor 可再次检查）"));
-        for (PermissionType type : PermissionReport::allTypes())
-            if (permissions.permissionStatuses().value(type) != PermissionStatus::authorized)
-                for (const QString& line : PermissionReport::lines(permissions, type)) console.err(line);
-        co_return ExitFailure;
-    }
-    // Nothing is dictated that could not be typed: without a way of typing the command stops here.
     const InjectionBackendChoice backend = co_await InputBackendPlatform::choose(preferences);
     TextInjector* injector = InputBackendPlatform::injector();
-    if (!injector) {
-        console.err(QStringLiteral("vocena listen: 没有可以输入文字的方式（%1）").arg(backend.reason));
+    // Where nothing can type, the words are kept on the clipboard: typing is not required then.
+    const auto required = [keepsOnly = !injector](PermissionType type) { return !keepsOnly || type != PermissionType::accessibility; };
+    const QList<PermissionType> missing = PermissionReport::missingTypes(permissions);
+    if (std::any_of(missing.begin(), missing.end(), required)) {
+        console.err(QStringLiteral("vocena listen: 听写需要的条件不满足（vocena doctor 可再次检查）"));
+        for (PermissionType type : missing)
+            for (const QString& line : PermissionReport::lines(permissions, type)) console.err(line);
         co_return ExitFailure;
+    }
+    if (!injector) {
+        console.err(QStringLiteral("vocena listen: ") + PermissionHelp::noWayOfTyping(backend.reason));
+        console.err(QStringLiteral("vocena listen: 识别的文字将复制到剪贴板"));
+        injector = TextInjectionPlatform::clipboardOnly();
     }
     ConsoleAlerts alerts(console);
     // (The speech permission is authorized: the engine is loaded.)

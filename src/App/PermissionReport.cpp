@@ -32,4 +32,11 @@ QList<PermissionType> allTypes() {
     return {PermissionType::microphone, PermissionType::accessibility, PermissionType::speechRecognition};
 }
 
+QList<PermissionType> missingTypes(const PermissionManager& manager) {
+    QList<PermissionType> missing;
+    for (PermissionType type : allTypes())
+        if (manager.permissionStatuses().value(type) != PermissionStatus::authorized) missing.append(type);
+    return missing;
+}
+
 }  // namespace vocena::PermissionReport

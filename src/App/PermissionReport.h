@@ -13,4 +13,7 @@ QStringList lines(const PermissionManager& manager, PermissionType type);
 // The three permissions in the order they are checked.
 QList<PermissionType> allTypes();
 
+// Those of the three that the last check did not find authorized, in that order.
+QList<PermissionType> missingTypes(const PermissionManager& manager);
+
 }  // namespace vocena::PermissionReport

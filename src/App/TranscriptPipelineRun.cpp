@@ -7,6 +7,7 @@
 #include "App/TypeCommand.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
@@ -22,10 +23,11 @@ QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, 
     settings.setWorkModeOverride(workMode);
     DryRunTextInjector dryRun(console);
     ConsoleAlerts alerts(console);
-    if (inject) co_await InputBackendPlatform::choose(services.preferences());
+    QString backendReason;
+    if (inject) backendReason = (co_await InputBackendPlatform::choose(services.preferences())).reason;
     TextInjector* injector = inject ? InputBackendPlatform::injector() : &dryRun;
     if (!injector) {
-        console.err(QStringLiteral("vocena %1: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）").arg(commandName));
+        console.err(QStringLiteral("vocena %1: %2").arg(commandName, PermissionHelp::noWayOfTyping(backendReason)));
         co_return ExitFailure;
     }
     // A dry run learns nothing; a real one counts the typed terms as the app does.

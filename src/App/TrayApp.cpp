@@ -9,12 +9,14 @@
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/LoginItem.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"
 
@@ -70,8 +72,9 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
 
     Preferences& prefs = m_services.preferences();
     // How text is typed, and where the keys of the gestures come from, is chosen once, now.
-    co_await InputBackendPlatform::choose(prefs);
+    const InjectionBackendChoice backend = co_await InputBackendPlatform::choose(prefs);
     if (!self) co_return ExitFailure;
+    m_backendReason = backend.reason;
     ModifierKeyMonitor* monitor = HotkeyPlatform::install() ? &ModifierKeyMonitor::shared() : nullptr;
     if (!monitor) logger.error(QStringLiteral("无法监听全局按键：双击 Alt 不可用，请用菜单或 vocena toggle"));
     AppDelegate::Dependencies deps{
@@ -132,8 +135,9 @@ void TrayApp::loadDictation() {
     m_speechCheck = speech.check();
     TextInjector* injector = InputBackendPlatform::injector();
     if (!injector) {
-        logger.error(QStringLiteral("无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
-        return;
+        // Dictation runs all the same: its words are kept on the clipboard for the user to paste.
+        logger.error(PermissionHelp::noWayOfTyping(m_backendReason) + QStringLiteral("。识别的文字将复制到剪贴板"));
+        injector = TextInjectionPlatform::clipboardOnly();
     }
     m_stack = std::make_unique<DictationStack>(std::move(speech), m_permissions, m_services.aiSettings(), *injector,
                                                m_services.preferences(), &m_services.termTracker(), m_alerts.get());

@@ -45,6 +45,7 @@ private:
     PermissionCheck m_speechCheck;
     AppInstance m_instance;
     QString m_loadedModel;  // the active model's name when the dictation was loaded
+    QString m_backendReason;  // why the way of typing was chosen
     std::shared_ptr<void> m_modelWatch;
     bool m_quitting = false;
 };

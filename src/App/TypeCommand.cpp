@@ -1,6 +1,7 @@
 #include "App/TypeCommand.h"
 
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/ClipboardKeeper.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
@@ -46,10 +47,10 @@ QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
     }
     const TextInjectionMode mode = modeNamed(call.value(QStringLiteral("mode")));
 
-    co_await InputBackendPlatform::choose(Preferences::standard());
+    const InjectionBackendChoice backend = co_await InputBackendPlatform::choose(Preferences::standard());
     TextInjector* service = InputBackendPlatform::injector();
     if (!service) {
-        console.err(QStringLiteral("vocena type: 无法连接 X 显示服务器，不能输入文字（检查 DISPLAY）"));
+        console.err(QStringLiteral("vocena type: ") + PermissionHelp::noWayOfTyping(backend.reason));
         co_return ExitFailure;
     }
     const QString text = console.readInputText();

@@ -181,19 +181,21 @@ QCoro::Task<> VoiceInputService::performInjection(QString text) {
     QPointer<VoiceInputService> self(this);
     TextInjector& injector = m_textInjection;
     std::optional<QString> failure;
-    bool leftOnClipboard = false;  // not typed, but there for the user to paste
+    std::optional<TextInjectionError::Kind> kind;
     try {
         co_await injector.injectText(text, TextInjectionMode::automatic);
     } catch (const TextInjectionError& error) {
         failure = error.description();
-        leftOnClipboard = error.kind() == TextInjectionError::Kind::notDelivered;
+        kind = error.kind();
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
     if (!self) co_return;
     if (failure) {
         logger.error(QStringLiteral("文本注入失败: %1").arg(*failure));
-        if (m_alerts && leftOnClipboard) m_alerts->showTextLeftOnClipboard(*failure);
+        // Not typed, but on the clipboard for the user to paste; or, kept nowhere, shown as it is.
+        if (m_alerts && kind == TextInjectionError::Kind::notDelivered) m_alerts->showTextLeftOnClipboard(*failure);
+        else if (m_alerts && kind == TextInjectionError::Kind::notKept) m_alerts->showTextNotKept(*failure, text);
         else if (m_alerts) m_alerts->showInjectionError(*failure);
     } else {
         logger.info(QStringLiteral("文本已注入: %1").arg(Logging::privateText(text)));

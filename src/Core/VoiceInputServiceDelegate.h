@@ -29,6 +29,11 @@ public:
     // shown for 3 s as a notice rather than an error dialog. Until a shell shows notices, it is
     // shown as an injection error.
     virtual void showTextLeftOnClipboard(const QString& notice) { showInjectionError(notice); }
+    // Nothing could type the text and the clipboard could not hold it: `notice` says so and
+    // the text itself is shown for the user to copy by hand.
+    virtual void showTextNotKept(const QString& notice, const QString& text) {
+        showInjectionError(notice + QStringLiteral("。识别的文字：") + text);
+    }
 };
 
 }  // namespace vocena

@@ -265,6 +265,21 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
     clock.advance(0.2);
     EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+
+    // Text that nothing could keep is shown whole, in a taller banner, for longer.
+    const QString dictated = QStringLiteral("今天下午三点在二号会议室开会，请大家带上上周的季度报告和预算表，会后一起讨论明年的计划。");
+    alerts.showTextNotKept(QStringLiteral("未能自动输入，也无法写入剪贴板"), dictated);
+    settle();
+    ASSERT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    const auto* label = qobject_cast<QLabel*>(app.banner().panel()->content());
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->text().endsWith(dictated));
+    EXPECT_GT(label->height(), TopStatusBannerView::kHeight);
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    clock.advance(AppAlerts::kTextNotKeptDuration - 0.1);
+    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    clock.advance(0.2);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
 }
 
 // Coming back to the app after granting typing elsewhere: the guide closes once nothing is

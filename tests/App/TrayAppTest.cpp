@@ -6,9 +6,12 @@
 #include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
+#include "support/PrivateDisplay.h"
+#include "support/ScopedEnv.h"
 #include "support/SpeechTestAssets.h"
 #include "support/TestEnvironment.h"
 #include "support/TrayHost.h"
+#include "support/X11Selections.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +106,37 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     }
     ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
     EXPECT_EQ(app.exitCode(), 0);
+}
+
+// On a display without XTest, and with no fcitx5, nothing can type: the dictation runs all the
+// same, its words go to the clipboard, the user is told so, and the clipboard keeps them after
+// the app has quit.
+TEST_F(TrayAppTest, WhereNothingCanTypeTheWordsGoToTheClipboard) {
+    const PrivateDisplay withoutXTest(QStringLiteral(VOCENA_SOURCE_DIR), QStringLiteral("-extension XTEST"));
+    ASSERT_FALSE(withoutXTest.name().isEmpty());
+    const ScopedEnv display("DISPLAY", withoutXTest.name().toUtf8());
+    ASSERT_NO_FATAL_FAILURE(installModel());
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    EXPECT_TRUE(logShows(QStringLiteral("没有可以输入文字的方式"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("识别的文字将复制到剪贴板"))) << log.toStdString();
+    setSelectionInAnotherApplication(QStringLiteral("旧的内容"));
+
+    EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
+    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
+    const ProcessResult played =
+        runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
+    ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
+    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
+    EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
+    ASSERT_TRUE(logShows(QStringLiteral("识别的文字已复制到剪贴板"), 20000)) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << log.toStdString();
+    const QString kept = selectionSeenByOthers();
+    EXPECT_FALSE(kept.isEmpty());
+    EXPECT_NE(kept, QStringLiteral("旧的内容"));
+
+    EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+    EXPECT_EQ(selectionSeenByOthers(), kept);
 }
 
 // A second start, and `vocena settings`, ask the running app to open its settings window (the

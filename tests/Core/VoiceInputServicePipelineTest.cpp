@@ -39,6 +39,7 @@ public:
     void showAccessibilityAlert() override { alerts << QStringLiteral("accessibility"); }
     void showInjectionError(const QString& description) override { alerts << description; }
     void showTextLeftOnClipboard(const QString& notice) override { alerts << QStringLiteral("notice: ") + notice; }
+    void showTextNotKept(const QString& notice, const QString& text) override { alerts << notice + QStringLiteral(": ") + text; }
 };
 
 class PipelineTest : public ::testing::Test {
@@ -209,8 +210,13 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     // A paste nobody fetched is a notice, not an error: the text waits on the clipboard.
     keys.failTyping = TextInjectionError::Kind::notDelivered;
     process(QStringLiteral("没人读取"));
+    // Kept nowhere: the text itself is shown.
+    keys.failTyping = TextInjectionError::Kind::notKept;
+    process(QStringLiteral("无处保存"));
     EXPECT_EQ(recorder.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败"),
-                                            QStringLiteral("notice: 未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴")}));
-    EXPECT_EQ(fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败"), QStringLiteral("没人读取")}));
+                                            QStringLiteral("notice: 未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"),
+                                            QStringLiteral("未能自动输入，也无法写入剪贴板: 无处保存")}));
+    EXPECT_EQ(fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败"), QStringLiteral("没人读取"),
+                                QStringLiteral("无处保存")}));
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第一句"));
 }

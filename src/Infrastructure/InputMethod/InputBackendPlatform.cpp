@@ -6,7 +6,6 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
-#include "Infrastructure/X11/X11Display.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -43,7 +42,8 @@ QCoro::Task<InjectionBackendChoice> probe(Preferences& preferences, bool x11) {
 QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences) {
     Chosen& state = chosen();
     if (state.choice) co_return *state.choice;
-    const InjectionBackendChoice choice = co_await probe(preferences, X11Display::available());
+    // X11 types only where the display offers XTest; without it nothing would be typed.
+    const InjectionBackendChoice choice = co_await probe(preferences, TextInjectionPlatform::keysAvailable());
     if (state.choice) co_return *state.choice;  // another caller chose while this one probed
     state.choice = choice;
     logger.info(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(choice.backend), choice.reason));

@@ -19,8 +19,8 @@ namespace InputBackendPlatform {
 // the bridge answers; `x11` tells whether an X11 display can be typed on. Sets nothing up.
 QCoro::Task<InjectionBackendChoice> probe(Preferences& preferences, bool x11);
 
-// The process's choice: the first call probes (on the X11 display the process runs on) and sets
-// the backend up, and logs the choice; later calls return that choice.
+// The process's choice: the first call probes (the X11 display the process runs on, if it offers
+// XTest) and sets the backend up, and logs the choice; later calls return that choice.
 QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences);
 
 // The text injector of the chosen backend: the fcitx5 bridge's over the X11 one, or the X11

@@ -7,6 +7,13 @@
 
 namespace vocena::PermissionHelp {
 
+namespace {
+
+// Until some way of typing works, the dictation still runs and keeps its words.
+const QString meanwhile = QStringLiteral("\n• 在这之前听写照常进行：识别的文字会复制到剪贴板，按 Ctrl+V 粘贴");
+
+}  // namespace
+
 QString howTo(PermissionType type) {
     switch (type) {
     case PermissionType::microphone:
@@ -22,11 +29,13 @@ QString howTo(PermissionType type) {
                 "• 安装 fcitx5：sudo apt install fcitx5 fcitx5-chinese-addons，并把它设为输入法（im-config -n fcitx5）\n"
                 "• 安装桥接插件：它随澄言一起安装（make install）\n"
                 "• 然后重启 fcitx5（fcitx5 -r -d，或注销后重新登录）\n"
-                "• 没有 fcitx5 时只能向 XWayland 窗口输入（需要 DISPLAY 和 XTEST 扩展）");
+                "• 没有 fcitx5 时只能向 XWayland 窗口输入（需要 DISPLAY 和 XTEST 扩展）") +
+                   meanwhile;
         return QStringLiteral(
             "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口；X11 会话通常不需要另外安装什么。\n"
             "• 确认 DISPLAY 已设置（例如 :0），并且 xdpyinfo | grep XTEST 能看到 XTEST 扩展\n"
-            "• 也可以通过 fcitx5 输入：sudo apt install fcitx5 fcitx5-chinese-addons，桥接插件随澄言安装（make install），然后重启 fcitx5（fcitx5 -r -d）");
+            "• 也可以通过 fcitx5 输入：sudo apt install fcitx5 fcitx5-chinese-addons，桥接插件随澄言安装（make install），然后重启 fcitx5（fcitx5 -r -d）") +
+               meanwhile;
     case PermissionType::speechRecognition:
         return QStringLiteral(
             "澄言在本机识别语音，需要先安装一个语音模型。\n"
@@ -35,6 +44,13 @@ QString howTo(PermissionType type) {
             "• 用 vocena model list 查看已安装的模型，用 vocena model verify DIR 检查模型文件");
     }
     return {};
+}
+
+QString noWayOfTyping(const QString& reason) {
+    return QStringLiteral(
+               "没有可以输入文字的方式（%1）。要输入文字，请安装 fcitx5（sudo apt install fcitx5 fcitx5-chinese-addons）"
+               "和随澄言安装（make install）的桥接插件后重启 fcitx5，或在带 XTEST 扩展的 X11 会话中使用；vocena doctor 可检查")
+        .arg(reason);
 }
 
 QUrl writePage(PermissionType type) {

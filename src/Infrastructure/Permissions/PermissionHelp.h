@@ -12,6 +12,10 @@ namespace vocena::PermissionHelp {
 // fcitx5 with the bridge on Wayland.
 QString howTo(PermissionType type);
 
+// One line for a session where nothing can type: `reason` (why no way of typing was found, as
+// the backend choice words it) and what to install to get one.
+QString noWayOfTyping(const QString& reason);
+
 // Writes a small help page for the permission into the temporary folder and returns its
 // address, for QDesktopServices::openUrl. An empty URL when it could not be written.
 QUrl writePage(PermissionType type);

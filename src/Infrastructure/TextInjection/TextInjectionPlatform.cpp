@@ -1,6 +1,7 @@
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 
 #include "Infrastructure/TextInjection/ClipboardKeeper.h"
+#include "Infrastructure/TextInjection/ClipboardOnlyInjector.h"
 #include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/QtClipboardBackend.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
@@ -11,6 +12,12 @@
 #include <QPointer>
 
 namespace vocena::TextInjectionPlatform {
+
+namespace {
+
+void handOffClipboardAtExit() { ClipboardKeeper::handOffAtExit(QCoreApplication::applicationFilePath(), keeperArguments); }
+
+}  // namespace
 
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
@@ -23,10 +30,27 @@ TextInjectionService* shared() {
         // outlives the process.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
             delete service.data();
-            ClipboardKeeper::handOffAtExit(QCoreApplication::applicationFilePath(), keeperArguments);
+            handOffClipboardAtExit();
         });
     }
     return service;
+}
+
+bool keysAvailable() {
+    TextInjectionService* service = shared();
+    return service && service->isTrusted();
+}
+
+TextInjector* clipboardOnly() {
+    static std::unique_ptr<ClipboardOnlyInjector> injector;
+    if (!injector) {
+        const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        injector = std::make_unique<ClipboardOnlyInjector>(gui ? std::make_unique<QtClipboardBackend>() : nullptr);
+        // While the clipboard still exists; with X11 typing the shared service's hand-over
+        // covers it already.
+        if (gui && !shared()) QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { handOffClipboardAtExit(); });
+    }
+    return injector.get();
 }
 
 }  // namespace vocena::TextInjectionPlatform

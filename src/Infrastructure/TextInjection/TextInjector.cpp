@@ -10,6 +10,7 @@ QString TextInjectionError::description() const {
     case Kind::invalidText: return QStringLiteral("文本为空");
     case Kind::timeout: return QStringLiteral("输入超时");
     case Kind::notDelivered: return QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
+    case Kind::notKept: return QStringLiteral("未能自动输入，也无法写入剪贴板");
     }
     return QStringLiteral("未知错误");
 }

@@ -19,6 +19,8 @@ public:
         timeout,
         // The focused application did not fetch the pasted text: it is left on the clipboard.
         notDelivered,
+        // Nothing can type here and the clipboard could not be set: the text is only shown.
+        notKept,
     };
     explicit TextInjectionError(Kind kind) : m_kind(kind), m_what(description().toUtf8()) {}
     Kind kind() const { return m_kind; }

@@ -10,6 +10,7 @@
 #include "UI/Banner/X11CompositorProbe.h"
 
 #include <QLabel>
+#include <algorithm>
 
 namespace vocena {
 
@@ -20,11 +21,19 @@ const Logger logger("TopStatusBanner");
 // The floating window level the panel is kept at, as the log reports it.
 constexpr long kFloatingLevel = 3;
 
+// The tallest a notification grows for a long message (a dictated text shown in full).
+constexpr int kNotificationMaximumHeight = 240;
+constexpr int kNotificationPadding = 12;
+
 QWidget* notificationContent(const QString& message) {
     auto* label = new QLabel(message);
-    label->setFixedSize(TopStatusBannerView::kWidth, TopStatusBannerView::kHeight);
     label->setFont(BannerStyle::font(13, QFont::Medium));
     label->setAlignment(Qt::AlignCenter);
+    // One line in the banner's own size; a longer message wraps and the banner grows downwards.
+    label->setWordWrap(true);
+    label->setContentsMargins(kNotificationPadding, 0, kNotificationPadding, 0);
+    const int needed = label->heightForWidth(TopStatusBannerView::kWidth) + kNotificationPadding;
+    label->setFixedSize(TopStatusBannerView::kWidth, std::clamp(needed, TopStatusBannerView::kHeight, kNotificationMaximumHeight));
     label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
