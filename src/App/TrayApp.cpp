@@ -6,11 +6,13 @@
 #include "App/InstanceHandOver.h"
 #include "App/QuitSignals.h"
 #include "Core/VoiceInputService.h"
+#include "Infrastructure/Hotkey/GlobalShortcutsPortal.h"
 #include "Infrastructure/Hotkey/HotkeyPlatform.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/DesktopSession.h"
 #include "Infrastructure/Platform/LoginItem.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
@@ -104,6 +106,15 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
     });
     onQuitSignals(this, [this] { quit(); });
     m_delegate->launch([this] { loadDictation(); });
+    // On Wayland no key is seen outside the input method: the desktop's own shortcut, where
+    // its portal offers one, starts and stops a recording too.
+    if (DesktopSession::isWayland()) {
+        m_shortcuts = std::make_unique<GlobalShortcutsPortal>(InputBackendPlatform::sessionBus());
+        connect(m_shortcuts.get(), &GlobalShortcutsPortal::activated, this, [this] {
+            if (m_delegate && !m_quitting) m_delegate->toggleRecording();
+        });
+        m_shortcuts->start();
+    }
     // A model chosen elsewhere (`vocena model install/use`, the settings) is loaded at once.
     m_modelWatch = prefs.observe([this] { followActiveModel(); });
     co_return std::nullopt;

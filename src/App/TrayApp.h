@@ -15,6 +15,7 @@ namespace vocena {
 
 class AppDelegate;
 class CliServices;
+class GlobalShortcutsPortal;
 
 // `vocena` without arguments: claims the one instance (or hands over to the running app),
 // then runs the shell over the real dictation stack until it is asked to quit (the menu, D-Bus,
@@ -42,6 +43,7 @@ private:
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<AppAlerts> m_alerts;
     std::unique_ptr<DictationStack> m_stack;
+    std::unique_ptr<GlobalShortcutsPortal> m_shortcuts;  // Wayland sessions only
     PermissionCheck m_speechCheck;
     AppInstance m_instance;
     QString m_loadedModel;  // the active model's name when the dictation was loaded

@@ -5,6 +5,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "support/AppDriver.h"
 #include "support/CliRunner.h"
+#include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FocusedTextField.h"
 #include "support/PrivateDisplay.h"
 #include "support/ScopedEnv.h"
@@ -137,6 +138,24 @@ TEST_F(TrayAppTest, WhereNothingCanTypeTheWordsGoToTheClipboard) {
     EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
     ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
     EXPECT_EQ(selectionSeenByOthers(), kept);
+}
+
+// In a Wayland session the app binds its shortcut through the desktop's GlobalShortcuts portal,
+// and the shortcut starts and stops a recording.
+TEST_F(TrayAppTest, OnWaylandThePortalsShortcutTogglesRecording) {
+    const ScopedEnv session("XDG_SESSION_TYPE", "wayland");
+    FakeGlobalShortcutsPortal portal(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    ASSERT_TRUE(portal.start());
+    ASSERT_NO_FATAL_FAILURE(installModel());
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    ASSERT_TRUE(logShows(QStringLiteral("已通过 GlobalShortcuts 门户注册快捷键 toggle-recording"))) << log.toStdString();
+    portal.activate(QStringLiteral("toggle-recording"), portal.session);
+    EXPECT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
+    log.clear();
+    portal.activate(QStringLiteral("toggle-recording"), portal.session);
+    EXPECT_TRUE(logShows(QStringLiteral("更新UI状态: 空闲"))) << log.toStdString();
+    EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
+    EXPECT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
 }
 
 // A second start, and `vocena settings`, ask the running app to open its settings window (the
