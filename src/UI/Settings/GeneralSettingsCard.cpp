@@ -1,5 +1,6 @@
 #include "UI/Settings/GeneralSettingsCard.h"
 
+#include "Infrastructure/InputMethod/LivePreedit.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/ThemePalette.h"
@@ -37,6 +38,7 @@ GeneralSettingsCard::GeneralSettingsCard(Preferences& preferences, Actions actio
     body()->setSpacing(18);
     body()->addWidget(buildAppearance());
     body()->addWidget(buildLaunch());
+    body()->addWidget(buildInput());
     body()->addStretch(1);
     refresh();
     m_observation = m_preferences.observe([this] { refresh(); });
@@ -85,10 +87,25 @@ QWidget* GeneralSettingsCard::buildLaunch() {
     return section;
 }
 
-void GeneralSettingsCard::store(const char* key, const QJsonValue& value) {
-    const QString failure = m_preferences.setValue(QString::fromLatin1(key), value);
-    if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存设置 %1: %2").arg(QString::fromLatin1(key), failure));
+QWidget* GeneralSettingsCard::buildInput() {
+    auto* section = new QWidget(this);
+    m_livePreedit = new ToggleSettingRow(QStringLiteral("在输入框中显示实时识别文字（fcitx5）"),
+                                         QStringLiteral("录音时识别中的文字带下划线显示在输入框里，结束后换成最终文字"), section);
+    connect(m_livePreedit, &ToggleSettingRow::toggled, this, [this](bool on) { store(LivePreedit::preferenceKey, on); });
+    auto* layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    layout->addLayout(sectionTitle(Symbol::keyboard, QStringLiteral("输入"), section));
+    layout->addWidget(m_livePreedit);
+    return section;
 }
+
+void GeneralSettingsCard::store(const QString& key, const QJsonValue& value) {
+    const QString failure = m_preferences.setValue(key, value);
+    if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存设置 %1: %2").arg(key, failure));
+}
+
+void GeneralSettingsCard::store(const char* key, const QJsonValue& value) { store(QString::fromLatin1(key), value); }
 
 void GeneralSettingsCard::applyStoredTheme(Preferences& preferences, const std::function<void()>& apply) {
     const Theme theme = ThemePalette::themeFromPreference(preferences.intValue(QString::fromLatin1(kThemeKey)).value_or(0));
@@ -124,6 +141,7 @@ void GeneralSettingsCard::refresh() {
     for (int i = 0; i < m_themes.size(); ++i) m_themes[i]->setSelected(i == selected);
     m_autoLaunch->setOn(m_preferences.boolValue(QString::fromLatin1(kAutoLaunchKey)).value_or(false));
     m_silentLaunch->setOn(m_preferences.boolValue(QString::fromLatin1(kSilentLaunchKey)).value_or(false));
+    m_livePreedit->setOn(m_preferences.boolValue(LivePreedit::preferenceKey).value_or(true));
 }
 
 }  // namespace vocena

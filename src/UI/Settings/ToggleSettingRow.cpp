@@ -15,6 +15,7 @@ ToggleSettingRow::ToggleSettingRow(const QString& title, const QString& subtitle
     QFont bold = titleLabel->font();
     bold.setBold(true);
     titleLabel->setFont(bold);
+    titleLabel->setWordWrap(true);  // a long title takes two lines rather than pushing the switch out
     auto* subtitleLabel = SettingsStyle::label(subtitle, SettingsStyle::Role::secondary, this);
     subtitleLabel->setWordWrap(true);
     m_switch = new ToggleSwitch(this);

@@ -205,3 +205,18 @@ TEST_F(SettingsCardsTest, SilentLaunchIsStoredForTheNextStart) {
     EXPECT_EQ(boolPref(GeneralSettingsCard::kSilentLaunchKey), false);
     EXPECT_EQ(loginItemCalls, 0);
 }
+
+// The live text in the field through fcitx5 is on until switched off; a change made elsewhere
+// (`vocena config set`) moves the switch.
+TEST_F(SettingsCardsTest, TheLivePreeditSwitchStoresItsPreference) {
+    const QString key = QStringLiteral("com.vocena.fcitx5.preedit");
+    GeneralSettingsCard card(prefs, {});
+    ASSERT_NO_FATAL_FAILURE(showCard(card));
+    EXPECT_TRUE(card.livePreeditRow()->isOn());
+    click(card.livePreeditRow()->toggleSwitch());
+    EXPECT_EQ(prefs.boolValue(key), false);
+    click(card.livePreeditRow()->toggleSwitch());
+    EXPECT_EQ(prefs.boolValue(key), true);
+    prefs.setValue(key, false);
+    EXPECT_TRUE(waitUntil([&] { return !card.livePreeditRow()->isOn(); }));
+}
