@@ -130,7 +130,9 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteLeavesTheUnfetchedTextOnTheClipboar
 TEST_F(TypeCommandTest, SaysWhyItCannotType) {
     const ProcessResult noDisplay = vocena({QStringLiteral("type")}, "abc", false);
     EXPECT_EQ(noDisplay.exitCode, 1);
-    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("DISPLAY"))) << noDisplay.err.toStdString();
+    // The reason, then what to install.
+    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("没有可以输入文字的方式（fcitx5 桥接不可用"))) << noDisplay.err.toStdString();
+    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("sudo apt install fcitx5 fcitx5-chinese-addons"))) << noDisplay.err.toStdString();
 
     const ProcessResult empty = vocena({QStringLiteral("type")}, "\n");
     EXPECT_EQ(empty.exitCode, 1);
