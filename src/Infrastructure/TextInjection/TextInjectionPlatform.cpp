@@ -46,8 +46,8 @@ TextInjector* clipboardOnly() {
     if (!injector) {
         const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
         injector = std::make_unique<ClipboardOnlyInjector>(gui ? std::make_unique<QtClipboardBackend>() : nullptr);
-        // While the clipboard still exists; with X11 typing the shared service's hand-over
-        // covers it already.
+        // Handed over while the clipboard still exists; on X11 the shared service's hand-over
+        // does it already.
         if (gui && !shared()) QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { handOffClipboardAtExit(); });
     }
     return injector.get();
