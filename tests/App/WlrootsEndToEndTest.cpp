@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 using namespace vocena;
@@ -73,6 +74,25 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
     const ProcessResult doctor = vocena({QStringLiteral("doctor")}, {});
     EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板（自动选择"))) << doctor.out.toStdString();
     EXPECT_TRUE(doctor.out.contains(QStringLiteral("提供虚拟键盘和剪贴板控制"))) << doctor.out.toStdString();
+}
+
+// A terminal (known by its window's app id, which the compositor tells its taskbars) gets the
+// terminal's paste key; where nothing fetches the text, it is left on the clipboard and the
+// command says so.
+TEST_F(WlrootsEndToEndTest, PastesIntoATerminalWithItsKeyAndLeavesAnUnfetchedTextOnTheClipboard) {
+    const QString appId = QGuiApplication::desktopFileName();
+    QGuiApplication::setDesktopFileName(QStringLiteral("foot"));  // the app id of windows made from now on
+    FocusedTextField terminal;
+    QGuiApplication::setDesktopFileName(appId);
+    copyInAnotherApplication(QStringLiteral("之前复制的"));
+
+    const QString text = QStringLiteral("终端里的一句话");
+    const ProcessResult result = vocena({QStringLiteral("type")}, text);
+    EXPECT_EQ(terminal.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
+    EXPECT_EQ(terminal.text(), QString());  // a Qt field does not paste on that key
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("文字已复制到剪贴板"))) << result.err.toStdString();
+    EXPECT_EQ(clipboardSeenByOthers(), text);
 }
 
 }  // namespace

@@ -86,7 +86,10 @@ public:
             m_problem = QStringLiteral("sway did not start: ") + output.right(2000);
         }
     }
-    ~HeadlessSway() {
+    ~HeadlessSway() { stop(); }
+    // Ends the compositor (its clients lose their connection).
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning) return;
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) m_process.kill();
         m_process.waitForFinished(1000);

@@ -1,6 +1,7 @@
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/TextInjection/TerminalWindowClasses.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
 
 #include <chrono>
@@ -43,7 +44,7 @@ int memoryFileWith(const QByteArray& bytes) {
 
 }  // namespace
 
-WaylandKeyEventSink::WaylandKeyEventSink(WaylandConnection& connection) : m_connection(connection) {
+WaylandKeyEventSink::WaylandKeyEventSink(WaylandConnection& connection) : m_connection(connection), m_activeWindow(connection) {
     if (!connection.offersWlrootsTyping()) return;
     const int keymap = memoryFileWith(m_keymap.text());
     if (keymap < 0) {
@@ -75,6 +76,11 @@ bool WaylandKeyEventSink::typeCharacter(char32_t character) {
 void WaylandKeyEventSink::pressBackspace() { sendShortcut(WaylandKeymap::backSpaceKeysym, 0); }
 
 void WaylandKeyEventSink::pressUndo() { sendShortcut(U'z', WaylandKeymap::controlMask); }
+
+PasteMethod WaylandKeyEventSink::focusedPasteMethod() {
+    const QByteArray appId = m_activeWindow.appId();
+    return pasteMethodForWindowClass(appId, appId);
+}
 
 void WaylandKeyEventSink::pressPaste(PasteKey key) {
     switch (key) {

@@ -2,6 +2,7 @@
 
 #include "Infrastructure/TextInjection/KeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandKeymap.h"
+#include "Infrastructure/Wayland/WlrActiveToplevel.h"
 
 struct zwp_virtual_keyboard_v1;
 
@@ -15,7 +16,8 @@ class WaylandConnection;
 // the first keyboard to appear makes the applications set up their keyboard input, and the
 // first keys sent meanwhile are lost; a desktop's own keyboard is always there.)
 //
-// Wayland tells no client which application has the focus: every paste is Control+V. The
+// The paste key follows the active window's app id where the compositor tells it to taskbars
+// (terminals paste on Control+Shift+V or Shift+Insert), else it is Control+V. The
 // compositor sends the focused application the modifiers of the keyboard a key came from, so
 // the keys of the user's own keyboard (still holding Alt after the gesture) never combine with
 // these: nothing needs to be waited for or released.
@@ -30,7 +32,7 @@ public:
     bool typeCharacter(char32_t character) override;
     void pressBackspace() override;
     void pressUndo() override;
-    PasteMethod focusedPasteMethod() override { return {}; }
+    PasteMethod focusedPasteMethod() override;
     void pressPaste(PasteKey key) override;
     bool modifiersHeld() override { return false; }
     void releaseModifiers() override;
@@ -41,6 +43,7 @@ private:
 
     WaylandConnection& m_connection;
     WaylandKeymap m_keymap;
+    WlrActiveToplevel m_activeWindow;
     zwp_virtual_keyboard_v1* m_keyboard = nullptr;
 };
 

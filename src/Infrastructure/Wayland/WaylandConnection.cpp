@@ -72,7 +72,15 @@ void WaylandConnection::global(void* data, wl_registry* registry, uint32_t name,
         self->m_dataControlVersion = std::min(version, 2u);
         self->m_dataControl = static_cast<zwlr_data_control_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, self->m_dataControlVersion));
+    } else if (!self->m_globals.contains(interface)) {
+        self->m_globals.insert(interface, {name, version});
     }
+}
+
+void* WaylandConnection::bind(const wl_interface* interface, uint32_t version) {
+    const auto global = m_globals.constFind(interface->name);
+    if (!isConnected() || global == m_globals.constEnd()) return nullptr;
+    return wl_registry_bind(m_registry, global->name, interface, std::min(version, global->version));
 }
 
 void WaylandConnection::globalRemove(void*, wl_registry*, uint32_t) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <chrono>
 #include <functional>
 
 struct wl_display;
+struct wl_interface;
 struct wl_registry;
 struct wl_seat;
 struct zwp_virtual_keyboard_manager_v1;
@@ -46,6 +49,10 @@ public:
     zwlr_data_control_manager_v1* dataControl() const { return m_dataControl; }
     uint32_t dataControlVersion() const { return m_dataControlVersion; }
 
+    // Binds the global with `interface` at `version` or the compositor's lower one; null when
+    // the compositor has none. The caller adds its listener before the next dispatch.
+    void* bind(const wl_interface* interface, uint32_t version);
+
     // Dispatches the compositor's events from the event loop of the calling thread from now on.
     void watch();
     // Sends the requests made so far. False when the connection is gone.
@@ -72,6 +79,11 @@ private:
     zwp_virtual_keyboard_manager_v1* m_virtualKeyboards = nullptr;
     zwlr_data_control_manager_v1* m_dataControl = nullptr;
     uint32_t m_dataControlVersion = 0;
+    struct Global {
+        uint32_t name;
+        uint32_t version;
+    };
+    QHash<QByteArray, Global> m_globals;  // the others, by interface name
     QSocketNotifier* m_notifier = nullptr;
     bool m_lost = false;
 };
