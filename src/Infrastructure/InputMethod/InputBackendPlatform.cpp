@@ -55,7 +55,7 @@ QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences) {
         TextInjector* fallback = WaylandTyping::shared();
         if (!fallback) fallback = TextInjectionPlatform::shared();
         state.fcitx5Injector = new Fcitx5TextInjector(*state.bridge, fallback, state.bridge);
-        // Gone with the X11 service it falls back on, when the event loop ends.
+        // Gone with the service it falls back on, when the event loop ends.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete chosen().fcitx5Injector.data(); });
     }
     co_return choice;
