@@ -4,6 +4,8 @@
 #include "App/PermissionReport.h"
 #include "App/SpeechSetup.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
+#include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
+#include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Utils/AISettingsStore.h"
 
@@ -16,21 +18,22 @@ QString DoctorCommand::usage() const {
     return QStringLiteral(
         "用法: vocena doctor\n"
         "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办；\n"
-        "同时说明文字用哪种方式输入（fcitx5 输入法桥接或 X11，设置项 com.vocena.injection.backend）及原因。\n"
+        "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因。\n"
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
 QList<CliForm> DoctorCommand::forms() const { return {{}}; }
 
 QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
-    // Typing is allowed through the bridge or X11; which way types depends on the X11 display's
-    // own answer, kept aside here (its probe runs on a thread of its own and may end late).
+    // Typing is allowed through the bridge, X11 or a wlroots compositor; which way types depends
+    // on the X11 display's own answer, kept aside here (its probe runs on a thread of its own and
+    // may end late).
     PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
     const auto displayTypes = std::make_shared<std::atomic<bool>>(false);
-    probes.accessibility = [displayTypes, probe = std::move(probes.accessibility)] {
-        const AccessibilityCheck check = probe();
-        *displayTypes = check.trusted && check.realOperationWorks;
-        return check;
+    probes.accessibility = [displayTypes] {
+        const AccessibilityCheck x11 = X11AccessibilityProbe::check();
+        *displayTypes = x11.trusted && x11.realOperationWorks;
+        return WlrootsAccessibilityProbe::check(x11);
     };
     PermissionManager permissions(std::move(probes));
     co_await permissions.checkAllPermissions();

@@ -3,6 +3,7 @@
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Permissions/Fcitx5AccessibilityProbe.h"
 #include "Infrastructure/Permissions/PermissionHelp.h"
+#include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Speech/MicrophoneProbe.h"
@@ -45,7 +46,7 @@ PermissionProbes linuxPermissionProbes(Preferences& preferences) {
         return PermissionCheck{microphone.status == MicrophoneProbe::Status::granted ? PermissionStatus::authorized : PermissionStatus::denied,
                                microphone.detail};
     };
-    probes.accessibility = &X11AccessibilityProbe::check;
+    probes.accessibility = [] { return WlrootsAccessibilityProbe::check(X11AccessibilityProbe::check()); };
     probes.inputMethod = [] { return Fcitx5AccessibilityProbe::check(InputBackendPlatform::sessionBus()); };
     probes.speechRecognition = [&preferences] { return SpeechSetup::load(preferences).check(); };
     probes.openHelp = [](PermissionType type) {

@@ -25,7 +25,7 @@ TextInjectionMode modeNamed(const QString& name) {
 QString TypeCommand::usage() const {
     return QStringLiteral(
         "用法: vocena type [--mode keystroke|pasteboard|auto]\n"
-        "从标准输入读取文字，输入到当前有键盘焦点的窗口（需要 X11 显示）。\n"
+        "从标准输入读取文字，输入到当前有键盘焦点的窗口（通过 fcitx5 桥接、X11 显示或 wlroots 混成器）。\n"
         "  --mode auto        默认：不超过 10 个字符且都能按键输入时逐键输入，否则粘贴\n"
         "  --mode keystroke   逐键输入；当前键盘布局无法输入的字符被跳过\n"
         "  --mode pasteboard  经剪贴板粘贴（终端里按终端的粘贴键：Ctrl+Shift+V，xterm 类用 Shift+Insert），之后恢复剪贴板原来的内容\n"

@@ -5,11 +5,11 @@
 namespace vocena {
 
 // `vocena type [--mode keystroke|pasteboard|auto]`: types standard input into the focused
-// window through the text injection service. Needs an X11 display.
+// window through the chosen typing backend (the fcitx5 bridge, X11 or a wlroots compositor).
 class TypeCommand final : public CliCommand {
 public:
     QString name() const override { return QStringLiteral("type"); }
-    QString summary() const override { return QStringLiteral("把标准输入的文字输入到当前焦点窗口 (X11)"); }
+    QString summary() const override { return QStringLiteral("把标准输入的文字输入到当前焦点窗口"); }
     QString usage() const override;
     QList<CliForm> forms() const override;
     bool needsDisplay(const CliCall& call) const override;

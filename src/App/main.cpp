@@ -11,6 +11,17 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+// Qt's platform: the X display when there is one (XWayland included: the X11 typing and
+// gesture need it), else the Wayland compositor's.
+const char* qtPlatforms() {
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) return "xcb;offscreen";
+    return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "offscreen" : "wayland;offscreen";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("vocena"));
     QStringList args;
@@ -20,7 +31,7 @@ int main(int argc, char** argv) {
     vocena::Cli cli;
     const vocena::CliRequest request = cli.parse(args);
     if (request.trayApp) {
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
+        qputenv("QT_QPA_PLATFORM", qtPlatforms());
         QApplication application(argc, argv);
         // Without a display the tray, the banner, the gesture and the typing would all be
         // missing: a headless start would only look alive.
@@ -37,10 +48,10 @@ int main(int argc, char** argv) {
         return vocena::runTrayApp(cli.services(), request.verbose);
     }
     if (request.needsDisplay()) {
-        // Typing goes through the X display when there is one (XWayland included). Without a
-        // reachable one Qt falls back to the offscreen platform instead of aborting: the fcitx5
-        // bridge types without it, and otherwise the command says that nothing can type.
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb;offscreen");
+        // Without a reachable display Qt falls back to the offscreen platform instead of
+        // aborting: the fcitx5 bridge and the wlroots protocols type without one, and otherwise
+        // the command says that nothing can type.
+        qputenv("QT_QPA_PLATFORM", qtPlatforms());
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

@@ -45,7 +45,7 @@ const QList<PreferenceDefinition>& all() {
         {QString::fromLatin1(AISettingsStore::kWorkModeKey), Type::Integer, 0, QStringLiteral("工作模式：0 = 输入法，1 = 语音助手")},
         {QStringLiteral("com.vocena.speech.model"), Type::String, QString(), QStringLiteral("当前语音模型的名称（vocena model use；空 = 未选择）")},
         {QStringLiteral("com.vocena.injection.backend"), Type::String, QStringLiteral("auto"),
-         QStringLiteral("文字输入方式（启动时选定）：auto = 自动，fcitx5 = fcitx5 输入法桥接，x11 = X11 按键和粘贴，wayland = 尚未实现")},
+         QStringLiteral("文字输入方式（启动时选定）：auto = 自动，fcitx5 = fcitx5 输入法桥接，x11 = X11 按键和粘贴，wayland = wlroots 混成器（sway 等）的虚拟键盘和剪贴板")},
         {QStringLiteral("com.vocena.fcitx5.preedit"), Type::Boolean, true,
          QStringLiteral("使用 fcitx5 桥接时，录音中的实时识别文字以预编辑（带下划线、未提交）显示在输入框里")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},

@@ -10,6 +10,7 @@ namespace vocena {
 enum class InjectionBackend {
     fcitx5,  // CommitText and ForwardKey of the fcitx5 bridge, the X11 path when no field has the focus
     x11,     // XTest keys and the X11 clipboard
+    wayland, // the virtual keyboard and the data-control clipboard of a wlroots compositor
     none,    // nothing can type here
 };
 
@@ -22,13 +23,15 @@ struct InjectionBackendChoice {
 struct InjectionEnvironment {
     QString preference;                  // the value of the backend preference; empty when unset
     bool x11 = false;                    // an X11 display with XTest to type on
+    bool wlroots = false;                // a Wayland compositor with the virtual keyboard and data-control
     Fcitx5Bridge::Availability fcitx5;  // fcitx5 runs and the bridge answers
 };
 
 // Chooses the backend from the preference "com.vocena.injection.backend": auto (the default:
-// the fcitx5 bridge when it answers, else X11), fcitx5, x11 or wayland (not built yet). A choice
-// that cannot be had, and a value it does not know, fall back to the automatic choice, and the
-// reason says so.
+// the fcitx5 bridge when it answers, else the wlroots protocols, else X11), fcitx5, x11 or
+// wayland. A compositor offering the wlroots protocols is the session's own (XWayland reaches
+// X11 windows only), so it comes before X11. A choice that cannot be had, and a value it does
+// not know, fall back to the automatic choice, and the reason says so.
 class InjectionBackendSelector {
 public:
     static inline const QString preferenceKey = QStringLiteral("com.vocena.injection.backend");

@@ -6,6 +6,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
+#include "Infrastructure/Wayland/WaylandTyping.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -35,8 +36,9 @@ QCoro::Task<InjectionBackendChoice> probe(Preferences& preferences, bool x11) {
     // A bridge of its own, gone with this probe: probing sets nothing up.
     const auto bridge = std::make_unique<Fcitx5Bridge>(sessionBus());
     const Fcitx5Bridge::Availability fcitx5 = co_await bridge->checkAvailability();
+    const bool wlroots = WaylandTyping::check().realOperationWorks;
     co_return InjectionBackendSelector::choose(
-        {preferences.stringValue(InjectionBackendSelector::preferenceKey).value_or(QString()), x11, fcitx5});
+        {preferences.stringValue(InjectionBackendSelector::preferenceKey).value_or(QString()), x11, wlroots, fcitx5});
 }
 
 QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences) {
@@ -49,8 +51,11 @@ QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences) {
     logger.info(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(choice.backend), choice.reason));
     if (choice.backend == InjectionBackend::fcitx5) {
         state.bridge = new Fcitx5Bridge(sessionBus(), qApp);
-        state.fcitx5Injector = new Fcitx5TextInjector(*state.bridge, TextInjectionPlatform::shared(), state.bridge);
-        // Gone with the X11 service it falls back on, when the event loop ends.
+        // Where no input context has the focus, the compositor's own typing reaches every window.
+        TextInjector* fallback = WaylandTyping::shared();
+        if (!fallback) fallback = TextInjectionPlatform::shared();
+        state.fcitx5Injector = new Fcitx5TextInjector(*state.bridge, fallback, state.bridge);
+        // Gone with the service it falls back on, when the event loop ends.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete chosen().fcitx5Injector.data(); });
     }
     co_return choice;
@@ -62,6 +67,7 @@ TextInjector* injector() {
     switch (state.choice->backend) {
     case InjectionBackend::fcitx5: return state.fcitx5Injector.data();
     case InjectionBackend::x11: return TextInjectionPlatform::shared();
+    case InjectionBackend::wayland: return WaylandTyping::shared();
     case InjectionBackend::none: return nullptr;
     }
     return nullptr;

@@ -16,15 +16,17 @@ class TextInjector;
 namespace InputBackendPlatform {
 
 // What the choice would be now: asks the session bus whether fcitx5 runs and, if so, whether
-// the bridge answers; `x11` tells whether an X11 display can be typed on. Sets nothing up.
+// the bridge answers, and the Wayland compositor (on a connection of its own) whether it offers
+// the wlroots protocols; `x11` tells whether an X11 display can be typed on. Sets nothing up.
 QCoro::Task<InjectionBackendChoice> probe(Preferences& preferences, bool x11);
 
 // The process's choice: the first call probes (the X11 display the process runs on, if it offers
 // XTest) and sets the backend up, and logs the choice; later calls return that choice.
 QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences);
 
-// The text injector of the chosen backend: the fcitx5 bridge's over the X11 one, or the X11
-// one. Null before choose() and when nothing can type. Lives until the event loop ends.
+// The text injector of the chosen backend: the fcitx5 bridge's (over the wlroots or X11 one),
+// the wlroots one or the X11 one. Null before choose() and when nothing can type. Lives until
+// the event loop ends.
 TextInjector* injector();
 
 // The bridge when fcitx5 was chosen, else null.

@@ -29,7 +29,9 @@ QString howTo(PermissionType type) {
                 "• 安装 fcitx5：sudo apt install fcitx5 fcitx5-chinese-addons，并把它设为输入法（im-config -n fcitx5）\n"
                 "• 安装桥接插件：它随澄言一起安装（make install）\n"
                 "• 然后重启 fcitx5（fcitx5 -r -d，或注销后重新登录）\n"
-                "• 没有 fcitx5 时只能向 XWayland 窗口输入（需要 DISPLAY 和 XTEST 扩展）") +
+                "• sway、Hyprland、river、labwc 等 wlroots 混成器不需要 fcitx5：澄言通过混成器的虚拟键盘协议"
+                "（zwp_virtual_keyboard_v1）和剪贴板控制协议（wlr-data-control）输入，混成器提供这两个协议即可\n"
+                "• GNOME、KDE 等其他 Wayland 会话没有 fcitx5 时只能向 XWayland 窗口输入（需要 DISPLAY 和 XTEST 扩展）") +
                    meanwhile;
         return QStringLiteral(
             "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口；X11 会话通常不需要另外安装什么。\n"

@@ -9,7 +9,7 @@ namespace vocena::PermissionHelp {
 
 // What to install or allow on Linux for a permission, a few lines of plain text (the command
 // line prints it; the help page shows it). For typing it depends on the session: XTest on X11,
-// fcitx5 with the bridge on Wayland.
+// fcitx5 with the bridge on Wayland, or the wlroots compositor's own protocols.
 QString howTo(PermissionType type);
 
 // One line for a session where nothing can type: `reason` (why no way of typing was found, as

@@ -2,6 +2,7 @@
 
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/TextInjection/X11ClipboardOwner.h"
+#include "Infrastructure/Wayland/WaylandTyping.h"
 
 #include <QClipboard>
 #include <QCoro/QCoroSignal>
@@ -29,16 +30,35 @@ using Formats = QList<QPair<QString, QByteArray>>;
 // The content of each selection handed over, by QClipboard::Mode.
 using Selections = QList<QPair<int, Formats>>;
 
+// Where the content is served: the X11 selections (through Qt) or a wlroots compositor's.
+enum class Server : qint32 { x11, wlroots };
+
+struct Content {
+    Server server = Server::x11;
+    Selections selections;
+};
+
 constexpr std::array keptModes = {QClipboard::Clipboard, QClipboard::Selection};
 
 using X11ClipboardOwner::ownedByThisProcess;
 
 bool ownsAny() {
-    return std::any_of(keptModes.begin(), keptModes.end(), [](QClipboard::Mode mode) { return ownedByThisProcess(mode); });
+    return std::any_of(keptModes.begin(), keptModes.end(), [](QClipboard::Mode mode) { return ownedByThisProcess(mode); }) ||
+           !WaylandTyping::servedContent().isEmpty();
+}
+
+QClipboard::Mode modeOf(PasteSelection selection) {
+    return selection == PasteSelection::primary ? QClipboard::Selection : QClipboard::Clipboard;
 }
 
 // What this process owns, every format of it; empty when it owns nothing.
-Selections ownedContent() {
+Content ownedContent() {
+    const WaylandTyping::ServedContent served = WaylandTyping::servedContent();
+    if (!served.isEmpty()) {
+        Content wayland{Server::wlroots, {}};
+        for (const auto& [selection, formats] : served) wayland.selections.append({int(modeOf(selection)), formats});
+        return wayland;
+    }
     Selections selections;
     QClipboard* board = X11ClipboardOwner::clipboard();
     for (QClipboard::Mode mode : keptModes) {
@@ -48,14 +68,22 @@ Selections ownedContent() {
         for (const QString& format : data->formats()) formats.append({format, data->data(format)});
         selections.append({int(mode), formats});
     }
-    return selections;
+    return {Server::x11, selections};
 }
 
-QByteArray serialize(const Selections& selections) {
+QByteArray serialize(const Content& content) {
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << selections;
+    stream << qint32(content.server) << content.selections;
     return bytes;
+}
+
+// The wlroots keeper: serves the content through data-control.
+QCoro::Task<bool> keepOnWayland(Selections selections) {
+    WaylandTyping::ServedContent content;
+    for (const auto& [mode, formats] : selections)
+        content.append({mode == QClipboard::Selection ? PasteSelection::primary : PasteSelection::clipboard, formats});
+    co_return co_await WaylandTyping::keep(content);
 }
 
 // An anonymous in-memory file holding `bytes`, closed with the object: the content reaches
@@ -88,8 +116,8 @@ enum class KeeperStart { nothingToKeep, started, failed };
 
 // Starts the keeper with what this process owns.
 KeeperStart startKeeper(const QString& program, const QStringList& arguments) {
-    const Selections content = ownedContent();
-    if (content.isEmpty()) return KeeperStart::nothingToKeep;
+    const Content content = ownedContent();
+    if (content.selections.isEmpty()) return KeeperStart::nothingToKeep;
     const MemoryFile file(serialize(content));
     if (!file.isOpen()) return KeeperStart::failed;
 
@@ -132,11 +160,14 @@ bool handOffAtExit(const QString& program, const QStringList& arguments) {
 }
 
 QCoro::Task<bool> keep(QByteArray content) {
-    QPointer<QClipboard> board = X11ClipboardOwner::clipboard();
+    qint32 server = -1;
     Selections selections;
     QDataStream stream(content);
-    stream >> selections;
-    if (!board || stream.status() != QDataStream::Ok || selections.isEmpty()) co_return false;
+    stream >> server >> selections;
+    if (stream.status() != QDataStream::Ok || selections.isEmpty()) co_return false;
+    if (server == qint32(Server::wlroots)) co_return co_await keepOnWayland(selections);
+    QPointer<QClipboard> board = X11ClipboardOwner::clipboard();
+    if (!board || server != qint32(Server::x11)) co_return false;
     for (const auto& [mode, formats] : selections) {
         auto* data = new QMimeData;
         for (const auto& [format, bytes] : formats) data->setData(format, bytes);

@@ -18,13 +18,15 @@ constexpr PasteMethod clipboardPaste{PasteKey::controlShiftV, PasteSelection::cl
 // them, Control+V would insert a control character. Shift+Insert pastes the primary selection.
 constexpr PasteMethod selectionPaste{PasteKey::shiftInsert, PasteSelection::primary};
 
-// The terminal emulators, by the WM_CLASS instance or class name they set.
+// The terminal emulators, by the WM_CLASS instance or class name they set, or the app id of
+// their Wayland windows.
 constexpr std::array terminals = {
     Terminal{"alacritty", clipboardPaste},
     Terminal{"com.mitchellh.ghostty", clipboardPaste},
     Terminal{"cool-retro-term", clipboardPaste},
     Terminal{"deepin-terminal", clipboardPaste},
     Terminal{"foot", clipboardPaste},
+    Terminal{"footclient", clipboardPaste},
     Terminal{"gnome-terminal", clipboardPaste},
     Terminal{"gnome-terminal-server", clipboardPaste},
     Terminal{"guake", clipboardPaste},
@@ -36,6 +38,9 @@ constexpr std::array terminals = {
     Terminal{"mate-terminal", clipboardPaste},
     Terminal{"org.gnome.console", clipboardPaste},
     Terminal{"org.gnome.ptyxis", clipboardPaste},
+    Terminal{"org.gnome.terminal", clipboardPaste},
+    Terminal{"org.kde.konsole", clipboardPaste},
+    Terminal{"org.kde.yakuake", clipboardPaste},
     Terminal{"org.wezfurlong.wezterm", clipboardPaste},
     Terminal{"qterminal", clipboardPaste},
     Terminal{"roxterm", clipboardPaste},

@@ -1,0 +1,98 @@
+// The built `vocena` in a wlroots session without fcitx5 and without an X display: a headless
+// sway of the test's own and a Qt field of this process on it. Short ASCII text arrives through
+// the virtual keyboard with the clipboard untouched, Chinese is pasted through data-control
+// and the clipboard gets its content back (kept after the command has ended), and the delete
+// and undo commands press their keys.
+#include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
+#include "Infrastructure/Wayland/WaylandConnection.h"
+#include "support/FocusedTextField.h"
+#include "support/HeadlessSway.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+using namespace vocena;
+using test::clipboardSeenByOthers;
+using test::copyInAnotherApplication;
+using test::FocusedTextField;
+using test::ProcessResult;
+
+namespace {
+
+class WlrootsEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VOCENA_REQUIRE_HEADLESS_SWAY();
+        // The seat has a keyboard, as on every desktop (the headless backend has no devices).
+        static WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
+        ASSERT_TRUE(seatKeyboard.isAvailable());
+    }
+
+    ProcessResult vocena(const QStringList& args, const QString& input) {
+        return test::runVocena(QStringLiteral(VOCENA_BINARY), m_home.path(), args, input.toUtf8());
+    }
+
+    QTemporaryDir m_home;
+};
+
+TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChineseRestoringTheClipboard) {
+    const QString copied = QStringLiteral("剪贴板里原来的内容");
+    copyInAnotherApplication(copied);
+    FocusedTextField field;
+
+    const struct {
+        QStringList args;
+        QString input;
+        QString expected;     // the field's whole text afterwards
+        QStringList shortcuts;
+    } steps[] = {
+        // Each command is a process of its own with a new virtual keyboard: none loses its first key.
+        {{QStringLiteral("type")}, QStringLiteral("Hi there"), QStringLiteral("Hi there"), {}},
+        {{QStringLiteral("type"), QStringLiteral("--mode"), QStringLiteral("keystroke")}, QStringLiteral(" (A+b=3) ~`|\"{}?\tX\nY"),
+         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY"), {}},
+        {{QStringLiteral("type")}, QStringLiteral("今天天气很好，我们去散步。"), QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去散步。"),
+         {QStringLiteral("Ctrl+V")}},
+        {{QStringLiteral("process"), QStringLiteral("--inject")}, QStringLiteral("删除最后三个字"),
+         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去"), {}},
+        {{QStringLiteral("process"), QStringLiteral("--inject")}, QStringLiteral("撤销"),
+         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去散步。"), {QStringLiteral("Ctrl+Z")}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE((step.args.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input).toStdString());
+        field.shortcuts.clear();
+        const ProcessResult result = vocena(step.args, step.input);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(field.waitForText(step.expected), step.expected);
+        EXPECT_EQ(field.shortcuts, step.shortcuts);
+        // Typed or pasted, the clipboard holds what the other application copied, after the
+        // command has ended too.
+        EXPECT_EQ(clipboardSeenByOthers(), copied);
+    }
+
+    const ProcessResult doctor = vocena({QStringLiteral("doctor")}, {});
+    EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板（自动选择"))) << doctor.out.toStdString();
+    EXPECT_TRUE(doctor.out.contains(QStringLiteral("提供虚拟键盘和剪贴板控制"))) << doctor.out.toStdString();
+}
+
+// A terminal (known by its window's app id, which the compositor tells its taskbars) gets the
+// terminal's paste key; where nothing fetches the text, it is left on the clipboard and the
+// command says so.
+TEST_F(WlrootsEndToEndTest, PastesIntoATerminalWithItsKeyAndLeavesAnUnfetchedTextOnTheClipboard) {
+    const QString appId = QGuiApplication::desktopFileName();
+    QGuiApplication::setDesktopFileName(QStringLiteral("foot"));  // the app id of windows made from now on
+    FocusedTextField terminal;
+    QGuiApplication::setDesktopFileName(appId);
+    copyInAnotherApplication(QStringLiteral("之前复制的"));
+
+    const QString text = QStringLiteral("终端里的一句话");
+    const ProcessResult result = vocena({QStringLiteral("type")}, text);
+    EXPECT_EQ(terminal.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
+    EXPECT_EQ(terminal.text(), QString());  // a Qt field does not paste on that key
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("文字已复制到剪贴板"))) << result.err.toStdString();
+    EXPECT_EQ(clipboardSeenByOthers(), text);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The data-control clipboard on a real headless sway, against another application's clipboard
+// (wl-clipboard): what it held comes back after a paste in every format, a copy made meanwhile
+// is left alone, and only a read of the offered text counts as its fetch.
+#include "Infrastructure/TextInjection/WlrDataControlClipboard.h"
+#include "Infrastructure/Wayland/WlrSelections.h"
+#include "support/HeadlessSway.h"
+
+#include <gtest/gtest.h>
+
+using namespace vocena;
+using test::clipboardSeenByOthers;
+using test::copyInAnotherApplication;
+using test::ProcessResult;
+using test::runProcess;
+using test::waitUntil;
+
+namespace {
+
+class WlrDataControlClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VOCENA_REQUIRE_HEADLESS_SWAY();
+        ASSERT_TRUE(WlrSelections::shared().isAvailable());
+    }
+    // The clipboard's content in `type`, as another application reads it.
+    static QByteArray pasted(const char* type) {
+        return runProcess(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline"), QStringLiteral("--type"), QString::fromLatin1(type)})
+            .out.toUtf8();
+    }
+};
+
+TEST_F(WlrDataControlClipboardTest, PutsEveryFormatBackAfterTheTextWasFetched) {
+    const ProcessResult html = runProcess(QStringLiteral("wl-copy"), {QStringLiteral("--type"), QStringLiteral("text/html")},
+                                          QByteArrayLiteral("<b>原来的</b>"));
+    ASSERT_EQ(html.exitCode, 0) << html.err.toStdString();
+    WlrDataControlClipboard clipboard(WlrSelections::shared());
+
+    ASSERT_TRUE(clipboard.offer(QStringLiteral("新的文字"), PasteSelection::clipboard));
+    EXPECT_FALSE(clipboard.offeredTextFetched());
+    EXPECT_EQ(pasted("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    EXPECT_FALSE(clipboard.offeredTextFetched());  // the hint is not the text
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("新的文字"));
+    EXPECT_TRUE(clipboard.offeredTextFetched());
+
+    clipboard.restore();
+    EXPECT_EQ(pasted("text/html"), QByteArrayLiteral("<b>原来的</b>"));
+    // Offered and put back again: the content this process serves now is read from itself.
+    ASSERT_TRUE(clipboard.offer(QStringLiteral("再一次"), PasteSelection::clipboard));
+    clipboard.restore();
+    EXPECT_EQ(pasted("text/html"), QByteArrayLiteral("<b>原来的</b>"));
+}
+
+TEST_F(WlrDataControlClipboardTest, LeavesACopyMadeDuringThePasteAndKeepsAnUnfetchedText) {
+    copyInAnotherApplication(QStringLiteral("之前"));
+    {
+        WlrDataControlClipboard clipboard(WlrSelections::shared());
+        ASSERT_TRUE(clipboard.offer(QStringLiteral("粘贴的"), PasteSelection::clipboard));
+        copyInAnotherApplication(QStringLiteral("用户刚复制的"));
+        clipboard.restore();
+        EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("用户刚复制的"));
+    }
+    WlrDataControlClipboard clipboard(WlrSelections::shared());
+    ASSERT_TRUE(clipboard.offer(QStringLiteral("没人读的"), PasteSelection::clipboard));
+    clipboard.keepOffered();
+    clipboard.restore();
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("没人读的"));
+    // Served on for the process: the service's backend is gone, the text is not.
+    EXPECT_EQ(WlrSelections::shared().served().size(), 1);
+}
+
+// Terminals that paste the primary selection get the text there too, and it comes back.
+TEST_F(WlrDataControlClipboardTest, OffersOnThePrimarySelectionToo) {
+    ASSERT_TRUE(WlrSelections::shared().offersPrimary());
+    const ProcessResult primary = runProcess(QStringLiteral("wl-copy"), {QStringLiteral("--primary"), QStringLiteral("选中的")});
+    ASSERT_EQ(primary.exitCode, 0) << primary.err.toStdString();
+    WlrDataControlClipboard clipboard(WlrSelections::shared());
+    ASSERT_TRUE(clipboard.offer(QStringLiteral("两处都有"), PasteSelection::primary));
+    const auto readPrimary = [] { return runProcess(QStringLiteral("wl-paste"), {QStringLiteral("--primary"), QStringLiteral("--no-newline")}).out; };
+    EXPECT_EQ(readPrimary(), QStringLiteral("两处都有"));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("两处都有"));
+    clipboard.restore();
+    EXPECT_EQ(readPrimary(), QStringLiteral("选中的"));
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The virtual keyboard's keymap, compiled by xkbcommon as the compositor and the applications
+// compile it: every stroke the sink sends produces the character or key it was meant for.
+#include "Infrastructure/Wayland/WaylandKeymap.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <xkbcommon/xkbcommon.h>
+
+using namespace vocena;
+
+namespace {
+
+struct XkbDeleter {
+    void operator()(xkb_context* p) const { xkb_context_unref(p); }
+    void operator()(xkb_keymap* p) const { xkb_keymap_unref(p); }
+    void operator()(xkb_state* p) const { xkb_state_unref(p); }
+};
+
+class CompiledKeymap {
+public:
+    explicit CompiledKeymap(const QByteArray& text)
+        : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS)),
+          m_keymap(xkb_keymap_new_from_string(m_context.get(), text.constData(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                              XKB_KEYMAP_COMPILE_NO_FLAGS)) {}
+    bool compiled() const { return m_keymap != nullptr; }
+
+    // The keysym an application sees for `stroke`, with the stroke's modifiers in effect.
+    xkb_keysym_t keysymOf(const WaylandKeyStroke& stroke) const {
+        const std::unique_ptr<xkb_state, XkbDeleter> state(xkb_state_new(m_keymap.get()));
+        xkb_state_update_mask(state.get(), stroke.modifiers, 0, 0, 0, 0, 0);
+        return xkb_state_key_get_one_sym(state.get(), stroke.key + 8);
+    }
+    bool active(const WaylandKeyStroke& stroke, const char* modifier) const {
+        const std::unique_ptr<xkb_state, XkbDeleter> state(xkb_state_new(m_keymap.get()));
+        xkb_state_update_mask(state.get(), stroke.modifiers, 0, 0, 0, 0, 0);
+        return xkb_state_mod_name_is_active(state.get(), modifier, XKB_STATE_MODS_EFFECTIVE) == 1;
+    }
+
+private:
+    std::unique_ptr<xkb_context, XkbDeleter> m_context;
+    std::unique_ptr<xkb_keymap, XkbDeleter> m_keymap;
+};
+
+}  // namespace
+
+TEST(WaylandKeymapTest, EveryTypedCharacterAndShortcutProducesItsKeysym) {
+    const WaylandKeymap keymap;
+    ASSERT_TRUE(keymap.text().endsWith('\0'));
+    const CompiledKeymap compiled(keymap.text());
+    ASSERT_TRUE(compiled.compiled()) << keymap.text().constData();
+
+    for (char32_t c = 0x20; c <= 0x7e; ++c) {
+        SCOPED_TRACE(char(c));
+        const std::optional<WaylandKeyStroke> stroke = keymap.strokeFor(c);
+        ASSERT_TRUE(stroke);
+        EXPECT_EQ(xkb_keysym_to_utf32(compiled.keysymOf(*stroke)), uint32_t(c));
+    }
+    EXPECT_EQ(compiled.keysymOf(*keymap.strokeFor(U'\n')), XKB_KEY_Return);
+    EXPECT_EQ(compiled.keysymOf(*keymap.strokeFor(U'\t')), XKB_KEY_Tab);
+    for (char32_t other : {U'\r', U'é', U'中', char32_t(0x7f)}) EXPECT_FALSE(keymap.strokeFor(other)) << uint32_t(other);
+
+    // The shortcuts: Control+Shift+V is a shifted v with Control, as a real keyboard sends it.
+    const struct {
+        uint32_t keysym;
+        uint32_t modifiers;
+        xkb_keysym_t seen;
+        bool control;
+        bool shift;
+    } shortcuts[] = {
+        {U'v', WaylandKeymap::controlMask, XKB_KEY_v, true, false},
+        {U'v', WaylandKeymap::controlMask | WaylandKeymap::shiftMask, XKB_KEY_V, true, true},
+        {U'z', WaylandKeymap::controlMask, XKB_KEY_z, true, false},
+        {WaylandKeymap::insertKeysym, WaylandKeymap::shiftMask, XKB_KEY_Insert, false, true},
+        {WaylandKeymap::backSpaceKeysym, 0, XKB_KEY_BackSpace, false, false},
+    };
+    for (const auto& s : shortcuts) {
+        SCOPED_TRACE(s.seen);
+        const std::optional<WaylandKeyStroke> stroke = keymap.shortcutFor(s.keysym, s.modifiers);
+        ASSERT_TRUE(stroke);
+        EXPECT_EQ(compiled.keysymOf(*stroke), s.seen);
+        EXPECT_EQ(compiled.active(*stroke, XKB_MOD_NAME_CTRL), s.control);
+        EXPECT_EQ(compiled.active(*stroke, XKB_MOD_NAME_SHIFT), s.shift);
+    }
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QString>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "support/CliRunner.h"
+
+#include <unistd.h>
+
+namespace vocena::test {
+
+// A sway compositor of the test's own on the headless backend (no GPU, no input devices, no
+// XWayland), up for the life of the object. sway refuses to run as root: under root it runs as
+// the user nobody (uid 65534, through setpriv) with a private runtime folder of mode 0700 owned
+// by that user; root's clients reach its socket all the same. socket() is the socket's full
+// path (a value for WAYLAND_DISPLAY), empty when the compositor did not start; problem() then
+// says why.
+class HeadlessSway {
+public:
+    static constexpr uid_t unprivilegedId = 65534;
+
+    HeadlessSway() {
+        if (!m_folder.isValid()) {
+            m_problem = QStringLiteral("no temporary folder");
+            return;
+        }
+        const bool asRoot = ::geteuid() == 0;
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (asRoot && setpriv.isEmpty()) {
+            m_problem = QStringLiteral("running as root, and setpriv (util-linux) is missing to start sway as another user");
+            m_cannotSwitchUser = true;
+            return;
+        }
+        // The user nobody passes through the folder to its runtime folder and reads the config.
+        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        const QString runtime = m_folder.filePath(QStringLiteral("runtime"));
+        const QString config = m_folder.filePath(QStringLiteral("config"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (asRoot && ::chown(runtime.toLocal8Bit().constData(), unprivilegedId, unprivilegedId) != 0) {
+            m_problem = QStringLiteral("cannot hand the runtime folder to uid 65534");
+            return;
+        }
+        QFile file(config);
+        file.open(QIODevice::WriteOnly);
+        file.write("output HEADLESS-1 resolution 1280x720\nxwayland disable\n");
+        file.close();
+        QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
+
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+        env.insert(QStringLiteral("HOME"), m_folder.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        const QString id = QString::number(unprivilegedId);
+        if (asRoot)
+            m_process.start(setpriv, {QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id, QStringLiteral("--clear-groups"),
+                                      QStringLiteral("sway"), QStringLiteral("-c"), config});
+        else
+            m_process.start(QStringLiteral("sway"), {QStringLiteral("-c"), config});
+
+        // The socket appears once sway is ready for clients.
+        const QDeadlineTimer deadline(15000);
+        while (m_socket.isEmpty() && m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            const QStringList sockets = QDir(runtime).entryList({QStringLiteral("wayland-*")}, QDir::System);
+            for (const QString& name : sockets)
+                if (!name.endsWith(QLatin1String(".lock"))) m_socket = QDir(runtime).filePath(name);
+            m_process.waitForReadyRead(20);
+        }
+        if (m_socket.isEmpty()) {
+            const QString output = QString::fromLocal8Bit(m_process.readAll());
+            // A container without the right to change users cannot run sway under root.
+            m_cannotSwitchUser = asRoot && output.startsWith(QLatin1String("setpriv:"));
+            m_problem = QStringLiteral("sway did not start: ") + output.right(2000);
+        }
+    }
+    ~HeadlessSway() { stop(); }
+    // Ends the compositor (its clients lose their connection).
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning) return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+    HeadlessSway(const HeadlessSway&) = delete;
+    HeadlessSway& operator=(const HeadlessSway&) = delete;
+
+    QString socket() const { return m_socket; }
+    QString problem() const { return m_problem; }
+    // The test runs as root where setpriv may not switch users: nothing here can run sway.
+    bool cannotSwitchUser() const { return m_cannotSwitchUser; }
+
+private:
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    QString m_socket;
+    QString m_problem;
+    bool m_cannotSwitchUser = false;
+};
+
+// The compositor of a test executable run by WaylandTestMain (set before the tests run).
+extern HeadlessSway* headlessSway;
+
+// In a test: skips where sway cannot run here at all (root without the right to switch users),
+// and fails where it should have started.
+#define VOCENA_REQUIRE_HEADLESS_SWAY()                                                             \
+    do {                                                                                           \
+        if (::vocena::test::headlessSway->cannotSwitchUser())                                      \
+            GTEST_SKIP() << ::vocena::test::headlessSway->problem().toStdString();                 \
+        ASSERT_FALSE(::vocena::test::headlessSway->socket().isEmpty())                             \
+            << ::vocena::test::headlessSway->problem().toStdString();                              \
+    } while (false)
+
+// The clipboard as another application sets and reads it (wl-clipboard, through data-control).
+inline void copyInAnotherApplication(const QString& text) {
+    const ProcessResult copied = runProcess(QStringLiteral("wl-copy"), {text});
+    EXPECT_EQ(copied.exitCode, 0) << copied.err.toStdString();
+}
+inline QString clipboardSeenByOthers() {
+    return runProcess(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")}).out;
+}
+
+}  // namespace vocena::test
