@@ -37,7 +37,7 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheText) {
 
     const auto installed = vocena({"model", "install", model("good")});
     ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-    EXPECT_TRUE(vocena({"model", "list"}).out.startsWith(QStringLiteral("* good  t-one-ctc  已验证")));
+    EXPECT_TRUE(vocena({"model", "list"}).out.startsWith(QStringLiteral("* good  语音识别  t-one-ctc  已验证")));
 
     const auto spoken = vocena({"transcribe", SpeechTestAssets::shared().speechWav()});
     ASSERT_EQ(spoken.exitCode, 0) << spoken.err.toStdString();

@@ -20,6 +20,9 @@ struct PermissionGuideSetup {
     // verified by `verifierProgram model verify DIR`; `preferences` record the active model.
     Preferences* preferences = nullptr;
     QString speechModel;
+    // Installed after `speechModel` as a second download when not empty and no punctuation model
+    // is installed yet (the same forms as `speechModel`).
+    QString punctuationModel;
     QString modelsDirectory;
     QString verifierProgram;
     // The delayed refresh after activation and the delayed restart alert run on it.
