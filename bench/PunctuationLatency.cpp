@@ -7,6 +7,7 @@
 //   build/bench/vocena_punctuation_latency [~/.local/share/澄言/models/<punctuation model>]
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/SherpaPunctuator.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
