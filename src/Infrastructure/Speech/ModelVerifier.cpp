@@ -61,7 +61,8 @@ QString punctuationPreflight(const SpeechModel& model) {
     if (metadata.isEmpty()) return QStringLiteral("%1 不是有效的模型文件，或缺少模型元数据").arg(file);
     for (const char* key : {"tokens", "vocab_size", "punctuations", "unk_symbol"})
         if (metadata.value(QLatin1String(key)).isEmpty()) return QStringLiteral("%1 缺少元数据 %2").arg(file, QLatin1String(key));
-    const QStringList tokens = metadata.value(QStringLiteral("tokens")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    // Empty entries count, as the library counts them.
+    const QStringList tokens = metadata.value(QStringLiteral("tokens")).split(QLatin1Char('|'));
     if (metadata.value(QStringLiteral("vocab_size")).toInt() != tokens.size())
         return QStringLiteral("%1 的词表大小（%2）与词表（%3 个）不符").arg(file, metadata.value(QStringLiteral("vocab_size"))).arg(tokens.size());
     if (!tokens.contains(metadata.value(QStringLiteral("unk_symbol")))) return QStringLiteral("%1 的词表中没有未知符号").arg(file);
