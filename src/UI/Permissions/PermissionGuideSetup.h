@@ -20,15 +20,15 @@ struct PermissionGuideSetup {
     // verified by `verifierProgram model verify DIR`; `preferences` record the active model.
     Preferences* preferences = nullptr;
     QString speechModel;
-    // Installed after `speechModel` as a second download when not empty and no punctuation model
-    // is installed yet (the same forms as `speechModel`).
-    QString punctuationModel;
     QString modelsDirectory;
     QString verifierProgram;
     // The delayed refresh after activation and the delayed restart alert run on it.
     Scheduler* scheduler = nullptr;
     // "现在重启" in the restart alert.
     std::function<void()> quitApplication;
+    // Installed after `speechModel` as a second download when not empty and no punctuation model
+    // is installed yet (the same forms as `speechModel`).
+    QString punctuationModel;
 
     // The user's model store and default model, the main scheduler, and QCoreApplication::quit.
     static PermissionGuideSetup standard(PermissionProbes probes, Preferences& preferences);
