@@ -20,7 +20,7 @@ const QList<Entry>& entries() {
         entry("sherpa-onnx-streaming-zipformer-zh-int8-2025-06-30",
               "默认：流式中文 Zipformer 转录模型，int8，约 160 MB（AISHELL-1 测试集字错率 1.91%）"),
         entry("sherpa-onnx-streaming-zipformer-small-ctc-zh-int8-2025-04-01", "小模型：流式中文 Zipformer CTC，int8，约 25 MB，适合较慢的电脑"),
-        entry(kPunctuationModel, "标点：为识别结果加上，。？、（中英文 CT-Transformer，int8，约 65 MB）", "punctuation-models",
+        entry(kPunctuationModel, "标点：为识别结果加上逗号、句号和问号（中英文 CT-Transformer，int8，约 65 MB）", "punctuation-models",
               ModelKind::punctuation),
     };
     return list;

@@ -71,7 +71,7 @@ QWidget* SpeechModelCard::buildBody() {
     m_actionProblem->setObjectName(QStringLiteral("actionProblem"));
     layout->addWidget(m_actionProblem);
 
-    m_punctuation = new ToggleSettingRow(QStringLiteral("自动加标点"), QStringLiteral("安装标点模型后，为识别结果加上，。？、"), body);
+    m_punctuation = new ToggleSettingRow(QStringLiteral("自动加标点"), QStringLiteral("安装标点模型后，为识别结果加上逗号、句号和问号"), body);
     m_punctuation->setObjectName(QStringLiteral("punctuationToggle"));
     connect(m_punctuation, &ToggleSettingRow::toggled, m_model, &SpeechModelCardModel::setPunctuationEnabled);
     layout->addWidget(m_punctuation);
