@@ -6,6 +6,7 @@
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/ModelVerifier.h"
 #include "Infrastructure/Speech/SpeechModelDetector.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,7 +138,10 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
         co_return ExitFailure;
     }
     console.out(QStringLiteral("已安装: %1（%2）").arg(result.model->name, SpeechModel::typeName(result.model->type)));
-    if (result.model->kind() == ModelKind::punctuation) console.out(QStringLiteral("识别结果将自动加标点"));
+    if (result.model->kind() == ModelKind::punctuation)
+        console.out(TranscriptPunctuator::isEnabled(m_services.preferences())
+                        ? QStringLiteral("识别结果将自动加标点")
+                        : QStringLiteral("自动加标点已关闭（开启: vocena config set %1 true）").arg(QLatin1String(TranscriptPunctuator::kEnabledKey)));
     if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));
     co_return ExitOk;
 }
