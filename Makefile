@@ -36,6 +36,7 @@ bench: build
 	  dbus-run-session -- scripts/with-xvfb $(BUILD)/bench/vocena_commit_latency; \
 	fi
 	scripts/with-pulse $(BUILD)/bench/vocena_dictation_latency
+	$(BUILD)/bench/vocena_punctuation_latency
 
 # The binary (stripped), its sherpa-onnx libraries, the desktop entry and the icon. The list of
 # installed files is kept for `make uninstall` (the install test overwrites install_manifest.txt).

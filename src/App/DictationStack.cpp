@@ -7,6 +7,7 @@
 #include "Infrastructure/Speech/PulseAudioCapture.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoro/QCoroSignal>
@@ -30,9 +31,11 @@ DictationStack::DictationStack(SpeechSetup speech, PermissionManager& permission
     m_recognizer = std::make_unique<SystemSpeechRecognizer>(m_speech.engine.get(), [] { return std::make_unique<PulseAudioCapture>(); });
     std::function<void(const QString&)> feedTerms;
     if (terms) feedTerms = [terms](const QString& text) { terms->feedInBackground(text); };
+    m_punctuator = std::make_unique<TranscriptPunctuator>(preferences, ModelStore::standard(preferences), *m_speech.engine);
+    m_punctuator->preload();
     m_service = std::make_unique<VoiceInputService>(VoiceInputService::Dependencies{
         settings, injector, feedTerms, alerts, {}, m_recognizer.get(),
-        [&permissions] { return permissions.requestMicrophonePermission(); }, nullptr});
+        [&permissions] { return permissions.requestMicrophonePermission(); }, nullptr, m_punctuator.get()});
     m_livePreedit = std::make_unique<LivePreedit>(*m_service, InputBackendPlatform::bridge(), preferences);
 }
 
@@ -40,6 +43,7 @@ DictationStack::~DictationStack() {
     if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
     m_livePreedit.reset();
     m_service.reset();
+    m_punctuator.reset();
     m_recognizer.reset();
 }
 

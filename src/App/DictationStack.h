@@ -16,6 +16,7 @@ class Preferences;
 class SystemSpeechRecognizer;
 class TermFrequencyTracker;
 class TextInjector;
+class TranscriptPunctuator;
 class VoiceInputAlerts;
 class VoiceInputService;
 
@@ -23,7 +24,8 @@ class VoiceInputService;
 // model (loaded by `speech`), microphone capture through PulseAudio, the recognizer, and the
 // dictation controller typing through `injector`; each recording asks `permissions` for the
 // microphone first. With the fcitx5 bridge as the typing backend, the partial transcript of a
-// recording shows as preedit in the focused field. Main thread; `ok()` is false (with
+// recording shows as preedit in the focused field. Final transcripts are punctuated on the
+// engine's decoding thread when a punctuation model is installed. Main thread; `ok()` is false (with
 // `problem`) without a model.
 class DictationStack {
 public:
@@ -38,6 +40,7 @@ public:
 private:
     SpeechSetup m_speech;
     std::unique_ptr<SystemSpeechRecognizer> m_recognizer;
+    std::unique_ptr<TranscriptPunctuator> m_punctuator;
     std::unique_ptr<VoiceInputService> m_service;
     std::unique_ptr<LivePreedit> m_livePreedit;
 };

@@ -7,6 +7,8 @@
 #include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Utils/AISettingsStore.h"
 
 #include <atomic>
@@ -14,11 +16,32 @@
 
 namespace vocena {
 
+namespace {
+
+// Whether final transcripts get punctuation, with which model, or what to do for it.
+QString punctuationLine(Preferences& preferences) {
+    if (!TranscriptPunctuator::isEnabled(preferences))
+        return QStringLiteral("标点: 关闭（开启: vocena config set %1 true）").arg(QLatin1String(TranscriptPunctuator::kEnabledKey));
+    const std::optional<SpeechModel> model = ModelStore::standard(preferences).punctuationModel();
+    if (!model)
+        return QStringLiteral("标点: 未安装标点模型，识别结果不加标点（安装: vocena model install %1，约 65 MB）")
+            .arg(QLatin1String(ModelCatalog::kPunctuationModel));
+    const QString damage = ModelStore::checkFiles(*model);
+    if (!damage.isEmpty())
+        return QStringLiteral("标点: 标点模型 %1 已损坏（%2），识别结果不加标点；请删除后重新安装").arg(model->name, damage);
+    return QStringLiteral("标点: 开启（模型 %1）").arg(model->name);
+}
+
+}  // namespace
+
 QString DoctorCommand::usage() const {
     return QStringLiteral(
         "用法: vocena doctor\n"
         "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办；\n"
-        "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因。\n"
+        "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因，
+"
+        "以及识别结果是否自动加标点（标点模型，设置项 com.vocena.speech.punctuation）。
+"
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
@@ -42,6 +65,7 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     const bool x11 = *displayTypes;
     const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
     console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
+    console.out(punctuationLine(m_services.preferences()));
 
     AISettingsStore& settings = m_services.aiSettings();
     const std::optional<QString> key = co_await settings.loadAPIKeyAsync();

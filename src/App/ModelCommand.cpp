@@ -6,6 +6,7 @@
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/ModelVerifier.h"
 #include "Infrastructure/Speech/SpeechModelDetector.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,7 +61,8 @@ QString ModelCommand::usage() const {
         "      vocena model remove NAME\n"
         "\n"
         "install 接受模型文件夹、.tar.bz2 压缩包、下载地址（可在末尾加 #sha256=<校验和>）或下列名称；\n"
-        "安装时会在子进程中验证模型，第一个安装的模型自动成为当前模型。\n"
+        "安装时会在子进程中验证模型，第一个安装的语音识别模型自动成为当前模型。\n"
+        "标点模型不会成为当前模型：安装后，识别结果自动加标点（vocena config set com.vocena.speech.punctuation false 关闭）。\n"
         "TYPE: %1（不指定时根据文件名和模型元数据判断）\n"
         "\n"
         "可下载的模型:")
@@ -116,8 +118,8 @@ int ModelCommand::list(Console& console) const {
             console.out(mark + QStringLiteral("%1  无法读取: %2").arg(entry.name, entry.problem));
             continue;
         }
-        console.out(mark + QStringLiteral("%1  %2  %3  %4")
-                               .arg(entry.name, SpeechModel::typeName(entry.model->type),
+        console.out(mark + QStringLiteral("%1  %2  %3  %4  %5")
+                               .arg(entry.name, SpeechModel::kindName(entry.model->kind()), SpeechModel::typeName(entry.model->type),
                                     entry.model->verified ? QStringLiteral("已验证") : QStringLiteral("未验证"), entry.model->source));
     }
     return ExitOk;
@@ -136,6 +138,10 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
         co_return ExitFailure;
     }
     console.out(QStringLiteral("已安装: %1（%2）").arg(result.model->name, SpeechModel::typeName(result.model->type)));
+    if (result.model->kind() == ModelKind::punctuation)
+        console.out(TranscriptPunctuator::isEnabled(m_services.preferences())
+                        ? QStringLiteral("识别结果将自动加标点")
+                        : QStringLiteral("自动加标点已关闭（开启: vocena config set %1 true）").arg(QLatin1String(TranscriptPunctuator::kEnabledKey)));
     if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));
     co_return ExitOk;
 }

@@ -7,6 +7,7 @@
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Infrastructure/Speech/WavFileSource.h"
 
 namespace vocena {
@@ -19,7 +20,7 @@ QString TranscribeCommand::usage() const {
     return QStringLiteral(
         "用法: vocena transcribe FILE.wav [--ai] [--inject]\n"
         "用当前语音模型识别 WAV 文件（PCM 或浮点，单声道或立体声，任意采样率）。\n"
-        "识别过程中的中间结果写到标准错误，最终文字写到标准输出。\n"
+        "识别过程中的中间结果写到标准错误，最终文字写到标准输出（安装了标点模型时带标点）。\n"
         "  --ai      把识别结果送入处理流程（语音指令、AI），同 vocena process\n"
         "  --inject  把处理结果输入到当前焦点窗口（同 vocena process --inject）");
 }
@@ -67,12 +68,16 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
         console.err(QStringLiteral("vocena transcribe: 未识别到语音"));
         co_return ExitFailure;
     }
+    TranscriptPunctuator punctuator(m_services.preferences(), store, engine);
     if (!ai && !inject) {
-        console.out(outcome.text);
+        // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
+        QCoro::Task<QString> punctuating = punctuator.punctuate(outcome.text);
+        console.out(co_await std::move(punctuating));
         co_return ExitOk;
     }
-    // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
-    QCoro::Task<int> pipeline = runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name());
+    // Through the pipeline, punctuation comes after the voice commands are looked for.
+    QCoro::Task<int> pipeline =
+        runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name(), &punctuator);
     co_return co_await std::move(pipeline);
 }
 

@@ -18,7 +18,7 @@
 namespace vocena {
 
 QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, QString transcript, bool inject,
-                                       std::optional<int> workMode, QString commandName) {
+                                       std::optional<int> workMode, QString commandName, TranscriptPunctuation* punctuation) {
     AISettingsStore& settings = services.aiSettings();
     settings.setWorkModeOverride(workMode);
     DryRunTextInjector dryRun(console);
@@ -33,7 +33,7 @@ QCoro::Task<int> runTranscriptPipeline(CliServices& services, Console& console, 
     // A dry run learns nothing; a real one counts the typed terms as the app does.
     std::function<void(const QString&)> feedTerms;
     if (inject) feedTerms = [&tracker = services.termTracker()](const QString& text) { tracker.feedInBackground(text); };
-    VoiceInputService service({settings, *injector, feedTerms, &alerts, {}});
+    VoiceInputService service({settings, *injector, feedTerms, &alerts, {}, nullptr, {}, nullptr, punctuation});
 
     service.setRecognizedText(transcript);
     co_await service.processAndInjectText();

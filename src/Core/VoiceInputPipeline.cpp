@@ -2,6 +2,7 @@
 #include "Core/VoiceInputService.h"
 
 #include "Core/OutputCleaner.h"
+#include "Core/TranscriptPunctuation.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
@@ -40,10 +41,19 @@ QCoro::Task<> VoiceInputService::processAndInjectText() {
         logger.debug(QStringLiteral("新录音已开始，跳过旧会话的文本处理"));
         co_return;
     }
-    const QString transcript = m_recognizedText;
+    QPointer<VoiceInputService> self(this);
+    QString transcript = m_recognizedText;
     if (const auto command = m_commandDetector.detect(transcript).command) {
         co_await runCommand(*command, transcript);
         co_return;
+    }
+    if (m_punctuation) {
+        // Commands are matched on the words as spoken (a final 。 would hide one); from here on
+        // the transcript is the punctuated text: typed, sent to the model, learned from.
+        // (g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.)
+        QCoro::Task<QString> punctuating = m_punctuation->punctuate(transcript);
+        transcript = co_await std::move(punctuating);
+        if (!self) co_return;
     }
 
     const int aiMode = m_aiSettings.aiMode();

@@ -22,6 +22,7 @@ VoiceInputService::VoiceInputService(Dependencies dependencies, QObject* parent)
       m_feedTerms(std::move(dependencies.feedTerms)),
       m_alerts(dependencies.alerts),
       m_aiProcessor(std::move(dependencies.vocabularySection)),
+      m_punctuation(dependencies.punctuation),
       m_speechRecognizer(dependencies.speechRecognizer),
       m_requestMicrophoneAccess(std::move(dependencies.requestMicrophoneAccess)),
       m_scheduler(dependencies.scheduler ? *dependencies.scheduler : Scheduler::main()) {

@@ -16,6 +16,7 @@ namespace vocena {
 
 class AISettingsStore;
 class TextInjector;
+class TranscriptPunctuation;
 
 // The dictation controller: starts and stops recordings (with a silence timer and a two-hour
 // limit), follows the recognizer, and turns a finished transcript into text in the focused
@@ -39,6 +40,8 @@ public:
         SpeechRecognitionProtocol* speechRecognizer = nullptr;
         std::function<QCoro::Task<bool>()> requestMicrophoneAccess = {};
         Scheduler* scheduler = nullptr;
+        // Punctuates transcripts that are not commands; none: they are used as recognised.
+        TranscriptPunctuation* punctuation = nullptr;
     };
 
     explicit VoiceInputService(Dependencies dependencies, QObject* parent = nullptr);
@@ -78,7 +81,7 @@ public:
 
     void setRecognizedText(const QString& text);
 
-    // Runs a finished transcript through commands, the model and typing. Every path but the
+    // Runs a finished transcript through commands, punctuation, the model and typing. Every path but the
     // early return for a newer recording ends in `completed`. Typing may still be under way
     // when it returns (see pendingInjections()).
     QCoro::Task<> processAndInjectText();
@@ -121,6 +124,7 @@ private:
     VoiceInputAlerts* m_alerts;
     LLMTextProcessor m_aiProcessor;
     VoiceCommandDetector m_commandDetector;
+    TranscriptPunctuation* m_punctuation;
 
     SpeechRecognitionProtocol* m_speechRecognizer;
     std::function<QCoro::Task<bool>()> m_requestMicrophoneAccess;

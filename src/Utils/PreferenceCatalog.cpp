@@ -48,6 +48,8 @@ const QList<PreferenceDefinition>& all() {
          QStringLiteral("文字输入方式（启动时选定）：auto = 自动，fcitx5 = fcitx5 输入法桥接，x11 = X11 按键和粘贴，wayland = wlroots 混成器（sway 等）的虚拟键盘和剪贴板")},
         {QStringLiteral("com.vocena.fcitx5.preedit"), Type::Boolean, true,
          QStringLiteral("使用 fcitx5 桥接时，录音中的实时识别文字以预编辑（带下划线、未提交）显示在输入框里")},
+        {QStringLiteral("com.vocena.speech.punctuation"), Type::Boolean, true,
+         QStringLiteral("安装了标点模型时，为识别结果自动加标点（语音指令除外）")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},

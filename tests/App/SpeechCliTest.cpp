@@ -1,4 +1,4 @@
-// `vocena model` and `vocena transcribe` as processes, over the generated test models.
+// `vocena model`, `vocena transcribe` and `vocena doctor` as processes, over the generated test models.
 #include "support/CliRunner.h"
 #include "support/SpeechTestAssets.h"
 
@@ -29,7 +29,7 @@ TEST_F(SpeechCliTest, VerifyAcceptsTheGoodModel) {
     EXPECT_TRUE(good.out.contains(QStringLiteral("模型可用")));
 }
 
-TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheText) {
+TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuatedWhenItCan) {
     const auto none = vocena({"transcribe", SpeechTestAssets::shared().speechWav()});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.err.contains(QStringLiteral("未安装语音模型"))) << none.err.toStdString();
@@ -37,7 +37,7 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheText) {
 
     const auto installed = vocena({"model", "install", model("good")});
     ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-    EXPECT_TRUE(vocena({"model", "list"}).out.startsWith(QStringLiteral("* good  t-one-ctc  已验证")));
+    EXPECT_TRUE(vocena({"model", "list"}).out.startsWith(QStringLiteral("* good  语音识别  t-one-ctc  已验证")));
 
     const auto spoken = vocena({"transcribe", SpeechTestAssets::shared().speechWav()});
     ASSERT_EQ(spoken.exitCode, 0) << spoken.err.toStdString();
@@ -50,6 +50,20 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheText) {
     const auto processed = vocena({"transcribe", SpeechTestAssets::shared().speechWav(), "--ai"});
     EXPECT_EQ(processed.exitCode, 0) << processed.err.toStdString();
     EXPECT_EQ(processed.out.trimmed(), text);
+
+    // With a punctuation model (the generated one puts 。 after 好), as printed and in the dry run.
+    const QString punctuation = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
+                                                             home.filePath(QStringLiteral("src/vocena-test-punctuation")));
+    ASSERT_EQ(vocena({"model", "install", punctuation}).exitCode, 0);
+    EXPECT_TRUE(vocena({"model", "list"}).out.contains(QStringLiteral("  vocena-test-punctuation  标点  ct-transformer-punctuation  已验证")));
+    QString punctuated = QString(text).replace(QStringLiteral("好"), QStringLiteral("好。"));
+    if (!punctuated.endsWith(QStringLiteral("。"))) punctuated += QStringLiteral("。");
+    EXPECT_EQ(vocena({"transcribe", SpeechTestAssets::shared().speechWav()}).out.trimmed(), punctuated);
+    EXPECT_EQ(vocena({"transcribe", SpeechTestAssets::shared().speechWav(), "--ai"}).out.trimmed(), punctuated);
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("标点: 开启（模型 vocena-test-punctuation）")));
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.speech.punctuation", "false"}).exitCode, 0);
+    EXPECT_EQ(vocena({"transcribe", SpeechTestAssets::shared().speechWav()}).out.trimmed(), text);
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("标点: 关闭")));
 
     EXPECT_EQ(vocena({"transcribe", SpeechTestAssets::shared().path("missing.wav")}).exitCode, 1);
     EXPECT_EQ(vocena({"model", "remove", "good"}).exitCode, 0);

@@ -13,7 +13,9 @@ namespace vocena::test {
 
 // What the speech tests run on, made once per test process in a temporary folder: the tiny
 // T-One models of scripts/make-test-model.py ("good", "random-bytes", "no-metadata",
-// "no-blank") and an espeak-ng recording of Mandarin speech (22.05 kHz, 16-bit).
+// "no-blank"), the tiny punctuation models of scripts/make-test-punctuation-model.py ("good",
+// "random-bytes", "no-metadata", "short-vocab"; the good one puts 。 after 好) and an
+// espeak-ng recording of Mandarin speech (22.05 kHz, 16-bit).
 class SpeechTestAssets {
 public:
     static const SpeechTestAssets& shared() {
@@ -23,15 +25,18 @@ public:
 
     QString error;  // empty when everything was made
     QString model(const QString& variant) const { return m_dir.filePath(QStringLiteral("models/") + variant); }
+    QString punctuationModel(const QString& variant) const { return m_dir.filePath(QStringLiteral("punctuation/") + variant); }
     // A variant as a T-One model, ready for the engine to load.
     std::optional<SpeechModel> loadable(const QString& variant, QString* error) const {
         return SpeechModelDetector::detect(model(variant), SpeechModelType::ToneCtc, error);
     }
     // A copy of the `variant` model in the folder `target` (made if need be); the folder.
-    QString copy(const QString& variant, const QString& target) const {
+    QString copy(const QString& variant, const QString& target) const { return copyFolder(model(variant), target); }
+    // The files of `folder` copied into `target` (made if need be); `target`.
+    static QString copyFolder(const QString& folder, const QString& target) {
         QDir().mkpath(target);
-        for (const QString& file : QDir(model(variant)).entryList(QDir::Files))
-            QFile::copy(model(variant) + QLatin1Char('/') + file, target + QLatin1Char('/') + file);
+        for (const QString& file : QDir(folder).entryList(QDir::Files))
+            QFile::copy(folder + QLatin1Char('/') + file, target + QLatin1Char('/') + file);
         return target;
     }
     // The folder packed as <folder>.tar.bz2 beside it; the archive's path.
@@ -49,6 +54,9 @@ private:
     SpeechTestAssets() {
         error = run(QStringLiteral("/usr/bin/python3"),
                     {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-model.py"), m_dir.filePath(QStringLiteral("models"))});
+        if (error.isEmpty())
+            error = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-punctuation-model.py"),
+                                                              m_dir.filePath(QStringLiteral("punctuation"))});
         if (error.isEmpty())
             error = run(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"),
                                                       QStringLiteral("-w"), speechWav()});

@@ -13,6 +13,7 @@
 #include <QCoro/QCoroFuture>
 #include <QCoro/QCoroProcess>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -146,7 +147,23 @@ QString ModelStore::use(const QString& name) {
     const std::optional<SpeechModel> model = find(name, &error);
     if (!model) return error;
     if (!model->verified) return QStringLiteral("语音模型 %1 未通过验证").arg(name);
+    if (model->kind() != ModelKind::speech) return QStringLiteral("%1 是标点模型，不能用作语音模型").arg(name);
     return m_preferences.setValue(QString::fromLatin1(kActiveModelKey), name);
+}
+
+std::optional<SpeechModel> ModelStore::punctuationModel() const {
+    std::optional<SpeechModel> newest;
+    QDateTime newestTime;
+    for (const Entry& entry : list()) {
+        if (!entry.model || !entry.model->verified || entry.model->kind() != ModelKind::punctuation) continue;
+        const QDateTime installed =
+            QFileInfo(QDir(entry.model->directory).filePath(QString::fromLatin1(SpeechModel::kManifestName))).lastModified();
+        if (!newest || installed > newestTime) {
+            newest = entry.model;
+            newestTime = installed;
+        }
+    }
+    return newest;
 }
 
 QString ModelStore::remove(const QString& name) {
@@ -237,7 +254,8 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::installFolder(QString folder,
 
     InstallResult result{true, {}, model, false};
     const QString active = activeName();
-    if (active.isEmpty() || !QFileInfo(modelDirectory(active)).isDir()) result.activated = use(model.name).isEmpty();
+    const bool noSpeechModel = active.isEmpty() || !QFileInfo(modelDirectory(active)).isDir();
+    if (model.kind() == ModelKind::speech && noSpeechModel) result.activated = use(model.name).isEmpty();
     co_return result;
 }
 

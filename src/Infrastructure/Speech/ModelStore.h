@@ -14,9 +14,9 @@ namespace vocena {
 class CancelToken;
 class Preferences;
 
-// The installed speech models: one folder per model under $XDG_DATA_HOME/澄言/models/, each
+// The installed models: one folder per model under $XDG_DATA_HOME/澄言/models/, each
 // described by its manifest (SpeechModel). The preference "com.vocena.speech.model" names the
-// active one. A folder whose manifest cannot be read is listed with the reason and never
+// active speech model; a punctuation model is never the active one, it is found by its kind. A folder whose manifest cannot be read is listed with the reason and never
 // written to; hidden folders (".install-*", ".downloads") are the store's own work space.
 class ModelStore {
 public:
@@ -30,6 +30,7 @@ public:
     static QString defaultDirectory();
 
     const QString& directory() const { return m_directory; }
+    Preferences& preferences() const { return m_preferences; }
 
     struct Entry {
         QString name;
@@ -47,7 +48,12 @@ public:
     // from "damaged".
     std::optional<SpeechModel> loadableModel(QString* problem, bool* notInstalled = nullptr) const;
 
-    // Each returns an empty string on success, else the reason.
+    // The installed, verified punctuation model; of several, the one installed last (its
+    // manifest is the newest). Read from the manifests only: ModelStore::checkFiles() before
+    // loading it. Nothing when there is none.
+    std::optional<SpeechModel> punctuationModel() const;
+
+    // Each returns an empty string on success, else the reason. Only a speech model can be used.
     QString use(const QString& name);
     QString remove(const QString& name);
 
@@ -61,7 +67,8 @@ public:
     // Installs from a model folder, an archive (.tar.bz2 and the other tar archives) or an
     // http(s) URL (see ModelDownload), with `type` or the detected one (SpeechModelDetector):
     // copies the model's files into a work folder, records their SHA-256, verifies the copy in
-    // a child process and only then moves it into place. Becomes the active model when none is.
+    // a child process and only then moves it into place. A speech model becomes the active model
+    // when none is.
     // A cancel stops the step under way (the download, the unpacking, the verification) and
     // fails with kCancelledMessage, leaving nothing installed (a partial download is kept).
     QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {},

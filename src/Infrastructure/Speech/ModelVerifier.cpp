@@ -4,6 +4,7 @@
 
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/OnnxMetadata.h"
+#include "Infrastructure/Speech/SherpaPunctuator.h"
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 #include "Infrastructure/Speech/SpeechModel.h"
 
@@ -46,6 +47,41 @@ QString preflight(const SpeechModel& model) {
     return {};
 }
 
+Result usable(const SpeechModel& model) {
+    return {true, QStringLiteral("模型可用: %1（%2，sherpa-onnx %3）")
+                      .arg(model.name, SpeechModel::typeName(model.type), SherpaRecognizer::libraryVersion())};
+}
+
+// The same for a punctuation model: the library exits on a missing "tokens", "vocab_size",
+// "punctuations" or "unk_symbol" entry and on a vocabulary whose size differs from
+// "vocab_size"; it throws on marks or an unknown symbol it cannot find.
+QString punctuationPreflight(const SpeechModel& model) {
+    const QString file = model.filePath(QStringLiteral("model"));
+    const QMap<QString, QString> metadata = OnnxMetadata::read(file);
+    if (metadata.isEmpty()) return QStringLiteral("%1 不是有效的模型文件，或缺少模型元数据").arg(file);
+    for (const char* key : {"tokens", "vocab_size", "punctuations", "unk_symbol"})
+        if (metadata.value(QLatin1String(key)).isEmpty()) return QStringLiteral("%1 缺少元数据 %2").arg(file, QLatin1String(key));
+    // Empty entries count, as the library counts them.
+    const QStringList tokens = metadata.value(QStringLiteral("tokens")).split(QLatin1Char('|'));
+    if (metadata.value(QStringLiteral("vocab_size")).toInt() != tokens.size())
+        return QStringLiteral("%1 的词表大小（%2）与词表（%3 个）不符").arg(file, metadata.value(QStringLiteral("vocab_size"))).arg(tokens.size());
+    if (!tokens.contains(metadata.value(QStringLiteral("unk_symbol")))) return QStringLiteral("%1 的词表中没有未知符号").arg(file);
+    const QStringList marks = metadata.value(QStringLiteral("punctuations")).split(QLatin1Char('|'));
+    for (const char* mark : {"。", "，", "？", "、", "_"})
+        if (!marks.contains(QString::fromUtf8(mark))) return QStringLiteral("%1 的标点表中没有 %2").arg(file, QString::fromUtf8(mark));
+    return {};
+}
+
+Result verifyPunctuation(const SpeechModel& model) {
+    QString error = punctuationPreflight(model);
+    if (!error.isEmpty()) return {false, error};
+    const std::unique_ptr<SherpaPunctuator> punctuator = SherpaPunctuator::create(model, &error);
+    if (!punctuator) return {false, error};
+    const std::optional<QString> text = punctuator->punctuate(QStringLiteral("今天天气很好我们出去走走吧"), &error);
+    if (!text) return {false, error};
+    return usable(model);
+}
+
 // g++ 12 may move from a named local used inside a braced initializer in co_return (and destroy
 // it again): coroutines build their result through this call instead.
 Result result(bool ok, const QString& message) { return {ok, message}; }
@@ -53,6 +89,7 @@ Result result(bool ok, const QString& message) { return {ok, message}; }
 }  // namespace
 
 Result verifyHere(const SpeechModel& model) {
+    if (model.kind() == ModelKind::punctuation) return verifyPunctuation(model);
     QString error = preflight(model);
     if (!error.isEmpty()) return {false, error};
     std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, {}, &error);
@@ -63,8 +100,7 @@ Result verifyHere(const SpeechModel& model) {
         recognizer->finishInput(&error) && recognizer->decode(&error))
         text = recognizer->text(&error);
     if (!text) return {false, error};
-    return {true, QStringLiteral("模型可用: %1（%2，sherpa-onnx %3）")
-                      .arg(model.name, SpeechModel::typeName(model.type), SherpaRecognizer::libraryVersion())};
+    return usable(model);
 }
 
 QCoro::Task<Result> verifyInChild(QString program, QString directory, int timeoutSeconds, std::shared_ptr<CancelToken> cancel) {

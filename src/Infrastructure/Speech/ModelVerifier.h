@@ -11,7 +11,7 @@ class SpeechModel;
 
 // Whether a model really runs: the damage the library cannot report is looked for first (a
 // malformed tokens file, no blank symbol for a CTC model, missing metadata), then the model is
-// loaded and a second of silence is decoded.
+// loaded and a second of silence is decoded (a punctuation model punctuates a sentence).
 //
 // sherpa-onnx ends the whole process (_Exit) on such damage, which no exception handler can
 // stop, and the check above cannot know every case. So the app never tries an unknown model

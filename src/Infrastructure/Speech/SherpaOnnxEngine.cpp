@@ -68,6 +68,12 @@ void SherpaOnnxEngine::cancel(quint64 task) {
     postError(task, {EngineErrorDomain::recognition, 1, QStringLiteral("识别已取消")});
 }
 
+bool SherpaOnnxEngine::runOnDecodingThread(std::function<void()> job) {
+    if (!m_worker) return false;
+    m_worker->post(std::move(job));
+    return true;
+}
+
 void SherpaOnnxEngine::deliverResult(quint64 task, const QString& text, bool isFinal) {
     if (task != m_task) return;  // cancelled, timed out or replaced meanwhile
     if (!text.isEmpty()) m_heardSpeech = true;

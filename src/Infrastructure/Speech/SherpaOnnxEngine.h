@@ -3,6 +3,7 @@
 #include "Infrastructure/Speech/RecognitionEngine.h"
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 
+#include <functional>
 #include <memory>
 
 namespace vocena {
@@ -43,6 +44,10 @@ public:
     void acceptAudio(quint64 task, const float* samples, int frames) override;
     void endAudio(quint64 task) override;
     void cancel(quint64 task) override;
+
+    // Thread-safe. Runs `job` on the decoding thread between batches of audio (see
+    // SpeechDecodeWorker::post); false, and `job` is not run, when no model is loaded.
+    bool runOnDecodingThread(std::function<void()> job);
 
 private:
     void deliverResult(quint64 task, const QString& text, bool isFinal);

@@ -1,33 +1,22 @@
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 
 #include "Infrastructure/Speech/AudioSource.h"
+#include "Infrastructure/Speech/SherpaCall.h"
 
 #include <sherpa-onnx/c-api/c-api.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <exception>
 #include <vector>
 
 namespace vocena {
 
 namespace {
 
-// Runs one call into the library; an exception it throws becomes `error`.
 template <typename F>
 bool guarded(const char* what, QString* error, F&& call) {
-    QString reason;
-    try {
-        call();
-        return true;
-    } catch (const std::exception& e) {
-        reason = QString::fromUtf8(e.what());
-    } catch (...) {
-        reason = QStringLiteral("未知异常");
-    }
-    if (error) *error = QStringLiteral("%1失败: %2").arg(QString::fromUtf8(what), reason);
-    return false;
+    return guardedSherpaCall(what, error, std::forward<F>(call));
 }
 
 // "cpu" or, without the memory arena, "cpu:<file>" naming a provider config that switches it
@@ -43,6 +32,10 @@ QByteArray providerString(const SherpaRecognizer::Options& options, QTemporaryFi
 }  // namespace
 
 std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& model, const Options& options, QString* error) {
+    if (model.kind() != ModelKind::speech) {
+        if (error) *error = QStringLiteral("%1 不是语音识别模型").arg(model.name);
+        return nullptr;
+    }
     for (const QString& role : SpeechModel::requiredRoles(model.type)) {
         const QString path = model.filePath(role);
         if (path.isEmpty() || !QFileInfo(path).isFile()) {
@@ -67,6 +60,7 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
     case SpeechModelType::Paraformer: config.model_config.paraformer = {encoder.constData(), decoder.constData()}; break;
     case SpeechModelType::Zipformer2Ctc: config.model_config.zipformer2_ctc.model = single.constData(); break;
     case SpeechModelType::ToneCtc: config.model_config.t_one_ctc.model = single.constData(); break;
+    case SpeechModelType::CtTransformerPunctuation: break;  // refused above
     }
     config.model_config.tokens = tokens.constData();
     config.model_config.num_threads = std::max(1, options.numThreads);

@@ -61,8 +61,16 @@ void SpeechDecodeWorker::drop(quint64 task) {
     m_wake.notify_one();
 }
 
+void SpeechDecodeWorker::post(std::function<void()> job) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
 bool SpeechDecodeWorker::hasWorkLocked() const {
-    if (m_quit || m_streamTask != m_task) return true;  // a stream to open or to close
+    if (m_quit || !m_jobs.empty() || m_streamTask != m_task) return true;  // a stream to open or to close
     return m_task != 0 && (!m_pending.empty() || m_finishing);
 }
 
@@ -70,6 +78,14 @@ void SpeechDecodeWorker::run() {
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return hasWorkLocked(); });
+        if (!m_jobs.empty()) {
+            const std::function<void()> job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+            continue;
+        }
         if (m_quit) break;
         const quint64 task = m_task;
         const bool finishing = m_finishing;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,7 +17,8 @@ class SherpaRecognizer;
 // a time: audio fed from any thread is appended to a buffer that the thread takes over by
 // swapping (no allocation per buffer once the buffers have grown), decodes it and reports the
 // text whenever it changed; finish() decodes to the end and reports the final text. The
-// handlers run on the decoding thread.
+// handlers run on the decoding thread. Other work on the recognised text (punctuation) is
+// posted to the same thread as jobs.
 class SpeechDecodeWorker {
 public:
     using ResultHandler = std::function<void(quint64 task, const QString& text, bool isFinal)>;
@@ -35,6 +37,9 @@ public:
     void finish(quint64 task);
     // Ends `task` without a report (cancelled, timed out).
     void drop(quint64 task);
+    // Thread-safe. Runs `job` on the decoding thread, before the next batch of audio; every job
+    // posted runs, the last ones while the worker is destroyed.
+    void post(std::function<void()> job);
 
 private:
     void run();
@@ -54,6 +59,7 @@ private:
     bool m_quit = false;
     std::vector<float> m_pending;  // appended by feed()
     std::vector<float> m_batch;    // taken over by the decoding thread
+    std::deque<std::function<void()>> m_jobs;
     QString m_lastText;            // decoding thread
     std::thread m_thread;
 };

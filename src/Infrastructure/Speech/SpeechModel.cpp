@@ -21,6 +21,8 @@ const QList<TypeInfo>& typeTable() {
         {SpeechModelType::Paraformer, "paraformer", {"encoder", "decoder", "tokens"}},
         {SpeechModelType::Zipformer2Ctc, "zipformer2-ctc", {"model", "tokens"}},
         {SpeechModelType::ToneCtc, "t-one-ctc", {"model", "tokens"}},
+        // The vocabulary is in the model's metadata: no tokens file.
+        {SpeechModelType::CtTransformerPunctuation, "ct-transformer-punctuation", {"model"}},
     };
     return table;
 }
@@ -67,6 +69,14 @@ QStringList SpeechModel::typeNames() {
     QStringList names;
     for (const TypeInfo& entry : typeTable()) names << QString::fromLatin1(entry.name);
     return names;
+}
+
+ModelKind SpeechModel::kindOf(SpeechModelType type) {
+    return type == SpeechModelType::CtTransformerPunctuation ? ModelKind::punctuation : ModelKind::speech;
+}
+
+QString SpeechModel::kindName(ModelKind kind) {
+    return kind == ModelKind::punctuation ? QStringLiteral("标点") : QStringLiteral("语音识别");
 }
 
 QStringList SpeechModel::requiredRoles(SpeechModelType type) { return info(type).roles; }

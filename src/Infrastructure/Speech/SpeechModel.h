@@ -8,10 +8,14 @@
 
 namespace vocena {
 
-// The streaming model families of sherpa-onnx that the app can run.
-enum class SpeechModelType { Transducer, Paraformer, Zipformer2Ctc, ToneCtc };
+// The model families of sherpa-onnx that the app can run: the streaming speech models, and
+// the CT-Transformer that punctuates a finished transcript.
+enum class SpeechModelType { Transducer, Paraformer, Zipformer2Ctc, ToneCtc, CtTransformerPunctuation };
 
-// One speech model in a folder: its family, which file plays which role (encoder, decoder,
+// What a model is for: recognising speech, or punctuating the text recognised.
+enum class ModelKind { speech, punctuation };
+
+// One model in a folder (a speech model or a punctuation model): its family, which file plays which role (encoder, decoder,
 // joiner, model, tokens) and, once installed, the SHA-256 of every file and whether it passed
 // verification. Installed models describe themselves in "<folder>/manifest.json":
 //
@@ -32,6 +36,10 @@ public:
     static QString typeName(SpeechModelType type);  // "transducer", "paraformer", ...
     static std::optional<SpeechModelType> typeFromName(const QString& name);
     static QStringList typeNames();
+    static ModelKind kindOf(SpeechModelType type);
+    // "语音识别" or "标点".
+    static QString kindName(ModelKind kind);
+    ModelKind kind() const { return kindOf(type); }
     // The roles a family needs, tokens included.
     static QStringList requiredRoles(SpeechModelType type);
 

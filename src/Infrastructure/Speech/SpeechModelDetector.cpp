@@ -39,6 +39,12 @@ SpeechModelType guessType(const QString& folder, const QMap<QString, QString>& r
     return modelType == QStringLiteral("t-one") ? SpeechModelType::ToneCtc : SpeechModelType::Zipformer2Ctc;
 }
 
+// A CT-Transformer punctuation model carries its vocabulary and its marks in the metadata.
+bool isPunctuationModel(const QString& folder, const QStringList& onnxFiles, std::optional<SpeechModelType> type) {
+    if (type) return *type == SpeechModelType::CtTransformerPunctuation;
+    return OnnxMetadata::read(QDir(folder).filePath(pick(onnxFiles, QString()))).contains(QStringLiteral("punctuations"));
+}
+
 }  // namespace
 
 std::optional<SpeechModel> detect(const QString& directory, std::optional<SpeechModelType> type, QString* error) {
@@ -51,6 +57,14 @@ std::optional<SpeechModel> detect(const QString& directory, std::optional<Speech
     const QDir dir(folder);
     const QStringList onnxFiles = dir.entryList({QStringLiteral("*.onnx")}, QDir::Files, QDir::Name);
     if (onnxFiles.isEmpty()) return fail(QStringLiteral("%1 中没有 .onnx 模型文件").arg(folder));
+    if (isPunctuationModel(folder, onnxFiles, type)) {
+        SpeechModel model;
+        model.name = dir.dirName();
+        model.directory = folder;
+        model.type = SpeechModelType::CtTransformerPunctuation;
+        model.files.insert(QStringLiteral("model"), pick(onnxFiles, QString()));
+        return model;
+    }
     if (!dir.exists(kTokens)) return fail(QStringLiteral("%1 中没有 tokens.txt").arg(folder));
 
     QMap<QString, QString> roles;

@@ -10,7 +10,8 @@ namespace vocena::SpeechModelDetector {
 // the ONNX files, directly in `directory` or in its only sub-folder (an unpacked archive).
 // A joiner makes a transducer, an encoder and decoder without one a paraformer, a single model
 // a T-One CTC model when its metadata says model_type "t-one" and a Zipformer2 CTC model
-// otherwise. Where both exist, the int8 file of a role is taken. With `type` given, only the
+// otherwise. A single model whose metadata lists "punctuations" is a CT-Transformer punctuation
+// model, which needs no tokens file. Where both exist, the int8 file of a role is taken. With `type` given, only the
 // roles are looked up. The result has no checksums yet and is named after its folder.
 std::optional<SpeechModel> detect(const QString& directory, std::optional<SpeechModelType> type, QString* error);
 

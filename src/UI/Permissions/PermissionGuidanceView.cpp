@@ -154,7 +154,9 @@ void PermissionGuidanceView::refreshSpeechRow() {
     row->setInstall(install);
     const PermissionStatus status = model.status(PermissionType::speechRecognition);
     if (install.running) {
-        row->setNote({}, false);
+        row->setNote(install.punctuation ? QStringLiteral("正在安装标点模型，为识别结果加上标点") : QString(), false);
+    } else if (!model.punctuationProblem().isEmpty() && status == PermissionStatus::authorized) {
+        row->setNote(model.punctuationProblem(), !model.punctuationProblem().endsWith(ModelStore::kCancelledMessage));
     } else if (!model.installProblem().isEmpty() && status != PermissionStatus::authorized) {
         row->setNote(model.installProblem(), model.installProblem() != ModelStore::kCancelledMessage);  // a cancel is no fault
     } else if (status == PermissionStatus::denied) {

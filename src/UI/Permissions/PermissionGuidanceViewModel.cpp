@@ -160,6 +160,36 @@ QCoro::Task<> PermissionGuidanceViewModel::requestAllPermissions() {
     logger.info(QStringLiteral("所有权限请求完成"));
 }
 
+QCoro::Task<ModelStore::InstallResult> PermissionGuidanceViewModel::runInstall(QString source, bool punctuation) {
+    QPointer self{this};
+    auto cancel = std::make_shared<CancelToken>();
+    m_installCancel = cancel;
+    m_install = ModelInstall{};
+    m_install.running = true;
+    m_install.punctuation = punctuation;
+    Q_EMIT modelInstallChanged();
+    logger.info(QStringLiteral("开始安装模型 %1").arg(source));
+
+    // The store lives in this frame until the install is over, whatever happens to the view model.
+    ModelStore modelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram);
+    ModelStore::Progress progress = [self](qint64 received, qint64 total) {
+        if (self) self->onInstallProgress(received, total);
+    };
+    QCoro::Task<ModelStore::InstallResult> installing = modelStore.install(source, std::nullopt, progress, cancel);
+    ModelStore::InstallResult result = co_await std::move(installing);
+    if (!self) co_return result;
+    m_installCancel.reset();
+    m_install = ModelInstall{};
+    if (result.ok) {
+        logger.info(QStringLiteral("模型安装完成: %1").arg(result.model->name));
+    } else if (cancel->isCancelled()) {
+        logger.info(QStringLiteral("已取消模型安装"));
+    } else {
+        logger.error(QStringLiteral("模型安装失败: %1").arg(result.message));
+    }
+    co_return result;
+}
+
 QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     if (m_install.running) co_return false;  // the install under way answers the row
     if (!m_setup.preferences) {
@@ -168,40 +198,30 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
         co_return false;
     }
     QPointer self{this};
-    auto cancel = std::make_shared<CancelToken>();
-    m_installCancel = cancel;
-    m_install = ModelInstall{};
-    m_install.running = true;
     m_installProblem.clear();
-    Q_EMIT modelInstallChanged();
-    logger.info(QStringLiteral("开始安装语音模型 %1").arg(m_setup.speechModel));
-
-    // The store lives in this frame until the install is over, whatever happens to the view model.
-    ModelStore modelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram);
-    ModelStore::Progress progress = [self](qint64 received, qint64 total) {
-        if (self) self->onInstallProgress(received, total);
-    };
-    QCoro::Task<ModelStore::InstallResult> installing = modelStore.install(m_setup.speechModel, std::nullopt, progress, cancel);
+    QCoro::Task<ModelStore::InstallResult> installing = runInstall(m_setup.speechModel, false);
     const ModelStore::InstallResult result = co_await std::move(installing);
     if (!self) co_return false;
-    m_installCancel.reset();
-    m_install = ModelInstall{};
-    if (result.ok) {
-        logger.info(QStringLiteral("语音模型安装完成: %1").arg(result.model->name));
-    } else if (cancel->isCancelled()) {
-        m_installProblem = result.message;
-        logger.info(QStringLiteral("已取消语音模型安装"));
-    } else {
-        m_installProblem = result.message;
-        logger.error(QStringLiteral("语音模型安装失败: %1").arg(result.message));
-    }
+    if (!result.ok) m_installProblem = result.message;
     // What the check finds now: authorized when the model loads, still not determined when
     // nothing was installed (the row offers "授权" again), denied when it does not load.
     const PermissionStatus status = m_manager->checkSpeechRecognitionPermission();
     store(PermissionType::speechRecognition, status);
     Q_EMIT modelInstallChanged();
     if (result.ok) Q_EMIT speechModelInstalled(result.model->name);
+    if (result.ok && !m_setup.punctuationModel.isEmpty()) installPunctuationModel();
     co_return status == PermissionStatus::authorized;
+}
+
+QCoro::Task<> PermissionGuidanceViewModel::installPunctuationModel() {
+    QPointer self{this};
+    m_punctuationProblem.clear();
+    if (ModelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram).punctuationModel()) co_return;
+    QCoro::Task<ModelStore::InstallResult> installing = runInstall(m_setup.punctuationModel, true);
+    const ModelStore::InstallResult result = co_await std::move(installing);
+    if (!self) co_return;
+    if (!result.ok) m_punctuationProblem = QStringLiteral("标点模型未安装：%1").arg(result.message);
+    Q_EMIT modelInstallChanged();
 }
 
 void PermissionGuidanceViewModel::onInstallProgress(qint64 received, qint64 total) {

@@ -2,6 +2,7 @@
 
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Speech/DownloadProgress.h"
+#include "Infrastructure/Speech/ModelStore.h"
 #include "UI/Permissions/PermissionGuideSetup.h"
 
 #include <QCoro/QCoroTask>
@@ -17,7 +18,8 @@ class WorkItem;
 
 // The statuses the permission guide shows and what its buttons do, over a PermissionManager of
 // its own (the app's manager caches its statuses separately). Requesting speech recognition
-// installs the default speech model; the install runs in the background (the download on the
+// installs the default speech model, then the punctuation model as a second download; the
+// install runs in the background (the download on the
 // network stack, unpacking and verification in child processes) and can be cancelled. Main
 // thread.
 class PermissionGuidanceViewModel : public QObject {
@@ -26,6 +28,7 @@ public:
     // The speech model install under way, for the speech row.
     struct ModelInstall {
         bool running = false;
+        bool punctuation = false;  // the second download: the punctuation model
         DownloadProgress progress;
     };
 
@@ -50,6 +53,8 @@ public:
     const ModelInstall& modelInstall() const { return m_install; }
     // Why the last install failed, or that it was cancelled; empty after a success.
     const QString& installProblem() const { return m_installProblem; }
+    // Why the punctuation model that follows the speech model was not installed; empty otherwise.
+    const QString& punctuationProblem() const { return m_punctuationProblem; }
 
     // Refreshes all three entries from the system (joins a refresh under way).
     void checkAllPermissions();
@@ -83,6 +88,10 @@ private:
     QCoro::Task<bool> request(PermissionType type);
     QCoro::Task<> requestFromRow(PermissionType type);
     QCoro::Task<bool> installSpeechModel();
+    // The second download after the speech model, when the setup names a punctuation model.
+    QCoro::Task<> installPunctuationModel();
+    // One install of `source` into the store, shown in m_install until it ends.
+    QCoro::Task<ModelStore::InstallResult> runInstall(QString source, bool punctuation);
     void onInstallProgress(qint64 received, qint64 total);
     void store(PermissionType type, PermissionStatus status);
 
@@ -93,6 +102,7 @@ private:
     bool m_requestingAll = false;
     ModelInstall m_install;
     QString m_installProblem;
+    QString m_punctuationProblem;
     std::shared_ptr<CancelToken> m_installCancel;
     std::shared_ptr<WorkItem> m_pendingActivation;
     std::shared_ptr<WorkItem> m_pendingAlert;

@@ -13,6 +13,7 @@ PermissionGuideSetup PermissionGuideSetup::standard(PermissionProbes probes, Pre
     setup.probes = std::move(probes);
     setup.preferences = &preferences;
     setup.speechModel = ModelCatalog::entries().first().name;
+    setup.punctuationModel = QString::fromLatin1(ModelCatalog::kPunctuationModel);
     setup.modelsDirectory = ModelStore::defaultDirectory();
     setup.verifierProgram = QCoreApplication::applicationFilePath();
     setup.scheduler = &Scheduler::main();

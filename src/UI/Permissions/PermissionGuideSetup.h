@@ -26,6 +26,9 @@ struct PermissionGuideSetup {
     Scheduler* scheduler = nullptr;
     // "现在重启" in the restart alert.
     std::function<void()> quitApplication;
+    // Installed after `speechModel` as a second download when not empty and no punctuation model
+    // is installed yet (the same forms as `speechModel`).
+    QString punctuationModel;
 
     // The user's model store and default model, the main scheduler, and QCoreApplication::quit.
     static PermissionGuideSetup standard(PermissionProbes probes, Preferences& preferences);

@@ -5,6 +5,7 @@
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
+#include "UI/Settings/ToggleSettingRow.h"
 
 #include <QDir>
 #include <QEvent>
@@ -70,6 +71,11 @@ QWidget* SpeechModelCard::buildBody() {
     m_actionProblem->setObjectName(QStringLiteral("actionProblem"));
     layout->addWidget(m_actionProblem);
 
+    m_punctuation = new ToggleSettingRow(QStringLiteral("自动加标点"), QStringLiteral("安装标点模型后，为识别结果加上逗号、句号和问号"), body);
+    m_punctuation->setObjectName(QStringLiteral("punctuationToggle"));
+    connect(m_punctuation, &ToggleSettingRow::toggled, m_model, &SpeechModelCardModel::setPunctuationEnabled);
+    layout->addWidget(m_punctuation);
+
     m_downloadsTitle = SettingsStyle::label(QStringLiteral("可下载"), Role::sectionTitle, body);
     layout->addSpacing(4);
     layout->addWidget(m_downloadsTitle);
@@ -109,7 +115,7 @@ void SpeechModelCard::rebuildRows() {
         row->setActive(model.active);
         row->setNote(model.problem, true);
         const QString name = model.name;
-        if (model.problem.isEmpty() && !model.active)
+        if (model.problem.isEmpty() && !model.active && model.kind == ModelKind::speech)
             connect(row->addButton(QStringLiteral("使用"), QStringLiteral("useButton")), &QPushButton::clicked, m_model,
                     [this, name] { m_model->use(name); });
         connect(row->addButton(QStringLiteral("删除"), QStringLiteral("removeButton")), &QPushButton::clicked, this,
@@ -131,6 +137,7 @@ void SpeechModelCard::rebuildRows() {
     m_emptyText->setVisible(m_installedRows.isEmpty());
     m_downloadsTitle->setVisible(!m_downloadRows.isEmpty());
     m_actionProblem->setNote(m_model->actionProblem(), true);
+    m_punctuation->setOn(m_model->punctuationEnabled());
     showInstall();
 }
 

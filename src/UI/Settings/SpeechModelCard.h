@@ -19,10 +19,12 @@ class Clock;
 class NoteLabel;
 class SpeechModelCardModel;
 class SpeechModelRow;
+class ToggleSettingRow;
 
 // The settings card "语音模型": the installed models with the active one marked ("使用",
-// "删除"), the built-in models to download with their progress ("下载", "取消", "继续下载"),
-// and "从文件安装…" for an archive or a model folder. Installs run in the background; the card
+// "删除"; a punctuation model has no "使用"), the switch "自动加标点", the built-in models to
+// download with their progress ("下载", "取消", "继续下载"), and "从文件安装…" for an archive or
+// a model folder. Installs run in the background; the card
 // stays usable meanwhile, one install at a time.
 class SpeechModelCard : public SettingsCard {
     Q_OBJECT
@@ -61,6 +63,7 @@ private:
     QLabel* m_emptyText = nullptr;
     QLabel* m_downloadsTitle = nullptr;
     NoteLabel* m_actionProblem = nullptr;
+    ToggleSettingRow* m_punctuation = nullptr;
     QPushButton* m_installFromFile = nullptr;
     SpeechModelRow* m_fileRow = nullptr;
     QHash<QString, SpeechModelRow*> m_installedRows;

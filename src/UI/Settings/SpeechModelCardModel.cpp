@@ -3,6 +3,8 @@
 #include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/TranscriptPunctuator.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -48,7 +50,8 @@ void SpeechModelCardModel::refresh() {
     m_installed.clear();
     for (const ModelStore::Entry& entry : m_store.list()) {
         names.insert(entry.name);
-        InstalledModel model{entry.name, summaryOf(entry), entry.name == active, entry.problem};
+        InstalledModel model{entry.name, summaryOf(entry), entry.name == active, entry.problem,
+                             entry.model ? entry.model->kind() : ModelKind::speech};
         if (entry.model && !entry.model->verified) model.problem = QStringLiteral("未通过验证，无法使用");
         if (!entry.model && model.problem.isEmpty()) model.problem = QStringLiteral("无法读取模型说明");
         m_installed << model;
@@ -73,11 +76,14 @@ void SpeechModelCardModel::use(const QString& name) {
 
 QString SpeechModelCardModel::successorOf(const QString& name) const {
     for (const InstalledModel& model : m_installed)
-        if (model.name != name && model.problem.isEmpty()) return model.name;
+        if (model.name != name && model.problem.isEmpty() && model.kind == ModelKind::speech) return model.name;
     return {};
 }
 
 QString SpeechModelCardModel::removalQuestion(const QString& name) const {
+    for (const InstalledModel& model : m_installed)
+        if (model.name == name && model.kind == ModelKind::punctuation)
+            return QStringLiteral("删除标点模型 %1？删除后识别结果不再自动加标点。").arg(name);
     if (name != m_store.activeName()) return QStringLiteral("删除语音模型 %1？").arg(name);
     const QString next = successorOf(name);
     if (next.isEmpty()) return QStringLiteral("删除正在使用的语音模型 %1？删除后语音输入将不可用，直到安装或选择其他模型。").arg(name);
@@ -147,6 +153,13 @@ QCoro::Task<> SpeechModelCardModel::runInstall(QString source, QString catalogNa
     refresh();
     Q_EMIT installChanged();
     if (result.ok && result.activated) setActive(result.model->name);
+}
+
+bool SpeechModelCardModel::punctuationEnabled() const { return TranscriptPunctuator::isEnabled(m_store.preferences()); }
+
+void SpeechModelCardModel::setPunctuationEnabled(bool enabled) {
+    m_actionProblem = m_store.preferences().setValue(QString::fromLatin1(TranscriptPunctuator::kEnabledKey), enabled);
+    Q_EMIT modelsChanged();
 }
 
 void SpeechModelCardModel::onProgress(qint64 received, qint64 total) {

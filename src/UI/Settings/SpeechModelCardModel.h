@@ -16,7 +16,7 @@ class CancelToken;
 class Clock;
 
 // What the speech-model card shows and what its buttons do: the installed models (the active
-// one marked), the built-in models not installed yet, and one install at a time, from the
+// speech model marked, punctuation models beside them), the built-in models not installed yet, and one install at a time, from the
 // built-in list or from a file, with its progress. Installs run as ModelStore::install runs
 // them (the download on the network stack, unpacking and verification in child processes),
 // so the main thread stays free. Main thread.
@@ -28,6 +28,7 @@ public:
         QString summary;  // the built-in list's line, else the type and where it came from
         bool active = false;
         QString problem;  // why it cannot be used (unreadable or unverified); empty when usable
+        ModelKind kind = ModelKind::speech;  // a punctuation model is never "used": it works beside
     };
     struct DownloadableModel {
         ModelCatalog::Entry entry;
@@ -70,6 +71,10 @@ public:
     // ignored while an install runs.
     void installFromFile(const QString& path);
     void cancelInstall();
+
+    // "识别结果自动加标点": the preference com.vocena.speech.punctuation.
+    bool punctuationEnabled() const;
+    void setPunctuationEnabled(bool enabled);
 
     // What the store installs for a chosen file: the archive itself, else the file's folder.
     static QString installSource(const QString& chosenFile);

@@ -66,6 +66,7 @@ protected:
         setup.probes.speechRecognition = [this] { return speech ? *speech : storeCheck(); };
         setup.preferences = &preferences;
         setup.speechModel = speechModel;
+        setup.punctuationModel = punctuationModel;
         setup.modelsDirectory = modelsDir();
         setup.verifierProgram = QStringLiteral(VOCENA_BINARY);
         setup.scheduler = &scheduler;
@@ -136,6 +137,7 @@ protected:
     bool gated = false;  // the microphone probe waits for `gate`
     QSemaphore gate;
     QString speechModel = QStringLiteral("unused");
+    QString punctuationModel;
     int quits = 0;
     QPointer<PermissionGuidanceView> guide;
 };
@@ -344,6 +346,40 @@ TEST_F(PermissionGuideTest, SpeechRowInstallsTheModelShowingProgressAndCanBeCanc
     EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), QStringLiteral("vocena-test-model"));
     EXPECT_EQ(subtitle(), QStringLiteral("所有权限已授权，澄言可以正常使用"));
     EXPECT_EQ(announced, QStringList{QStringLiteral("vocena-test-model")});  // once, after the resumed try
+}
+
+TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAsASecondDownload) {
+    ASSERT_EQ(SpeechTestAssets::shared().error, QString());
+    const QByteArray speechArchive = modelArchive(QStringLiteral("good"), QStringLiteral("vocena-test-model"));
+    const QByteArray punctuationArchive = test::readFile(SpeechTestAssets::archive(SpeechTestAssets::copyFolder(
+        SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")), work.filePath(QStringLiteral("src/vocena-test-punctuation")))));
+    bool punctuationOnline = false;
+    LoopbackHttpServer server([&](const LoopbackHttpServer::Request& request) {
+        if (!request.target.endsWith("punctuation.tar.bz2")) return LoopbackHttpServer::Response::download(speechArchive, request);
+        if (!punctuationOnline) return LoopbackHttpServer::Response::json(404, "{}");
+        return LoopbackHttpServer::Response::download(punctuationArchive, request);
+    });
+    speechModel = server.baseURL() + QStringLiteral("/models/vocena-test-model.tar.bz2");
+    punctuationModel = server.baseURL() + QStringLiteral("/models/vocena-test-punctuation.tar.bz2");
+    openGuide();
+
+    // The second download failing leaves speech recognition granted and says why.
+    clickAction(Type::speechRecognition);
+    ASSERT_TRUE(waitUntil([this] { return note(Type::speechRecognition).startsWith(QStringLiteral("标点模型未安装")); }, 60000));
+    EXPECT_EQ(indicator(Type::speechRecognition), QStringLiteral("✓"));
+    EXPECT_EQ(installedModels(), QStringList{QStringLiteral("vocena-test-model")});
+
+    // Asked again (the model was removed meanwhile): both arrive, the speech model stays the active one.
+    ASSERT_EQ(ModelStore(preferences, modelsDir(), QString()).remove(QStringLiteral("vocena-test-model")), QString());
+    guide->viewModel().checkAllPermissions();
+    ASSERT_TRUE(waitUntil([this] { return indicator(Type::speechRecognition) == QStringLiteral("授权"); }));
+    punctuationOnline = true;
+    clickAction(Type::speechRecognition);
+    ASSERT_TRUE(waitUntil([this] { return installedModels().size() == 2 && !guide->viewModel().modelInstall().running; }, 60000))
+        << note(Type::speechRecognition).toStdString();
+    EXPECT_EQ(note(Type::speechRecognition), QString());
+    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), QStringLiteral("vocena-test-model"));
+    EXPECT_EQ(ModelStore(preferences, modelsDir(), QString()).punctuationModel()->name, QStringLiteral("vocena-test-punctuation"));
 }
 
 TEST_F(PermissionGuideTest, ClosingTheGuideCancelsItsInstall) {

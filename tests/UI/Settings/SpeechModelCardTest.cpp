@@ -9,6 +9,8 @@
 #include "UI/Settings/SpeechModelCard.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
+#include "UI/Settings/ToggleSettingRow.h"
+#include "UI/Settings/ToggleSwitch.h"
 #include "SettingsLook.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Screenshots.h"
@@ -192,6 +194,35 @@ TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemoves) {
     EXPECT_EQ(announcedNames().last(), QString());
     EXPECT_EQ(installedFolders(), QStringList());
     EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
+}
+
+TEST_F(SpeechModelCardTest, APunctuationModelWorksBesideTheSpeechModelWithItsSwitch) {
+    openCard();
+    installFromFile(modelFolder(QStringLiteral("alpha")) + QStringLiteral("/tokens.txt"));
+    const QString punctuation = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
+                                                             work.filePath(QStringLiteral("src/punct")));
+    installFromFile(punctuation + QStringLiteral("/model.int8.onnx"));
+    ASSERT_NE(card->installedRow(QStringLiteral("punct")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
+    EXPECT_FALSE(isActive(QStringLiteral("punct")));
+    EXPECT_EQ(card->installedRow(QStringLiteral("punct"))->button(QStringLiteral("useButton")), nullptr);
+    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
+    EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("alpha")});
+
+    // The switch is the preference, on by default.
+    auto* toggle = card->findChild<ToggleSettingRow*>(QStringLiteral("punctuationToggle"));
+    ASSERT_TRUE(isShown(toggle));
+    EXPECT_TRUE(toggle->isOn());
+    toggle->toggleSwitch()->click();
+    EXPECT_EQ(preferences.boolValue(QStringLiteral("com.vocena.speech.punctuation")), false);
+    card->hide();
+    card->show();  // shown again: read from the preferences
+    EXPECT_FALSE(toggle->isOn());
+
+    // The punctuation model never takes the place of the speech model.
+    EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("取消")).contains(QStringLiteral("不可用")));
+    EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
+    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("punct")); }));
+    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
 }
 
 TEST_F(SpeechModelCardTest, DamagedModelsShowTheirProblemAndCanOnlyBeRemoved) {
