@@ -38,10 +38,8 @@ QString DoctorCommand::usage() const {
     return QStringLiteral(
         "用法: vocena doctor\n"
         "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办；\n"
-        "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因，
-"
-        "以及识别结果是否自动加标点（标点模型，设置项 com.vocena.speech.punctuation）。
-"
+        "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因，\n"
+        "以及识别结果是否自动加标点（标点模型，设置项 com.vocena.speech.punctuation）。\n"
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
