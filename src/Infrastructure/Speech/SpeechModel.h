@@ -20,6 +20,9 @@ enum class SpeechModelType { Transducer, Paraformer, Zipformer2Ctc, ToneCtc };
 class SpeechModel {
 public:
     static constexpr const char* kManifestName = "manifest.json";
+    // An optional file of transducers: the word-piece vocabulary that hotwords with Latin
+    // letters are encoded with.
+    static constexpr const char* kBpeVocabRole = "bpeVocab";
 
     QString name;
     QString directory;  // absolute; not stored in the manifest
