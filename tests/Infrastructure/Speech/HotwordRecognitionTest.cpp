@@ -1,8 +1,6 @@
 // The vocabulary as hotwords on the real sherpa-onnx library: the generated transducer decodes
 // speech to 你好你好… and, with 泥好 as a hotword, to 泥好泥好….
-#include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SherpaRecognizer.h"
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
@@ -14,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace vocena;
@@ -32,15 +29,12 @@ protected:
     void SetUp() override {
         ASSERT_EQ(SpeechTestAssets::shared().error, QString());
         ASSERT_EQ(TransducerTestModel::shared().error, QString());
-        QString error;
-        const auto audio = WavReader::read(SpeechTestAssets::shared().speechWav(), &error);
-        ASSERT_TRUE(audio) << error.toStdString();
-        speech = audio->samples;
+        speech = WavReader::read(SpeechTestAssets::shared().speechWav(), nullptr).value().samples;
     }
 
-    static std::unique_ptr<SherpaRecognizer> recognizer(SherpaRecognizer::Options options = {}) {
+    static std::unique_ptr<SherpaRecognizer> recognizer(const SpeechModel& model, SherpaRecognizer::Options options = {}) {
         QString error;
-        auto created = SherpaRecognizer::create(TransducerTestModel::shared().model(), options, &error);
+        auto created = SherpaRecognizer::create(model, options, &error);
         EXPECT_TRUE(created) << error.toStdString();
         return created;
     }
@@ -55,122 +49,89 @@ protected:
         return text.value_or(QStringLiteral("<error: %1>").arg(error));
     }
 
+    // Runs one recording through the engine; the final text.
+    QString record(SherpaOnnxEngine& engine) const {
+        QString final;
+        bool ended = false;
+        const auto connection = QObject::connect(&engine, &RecognitionEngine::resultReady, [&](quint64, const QString& text, float, bool isFinal) {
+            final = text;
+            ended = isFinal;
+        });
+        const quint64 task = engine.start();
+        engine.acceptAudio(task, speech.data(), int(speech.size()));
+        engine.endAudio(task);
+        EXPECT_TRUE(test::waitUntil([&] { return ended; }));
+        QObject::disconnect(connection);
+        return final;
+    }
+
     std::vector<float> speech;
+    test::ManualClock clock;
+    test::ManualScheduler scheduler{clock};
 };
 
-TEST_F(HotwordRecognitionTest, AHotwordChangesWhatBeamSearchPicks) {
-    const auto greedy = recognizer({.hotwords = false});
-    const auto beam = recognizer();
+TEST_F(HotwordRecognitionTest, AHotwordChangesWhatBeamSearchPicksAndUnspellableWordsAreLeftOut) {
+    const auto greedy = recognizer(TransducerTestModel::shared().model(), {.hotwords = false});
+    const auto beam = recognizer(TransducerTestModel::shared().model());
     ASSERT_TRUE(greedy && beam);
-    EXPECT_EQ(beam->hotwordsUnavailableReason(), QString());
-
     const QString plain = transcribe(*greedy);
     ASSERT_TRUE(plain.startsWith(QStringLiteral("你好你好"))) << plain.toStdString();
     EXPECT_EQ(transcribe(*beam), plain) << "beam search alone must not change the text";
 
-    const QString boosted = transcribe(*beam, {{item(QStringLiteral("泥好"), QStringList{QStringLiteral("你好")})}, 1.5});
-    EXPECT_EQ(boosted, QString(plain).replace(u'你', u'泥'));
-    EXPECT_EQ(beam->activeHotwords(), QStringList{QStringLiteral("泥好")});
-
-    // The next stream takes the vocabulary it is given: none, or a score of 0, is no hotword.
-    EXPECT_EQ(transcribe(*beam, {{}, 1.5}), plain);
-    EXPECT_EQ(transcribe(*beam, {{item(QStringLiteral("泥好"))}, 0}), plain);
-}
-
-TEST_F(HotwordRecognitionTest, WordsTheModelCannotSpellAreLeftOutAndNeverStopTheProcess) {
-    const auto beam = recognizer();
-    ASSERT_TRUE(beam);
+    // Passed on, these would boost half a word (characters missing from tokens.txt), throw
+    // (":", "#") or split a word ("/") in the library.
     test::LogCapture log;
-    // Characters missing from tokens.txt, Latin letters without a bpe.vocab, the library's own
-    // syntax (":" starts a boost, "/" separates hotwords, "#" and "@" mark keyword options).
-    const QList<VocabularyItem> vocabulary{item(QStringLiteral("明志中心")), item(QStringLiteral("VureVIZ")),
-                                           item(QStringLiteral(":2.0")),      item(QStringLiteral("泥好/你")),
-                                           item(QStringLiteral("#1 @x")),     item(QStringLiteral("泥好"))};
-    const QString text = transcribe(*beam, {vocabulary, 1.5});
-    EXPECT_TRUE(text.startsWith(QStringLiteral("泥好泥好"))) << text.toStdString();
+    const QList<VocabularyItem> vocabulary{item(QStringLiteral("泥好"), QStringList{QStringLiteral("你好")}), item(QStringLiteral("明志中心")),
+                                           item(QStringLiteral("VureVIZ")), item(QStringLiteral("泥好 :2.0")),
+                                           item(QStringLiteral("泥好/你")), item(QStringLiteral("#1"))};
+    EXPECT_EQ(transcribe(*beam, {vocabulary, 1.5}), QString(plain).replace(u'你', u'泥'));
     EXPECT_EQ(beam->activeHotwords(), QStringList{QStringLiteral("泥好")});
     EXPECT_TRUE(log.contains(QStringLiteral("5 个词汇无法用模型的字表（cjkchar）写成热词")));
-
     log.clear();
     transcribe(*beam, {vocabulary, 1.5});
     EXPECT_FALSE(log.contains(QStringLiteral("无法用模型的字表"))) << "the same words are reported once";
+
+    EXPECT_EQ(transcribe(*beam, {{}, 1.5}), plain) << "each stream takes its own vocabulary";
+    EXPECT_EQ(transcribe(*beam, {vocabulary, 0}), plain) << "a score of 0 is no hotword";
 }
 
 TEST_F(HotwordRecognitionTest, LatinWordsGoThroughTheModelsWordPieces) {
-    // The same model with word pieces after its characters and a bpe.vocab beside it.
     QTemporaryDir dir;
-    for (const QString& file : QDir(TransducerTestModel::shared().directory()).entryList(QDir::Files))
-        ASSERT_TRUE(QFile::copy(TransducerTestModel::shared().directory() + u'/' + file, dir.filePath(file)));
-    QFile tokens(dir.filePath(QStringLiteral("tokens.txt")));
-    ASSERT_TRUE(tokens.open(QIODevice::Append));
-    tokens.write("\xe2\x96\x81VURE 4\nVIZ 5\n");
-    tokens.close();
-    ASSERT_TRUE(test::writeFile(dir.filePath(QStringLiteral("bpe.vocab")), "<unk>\t0\n\xe2\x96\x81VURE\t-1\nVIZ\t-2\n"));
-    QString error;
-    const auto model = SpeechModelDetector::detect(dir.path(), SpeechModelType::Transducer, &error);
-    ASSERT_TRUE(model) << error.toStdString();
-    const auto mixed = SherpaRecognizer::create(*model, {}, &error);
-    ASSERT_TRUE(mixed) << error.toStdString();
+    const QString source = TransducerTestModel::shared().directory();
+    for (const QString& file : QDir(source).entryList(QDir::Files)) QFile::copy(source + u'/' + file, dir.filePath(file));
+    ASSERT_TRUE(test::writeFile(dir.filePath("tokens.txt"), test::readFile(dir.filePath("tokens.txt")) + "\xe2\x96\x81VURE 4\nVIZ 5\n"));
+    ASSERT_TRUE(test::writeFile(dir.filePath("bpe.vocab"), "<unk>\t0\n\xe2\x96\x81VURE\t-1\nVIZ\t-2\n"));
+    const auto mixed = recognizer(SpeechModelDetector::detect(dir.path(), SpeechModelType::Transducer, nullptr).value());
+    ASSERT_TRUE(mixed);
 
-    const QString text = transcribe(*mixed, {{item(QStringLiteral("VureVIZ")), item(QStringLiteral("泥好"))}, 1.5});
-    EXPECT_TRUE(text.startsWith(QStringLiteral("泥好泥好"))) << text.toStdString();
+    EXPECT_TRUE(transcribe(*mixed, {{item(QStringLiteral("VureVIZ")), item(QStringLiteral("泥好"))}, 1.5}).startsWith(QStringLiteral("泥好泥好")));
     EXPECT_EQ(mixed->activeHotwords(), (QStringList{QStringLiteral("VureVIZ"), QStringLiteral("泥好")}));
 }
 
 TEST_F(HotwordRecognitionTest, TheEngineAsksForTheVocabularyAtEveryRecording) {
-    test::ManualClock clock;
-    test::ManualScheduler scheduler{clock};
     SherpaOnnxEngine engine{scheduler};
-    QString error;
-    ASSERT_TRUE(engine.load(TransducerTestModel::shared().model(), {}, &error)) << error.toStdString();
-    ASSERT_TRUE(engine.takesHotwords());
-
+    ASSERT_TRUE(engine.load(TransducerTestModel::shared().model(), {}, nullptr));
     QList<VocabularyItem> vocabulary;
     engine.setHotwordSource([&vocabulary] { return SherpaRecognizer::Hotwords{vocabulary, 1.5}; });
-    QString final;
-    QObject::connect(&engine, &RecognitionEngine::resultReady, [&final](quint64, const QString& text, float, bool isFinal) {
-        if (isFinal) final = text;
-    });
-    auto record = [&] {
-        final.clear();
-        const quint64 task = engine.start();
-        engine.acceptAudio(task, speech.data(), int(speech.size()));
-        engine.endAudio(task);
-        EXPECT_TRUE(test::waitUntil([&] { return !final.isEmpty(); }));
-        return final;
-    };
 
-    EXPECT_TRUE(record().startsWith(QStringLiteral("你好")));
+    EXPECT_TRUE(record(engine).startsWith(QStringLiteral("你好")));
     vocabulary << item(QStringLiteral("泥好"));
-    EXPECT_TRUE(record().startsWith(QStringLiteral("泥好")));
+    EXPECT_TRUE(record(engine).startsWith(QStringLiteral("泥好")));
     vocabulary.clear();
-    EXPECT_TRUE(record().startsWith(QStringLiteral("你好")));
+    EXPECT_TRUE(record(engine).startsWith(QStringLiteral("你好")));
 }
 
 TEST_F(HotwordRecognitionTest, ModelsWithoutBeamSearchSayOnceThatTheyTakeNoHotwords) {
-    test::ManualClock clock;
-    test::ManualScheduler scheduler{clock};
     SherpaOnnxEngine engine{scheduler};
     int asked = 0;
-    engine.setHotwordSource([&asked] {
-        ++asked;
-        return SherpaRecognizer::Hotwords{{item(QStringLiteral("你好"))}, 1.5};
-    });
+    engine.setHotwordSource([&asked] { return ++asked, SherpaRecognizer::Hotwords{{item(QStringLiteral("你好"))}, 1.5}; });
     test::LogCapture log;
-    QString error;
-    const auto ctc = SpeechTestAssets::shared().loadable(QStringLiteral("good"), &error);
-    ASSERT_TRUE(ctc && engine.load(*ctc, {}, &error)) << error.toStdString();
+    ASSERT_TRUE(engine.load(SpeechTestAssets::shared().loadable(QStringLiteral("good"), nullptr).value(), {}, nullptr));
     EXPECT_FALSE(engine.takesHotwords());
-    EXPECT_TRUE(log.contains(QStringLiteral("不使用热词: t-one-ctc 模型不支持热词")));
-
-    bool ended = false;
-    QObject::connect(&engine, &RecognitionEngine::resultReady, [&ended](quint64, const QString&, float, bool isFinal) { ended = isFinal; });
-    const quint64 task = engine.start();  // a greedy model given hotwords would end the process
-    engine.acceptAudio(task, speech.data(), int(speech.size()));
-    engine.endAudio(task);
-    EXPECT_TRUE(test::waitUntil([&] { return ended; }));
+    record(engine);  // a greedy decoder given hotwords would end the process
+    record(engine);
     EXPECT_EQ(asked, 0);
-    EXPECT_EQ(log.lines().filter(QStringLiteral("不使用热词")).size(), 1);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("不使用热词: t-one-ctc 模型不支持热词")).size(), 1);
 }
 
 }  // namespace
