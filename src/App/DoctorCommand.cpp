@@ -1,15 +1,20 @@
 #include "App/DoctorCommand.h"
 
 #include "App/CliServices.h"
+#include "App/HotwordReport.h"
 #include "App/PermissionReport.h"
 #include "App/SpeechSetup.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Utils/AISettingsStore.h"
+#include "Utils/VocabularyStore.h"
 
 #include <atomic>
 #include <memory>
@@ -39,7 +44,7 @@ QString DoctorCommand::usage() const {
         "用法: vocena doctor\n"
         "检查听写需要的三项条件（麦克风、向其他窗口输入、语音模型）和 AI 配置，并说明缺少时怎么办；\n"
         "同时说明文字用哪种方式输入（fcitx5 输入法桥接、X11 或 Wayland 虚拟键盘，设置项 com.vocena.injection.backend）及原因，\n"
-        "以及识别结果是否自动加标点（标点模型，设置项 com.vocena.speech.punctuation）。\n"
+        "以及识别结果是否自动加标点（标点模型，设置项 com.vocena.speech.punctuation）、词汇表是否作为语音模型的热词（设置项 com.vocena.speech.hotwordScore）。\n"
         "三项条件都满足时返回 0，否则返回 1。");
 }
 
@@ -64,6 +69,12 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
     console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
     console.out(punctuationLine(m_services.preferences()));
+    const ModelStore store = ModelStore::standard(m_services.preferences());
+    const std::optional<SpeechModel> model = store.find(store.activeName(), nullptr);
+    const double score = m_services.preferences()
+                             .doubleValue(QString::fromLatin1(SherpaOnnxEngine::kHotwordScoreKey))
+                             .value_or(SherpaOnnxEngine::kDefaultHotwordScore);
+    for (const QString& line : HotwordReport::lines(model, m_services.vocabulary().items(), score)) console.out(line);
 
     AISettingsStore& settings = m_services.aiSettings();
     const std::optional<QString> key = co_await settings.loadAPIKeyAsync();

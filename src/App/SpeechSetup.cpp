@@ -9,6 +9,8 @@
 #include "Infrastructure/Speech/MicrophoneProbe.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "Utils/VocabularyStore.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -30,9 +32,18 @@ SpeechSetup SpeechSetup::load(Preferences& preferences) {
         setup.status = PermissionStatus::denied;
         return setup;
     }
+    useVocabularyAsHotwords(*engine, preferences);
     setup.engine = std::move(engine);
     setup.status = PermissionStatus::authorized;
     return setup;
+}
+
+void SpeechSetup::useVocabularyAsHotwords(SherpaOnnxEngine& engine, Preferences& preferences) {
+    engine.setHotwordSource([&preferences] {
+        const QString key = QString::fromLatin1(SherpaOnnxEngine::kHotwordScoreKey);
+        return SherpaRecognizer::Hotwords{VocabularyStore::shared().items(),
+                                          preferences.doubleValue(key).value_or(SherpaOnnxEngine::kDefaultHotwordScore)};
+    });
 }
 
 PermissionCheck SpeechSetup::check() const {

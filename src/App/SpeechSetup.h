@@ -20,6 +20,9 @@ struct SpeechSetup {
     QString problem;  // why there is no engine
 
     static SpeechSetup load(Preferences& preferences);
+    // Makes the user's vocabulary the engine's hotwords, with the score of the preferences,
+    // both read again at every recording.
+    static void useVocabularyAsHotwords(SherpaOnnxEngine& engine, Preferences& preferences);
     // The status, with the model's name when authorized or else the problem.
     PermissionCheck check() const;
 };

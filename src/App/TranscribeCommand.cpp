@@ -2,6 +2,7 @@
 
 #include "App/CliServices.h"
 #include "App/FileTranscriber.h"
+#include "App/SpeechSetup.h"
 #include "App/TranscriptPipelineRun.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
@@ -57,6 +58,7 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
         console.err(QStringLiteral("vocena transcribe: 无法加载语音模型 %1: %2").arg(model->name, error));
         co_return ExitFailure;
     }
+    SpeechSetup::useVocabularyAsHotwords(engine, m_services.preferences());
     WavFileSource source(path);
     FileTranscriber transcriber(engine, source, [&console](const QString& partial) { console.err(partial); });
     const FileTranscriber::Outcome outcome = co_await transcriber.run(kTimeout);

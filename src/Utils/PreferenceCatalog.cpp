@@ -44,6 +44,8 @@ const QList<PreferenceDefinition>& all() {
          QStringLiteral("模型名称")},
         {QString::fromLatin1(AISettingsStore::kWorkModeKey), Type::Integer, 0, QStringLiteral("工作模式：0 = 输入法，1 = 语音助手")},
         {QStringLiteral("com.vocena.speech.model"), Type::String, QString(), QStringLiteral("当前语音模型的名称（vocena model use；空 = 未选择）")},
+        {QStringLiteral("com.vocena.speech.hotwordScore"), Type::Floating, 1.5,
+         QStringLiteral("词汇表作为热词时的加分（仅 transducer 模型；0 = 不用热词）")},
         {QStringLiteral("com.vocena.injection.backend"), Type::String, QStringLiteral("auto"),
          QStringLiteral("文字输入方式（启动时选定）：auto = 自动，fcitx5 = fcitx5 输入法桥接，x11 = X11 按键和粘贴，wayland = wlroots 混成器（sway 等）的虚拟键盘和剪贴板")},
         {QStringLiteral("com.vocena.fcitx5.preedit"), Type::Boolean, true,

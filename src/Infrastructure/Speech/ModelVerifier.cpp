@@ -95,8 +95,12 @@ Result verifyHere(const SpeechModel& model) {
     std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, {}, &error);
     if (!recognizer) return {false, error};
     const std::vector<float> silence(AudioSource::kSampleRate, 0.0f);
+    // A few common words as hotwords, so that their encoding (with the model's bpe.vocab for the
+    // Latin one) is tried here rather than first in the app; models without hotwords ignore them.
+    QList<VocabularyItem> probe;
+    for (const char* word : {"你好", "中文", "Hello"}) probe << VocabularyItem{QUuid::createUuid(), QString::fromUtf8(word), {}, {}, 0};
     std::optional<QString> text;
-    if (recognizer->beginStream(&error) && recognizer->acceptAudio(silence.data(), int(silence.size()), &error) &&
+    if (recognizer->beginStream(&error, {probe, 1.5}) && recognizer->acceptAudio(silence.data(), int(silence.size()), &error) &&
         recognizer->finishInput(&error) && recognizer->decode(&error))
         text = recognizer->text(&error);
     if (!text) return {false, error};

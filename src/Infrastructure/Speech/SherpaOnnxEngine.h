@@ -24,12 +24,17 @@ class SpeechModel;
 // - cancel() and a start() over a running task end it with only the cancellation error
 //   (recognition domain, 1), reported asynchronously.
 // - Library failures are errors of the engine's own domain (codes below).
+// - Hotwords: a transducer model takes the words of the hotword source as hotwords, asked for
+//   again at every start(), so a change of the vocabulary reaches the next recording.
 // - Confidence: sherpa-onnx gives none, so every result reports 0 (as a result without
 //   segments does).
 class SherpaOnnxEngine final : public RecognitionEngine {
     Q_OBJECT
 public:
     static constexpr double kNoSpeechTimeout = 10.0;
+    // How much a hotword's pieces count in beam search (0 turns hotwords off).
+    static constexpr const char* kHotwordScoreKey = "com.vocena.speech.hotwordScore";
+    static constexpr double kDefaultHotwordScore = 1.5;
     enum ErrorCode : int { ModelUnavailable = 1, DecodingFailed = 2 };
 
     explicit SherpaOnnxEngine(Scheduler& scheduler, QObject* parent = nullptr);
@@ -38,6 +43,13 @@ public:
     // Loads `model`, replacing the one before (a running task is cancelled). The caller has
     // checked the model (ModelStore::loadableModel); loading a large model takes about a second.
     bool load(const SpeechModel& model, const SherpaRecognizer::Options& options, QString* error);
+
+    // Called on the engine's thread at every start(); kept across loads.
+    using HotwordSource = std::function<SherpaRecognizer::Hotwords()>;
+    void setHotwordSource(HotwordSource source) { m_hotwordSource = std::move(source); }
+    // Whether the loaded model takes hotwords; else why not (empty before a load).
+    bool takesHotwords() const { return m_takesHotwords; }
+    const QString& hotwordsUnavailableReason() const { return m_hotwordsUnavailableReason; }
 
     bool isAvailable() const override { return m_worker != nullptr; }
     quint64 start() override;
@@ -58,6 +70,9 @@ private:
 
     Scheduler& m_scheduler;
     std::unique_ptr<SpeechDecodeWorker> m_worker;
+    HotwordSource m_hotwordSource;
+    bool m_takesHotwords = false;
+    QString m_hotwordsUnavailableReason;
     quint64 m_nextTask = 0;
     quint64 m_task = 0;  // the running task, 0 for none
     bool m_heardSpeech = false;

@@ -1,6 +1,8 @@
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 
+#include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Speech/AudioSource.h"
+#include "Infrastructure/Speech/HotwordList.h"
 #include "Infrastructure/Speech/SherpaCall.h"
 
 #include <sherpa-onnx/c-api/c-api.h>
@@ -13,6 +15,8 @@
 namespace vocena {
 
 namespace {
+
+const Logger logger("SpeechRecognizer");
 
 template <typename F>
 bool guarded(const char* what, QString* error, F&& call) {
@@ -49,6 +53,9 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
                      tokens = path("tokens");
     QTemporaryFile providerConfig;
     const QByteArray provider = providerString(options, providerConfig);
+    HotwordSupport hotwords = HotwordSupport::forModel(model);
+    if (!options.hotwords && hotwords.isSupported()) hotwords = {{}, {}, {}, QStringLiteral("已关闭")};
+    const QByteArray modelingUnit = hotwords.modelingUnit.toUtf8(), bpeVocab = QFile::encodeName(hotwords.bpeVocab);
 
     SherpaOnnxOnlineRecognizerConfig config{};
     config.feat_config.sample_rate = AudioSource::kSampleRate;
@@ -65,7 +72,16 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
     config.model_config.tokens = tokens.constData();
     config.model_config.num_threads = std::max(1, options.numThreads);
     config.model_config.provider = provider.constData();
-    config.decoding_method = "greedy_search";
+    // Beam search only where hotwords can apply: it costs a few decoder and joiner runs per
+    // frame, and the library ends the process when a greedy transducer meets hotwords.
+    if (hotwords.isSupported()) {
+        config.decoding_method = "modified_beam_search";
+        config.max_active_paths = kBeamSize;
+        config.model_config.modeling_unit = modelingUnit.constData();
+        if (!bpeVocab.isEmpty()) config.model_config.bpe_vocab = bpeVocab.constData();
+    } else {
+        config.decoding_method = "greedy_search";
+    }
     config.enable_endpoint = 0;  // the recognizer above decides when speech has ended
 
     const SherpaOnnxOnlineRecognizer* recognizer = nullptr;
@@ -74,7 +90,7 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
         if (error) *error = QStringLiteral("语音识别库拒绝了模型 %1").arg(model.directory);
         return nullptr;
     }
-    return std::unique_ptr<SherpaRecognizer>(new SherpaRecognizer(recognizer));
+    return std::unique_ptr<SherpaRecognizer>(new SherpaRecognizer(recognizer, std::move(hotwords)));
 }
 
 SherpaRecognizer::~SherpaRecognizer() {
@@ -82,16 +98,36 @@ SherpaRecognizer::~SherpaRecognizer() {
     guarded("释放识别器", nullptr, [this] { SherpaOnnxDestroyOnlineRecognizer(m_recognizer); });
 }
 
-bool SherpaRecognizer::beginStream(QString* error) {
+bool SherpaRecognizer::beginStream(QString* error, const Hotwords& hotwords) {
     endStream();
+    const QByteArray text = hotwordText(hotwords).toUtf8();
     const SherpaOnnxOnlineStream* stream = nullptr;
-    if (!guarded("创建识别流", error, [&] { stream = SherpaOnnxCreateOnlineStream(m_recognizer); })) return false;
+    if (!guarded("创建识别流", error, [&] {
+            stream = text.isEmpty() ? SherpaOnnxCreateOnlineStream(m_recognizer)
+                                    : SherpaOnnxCreateOnlineStreamWithHotwords(m_recognizer, text.constData());
+        }))
+        return false;
     if (!stream) {
         if (error) *error = QStringLiteral("创建识别流失败");
         return false;
     }
     m_stream = stream;
     return true;
+}
+
+QString SherpaRecognizer::hotwordText(const Hotwords& hotwords) {
+    m_activeHotwords.clear();
+    if (!m_hotwords.isSupported() || hotwords.score <= 0 || hotwords.vocabulary.isEmpty()) return {};
+    const HotwordList list = HotwordList::build(hotwords.vocabulary, *m_hotwords.tokens, m_hotwords.modelingUnit, hotwords.score);
+    if (list.skipped != m_loggedSkipped) {
+        m_loggedSkipped = list.skipped;
+        if (!list.skipped.isEmpty())
+            logger.info(QStringLiteral("%1 个词汇无法用模型的字表（%2）写成热词，已跳过: %3")
+                            .arg(list.skipped.size())
+                            .arg(m_hotwords.modelingUnit, Logging::privateText(list.skipped.join(u'、'))));
+    }
+    m_activeHotwords = list.words;
+    return list.text;
 }
 
 void SherpaRecognizer::endStream() {

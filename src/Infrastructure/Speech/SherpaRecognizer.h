@@ -1,8 +1,12 @@
 #pragma once
 
+#include "Infrastructure/Speech/HotwordSupport.h"
 #include "Infrastructure/Speech/SpeechModel.h"
+#include "Utils/VocabularyItem.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -11,12 +15,21 @@ struct SherpaOnnxOnlineStream;
 
 namespace vocena {
 
+// The words to favour in one recognition stream, and by how much (see HotwordList).
+struct StreamHotwords {
+    QList<VocabularyItem> vocabulary;
+    double score = 0;  // 0 or less: none
+};
+
 // One sherpa-onnx online recognizer over a model, with at most one open stream. Every call
 // into the library is guarded: the library throws C++ exceptions through its C API (a corrupt
 // ONNX file, tokens shorter than the model's vocabulary), and these come back as errors here.
 // What no guard can catch: the library ends the process (_Exit) on missing metadata or a
 // malformed tokens file, so a model must have passed `vocena model verify` in a child process
 // before it is loaded in the app.
+//
+// Transducer models decode with modified beam search so that each stream can carry the user's
+// vocabulary as hotwords (HotwordList); other families decode greedily and take none.
 //
 // Not thread-safe: create and use it from one thread at a time.
 class SherpaRecognizer {
@@ -26,7 +39,13 @@ public:
         // ONNX Runtime's CPU memory arena keeps the largest working set it ever needed;
         // without it memory goes back after each decode, at a small cost in speed.
         bool cpuMemoryArena = false;
+        // Whether a transducer decodes with beam search and takes hotwords.
+        bool hotwords = true;
     };
+
+    using Hotwords = StreamHotwords;
+    // The number of hypotheses beam search keeps.
+    static constexpr int kBeamSize = 4;
 
     // Seconds of silence fed after the last audio, so that the model's look-ahead sees the
     // end of speech (without it the last token is lost).
@@ -38,8 +57,8 @@ public:
     SherpaRecognizer(const SherpaRecognizer&) = delete;
     SherpaRecognizer& operator=(const SherpaRecognizer&) = delete;
 
-    // Opens a new stream, closing the one before.
-    bool beginStream(QString* error);
+    // Opens a new stream, closing the one before, with `hotwords` when the model takes them.
+    bool beginStream(QString* error, const Hotwords& hotwords = {});
     void endStream();
     bool hasStream() const { return m_stream != nullptr; }
 
@@ -52,14 +71,25 @@ public:
     // The text so far; nothing on a library error.
     std::optional<QString> text(QString* error);
 
+    // Why the recognizer takes no hotwords; empty when it does.
+    QString hotwordsUnavailableReason() const { return m_hotwords.isSupported() ? QString() : m_hotwords.reason; }
+    // The words the last stream took as hotwords.
+    const QStringList& activeHotwords() const { return m_activeHotwords; }
+
     // "1.13.8 (onnxruntime 1.x)".
     static QString libraryVersion();
 
 private:
-    explicit SherpaRecognizer(const SherpaOnnxOnlineRecognizer* recognizer) : m_recognizer(recognizer) {}
+    SherpaRecognizer(const SherpaOnnxOnlineRecognizer* recognizer, HotwordSupport hotwords)
+        : m_recognizer(recognizer), m_hotwords(std::move(hotwords)) {}
+    // The hotword text for a stream (empty for none); logs the words left out when they changed.
+    QString hotwordText(const Hotwords& hotwords);
 
     const SherpaOnnxOnlineRecognizer* m_recognizer;
     const SherpaOnnxOnlineStream* m_stream = nullptr;
+    HotwordSupport m_hotwords;  // unsupported unless the recognizer decodes with beam search
+    QStringList m_activeHotwords;
+    QStringList m_loggedSkipped;
 };
 
 }  // namespace vocena

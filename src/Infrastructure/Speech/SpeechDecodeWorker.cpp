@@ -22,10 +22,11 @@ SpeechDecodeWorker::~SpeechDecodeWorker() {
     m_thread.join();
 }
 
-void SpeechDecodeWorker::begin(quint64 task) {
+void SpeechDecodeWorker::begin(quint64 task, SherpaRecognizer::Hotwords hotwords) {
     {
         std::lock_guard lock(m_mutex);
         m_task = task;
+        m_hotwords = std::move(hotwords);
         m_finishing = false;
         m_pending.clear();
     }
@@ -91,6 +92,8 @@ void SpeechDecodeWorker::run() {
         const bool finishing = m_finishing;
         m_batch.swap(m_pending);  // m_pending keeps the old batch's capacity
         const bool newStream = m_streamTask != task;
+        SherpaRecognizer::Hotwords hotwords;
+        if (newStream) hotwords = std::move(m_hotwords);
         lock.unlock();
 
         if (newStream) {
@@ -99,7 +102,7 @@ void SpeechDecodeWorker::run() {
         }
         QString error;
         bool alive = task != 0;
-        if (alive && newStream && !m_recognizer->beginStream(&error)) {
+        if (alive && newStream && !m_recognizer->beginStream(&error, hotwords)) {
             m_onError(task, error);
             alive = false;
         }

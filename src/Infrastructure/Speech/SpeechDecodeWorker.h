@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Infrastructure/Speech/SherpaRecognizer.h"
+
 #include <QString>
 #include <condition_variable>
 #include <deque>
@@ -10,8 +12,6 @@
 #include <vector>
 
 namespace vocena {
-
-class SherpaRecognizer;
 
 // The decoding thread of the sherpa-onnx engine. It owns the recognizer and runs one task at
 // a time: audio fed from any thread is appended to a buffer that the thread takes over by
@@ -30,8 +30,9 @@ public:
     SpeechDecodeWorker(const SpeechDecodeWorker&) = delete;
     SpeechDecodeWorker& operator=(const SpeechDecodeWorker&) = delete;
 
-    // Makes `task` the current one; the task before is dropped without a report.
-    void begin(quint64 task);
+    // Makes `task` the current one, its stream opened with `hotwords`; the task before is
+    // dropped without a report.
+    void begin(quint64 task, SherpaRecognizer::Hotwords hotwords = {});
     // Thread-safe. Audio of any other task than the current, unfinished one is ignored.
     void feed(quint64 task, const float* samples, int frames);
     void finish(quint64 task);
@@ -55,6 +56,7 @@ private:
     std::condition_variable m_wake;
     quint64 m_task = 0;        // the current task, 0 for none
     quint64 m_streamTask = 0;  // the task whose stream is open (decoding thread)
+    SherpaRecognizer::Hotwords m_hotwords;  // for the current task's stream
     bool m_finishing = false;
     bool m_quit = false;
     std::vector<float> m_pending;  // appended by feed()

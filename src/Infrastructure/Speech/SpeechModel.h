@@ -24,6 +24,9 @@ enum class ModelKind { speech, punctuation };
 class SpeechModel {
 public:
     static constexpr const char* kManifestName = "manifest.json";
+    // An optional file of transducers: the word-piece vocabulary that hotwords with Latin
+    // letters are encoded with.
+    static constexpr const char* kBpeVocabRole = "bpeVocab";
 
     QString name;
     QString directory;  // absolute; not stored in the manifest

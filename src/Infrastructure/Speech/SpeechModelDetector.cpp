@@ -81,6 +81,8 @@ std::optional<SpeechModel> detect(const QString& directory, std::optional<Speech
     model.type = type ? *type : guessType(folder, roles);
     for (const QString& role : SpeechModel::requiredRoles(model.type))
         if (!roles.value(role).isEmpty()) model.files.insert(role, roles.value(role));
+    if (model.type == SpeechModelType::Transducer && dir.exists(QStringLiteral("bpe.vocab")))
+        model.files.insert(QString::fromLatin1(SpeechModel::kBpeVocabRole), QStringLiteral("bpe.vocab"));
     if (!model.missingRoles().isEmpty())
         return fail(QStringLiteral("%1 不像 %2 模型（缺少 %3）；请用 --type 指定类型")
                         .arg(folder, SpeechModel::typeName(model.type), model.missingRoles()));
