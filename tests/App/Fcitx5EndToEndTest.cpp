@@ -32,6 +32,8 @@
 using namespace vocena;
 using test::FocusedTextField;
 using test::ProcessResult;
+using test::setEmptyPreedit;
+using test::someFieldHasFocus;
 using test::waitUntil;
 
 namespace {
@@ -39,15 +41,6 @@ namespace {
 // Qt picks its input-method plugin when the application starts, before any test runs.
 const bool imModuleChosen = qputenv("QT_IM_MODULE", "fcitx");
 
-// Whether fcitx5 has an input context with the focus (an empty preedit changes nothing where
-// one has, and is refused where none has).
-QDBusMessage setEmptyPreedit() {
-    QDBusMessage call = QDBusMessage::createMethodCall(Fcitx5Bridge::serviceName, Fcitx5Bridge::objectPath,
-                                                      Fcitx5Bridge::interfaceName, QStringLiteral("SetPreedit"));
-    call.setArguments({QString()});
-    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-}
-bool someFieldHasFocus() { return setEmptyPreedit().type() == QDBusMessage::ReplyMessage; }
 bool noFieldHasFocus() { return setEmptyPreedit().errorName() == Fcitx5Bridge::noFocusError; }
 
 class Fcitx5EndToEndTest : public ::testing::Test {

@@ -19,20 +19,13 @@
 using namespace vocena;
 using test::FocusedTextField;
 using test::ProcessResult;
+using test::someFieldHasFocus;
 using test::waitUntil;
 
 namespace {
 
 // Qt picks its input-method plugin when the application starts, before any test runs.
 const bool imModuleChosen = qputenv("QT_IM_MODULE", "fcitx");
-
-// Whether an input context of fcitx5 has the focus (an empty preedit is refused where none has).
-bool someFieldHasFocus() {
-    QDBusMessage call = QDBusMessage::createMethodCall(Fcitx5Bridge::serviceName, Fcitx5Bridge::objectPath,
-                                                      Fcitx5Bridge::interfaceName, QStringLiteral("SetPreedit"));
-    call.setArguments({QString()});
-    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
-}
 
 TEST(Fcitx5WaylandEndToEndTest, CommitsAndDeletesThroughTheBridgeWithoutTheClipboard) {
     VOCENA_REQUIRE_HEADLESS_SWAY();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "support/WaitUntil.h"
 
 #include <QDBusConnection>
@@ -59,5 +60,15 @@ private:
     QProcess m_process;
     qint64 m_startMs = -1;
 };
+
+// Sets an empty preedit through the bridge on the session bus: it changes nothing where an input
+// context of fcitx5 has the focus, and is refused with the bridge's no-focus error where none has.
+inline QDBusMessage setEmptyPreedit() {
+    QDBusMessage call = QDBusMessage::createMethodCall(Fcitx5Bridge::serviceName, Fcitx5Bridge::objectPath,
+                                                      Fcitx5Bridge::interfaceName, QStringLiteral("SetPreedit"));
+    call.setArguments({QString()});
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+}
+inline bool someFieldHasFocus() { return setEmptyPreedit().type() == QDBusMessage::ReplyMessage; }
 
 }  // namespace vocena::test
