@@ -89,8 +89,8 @@ QWidget* GeneralSettingsCard::buildLaunch() {
 
 QWidget* GeneralSettingsCard::buildInput() {
     auto* section = new QWidget(this);
-    m_livePreedit = new ToggleSettingRow(QStringLiteral("在输入框中显示实时识别文字（fcitx5）"),
-                                         QStringLiteral("录音时识别中的文字带下划线显示在输入框里，结束后换成最终文字"), section);
+    m_livePreedit = new ToggleSettingRow(QStringLiteral("在输入框中显示实时识别文字"),
+                                         QStringLiteral("通过 fcitx5 输入时，识别中的文字带下划线显示在输入框里"), section);
     connect(m_livePreedit, &ToggleSettingRow::toggled, this, [this](bool on) { store(LivePreedit::preferenceKey, on); });
     auto* layout = new QVBoxLayout(section);
     layout->setContentsMargins(0, 0, 0, 0);
