@@ -22,13 +22,6 @@ namespace {
 
 const Logger logger("TermFrequencyTracker");
 
-QString defaultFilePath(const QString& name) {
-    bool ok = true;
-    const QString path = AppPaths::dataFile(name, &ok);
-    if (!ok) logger.error(QStringLiteral("无法获取 Application Support 目录"));
-    return path;
-}
-
 // ["名志中心", "明智中心"], or [] when there are none.
 QString listText(const std::optional<QStringList>& items) {
     QStringList quoted;
@@ -52,8 +45,8 @@ void postSuggestion(const QString& term, const std::optional<QString>& category)
 
 TermFrequencyTracker& TermFrequencyTracker::shared() {
     // The store is made first, so it outlives the tracker at exit.
-    static TermFrequencyTracker tracker(defaultFilePath(QStringLiteral("term_frequency.json")),
-                                        defaultFilePath(QStringLiteral("term_suppressed.json")),
+    static TermFrequencyTracker tracker(AppPaths::dataFile(QStringLiteral("term_frequency.json"), logger),
+                                        AppPaths::dataFile(QStringLiteral("term_suppressed.json"), logger),
                                         VocabularyStore::shared(), Clock::system());
     return tracker;
 }

@@ -20,13 +20,6 @@ const Logger logger("VocabularyStore");
 
 const QString kPromptHeading = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n");
 
-QString defaultFilePath() {
-    bool ok = true;
-    const QString path = AppPaths::dataFile(QStringLiteral("vocabulary.json"), &ok);
-    if (!ok) logger.error(QStringLiteral("无法获取 Application Support 目录"));
-    return path;
-}
-
 struct CsvRecord {
     QString word;
     std::optional<QStringList> variants;
@@ -62,7 +55,7 @@ std::optional<CsvRecord> recordFromLine(const QString& rawLine) {
 }  // namespace
 
 VocabularyStore& VocabularyStore::shared() {
-    static VocabularyStore store(defaultFilePath(), Clock::system());
+    static VocabularyStore store(AppPaths::dataFile(QStringLiteral("vocabulary.json"), logger), Clock::system());
     return store;
 }
 

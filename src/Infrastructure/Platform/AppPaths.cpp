@@ -1,5 +1,7 @@
 #include "Infrastructure/Platform/AppPaths.h"
 
+#include "Infrastructure/Platform/Logging.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -22,5 +24,12 @@ QString dataDir(bool* ok) { return ensured(QStandardPaths::GenericDataLocation, 
 QString configDir() { return ensured(QStandardPaths::GenericConfigLocation, nullptr); }
 
 QString dataFile(const QString& name, bool* ok) { return dataDir(ok) + QLatin1Char('/') + name; }
+
+QString dataFile(const QString& name, const Logger& logger) {
+    bool ok = true;
+    const QString path = dataFile(name, &ok);
+    if (!ok) logger.error(QStringLiteral("无法获取 Application Support 目录"));
+    return path;
+}
 
 }  // namespace vocena::AppPaths

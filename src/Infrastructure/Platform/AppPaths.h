@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace vocena {
+class Logger;
+}
+
 namespace vocena::AppPaths {
 
 // The folder every data file of the app lives in: $XDG_DATA_HOME/澄言 (by default
@@ -13,6 +17,8 @@ QString configDir();
 
 // dataDir() + "/" + name.
 QString dataFile(const QString& name, bool* ok = nullptr);
+// dataFile(name), with an error logged to `logger` when the data folder cannot be had.
+QString dataFile(const QString& name, const Logger& logger);
 
 inline constexpr const char* kAppFolder = "澄言";
 
