@@ -6,7 +6,9 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QPointer>
 #include <QSet>
 
@@ -21,6 +23,13 @@ const Logger logger("SpeechModelCard");
 SpeechModelCardModel::SpeechModelCardModel(ModelStore store, QList<ModelCatalog::Entry> catalog, Clock& clock, QObject* parent)
     : QObject(parent), m_store(std::move(store)), m_catalog(std::move(catalog)), m_clock(clock) {
     refresh();
+    m_refreshSoon.setSingleShot(true);
+    m_refreshSoon.setInterval(200);
+    connect(&m_refreshSoon, &QTimer::timeout, this, &SpeechModelCardModel::refresh);
+    auto* folderWatch = new QFileSystemWatcher(this);
+    if (QDir().mkpath(m_store.directory())) folderWatch->addPath(m_store.directory());
+    connect(folderWatch, &QFileSystemWatcher::directoryChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
+    m_preferencesWatch = m_store.preferences().observe([this] { m_refreshSoon.start(); });
 }
 
 SpeechModelCardModel::~SpeechModelCardModel() {

@@ -7,6 +7,7 @@
 #include <QCoro/QCoroTask>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -103,6 +104,10 @@ private:
     Install m_install;
     QString m_actionProblem;
     std::shared_ptr<CancelToken> m_cancel;
+    // `vocena model install/use/remove` in a terminal changes the store while the card is open:
+    // a change of the models folder or of the preferences refreshes the lists once things settle.
+    QTimer m_refreshSoon;
+    std::shared_ptr<void> m_preferencesWatch;
 };
 
 }  // namespace vocena

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoro/QCoroTask>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileDialog>
@@ -194,6 +195,24 @@ TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemoves) {
     EXPECT_EQ(announcedNames().last(), QString());
     EXPECT_EQ(installedFolders(), QStringList());
     EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
+}
+
+TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
+    openCard();
+    // `vocena model install/use/remove` of another process: its own store and preferences on the same files.
+    Preferences elsewhere{work.filePath(QStringLiteral("preferences.json"))};
+    ModelStore terminal(elsewhere, modelsDir(), QStringLiteral(VOCENA_BINARY));
+    for (const QString& name : {QStringLiteral("alpha"), QStringLiteral("beta")}) {
+        const ModelStore::InstallResult installed = QCoro::waitFor(terminal.install(modelFolder(name), std::nullopt));
+        ASSERT_TRUE(installed.ok) << installed.message.toStdString();
+    }
+    ASSERT_TRUE(waitUntil([this] { return card->installedRow(QStringLiteral("beta")) != nullptr; }));
+    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
+
+    ASSERT_EQ(terminal.use(QStringLiteral("beta")), QString());
+    EXPECT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
+    ASSERT_EQ(terminal.remove(QStringLiteral("alpha")), QString());
+    EXPECT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
 }
 
 TEST_F(SpeechModelCardTest, APunctuationModelWorksBesideTheSpeechModelWithItsSwitch) {
