@@ -18,6 +18,8 @@ struct Entry {
 
     // The URL with "#sha256=<hex>" when the checksum is known.
     QString downloadSpec() const;
+
+    bool operator==(const Entry&) const = default;
 };
 
 inline constexpr const char* kPunctuationModel = "sherpa-onnx-punct-ct-transformer-zh-en-vocab272727-2024-04-12-int8";

@@ -25,7 +25,8 @@ SpeechModelCardModel::SpeechModelCardModel(ModelStore store, QList<ModelCatalog:
     refresh();
     m_refreshSoon.setSingleShot(true);
     m_refreshSoon.setInterval(200);
-    connect(&m_refreshSoon, &QTimer::timeout, this, &SpeechModelCardModel::refresh);
+    // The card's own install refreshes when it ends; its work folders are no news meanwhile.
+    connect(&m_refreshSoon, &QTimer::timeout, this, &SpeechModelCardModel::followStore);
     auto* folderWatch = new QFileSystemWatcher(this);
     if (QDir().mkpath(m_store.directory())) folderWatch->addPath(m_store.directory());
     connect(folderWatch, &QFileSystemWatcher::directoryChanged, &m_refreshSoon, qOverload<>(&QTimer::start));
@@ -54,6 +55,23 @@ QString SpeechModelCardModel::summaryOf(const ModelStore::Entry& entry) const {
 }
 
 void SpeechModelCardModel::refresh() {
+    reload();
+    Q_EMIT modelsChanged();
+}
+
+void SpeechModelCardModel::followStore() {
+    // The card's own install refreshes when it ends; its work folders are no news meanwhile. The
+    // rows are rebuilt only when what they show has changed.
+    if (m_install.running) return;
+    const QList<InstalledModel> installed = m_installed;
+    const QList<DownloadableModel> downloadable = m_downloadable;
+    const bool punctuation = m_punctuationRead;
+    reload();
+    if (installed != m_installed || downloadable != m_downloadable || punctuation != m_punctuationRead) Q_EMIT modelsChanged();
+}
+
+void SpeechModelCardModel::reload() {
+    m_punctuationRead = punctuationEnabled();
     const QString active = m_store.activeName();
     QSet<QString> names;
     m_installed.clear();
@@ -68,7 +86,6 @@ void SpeechModelCardModel::refresh() {
     m_downloadable.clear();
     for (const ModelCatalog::Entry& entry : m_catalog)
         if (!names.contains(entry.name)) m_downloadable << DownloadableModel{entry, m_store.keptDownloadBytes(entry.downloadSpec())};
-    Q_EMIT modelsChanged();
 }
 
 void SpeechModelCardModel::setActive(const QString& name) {

@@ -30,10 +30,14 @@ public:
         bool active = false;
         QString problem;  // why it cannot be used (unreadable or unverified); empty when usable
         ModelKind kind = ModelKind::speech;  // a punctuation model is never "used": it works beside
+
+        bool operator==(const InstalledModel&) const = default;
     };
     struct DownloadableModel {
         ModelCatalog::Entry entry;
         qint64 keptBytes = 0;  // an earlier, unfinished download that "继续下载" resumes
+
+        bool operator==(const DownloadableModel&) const = default;
     };
     // The install under way, or the last one.
     struct Install {
@@ -89,6 +93,8 @@ Q_SIGNALS:
     void activeModelChanged(const QString& name);
 
 private:
+    void reload();
+    void followStore();
     QCoro::Task<> runInstall(QString source, QString catalogName, QString fileName);
     void onProgress(qint64 received, qint64 total);
     void setActive(const QString& name);
@@ -107,6 +113,7 @@ private:
     // `vocena model install/use/remove` in a terminal changes the store while the card is open:
     // a change of the models folder or of the preferences refreshes the lists once things settle.
     QTimer m_refreshSoon;
+    bool m_punctuationRead = true;  // the punctuation preference as the last reading found it
     std::shared_ptr<void> m_preferencesWatch;
 };
 

@@ -213,6 +213,11 @@ TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
     EXPECT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
     ASSERT_EQ(terminal.remove(QStringLiteral("alpha")), QString());
     EXPECT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
+    // `vocena config set com.vocena.speech.punctuation false`
+    auto* punctuation = card->findChild<ToggleSettingRow*>(QStringLiteral("punctuationToggle"));
+    ASSERT_TRUE(punctuation->isOn());
+    ASSERT_EQ(elsewhere.setValue(QStringLiteral("com.vocena.speech.punctuation"), false), QString());
+    EXPECT_TRUE(waitUntil([&] { return !punctuation->isOn(); }));
 }
 
 TEST_F(SpeechModelCardTest, APunctuationModelWorksBesideTheSpeechModelWithItsSwitch) {
