@@ -13,6 +13,7 @@
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -49,6 +50,27 @@ QList<SwayWindow> swayWindows() {
     QList<SwayWindow> windows;
     collectWindows(QJsonDocument::fromJson(tree.out.toUtf8()).object(), windows);
     return windows;
+}
+
+// The compositor's output as the user sees it (grim, through wlr-screencopy).
+QImage screenshot() {
+    QProcess grim;
+    grim.start(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-")});
+    if (!grim.waitForFinished(10000) || grim.exitCode() != 0) {
+        ADD_FAILURE() << "grim: " << grim.readAllStandardError().toStdString();
+        return {};
+    }
+    return QImage::fromData(grim.readAllStandardOutput(), "PPM");
+}
+
+// The smallest rectangle holding every pixel that differs between the two images.
+QRect changedArea(const QImage& before, const QImage& after) {
+    QRect changed;
+    if (before.size() != after.size()) return QRect(QPoint(), after.size());
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+    return changed;
 }
 
 class LayerShellBannerTest : public test::BannerTestBed {
@@ -96,6 +118,29 @@ TEST_F(LayerShellBannerTest, TheBannerNeverTakesTheFocusFromTheFieldAndGoesAwayW
     EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
     EXPECT_EQ(swayWindows().size(), 1);
     toggle();
+}
+
+// On screen the banner's pixels are at the top centre of the output (sway's is 1280 wide), the
+// only place that changes when it goes away.
+TEST_F(LayerShellBannerTest, TheBannerIsDrawnAtTheTopCentreOfTheScreen) {
+    QApplication::setCursorFlashTime(0);  // the field's caret stays put between the screenshots
+    test::FocusedTextField field;
+    banner.showNotification(QStringLiteral("已复制到剪贴板"), 3);
+    ASSERT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
+    QImage shown;
+    // The compositor draws the surface on its next frame.
+    ASSERT_TRUE(test::waitUntil([&] {
+        shown = screenshot();
+        return !shown.isNull() && shown.pixel(640, 18) != shown.pixel(640, 300);
+    }));
+    banner.hide(0);
+    QRect changed;
+    ASSERT_TRUE(test::waitUntil([&] {
+        changed = changedArea(shown, screenshot());
+        return changed.width() > 200;
+    })) << "the banner stayed on screen";
+    const QRect expected(480, 0, TopStatusBannerView::kWidth, TopStatusBannerView::kHeight);
+    EXPECT_TRUE(expected.contains(changed)) << changed.x() << "," << changed.y() << " " << changed.width() << "x" << changed.height();
 }
 
 // The rendered panel has the dark rounded background with see-through corners.
