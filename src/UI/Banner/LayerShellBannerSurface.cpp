@@ -1,5 +1,6 @@
 #include "UI/Banner/LayerShellBannerSurface.h"
 
+#include "Infrastructure/Platform/DesktopNotice.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Wayland/WlrLayerSurface.h"
 #include "UI/Banner/BannerPanel.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -38,6 +40,9 @@ void LayerShellBannerSurface::attach(BannerPanel& panel) {
         static bool told = false;
         if (!std::exchange(told, true))
             logger.info(QStringLiteral("Wayland 混成器没有提供 layer-shell（zwlr_layer_shell_v1）：不显示状态横幅，以免抢走输入焦点"));
+        // A notice (a text that could not be typed among them) goes to the desktop's
+        // notifications instead; the live banner's state is the tray icon's.
+        if (const auto* notice = qobject_cast<const QLabel*>(panel.content())) DesktopNotice::show(notice->text());
         return;
     }
     new LayerShellBannerSurface(panel, std::move(surface));

@@ -28,7 +28,8 @@ public:
 
     // Takes over showing `panel` on Qt's wayland platform, before the panel is first shown;
     // elsewhere does nothing. Without a layer shell on the compositor the panel is not shown at
-    // all (said once in the log): the tray icon still tells the state.
+    // all (said once in the log): a notice goes to the desktop's notifications, and the tray
+    // icon tells the dictation's state.
     static void attach(BannerPanel& panel);
     // The surface showing `panel`; null when the panel has its own window.
     static LayerShellBannerSurface* of(const BannerPanel& panel);
