@@ -64,6 +64,15 @@ void WaylandConnection::global(void* data, wl_registry* registry, uint32_t name,
     auto* self = static_cast<WaylandConnection*>(data);
     if (!self->m_seat && std::strcmp(interface, wl_seat_interface.name) == 0) {
         self->m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        static const wl_seat_listener seatListener = [] {
+            wl_seat_listener listener{};
+            listener.capabilities = [](void* data, wl_seat*, uint32_t capabilities) {
+                static_cast<WaylandConnection*>(data)->m_seatCapabilities = capabilities;
+            };
+            listener.name = [](void*, wl_seat*, const char*) {};
+            return listener;
+        }();
+        wl_seat_add_listener(self->m_seat, &seatListener, self);
     } else if (!self->m_virtualKeyboards && std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
         self->m_virtualKeyboards = static_cast<zwp_virtual_keyboard_manager_v1*>(
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));

@@ -45,6 +45,9 @@ public:
 
     wl_display* display() const { return m_display; }
     wl_seat* seat() const { return m_seat; }
+    // The seat's devices as the compositor last told (wl_seat_capability bits, after dispatch).
+    // A pointer or keyboard may only be asked of a seat that has or had one.
+    uint32_t seatCapabilities() const { return m_seatCapabilities; }
     zwp_virtual_keyboard_manager_v1* virtualKeyboards() const { return m_virtualKeyboards; }
     zwlr_data_control_manager_v1* dataControl() const { return m_dataControl; }
     uint32_t dataControlVersion() const { return m_dataControlVersion; }
@@ -76,6 +79,7 @@ private:
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
+    uint32_t m_seatCapabilities = 0;
     zwp_virtual_keyboard_manager_v1* m_virtualKeyboards = nullptr;
     zwlr_data_control_manager_v1* m_dataControl = nullptr;
     uint32_t m_dataControlVersion = 0;

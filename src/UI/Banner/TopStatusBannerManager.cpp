@@ -5,10 +5,12 @@
 #include "Infrastructure/X11/X11Display.h"
 #include "UI/Banner/BannerPanel.h"
 #include "UI/Banner/BannerStyle.h"
+#include "UI/Banner/LayerShellBannerSurface.h"
 #include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "UI/Banner/X11CompositorProbe.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <algorithm>
 
@@ -46,6 +48,8 @@ QString frameText(const QRect& frame) {
 }  // namespace
 
 bool TopStatusBannerManager::Environment::defaultCompositorCheck() {
+    // A Wayland compositor always blends translucent pixels.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
     return X11Display::available() && X11CompositorProbe::compositorRunning();
 }
 
@@ -73,6 +77,7 @@ std::optional<ScreenGeometry> TopStatusBannerManager::currentScreen() const {
 
 void TopStatusBannerManager::present(QWidget* content, BannerPanel::Input input, ContentType type, const ScreenGeometry& screen) {
     auto* panel = new BannerPanel(content, input, m_environment.compositorRunning());
+    LayerShellBannerSurface::attach(*panel);
     m_panel = panel;
     m_contentType = type;
     panel->present(BannerPlacement::topCentre(screen.available, panel->content()->size()));

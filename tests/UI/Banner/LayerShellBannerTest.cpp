@@ -1,0 +1,191 @@
+// The banner on a wlroots compositor with the app on Qt's wayland platform (a headless sway of
+// the test's own): it goes to the overlay layer instead of a window of its own, so the field the
+// user dictates into keeps the keyboard focus and goes on receiving typed text; a suggestion's
+// buttons take the compositor's clicks.
+#include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
+#include "Infrastructure/Wayland/WaylandConnection.h"
+#include "UI/Banner/BannerPanel.h"
+#include "UI/Banner/LayerShellBannerSurface.h"
+#include "UI/Banner/TermSuggestionView.h"
+#include "UI/Banner/TopStatusBannerView.h"
+#include "BannerTestBed.h"
+#include "support/CliRunner.h"
+#include "support/FocusedTextField.h"
+#include "support/HeadlessSway.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPushButton>
+
+using namespace vocena;
+
+namespace {
+
+struct SwayWindow {
+    QString name;
+    bool focused;
+};
+
+void collectWindows(const QJsonObject& node, QList<SwayWindow>& windows) {
+    const QString type = node.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
+        if (node.value(QStringLiteral("nodes")).toArray().isEmpty() && node.value(QStringLiteral("floating_nodes")).toArray().isEmpty())
+            windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
+    }
+    for (const char* children : {"nodes", "floating_nodes"})
+        for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) collectWindows(child.toObject(), windows);
+}
+
+// The windows sway manages, as its IPC tells them.
+QList<SwayWindow> swayWindows() {
+    const QDir runtime = QFileInfo(test::headlessSway->socket()).dir();
+    const QStringList sockets = runtime.entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+    if (sockets.isEmpty()) return {};
+    const test::ProcessResult tree = test::runProcess(
+        QStringLiteral("swaymsg"), {QStringLiteral("-s"), runtime.filePath(sockets.first()), QStringLiteral("-t"), QStringLiteral("get_tree")});
+    QList<SwayWindow> windows;
+    collectWindows(QJsonDocument::fromJson(tree.out.toUtf8()).object(), windows);
+    return windows;
+}
+
+// The compositor's output as the user sees it (grim, through wlr-screencopy).
+QImage screenshot() {
+    QProcess grim;
+    grim.start(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("ppm"), QStringLiteral("-")});
+    if (!grim.waitForFinished(10000) || grim.exitCode() != 0) {
+        ADD_FAILURE() << "grim: " << grim.readAllStandardError().toStdString();
+        return {};
+    }
+    return QImage::fromData(grim.readAllStandardOutput(), "PPM");
+}
+
+// The smallest rectangle holding every pixel that differs between the two images.
+QRect changedArea(const QImage& before, const QImage& after) {
+    QRect changed;
+    if (before.size() != after.size()) return QRect(QPoint(), after.size());
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+    return changed;
+}
+
+class LayerShellBannerTest : public test::BannerTestBed {
+protected:
+    void SetUp() override {
+        VOCENA_REQUIRE_HEADLESS_SWAY();
+        // The seat has a keyboard, as on every desktop (the headless backend has no devices).
+        ASSERT_TRUE(keyboard().isAvailable());
+    }
+    static WaylandKeyEventSink& keyboard() {
+        static WaylandKeyEventSink sink(WaylandConnection::shared());
+        return sink;
+    }
+    LayerShellBannerSurface* surface() const { return banner.panel() ? LayerShellBannerSurface::of(*banner.panel()) : nullptr; }
+    bool surfaceShown() const { return surface() && surface()->isShown(); }
+};
+
+}  // namespace
+
+TEST_F(LayerShellBannerTest, TheBannerNeverTakesTheFocusFromTheFieldAndGoesAwayWhenHidden) {
+    test::FocusedTextField field;
+    ASSERT_EQ(swayWindows().size(), 1);
+
+    banner.show(service);
+    toggle();  // recording: the dot pulses and the time counts
+    EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }, 5000)) << "no layer surface";
+    ASSERT_NE(banner.bannerView(), nullptr);
+    EXPECT_TRUE(banner.panel()->isVisible());
+    EXPECT_EQ(banner.bannerView()->statusText(), QStringLiteral("文字识别中"));
+
+    // No window of the banner: sway still manages the field's window alone, and it has the focus.
+    const QList<SwayWindow> windows = swayWindows();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows.first().focused);
+    for (const char32_t character : U"ok") keyboard().typeCharacter(character);
+    EXPECT_EQ(field.waitForText(QStringLiteral("ok")), QStringLiteral("ok"));
+
+    // Other content on the same kind of surface, then nothing; a banner shown again maps again.
+    banner.showNotification(QStringLiteral("已复制到剪贴板"), 3);
+    EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
+    banner.hide(0);
+    EXPECT_FALSE(surfaceShown());
+    EXPECT_TRUE(banner.isIdle());
+    banner.show(service);
+    EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
+    EXPECT_EQ(swayWindows().size(), 1);
+    toggle();
+}
+
+// On screen the banner's pixels are at the top centre of the output (sway's is 1280 wide), the
+// only place that changes when it goes away.
+TEST_F(LayerShellBannerTest, TheBannerIsDrawnAtTheTopCentreOfTheScreen) {
+    QApplication::setCursorFlashTime(0);  // the field's caret stays put between the screenshots
+    test::FocusedTextField field;
+    banner.showNotification(QStringLiteral("已复制到剪贴板"), 3);
+    ASSERT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
+    QImage shown;
+    // The compositor draws the surface on its next frame.
+    ASSERT_TRUE(test::waitUntil([&] {
+        shown = screenshot();
+        return !shown.isNull() && shown.pixel(640, 18) != shown.pixel(640, 300);
+    }));
+    banner.hide(0);
+    QRect changed;
+    ASSERT_TRUE(test::waitUntil([&] {
+        changed = changedArea(shown, screenshot());
+        return changed.width() > 200;
+    })) << "the banner stayed on screen";
+    const QRect expected(480, 0, TopStatusBannerView::kWidth, TopStatusBannerView::kHeight);
+    EXPECT_TRUE(expected.contains(changed)) << changed.x() << "," << changed.y() << " " << changed.width() << "x" << changed.height();
+}
+
+// The rendered panel has the dark rounded background with see-through corners.
+TEST_F(LayerShellBannerTest, TheSurfaceShowsThePanelWithTranslucentCorners) {
+    banner.showNotification(QStringLiteral("已切换到助手模式"), 3);
+    ASSERT_NE(surface(), nullptr);
+    const QImage image = surface()->render();
+    EXPECT_EQ(image.size() / image.devicePixelRatio(), banner.panel()->size());
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_GT(qAlpha(image.pixel(image.width() / 2, 2)), 100);
+}
+
+// A click of the compositor's pointer (press and release on the button) reaches the widget
+// under it; a press on one button released over the other clicks neither.
+TEST_F(LayerShellBannerTest, SuggestionButtonsTakeTheCompositorsClicks) {
+    struct Case {
+        const char* name;
+        QString pressOn;
+        QString releaseOn;
+        int added;
+        int dismissed;
+    };
+    const QList<Case> cases{
+        {"click on 添加", QStringLiteral("添加"), QStringLiteral("添加"), 1, 0},
+        {"click on 忽略", QStringLiteral("忽略"), QStringLiteral("忽略"), 0, 1},
+        {"pressed on 添加, released on 忽略", QStringLiteral("添加"), QStringLiteral("忽略"), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int added = 0, dismissed = 0;
+        banner.showSuggestionBanner(QStringLiteral("明志"), QStringLiteral("疑似人名"), [&] { ++added; }, [&] { ++dismissed; });
+        ASSERT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
+        BannerPanel* panel = banner.panel();
+        const auto centreOf = [&](const QString& text) {
+            for (QPushButton* button : panel->findChildren<QPushButton*>())
+                if (button->text() == text) return QPointF(button->mapTo(panel, button->rect().center()));
+            ADD_FAILURE() << "no button " << text.toStdString();
+            return QPointF();
+        };
+        surface()->pointerButton(centreOf(c.pressOn), true);
+        surface()->pointerButton(centreOf(c.releaseOn), false);
+        settle();
+        EXPECT_EQ(added, c.added);
+        EXPECT_EQ(dismissed, c.dismissed);
+        EXPECT_EQ(banner.isIdle(), c.added + c.dismissed > 0);
+        banner.close();
+    }
+}
