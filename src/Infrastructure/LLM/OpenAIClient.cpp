@@ -54,11 +54,11 @@ QString parseContent(const QByteArray& body) {
 
 // Bounded in floating point before the conversion: a huge value would overflow the
 // milliseconds and end every request at once.
-int transferTimeoutMilliseconds(double seconds) {
-    const double bounded = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, OpenAIClient::kRequestDeadline)
-                                                                 : OpenAIClient::kRequestDeadline;
-    return std::max(1, int(std::ceil(bounded * 1000.0)));
+double boundedTimeout(double seconds) {
+    return std::isfinite(seconds) && seconds > 0 ? std::min(seconds, OpenAIClient::kLongestTimeout) : OpenAIClient::kRequestDeadline;
 }
+
+int transferTimeoutMilliseconds(double seconds) { return std::max(1, int(std::ceil(boundedTimeout(seconds) * 1000.0))); }
 
 }  // namespace
 
@@ -106,7 +106,7 @@ QCoro::Task<QString> OpenAIClient::chatCompletion(QList<ChatMessage> messages, d
 
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(m_network->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact)));
     const bool finished = co_await qCoro(reply.get()).waitForFinished(
-        std::chrono::milliseconds(qint64(kRequestDeadline * 1000.0)));
+        std::chrono::milliseconds(qint64(std::max(kRequestDeadline, boundedTimeout(m_config.timeout)) * 1000.0)));
     if (!finished) {
         reply->abort();
         throw TransportError(QNetworkReply::TimeoutError, QStringLiteral("请求超时"), true);

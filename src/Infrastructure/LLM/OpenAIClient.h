@@ -15,8 +15,11 @@ namespace vocena {
 // of the first choice. Knows nothing of prompts or modes; cheap, made anew for each request.
 class OpenAIClient {
 public:
-    // No answer at all within this many seconds ends a request, however it trickles.
+    // No answer at all within this many seconds, or within the configured time-out when that is
+    // longer, ends a request, however it trickles.
     static constexpr double kRequestDeadline = 60.0;
+    // The longest time-out a configuration can ask for.
+    static constexpr double kLongestTimeout = 300.0;
 
     // `network` defaults to one manager per thread, shared by all clients of that thread.
     explicit OpenAIClient(LLMConfig config, QNetworkAccessManager* network = nullptr);
