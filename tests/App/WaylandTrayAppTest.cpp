@@ -4,21 +4,16 @@
 // `vocena toggle` ends up in a focused Qt Wayland field of this process (the model's Chinese is
 // pasted through data-control), the banner on the overlay layer never takes the focus, and
 // the clipboard holds what another application had copied afterwards.
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
-#include "support/AppDriver.h"
-#include "support/CliRunner.h"
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 #include "support/SpeechTestAssets.h"
-#include "support/TestEnvironment.h"
+#include "support/TrayAppFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QWindow>
 
 using namespace vocena;
@@ -26,47 +21,14 @@ using namespace vocena::test;
 
 namespace {
 
-class WaylandTrayAppTest : public ::testing::Test {
+class WaylandTrayAppTest : public TrayAppFixture {
 protected:
-    QTemporaryDir home;
-    QProcess app;
-    QString log;
-
     void SetUp() override {
         VOCENA_REQUIRE_HEADLESS_SWAY();
         // The seat has a keyboard, as on every desktop (the headless backend has no devices).
         static WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
         ASSERT_TRUE(seatKeyboard.isAvailable());
-        prepareEnvironment(home);
-    }
-    void TearDown() override {
-        if (app.state() != QProcess::NotRunning) {
-            app.kill();
-            app.waitForFinished();
-        }
-    }
-
-    // Starts the app with the model installed, past its first launch (no welcome card).
-    void startApp() {
-        installTestModel(QStringLiteral(VOCENA_BINARY), home.path());
-        Preferences prefs(Preferences::standardPath());
-        prefs.setValue(QStringLiteral("com.vocena.firstLaunch"), true);
-        prefs.setValue(QStringLiteral("com.vocena.onboarding.welcomeShown"), true);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));  // WAYLAND_DISPLAY is the test's sway
-        env.insert(QStringLiteral("VOCENA_LOG_LEVEL"), QStringLiteral("debug"));
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(VOCENA_BINARY), {});
-        ASSERT_TRUE(logShows(QStringLiteral("澄言已启动"))) << log.toStdString();
-    }
-    bool logShows(const QString& text, int timeout = 15000) {
-        return waitUntil([&] {
-            log += QString::fromUtf8(app.readAllStandardError());
-            return log.contains(text);
-        }, timeout);
-    }
-    ProcessResult vocena(const QStringList& args) const {
-        return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+        TrayAppFixture::SetUp();
     }
 };
 
@@ -92,7 +54,8 @@ TEST_F(WaylandTrayAppTest, ToggleFromTheCommandLinePastesTheSpeechIntoTheFocused
     QList<QWindow*> focusChanges;
     QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &field, [&](QWindow* window) { focusChanges << window; });
 
-    ASSERT_NO_FATAL_FAILURE(startApp());
+    ASSERT_NO_FATAL_FAILURE(installModel());
+    ASSERT_NO_FATAL_FAILURE(startApp());  // without DISPLAY: on the test's sway
     ASSERT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板"))) << log.toStdString();
     EXPECT_TRUE(fieldAloneAndFocused());
