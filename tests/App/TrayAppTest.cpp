@@ -2,7 +2,6 @@
 // (trayer as the tray host) and PulseAudio, with the generated speech model. A dictation
 // started by `vocena toggle` or a double tap of Alt types into a focused field of this process;
 // a second start hands over; `vocena quit` and SIGTERM end it cleanly.
-#include "Infrastructure/Platform/Preferences.h"
 #include "support/AppDriver.h"
 #include "support/CliRunner.h"
 #include "support/FakeGlobalShortcutsPortal.h"
@@ -10,7 +9,7 @@
 #include "support/PrivateDisplay.h"
 #include "support/ScopedEnv.h"
 #include "support/SpeechTestAssets.h"
-#include "support/TestEnvironment.h"
+#include "support/TrayAppFixture.h"
 #include "support/TrayHost.h"
 #include "support/X11Selections.h"
 
@@ -26,45 +25,9 @@ using namespace vocena::test;
 
 namespace {
 
-class TrayAppTest : public ::testing::Test {
+class TrayAppTest : public TrayAppFixture {
 protected:
-    QTemporaryDir home;
     TrayHost tray;
-    QProcess app;
-    QString log;
-
-    void SetUp() override { prepareEnvironment(home); }
-    void TearDown() override {
-        if (app.state() != QProcess::NotRunning) {
-            app.kill();
-            app.waitForFinished();
-        }
-    }
-
-    void installModel() const { installTestModel(QStringLiteral(VOCENA_BINARY), home.path()); }
-    // Starts the app past its first launch (no permission guide while everything is granted,
-    // no welcome card taking the focus from the test's field).
-    void startApp() {
-        Preferences prefs(Preferences::standardPath());
-        prefs.setValue(QStringLiteral("com.vocena.firstLaunch"), true);
-        prefs.setValue(QStringLiteral("com.vocena.onboarding.welcomeShown"), true);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VOCENA_LOG_LEVEL"), QStringLiteral("debug"));
-        app.setProcessEnvironment(env);
-        log.clear();
-        app.start(QStringLiteral(VOCENA_BINARY), {});
-        ASSERT_TRUE(logShows(QStringLiteral("澄言已启动"))) << log.toStdString();
-    }
-    bool logShows(const QString& text, int timeout = 15000) {
-        return waitUntil([&] {
-            log += QString::fromUtf8(app.readAllStandardError());
-            return log.contains(text);
-        }, timeout);
-    }
-    // A command of the command line against the running app.
-    ProcessResult vocena(const QStringList& args) const {
-        return runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-    }
 };
 
 }  // namespace

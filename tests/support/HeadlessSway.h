@@ -3,6 +3,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -112,6 +117,34 @@ private:
 
 // The compositor of a test executable run by WaylandTestMain (set before the tests run).
 extern HeadlessSway* headlessSway;
+
+// A window sway manages (a layer-shell surface is none), as its IPC tells it.
+struct SwayWindow {
+    QString name;
+    bool focused = false;
+};
+
+inline void collectSwayWindows(const QJsonObject& node, QList<SwayWindow>& windows) {
+    const QString type = node.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
+        if (node.value(QStringLiteral("nodes")).toArray().isEmpty() && node.value(QStringLiteral("floating_nodes")).toArray().isEmpty())
+            windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
+    }
+    for (const char* children : {"nodes", "floating_nodes"})
+        for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) collectSwayWindows(child.toObject(), windows);
+}
+
+// The windows of the test's compositor (headlessSway), from its tree.
+inline QList<SwayWindow> swayWindows() {
+    const QDir runtime = QFileInfo(headlessSway->socket()).dir();
+    const QStringList sockets = runtime.entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
+    if (sockets.isEmpty()) return {};
+    const ProcessResult tree = runProcess(
+        QStringLiteral("swaymsg"), {QStringLiteral("-s"), runtime.filePath(sockets.first()), QStringLiteral("-t"), QStringLiteral("get_tree")});
+    QList<SwayWindow> windows;
+    collectSwayWindows(QJsonDocument::fromJson(tree.out.toUtf8()).object(), windows);
+    return windows;
+}
 
 // In a test: skips where sway cannot run here at all (root without the right to switch users),
 // and fails where it should have started.

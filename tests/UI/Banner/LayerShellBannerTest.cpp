@@ -14,43 +14,14 @@
 #include "support/HeadlessSway.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPushButton>
 
 using namespace vocena;
 
+using test::SwayWindow;
+using test::swayWindows;
+
 namespace {
-
-struct SwayWindow {
-    QString name;
-    bool focused;
-};
-
-void collectWindows(const QJsonObject& node, QList<SwayWindow>& windows) {
-    const QString type = node.value(QStringLiteral("type")).toString();
-    if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
-        if (node.value(QStringLiteral("nodes")).toArray().isEmpty() && node.value(QStringLiteral("floating_nodes")).toArray().isEmpty())
-            windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
-    }
-    for (const char* children : {"nodes", "floating_nodes"})
-        for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) collectWindows(child.toObject(), windows);
-}
-
-// The windows sway manages, as its IPC tells them.
-QList<SwayWindow> swayWindows() {
-    const QDir runtime = QFileInfo(test::headlessSway->socket()).dir();
-    const QStringList sockets = runtime.entryList({QStringLiteral("sway-ipc.*.sock")}, QDir::System);
-    if (sockets.isEmpty()) return {};
-    const test::ProcessResult tree = test::runProcess(
-        QStringLiteral("swaymsg"), {QStringLiteral("-s"), runtime.filePath(sockets.first()), QStringLiteral("-t"), QStringLiteral("get_tree")});
-    QList<SwayWindow> windows;
-    collectWindows(QJsonDocument::fromJson(tree.out.toUtf8()).object(), windows);
-    return windows;
-}
 
 // The compositor's output as the user sees it (grim, through wlr-screencopy).
 QImage screenshot() {
