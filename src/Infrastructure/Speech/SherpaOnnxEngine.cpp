@@ -23,12 +23,10 @@ SherpaOnnxEngine::~SherpaOnnxEngine() {
 bool SherpaOnnxEngine::load(const SpeechModel& model, const SherpaRecognizer::Options& options, QString* error) {
     if (m_task) cancel(m_task);
     m_worker.reset();
-    m_takesHotwords = false;
     m_hotwordsUnavailableReason.clear();
     std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, options, error);
     if (!recognizer) return false;
     m_hotwordsUnavailableReason = recognizer->hotwordsUnavailableReason();
-    m_takesHotwords = m_hotwordsUnavailableReason.isEmpty();
     // The handlers run on the decoding thread; the queued calls are dropped with the engine.
     m_worker = std::make_unique<SpeechDecodeWorker>(
         std::move(recognizer),
@@ -39,7 +37,7 @@ bool SherpaOnnxEngine::load(const SpeechModel& model, const SherpaRecognizer::Op
             QMetaObject::invokeMethod(this, [this, task, description] { deliverError(task, description); }, Qt::QueuedConnection);
         });
     logger.info(QStringLiteral("已加载语音模型 %1（%2）").arg(model.name, SpeechModel::typeName(model.type)));
-    if (!m_takesHotwords) logger.info(QStringLiteral("不使用热词: %1").arg(m_hotwordsUnavailableReason));
+    if (!takesHotwords()) logger.info(QStringLiteral("不使用热词: %1").arg(m_hotwordsUnavailableReason));
     return true;
 }
 
@@ -51,7 +49,7 @@ quint64 SherpaOnnxEngine::start() {
     if (m_task) cancel(m_task);
     m_task = ++m_nextTask;
     m_heardSpeech = false;
-    m_worker->begin(m_task, m_takesHotwords && m_hotwordSource ? m_hotwordSource() : SherpaRecognizer::Hotwords{});
+    m_worker->begin(m_task, takesHotwords() && m_hotwordSource ? m_hotwordSource() : SherpaRecognizer::Hotwords{});
     const quint64 task = m_task;
     m_noSpeechTimer = m_scheduler.schedule(kNoSpeechTimeout, [this, task] { onNoSpeechTimeout(task); });
     return task;

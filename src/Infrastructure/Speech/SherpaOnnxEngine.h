@@ -48,7 +48,7 @@ public:
     using HotwordSource = std::function<SherpaRecognizer::Hotwords()>;
     void setHotwordSource(HotwordSource source) { m_hotwordSource = std::move(source); }
     // Whether the loaded model takes hotwords; else why not (empty before a load).
-    bool takesHotwords() const { return m_takesHotwords; }
+    bool takesHotwords() const { return m_worker && m_hotwordsUnavailableReason.isEmpty(); }
     const QString& hotwordsUnavailableReason() const { return m_hotwordsUnavailableReason; }
 
     bool isAvailable() const override { return m_worker != nullptr; }
@@ -71,7 +71,6 @@ private:
     Scheduler& m_scheduler;
     std::unique_ptr<SpeechDecodeWorker> m_worker;
     HotwordSource m_hotwordSource;
-    bool m_takesHotwords = false;
     QString m_hotwordsUnavailableReason;
     quint64 m_nextTask = 0;
     quint64 m_task = 0;  // the running task, 0 for none

@@ -19,20 +19,24 @@ void handOffClipboardAtExit() { ClipboardKeeper::handOffAtExit(QCoreApplication:
 
 }  // namespace
 
+TextInjectionService* makeProcessService(std::unique_ptr<KeyEventSink> keys, std::unique_ptr<ClipboardBackend> clipboard) {
+    auto* service = new TextInjectionService(std::move(keys), std::move(clipboard));
+    new PasteSignalGuard(*service);  // a child of the service
+    // When the event loop ends, while the clipboard still exists: an unfinished paste ends (the
+    // clipboard comes back if the target has the text), and whatever this process still serves
+    // (that content, or a dictated text nobody fetched) goes to a keeper so that it outlives
+    // the process.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [guarded = QPointer<TextInjectionService>(service)] {
+        delete guarded.data();
+        handOffClipboardAtExit();
+    });
+    return service;
+}
+
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
-    if (!service && X11Display::available()) {
-        service = new TextInjectionService(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
-        new PasteSignalGuard(*service);  // a child of the service
-        // When the event loop ends, while the clipboard still exists: an unfinished paste ends
-        // (the clipboard comes back if the target has the text), and whatever this process still
-        // serves (that content, or a dictated text nobody fetched) goes to a keeper so that it
-        // outlives the process.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
-            delete service.data();
-            handOffClipboardAtExit();
-        });
-    }
+    if (!service && X11Display::available())
+        service = makeProcessService(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
     return service;
 }
 

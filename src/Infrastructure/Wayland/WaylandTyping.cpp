@@ -1,14 +1,11 @@
 #include "Infrastructure/Wayland/WaylandTyping.h"
 
-#include "Infrastructure/TextInjection/ClipboardKeeper.h"
-#include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/TextInjection/WlrDataControlClipboard.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
 
-#include <QCoreApplication>
 #include <QCoro/QCoroTimer>
 #include <QPointer>
 
@@ -39,18 +36,11 @@ AccessibilityCheck check() {
 
 TextInjectionService* shared() {
     static QPointer<TextInjectionService> service;
-    if (!service && WaylandConnection::shared().offersWlrootsTyping()) {
-        service = new TextInjectionService(std::make_unique<WaylandKeyEventSink>(WaylandConnection::shared()),
-                                           std::make_unique<WlrDataControlClipboard>(selections()));
-        new PasteSignalGuard(*service);  // a child of the service
-        // When the event loop ends: an unfinished paste ends, and what the process still serves
-        // (the content put back, or a dictated text nobody fetched) goes to a keeper: the
-        // compositor forgets a client's selection when the client disconnects.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
-            delete service.data();
-            ClipboardKeeper::handOffAtExit(QCoreApplication::applicationFilePath(), TextInjectionPlatform::keeperArguments);
-        });
-    }
+    // The compositor forgets a client's selection when the client disconnects: what the process
+    // still serves at the end goes to a keeper.
+    if (!service && WaylandConnection::shared().offersWlrootsTyping())
+        service = TextInjectionPlatform::makeProcessService(std::make_unique<WaylandKeyEventSink>(WaylandConnection::shared()),
+                                                            std::make_unique<WlrDataControlClipboard>(selections()));
     return service;
 }
 
