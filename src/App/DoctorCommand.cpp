@@ -11,7 +11,6 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/VocabularyStore.h"
@@ -71,9 +70,7 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     console.out(punctuationLine(m_services.preferences()));
     const ModelStore store = ModelStore::standard(m_services.preferences());
     const std::optional<SpeechModel> model = store.find(store.activeName(), nullptr);
-    const double score = m_services.preferences()
-                             .doubleValue(QString::fromLatin1(SherpaOnnxEngine::kHotwordScoreKey))
-                             .value_or(SherpaOnnxEngine::kDefaultHotwordScore);
+    const double score = SpeechSetup::hotwordScore(m_services.preferences());
     for (const QString& line : HotwordReport::lines(model, m_services.vocabulary().items(), score)) console.out(line);
 
     AISettingsStore& settings = m_services.aiSettings();

@@ -39,11 +39,11 @@ SpeechSetup SpeechSetup::load(Preferences& preferences) {
 }
 
 void SpeechSetup::useVocabularyAsHotwords(SherpaOnnxEngine& engine, Preferences& preferences) {
-    engine.setHotwordSource([&preferences] {
-        const QString key = QString::fromLatin1(SherpaOnnxEngine::kHotwordScoreKey);
-        return SherpaRecognizer::Hotwords{VocabularyStore::shared().items(),
-                                          preferences.doubleValue(key).value_or(SherpaOnnxEngine::kDefaultHotwordScore)};
-    });
+    engine.setHotwordSource([&preferences] { return SherpaRecognizer::Hotwords{VocabularyStore::shared().items(), hotwordScore(preferences)}; });
+}
+
+double SpeechSetup::hotwordScore(const Preferences& preferences) {
+    return preferences.doubleValue(QString::fromLatin1(SherpaOnnxEngine::kHotwordScoreKey)).value_or(SherpaOnnxEngine::kDefaultHotwordScore);
 }
 
 PermissionCheck SpeechSetup::check() const {

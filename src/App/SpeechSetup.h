@@ -23,6 +23,8 @@ struct SpeechSetup {
     // Makes the user's vocabulary the engine's hotwords, with the score of the preferences,
     // both read again at every recording.
     static void useVocabularyAsHotwords(SherpaOnnxEngine& engine, Preferences& preferences);
+    // The hotword score preference, or its default.
+    static double hotwordScore(const Preferences& preferences);
     // The status, with the model's name when authorized or else the problem.
     PermissionCheck check() const;
 };
