@@ -5,8 +5,12 @@ JOBS ?= $(shell nproc)
 ARGS ?=
 # Where `make install` puts the app (bin/, lib/vocena/, share/).
 PREFIX ?= $(HOME)/.local
-# ccache, when the machine has it, makes rebuilds in other checkouts cheap.
+# ccache (installed by the bootstrap) makes rebuilds in other checkouts cheap: paths under the
+# checkout are hashed relative to it, so a fresh clone elsewhere hits the same cache.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
+export CCACHE_MAXSIZE ?= 5G
 
 .PHONY: all bootstrap configure build run test bench install uninstall clean
 
