@@ -10,18 +10,8 @@
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Utils/TermFrequencyTracker.h"
 
-#include <QCoro/QCoroSignal>
 
 namespace vocena {
-
-namespace {
-
-// The longest wait for a stopped dictation: the final result, then the longest model request
-// the client allows.
-constexpr std::chrono::seconds kProcessingLimit{65};
-constexpr std::chrono::seconds kTypingLimit{10};
-
-}  // namespace
 
 DictationStack::DictationStack(SpeechSetup speech, PermissionManager& permissions, AISettingsStore& settings,
                                TextInjector& injector, Preferences& preferences, TermFrequencyTracker* terms,
@@ -45,17 +35,6 @@ DictationStack::~DictationStack() {
     m_service.reset();
     m_punctuator.reset();
     m_recognizer.reset();
-}
-
-QCoro::Task<> finishDictation(QPointer<VoiceInputService> service) {
-    if (!service) co_return;
-    if (service->isRecording()) service->stopVoiceInput();
-    while (service && service->isProcessing()) {
-        const auto finished = co_await qCoro(service.data(), &VoiceInputService::processingFinished, kProcessingLimit);
-        if (!finished) break;
-    }
-    if (service && service->pendingInjections() > 0)
-        co_await qCoro(service.data(), &VoiceInputService::injectionsSettled, kTypingLimit);
 }
 
 }  // namespace vocena

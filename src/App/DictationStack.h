@@ -1,6 +1,7 @@
 #pragma once
 
 #include "App/SpeechSetup.h"
+#include "Core/DictationFinish.h"
 
 #include <QCoro/QCoroTask>
 #include <QPointer>
@@ -44,9 +45,5 @@ private:
     std::unique_ptr<VoiceInputService> m_service;
     std::unique_ptr<LivePreedit> m_livePreedit;
 };
-
-// Stops a recording in progress and waits (bounded) until the words of the stopped recording
-// are processed and typed: what was said before a quit is not lost.
-QCoro::Task<> finishDictation(QPointer<VoiceInputService> service);
 
 }  // namespace vocena

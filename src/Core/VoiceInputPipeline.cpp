@@ -38,13 +38,18 @@ void VoiceInputService::installClient(const QString& apiKey, const QString& text
 
 QCoro::Task<> VoiceInputService::processAndInjectText() {
     if (m_isRecording) {
-        logger.debug(QStringLiteral("新录音已开始，跳过旧会话的文本处理"));
+        logger.error(QStringLiteral("录音中，不处理未结束的文本"));
         co_return;
     }
+    QCoro::Task<> processing = processTranscript(m_currentRun, m_recognizedText);
+    co_await std::move(processing);
+}
+
+QCoro::Task<> VoiceInputService::processTranscript(quint64 run, QString transcript) {
     QPointer<VoiceInputService> self(this);
-    QString transcript = m_recognizedText;
+    if (run != m_currentRun) logger.info(QStringLiteral("新录音已开始，上一次录音的文字照常处理"));
     if (const auto command = m_commandDetector.detect(transcript).command) {
-        co_await runCommand(*command, transcript);
+        co_await runCommand(run, *command, transcript);
         co_return;
     }
     if (m_punctuation) {
@@ -59,16 +64,16 @@ QCoro::Task<> VoiceInputService::processAndInjectText() {
     const int aiMode = m_aiSettings.aiMode();
     const VoiceInputMode workMode = voiceInputModeFromPreference(m_aiSettings.workMode());
     logger.info(QStringLiteral("当前工作模式: %1, AI模式: %2").arg(logLabel(workMode)).arg(aiMode));
-    if (transcript.isEmpty() || !m_aiSettings.aiEnabled() || aiMode == 1) {
+    if (transcript.isEmpty() || !m_aiSettings.aiProcessingOn()) {
         logger.info(QStringLiteral("注入原始文本（AI 关闭或空文本）"));
         injectText(transcript);
-        complete();
+        complete(run);
         co_return;
     }
-    co_await processWithModel(transcript);
+    co_await processWithModel(run, transcript);
 }
 
-QCoro::Task<> VoiceInputService::runCommand(VoiceCommand command, QString transcript) {
+QCoro::Task<> VoiceInputService::runCommand(quint64 run, VoiceCommand command, QString transcript) {
     QPointer<VoiceInputService> self(this);
     logger.info(QStringLiteral("检测到语音指令，执行中..."));
     try {
@@ -104,10 +109,10 @@ QCoro::Task<> VoiceInputService::runCommand(VoiceCommand command, QString transc
         logger.error(QStringLiteral("语音指令执行失败 (%1)，降级为正常文本处理").arg(QString::fromUtf8(error.what())));
         injectText(transcript);
     }
-    complete();
+    complete(run);
 }
 
-QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
+QCoro::Task<> VoiceInputService::processWithModel(quint64 run, QString transcript) {
     QPointer<VoiceInputService> self(this);
     const std::optional<QString> key = co_await m_aiSettings.loadAPIKeyAsync();
     if (!self) co_return;
@@ -115,11 +120,11 @@ QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
     if (!key || key->isEmpty()) {
         logger.info(QStringLiteral("注入原始文本（未配置 API Key）"));
         injectText(transcript);
-        complete();
+        complete(run);
         co_return;
     }
     logger.info(QStringLiteral("开始 AI 智能处理（纠错+排版）..."));
-    setRecognitionState(RecognitionState::aiProcessing());
+    setRunState(run, RecognitionState::aiProcessing());
     installClient(*key, transcript);
 
     const bool assistant = voiceInputModeFromPreference(m_aiSettings.workMode()) == VoiceInputMode::voiceAssistant;
@@ -138,7 +143,7 @@ QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
             const int inputLength = TextUtils::graphemeCount(transcript);
             if (outputLength > kOutputLengthRatio * inputLength && inputLength > kMinimumLengthForRatio) {
                 logger.error(QStringLiteral("AI 输出异常过长(%1 vs %2)，疑似回答而非纠错，回退原始文本").arg(outputLength).arg(inputLength));
-                fallBack(transcript, QStringLiteral("AI 输出异常，已使用原始文本"));
+                fallBack(run, transcript, QStringLiteral("AI 输出异常，已使用原始文本"));
                 co_return;
             }
         }
@@ -147,23 +152,23 @@ QCoro::Task<> VoiceInputService::processWithModel(QString transcript) {
             // The transcript has words (an empty one never reaches the model): typing nothing
             // would lose them.
             logger.error(QStringLiteral("AI 返回内容为空（或清理后为空），回退原始文本"));
-            fallBack(transcript, QStringLiteral("AI 返回为空，已使用原始文本"));
+            fallBack(run, transcript, QStringLiteral("AI 返回为空，已使用原始文本"));
             co_return;
         }
         injectText(cleaned);
-        complete();
+        complete(run);
     } catch (const std::exception& error) {
         if (!self) co_return;
         const QString description = QString::fromUtf8(error.what());
         logger.error(QStringLiteral("AI 处理失败 (%1)，降级为原始文本").arg(description));
-        fallBack(transcript, QStringLiteral("AI 处理失败：") + description);
+        fallBack(run, transcript, QStringLiteral("AI 处理失败：") + description);
     }
 }
 
-void VoiceInputService::fallBack(const QString& transcript, const QString& message) {
+void VoiceInputService::fallBack(quint64 run, const QString& transcript, const QString& message) {
     NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, message);
     injectText(transcript);
-    complete();
+    complete(run);
 }
 
 void VoiceInputService::injectText(const QString& text) {

@@ -53,7 +53,15 @@ void VoiceInputService::setRecording(bool recording) {
     Q_EMIT isRecordingChanged(recording);
 }
 
-void VoiceInputService::complete() { setRecognitionState(RecognitionState::completed()); }
+void VoiceInputService::setRunState(quint64 run, const RecognitionState& state) {
+    if (run != m_currentRun) {
+        logger.info(QStringLiteral("上一次录音的状态不再显示: %1").arg(state.description()));
+        return;
+    }
+    setRecognitionState(state);
+}
+
+void VoiceInputService::complete(quint64 run) { setRunState(run, RecognitionState::completed()); }
 
 void VoiceInputService::toggleVoiceInput(VoiceInputMode mode) {
     const QString line = QStringLiteral("toggleVoiceInput: isRecording=%1, mode=%2").arg(Logging::boolText(m_isRecording)).arg(int(mode));
@@ -115,6 +123,7 @@ QCoro::Task<void> VoiceInputService::startVoiceInput() {
         endFinalResultWait(FinalResultWaitEnd::processNow);
         logger.info(QStringLiteral("新录音开始，上一次录音按已识别的文本处理"));
     }
+    ++m_currentRun;
     setRecognizedText(QString());
     setRecording(true);
     m_recognitionState = RecognitionState::listening();
@@ -165,21 +174,26 @@ void VoiceInputService::awaitFinalResult() {
     QPointer<VoiceInputService> self(this);
     m_finalResultWorkItem = m_scheduler.schedule(SpeechRecognitionProtocol::kFinalResultCutOff, [self] {
         if (self && self->isAwaitingFinalResult()) self->endFinalResultWait();
-    });
+    });    Q_EMIT awaitingFinalResultChanged(true);
 }
 
 void VoiceInputService::endFinalResultWait(FinalResultWaitEnd end) {
+    const bool awaited = m_finalResultWorkItem != nullptr;
     if (m_finalResultWorkItem) m_finalResultWorkItem->cancel();
     m_finalResultWorkItem.reset();
     logger.info(QStringLiteral("最终结果等待 %1 ms").arg(m_sinceStop.elapsed()));
-    // (Processing takes the transcript before its first wait.)
-    if (end == FinalResultWaitEnd::processNow) processAfterStop();
-    else QTimer::singleShot(0, this, [this] { processAfterStop(); });
+    if (awaited) Q_EMIT awaitingFinalResultChanged(false);
+    // The run's words are taken now: a start queued before the processing would replace them.
+    const quint64 run = m_currentRun;
+    const QString transcript = m_recognizedText;
+    if (end == FinalResultWaitEnd::processNow) processAfterStop(run, transcript);
+    else QTimer::singleShot(0, this, [this, run, transcript] { processAfterStop(run, transcript); });
 }
 
-QCoro::Task<> VoiceInputService::processAfterStop() {
+QCoro::Task<> VoiceInputService::processAfterStop(quint64 run, QString transcript) {
     QPointer<VoiceInputService> self(this);
-    co_await processAndInjectText();
+    QCoro::Task<> processing = processTranscript(run, transcript);
+    co_await std::move(processing);
     if (!self) co_return;
     --m_runsInProcessing;
     Q_EMIT processingFinished();

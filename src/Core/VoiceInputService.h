@@ -81,10 +81,15 @@ public:
 
     void setRecognizedText(const QString& text);
 
-    // Runs a finished transcript through commands, punctuation, the model and typing. Every path but the
-    // early return for a newer recording ends in `completed`. Typing may still be under way
-    // when it returns (see pendingInjections()).
+    // Runs the recognised text through commands, punctuation, the model and typing, outside a
+    // recording (a recording's own text is processed when it stops). Every path but the early
+    // return during a recording ends in `completed`. Typing may still be under way when it
+    // returns (see pendingInjections()).
     QCoro::Task<> processAndInjectText();
+
+    // The run a state belongs to: each start begins a new one. The states of an earlier run
+    // whose processing ends during a later one are not reported: the shell shows the later run.
+    quint64 currentRun() const { return m_currentRun; }
 
     // Typing started by the pipeline that has not finished yet.
     int pendingInjections() const { return m_pendingInjections; }
@@ -95,6 +100,8 @@ Q_SIGNALS:
     void isRecordingChanged(bool isRecording);
     void audioLevelChanged(float level);
     void injectionsSettled();
+    // The wait for a stopped recording's final result began or ended.
+    void awaitingFinalResultChanged(bool awaiting);
     // A run's processing (after a stop) has finished.
     void processingFinished();
 
@@ -106,15 +113,18 @@ private:
     void awaitFinalResult();
     enum class FinalResultWaitEnd { processSoon, processNow };
     void endFinalResultWait(FinalResultWaitEnd end = FinalResultWaitEnd::processSoon);
-    QCoro::Task<> processAfterStop();
+    QCoro::Task<> processAfterStop(quint64 run, QString transcript);
+    QCoro::Task<> processTranscript(quint64 run, QString transcript);
 
     void setRecognitionState(const RecognitionState& state);
-    void complete();
+    // Reports `state` of `run` when that run is still the current one.
+    void setRunState(quint64 run, const RecognitionState& state);
+    void complete(quint64 run);
     // Installs a fresh model client from the current settings; `text` sets the time-out.
     void installClient(const QString& apiKey, const QString& text);
-    QCoro::Task<> runCommand(VoiceCommand command, QString transcript);
-    QCoro::Task<> processWithModel(QString transcript);
-    void fallBack(const QString& transcript, const QString& message);
+    QCoro::Task<> runCommand(quint64 run, VoiceCommand command, QString transcript);
+    QCoro::Task<> processWithModel(quint64 run, QString transcript);
+    void fallBack(quint64 run, const QString& transcript, const QString& message);
     void injectText(const QString& text);
     QCoro::Task<> performInjection(QString text);
 
@@ -137,6 +147,7 @@ private:
     QElapsedTimer m_sinceStop;          // for the final-result wait log line
 
     bool m_isRecording = false;
+    quint64 m_currentRun = 0;
     float m_audioLevel = 0;
     QString m_recognizedText;
     RecognitionState m_recognitionState = RecognitionState::idle();

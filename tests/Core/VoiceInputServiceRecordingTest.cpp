@@ -2,6 +2,7 @@
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
+#include "support/Gate.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/WaitUntil.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 
 using namespace vocena;
 
@@ -30,7 +32,11 @@ protected:
                                       },
                                       scheduler};
     bool microphone = true;
-    test::DictationHarness dictation{recognizer, &scheduler, [this]() -> QCoro::Task<bool> { co_return microphone; }};
+    test::Gate* microphoneGate = nullptr;  // when set, the microphone check waits for it
+    test::DictationHarness dictation{recognizer, &scheduler, [this]() -> QCoro::Task<bool> {
+                                         if (microphoneGate) co_await microphoneGate->wait();
+                                         co_return microphone;
+                                     }};
     VoiceInputService& service = dictation.service;
     QStringList& states = dictation.states;
     QStringList& typed = dictation.keys.typed;
@@ -124,6 +130,97 @@ TEST_F(RecordingTest, ANewRecordingDuringTheWaitTypesTheOldTextSoFar) {
     EXPECT_EQ(typed, QStringList{QStringLiteral("旧的")});
     EXPECT_TRUE(service.isRecording());
     EXPECT_EQ(service.recognizedText(), QString());
+}
+
+// A quick second dictation: its start's microphone check resumes around the end of the first
+// run's wait for its final result. Whichever comes first, the first run's words are typed once
+// (the final result when it came before the start, else what was heard), and the second
+// recording goes on with an empty text.
+TEST_F(RecordingTest, AQuickSecondStartNeverDropsTheFirstRunsWords) {
+    struct Case {
+        const char* name;
+        bool startFirst;
+        std::function<void(quint64 firstTask)> endOfWait;
+        QString typed;
+    };
+    const QList<Case> cases{
+        {"the final result, with the start's check resuming in the same turn", false,
+         [this](quint64 task) { engine.emitResult(QStringLiteral("旧的话"), true, task); }, QStringLiteral("旧的话")},
+        {"the cut-off, with the start's check resuming in the same turn", false,
+         [this](quint64) { clock.advance(SpeechRecognitionProtocol::kFinalResultCutOff); }, QStringLiteral("旧的")},
+        {"the start first: the final result comes too late", true,
+         [this](quint64 task) { engine.emitResult(QStringLiteral("旧的话"), true, task); }, QStringLiteral("旧的")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        typed.clear();
+        toggleStart();
+        const quint64 firstTask = engine.lastTask;
+        engine.emitResult(QStringLiteral("旧的"), false);
+        toggleStop();
+        ASSERT_TRUE(service.isAwaitingFinalResult());
+
+        test::Gate gate;
+        microphoneGate = &gate;
+        audio = nullptr;
+        service.toggleVoiceInput(VoiceInputMode::inputMethod);
+        settle();
+        ASSERT_EQ(gate.waiting, 1) << "the second start waits for its microphone check";
+        if (c.startFirst) {
+            gate.open();
+            settle();
+            c.endOfWait(firstTask);
+        } else {
+            // The check's answer is queued before whatever the end of the wait queues.
+            QTimer::singleShot(0, &gate, [&gate] { gate.open(); });
+            c.endOfWait(firstTask);
+        }
+        ASSERT_TRUE(test::waitUntil([&] { return audio && audio->running; }));
+        microphoneGate = nullptr;
+        clock.advance(3);
+        settle();
+        EXPECT_EQ(typed, QStringList{c.typed});
+        EXPECT_TRUE(service.isRecording());
+        EXPECT_EQ(service.recognizedText(), QString());
+        EXPECT_FALSE(service.isProcessing());
+        toggleStop();
+        clock.advance(3);
+        settle();
+    }
+}
+
+// The states of a run whose processing ends while the next one records are not reported: the
+// shell goes on showing the recording.
+TEST_F(RecordingTest, AnEarlierRunsLateStatesAreNotReportedDuringTheNextRecording) {
+    struct SlowPunctuation final : TranscriptPunctuation {
+        test::Gate gate;
+        QCoro::Task<QString> punctuate(QString text) override {
+            co_await gate.wait();
+            co_return text + QStringLiteral("。");
+        }
+    } punctuation;
+    test::DictationHarness slow{recognizer, &scheduler, {}, &punctuation};
+    audio = nullptr;
+    slow.service.toggleVoiceInput(VoiceInputMode::inputMethod);
+    ASSERT_TRUE(test::waitUntil([&] { return audio && audio->running; }));
+    engine.emitResult(QStringLiteral("第一段"), false);
+    slow.service.toggleVoiceInput(VoiceInputMode::inputMethod);
+    settle();
+    engine.emitResult(QStringLiteral("第一段话"), true);
+    ASSERT_TRUE(test::waitUntil([&] { return punctuation.gate.waiting == 1; }));
+
+    audio = nullptr;
+    slow.service.toggleVoiceInput(VoiceInputMode::inputMethod);
+    ASSERT_TRUE(test::waitUntil([&] { return audio && audio->running; }));
+    slow.states.clear();
+    test::LogCapture log;
+    punctuation.gate.open();
+    settle();
+    EXPECT_EQ(slow.keys.typed, QStringList{QStringLiteral("第一段话。")});
+    EXPECT_EQ(slow.states, QStringList{}) << "the earlier run's completion would hide the live banner";
+    EXPECT_EQ(slow.service.recognitionState(), RecognitionState::listening());
+    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 上一次录音的状态不再显示: completed")));
+    EXPECT_TRUE(slow.service.isRecording());
 }
 
 // The microphone goes away while recording: the run ends as if the user had stopped it, and

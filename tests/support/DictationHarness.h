@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/TranscriptPunctuation.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Utils/AISettingsStore.h"
@@ -18,8 +19,10 @@ class DictationHarness final : public VoiceInputServiceDelegate {
 public:
     using MicrophoneCheck = std::function<QCoro::Task<bool>()>;
 
-    DictationHarness(SpeechRecognitionProtocol& recognizer, Scheduler* scheduler, MicrophoneCheck microphone = {})
-        : service({settings, keys, {}, nullptr, [] { return QString(); }, &recognizer, std::move(microphone), scheduler}) {
+    DictationHarness(SpeechRecognitionProtocol& recognizer, Scheduler* scheduler, MicrophoneCheck microphone = {},
+                     TranscriptPunctuation* punctuation = nullptr)
+        : service({settings, keys, {}, nullptr, [] { return QString(); }, &recognizer, std::move(microphone), scheduler,
+                   punctuation}) {
         service.delegate = this;
     }
 
