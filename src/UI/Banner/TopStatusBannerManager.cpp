@@ -1,5 +1,6 @@
 #include "UI/Banner/TopStatusBannerManager.h"
 
+#include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/X11/X11Display.h"
@@ -96,6 +97,7 @@ void TopStatusBannerManager::show(VoiceInputService& service) {
     logger.debug(QStringLiteral("show() 被调用"));
     // A pending hide of the previous recording must not hide this one.
     cancelAutoHide();
+    m_liveService = &service;
     const std::optional<ScreenGeometry> screen = currentScreen();
     if (!screen) {
         logger.error(QStringLiteral("无法获取屏幕"));
@@ -108,7 +110,9 @@ void TopStatusBannerManager::show(VoiceInputService& service) {
         logger.debug(QStringLiteral("复用现有 panel"));
         return;
     }
+    const bool displacesSuggestion = m_panel && m_contentType == ContentType::suggestion && m_panel->isVisible();
     close();
+    if (displacesSuggestion) Q_EMIT suggestionDisplaced();
     auto* view = new TopStatusBannerView(m_environment.scheduler, m_environment.preferences);
     view->observe(service);
     present(view, BannerPanel::Input::clickThrough, ContentType::banner, *screen);
@@ -118,7 +122,16 @@ void TopStatusBannerManager::show(VoiceInputService& service) {
                      .arg(frameText(m_panel->geometry())));
 }
 
+bool TopStatusBannerManager::isShowingRecording() const {
+    return bannerView() && m_panel->isVisible() && m_liveService && m_liveService->isRecording();
+}
+
 void TopStatusBannerManager::showNotification(const QString& message, double duration) {
+    if (isShowingRecording()) {
+        logger.info(QStringLiteral("录音中，通知稍后显示"));
+        m_waitingNotices.append({message, duration});
+        return;
+    }
     close();
     const std::optional<ScreenGeometry> screen = currentScreen();
     if (!screen) return;
@@ -157,6 +170,10 @@ void TopStatusBannerManager::hide(double delay) {
     }
 }
 
+void TopStatusBannerManager::hideBanner(double delay) {
+    if (m_contentType == ContentType::banner) hide(delay);
+}
+
 void TopStatusBannerManager::cancelAutoHide() {
     if (m_autoHide) m_autoHide->cancel();
     m_autoHide.reset();
@@ -167,7 +184,16 @@ void TopStatusBannerManager::hideNow() {
     // The panel and its kind stay: the next live banner reuses a hidden banner panel.
     if (!m_panel || !m_panel->isVisible()) return;
     m_panel->hide();
+    if (!m_waitingNotices.isEmpty()) {
+        showNextWaitingNotice();
+        return;
+    }
     Q_EMIT hidden();
+}
+
+void TopStatusBannerManager::showNextWaitingNotice() {
+    const Notice next = m_waitingNotices.takeFirst();
+    showNotification(next.message, next.duration);
 }
 
 bool TopStatusBannerManager::isIdle() const {

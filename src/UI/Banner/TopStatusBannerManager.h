@@ -3,6 +3,7 @@
 #include "UI/Banner/BannerPanel.h"
 #include "UI/Banner/BannerPlacement.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -44,8 +45,11 @@ public:
     ~TopStatusBannerManager() override;
 
     // The live banner for `service`: a hidden or shown banner panel is moved to the screen
-    // under the mouse and reused; other content is replaced. Cancels a pending hide.
+    // under the mouse and reused; other content is replaced (a suggestion shown then is given
+    // back with `suggestionDisplaced`). Cancels a pending hide.
     void show(VoiceInputService& service);
+    // While the live banner shows a recording, a notice waits until the banner has gone
+    // (the recording's own banner and timer stay); notices that wait are shown one by one.
     void showNotification(const QString& message, double duration);
     // Replaces whatever is shown; a suggestion left unanswered goes away after 8 s without
     // calling either callback. A button closes the panel, then calls its callback.
@@ -53,6 +57,11 @@ public:
                               std::function<void()> onDismiss);
     // Hides the panel after `delay` seconds (at once for 0 or less), replacing a pending hide.
     void hide(double delay);
+    // As hide(), but only when the live banner is what is shown: a notice keeps its own time.
+    void hideBanner(double delay);
+    // The live banner is on screen for a recording in progress.
+    bool isShowingRecording() const;
+    qsizetype waitingNoticeCount() const { return m_waitingNotices.size(); }
     // Removes the panel at once.
     void close();
 
@@ -67,14 +76,24 @@ public:
 Q_SIGNALS:
     // The shown content went away by itself (its time ran out, or the dictation hid it).
     void hidden();
+    // An unanswered suggestion was replaced by the live banner of a new recording.
+    void suggestionDisplaced();
 
 private:
     std::optional<ScreenGeometry> currentScreen() const;
     void present(QWidget* content, BannerPanel::Input input, ContentType type, const ScreenGeometry& screen);
     void cancelAutoHide();
     void hideNow();
+    void showNextWaitingNotice();
+
+    struct Notice {
+        QString message;
+        double duration;
+    };
 
     Environment m_environment;
+    QPointer<VoiceInputService> m_liveService;
+    QList<Notice> m_waitingNotices;
     QPointer<BannerPanel> m_panel;
     ContentType m_contentType = ContentType::banner;
     std::shared_ptr<WorkItem> m_autoHide;

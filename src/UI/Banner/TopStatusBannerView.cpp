@@ -105,20 +105,31 @@ TopStatusBannerView::~TopStatusBannerView() { stopTimer(); }
 void TopStatusBannerView::observe(VoiceInputService& service) {
     disconnect(m_stateConnection);
     disconnect(m_textConnection);
+    disconnect(m_recordingConnection);
     m_service = &service;
+    m_recordingConnection = connect(&service, &VoiceInputService::isRecordingChanged, this, [this](bool recording) {
+        if (recording) return;
+        m_stopped = true;
+        stopTimer();
+    });
     m_stateConnection = connect(&service, &VoiceInputService::recognitionStateChanged, this,
                                 &TopStatusBannerView::setRecognitionState);
     m_textConnection = connect(&service, &VoiceInputService::recognizedTextChanged, this, &TopStatusBannerView::setPartialText);
     m_partialText = service.recognizedText();
     setRecognitionState(service.recognitionState());
+    if (!service.isRecording()) {
+        m_stopped = true;
+        stopTimer();
+    }
 }
 
 void TopStatusBannerView::setRecognitionState(const RecognitionState& state) {
     const Kind kind = state.kind();
     if (isRecording(kind)) {
-        // Moving from listening to recognizing keeps the count running.
-        if (!isRecording(m_lastState.kind())) {
+        // A recording starts listening; moving on to recognizing keeps the count running.
+        if (kind == Kind::listening || !isRecording(m_lastState.kind())) {
             m_tenths = 0;
+            m_stopped = false;
             startTimer();
         }
     } else {
@@ -155,7 +166,7 @@ bool TopStatusBannerView::isPulsing() const { return m_dot->isPulsing(); }
 
 void TopStatusBannerView::showEvent(QShowEvent*) {
     // A banner shown again in the middle of a recording goes on counting from where it was.
-    if (isRecording(m_lastState.kind()) && !m_tick) startTimer();
+    if (isRecording(m_lastState.kind()) && !m_stopped && !m_tick) startTimer();
 }
 
 void TopStatusBannerView::hideEvent(QHideEvent*) { stopTimer(); }

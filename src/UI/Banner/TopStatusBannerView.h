@@ -19,7 +19,8 @@ class VoiceInputService;
 class WorkItem;
 
 // The live dictation banner: one row, 320 × 36, with the status dot, "澄言", the work-mode
-// tag, the status text and, while recording, the recording time in tenths of a second. While
+// tag, the status text and, while recording, the recording time in tenths of a second (it
+// stands still from the stop on, while the last words are recognised). While
 // listening or recognizing it adds, when the live-text preference is on and something was
 // heard, a second line with the end of the partial transcript and grows to 320 × 56. The
 // partial transcript is shown on screen only, never logged.
@@ -67,9 +68,11 @@ private:
     QPointer<VoiceInputService> m_service;
     QMetaObject::Connection m_stateConnection;
     QMetaObject::Connection m_textConnection;
+    QMetaObject::Connection m_recordingConnection;
 
     RecognitionState m_lastState = RecognitionState::idle();
     int m_tenths = 0;  // the recording time: the sum of 0.1 s ticks
+    bool m_stopped = false;  // the recording ended; its text is still being recognised
     std::shared_ptr<WorkItem> m_tick;
     QString m_partialText;
     int m_workMode = 0;

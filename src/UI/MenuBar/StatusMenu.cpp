@@ -84,7 +84,8 @@ void StatusMenu::apply(const StatusMenuState& state) {
     if (state.aiMode != m_state.aiMode) m_aiModeChanged = true;
     const bool recordingChanged = state.recording != m_state.recording;
     m_state = state;
-    action(recordingTag)->setText(recordingTitle(state.recording));
+    action(recordingTag)->setText(state.awaitingFinalResult ? QStringLiteral("处理中…") : recordingTitle(state.recording));
+    action(recordingTag)->setEnabled(!state.awaitingFinalResult);
     if (recordingChanged) logger.debug(QStringLiteral("菜单项标题已更新"));
     action(workModeTag)->setText(workModeTitle(state.workMode));
     action(aiModeTag)->setText(aiModeTitle(state.aiMode, m_aiModeChanged));

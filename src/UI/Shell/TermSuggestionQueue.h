@@ -14,13 +14,16 @@ class TopStatusBannerManager;
 // so the others wait here instead of replacing each other unseen (the tracker never offers a
 // term twice in a run). The next one appears once the screen is free again: right after an
 // answer of "忽略", after the "已添加" notice, after an unanswered suggestion timed out, or
-// after the dictation banner went away. Main thread.
+// after the dictation banner went away, never while a recording runs. A suggestion that a new
+// recording's banner replaced before it was answered comes back first. Main thread.
 class TermSuggestionQueue final : public QObject {
     Q_OBJECT
 public:
     struct Handlers {
         std::function<void(const QString& term, const std::optional<QString>& category)> add;
         std::function<void(const QString& term)> dismiss;
+        // Whether a suggestion may appear now (never during a recording); empty: always.
+        std::function<bool()> mayShow = {};
     };
 
     TermSuggestionQueue(TopStatusBannerManager& banner, Handlers handlers, QObject* parent = nullptr);
@@ -38,6 +41,7 @@ private:
     TopStatusBannerManager& m_banner;
     Handlers m_handlers;
     QList<Suggestion> m_pending;
+    std::optional<Suggestion> m_shown;  // on screen, not answered yet
 };
 
 }  // namespace vocena

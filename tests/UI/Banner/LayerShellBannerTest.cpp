@@ -79,7 +79,9 @@ TEST_F(LayerShellBannerTest, TheBannerNeverTakesTheFocusFromTheFieldAndGoesAwayW
     for (const char32_t character : U"ok") keyboard().typeCharacter(character);
     EXPECT_EQ(field.waitForText(QStringLiteral("ok")), QStringLiteral("ok"));
 
-    // Other content on the same kind of surface, then nothing; a banner shown again maps again.
+    // Once the recording stopped: other content on the same kind of surface, then nothing; a
+    // banner shown again maps again.
+    toggle();
     banner.showNotification(QStringLiteral("已复制到剪贴板"), 3);
     EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
     banner.hide(0);
@@ -88,7 +90,6 @@ TEST_F(LayerShellBannerTest, TheBannerNeverTakesTheFocusFromTheFieldAndGoesAwayW
     banner.show(service);
     EXPECT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
     EXPECT_EQ(swayWindows().size(), 1);
-    toggle();
 }
 
 // On screen the banner's pixels are at the top centre of the output (sway's is 1280 wide), the

@@ -29,12 +29,15 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
         {"AI back on after a change", {false, 1, 0, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", true},
         {"any other AI value is off", {false, 1, 7, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 关闭", false},
         {"history cleared", {false, 1, 0, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", false},
+        {"the last words of a stopped recording still coming", {false, 0, 0, false, true}, "处理中…", "澄言（语音输入法）",
+         "AI: 智能处理 ✓", false},
     };
     StatusMenu menu;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         menu.apply(row.state);
         EXPECT_EQ(menu.action(StatusMenu::recordingTag)->text(), QString::fromUtf8(row.recordingTitle));
+        EXPECT_EQ(menu.action(StatusMenu::recordingTag)->isEnabled(), !row.state.awaitingFinalResult);
         EXPECT_EQ(menu.action(StatusMenu::workModeTag)->text(), QString::fromUtf8(row.workModeTitle));
         EXPECT_EQ(menu.action(StatusMenu::aiModeTag)->text(), QString::fromUtf8(row.aiTitle));
         EXPECT_EQ(menu.action(StatusMenu::clearContextTag)->isEnabled(), row.clearEnabled);
