@@ -75,7 +75,7 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
 
     AISettingsStore& settings = m_services.aiSettings();
     const std::optional<QString> key = co_await settings.loadAPIKeyAsync();
-    const bool aiOn = settings.aiEnabled() && settings.aiMode() != 1;
+    const bool aiOn = settings.aiProcessingOn();
     console.out(QStringLiteral("AI 处理: %1，接口 %2，模型 %3，API Key: %4")
                     .arg(aiOn ? QStringLiteral("开启") : QStringLiteral("关闭"), settings.aiBaseURL(), settings.aiModel(),
                          key ? Logging::keyPrefix(*key) + QStringLiteral("…") : QStringLiteral("未保存")));

@@ -25,6 +25,16 @@ int AISettingsStore::aiMode() const { return int(m_defaults.intValue(key(kModeKe
 
 bool AISettingsStore::aiEnabled() const { return m_defaults.boolValue(key(kEnabledKey)).value_or(true); }
 
+bool AISettingsStore::processingOn(const Preferences& preferences) {
+    return preferences.intValue(key(kModeKey)).value_or(0) == 0 && preferences.boolValue(key(kEnabledKey)).value_or(true);
+}
+
+QString AISettingsStore::storeProcessingOn(Preferences& preferences, bool on) {
+    QString failure = preferences.setValue(key(kModeKey), on ? 0 : 1);
+    const QString second = preferences.setValue(key(kEnabledKey), on);
+    return failure.isEmpty() ? second : failure;
+}
+
 QString AISettingsStore::aiBaseURL() const {
     return textOrDefault(m_defaults.stringValue(key(kBaseURLKey)), kDefaultBaseURL);
 }
@@ -51,6 +61,14 @@ QCoro::Task<std::optional<QString>> AISettingsStore::loadAPIKeyAsync() const {
     std::optional<QString> value = co_await secrets->read(key(kKeyService), key(kKeyAccount));
     if (value && value->isEmpty()) value.reset();
     co_return value;
+}
+
+QCoro::Task<SecretStore::Reading> AISettingsStore::loadAPIKeyChecked() const {
+    auto secrets = m_secrets;
+    QCoro::Task<SecretStore::Reading> asking = secrets->readChecked(key(kKeyService), key(kKeyAccount));
+    SecretStore::Reading reading = co_await std::move(asking);
+    if (reading.secret && reading.secret->isEmpty()) reading.secret.reset();
+    co_return reading;
 }
 
 QCoro::Task<bool> AISettingsStore::saveAPIKey(QString apiKey) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Infrastructure/LLM/LLMTypes.h"
+#include "Infrastructure/Platform/SecretStore.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
@@ -10,7 +11,6 @@
 namespace vocena {
 
 class Preferences;
-class SecretStore;
 
 // The one place the AI configuration is read from: the switches, the provider and the model
 // in the preferences, the API key in the secret store. Reads afresh at every call; the store
@@ -37,6 +37,13 @@ public:
 
     int aiMode() const;           // 0 = smart processing, 1 = off
     bool aiEnabled() const;
+    // Whether a transcript goes to the model: the mode is 0 and the switch is not off. Any
+    // other stored mode reads as off. The one reading for the pipeline, the card and the menu.
+    static bool processingOn(const Preferences& preferences);
+    bool aiProcessingOn() const { return processingOn(m_defaults); }
+    // Switches processing on or off, writing the mode and the switch alike from every place
+    // that offers it; returns the reason of a failure (empty on success).
+    static QString storeProcessingOn(Preferences& preferences, bool on);
     QString aiBaseURL() const;
     double aiTimeout() const;     // the minimum request time-out, seconds
     QString aiModel() const;
@@ -46,6 +53,8 @@ public:
 
     // Off the caller's thread; an empty or unreadable secret is no key.
     QCoro::Task<std::optional<QString>> loadAPIKeyAsync() const;
+    // As loadAPIKeyAsync, telling a keyring that did not answer from no key.
+    QCoro::Task<SecretStore::Reading> loadAPIKeyChecked() const;
     QCoro::Task<bool> saveAPIKey(QString key) const;
     QCoro::Task<bool> clearAPIKey() const;
 

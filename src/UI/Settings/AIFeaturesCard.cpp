@@ -79,17 +79,13 @@ QWidget* AIFeaturesCard::buildNotice() {
 }
 
 void AIFeaturesCard::storeEnabled(bool enabled) {
-    for (const auto& [key, value] : {std::pair{AISettingsStore::kModeKey, QJsonValue(enabled ? 0 : 1)},
-                                     std::pair{AISettingsStore::kEnabledKey, QJsonValue(enabled)}}) {
-        const QString failure = m_preferences.setValue(QString::fromLatin1(key), value);
-        if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存 AI 设置: %1").arg(failure));
-    }
+    const QString failure = AISettingsStore::storeProcessingOn(m_preferences, enabled);
+    if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存 AI 设置: %1").arg(failure));
     refresh();
 }
 
 void AIFeaturesCard::refresh() {
-    // Any stored mode but 0 reads as off, as the dictation reads it.
-    const bool on = m_preferences.intValue(QString::fromLatin1(AISettingsStore::kModeKey)).value_or(0) == 0;
+    const bool on = AISettingsStore::processingOn(m_preferences);
     m_switch->setOn(on);
     m_features->setVisible(on);
     m_notice->setVisible(!on);

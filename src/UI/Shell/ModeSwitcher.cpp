@@ -12,7 +12,6 @@ namespace vocena {
 namespace {
 const Logger logger("AppDelegate");
 const QString kWorkModeKey = QString::fromLatin1(AISettingsStore::kWorkModeKey);
-const QString kAIModeKey = QString::fromLatin1(AISettingsStore::kModeKey);
 }  // namespace
 
 ModeSwitcher::ModeSwitcher(Preferences& preferences, ModeMenu& menu, BannerNotifier* banner, VoiceInputService* service)
@@ -61,9 +60,10 @@ void ModeSwitcher::updateModeMenuItem() {
 void ModeSwitcher::cycleAIMode() {
     if (!m_service) return;
     AISettingsStore& settings = m_service->aiSettings();
-    // Any stored value but 0 reads as off, so every switch from off turns processing on.
-    settings.defaults().setValue(kAIModeKey, settings.aiMode() == 0 ? 1 : 0);
-    const int mode = settings.aiMode();
+    // Written as the settings card writes it: every switch from off turns processing on.
+    const QString failure = AISettingsStore::storeProcessingOn(settings.defaults(), !settings.aiProcessingOn());
+    if (!failure.isEmpty()) logger.error(QStringLiteral("无法保存 AI 设置: %1").arg(failure));
+    const int mode = settings.aiProcessingOn() ? 0 : 1;
     logger.info(QStringLiteral("AI 模式: %1").arg(mode == 0 ? QStringLiteral("智能处理（开启）") : QStringLiteral("关闭")));
     m_menu.setAIModeTitle(aiMenuTitle(mode));
 }
@@ -75,6 +75,7 @@ bool ModeSwitcher::canClearConversation() const {
 void ModeSwitcher::clearConversation() {
     if (!m_service) return;
     m_service->clearConversationContext();
+    m_menu.updateMenuItemsState();
     if (m_banner) m_banner->showNotification(QStringLiteral("对话上下文已清空"), kNoticeDuration);
 }
 

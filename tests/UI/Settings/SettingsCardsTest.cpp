@@ -76,8 +76,10 @@ TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
     EXPECT_TRUE(shown.contains(QStringLiteral("AI 处理已关闭")));
     EXPECT_TRUE(shown.contains(QStringLiteral("将直接输出原始识别结果")));
 
-    // Any value but 0 is off, as the dictation reads it; the card follows a change made elsewhere.
-    Preferences(prefs.filePath()).setValue(QString::fromLatin1(AISettingsStore::kModeKey), 0);
+    // The card follows a change made elsewhere (the menu writes both keys as the card does), and
+    // any mode but 0 is off, as the dictation reads it.
+    Preferences elsewhere(prefs.filePath());
+    AISettingsStore::storeProcessingOn(elsewhere, true);
     EXPECT_TRUE(waitUntil([&] { return card.switchRow()->isOn() && card.features()->isVisible(); }));
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 7);
     EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn() && card.offNotice()->isVisible(); }));

@@ -96,21 +96,26 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
 TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
     const struct {
         QJsonValue before;
+        QJsonValue enabledBefore;
         int after;
         QString title;
     } cases[] = {
-        {QJsonValue(), 1, QStringLiteral("AI: 关闭")},
-        {0, 1, QStringLiteral("AI: 关闭")},
-        {1, 0, QStringLiteral("AI: 智能处理 ✓")},
+        {QJsonValue(), QJsonValue(), 1, QStringLiteral("AI: 关闭")},
+        {0, QJsonValue(), 1, QStringLiteral("AI: 关闭")},
+        {1, QJsonValue(), 0, QStringLiteral("AI: 智能处理 ✓")},
         // Any other value reads as off, so the switch turns processing on.
-        {2, 0, QStringLiteral("AI: 智能处理 ✓")},
+        {2, QJsonValue(), 0, QStringLiteral("AI: 智能处理 ✓")},
+        // Off in the settings stores the switch off too: that reads as off here as well.
+        {0, false, 0, QStringLiteral("AI: 智能处理 ✓")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.before.toVariant().toString().toStdString());
+        SCOPED_TRACE(c.before.toVariant().toString().toStdString() + "/" + c.enabledBefore.toVariant().toString().toStdString());
         store(AISettingsStore::kModeKey, c.before);
+        store(AISettingsStore::kEnabledKey, c.enabledBefore);
         shell = {};
         switcher.cycleAIMode();
         EXPECT_EQ(stored(AISettingsStore::kModeKey), c.after);
+        EXPECT_EQ(stored(AISettingsStore::kEnabledKey), c.after == 0);
         EXPECT_EQ(shell.aiTitles, QStringList{c.title});
     }
 
