@@ -84,7 +84,10 @@ QWidget* SettingsWindow::buildHeader() {
 
 QWidget* SettingsWindow::buildFooter() {
     auto* footer = new QWidget(this);
-    auto* shortcutHint = SettingsStyle::label(QStringLiteral("按 Ctrl+, 随时打开设置"), SettingsStyle::Role::secondary, footer);
+    // The tray menu and the command line open the settings from anywhere (a desktop shortcut can
+    // run the command).
+    m_openHint = SettingsStyle::label(QStringLiteral("随时打开设置：托盘菜单「设置...」或 vocena settings"),
+                                      SettingsStyle::Role::secondary, footer);
     m_forceQuitHint = SettingsStyle::label(
         QStringLiteral("⚠️ 如遇卡死：") + MemoryWatchdog::forceQuitHint(QCoreApplication::applicationPid()),
         SettingsStyle::Role::secondary, footer);
@@ -94,7 +97,7 @@ QWidget* SettingsWindow::buildFooter() {
     layout->setContentsMargins(24, 8, 24, 14);
     layout->setSpacing(24);
     layout->addStretch(1);
-    layout->addWidget(shortcutHint);
+    layout->addWidget(m_openHint);
     layout->addWidget(m_forceQuitHint);
     layout->addStretch(1);
     return footer;

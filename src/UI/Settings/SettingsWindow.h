@@ -37,6 +37,7 @@ public:
     QScrollArea* cardArea() const { return m_cardArea; }
     QLabel* versionLabel() const { return m_version; }
     QLabel* forceQuitHint() const { return m_forceQuitHint; }
+    QLabel* openHint() const { return m_openHint; }
 
     // The app's version as the header shows it (the project's version).
     static QString version();
@@ -64,6 +65,7 @@ private:
     QList<QWidget*> m_cards;
     QLabel* m_version = nullptr;
     QLabel* m_forceQuitHint = nullptr;
+    QLabel* m_openHint = nullptr;
 };
 
 }  // namespace vocena

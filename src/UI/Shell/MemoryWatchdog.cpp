@@ -74,12 +74,24 @@ void MemoryWatchdog::checkMemoryUsage() {
 }
 
 QString MemoryWatchdog::forceQuitHint(qint64 processId) {
-    return QStringLiteral("强制退出：在终端运行 kill %1").arg(processId);
+    // A hung event loop never handles SIGTERM: only SIGKILL ends it.
+    return QStringLiteral("强制退出：在终端运行 kill -9 %1").arg(processId);
 }
 
 void MemoryWatchdog::handleHighMemory() {
     logger.error(QStringLiteral("内存过高，尝试退出..."));
-    if (m_deps.stopRecording) m_deps.stopRecording();
+    std::weak_ptr<int> alive = m_alive;
+    if (!m_deps.stopRecording) {
+        ask();
+        return;
+    }
+    // The alert takes the focus: a stopped run's words are typed into their field first.
+    m_deps.stopRecording([this, alive] {
+        if (!alive.expired()) ask();
+    });
+}
+
+void MemoryWatchdog::ask() {
     const QString informative =
         QStringLiteral("澄言当前内存使用过高(%1MB)，建议退出程序。\n\n").arg(currentMemoryMB()) + forceQuitHint(m_deps.processId);
     std::weak_ptr<int> alive = m_alive;

@@ -24,14 +24,15 @@ public:
     static constexpr double kBaseThresholdMB = 500.0;
     static constexpr double kBytesPerMB = 1024.0 * 1024.0;
 
-    // How to end the app from outside when it hangs: "强制退出：在终端运行 kill <pid>".
+    // How to end the app from outside when it hangs: "强制退出：在终端运行 kill -9 <pid>".
     static QString forceQuitHint(qint64 processId);
 
     struct Dependencies {
         MemoryProbe& probe;
         Scheduler& scheduler;
         MemoryAlert& alert;
-        std::function<void()> stopRecording;
+        // Stops a recording and calls `then` once its words are typed (bounded); empty: none.
+        std::function<void(std::function<void()> then)> stopRecording;
         std::function<void()> quit;
         qint64 processId;
     };
@@ -59,6 +60,7 @@ public:
 private:
     void scheduleTick();
     void handleHighMemory();
+    void ask();
     void answered(MemoryAlert::Choice choice);
 
     Dependencies m_deps;

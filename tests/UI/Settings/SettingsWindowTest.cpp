@@ -89,7 +89,9 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
 
     EXPECT_EQ(window->versionLabel()->text(), QStringLiteral(VOCENA_VERSION));
     EXPECT_EQ(window->forceQuitHint()->text(),
-              QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill %1").arg(QCoreApplication::applicationPid()));
+              QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill -9 %1").arg(QCoreApplication::applicationPid()));
+    // What opens the settings on Linux (there is no application menu with Ctrl+,).
+    EXPECT_EQ(window->openHint()->text(), QStringLiteral("随时打开设置：托盘菜单「设置...」或 vocena settings"));
     saveScreenshot(window.get(), QStringLiteral("settings-light"), 0);
 }
 

@@ -34,7 +34,7 @@ TEST(MemoryAlertBoxTest, EachWayOfClosingGivesOneAnswer) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<Choice> answers;
-        alert.show(QStringLiteral("内存使用过高"), QStringLiteral("澄言当前内存使用过高(612MB)，建议退出程序。\n\n强制退出：在终端运行 kill 7"),
+        alert.show(QStringLiteral("内存使用过高"), QStringLiteral("澄言当前内存使用过高(612MB)，建议退出程序。\n\n强制退出：在终端运行 kill -9 7"),
                    [&answers](Choice choice) { answers.push_back(choice); });
         QMessageBox* box = alert.box();
         ASSERT_NE(box, nullptr);

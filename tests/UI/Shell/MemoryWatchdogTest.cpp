@@ -45,7 +45,13 @@ protected:
     RecordingAlert alert;
     int stops = 0;
     int quits = 0;
-    MemoryWatchdog watchdog{{probe, scheduler, alert, [this] { ++stops; }, [this] { ++quits; }, 4242}};
+    // The stopped run's words are typed when the test says so.
+    std::function<void()> typed;
+    std::function<void(std::function<void()>)> stopRecording = [this](std::function<void()> then) {
+        ++stops;
+        typed = std::move(then);
+    };
+    MemoryWatchdog watchdog{{probe, scheduler, alert, stopRecording, [this] { ++quits; }, 4242}};
 };
 
 }  // namespace
@@ -67,7 +73,7 @@ TEST_F(MemoryWatchdogTest, AlarmsOnlyAboveFiveHundredMBPlusTheModel) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.modelBefore << "→" << c.modelAfter << ", " << c.resident << " MB");
-        MemoryWatchdog dog({probe, scheduler, alert, [this] { ++stops; }, {}, 1});
+        MemoryWatchdog dog({probe, scheduler, alert, [](std::function<void()> then) { then(); }, {}, 1});
         if (c.modelAfter > 0) {
             setResidentMB(c.modelBefore);
             dog.measureModelLoad([&] { setResidentMB(c.modelAfter); });
@@ -80,17 +86,21 @@ TEST_F(MemoryWatchdogTest, AlarmsOnlyAboveFiveHundredMBPlusTheModel) {
     }
 }
 
+// The alert takes the focus: it comes once the stopped recording's words are typed.
 TEST_F(MemoryWatchdogTest, AlertStopsRecordingAndKeepRunningAsksAgainTenSecondsLater) {
     setResidentMB(612.7);
     watchdog.start();
     clock.advance(9.9);
     EXPECT_TRUE(alert.shown.empty());
     clock.advance(0.1);
-    ASSERT_EQ(alert.shown.size(), 1u);
     EXPECT_EQ(stops, 1);
+    EXPECT_TRUE(alert.shown.empty()) << "shown before the words were typed";
+    ASSERT_TRUE(typed);
+    std::exchange(typed, nullptr)();
+    ASSERT_EQ(alert.shown.size(), 1u);
     EXPECT_EQ(alert.shown[0].message, QStringLiteral("内存使用过高"));
     EXPECT_EQ(alert.shown[0].informativeText,
-              QStringLiteral("澄言当前内存使用过高(612MB)，建议退出程序。\n\n强制退出：在终端运行 kill 4242"));
+              QStringLiteral("澄言当前内存使用过高(612MB)，建议退出程序。\n\n强制退出：在终端运行 kill -9 4242"));
 
     // While the question is open no other is asked.
     clock.advance(60);
@@ -101,8 +111,9 @@ TEST_F(MemoryWatchdogTest, AlertStopsRecordingAndKeepRunningAsksAgainTenSecondsL
     clock.advance(9.9);
     EXPECT_EQ(alert.shown.size(), 1u);
     clock.advance(0.1);
-    ASSERT_EQ(alert.shown.size(), 2u);
     EXPECT_EQ(stops, 2);
+    std::exchange(typed, nullptr)();
+    ASSERT_EQ(alert.shown.size(), 2u);
 
     // Back under the limit after "继续运行": no further question.
     setResidentMB(300);
@@ -112,6 +123,7 @@ TEST_F(MemoryWatchdogTest, AlertStopsRecordingAndKeepRunningAsksAgainTenSecondsL
 
     setResidentMB(700);
     clock.advance(10);
+    std::exchange(typed, nullptr)();
     ASSERT_EQ(alert.shown.size(), 3u);
     alert.shown[2].answer(MemoryAlert::Choice::quit);
     EXPECT_EQ(quits, 1);
@@ -146,6 +158,8 @@ TEST_F(MemoryWatchdogTest, UnreadableSizeSkipsTheCheckAndStoppingEndsIt) {
     EXPECT_TRUE(alert.shown.empty());
     watchdog.start();
     clock.advance(10);
+    ASSERT_TRUE(typed);
+    typed();
     EXPECT_EQ(alert.shown.size(), 1u);
 }
 
