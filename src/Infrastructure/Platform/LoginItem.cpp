@@ -34,7 +34,15 @@ bool LoginItem::isRegistered() const { return QFileInfo(m_entryPath).isFile(); }
 
 QString LoginItem::update(bool enabled) { return enabled ? registerItem() : unregisterItem(); }
 
+bool LoginItem::foreignEntryPresent() const {
+    const QFileInfo info(m_entryPath);
+    return (info.exists() || info.isSymLink()) && !entryIsOwn();
+}
+
 QString LoginItem::registerItem() {
+    // The user's own entry of that name starts what they chose: it is not overwritten, and
+    // the option is not reported as done.
+    if (foreignEntryPresent()) return failed(QStringLiteral("已有同名的自动启动项 %1，未覆盖").arg(m_entryPath));
     const QString error = writeEntry();
     if (!error.isEmpty()) return failed(error);
     logger.info(QStringLiteral("已注册登录自动启动"));
@@ -42,10 +50,24 @@ QString LoginItem::registerItem() {
 }
 
 QString LoginItem::unregisterItem() {
+    if (foreignEntryPresent()) {
+        logger.info(QStringLiteral("自动启动项 %1 不是澄言写入的，保留不变").arg(m_entryPath));
+        return {};
+    }
     const QString error = removeEntry();
     if (!error.isEmpty()) return failed(error);
     logger.info(QStringLiteral("已取消登录自动启动"));
     return {};
+}
+
+bool LoginItem::entryIsOwn() const {
+    QFile file(m_entryPath);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray content = file.readAll();
+    if (content.split('\n').contains(QByteArray(kOwnMark))) return true;
+    QByteArray unmarked = desktopEntry(m_executablePath);
+    unmarked.replace(QByteArray(kOwnMark) + '\n', QByteArray());
+    return content == unmarked;
 }
 
 QString LoginItem::writeEntry() {
@@ -77,8 +99,9 @@ QByteArray LoginItem::desktopEntry(const QString& executable) {
                              "Exec=%1\n"
                              "Icon=vocena\n"
                              "Terminal=false\n"
-                             "X-GNOME-Autostart-enabled=true\n")
-                             .arg(execArgument(executable));
+                             "X-GNOME-Autostart-enabled=true\n"
+                             "%2\n")
+                             .arg(execArgument(executable), QLatin1String(kOwnMark));
     return text.toUtf8();
 }
 
