@@ -2,7 +2,11 @@
 
 #include "UI/Shell/BannerNotifier.h"
 
+#include "Infrastructure/Permissions/PermissionHelp.h"
+
+#include <QDesktopServices>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vocena {
 
@@ -17,8 +21,19 @@ void showWarning(const QString& title, const QString& text) {
 }  // namespace
 
 void AppAlerts::showAccessibilityAlert() {
-    showWarning(QStringLiteral("需要辅助功能权限"),
-                QStringLiteral("无法向当前窗口发送按键：需要带 XTest 扩展的 X 显示服务器（vocena doctor 可检查）。"));
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("需要辅助功能权限"), PermissionHelp::missingTyping(),
+                                QMessageBox::NoButton);
+    box->setObjectName(QStringLiteral("accessibilityAlert"));
+    QPushButton* help = box->addButton(QStringLiteral("打开帮助"), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box->setDefaultButton(help);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::buttonClicked, box, [help, openHelp = m_openHelp](QAbstractButton* button) {
+        if (button != help) return;
+        if (openHelp) openHelp();
+        else QDesktopServices::openUrl(PermissionHelp::writePage(PermissionType::accessibility));
+    });
+    box->show();
 }
 
 void AppAlerts::showInjectionError(const QString& description) {

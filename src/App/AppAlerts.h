@@ -2,12 +2,15 @@
 
 #include "Core/VoiceInputServiceDelegate.h"
 
+#include <functional>
+
 namespace vocena {
 
 class BannerNotifier;
 
 // The dictation's messages in the tray app: typing problems as warning boxes (shown without
-// blocking, one per message), text left on the clipboard as a short banner notice, a text
+// blocking, one per message; the one for a desktop where nothing types names what is missing
+// there and offers its help page), text left on the clipboard as a short banner notice, a text
 // that nothing could keep in a longer one that shows it.
 class AppAlerts final : public VoiceInputAlerts {
 public:
@@ -15,7 +18,9 @@ public:
     // Long enough to read a dictated text shown because nothing could keep it.
     static constexpr double kTextNotKeptDuration = 20.0;
 
-    explicit AppAlerts(BannerNotifier& banner) : m_banner(banner) {}
+    // `openHelp` opens the typing permission's help page ("打开帮助"); empty: the page itself.
+    explicit AppAlerts(BannerNotifier& banner, std::function<void()> openHelp = {})
+        : m_banner(banner), m_openHelp(std::move(openHelp)) {}
 
     void showAccessibilityAlert() override;
     void showInjectionError(const QString& description) override;
@@ -24,6 +29,7 @@ public:
 
 private:
     BannerNotifier& m_banner;
+    std::function<void()> m_openHelp;
 };
 
 }  // namespace vocena

@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 
+#include "Core/DictationFinish.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
@@ -7,6 +8,7 @@
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
+#include "UI/Banner/TopStatusBannerView.h"
 #include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "UI/Settings/SettingsWindow.h"
@@ -32,6 +34,7 @@ constexpr double kErrorHideDelay = 2.0;
 constexpr double kFallbackNoticeDuration = 3.0;
 constexpr double kTermAddedNoticeDuration = 2.0;
 constexpr double kClearedNoticeDuration = 1.5;
+constexpr double kNoModelNoticeDuration = 3.0;
 
 QString recordingLabel(bool recording) { return recording ? QStringLiteral("录音中") : QStringLiteral("空闲"); }
 
@@ -53,6 +56,13 @@ void present(QWidget* window) {
     window->activateWindow();
 }
 
+// Stops `service`'s recording and calls `then` once its words are typed.
+QCoro::Task<> finishThen(QPointer<VoiceInputService> service, std::function<void()> then) {
+    QCoro::Task<> finishing = finishDictation(service);
+    co_await std::move(finishing);
+    then();
+}
+
 }  // namespace
 
 AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
@@ -64,12 +74,12 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
                                              const std::optional<QString>& category) { acceptTerm(term, category); },
                                .dismiss = [this](const QString& term) {
                                    if (m_deps.terms) m_deps.terms->suppressTerm(term);
-                               }}),
+                               },
+                               .mayShow = [this] { return !m_service || !m_service->isRecording(); }}),
       m_modes(std::make_unique<ModeSwitcher>(m_deps.preferences, *this, this, nullptr)),
       m_memoryProbe(m_deps.memoryReader ? MemoryProbe(m_deps.memoryReader, MemoryProbe::systemPageSize()) : MemoryProbe()),
-      m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert, [this] {
-                      if (m_service && m_service->isRecording()) m_service->stopVoiceInput();
-                  },
+      m_watchdog({m_memoryProbe, m_deps.scheduler, m_memoryAlert,
+                  [this](std::function<void()> then) { finishThen(m_service, std::move(then)); },
                   [this] { m_deps.quit(); }, QCoreApplication::applicationPid()}),
       m_welcome(std::make_unique<WelcomeFlow>(WelcomeFlow::Environment{m_deps.preferences, m_deps.scheduler, *this,
                                                                         m_deps.aiSettings, [this] { showSettings(); },
@@ -88,8 +98,22 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::setService(VoiceInputService* service) {
     if (m_service && m_service->delegate == this) m_service->delegate = nullptr;
+    m_serviceConnections.reset();
     m_service = service;
-    if (m_service) m_service->delegate = this;
+    if (m_service) {
+        m_service->delegate = this;
+        // The icon and the item follow the recording itself, not the states reported: those
+        // of an earlier run can end while the next one records.
+        m_serviceConnections = std::make_unique<QObject>();
+        connect(m_service, &VoiceInputService::isRecordingChanged, m_serviceConnections.get(),
+                [this](bool recording) { updateUIForRecordingState(recording); });
+        connect(m_service, &VoiceInputService::awaitingFinalResultChanged, m_serviceConnections.get(),
+                [this] { updateMenuItemsState(); });
+        // The model's switch in the settings (or `vocena config set`) shows in the menu at once.
+        m_aiObservation = m_service->aiSettings().defaults().observe([this] { updateMenuItemsState(); });
+    } else {
+        m_aiObservation.reset();
+    }
     m_modes = std::make_unique<ModeSwitcher>(m_deps.preferences, *this, this, m_service);
     updateUIForRecordingState(m_service && m_service->isRecording());
 }
@@ -215,13 +239,22 @@ void AppDelegate::toggleRecording() {
     logger.debug(QStringLiteral("toggleRecording: workMode=%1, service=%2")
                      .arg(mode)
                      .arg(m_service ? QStringLiteral("exists") : QStringLiteral("nil")));
-    if (!m_service) return;
+    if (!m_service) {
+        // Saying nothing would leave the user tapping: the guide offers the download.
+        logger.error(QStringLiteral("没有可用的语音模型，无法开始录音"));
+        m_banner.showNotification(QStringLiteral("未安装语音模型，请先在权限设置中下载"), kNoModelNoticeDuration);
+        showPermissionGuide();
+        return;
+    }
     m_service->toggleVoiceInput(voiceInputModeFromPreference(mode));
 }
 
 void AppDelegate::showPermissionGuide() {
     if (m_guide) m_guide->close();
-    auto* guide = new PermissionGuidanceView(m_deps.guideSetup());
+    PermissionGuideSetup setup = m_deps.guideSetup();
+    // "现在重启" leaves through the app's own way out, which types a stopped run's words first.
+    if (m_deps.quit) setup.quitApplication = m_deps.quit;
+    auto* guide = new PermissionGuidanceView(std::move(setup));
     guide->setAttribute(Qt::WA_DeleteOnClose);
     connect(guide, &PermissionGuidanceView::speechModelInstalled, this, &AppDelegate::speechModelInstalled);
     m_guide = guide;
@@ -308,12 +341,10 @@ void AppDelegate::didUpdateState(VoiceInputService& service, const RecognitionSt
     switch (state.kind()) {
     case RecognitionState::Kind::idle:
         logger.debug(QStringLiteral("状态: 空闲"));
-        updateUIForRecordingState(false);
-        m_banner.hide(0);
+        m_banner.hideBanner(0);
         break;
     case RecognitionState::Kind::listening:
         logger.debug(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"));
-        updateUIForRecordingState(true);
         logger.debug(QStringLiteral("调用 topStatusBannerManager.show()"));
         m_banner.show(service);
         logger.debug(QStringLiteral("正在聆听..."));
@@ -328,13 +359,13 @@ void AppDelegate::didUpdateState(VoiceInputService& service, const RecognitionSt
         break;
     case RecognitionState::Kind::completed:
         logger.debug(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"));
-        updateUIForRecordingState(false);
-        m_banner.hide(kCompletedHideDelay);
+        // A notice put up by the run (the words themselves, kept nowhere else) keeps its time,
+        // and a recording under way keeps its banner.
+        if (!service.isRecording()) m_banner.hideBanner(kCompletedHideDelay);
         break;
     case RecognitionState::Kind::error:
         logger.error(QStringLiteral("状态: 错误 - %1").arg(state.message()));
-        updateUIForRecordingState(false);
-        m_banner.hide(kErrorHideDelay);
+        if (!service.isRecording()) m_banner.hideBanner(kErrorHideDelay);
         logger.error(QStringLiteral("错误: %1").arg(state.message()));
         break;
     }
@@ -355,10 +386,18 @@ void AppDelegate::updateUIForRecordingState(bool recording) {
     logger.debug(QStringLiteral("菜单栏图标已更新: %1").arg(recordingLabel(recording)));
 }
 
+void AppDelegate::setWorkModeTitle(const QString&) {
+    updateMenuItemsState();
+    // A switch during a recording shows in its banner at once (the notice waits for its end).
+    if (TopStatusBannerView* view = m_banner.bannerView()) view->refreshWorkMode();
+}
+
 void AppDelegate::updateMenuItemsState() {
     StatusMenuState state = m_menuBar.state();
     state.workMode = workMode();
-    state.aiMode = m_service ? qint64(m_service->aiSettings().aiMode()) : 0;
+    const bool aiOn = m_service ? m_service->aiSettings().aiProcessingOn() : AISettingsStore::processingOn(m_deps.preferences);
+    state.aiMode = aiOn ? 0 : 1;
+    state.awaitingFinalResult = m_service && m_service->isAwaitingFinalResult();
     state.conversationHasHistory = m_service && m_service->aiProcessor().conversationContext.hasContext();
     m_menuBar.setState(state);
 }

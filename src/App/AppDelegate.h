@@ -126,7 +126,7 @@ public:
     void modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor& monitor, const QList<ModifierKeyType>& keys) override;
     void modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor& monitor) override;
     // ModeMenu: the titles follow the stored modes, so every change re-reads them.
-    void setWorkModeTitle(const QString&) override { updateMenuItemsState(); }
+    void setWorkModeTitle(const QString&) override;
     void setAIModeTitle(const QString&) override { updateMenuItemsState(); }
     void updateMenuItemsState() override;
     // BannerNotifier
@@ -147,6 +147,8 @@ private:
 
     Dependencies m_deps;
     VoiceInputService* m_service = nullptr;
+    std::unique_ptr<QObject> m_serviceConnections;  // to the service's signals
+    std::shared_ptr<void> m_aiObservation;          // of the service's AI settings
     MenuBar m_menuBar;
     TopStatusBannerManager m_banner;
     TermSuggestionQueue m_suggestions;

@@ -31,6 +31,9 @@ namespace {
 
 const Logger logger("AppDelegate");
 
+// How often a reload waiting for a dictation looks again.
+constexpr std::chrono::milliseconds kReloadRetry{250};
+
 // Every action forwards to the shell once it exists; until then the request is answered and dropped.
 AppActions forwardTo(const std::unique_ptr<AppDelegate>& delegate) {
     auto forward = [&delegate](std::function<void()> AppActions::*member) {
@@ -50,6 +53,7 @@ TrayApp::TrayApp(CliServices& services)
           PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
           // The dictation's engine answers: the model is loaded once, not per check.
           probes.speechRecognition = [this] { return m_stack ? m_stack->speech().check() : m_speechCheck; };
+          probes.typingInUse = [this] { return !m_typingOnClipboardOnly; };
           return probes;
       }()),
       m_instance(forwardTo(m_delegate)) {}
@@ -87,6 +91,7 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
             [this] {
                 PermissionProbes probes = linuxPermissionProbes(m_services.preferences());
                 probes.speechRecognition = [this] { return m_stack ? m_stack->speech().check() : m_speechCheck; };
+                probes.typingInUse = [this] { return !m_typingOnClipboardOnly; };
                 return PermissionGuideSetup::standard(std::move(probes), m_services.preferences());
             },
         .terms = &m_services.termTracker(),
@@ -102,7 +107,7 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
     m_alerts = std::make_unique<AppAlerts>(*m_delegate);
     connect(m_delegate.get(), &AppDelegate::speechModelInstalled, this, [this](const QString& name) {
         logger.info(QStringLiteral("已安装语音模型 %1，重新加载听写").arg(name));
-        loadDictation();
+        reloadWhenIdle();
     });
     onQuitSignals(this, [this] { quit(); });
     m_delegate->launch([this] { loadDictation(); });
@@ -126,25 +131,38 @@ QString TrayApp::activeModelName() const {
 
 void TrayApp::followActiveModel() {
     if (m_quitting || activeModelName() == m_loadedModel) return;
+    logger.info(QStringLiteral("语音模型已改为 %1，重新加载听写").arg(activeModelName()));
+    reloadWhenIdle();
+}
+
+bool TrayApp::dictationBusy() const {
     const VoiceInputService* service = m_delegate ? m_delegate->service() : nullptr;
-    if (service && (service->isRecording() || service->isProcessing())) {
-        // The words being dictated come first; the new model waits for the end of the run.
-        QTimer::singleShot(1000, this, &TrayApp::followActiveModel);
+    return service && (service->isRecording() || service->isProcessing() || service->pendingInjections() > 0);
+}
+
+void TrayApp::reloadWhenIdle() {
+    if (m_quitting) return;
+    if (dictationBusy()) {
+        // The words being dictated come first: the service is not replaced under them, and the
+        // new model waits for the end of the run.
+        if (!m_reloadWaiting) logger.info(QStringLiteral("听写进行中，结束后重新加载语音模型"));
+        m_reloadWaiting = true;
+        QTimer::singleShot(kReloadRetry, this, &TrayApp::reloadWhenIdle);
         return;
     }
-    logger.info(QStringLiteral("语音模型已改为 %1，重新加载听写").arg(activeModelName()));
+    m_reloadWaiting = false;
     loadDictation();
 }
 
 void TrayApp::loadDictation() {
     m_loadedModel = activeModelName();
-    if (m_delegate->service() && m_delegate->service()->isRecording()) m_delegate->service()->stopVoiceInput();
     m_delegate->setService(nullptr);
     m_stack.reset();
     SpeechSetup speech;
     m_delegate->watchdog().measureModelLoad([&speech, this] { speech = SpeechSetup::load(m_services.preferences()); });
     m_speechCheck = speech.check();
     TextInjector* injector = InputBackendPlatform::injector();
+    m_typingOnClipboardOnly = injector == nullptr;
     if (!injector) {
         // Dictation runs all the same: its words are kept on the clipboard for the user to paste.
         logger.error(PermissionHelp::noWayOfTyping(m_backendReason) + QStringLiteral("。识别的文字将复制到剪贴板"));

@@ -35,6 +35,9 @@ private:
     QString activeModelName() const;
     // Reloads the dictation when the active model is no longer the loaded one.
     void followActiveModel();
+    // Loads the dictation again once no run is recording, processing or typing.
+    void reloadWhenIdle();
+    bool dictationBusy() const;
     void quit();
     QCoro::Task<> finishAndExit();
 
@@ -50,6 +53,8 @@ private:
     QString m_backendReason;  // why the way of typing was chosen
     std::shared_ptr<void> m_modelWatch;
     bool m_quitting = false;
+    bool m_reloadWaiting = false;
+    bool m_typingOnClipboardOnly = false;  // no way of typing was found at start
 };
 
 // Runs the tray app inside the process's event loop and returns its exit code.

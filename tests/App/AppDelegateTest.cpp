@@ -11,9 +11,12 @@
 #include "UI/Banner/TopStatusBannerView.h"
 #include "UI/MenuBar/StatusMenu.h"
 #include "UI/Onboarding/OnboardingView.h"
+#include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Onboarding/WelcomeWindow.h"
+#include "UI/Settings/AIFeaturesCard.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/ToggleSettingRow.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/TermFrequencyTracker.h"
 #include "Utils/VocabularyStore.h"
@@ -140,15 +143,13 @@ TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
     }
 }
 
-// The banner follows the dictation: it shows while listening and recognizing, goes 3 s after
-// a result and 2 s after an error, and a new recording keeps it up. The recording item says
-// "stop" from listening until the run ends.
-TEST_F(AppDelegateTest, TheBannerAndTheRecordingItemFollowTheDictation) {
+// The banner follows the dictation's states: it shows while listening and recognizing, goes
+// 3 s after a result and 2 s after an error, and a new recording keeps it up.
+TEST_F(AppDelegateTest, TheBannerFollowsTheDictation) {
     struct Step {
         double advance;  // seconds of virtual time first
         std::optional<RecognitionState> state;
         bool banner;
-        bool stop;
     };
     struct Case {
         const char* name;
@@ -158,15 +159,12 @@ TEST_F(AppDelegateTest, TheBannerAndTheRecordingItemFollowTheDictation) {
     const auto completed = RecognitionState::completed();
     const QList<Case> cases{
         {"a result hides it after 3 s",
-         {{0, listening, true, true}, {0, RecognitionState::recognizing(), true, true}, {0, completed, true, false},
-          {2.9, {}, true, false}, {0.2, {}, false, false}}},
+         {{0, listening, true}, {0, RecognitionState::recognizing(), true}, {0, completed, true}, {2.9, {}, true}, {0.2, {}, false}}},
         {"an error hides it after 2 s",
-         {{0, listening, true, true}, {0, RecognitionState::error(QStringLiteral("麦克风不可用")), true, false},
-          {1.9, {}, true, false}, {0.2, {}, false, false}}},
-        {"a new recording cancels the pending hide",
-         {{0, listening, true, true}, {0, completed, true, false}, {1, listening, true, true}, {5, {}, true, true}}},
-        {"idle hides it at once", {{0, listening, true, true}, {0, RecognitionState::idle(), false, false}}},
-        {"the model's turn keeps the item", {{0, listening, true, true}, {0, RecognitionState::aiProcessing(), true, true}}},
+         {{0, listening, true}, {0, RecognitionState::error(QStringLiteral("麦克风不可用")), true}, {1.9, {}, true}, {0.2, {}, false}}},
+        {"a new recording cancels the pending hide", {{0, listening, true}, {0, completed, true}, {1, listening, true}, {5, {}, true}}},
+        {"idle hides it at once", {{0, listening, true}, {0, RecognitionState::idle(), false}}},
+        {"the model's turn keeps it", {{0, listening, true}, {0, RecognitionState::aiProcessing(), true}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -177,10 +175,206 @@ TEST_F(AppDelegateTest, TheBannerAndTheRecordingItemFollowTheDictation) {
             if (step.state) shell.didUpdateState(service, *step.state);
             settle();
             EXPECT_EQ(bannerShown(), step.banner);
-            EXPECT_EQ(recordingItemSaysStop(), step.stop);
         }
         shell.banner().close();
     }
+}
+
+// A quick second dictation while the first is still with the model: the icon, the item and the
+// banner belong to the recording, whatever the first run reports meanwhile. Between a stop and
+// its final result the item cannot start another recording, and the banner's time stands still.
+TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
+    const auto recordingItem = [&] { return shell.menuBar().menu().action(StatusMenu::recordingTag); };
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_TRUE(recordingItemSaysStop());
+    EXPECT_TRUE(shell.menuBar().state().recording);
+    engine.emitResult(QStringLiteral("第一段"), false);
+    clock.advance(1.5);
+    ASSERT_TRUE(shell.banner().bannerView());
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("1.5秒"));
+
+    shell.toggleRecording();  // the stop
+    settle();
+    ASSERT_TRUE(service.isAwaitingFinalResult());
+    EXPECT_EQ(recordingItem()->text(), QStringLiteral("处理中…"));
+    EXPECT_FALSE(recordingItem()->isEnabled());
+    EXPECT_FALSE(shell.menuBar().state().recording);
+    clock.advance(1);
+    EXPECT_EQ(shell.banner().bannerView()->statusText(), QStringLiteral("文字识别中"));
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("1.5秒")) << "the time counts on after the stop";
+
+    // The first run's words go to the model, which answers only after the second start.
+    engine.emitResult(QStringLiteral("第一段话"), true);
+    settle();
+    EXPECT_TRUE(recordingItem()->isEnabled());
+    audio = nullptr;
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    // The late report of the first run, as it would come with the model on.
+    shell.didUpdateState(service, RecognitionState::completed());
+    settle();
+    EXPECT_TRUE(recordingItemSaysStop());
+    EXPECT_TRUE(shell.menuBar().state().recording);
+    EXPECT_TRUE(service.isRecording());
+    clock.advance(4);
+    EXPECT_TRUE(bannerShown()) << "an earlier run's completion hid the live banner";
+    EXPECT_EQ(shell.banner().bannerView()->statusText(), QStringLiteral("文字识别中"));
+
+    // A notice meanwhile waits for the end of the recording instead of replacing its banner.
+    shell.showNotification(QStringLiteral("AI 处理失败，使用原始文本"), 3);
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("4.0秒"));
+    shell.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("第二段"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    clock.advance(3.1);
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    EXPECT_TRUE(bannerShown());
+    clock.advance(3.1);
+    EXPECT_FALSE(bannerShown());
+}
+
+// A term suggestion never appears while the user is dictating: one on screen when a recording
+// starts gives way to the live banner and comes back after it, one that falls due meanwhile
+// waits its turn.
+TEST_F(AppDelegateTest, TermSuggestionsWaitForTheEndOfARecording) {
+    AppDelegate app(plainShell());
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    app.setService(&service);
+    const auto offer = [](const char* term) {
+        NotificationCenter::defaultCenter().post(Notifications::termSuggestionReady, {},
+                                                 {{QStringLiteral("term"), QString::fromUtf8(term)}});
+    };
+    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
+    offer("明志");
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+
+    app.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    offer("小洁");
+    clock.advance(9);
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(offered(), QString());
+
+    app.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("说完了"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    clock.advance(3.1);  // the banner goes
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+    app.banner().suggestionView()->dismissButton()->click();
+    settle();
+    EXPECT_TRUE(offered().contains(QStringLiteral("小洁")));
+}
+
+// The model's switch in the settings and in the menu is one value: after a change in either
+// place both show the same, and a dictation goes to the model exactly when they say on (here
+// it would, but there is no key). A stored mode other than 0 and 1 reads as off everywhere.
+TEST_F(AppDelegateTest, TheModelSwitchReadsTheSameInTheCardTheMenuAndADictation) {
+    Preferences& stored = dictation.prefs;
+    AIFeaturesCard card(stored);
+    QAction* item = shell.menuBar().menu().action(StatusMenu::aiModeTag);
+    const auto dictationUsesTheModel = [&] {
+        LogCapture log;
+        toggle();
+        engine.emitResult(QStringLiteral("你好"), false);
+        toggle();
+        engine.emitResult(QStringLiteral("你好"), true);
+        EXPECT_TRUE(waitUntil([&] { return !service.isProcessing() && service.pendingInjections() == 0; }));
+        if (log.contains(QStringLiteral("注入原始文本（未配置 API Key）"))) return true;
+        EXPECT_TRUE(log.contains(QStringLiteral("注入原始文本（AI 关闭或空文本）")));
+        return false;
+    };
+    const auto menuSaysOn = [&] { return item->text().endsWith(QStringLiteral("✓")); };
+
+    Q_EMIT card.switchRow()->toggled(false);  // off in the settings
+    settle();
+    EXPECT_FALSE(menuSaysOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+    item->trigger();  // on in the menu
+    settle();
+    EXPECT_TRUE(card.switchRow()->isOn());
+    EXPECT_TRUE(menuSaysOn());
+    EXPECT_EQ(stored.boolValue(QString::fromLatin1(AISettingsStore::kEnabledKey)), true);
+    EXPECT_TRUE(dictationUsesTheModel());
+    item->trigger();  // off in the menu
+    settle();
+    EXPECT_FALSE(card.switchRow()->isOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+
+    stored.setValue(QString::fromLatin1(AISettingsStore::kEnabledKey), true);
+    stored.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 2);
+    EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn(); }));
+    shell.updateMenuItemsState();
+    EXPECT_FALSE(menuSaysOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+}
+
+// Clearing the assistant's conversation leaves nothing to clear: the item is disabled again.
+TEST_F(AppDelegateTest, ClearingTheConversationDisablesItsItem) {
+    prefs.setValue(QString::fromLatin1(AppDelegate::kWorkModeKey), 1);
+    service.aiProcessor().conversationContext.addMessage(QStringLiteral("你好"), QStringLiteral("你好！"));
+    shell.updateMenuItemsState();
+    QAction* clear = shell.menuBar().menu().action(StatusMenu::clearContextTag);
+    ASSERT_TRUE(clear->isEnabled());
+    clear->trigger();
+    EXPECT_FALSE(service.aiProcessor().conversationContext.hasContext());
+    EXPECT_FALSE(clear->isEnabled());
+}
+
+// "现在重启" in the guide leaves through the app's own way out (which types a stopped run first),
+// not around it.
+TEST_F(AppDelegateTest, TheGuidesRestartQuitsThroughTheApp) {
+    int quits = 0;
+    AppDelegate::Dependencies dependencies = plainShell();
+    dependencies.quit = [&quits] { ++quits; };
+    dependencies.guideSetup = [this] {
+        PermissionGuideSetup setup;
+        setup.probes = probes();
+        setup.scheduler = &scheduler;
+        setup.quitApplication = [] { ADD_FAILURE() << "quit around the app"; };
+        return setup;
+    };
+    AppDelegate app(dependencies);
+    app.showPermissionGuide();
+    ASSERT_TRUE(app.permissionGuide());
+    Q_EMIT app.permissionGuide()->viewModel().restartRequired();
+    auto* alert = app.permissionGuide()->findChild<QMessageBox*>();
+    ASSERT_TRUE(alert);
+    QAbstractButton* restart = nullptr;
+    for (QAbstractButton* button : alert->buttons())
+        if (button->text() == QStringLiteral("现在重启")) restart = button;
+    ASSERT_TRUE(restart);
+    restart->click();
+    settle();
+    EXPECT_EQ(quits, 1);
+}
+
+// Without a speech model every way of starting says so and opens the guide, which offers the
+// download, instead of doing nothing.
+TEST_F(AppDelegateTest, WithoutASpeechModelAStartOpensTheGuide) {
+    shell.setService(nullptr);
+    LogCapture log;
+    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    ASSERT_TRUE(shell.banner().panel());
+    const auto* notice = shell.banner().panel()->findChild<QLabel*>();
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text(), QStringLiteral("未安装语音模型，请先在权限设置中下载"));
+    ASSERT_TRUE(shell.permissionGuide());
+    EXPECT_TRUE(shell.permissionGuide()->isVisible());
+    clock.advance(3.1);
+    EXPECT_FALSE(bannerShown());
+    shell.appActions().toggleRecording();
+    EXPECT_TRUE(bannerShown());
 }
 
 // The gesture's toggle runs a real recording through the shell: the banner comes with it,

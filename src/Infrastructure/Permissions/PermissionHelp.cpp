@@ -48,6 +48,12 @@ QString howTo(PermissionType type) {
     return {};
 }
 
+QString missingTyping() {
+    if (DesktopSession::isWayland())
+        return QStringLiteral("无法向当前窗口输入文字：fcitx5 的澄言桥接插件没有应答，混成器也没有提供虚拟键盘和剪贴板控制协议（wlroots）。");
+    return QStringLiteral("无法向当前窗口发送按键：X 显示服务器没有 XTest 扩展（xdpyinfo | grep XTEST 可检查）。");
+}
+
 QString noWayOfTyping(const QString& reason) {
     return QStringLiteral(
                "没有可以输入文字的方式（%1）。要输入文字，请安装 fcitx5（sudo apt install fcitx5 fcitx5-chinese-addons）"

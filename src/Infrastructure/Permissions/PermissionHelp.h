@@ -12,6 +12,10 @@ namespace vocena::PermissionHelp {
 // fcitx5 with the bridge on Wayland, or the wlroots compositor's own protocols.
 QString howTo(PermissionType type);
 
+// What is missing for typing on this desktop, in one sentence: XTest on X11; the fcitx5
+// bridge or the wlroots protocols on Wayland.
+QString missingTyping();
+
 // One line for a session where nothing can type: `reason` (why no way of typing was found, as
 // the backend choice words it) and what to install to get one.
 QString noWayOfTyping(const QString& reason);

@@ -108,6 +108,10 @@ QCoro::Task<PermissionCheck> PermissionManager::probeAccessibility() {
         result = {PermissionStatus::authorized, inputMethod->detail};
     else if (inputMethod && x11.status != PermissionStatus::authorized)
         result.detail = x11.detail.isEmpty() ? inputMethod->detail : inputMethod->detail + QStringLiteral("；") + x11.detail;
+    if (result.status == PermissionStatus::authorized && m_probes.typingInUse && !m_probes.typingInUse()) {
+        logger.notice(QStringLiteral("已找到输入文字的方式，但澄言启动时选定的方式不变，需要重启"));
+        result = {PermissionStatus::denied, QString::fromUtf8(kRestartToType)};
+    }
     logger.debug(QStringLiteral("辅助功能权限检查: %1")
                      .arg(result.status == PermissionStatus::authorized ? QStringLiteral("已授权") : QStringLiteral("未授权")));
     co_return result;

@@ -50,6 +50,10 @@ struct PermissionProbes {
     std::function<PermissionCheck()> speechRecognition;
     // Shows the help page of a permission (what to install or allow).
     std::function<void(PermissionType)> openHelp;
+    // Whether the running app can use a way of typing the checks find. The app chooses its
+    // way at start: one that appeared later (fcitx5 installed, a compositor started) counts as
+    // not granted yet, with a note that a restart is needed. Empty: it can.
+    std::function<bool()> typingInUse = {};
 };
 
 // The last known state of each permission, refreshed on request; nothing polls. Main thread.
@@ -57,6 +61,8 @@ class PermissionManager : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kDefaultProbeTimeout{5000};
+    // The accessibility detail when typing became possible only after the app chose its way.
+    static constexpr const char* kRestartToType = "已找到输入文字的方式，重启澄言后生效（托盘菜单「退出」后重新打开）";
 
     explicit PermissionManager(PermissionProbes probes, QObject* parent = nullptr,
                                std::chrono::milliseconds probeTimeout = kDefaultProbeTimeout);

@@ -203,12 +203,14 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     const ModelStore::InstallResult result = co_await std::move(installing);
     if (!self) co_return false;
     if (!result.ok) m_installProblem = result.message;
+    // The app loads the new model first: its check answers from the dictation it runs.
+    if (result.ok) Q_EMIT speechModelInstalled(result.model->name);
+    if (!self) co_return false;
     // What the check finds now: authorized when the model loads, still not determined when
     // nothing was installed (the row offers "授权" again), denied when it does not load.
     const PermissionStatus status = m_manager->checkSpeechRecognitionPermission();
     store(PermissionType::speechRecognition, status);
     Q_EMIT modelInstallChanged();
-    if (result.ok) Q_EMIT speechModelInstalled(result.model->name);
     if (result.ok && !m_setup.punctuationModel.isEmpty()) installPunctuationModel();
     co_return status == PermissionStatus::authorized;
 }

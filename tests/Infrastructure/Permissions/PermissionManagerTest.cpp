@@ -69,6 +69,21 @@ TEST(PermissionManagerTest, StatusesFollowTheProbesAndATrustedDisplayThatCannotB
     }
 }
 
+// The app chose its way of typing at start: one that appears later is not granted until a
+// restart, and says so.
+TEST(PermissionManagerTest, TypingThatAppearedAfterTheStartAsksForARestart) {
+    PermissionProbes probes = answering({Status::authorized, {}}, {true, true, QStringLiteral(":0")}, {Status::authorized, {}});
+    bool inUse = false;
+    probes.typingInUse = [&inUse] { return inUse; };
+    PermissionManager manager(probes);
+    QCoro::waitFor(manager.checkAllPermissions());
+    EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), Status::denied);
+    EXPECT_EQ(manager.detail(PermissionType::accessibility), QString::fromUtf8(PermissionManager::kRestartToType));
+    inUse = true;
+    QCoro::waitFor(manager.checkAllPermissions());
+    EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), Status::authorized);
+}
+
 TEST(PermissionManagerTest, BlockingProbesRunSideBySideOffTheMainThread) {
     QThread* const mainThread = QCoreApplication::instance()->thread();
     std::atomic<QThread*> microphoneThread{nullptr}, accessibilityThread{nullptr}, speechThread{nullptr};

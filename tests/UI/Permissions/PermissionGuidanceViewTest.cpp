@@ -348,6 +348,27 @@ TEST_F(PermissionGuideTest, SpeechRowInstallsTheModelShowingProgressAndCanBeCanc
     EXPECT_EQ(announced, QStringList{QStringLiteral("vocena-test-model")});  // once, after the resumed try
 }
 
+// In the app the speech probe answers from the dictation it runs, which loads a model only when
+// told that one was installed: the row is checked after that, and shows ✓ at once (a second
+// "授权" would download the model again and fail on the name).
+TEST_F(PermissionGuideTest, TheSpeechRowIsCheckedAfterTheAppLoadedTheInstalledModel) {
+    ASSERT_EQ(SpeechTestAssets::shared().error, QString());
+    const QByteArray archive = modelArchive(QStringLiteral("good"), QStringLiteral("vocena-test-model"));
+    LoopbackHttpServer server([&archive](const LoopbackHttpServer::Request& request) {
+        return LoopbackHttpServer::Response::download(archive, request);
+    });
+    speechModel = server.baseURL() + QStringLiteral("/models/vocena-test-model.tar.bz2");
+    speech = PermissionCheck{Status::notDetermined, QStringLiteral("没有加载语音模型")};
+    openGuide();
+    ASSERT_EQ(indicator(Type::speechRecognition), QStringLiteral("授权"));
+    QObject::connect(guide, &PermissionGuidanceView::speechModelInstalled,
+                     [this](const QString& name) { speech = PermissionCheck{Status::authorized, name}; });
+    clickAction(Type::speechRecognition);
+    ASSERT_TRUE(waitUntil([this] { return !guide->viewModel().modelInstall().running && installedModels().size() == 1; }, 60000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(indicator(Type::speechRecognition), QStringLiteral("✓")) << note(Type::speechRecognition).toStdString();
+}
+
 TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAsASecondDownload) {
     ASSERT_EQ(SpeechTestAssets::shared().error, QString());
     const QByteArray speechArchive = modelArchive(QStringLiteral("good"), QStringLiteral("vocena-test-model"));
