@@ -78,22 +78,23 @@ std::optional<QString> decodeSecret(QByteArrayView bytes) {
     return text;
 }
 
-std::optional<QString> lookupSecret(const Request& request, GCancellable* cancellable) {
+SecretStore::Reading lookupSecret(const Request& request, GCancellable* cancellable) {
     g_autoptr(GError) error = nullptr;
     g_autoptr(SecretService) service = openService(cancellable, &error);
     if (!service) {
         logFailure("读取", request, error);
-        return std::nullopt;
+        return {std::nullopt, true};
     }
     g_autoptr(GHashTable) attributes = attributesOf(request);
     g_autoptr(SecretValue) value = secret_service_lookup_sync(service, schema(), attributes, cancellable, &error);
     if (!value) {
+        // No item is no error; an error is a keyring that could not be asked.
         logFailure("读取", request, error);
-        return std::nullopt;
+        return {std::nullopt, error != nullptr};
     }
     gsize length = 0;
     const gchar* bytes = secret_value_get(value, &length);
-    return decodeSecret(QByteArrayView(bytes, static_cast<qsizetype>(length)));
+    return {decodeSecret(QByteArrayView(bytes, static_cast<qsizetype>(length))), false};
 }
 
 // Removes all items with the request's attributes, then stores the secret unless it is empty.
@@ -175,10 +176,15 @@ LibsecretSecretStore::LibsecretSecretStore(std::chrono::milliseconds timeout) : 
 // under way, so the store may go away while one is pending.
 
 QCoro::Task<std::optional<QString>> LibsecretSecretStore::read(QString service, QString account) {
+    QCoro::Task<Reading> reading = readChecked(service, account);
+    Reading outcome = co_await std::move(reading);
+    co_return std::move(outcome.secret);
+}
+
+QCoro::Task<SecretStore::Reading> LibsecretSecretStore::readChecked(QString service, QString account) {
     const Request request{service.toUtf8(), account.toUtf8(), {}};
-    return runBounded<std::optional<QString>>([request](GCancellable* c) { return lookupSecret(request, c); },
-                                              m_timeout, std::nullopt,
-                                              QStringLiteral("读取 %1").arg(request.itemName()));
+    return runBounded<Reading>([request](GCancellable* c) { return lookupSecret(request, c); }, m_timeout,
+                               Reading{std::nullopt, true}, QStringLiteral("读取 %1").arg(request.itemName()));
 }
 
 QCoro::Task<bool> LibsecretSecretStore::write(QString service, QString account, QString secret) {

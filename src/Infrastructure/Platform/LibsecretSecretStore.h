@@ -23,6 +23,8 @@ public:
     explicit LibsecretSecretStore(std::chrono::milliseconds timeout = kDefaultTimeout);
 
     QCoro::Task<std::optional<QString>> read(QString service, QString account) override;
+    // Failed when the service could not be opened or asked, or did not answer in time.
+    QCoro::Task<Reading> readChecked(QString service, QString account) override;
     // Removes every item with these attributes, then stores the new one in the default
     // collection. An empty secret only removes.
     QCoro::Task<bool> write(QString service, QString account, QString secret) override;

@@ -13,6 +13,13 @@
 
 namespace vocena {
 
+QCoro::Task<SecretStore::Reading> SecretStore::readChecked(QString service, QString account) {
+    // (Plain statements around co_await: g++ 12 mishandles it inside an initializer.)
+    QCoro::Task<std::optional<QString>> reading = read(service, account);
+    std::optional<QString> secret = co_await std::move(reading);
+    co_return Reading{std::move(secret), false};
+}
+
 namespace {
 
 const Logger logger("SecretStore");

@@ -15,9 +15,19 @@ namespace vocena {
 // logged by the store; callers only see "absent" or false.
 class SecretStore {
 public:
+    // A read that tells "nothing stored" from "the store did not answer" (a locked keyring
+    // that timed out, a service that failed): a caller that shows the state of the key must
+    // not take the second for the first.
+    struct Reading {
+        std::optional<QString> secret;
+        bool failed = false;
+    };
+
     virtual ~SecretStore() = default;
 
     virtual QCoro::Task<std::optional<QString>> read(QString service, QString account) = 0;
+    // As read(); the default cannot tell a failure from absence.
+    virtual QCoro::Task<Reading> readChecked(QString service, QString account);
     // Replaces the secret (delete, then add). Returns false when it could not be stored.
     virtual QCoro::Task<bool> write(QString service, QString account, QString secret) = 0;
     virtual QCoro::Task<bool> remove(QString service, QString account) = 0;

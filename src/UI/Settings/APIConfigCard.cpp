@@ -2,6 +2,7 @@
 
 #include "Infrastructure/LLM/ConnectionTest.h"
 #include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/CardHeader.h"
@@ -20,6 +21,10 @@
 #include <QVBoxLayout>
 
 namespace vocena {
+
+namespace {
+const Logger logger("SettingsView");
+}  // namespace
 
 using Symbol = SettingsSymbols::Symbol;
 
@@ -60,6 +65,9 @@ void APIConfigCard::buildLayout() {
     m_keyNote->setObjectName(QStringLiteral("keyNote"));
     m_keyNote->setWordWrap(true);
     m_keyNote->hide();
+    m_readNote = SettingsStyle::label(QStringLiteral("无法读取密钥环"), SettingsStyle::Role::error, this);
+    m_readNote->setObjectName(QStringLiteral("keyReadNote"));
+    m_readNote->hide();
 
     // A blank field stands for the default provider, so its address is the example shown.
     m_baseURLField = new PreferenceTextField(m_preferences, QString::fromLatin1(AISettingsStore::kBaseURLKey),
@@ -85,11 +93,22 @@ void APIConfigCard::buildLayout() {
     m_testResultSymbol->setFixedSize(16, 16);
     m_testResultText = new QLabel(m_testResult);
     m_testResultText->setObjectName(QStringLiteral("testResultText"));
-    auto* result = new QHBoxLayout(m_testResult);
+    // Why it failed, in a second line: a wrong key and an unreachable host ask for other fixes.
+    m_testReason = SettingsStyle::label(QString(), SettingsStyle::Role::secondary, m_testResult);
+    m_testReason->setObjectName(QStringLiteral("testResultReason"));
+    m_testReason->setWordWrap(true);
+    m_testReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_testReason->hide();
+    auto* resultLine = new QHBoxLayout;
+    resultLine->setContentsMargins(0, 0, 0, 0);
+    resultLine->setSpacing(6);
+    resultLine->addWidget(m_testResultSymbol);
+    resultLine->addWidget(m_testResultText, 1);
+    auto* result = new QVBoxLayout(m_testResult);
     result->setContentsMargins(0, 0, 0, 0);
-    result->setSpacing(6);
-    result->addWidget(m_testResultSymbol);
-    result->addWidget(m_testResultText, 1);
+    result->setSpacing(2);
+    result->addLayout(resultLine);
+    result->addWidget(m_testReason);
     m_testResult->hide();
 
     for (QLineEdit* field : {m_keyField, static_cast<QLineEdit*>(m_baseURLField), static_cast<QLineEdit*>(m_modelField)})
@@ -100,6 +119,7 @@ void APIConfigCard::buildLayout() {
     column->addWidget(fieldTitle(QStringLiteral("API Key"), Symbol::lockShield));
     column->addWidget(m_keyField);
     column->addWidget(m_keyNote);
+    column->addWidget(m_readNote);
     column->addSpacing(8);
     column->addWidget(fieldTitle(QStringLiteral("Base URL"), Symbol::network));
     column->addWidget(m_baseURLField);
@@ -174,9 +194,16 @@ QCoro::Task<> APIConfigCard::loadKeyFromKeychain() {
     const quint64 load = ++m_loads;
     const quint64 editsBefore = m_edits;
     const bool savingBefore = m_saveDebounceWork || m_saver.isWriting();
-    QCoro::Task<std::optional<QString>> loading = m_settings.loadAPIKeyAsync();
-    const std::optional<QString> key = co_await std::move(loading);
+    QCoro::Task<SecretStore::Reading> loading = m_settings.loadAPIKeyChecked();
+    const SecretStore::Reading reading = co_await std::move(loading);
     if (!self || load != m_loads) co_return;
+    m_readNote->setVisible(reading.failed);
+    if (reading.failed) {
+        // Not "no key": the field keeps what it shows, and no badge asks for a key.
+        Q_EMIT keyLoaded();
+        co_return;
+    }
+    const std::optional<QString>& key = reading.secret;
 
     // The field already holds what the user typed, which may not have reached the store yet.
     const bool typedMeanwhile = m_edits != editsBefore || savingBefore || m_saver.isWriting();
@@ -194,7 +221,7 @@ QCoro::Task<> APIConfigCard::testConnection() {
     QPointer self{this};
     m_testing = true;
     m_testButton->setEnabled(false);
-    showTestResult(std::nullopt);
+    showTestResult(std::nullopt, {});
     // The key as typed, which may not be saved yet; the provider and model the fields stand for.
     QCoro::Task<ConnectionTestResult> testing =
         ConnectionTest::run(m_keyField->text(), m_baseURLField->effectiveValue(), m_modelField->effectiveValue());
@@ -202,14 +229,17 @@ QCoro::Task<> APIConfigCard::testConnection() {
     if (!self) co_return;
     m_testing = false;
     m_testButton->setEnabled(true);
-    showTestResult(result.success);
+    if (!result.success) logger.error(QStringLiteral("连接测试失败: %1").arg(result.reason));
+    showTestResult(result.success, result.reason);
     Q_EMIT connectionTested(result.success);
 }
 
-void APIConfigCard::showTestResult(std::optional<bool> success) {
+void APIConfigCard::showTestResult(std::optional<bool> success, const QString& reason) {
     m_testSuccess = success;
     m_testResult->setVisible(success.has_value());
     if (success) m_testResultText->setText(*success ? QStringLiteral("连接成功") : QStringLiteral("连接失败"));
+    m_testReason->setText(reason);
+    m_testReason->setVisible(success == false && !reason.isEmpty());
     paintTestResult();
 }
 

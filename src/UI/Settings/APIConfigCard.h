@@ -67,7 +67,7 @@ private:
     QCoro::Task<> loadKeyFromKeychain();
     void startConnectionTest();
     QCoro::Task<> testConnection();
-    void showTestResult(std::optional<bool> success);
+    void showTestResult(std::optional<bool> success, const QString& reason);
     // The test result's colour and symbol, for the current palette.
     void paintTestResult();
 
@@ -91,6 +91,8 @@ private:
     QWidget* m_testResult = nullptr;
     QLabel* m_testResultSymbol = nullptr;
     QLabel* m_testResultText = nullptr;
+    QLabel* m_testReason = nullptr;
+    QLabel* m_readNote = nullptr;  // the keyring did not answer the last read
 };
 
 }  // namespace vocena

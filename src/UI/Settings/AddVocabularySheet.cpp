@@ -108,7 +108,7 @@ std::optional<QString> AddVocabularySheet::parseCategory(const QString& text) {
 
 void AddVocabularySheet::submit() {
     if (m_word->text().isEmpty()) return;
-    if (m_onAdd) m_onAdd(m_word->text(), parseVariants(m_variants->text()), parseCategory(m_category->text()));
+    if (m_onAdd && !m_onAdd(m_word->text(), parseVariants(m_variants->text()), parseCategory(m_category->text()))) return;
     accept();
 }
 

@@ -17,12 +17,13 @@ namespace vocena {
 // "添加词汇": a modal sheet over the settings window with three fields, the correct word, its
 // known wrong variants (comma-separated) and a category. "添加" (Return) is enabled as soon as
 // the word field holds any text, spaces included; it hands the word as typed, the variants and
-// the category to `onAdd` and closes the sheet. "取消", Escape and the close button close it.
+// the category to `onAdd` and closes the sheet, unless `onAdd` could not save it: then what was
+// typed stays for another try. "取消", Escape and the close button close it.
 // A sheet is made for each presentation, so its fields always start empty.
 class AddVocabularySheet : public QDialog {
     Q_OBJECT
 public:
-    using OnAdd = std::function<void(const QString& word, const std::optional<QStringList>& variants,
+    using OnAdd = std::function<bool(const QString& word, const std::optional<QStringList>& variants,
                                      const std::optional<QString>& category)>;
 
     AddVocabularySheet(OnAdd onAdd, QWidget* parent);

@@ -80,6 +80,11 @@ VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* 
     layout->addWidget(m_search);
     layout->addWidget(m_list, 1);
     layout->addStretch(0);
+    m_problem = SettingsStyle::label(QString(), SettingsStyle::Role::secondary, this);
+    m_problem->setObjectName(QStringLiteral("problemLabel"));
+    m_problem->setWordWrap(true);
+    m_problem->hide();
+    layout->addWidget(m_problem);
     layout->addWidget(buildFooter());
 
     applyStyle();
@@ -121,6 +126,17 @@ void VocabularySettingsCard::refresh() {
         scrollBar->setValue(scrolled);
     }
     updateCount();
+    updateProblem();
+}
+
+void VocabularySettingsCard::updateProblem() {
+    QString problem;
+    if (m_store.hasUnsavedChanges())
+        problem = QStringLiteral("未能保存词汇库：改动会在下次修改时再次保存");
+    else if (m_store.loadFailed())
+        problem = QStringLiteral("词汇库文件无法读取：原文件不会被覆盖，保存时另存为 .corrupt 备份");
+    m_problem->setText(problem);
+    m_problem->setVisible(!problem.isEmpty());
 }
 
 void VocabularySettingsCard::updateCount() {
@@ -139,18 +155,19 @@ void VocabularySettingsCard::showAddSheet() {
     }
     m_sheet = new AddVocabularySheet(
         [this](const QString& word, const std::optional<QStringList>& variants, const std::optional<QString>& category) {
-            addItem(word, variants, category);
+            return addItem(word, variants, category);
         },
         this);
     m_sheet->setAttribute(Qt::WA_DeleteOnClose);
     m_sheet->open();
 }
 
-void VocabularySettingsCard::addItem(const QString& word, const std::optional<QStringList>& variants,
+bool VocabularySettingsCard::addItem(const QString& word, const std::optional<QStringList>& variants,
                                      const std::optional<QString>& category) {
     // The store trims the word and ignores a blank one or one it has already.
     m_store.add(word, variants, category);
     refresh();
+    return !m_store.hasUnsavedChanges();
 }
 
 void VocabularySettingsCard::deleteItem(const QUuid& id) {

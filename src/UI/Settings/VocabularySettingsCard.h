@@ -24,7 +24,8 @@ class VocabularyStore;
 // The vocabulary card of the settings window (300 wide, at least 440 high): the header "词汇库", a search
 // field, the list of the items that match the search, and a footer with the number of items
 // and the buttons "导入" (a CSV or text file) and "添加" (AddVocabularySheet). A row's trash
-// button removes its item at once.
+// button removes its item at once. A line above the footer says when a change could not be
+// saved ("未能保存词汇库") or the file could not be read (it is kept, never overwritten).
 //
 // The card shows its own copy of the store's list, read when it is made, after each change it
 // makes, and whenever it is shown or its window is activated again (the store announces no
@@ -42,6 +43,8 @@ public:
     QListView* listView() const { return m_list; }
     QLineEdit* searchField() const { return m_search; }
     QLabel* countLabel() const { return m_count; }
+    // The line about a failed save or an unreadable file; hidden when all is well.
+    QLabel* problemLabel() const { return m_problem; }
     QPushButton* importButton() const { return m_import; }
     QPushButton* addButton() const { return m_add; }
     // The add sheet while it is open (the card's `showAddSheet`).
@@ -59,7 +62,9 @@ protected:
 
 private:
     QWidget* buildFooter();
-    void addItem(const QString& word, const std::optional<QStringList>& variants, const std::optional<QString>& category);
+    // Whether the change reached the file (a word already there counts as done).
+    bool addItem(const QString& word, const std::optional<QStringList>& variants, const std::optional<QString>& category);
+    void updateProblem();
     void importFile(const QString& path);
     void updateCount();
     void applyStyle();
@@ -71,6 +76,7 @@ private:
     QAction* m_searchSymbol;
     QListView* m_list;
     QLabel* m_count = nullptr;
+    QLabel* m_problem = nullptr;
     QPushButton* m_import = nullptr;
     QPushButton* m_add = nullptr;
     QPointer<AddVocabularySheet> m_sheet;

@@ -102,6 +102,7 @@ protected:
 
 TEST_P(SecretStoreContract, WriteReadReplaceRemoveAndEmptyIsAbsent) {
     EXPECT_EQ(readKey(*store), std::nullopt);
+    EXPECT_FALSE(QCoro::waitFor(store->readChecked(kService, kAccount)).failed) << "nothing stored is no failure";
     ASSERT_TRUE(writeKey(*store, QStringLiteral("sk-first")));
     EXPECT_EQ(readKey(*store), QStringLiteral("sk-first"));
     ASSERT_TRUE(writeKey(*store, QStringLiteral(" sk-第二个 ")));  // replaced, kept as given
@@ -191,6 +192,10 @@ TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoop
     EXPECT_LT(elapsed.elapsed(), 10000);  // …until its own time-out, not the D-Bus one (25 s)
     EXPECT_GE(ticks, 10);                 // and the main thread went on meanwhile
     EXPECT_TRUE(log.contains(QStringLiteral("没有响应")));
+    // Asked so that it can tell, the read says it failed rather than that no key is stored.
+    const SecretStore::Reading reading = QCoro::waitFor(store.readChecked(kService, kAccount));
+    EXPECT_TRUE(reading.failed);
+    EXPECT_EQ(reading.secret, std::nullopt);
     EXPECT_FALSE(writeKey(store, QStringLiteral("sk-x")));
 }
 

@@ -48,6 +48,12 @@ public:
         if (holdReads) co_await qCoro(&gate, &QTimer::timeout);
         co_return co_await keyring->read(service, account);
     }
+    QCoro::Task<Reading> readChecked(QString service, QString account) override {
+        if (failReads) co_return Reading{std::nullopt, true};
+        QCoro::Task<std::optional<QString>> reading = read(service, account);
+        std::optional<QString> secret = co_await std::move(reading);
+        co_return Reading{std::move(secret), false};
+    }
     QCoro::Task<bool> write(QString service, QString account, QString secret) override {
         writes.append(secret);
         if (holdWrites) co_await qCoro(&gate, &QTimer::timeout);
@@ -68,6 +74,7 @@ public:
     bool holdReads = false;
     bool holdWrites = false;
     bool failWrites = false;
+    bool failReads = false;  // as a keyring that timed out
     QTimer gate;
 };
 
@@ -259,6 +266,24 @@ TEST_F(APIConfigCardTest, ASlowKeyringNeitherBlocksTheCardNorOverwritesWhatWasTy
     EXPECT_TRUE(card->isBadgeShown());
 }
 
+// A keyring that did not answer is not "no key stored": the card says so, keeps the field as it
+// is and asks for no key.
+TEST_F(APIConfigCardTest, AKeyringThatDidNotAnswerIsSaidSoAndLooksLikeNoMissingKey) {
+    secrets->failReads = true;
+    openCard();
+    const QLabel* note = card->findChild<QLabel*>(QStringLiteral("keyReadNote"));
+    ASSERT_TRUE(note);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), QStringLiteral("无法读取密钥环"));
+    EXPECT_FALSE(card->isBadgeShown());
+    secrets->failReads = false;
+    card->hide();
+    card->show();
+    ASSERT_TRUE(waitUntil([this] { return loads == 2; }));
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_TRUE(card->isBadgeShown());
+}
+
 TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheDefault) {
     openCard();
     AISettingsStore settings(preferences, secrets);
@@ -304,11 +329,13 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         Response response;
         QString expected;
         int withinMs;
+        QString reason;  // in the line under a failure
     };
     const QList<Case> cases{
-        {"answer", Response::chat(QStringLiteral("连接成功")).delayedBy(300), QStringLiteral("连接成功"), 3000},
-        {"wrong key", Response::json(401, R"({"error":{"message":"invalid key"}})"), QStringLiteral("连接失败"), 6000},
-        {"no answer", Response::neverAnswer(), QStringLiteral("连接失败"), 6500},
+        {"answer", Response::chat(QStringLiteral("连接成功")).delayedBy(300), QStringLiteral("连接成功"), 3000, {}},
+        {"wrong key", Response::json(401, R"({"error":{"message":"invalid key"}})"), QStringLiteral("连接失败"), 6000,
+         QStringLiteral("API Key 无效")},
+        {"no answer", Response::neverAnswer(), QStringLiteral("连接失败"), 6500, QStringLiteral("请求超时")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -328,6 +355,9 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         ASSERT_TRUE(waitUntil([this] { return !card->isTesting(); }, 10000));
         EXPECT_LT(elapsed.elapsed(), c.withinMs);
         EXPECT_EQ(resultText(), c.expected);
+        const QLabel* reason = card->findChild<QLabel*>(QStringLiteral("testResultReason"));
+        EXPECT_EQ(reason->isVisible(), !c.reason.isEmpty());
+        if (!c.reason.isEmpty()) EXPECT_TRUE(reason->text().contains(c.reason)) << reason->text().toStdString();
         EXPECT_TRUE(testButton()->isEnabled());
         // In the system's green or red of the theme, also after a switch.
         const QLabel* text = card->findChild<QLabel*>(QStringLiteral("testResultText"));

@@ -234,6 +234,37 @@ TEST_F(VocabularySettingsCardTest, AddingAWordThatIsThereClosesTheSheetAndChange
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
 }
 
+// A save that fails is said on the card, and the sheet keeps what was typed for another try;
+// a file that could not be read is said too (it is kept, not overwritten).
+TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
+    // A file where the folder should be: nothing can be written below it (root or not).
+    test::writeFile(dir.filePath(QStringLiteral("blocked")), "not a folder");
+    store = std::make_unique<VocabularyStore>(dir.filePath(QStringLiteral("blocked/vocabulary.json")), Clock::system());
+    openCard();
+    EXPECT_FALSE(card->problemLabel()->isVisible());
+    AddVocabularySheet* sheet = openSheet();
+    ASSERT_NE(sheet, nullptr);
+    type(sheet->wordField(), QStringLiteral("明志中心"));
+    type(sheet->categoryField(), QStringLiteral("地名"));
+    QTest::keyClick(sheet->wordField(), Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([this] { return card->problemLabel()->isVisible(); }));
+    ASSERT_EQ(card->addSheet(), sheet) << "the sheet closed on a failed save";
+    EXPECT_EQ(sheet->wordField()->text(), QStringLiteral("明志中心"));
+    EXPECT_EQ(sheet->categoryField()->text(), QStringLiteral("地名"));
+    EXPECT_TRUE(card->problemLabel()->isVisible());
+    EXPECT_TRUE(card->problemLabel()->text().startsWith(QStringLiteral("未能保存词汇库")));
+    delete sheet;
+    delete host;
+    host = nullptr;
+
+    test::writeFile(path(), "{ not json");
+    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    openCard();
+    EXPECT_TRUE(card->problemLabel()->isVisible());
+    EXPECT_TRUE(card->problemLabel()->text().startsWith(QStringLiteral("词汇库文件无法读取")));
+    EXPECT_EQ(test::readFile(path()), QByteArray("{ not json"));
+}
+
 TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
     addSample();
     openCard();
