@@ -41,6 +41,8 @@ void FakeFcitx5Bridge::sendModifierKey(uint keysym, bool pressed) {
 
 void FakeFcitx5Bridge::sendOtherKey() { m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("OtherKey"))); }
 
+void FakeFcitx5Bridge::sendFocusChanged() { m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("FocusChanged"))); }
+
 QString FakeFcitx5Bridge::CommitText(const QString& text) {
     if (refuseWithoutFocus()) return {};
     committed << text;

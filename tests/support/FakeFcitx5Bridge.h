@@ -25,6 +25,7 @@ public:
     // What the bridge would report from the keyboard.
     void sendModifierKey(uint keysym, bool pressed);
     void sendOtherKey();
+    void sendFocusChanged();
 
     bool focused = true;
     uint version = 1;

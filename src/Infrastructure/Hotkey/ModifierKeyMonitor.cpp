@@ -88,7 +88,15 @@ void ModifierKeyMonitor::handleFlagsChanged(ModifierFlags flags) {
                     .arg(Logging::boolText(option), Logging::boolText(control), Logging::boolText(command)));
     logger.debug(QStringLiteral("option=%1, control=%2").arg(Logging::boolText(option), Logging::boolText(control)));
 
-    if (!checkCombination(flags)) return;
+    if (!checkCombination(flags)) {
+        // The keys are followed through the combination too: Alt still held when Control goes
+        // up first is no new press of Alt, nor the first tap of a double tap.
+        m_optionPressed = option;
+        m_commandPressed = command;
+        m_controlPressed = control;
+        m_shiftPressed = shift;
+        return;
+    }
 
     if (option != m_optionPressed) {
         m_optionPressed = option;

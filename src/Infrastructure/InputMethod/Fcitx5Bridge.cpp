@@ -11,6 +11,7 @@ Fcitx5Bridge::Fcitx5Bridge(QDBusConnection bus, QObject* parent) : QObject(paren
     // Qt follows the owner of the name: the signals of a restarted fcitx5 arrive as well.
     m_bus.connect(serviceName, objectPath, interfaceName, QStringLiteral("ModifierKey"), this, SLOT(onModifierKey(uint,bool)));
     m_bus.connect(serviceName, objectPath, interfaceName, QStringLiteral("OtherKey"), this, SLOT(onOtherKey()));
+    m_bus.connect(serviceName, objectPath, interfaceName, QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged()));
 }
 
 QCoro::Task<Fcitx5Bridge::Availability> Fcitx5Bridge::checkAvailability() {
@@ -83,5 +84,7 @@ QCoro::Task<Fcitx5Bridge::Reply> Fcitx5Bridge::send(QDBusMessage message) {
 void Fcitx5Bridge::onModifierKey(uint keysym, bool pressed) { Q_EMIT modifierKey(keysym, pressed); }
 
 void Fcitx5Bridge::onOtherKey() { Q_EMIT otherKey(); }
+
+void Fcitx5Bridge::onFocusChanged() { Q_EMIT focusChanged(); }
 
 }  // namespace vocena

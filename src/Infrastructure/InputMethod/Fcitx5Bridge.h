@@ -68,10 +68,13 @@ Q_SIGNALS:
     void modifierKey(quint32 keysym, bool pressed);
     // Any other key went down there (which one is never told).
     void otherKey();
+    // An input context gained or lost the focus (a bridge of version 1 may not say so).
+    void focusChanged();
 
 private Q_SLOTS:
     void onModifierKey(uint keysym, bool pressed);
     void onOtherKey();
+    void onFocusChanged();
 
 private:
     // The answer for the replies of NameHasOwner and Version (none: not asked).

@@ -32,11 +32,15 @@ bool Fcitx5ModifierFlagSource::start(Handler handler) {
     if (!m_bridge) return false;
     m_handler = std::move(handler);
     m_down.clear();
+    m_heldAcrossFocus.clear();
     m_modifierConnection =
         QObject::connect(m_bridge, &Fcitx5Bridge::modifierKey, [this](quint32 keysym, bool pressed) { modifierKey(keysym, pressed); });
     m_otherConnection = QObject::connect(m_bridge, &Fcitx5Bridge::otherKey, [this] {
         forgetStaleKeys();
         report(ModifierEvent::Kind::otherKeyPressed);
+    });
+    m_focusConnection = QObject::connect(m_bridge, &Fcitx5Bridge::focusChanged, [this] {
+        for (auto it = m_down.cbegin(); it != m_down.cend(); ++it) m_heldAcrossFocus.insert(it.key());
     });
     return true;
 }
@@ -44,12 +48,19 @@ bool Fcitx5ModifierFlagSource::start(Handler handler) {
 void Fcitx5ModifierFlagSource::stop() {
     QObject::disconnect(m_modifierConnection);
     QObject::disconnect(m_otherConnection);
+    QObject::disconnect(m_focusConnection);
     m_handler = nullptr;
 }
 
 void Fcitx5ModifierFlagSource::modifierKey(quint32 keysym, bool pressed) {
     if (!flagForKeysym(keysym)) return;
     forgetStaleKeys();
+    if (pressed && m_down.contains(keysym) && m_heldAcrossFocus.remove(keysym)) {
+        // Its release went where the bridge could not see it: this is a new press.
+        m_down.remove(keysym);
+        report(ModifierEvent::Kind::modifiersChanged);
+    }
+    if (!pressed) m_heldAcrossFocus.remove(keysym);
     if (m_down.contains(keysym) == pressed) {
         if (pressed) m_down[keysym] = m_clock.now();  // auto-repeat: still held
         return;

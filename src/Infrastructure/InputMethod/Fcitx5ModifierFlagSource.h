@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QHash>
+#include <QSet>
 
 namespace vocena {
 
@@ -18,7 +19,9 @@ class Fcitx5Bridge;
 // press of a key already down (auto-repeat) and a release of a key not down change nothing.
 // Keys are seen only while some input context has the focus: a modifier released after the focus
 // went elsewhere is never seen to go up. So that it does not turn a later Alt into Alt+Control,
-// a key held longer than `staleAfter` counts as released at the next key event. Main thread only.
+// a key held longer than `staleAfter` counts as released at the next key event, and a press of a
+// key believed held that comes after a focus change counts as a new press (its release was
+// missed), so that the next tap of Alt is not taken for auto-repeat. Main thread only.
 class Fcitx5ModifierFlagSource final : public ModifierFlagSource {
 public:
     static constexpr qint64 staleAfterMs = 10000;
@@ -39,8 +42,10 @@ private:
     const Clock& m_clock;
     Handler m_handler;
     QHash<quint32, QDateTime> m_down;  // the followed modifier keys held, by keysym: since when
+    QSet<quint32> m_heldAcrossFocus;   // held when the focus last moved, not seen since
     QMetaObject::Connection m_modifierConnection;
     QMetaObject::Connection m_otherConnection;
+    QMetaObject::Connection m_focusConnection;
 };
 
 }  // namespace vocena

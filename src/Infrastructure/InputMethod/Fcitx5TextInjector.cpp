@@ -73,7 +73,7 @@ QCoro::Task<void> Fcitx5TextInjector::commit(QString text, TextInjectionMode mod
         logger.error(QStringLiteral("输入法提交失败（%1），也没有其他输入方式").arg(reason(reply)));
         throw TextInjectionError(TextInjectionError::Kind::keystrokeSimulationFailed);
     }
-    logger.error(QStringLiteral("输入法提交失败（%1），改用 X11 按键或粘贴").arg(reason(reply)));
+    logger.error(QStringLiteral("输入法提交失败（%1），改用其他输入方式").arg(reason(reply)));
     co_await m_fallback->injectText(text, mode);
 }
 

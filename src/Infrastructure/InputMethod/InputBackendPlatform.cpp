@@ -54,6 +54,9 @@ QCoro::Task<InjectionBackendChoice> choose(Preferences& preferences) {
         // Where no input context has the focus, the compositor's own typing reaches every window.
         TextInjector* fallback = WaylandTyping::shared();
         if (!fallback) fallback = TextInjectionPlatform::shared();
+        // With no other way of typing the words still reach the clipboard (or, where even that
+        // cannot be written, the user is shown them).
+        if (!fallback) fallback = TextInjectionPlatform::clipboardOnly();
         state.fcitx5Injector = new Fcitx5TextInjector(*state.bridge, fallback, state.bridge);
         // Gone with the service it falls back on, when the event loop ends.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete chosen().fcitx5Injector.data(); });

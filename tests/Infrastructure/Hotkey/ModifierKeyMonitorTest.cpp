@@ -104,6 +104,7 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
         {"Control+Alt+T, and the pair again afterwards", "ctrl 50 ctrl+alt 100 key 500 ctrl+alt+shift 500 - 50 ctrl+alt 400 -",
          {"combo(option,control)@1500"}},
         {"Control+Alt+click", "ctrl+alt 100 click 500 -", {}},
+        {"Control let go first after Control+Alt: the Alt still held is no first tap", "ctrl+alt 100 alt 50 - 100 alt 50 -", {}},
 
         // A stop forgets the first tap, a pending confirmation, and one waiting for the release.
         {"stopped after the first tap", "alt - restart alt -", {}},

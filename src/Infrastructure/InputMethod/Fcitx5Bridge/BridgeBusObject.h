@@ -42,6 +42,7 @@ private:
 public:
     FCITX_OBJECT_VTABLE_SIGNAL(modifierKey, "ModifierKey", "ub");
     FCITX_OBJECT_VTABLE_SIGNAL(otherKey, "OtherKey", "");
+    FCITX_OBJECT_VTABLE_SIGNAL(focusChanged, "FocusChanged", "");
 };
 
 }  // namespace vocena::fcitx5bridge

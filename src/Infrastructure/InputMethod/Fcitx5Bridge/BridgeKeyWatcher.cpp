@@ -9,12 +9,19 @@
 
 namespace vocena::fcitx5bridge {
 
-BridgeKeyWatcher::BridgeKeyWatcher(fcitx::Instance& instance, ModifierHandler onModifier, OtherKeyHandler onOtherKey)
-    : m_onModifier(std::move(onModifier)), m_onOtherKey(std::move(onOtherKey)) {
+BridgeKeyWatcher::BridgeKeyWatcher(fcitx::Instance& instance, ModifierHandler onModifier, OtherKeyHandler onOtherKey,
+                                   FocusHandler onFocusChange)
+    : m_onModifier(std::move(onModifier)), m_onOtherKey(std::move(onOtherKey)), m_onFocusChange(std::move(onFocusChange)) {
     // The first phase open to addons: the engine (pinyin, rime, keyboard) has not seen the key yet,
     // so a key it consumes is still reported.
     m_watcher = instance.watchEvent(fcitx::EventType::InputContextKeyEvent, fcitx::EventWatcherPhase::PreInputMethod,
                                     [this](fcitx::Event& event) { handle(static_cast<fcitx::KeyEvent&>(event)); });
+    // A key released while no input context had the focus is never seen to go up: the client
+    // learns that the focus moved and takes the next press of such a key as a new one.
+    m_focusInWatcher = instance.watchEvent(fcitx::EventType::InputContextFocusIn, fcitx::EventWatcherPhase::PostInputMethod,
+                                           [this](fcitx::Event&) { m_onFocusChange(); });
+    m_focusOutWatcher = instance.watchEvent(fcitx::EventType::InputContextFocusOut, fcitx::EventWatcherPhase::PostInputMethod,
+                                            [this](fcitx::Event&) { m_onFocusChange(); });
 }
 
 bool BridgeKeyWatcher::isWatchedModifier(uint32_t keysym) {
