@@ -1,5 +1,6 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
+#include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "support/CliRunner.h"
 #include "support/FakeFcitx5Bridge.h"
 #include "support/FocusedTextField.h"
@@ -110,15 +111,17 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteLeavesTheUnfetchedTextOnTheClipboar
         field.shortcuts.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QProcess process;
+        // The wait for the fetch outlasts any delay of this test: the signal finds it open.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(vocena::TextInjectionService::kFetchLimitVariable), QStringLiteral("600000"));
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("type")});
         process.write(chinese.toUtf8());
         process.closeWriteChannel();
         ASSERT_TRUE(vocena::test::waitUntil([&field] { return !field.shortcuts.isEmpty(); }));
-        // The user gives up 300 ms into the wait.
-        bool sent = false;
-        QTimer::singleShot(300, [&] { sent = ::kill(pid_t(process.processId()), signal) == 0; });
+        // The user gives up during the wait.
+        ASSERT_EQ(::kill(pid_t(process.processId()), signal), 0);
         ASSERT_TRUE(vocena::test::waitUntil([&process] { return process.state() == QProcess::NotRunning; }));
-        EXPECT_TRUE(sent);
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 128 + signal);
         EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("文字留在剪贴板上")));
@@ -160,7 +163,24 @@ TEST_F(TypeCommandTest, WithFcitx5TheTextIsCommittedClipboardUntouchedAndWithout
     result = vocena({QStringLiteral("type")}, chinese.toUtf8(), true, bus.address());
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(field.waitForText(chinese), chinese);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用 X11 按键或粘贴"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式"))) << result.err.toStdString();
     EXPECT_EQ(fcitx5.committed.size(), 1);
     endKeeper();
+}
+
+// fcitx5 with no focused field and no other way of typing (no X display, no compositor): the
+// words are not lost. Without even a clipboard to keep them they are shown to the user.
+TEST_F(TypeCommandTest, WithFcitx5AloneAndNoFocusedFieldTheWordsAreNotLost) {
+    const vocena::test::PrivateBus bus;
+    vocena::test::FakeFcitx5Bridge fcitx5(bus.address());
+    ASSERT_TRUE(fcitx5.start());
+    fcitx5.focused = false;
+    const QString chinese = QStringLiteral("今天天气很好");
+    const ProcessResult result =
+        vocena({QStringLiteral("process"), QStringLiteral("--inject")}, chinese.toUtf8(), false, bus.address());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，也无法写入剪贴板"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("识别的文字：") + chinese)) << "the words themselves are shown";
+    EXPECT_TRUE(fcitx5.committed.isEmpty());
 }

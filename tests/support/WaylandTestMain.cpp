@@ -7,19 +7,52 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace vocena::test {
 HeadlessSway* headlessSway = nullptr;
 }
+
+namespace {
+
+// Why shared memory for Wayland buffers cannot be had here; empty when it can.
+QString sharedMemoryProblem() {
+    const int fd = ::memfd_create("vocena-wayland-probe", MFD_CLOEXEC);
+    if (fd < 0) return QStringLiteral("memfd_create failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const bool sized = ::ftruncate(fd, 4096) == 0;
+    ::close(fd);
+    if (!sized) return QStringLiteral("shared memory cannot be sized: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const QString shm = QStringLiteral("/dev/shm");
+    QTemporaryFile probe(shm + QStringLiteral("/vocena-probe-XXXXXX"));
+    if (QFileInfo(shm).isDir() && !probe.open())
+        return QStringLiteral("%1 is not writable (sway allocates its buffers there): %2").arg(shm, probe.errorString());
+    return {};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
     vocena::test::prepareEnvironment(home);
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
+    // Wayland buffers live in shared memory: where it cannot be written, the compositor and every
+    // client end at their first frame, so the run would end with no word of why.
+    if (const QString problem = sharedMemoryProblem(); !problem.isEmpty()) {
+        std::fprintf(stderr, "Wayland tests cannot run: %s\n", qPrintable(problem));
+        return 1;
+    }
     vocena::test::HeadlessSway sway;
     vocena::test::headlessSway = &sway;
+    if (sway.socket().isEmpty()) std::fprintf(stderr, "Wayland tests: %s\n", qPrintable(sway.problem()));
     if (!sway.socket().isEmpty()) {
         qputenv("WAYLAND_DISPLAY", sway.socket().toUtf8());
         qputenv("QT_QPA_PLATFORM", "wayland");

@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QPointer>
+#include <algorithm>
 
 namespace vocena::TextInjectionPlatform {
 
@@ -21,6 +22,9 @@ void handOffClipboardAtExit() { ClipboardKeeper::handOffAtExit(QCoreApplication:
 
 TextInjectionService* makeProcessService(std::unique_ptr<KeyEventSink> keys, std::unique_ptr<ClipboardBackend> clipboard) {
     auto* service = new TextInjectionService(std::move(keys), std::move(clipboard));
+    bool valid = false;
+    const int limit = qEnvironmentVariableIntValue(TextInjectionService::kFetchLimitVariable, &valid);
+    if (valid && limit > 0) service->setPasteFetchLimit(std::chrono::milliseconds(std::min(limit, 600000)));
     new PasteSignalGuard(*service);  // a child of the service
     // When the event loop ends, while the clipboard still exists: an unfinished paste ends (the
     // clipboard comes back if the target has the text), and whatever this process still serves

@@ -196,7 +196,7 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
     const auto waiting = [this, pasted] {
         if (m_pasteInterrupted) return false;
         const auto elapsed = SteadyClock::now() - pasted;
-        return elapsed < pasteSettleTime || (!m_clipboard->offeredTextFetched() && elapsed < pasteFetchLimit);
+        return elapsed < pasteSettleTime || (!m_clipboard->offeredTextFetched() && elapsed < m_pasteFetchLimit);
     };
     while (waiting()) {
         co_await QCoro::sleepFor(pollInterval);
@@ -206,7 +206,7 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
         // Nothing took the text (no text field has the focus, the application ignores the
         // key, or it is busy): it stays on the clipboard for the user to paste by hand.
         if (!m_pasteInterrupted)
-            logger.error(QStringLiteral("粘贴的文本在 %1 ms 内未被读取，文字留在剪贴板上").arg(pasteFetchLimit.count()));
+            logger.error(QStringLiteral("粘贴的文本在 %1 ms 内未被读取，文字留在剪贴板上").arg(m_pasteFetchLimit.count()));
         m_clipboard->keepOffered();
         throw TextInjectionError(TextInjectionError::Kind::notDelivered);
     }

@@ -34,6 +34,9 @@ public:
     // but never before the settle time; a text not fetched within the fetch limit stays.
     static constexpr std::chrono::milliseconds pasteSettleTime{100};
     static constexpr std::chrono::milliseconds pasteFetchLimit{1000};
+    // The process-wide services read a longer fetch limit from VOCENA_PASTE_FETCH_LIMIT_MS (a
+    // target that is slow to take a paste; tests that must find the paste still waiting).
+    static constexpr const char* kFetchLimitVariable = "VOCENA_PASTE_FETCH_LIMIT_MS";
     // The longest wait for the user to let go of the modifier keys.
     static constexpr std::chrono::milliseconds modifierReleaseLimit{500};
 
@@ -51,6 +54,7 @@ public:
     // paste succeeds; otherwise the text stays on the clipboard and the paste fails with
     // `notDelivered`. Does nothing when no paste waits.
     void finishPaste();
+    void setPasteFetchLimit(std::chrono::milliseconds limit) { m_pasteFetchLimit = limit; }
 
 Q_SIGNALS:
     // A paste has put its text on the clipboard and waits for the target to fetch it...
@@ -76,6 +80,7 @@ private:
     quint64 m_nowServing = 0;
     bool m_pasting = false;
     bool m_pasteInterrupted = false;
+    std::chrono::milliseconds m_pasteFetchLimit = pasteFetchLimit;
 };
 
 }  // namespace vocena
