@@ -2,6 +2,7 @@
 
 #include "Infrastructure/TextInjection/PasteMethod.h"
 
+#include <QCoro/QCoroTask>
 #include <QString>
 
 namespace vocena {
@@ -19,6 +20,13 @@ public:
     // the paste is meant for it. False when the clipboard refused the text; the clipboard is
     // then as it was.
     virtual bool offer(const QString& text, PasteSelection selection) = 0;
+    // Reads what the clipboard holds now, ahead of offer(), without holding up the main
+    // thread: a backend whose owner may answer slowly sets it aside here. False when it could
+    // not be read (the paste then refuses, rather than lose it). Default: nothing to do.
+    virtual QCoro::Task<bool> setAside(PasteSelection selection) { co_return true; }
+    // The paste key is about to be sent: a read before this point was not the target's (a
+    // clipboard manager reads every new content at once). Default: nothing to note.
+    virtual void pasteKeySent() {}
     // Whether the application that had the focus at offer() has fetched the offered text.
     // Reads by anyone else (a clipboard manager copying every new content) do not count; when
     // the focused application is unknown, any read counts.

@@ -182,10 +182,15 @@ QCoro::Task<void> TextInjectionService::paste(QString text) {
     const auto restore = qScopeGuard([self] {
         if (self) self->m_clipboard->restore();
     });
-    if (!m_clipboard->offer(text, method.selection)) throw TextInjectionError(TextInjectionError::Kind::pasteboardAccessFailed);
+    QCoro::Task<bool> settingAside = m_clipboard->setAside(method.selection);
+    const bool setAside = co_await std::move(settingAside);
+    if (!self) co_return;
+    if (!setAside || !m_clipboard->offer(text, method.selection))
+        throw TextInjectionError(TextInjectionError::Kind::pasteboardAccessFailed);
     m_pasting = true;
     m_pasteInterrupted = false;
     Q_EMIT pasteStarted();
+    m_clipboard->pasteKeySent();
     m_keys->pressPaste(method.key);
     const auto pasted = SteadyClock::now();
     // The target fetches the text asynchronously, a few milliseconds later or, when busy, much

@@ -41,9 +41,36 @@ bool WlrDataControlClipboard::offer(const QString& text, PasteSelection selectio
     return offered;
 }
 
+QCoro::Task<bool> WlrDataControlClipboard::setAside(PasteSelection selection) {
+    std::weak_ptr<int> alive = m_alive;
+    m_setAside = {};
+    std::vector<PasteSelection> selections{PasteSelection::clipboard};
+    if (selection == PasteSelection::primary && m_selections.offersPrimary()) selections.push_back(PasteSelection::primary);
+    for (const PasteSelection each : selections) {
+        QCoro::Task<std::optional<SelectionFormats>> reading = m_selections.readAsync(each, readLimit);
+        std::optional<SelectionFormats> formats = co_await std::move(reading);
+        if (alive.expired()) co_return false;
+        // What cannot be set aside is not replaced.
+        if (!formats) co_return false;
+        m_setAside[each == PasteSelection::primary ? 1 : 0] = SetAside{std::move(*formats), m_selections.generation(each)};
+    }
+    co_return true;
+}
+
+void WlrDataControlClipboard::pasteKeySent() {
+    m_selections.served();  // the reads that arrived so far are counted before the key
+    for (Offer& offer : m_offers) offer.readsBeforeKey = offer.offered->textReads();
+}
+
 bool WlrDataControlClipboard::offerOn(PasteSelection selection, const QString& text) {
+    // Set aside ahead of time, unless the selection changed since (then read now, bounded).
+    std::optional<SelectionFormats> previous;
+    std::optional<SetAside>& early = m_setAside[selection == PasteSelection::primary ? 1 : 0];
+    m_selections.served();
+    if (early && early->generation == m_selections.generation(selection)) previous = std::move(early->formats);
+    else previous = m_selections.read(selection, readLimit);
+    early.reset();
     // What cannot be set aside is not replaced.
-    const std::optional<SelectionFormats> previous = m_selections.read(selection, readLimit);
     if (!previous) return false;
     std::shared_ptr<ServedSelection> offered = m_selections.serve(selection, formatsOf(text));
     if (!offered) return false;
@@ -52,7 +79,8 @@ bool WlrDataControlClipboard::offerOn(PasteSelection selection, const QString& t
 }
 
 bool WlrDataControlClipboard::offeredTextFetched() const {
-    return std::any_of(m_offers.begin(), m_offers.end(), [](const Offer& offer) { return offer.offered->readAsText(); });
+    return std::any_of(m_offers.begin(), m_offers.end(),
+                       [](const Offer& offer) { return offer.offered->textReads() > offer.readsBeforeKey; });
 }
 
 void WlrDataControlClipboard::restore() {

@@ -3,6 +3,10 @@
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
 
+#include <QCoro/QCoroSignal>
+#include <QPointer>
+#include <QSocketNotifier>
+
 #include <algorithm>
 #include <csignal>
 #include <fcntl.h>
@@ -73,7 +77,7 @@ struct WlrSelections::Source final : ServedSelection {
     zwlr_data_control_source_v1* proxy = nullptr;
     SelectionFormats formats;
     bool isReplaced = false;
-    bool isReadAsText = false;
+    int textReadCount = 0;
 
     Source(zwlr_data_control_manager_v1* manager, SelectionFormats content) : formats(std::move(content)) {
         static const zwlr_data_control_source_v1_listener listener = {
@@ -89,7 +93,7 @@ struct WlrSelections::Source final : ServedSelection {
     Source& operator=(const Source&) = delete;
 
     bool replaced() const override { return isReplaced; }
-    bool readAsText() const override { return isReadAsText; }
+    int textReads() const override { return textReadCount; }
 
     void send(const char* mimeType, int fd) {
         const QString type = QString::fromUtf8(mimeType);
@@ -98,7 +102,7 @@ struct WlrSelections::Source final : ServedSelection {
             ::close(fd);
             return;
         }
-        if (isTextType(type)) isReadAsText = true;
+        if (isTextType(type)) ++textReadCount;
         writeDetached(fd, format->second);
     }
     void cancel() {
@@ -151,6 +155,7 @@ bool WlrSelections::isAvailable() const { return m_device && m_connection.isConn
 bool WlrSelections::offersPrimary() const { return isAvailable() && m_connection.dataControlVersion() >= 2; }
 
 void WlrSelections::setOffer(PasteSelection selection, zwlr_data_control_offer_v1* offer) {
+    ++m_generations[index(selection)];
     std::unique_ptr<Offer>& slot = m_offers[index(selection)];
     slot.reset();
     if (offer && m_newOffer && m_newOffer->proxy == offer) slot = std::move(m_newOffer);
@@ -205,6 +210,65 @@ std::optional<QByteArray> WlrSelections::receive(zwlr_data_control_offer_v1* off
     return result;
 }
 
+QCoro::Task<std::optional<SelectionFormats>> WlrSelections::readAsync(PasteSelection selection, std::chrono::milliseconds limit) {
+    const auto deadline = SteadyClock::now() + limit;
+    // (The compositor itself answers at once; the owner of the content may not.)
+    if (!isAvailable() || !m_connection.roundtrip(limit)) co_return std::nullopt;
+    if (const std::shared_ptr<Source>& own = m_sources[index(selection)]; own && !own->isReplaced) co_return own->formats;
+    SelectionFormats formats;
+    const Offer* offer = m_offers[index(selection)].get();
+    if (!offer) co_return formats;
+    QPointer<WlrSelections> self(this);
+    const quint64 generation = m_generations[index(selection)];
+    const QStringList mimeTypes = offer->mimeTypes;
+    zwlr_data_control_offer_v1* proxy = offer->proxy;
+    for (const QString& mimeType : mimeTypes) {
+        QCoro::Task<std::optional<QByteArray>> receiving = receiveAsync(proxy, mimeType, deadline);
+        const std::optional<QByteArray> bytes = co_await std::move(receiving);
+        // The selection may have changed while it was read (its offer is gone then).
+        if (!self || m_generations[index(selection)] != generation) co_return std::nullopt;
+        if (!bytes) {
+            logger.error(QStringLiteral("无法在 %1 ms 内读取剪贴板的 %2 内容").arg(limit.count()).arg(mimeType));
+            co_return std::nullopt;
+        }
+        formats.append({mimeType, *bytes});
+    }
+    co_return formats;
+}
+
+QCoro::Task<std::optional<QByteArray>> WlrSelections::receiveAsync(zwlr_data_control_offer_v1* offer, QString mimeType,
+                                                                   SteadyClock::time_point deadline) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) co_return std::nullopt;
+    zwlr_data_control_offer_v1_receive(offer, mimeType.toUtf8().constData(), fds[1]);
+    ::close(fds[1]);
+    m_connection.flush();
+    QSocketNotifier readable(fds[0], QSocketNotifier::Read);
+    QByteArray bytes;
+    std::optional<QByteArray> result;
+    for (;;) {
+        char chunk[65536];
+        const ssize_t n = ::read(fds[0], chunk, sizeof chunk);
+        if (n > 0) {
+            bytes.append(chunk, n);
+            continue;
+        }
+        if (n == 0) {
+            result = bytes;
+            break;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN) break;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+        if (left.count() <= 0) break;
+        const auto ready = co_await qCoro(&readable, &QSocketNotifier::activated, left);
+        if (!ready) break;
+    }
+    readable.setEnabled(false);
+    ::close(fds[0]);
+    co_return result;
+}
+
 std::shared_ptr<ServedSelection> WlrSelections::serve(PasteSelection selection, SelectionFormats formats) {
     if (!isAvailable() || (selection == PasteSelection::primary && !offersPrimary())) return nullptr;
     auto source = std::make_shared<Source>(m_connection.dataControl(), std::move(formats));
@@ -212,6 +276,7 @@ std::shared_ptr<ServedSelection> WlrSelections::serve(PasteSelection selection, 
     else zwlr_data_control_device_v1_set_selection(m_device, source->proxy);
     // The content this replaces is no longer served (the compositor has cancelled it).
     m_sources[index(selection)] = source;
+    ++m_generations[index(selection)];
     if (!m_connection.flush()) return nullptr;
     return source;
 }

@@ -3,9 +3,14 @@
 // is left alone, and only a read of the offered text counts as its fetch.
 #include "Infrastructure/TextInjection/WlrDataControlClipboard.h"
 #include "Infrastructure/Wayland/WlrSelections.h"
+#include "Infrastructure/Wayland/WaylandConnection.h"
 #include "support/HeadlessSway.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoro/QCoroTask>
+#include <QElapsedTimer>
+#include <QTimer>
 
 using namespace vocena;
 using test::clipboardSeenByOthers;
@@ -66,6 +71,44 @@ TEST_F(WlrDataControlClipboardTest, LeavesACopyMadeDuringThePasteAndKeepsAnUnfet
     EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("没人读的"));
     // Served on for the process: the service's backend is gone, the text is not.
     EXPECT_EQ(WlrSelections::shared().served().size(), 1);
+}
+
+// A clipboard manager reads every new content at once, before the paste key: only a read after
+// the key is the target's fetch.
+TEST_F(WlrDataControlClipboardTest, OnlyAReadAfterThePasteKeyIsTheFetch) {
+    copyInAnotherApplication(QStringLiteral("之前"));
+    WlrDataControlClipboard clipboard(WlrSelections::shared());
+    ASSERT_TRUE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
+    ASSERT_TRUE(clipboard.offer(QStringLiteral("粘贴的"), PasteSelection::clipboard));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("粘贴的"));  // the manager's read
+    clipboard.pasteKeySent();
+    EXPECT_FALSE(clipboard.offeredTextFetched());
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("粘贴的"));  // the target's
+    EXPECT_TRUE(waitUntil([&] { return clipboard.offeredTextFetched(); }));
+    clipboard.restore();
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("之前"));
+}
+
+// The owner of the clipboard does not answer (a client that hangs): setting its content aside
+// gives up after the read limit while the main thread goes on, and nothing replaces it.
+TEST_F(WlrDataControlClipboardTest, AnOwnerThatDoesNotAnswerNeverHoldsUpTheMainThread) {
+    // A client of its own whose events nobody dispatches: it never writes what it offers.
+    WaylandConnection silentClient;
+    ASSERT_TRUE(silentClient.offersWlrootsTyping());
+    WlrSelections silent(silentClient);
+    ASSERT_TRUE(silent.serve(PasteSelection::clipboard, WlrDataControlClipboard::formatsOf(QStringLiteral("不回答的"))));
+    WlrDataControlClipboard clipboard(WlrSelections::shared());
+    ASSERT_TRUE(waitUntil([] { return WlrSelections::shared().served().isEmpty(); }));
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
+    EXPECT_GE(elapsed.elapsed(), WlrDataControlClipboard::readLimit.count() - 50);
+    EXPECT_GE(ticks, 20) << "the main thread stood still while the owner was asked";
 }
 
 // Terminals that paste the primary selection get the text there too, and it comes back.
