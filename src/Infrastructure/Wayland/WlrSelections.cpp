@@ -161,15 +161,23 @@ void WlrSelections::setOffer(PasteSelection selection, zwlr_data_control_offer_v
     if (offer && m_newOffer && m_newOffer->proxy == offer) slot = std::move(m_newOffer);
 }
 
-std::optional<SelectionFormats> WlrSelections::read(PasteSelection selection, std::chrono::milliseconds limit) {
-    const auto deadline = SteadyClock::now() + limit;
-    if (!isAvailable() || !m_connection.roundtrip(limit)) return std::nullopt;
+bool WlrSelections::answerWithoutOwner(PasteSelection selection, std::chrono::milliseconds limit,
+                                       std::optional<SelectionFormats>& answer) {
+    answer.reset();
+    if (!isAvailable() || !m_connection.roundtrip(limit)) return true;
     // This process's own content is at hand (and asking the compositor for it would have this
     // process write to itself).
-    if (const std::shared_ptr<Source>& own = m_sources[index(selection)]; own && !own->isReplaced) return own->formats;
+    if (const std::shared_ptr<Source>& own = m_sources[index(selection)]; own && !own->isReplaced) answer = own->formats;
+    else if (!m_offers[index(selection)]) answer = SelectionFormats{};
+    return answer.has_value();
+}
+
+std::optional<SelectionFormats> WlrSelections::read(PasteSelection selection, std::chrono::milliseconds limit) {
+    const auto deadline = SteadyClock::now() + limit;
+    std::optional<SelectionFormats> answer;
+    if (answerWithoutOwner(selection, limit, answer)) return answer;
     SelectionFormats formats;
     const Offer* offer = m_offers[index(selection)].get();
-    if (!offer) return formats;
     const QStringList mimeTypes = offer->mimeTypes;
     for (const QString& mimeType : mimeTypes) {
         // The offer may be replaced while it is read (its proxy is gone then).
@@ -213,11 +221,10 @@ std::optional<QByteArray> WlrSelections::receive(zwlr_data_control_offer_v1* off
 QCoro::Task<std::optional<SelectionFormats>> WlrSelections::readAsync(PasteSelection selection, std::chrono::milliseconds limit) {
     const auto deadline = SteadyClock::now() + limit;
     // (The compositor itself answers at once; the owner of the content may not.)
-    if (!isAvailable() || !m_connection.roundtrip(limit)) co_return std::nullopt;
-    if (const std::shared_ptr<Source>& own = m_sources[index(selection)]; own && !own->isReplaced) co_return own->formats;
+    std::optional<SelectionFormats> answer;
+    if (answerWithoutOwner(selection, limit, answer)) co_return answer;
     SelectionFormats formats;
     const Offer* offer = m_offers[index(selection)].get();
-    if (!offer) co_return formats;
     QPointer<WlrSelections> self(this);
     const quint64 generation = m_generations[index(selection)];
     const QStringList mimeTypes = offer->mimeTypes;

@@ -70,6 +70,9 @@ private:
     struct Source;
 
     static size_t index(PasteSelection selection) { return selection == PasteSelection::primary ? 1 : 0; }
+    // Before the owner of the content is asked: true with `answer` when no owner needs asking
+    // (nothing can be read: none; this process's own content; an empty selection).
+    bool answerWithoutOwner(PasteSelection selection, std::chrono::milliseconds limit, std::optional<SelectionFormats>& answer);
     void setOffer(PasteSelection selection, zwlr_data_control_offer_v1* offer);
     std::optional<QByteArray> receive(zwlr_data_control_offer_v1* offer, const QString& mimeType,
                                       std::chrono::steady_clock::time_point deadline);

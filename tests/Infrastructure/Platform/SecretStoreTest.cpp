@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/FileSecretStore.h"
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
 #include "support/LogCapture.h"
+#include "support/LoopTicker.h"
 #include "support/MemorySecretStore.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
@@ -180,17 +181,11 @@ TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoop
     ScopedEnv serviceName("SECRET_SERVICE_BUS_NAME", "com.vocena.test.SilentSecrets");  // read by libsecret
     LibsecretSecretStore store(300ms);
     test::LogCapture log;
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
-    ticker.start(10);
-    QElapsedTimer elapsed;
-    elapsed.start();
-
+    const test::LoopTicker loop;
     EXPECT_EQ(readKey(store), std::nullopt);
-    EXPECT_GE(elapsed.elapsed(), 250);    // it did wait for the service…
-    EXPECT_LT(elapsed.elapsed(), 10000);  // …until its own time-out, not the D-Bus one (25 s)
-    EXPECT_GE(ticks, 10);                 // and the main thread went on meanwhile
+    EXPECT_GE(loop.elapsedMs(), 250);    // it did wait for the service…
+    EXPECT_LT(loop.elapsedMs(), 10000);  // …until its own time-out, not the D-Bus one (25 s)
+    EXPECT_GE(loop.ticks(), 10);         // and the main thread went on meanwhile
     EXPECT_TRUE(log.contains(QStringLiteral("没有响应")));
     // Asked so that it can tell, the read says it failed rather than that no key is stored.
     const SecretStore::Reading reading = QCoro::waitFor(store.readChecked(kService, kAccount));

@@ -5,12 +5,11 @@
 #include "Infrastructure/Wayland/WlrSelections.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
 #include "support/HeadlessSway.h"
+#include "support/LoopTicker.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoro/QCoroTask>
-#include <QElapsedTimer>
-#include <QTimer>
 
 using namespace vocena;
 using test::clipboardSeenByOthers;
@@ -100,15 +99,10 @@ TEST_F(WlrDataControlClipboardTest, AnOwnerThatDoesNotAnswerNeverHoldsUpTheMainT
     WlrDataControlClipboard clipboard(WlrSelections::shared());
     ASSERT_TRUE(waitUntil([] { return WlrSelections::shared().served().isEmpty(); }));
 
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
-    ticker.start(10);
-    QElapsedTimer elapsed;
-    elapsed.start();
+    const test::LoopTicker loop;
     EXPECT_FALSE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
-    EXPECT_GE(elapsed.elapsed(), WlrDataControlClipboard::readLimit.count() - 50);
-    EXPECT_GE(ticks, 20) << "the main thread stood still while the owner was asked";
+    EXPECT_GE(loop.elapsedMs(), WlrDataControlClipboard::readLimit.count() - 50);
+    EXPECT_GE(loop.ticks(), 20) << "the main thread stood still while the owner was asked";
 }
 
 // Terminals that paste the primary selection get the text there too, and it comes back.
