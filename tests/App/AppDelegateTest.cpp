@@ -4,6 +4,7 @@
 #include "App/AppAlerts.h"
 #include "App/AppDelegate.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "UI/Banner/BannerPanel.h"
@@ -356,6 +357,34 @@ TEST_F(AppDelegateTest, TheGuidesRestartQuitsThroughTheApp) {
     restart->click();
     settle();
     EXPECT_EQ(quits, 1);
+}
+
+// Where nothing types into the focused window the alert names what this desktop lacks (here an
+// X display without XTest) and offers its help page.
+TEST_F(AppDelegateTest, TheTypingAlertNamesWhatIsMissingAndOpensTheHelp) {
+    int helps = 0;
+    AppAlerts alerts(shell, [&helps] { ++helps; });
+    alerts.showAccessibilityAlert();
+    QMessageBox* alert = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == QStringLiteral("accessibilityAlert") && window->isVisible()) alert = qobject_cast<QMessageBox*>(window);
+        return alert != nullptr;
+    }));
+    EXPECT_EQ(alert->text(), PermissionHelp::missingTyping());
+    EXPECT_TRUE(alert->text().contains(QStringLiteral("XTest")));
+    QStringList buttons;
+    QAbstractButton* help = nullptr;
+    for (QAbstractButton* button : alert->buttons()) {
+        buttons << button->text();
+        if (button->text() == QStringLiteral("打开帮助")) help = button;
+    }
+    EXPECT_EQ(buttons.size(), 2);
+    EXPECT_TRUE(buttons.contains(QStringLiteral("取消")));
+    ASSERT_TRUE(help);
+    help->click();
+    settle();
+    EXPECT_EQ(helps, 1);
 }
 
 // Without a speech model every way of starting says so and opens the guide, which offers the
