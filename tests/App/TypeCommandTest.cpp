@@ -42,9 +42,16 @@ protected:
         EXPECT_TRUE(vocena::test::waitUntil([] { return !keeperRunning(); }, 5000));
     }
 
+    // A keeper on this test's display (another suite may run beside it, keepers and all).
     static bool keeperRunning() {
-        return vocena::test::runProcess(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("vocena type --keep-clipboard")})
-                   .exitCode == 0;
+        const QString pids =
+            vocena::test::runProcess(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("vocena type --keep-clipboard")}).out;
+        const QByteArray ours = "DISPLAY=" + qgetenv("DISPLAY");
+        for (const QString& pid : pids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(pid.trimmed()));
+            if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(ours)) return true;
+        }
+        return false;
     }
 };
 
