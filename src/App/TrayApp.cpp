@@ -31,9 +31,6 @@ namespace {
 
 const Logger logger("AppDelegate");
 
-// How often a reload waiting for a dictation looks again.
-constexpr std::chrono::milliseconds kReloadRetry{250};
-
 // Every action forwards to the shell once it exists; until then the request is answered and dropped.
 AppActions forwardTo(const std::unique_ptr<AppDelegate>& delegate) {
     auto forward = [&delegate](std::function<void()> AppActions::*member) {
@@ -56,7 +53,11 @@ TrayApp::TrayApp(CliServices& services)
           probes.typingInUse = [this] { return !m_typingOnClipboardOnly; };
           return probes;
       }()),
-      m_instance(forwardTo(m_delegate)) {}
+      m_instance(forwardTo(m_delegate)),
+      m_reload(Scheduler::main(), [this] { return IdleReload::isBusy(m_delegate ? m_delegate->service() : nullptr); },
+               [this] {
+                   if (!m_quitting) loadDictation();
+               }) {}
 
 TrayApp::~TrayApp() {
     if (m_delegate) {
@@ -135,23 +136,8 @@ void TrayApp::followActiveModel() {
     reloadWhenIdle();
 }
 
-bool TrayApp::dictationBusy() const {
-    const VoiceInputService* service = m_delegate ? m_delegate->service() : nullptr;
-    return service && (service->isRecording() || service->isProcessing() || service->pendingInjections() > 0);
-}
-
 void TrayApp::reloadWhenIdle() {
-    if (m_quitting) return;
-    if (dictationBusy()) {
-        // The words being dictated come first: the service is not replaced under them, and the
-        // new model waits for the end of the run.
-        if (!m_reloadWaiting) logger.info(QStringLiteral("听写进行中，结束后重新加载语音模型"));
-        m_reloadWaiting = true;
-        QTimer::singleShot(kReloadRetry, this, &TrayApp::reloadWhenIdle);
-        return;
-    }
-    m_reloadWaiting = false;
-    loadDictation();
+    if (!m_quitting) m_reload.request();
 }
 
 void TrayApp::loadDictation() {

@@ -2,6 +2,7 @@
 
 #include "App/AppAlerts.h"
 #include "App/DictationStack.h"
+#include "Core/IdleReload.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
 #include "Infrastructure/Platform/AppInstance.h"
 
@@ -37,7 +38,6 @@ private:
     void followActiveModel();
     // Loads the dictation again once no run is recording, processing or typing.
     void reloadWhenIdle();
-    bool dictationBusy() const;
     void quit();
     QCoro::Task<> finishAndExit();
 
@@ -53,7 +53,7 @@ private:
     QString m_backendReason;  // why the way of typing was chosen
     std::shared_ptr<void> m_modelWatch;
     bool m_quitting = false;
-    bool m_reloadWaiting = false;
+    IdleReload m_reload;
     bool m_typingOnClipboardOnly = false;  // no way of typing was found at start
 };
 

@@ -1,4 +1,5 @@
 // Recording control over the real recognizer logic with a scripted engine, in virtual time.
+#include "Core/IdleReload.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
@@ -221,6 +222,34 @@ TEST_F(RecordingTest, AnEarlierRunsLateStatesAreNotReportedDuringTheNextRecordin
     EXPECT_EQ(slow.service.recognitionState(), RecognitionState::listening());
     EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 上一次录音的状态不再显示: completed")));
     EXPECT_TRUE(slow.service.isRecording());
+}
+
+// A model installed or chosen during a dictation (the guide, the model card, `vocena model use`)
+// replaces the dictation only once the run's words are typed, and several requests meanwhile
+// are one reload.
+TEST_F(RecordingTest, AReloadWaitsForTheRunsWordsAndHappensOnce) {
+    int reloads = 0;
+    IdleReload reload(scheduler, [this] { return IdleReload::isBusy(&service); }, [&reloads] { ++reloads; });
+    reload.request();
+    EXPECT_EQ(reloads, 1) << "an idle dictation is replaced at once";
+
+    toggleStart();
+    engine.emitResult(QStringLiteral("说到一半"), false);
+    reload.request();  // the guide
+    reload.request();  // the speech-model card
+    clock.advance(1);
+    EXPECT_EQ(reloads, 1);
+    toggleStop();
+    clock.advance(0.5);  // the final result is not in yet
+    EXPECT_EQ(reloads, 1);
+    engine.emitResult(QStringLiteral("说到一半了"), true);
+    settle();
+    EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半了")});
+    clock.advance(IdleReload::kRetrySeconds);
+    EXPECT_EQ(reloads, 2);
+    clock.advance(5);
+    EXPECT_EQ(reloads, 2);
+    EXPECT_FALSE(reload.isWaiting());
 }
 
 // The microphone goes away while recording: the run ends as if the user had stopped it, and
