@@ -111,6 +111,9 @@ void TopStatusBannerManager::show(VoiceInputService& service) {
         return;
     }
     const bool displacesSuggestion = m_panel && m_contentType == ContentType::suggestion && m_panel->isVisible();
+    if (m_panel && m_contentType == ContentType::notification && m_panel->isVisible() && m_shownNotice &&
+        m_shownNotice->duration > kLongNotice)
+        m_waitingNotices.prepend(*m_shownNotice);
     close();
     if (displacesSuggestion) Q_EMIT suggestionDisplaced();
     auto* view = new TopStatusBannerView(m_environment.scheduler, m_environment.preferences);
@@ -136,6 +139,7 @@ void TopStatusBannerManager::showNotification(const QString& message, double dur
     const std::optional<ScreenGeometry> screen = currentScreen();
     if (!screen) return;
     present(notificationContent(message), BannerPanel::Input::clickThrough, ContentType::notification, *screen);
+    m_shownNotice = Notice{message, duration};
     hide(duration);
 }
 

@@ -40,6 +40,7 @@ public:
     };
 
     static constexpr double kSuggestionTimeout = 8.0;
+    static constexpr double kLongNotice = 5.0;
 
     explicit TopStatusBannerManager(Environment environment, QObject* parent = nullptr);
     ~TopStatusBannerManager() override;
@@ -49,7 +50,9 @@ public:
     // back with `suggestionDisplaced`). Cancels a pending hide.
     void show(VoiceInputService& service);
     // While the live banner shows a recording, a notice waits until the banner has gone
-    // (the recording's own banner and timer stay); notices that wait are shown one by one.
+    // (the recording's own banner and timer stay); notices that wait are shown one by one. A
+    // long notice (one that carries what the user must read, such as words kept nowhere else)
+    // that a new recording's banner replaces comes back after it.
     void showNotification(const QString& message, double duration);
     // Replaces whatever is shown; a suggestion left unanswered goes away after 8 s without
     // calling either callback. A button closes the panel, then calls its callback.
@@ -94,6 +97,7 @@ private:
     Environment m_environment;
     QPointer<VoiceInputService> m_liveService;
     QList<Notice> m_waitingNotices;
+    std::optional<Notice> m_shownNotice;  // the notification on screen
     QPointer<BannerPanel> m_panel;
     ContentType m_contentType = ContentType::banner;
     std::shared_ptr<WorkItem> m_autoHide;

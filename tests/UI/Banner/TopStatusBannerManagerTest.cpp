@@ -238,6 +238,34 @@ TEST_F(BannerManagerTest, PendingHidesRunOnTheirTimers) {
     EXPECT_EQ(answers, 0);
 }
 
+// Around a recording: a notice that comes during it waits for its banner to go, and a long
+// notice (the words of a run that nothing could keep) that a new recording replaces comes back.
+TEST_F(BannerManagerTest, NoticesWaitForARecordingAndALongOneComesBackAfterIt) {
+    const auto shows = [&](TopStatusBannerManager::ContentType type) {
+        return banner.panel() && banner.panel()->isVisible() && banner.currentContentType() == type;
+    };
+    using Type = TopStatusBannerManager::ContentType;
+    banner.showNotification(QStringLiteral("未能自动输入，也无法写入剪贴板：\n今天开会"), 20);
+    clock.advance(5);
+    toggle();  // a new recording
+    banner.show(service);
+    ASSERT_TRUE(shows(Type::banner));
+    banner.showNotification(QStringLiteral("已切换到 澄言慢 · 语音助手"), 1.5);
+    clock.advance(2);
+    EXPECT_TRUE(shows(Type::banner)) << "a notice replaced the live banner";
+    toggle();  // stopped
+    banner.hide(3);
+    clock.advance(3.1);
+    ASSERT_TRUE(shows(Type::notification));
+    clock.advance(1.5);
+    ASSERT_TRUE(shows(Type::notification));
+    const auto* words = qobject_cast<QLabel*>(banner.panel()->content());
+    ASSERT_TRUE(words);
+    EXPECT_TRUE(words->text().endsWith(QStringLiteral("今天开会")));
+    clock.advance(20.1);
+    EXPECT_FALSE(banner.panel()->isVisible());
+}
+
 // There is one panel: the live banner's is reused while hidden or shown (and follows the
 // mouse), other content replaces it, and the live banner replaces them in turn.
 TEST_F(BannerManagerTest, TwoShowsBuildOneWindow) {
