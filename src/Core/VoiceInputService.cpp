@@ -174,7 +174,8 @@ void VoiceInputService::awaitFinalResult() {
     QPointer<VoiceInputService> self(this);
     m_finalResultWorkItem = m_scheduler.schedule(SpeechRecognitionProtocol::kFinalResultCutOff, [self] {
         if (self && self->isAwaitingFinalResult()) self->endFinalResultWait();
-    });    Q_EMIT awaitingFinalResultChanged(true);
+    });
+    Q_EMIT awaitingFinalResultChanged(true);
 }
 
 void VoiceInputService::endFinalResultWait(FinalResultWaitEnd end) {
