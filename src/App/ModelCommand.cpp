@@ -142,6 +142,10 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
         console.out(TranscriptPunctuator::isEnabled(m_services.preferences())
                         ? QStringLiteral("识别结果将自动加标点")
                         : QStringLiteral("自动加标点已关闭（开启: vocena config set %1 true）").arg(QLatin1String(TranscriptPunctuator::kEnabledKey)));
+    // Installed, verified and listed already; dictation does not use it yet: say so rather than
+    // let the user believe the typed text comes from it.
+    if (result.model->kind() == ModelKind::finalPass)
+        console.out(QStringLiteral("这是整句识别模型：听写暂时仍用流式语音模型识别"));
     if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));
     co_return ExitOk;
 }

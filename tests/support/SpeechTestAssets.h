@@ -15,7 +15,9 @@ namespace vocena::test {
 // T-One models of scripts/make-test-model.py ("good", "random-bytes", "no-metadata",
 // "no-blank"), the tiny punctuation models of scripts/make-test-punctuation-model.py ("good",
 // "random-bytes", "no-metadata", "short-vocab"; the good one puts 。 after 好) and an
-// espeak-ng recording of Mandarin speech (22.05 kHz, 16-bit).
+// espeak-ng recording of Mandarin speech (22.05 kHz, 16-bit); the non-streaming zipformer CTC
+// models of scripts/make-test-offline-model.py ("good", "random-bytes", "no-blank"; the good
+// one hears speech as 您好… where the streaming one hears 你好…).
 class SpeechTestAssets {
 public:
     static const SpeechTestAssets& shared() {
@@ -26,6 +28,7 @@ public:
     QString error;  // empty when everything was made
     QString model(const QString& variant) const { return m_dir.filePath(QStringLiteral("models/") + variant); }
     QString punctuationModel(const QString& variant) const { return m_dir.filePath(QStringLiteral("punctuation/") + variant); }
+    QString offlineModel(const QString& variant) const { return m_dir.filePath(QStringLiteral("offline/") + variant); }
     // A variant as a T-One model, ready for the engine to load.
     std::optional<SpeechModel> loadable(const QString& variant, QString* error) const {
         return SpeechModelDetector::detect(model(variant), SpeechModelType::ToneCtc, error);
@@ -57,6 +60,9 @@ private:
         if (error.isEmpty())
             error = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-punctuation-model.py"),
                                                               m_dir.filePath(QStringLiteral("punctuation"))});
+        if (error.isEmpty())
+            error = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-offline-model.py"),
+                                                              m_dir.filePath(QStringLiteral("offline"))});
         if (error.isEmpty())
             error = run(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"),
                                                       QStringLiteral("-w"), speechWav()});

@@ -147,7 +147,8 @@ QString ModelStore::use(const QString& name) {
     const std::optional<SpeechModel> model = find(name, &error);
     if (!model) return error;
     if (!model->verified) return QStringLiteral("语音模型 %1 未通过验证").arg(name);
-    if (model->kind() != ModelKind::speech) return QStringLiteral("%1 是标点模型，不能用作语音模型").arg(name);
+    if (model->kind() != ModelKind::speech)
+        return QStringLiteral("%1 是%2模型，不能用作语音模型").arg(name, SpeechModel::kindName(model->kind()));
     return m_preferences.setValue(QString::fromLatin1(kActiveModelKey), name);
 }
 

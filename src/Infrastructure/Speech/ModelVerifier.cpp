@@ -4,6 +4,7 @@
 
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/OnnxMetadata.h"
+#include "Infrastructure/Speech/SherpaOfflineRecognizer.h"
 #include "Infrastructure/Speech/SherpaPunctuator.h"
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 #include "Infrastructure/Speech/SpeechModel.h"
@@ -35,13 +36,24 @@ QString preflight(const SpeechModel& model) {
         const QString symbol = text.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
         hasBlank = hasBlank || symbol == QStringLiteral("<blk>") || symbol == QStringLiteral("<eps>") || symbol == QStringLiteral("<blank>");
     }
-    const bool ctc = model.type == SpeechModelType::Zipformer2Ctc || model.type == SpeechModelType::ToneCtc;
+    const bool ctc = model.type == SpeechModelType::Zipformer2Ctc || model.type == SpeechModelType::ToneCtc ||
+                     model.type == SpeechModelType::OfflineZipformerCtc;
     if (ctc && !hasBlank) return QStringLiteral("tokens.txt 中没有空白符号（<blk>、<eps> 或 <blank>）");
 
-    const QString mainFile = model.filePath(ctc ? QStringLiteral("model") : QStringLiteral("encoder"));
+    // The offline zipformer CTC reads no metadata (a model without any loads); a damaged file
+    // makes the library throw, which the load reports.
+    if (model.type == SpeechModelType::OfflineZipformerCtc) return {};
+    const bool single = ctc || model.kind() == ModelKind::finalPass;
+    const QString mainFile = model.filePath(single ? QStringLiteral("model") : QStringLiteral("encoder"));
     const QMap<QString, QString> metadata = OnnxMetadata::read(mainFile);
     if (metadata.isEmpty()) return QStringLiteral("%1 不是有效的模型文件，或缺少模型元数据").arg(mainFile);
-    const QStringList required = model.type == SpeechModelType::ToneCtc ? QStringList{"sample_rate", "frame_length_ms", "state_dim"} : QStringList{};
+    QStringList required;
+    if (model.type == SpeechModelType::ToneCtc) required = {"sample_rate", "frame_length_ms", "state_dim"};
+    if (model.type == SpeechModelType::OfflineParaformer)
+        required = {"vocab_size", "lfr_window_size", "lfr_window_shift", "neg_mean", "inv_stddev"};
+    if (model.type == SpeechModelType::SenseVoice)
+        required = {"vocab_size", "lfr_window_size", "lfr_window_shift", "normalize_samples", "with_itn", "without_itn",
+                    "lang_auto", "lang_zh", "lang_en", "lang_ja", "lang_ko", "lang_yue", "neg_mean", "inv_stddev"};
     for (const QString& key : required)
         if (!metadata.contains(key)) return QStringLiteral("%1 缺少元数据 %2").arg(mainFile, key);
     return {};
@@ -86,10 +98,22 @@ Result verifyPunctuation(const SpeechModel& model) {
 // it again): coroutines build their result through this call instead.
 Result result(bool ok, const QString& message) { return {ok, message}; }
 
+// A non-streaming model: loaded and run over a second of silence, as the final pass runs it.
+Result verifyFinalPass(const SpeechModel& model) {
+    QString error = preflight(model);
+    if (!error.isEmpty()) return {false, error};
+    const std::unique_ptr<SherpaOfflineRecognizer> recognizer = SherpaOfflineRecognizer::create(model, {}, &error);
+    if (!recognizer) return {false, error};
+    const std::vector<float> silence(AudioSource::kSampleRate, 0.0f);
+    if (!recognizer->recognize(silence.data(), int(silence.size()), &error)) return {false, error};
+    return usable(model);
+}
+
 }  // namespace
 
 Result verifyHere(const SpeechModel& model) {
     if (model.kind() == ModelKind::punctuation) return verifyPunctuation(model);
+    if (model.kind() == ModelKind::finalPass) return verifyFinalPass(model);
     QString error = preflight(model);
     if (!error.isEmpty()) return {false, error};
     std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, {}, &error);

@@ -57,6 +57,9 @@ private:
     const uchar* m_end;
 };
 
+constexpr quint64 kGraphField = 7;           // ModelProto.graph
+constexpr quint64 kInputField = 11;          // GraphProto.input
+constexpr quint64 kNameField = 1;            // ValueInfoProto.name
 constexpr quint64 kMetadataPropsField = 14;  // ModelProto.metadata_props
 constexpr quint64 kKeyField = 1;             // StringStringEntryProto.key
 constexpr quint64 kValueField = 2;           // StringStringEntryProto.value
@@ -79,7 +82,53 @@ void readEntry(WireReader entry, QMap<QString, QString>& out) {
     if (!key.isEmpty()) out.insert(key, value);
 }
 
+// Calls `visit` with each length-delimited field `number` of `message`, until it returns false.
+template <typename Visit>
+void eachField(WireReader message, quint64 number, Visit&& visit) {
+    while (!message.atEnd()) {
+        const auto tag = message.varint();
+        if (!tag) return;
+        const int wireType = int(*tag & 7);
+        if ((*tag >> 3) == number && wireType == 2) {
+            const auto field = message.bytes();
+            if (!field || !visit(*field)) return;
+        } else if (!message.skip(wireType)) {
+            return;
+        }
+    }
+}
+
+// Maps `path` for the length of `use(reader)`; false when it cannot be read.
+template <typename Use>
+bool withModel(const QString& path, Use&& use) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return false;
+    const qint64 size = file.size();
+    const uchar* data = file.map(0, size);
+    if (!data) return false;
+    use(WireReader(data, size));
+    file.unmap(const_cast<uchar*>(data));
+    return true;
+}
+
 }  // namespace
+
+QStringList inputNames(const QString& path) {
+    QStringList names;
+    withModel(path, [&names](WireReader model) {
+        eachField(model, kGraphField, [&names](WireReader graph) {
+            eachField(graph, kInputField, [&names](WireReader input) {
+                eachField(input, kNameField, [&names](WireReader name) {
+                    names << name.text();
+                    return false;
+                });
+                return true;
+            });
+            return false;
+        });
+    });
+    return names;
+}
 
 QMap<QString, QString> read(const QString& path) {
     QFile file(path);

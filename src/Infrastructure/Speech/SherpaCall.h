@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
+#include <QTemporaryFile>
 #include <exception>
 
 namespace vocena {
@@ -21,6 +25,17 @@ bool guardedSherpaCall(const char* what, QString* error, F&& call) {
     }
     if (error) *error = QStringLiteral("%1失败: %2").arg(QString::fromUtf8(what), reason);
     return false;
+}
+
+// The ONNX Runtime provider of a recognizer: "cpu" or, without the memory arena,
+// "cpu:<file>" naming a provider config that switches it off. The library ends the process
+// when that file cannot be read, so it must exist while the recognizer is created; without a
+// temporary file the arena simply stays on.
+inline QByteArray sherpaProvider(bool cpuMemoryArena, QTemporaryFile& config) {
+    if (cpuMemoryArena) return "cpu";
+    config.setFileTemplate(QDir::tempPath() + QStringLiteral("/vocena-onnxruntime-XXXXXX.conf"));
+    if (!config.open() || config.write("EnableCpuMemArena=0\nEnableMemPattern=0\n") < 0 || !config.flush()) return "cpu";
+    return "cpu:" + QFile::encodeName(config.fileName());
 }
 
 }  // namespace vocena

@@ -23,16 +23,6 @@ bool guarded(const char* what, QString* error, F&& call) {
     return guardedSherpaCall(what, error, std::forward<F>(call));
 }
 
-// "cpu" or, without the memory arena, "cpu:<file>" naming a provider config that switches it
-// off. The library ends the process when that file cannot be read, so it must exist while
-// the recognizer is created; without a temporary file the arena simply stays on.
-QByteArray providerString(const SherpaRecognizer::Options& options, QTemporaryFile& config) {
-    if (options.cpuMemoryArena) return "cpu";
-    config.setFileTemplate(QDir::tempPath() + QStringLiteral("/vocena-onnxruntime-XXXXXX.conf"));
-    if (!config.open() || config.write("EnableCpuMemArena=0\nEnableMemPattern=0\n") < 0 || !config.flush()) return "cpu";
-    return "cpu:" + QFile::encodeName(config.fileName());
-}
-
 }  // namespace
 
 std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& model, const Options& options, QString* error) {
@@ -52,7 +42,7 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
     const QByteArray encoder = path("encoder"), decoder = path("decoder"), joiner = path("joiner"), single = path("model"),
                      tokens = path("tokens");
     QTemporaryFile providerConfig;
-    const QByteArray provider = providerString(options, providerConfig);
+    const QByteArray provider = sherpaProvider(options.cpuMemoryArena, providerConfig);
     HotwordSupport hotwords = HotwordSupport::forModel(model);
     if (!options.hotwords && hotwords.isSupported()) hotwords = {{}, {}, {}, QStringLiteral("已关闭")};
     const QByteArray modelingUnit = hotwords.modelingUnit.toUtf8(), bpeVocab = QFile::encodeName(hotwords.bpeVocab);
@@ -67,7 +57,7 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
     case SpeechModelType::Paraformer: config.model_config.paraformer = {encoder.constData(), decoder.constData()}; break;
     case SpeechModelType::Zipformer2Ctc: config.model_config.zipformer2_ctc.model = single.constData(); break;
     case SpeechModelType::ToneCtc: config.model_config.t_one_ctc.model = single.constData(); break;
-    case SpeechModelType::CtTransformerPunctuation: break;  // refused above
+    default: break;  // refused above: not a streaming speech model
     }
     config.model_config.tokens = tokens.constData();
     config.model_config.num_threads = std::max(1, options.numThreads);

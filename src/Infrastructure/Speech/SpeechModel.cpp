@@ -23,6 +23,10 @@ const QList<TypeInfo>& typeTable() {
         {SpeechModelType::ToneCtc, "t-one-ctc", {"model", "tokens"}},
         // The vocabulary is in the model's metadata: no tokens file.
         {SpeechModelType::CtTransformerPunctuation, "ct-transformer-punctuation", {"model"}},
+        // Non-streaming: one model file over a whole segment of speech.
+        {SpeechModelType::OfflineZipformerCtc, "offline-zipformer-ctc", {"model", "tokens"}},
+        {SpeechModelType::OfflineParaformer, "offline-paraformer", {"model", "tokens"}},
+        {SpeechModelType::SenseVoice, "sense-voice", {"model", "tokens"}},
     };
     return table;
 }
@@ -72,11 +76,22 @@ QStringList SpeechModel::typeNames() {
 }
 
 ModelKind SpeechModel::kindOf(SpeechModelType type) {
-    return type == SpeechModelType::CtTransformerPunctuation ? ModelKind::punctuation : ModelKind::speech;
+    switch (type) {
+    case SpeechModelType::CtTransformerPunctuation: return ModelKind::punctuation;
+    case SpeechModelType::OfflineZipformerCtc:
+    case SpeechModelType::OfflineParaformer:
+    case SpeechModelType::SenseVoice: return ModelKind::finalPass;
+    default: return ModelKind::speech;
+    }
 }
 
 QString SpeechModel::kindName(ModelKind kind) {
-    return kind == ModelKind::punctuation ? QStringLiteral("标点") : QStringLiteral("语音识别");
+    switch (kind) {
+    case ModelKind::punctuation: return QStringLiteral("标点");
+    case ModelKind::finalPass: return QStringLiteral("整句识别");
+    case ModelKind::speech: break;
+    }
+    return QStringLiteral("语音识别");
 }
 
 QStringList SpeechModel::requiredRoles(SpeechModelType type) { return info(type).roles; }

@@ -8,12 +8,23 @@
 
 namespace vocena {
 
-// The model families of sherpa-onnx that the app can run: the streaming speech models, and
-// the CT-Transformer that punctuates a finished transcript.
-enum class SpeechModelType { Transducer, Paraformer, Zipformer2Ctc, ToneCtc, CtTransformerPunctuation };
+// The model families of sherpa-onnx that the app can run: the streaming speech models, the
+// non-streaming ones that recognise a finished segment of speech at once, and the
+// CT-Transformer that punctuates a finished transcript.
+enum class SpeechModelType {
+    Transducer,
+    Paraformer,
+    Zipformer2Ctc,
+    ToneCtc,
+    CtTransformerPunctuation,
+    OfflineZipformerCtc,
+    OfflineParaformer,
+    SenseVoice,
+};
 
-// What a model is for: recognising speech, or punctuating the text recognised.
-enum class ModelKind { speech, punctuation };
+// What a model is for: recognising speech as it is spoken (streaming), recognising a finished
+// segment of speech (non-streaming, the final pass), or punctuating the text recognised.
+enum class ModelKind { speech, finalPass, punctuation };
 
 // One model in a folder (a speech model or a punctuation model): its family, which file plays which role (encoder, decoder,
 // joiner, model, tokens) and, once installed, the SHA-256 of every file and whether it passed
@@ -40,7 +51,7 @@ public:
     static std::optional<SpeechModelType> typeFromName(const QString& name);
     static QStringList typeNames();
     static ModelKind kindOf(SpeechModelType type);
-    // "语音识别" or "标点".
+    // "语音识别", "整句识别" or "标点".
     static QString kindName(ModelKind kind);
     ModelKind kind() const { return kindOf(type); }
     // The roles a family needs, tokens included.

@@ -35,8 +35,18 @@ SpeechModelType guessType(const QString& folder, const QMap<QString, QString>& r
     if (!roles.value(QStringLiteral("joiner")).isEmpty()) return SpeechModelType::Transducer;
     if (!roles.value(QStringLiteral("encoder")).isEmpty() && !roles.value(QStringLiteral("decoder")).isEmpty())
         return SpeechModelType::Paraformer;
-    const QString modelType = OnnxMetadata::read(QDir(folder).filePath(roles.value(QStringLiteral("model")))).value(QStringLiteral("model_type"));
-    return modelType == QStringLiteral("t-one") ? SpeechModelType::ToneCtc : SpeechModelType::Zipformer2Ctc;
+    const QString file = QDir(folder).filePath(roles.value(QStringLiteral("model")));
+    const QMap<QString, QString> metadata = OnnxMetadata::read(file);
+    if (metadata.value(QStringLiteral("model_type")) == QStringLiteral("t-one")) return SpeechModelType::ToneCtc;
+    // Frames stacked by low frame rate: a non-streaming paraformer, or SenseVoice with its
+    // language and text-normalisation entries.
+    if (metadata.contains(QStringLiteral("lfr_window_size")))
+        return metadata.contains(QStringLiteral("with_itn")) ? SpeechModelType::SenseVoice : SpeechModelType::OfflineParaformer;
+    // A streaming model carries its state from chunk to chunk in inputs of its own ("cached_…",
+    // "states", …); a non-streaming CTC model takes the features and their lengths alone.
+    const QStringList inputs = OnnxMetadata::inputNames(file);
+    if (inputs == QStringList{QStringLiteral("x"), QStringLiteral("x_lens")}) return SpeechModelType::OfflineZipformerCtc;
+    return SpeechModelType::Zipformer2Ctc;
 }
 
 // A CT-Transformer punctuation model carries its vocabulary and its marks in the metadata.
