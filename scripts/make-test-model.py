@@ -24,6 +24,9 @@ import numpy as np
 import onnx
 from onnx import TensorProto, helper, numpy_helper
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from testmodels import add_metadata, make_folders, write_tokens  # noqa: E402
+
 FRAMES_PER_CHUNK = 10  # 300 ms / 30 ms
 STATE_DIM = 4
 TOKENS = ["<blk>", "你", "好"]
@@ -79,32 +82,22 @@ def build_model(with_metadata=True):
     model = helper.make_model(graph, opset_imports=[helper.make_opsetid("", 13)], producer_name="vocena-tests")
     model.ir_version = 7
     if with_metadata:
-        for key, value in {
+        add_metadata(model, {
             "model_type": "t-one",
             "sample_rate": 8000,
             "frame_length_ms": 300,
             "state_dim": STATE_DIM,
             "comment": "energy-triggered test model, not a recogniser",
-        }.items():
-            entry = model.metadata_props.add()
-            entry.key, entry.value = key, str(value)
+        })
     onnx.checker.check_model(model)
     return model
-
-
-def write_tokens(path, tokens):
-    with open(path, "w", encoding="utf-8") as f:
-        for index, token in enumerate(tokens):
-            f.write(f"{token} {index}\n")
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     out = sys.argv[1]
-    folders = {name: os.path.join(out, name) for name in ("good", "random-bytes", "no-metadata", "no-blank")}
-    for folder in folders.values():
-        os.makedirs(folder, exist_ok=True)
+    folders = make_folders(out, ("good", "random-bytes", "no-metadata", "no-blank"))
 
     good = build_model().SerializeToString()
     for name in ("good", "no-blank"):

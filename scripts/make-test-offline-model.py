@@ -28,6 +28,9 @@ import numpy as np
 import onnx
 from onnx import TensorProto, helper, numpy_helper
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from testmodels import add_metadata, make_folders, write_tokens  # noqa: E402
+
 FEATURE_DIM = 80
 SUBSAMPLING = 4
 TOKENS = ["<blk>", "您", "好"]
@@ -103,31 +106,21 @@ def build_model():
     )
     model = helper.make_model(graph, opset_imports=[helper.make_opsetid("", 13)], producer_name="vocena-tests")
     model.ir_version = 7
-    for key, value in {
+    add_metadata(model, {
         "model_type": "zipformer2_ctc",
         "version": "1",
         "model_author": "vocena-tests",
         "comment": "energy-triggered non-streaming test model, not a recogniser",
-    }.items():
-        entry = model.metadata_props.add()
-        entry.key, entry.value = key, str(value)
+    })
     onnx.checker.check_model(model)
     return model
-
-
-def write_tokens(path, tokens):
-    with open(path, "w", encoding="utf-8") as f:
-        for index, token in enumerate(tokens):
-            f.write(f"{token} {index}\n")
 
 
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     out = sys.argv[1]
-    folders = {name: os.path.join(out, name) for name in ("good", "random-bytes", "no-blank")}
-    for folder in folders.values():
-        os.makedirs(folder, exist_ok=True)
+    folders = make_folders(out, ("good", "random-bytes", "no-blank"))
 
     good = build_model().SerializeToString()
     for name in ("good", "no-blank"):

@@ -131,26 +131,13 @@ QStringList inputNames(const QString& path) {
 }
 
 QMap<QString, QString> read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return {};
-    const qint64 size = file.size();
-    const uchar* data = file.map(0, size);
-    if (!data) return {};
     QMap<QString, QString> out;
-    WireReader model(data, size);
-    while (!model.atEnd()) {
-        const auto tag = model.varint();
-        if (!tag) break;
-        const int wireType = int(*tag & 7);
-        if ((*tag >> 3) == kMetadataPropsField && wireType == 2) {
-            const auto entry = model.bytes();
-            if (!entry) break;
-            readEntry(*entry, out);
-        } else if (!model.skip(wireType)) {
-            break;
-        }
-    }
-    file.unmap(const_cast<uchar*>(data));
+    withModel(path, [&out](WireReader model) {
+        eachField(model, kMetadataPropsField, [&out](WireReader entry) {
+            readEntry(entry, out);
+            return true;
+        });
+    });
     return out;
 }
 

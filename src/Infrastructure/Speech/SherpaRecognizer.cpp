@@ -30,12 +30,9 @@ std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& mo
         if (error) *error = QStringLiteral("%1 不是语音识别模型").arg(model.name);
         return nullptr;
     }
-    for (const QString& role : SpeechModel::requiredRoles(model.type)) {
-        const QString path = model.filePath(role);
-        if (path.isEmpty() || !QFileInfo(path).isFile()) {
-            if (error) *error = QStringLiteral("模型文件不存在: %1").arg(path.isEmpty() ? role : path);
-            return nullptr;
-        }
+    if (const QString missing = model.missingFile(); !missing.isEmpty()) {
+        if (error) *error = QStringLiteral("模型文件不存在: %1").arg(missing);
+        return nullptr;
     }
     // The config keeps pointers into these until the recognizer exists.
     auto path = [&model](const char* role) { return QFile::encodeName(model.filePath(QString::fromLatin1(role))); };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 namespace vocena {
@@ -99,6 +100,14 @@ QStringList SpeechModel::requiredRoles(SpeechModelType type) { return info(type)
 QString SpeechModel::filePath(const QString& role) const {
     const QString file = files.value(role);
     return file.isEmpty() ? QString() : QDir(directory).filePath(file);
+}
+
+QString SpeechModel::missingFile() const {
+    for (const QString& role : requiredRoles(type)) {
+        const QString path = filePath(role);
+        if (path.isEmpty() || !QFileInfo(path).isFile()) return path.isEmpty() ? role : path;
+    }
+    return {};
 }
 
 QString SpeechModel::missingRoles() const {

@@ -60,6 +60,8 @@ public:
     QString filePath(const QString& role) const;
     // Empty when every required role names a file; else what is missing.
     QString missingRoles() const;
+    // Empty when the file of every required role exists; else the first path (or role) missing.
+    QString missingFile() const;
 
     QJsonObject toJson() const;
     // Reads a manifest; nothing (with `error`) when it is not one this version understands.
