@@ -12,6 +12,7 @@
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
+#include "Infrastructure/Speech/FinalPass.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/VocabularyStore.h"
 
@@ -34,6 +35,14 @@ QString punctuationLine(Preferences& preferences) {
     if (!damage.isEmpty())
         return QStringLiteral("标点: 标点模型 %1 已损坏（%2），识别结果不加标点；请删除后重新安装").arg(model->name, damage);
     return QStringLiteral("标点: 开启（模型 %1）").arg(model->name);
+}
+
+// Which model's text a finished dictation is: the final pass's, or the streaming model's and why.
+QString finalTextLine(Preferences& preferences) {
+    const FinalPass::Source source = FinalPass::source(preferences, ModelStore::standard(preferences));
+    if (!source.model.isEmpty())
+        return QStringLiteral("最终文字: 整句识别模型 %1（vocena transcribe；听写暂时仍用流式模型）").arg(source.model);
+    return QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason);
 }
 
 }  // namespace
@@ -68,6 +77,7 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
     console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
     console.out(punctuationLine(m_services.preferences()));
+    console.out(finalTextLine(m_services.preferences()));
     const ModelStore store = ModelStore::standard(m_services.preferences());
     const std::optional<SpeechModel> model = store.find(store.activeName(), nullptr);
     const double score = SpeechSetup::hotwordScore(m_services.preferences());

@@ -5,11 +5,13 @@
 #include "App/SpeechSetup.h"
 #include "App/TranscriptPipelineRun.h"
 #include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Infrastructure/Speech/WavFileSource.h"
+#include "Infrastructure/Speech/WavReader.h"
 
 namespace vocena {
 
@@ -66,20 +68,36 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
         console.err(QStringLiteral("vocena transcribe: %1").arg(outcome.error));
         co_return ExitFailure;
     }
-    if (outcome.text.isEmpty()) {
+    // The streaming model's text went by as partials; the text printed is the final pass's
+    // where one is installed (never fewer words than the streaming model heard).
+    QString text = outcome.text;
+    bool punctuated = false;
+    const FinalPass::Source finalPass = FinalPass::source(m_services.preferences(), store);
+    if (!finalPass.model.isEmpty()) {
+        const std::optional<WavReader::Audio> audio = WavReader::read(path, &error);
+        std::optional<QString> finalText;
+        if (audio) finalText = FinalPass::recognize(m_services.preferences(), store, audio->samples, &error);
+        text = FinalPass::choose(outcome.text, finalText, error);
+        punctuated = finalPass.punctuatesItself && finalText && text == *finalText;
+    }
+    if (text.isEmpty()) {
         console.err(QStringLiteral("vocena transcribe: 未识别到语音"));
         co_return ExitFailure;
     }
     TranscriptPunctuator punctuator(m_services.preferences(), store, engine);
     if (!ai && !inject) {
         // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
-        QCoro::Task<QString> punctuating = punctuator.punctuate(outcome.text);
+        if (punctuated) {
+            console.out(text);
+            co_return ExitOk;
+        }
+        QCoro::Task<QString> punctuating = punctuator.punctuate(text);
         console.out(co_await std::move(punctuating));
         co_return ExitOk;
     }
     // Through the pipeline, punctuation comes after the voice commands are looked for.
     QCoro::Task<int> pipeline =
-        runTranscriptPipeline(m_services, console, outcome.text, inject, std::nullopt, name(), &punctuator);
+        runTranscriptPipeline(m_services, console, text, inject, std::nullopt, name(), &punctuator);
     co_return co_await std::move(pipeline);
 }
 

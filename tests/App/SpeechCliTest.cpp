@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 using vocena::test::SpeechTestAssets;
@@ -71,3 +72,38 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuate
 }
 
 }  // namespace
+
+// With a non-streaming model installed the printed text is the final pass's (您好…, where the
+// streaming model hears 你好…); switched off, or damaged after its install, the streaming text
+// is printed again, and doctor says which model the final text comes from.
+TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreamingText) {
+    ASSERT_EQ(vocena({"model", "install", model("good")}).exitCode, 0);
+    const QString offline = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")),
+                                                         home.filePath(QStringLiteral("src/final-pass")));
+    const auto installed = vocena({"model", "install", offline});
+    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+    EXPECT_TRUE(installed.out.contains(QStringLiteral("整句识别模型"))) << installed.out.toStdString();
+    EXPECT_TRUE(vocena({"model", "list"}).out.contains(QStringLiteral("  final-pass  整句识别  offline-zipformer-ctc  已验证")));
+    const auto transcribe = [this] { return vocena({"transcribe", SpeechTestAssets::shared().speechWav()}); };
+
+    const auto finalPass = transcribe();
+    ASSERT_EQ(finalPass.exitCode, 0) << finalPass.err.toStdString();
+    EXPECT_TRUE(finalPass.out.contains(QStringLiteral("您好"))) << finalPass.out.toStdString();
+    EXPECT_FALSE(finalPass.out.contains(QStringLiteral("你"))) << finalPass.out.toStdString();
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 final-pass")));
+
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.speech.finalPass", "false"}).exitCode, 0);
+    const auto off = transcribe();
+    EXPECT_TRUE(off.out.contains(QStringLiteral("你好"))) << off.out.toStdString();
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别已关闭）")));
+
+    ASSERT_EQ(vocena({"config", "set", "com.vocena.speech.finalPass", "true"}).exitCode, 0);
+    QFile tokens(home.filePath(QStringLiteral("data/澄言/models/final-pass/tokens.txt")));
+    ASSERT_TRUE(tokens.open(QIODevice::Append));
+    tokens.write("坏 3\n");
+    tokens.close();
+    const auto damaged = transcribe();
+    EXPECT_EQ(damaged.exitCode, 0) << damaged.err.toStdString();
+    EXPECT_TRUE(damaged.out.contains(QStringLiteral("你好"))) << damaged.out.toStdString();
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别模型 final-pass 已损坏")));
+}

@@ -152,11 +152,11 @@ QString ModelStore::use(const QString& name) {
     return m_preferences.setValue(QString::fromLatin1(kActiveModelKey), name);
 }
 
-std::optional<SpeechModel> ModelStore::punctuationModel() const {
+std::optional<SpeechModel> ModelStore::newestOfKind(ModelKind kind) const {
     std::optional<SpeechModel> newest;
     QDateTime newestTime;
     for (const Entry& entry : list()) {
-        if (!entry.model || !entry.model->verified || entry.model->kind() != ModelKind::punctuation) continue;
+        if (!entry.model || !entry.model->verified || entry.model->kind() != kind) continue;
         const QDateTime installed =
             QFileInfo(QDir(entry.model->directory).filePath(QString::fromLatin1(SpeechModel::kManifestName))).lastModified();
         if (!newest || installed > newestTime) {

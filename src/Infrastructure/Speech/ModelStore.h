@@ -51,7 +51,10 @@ public:
     // The installed, verified punctuation model; of several, the one installed last (its
     // manifest is the newest). Read from the manifests only: ModelStore::checkFiles() before
     // loading it. Nothing when there is none.
-    std::optional<SpeechModel> punctuationModel() const;
+    std::optional<SpeechModel> punctuationModel() const { return newestOfKind(ModelKind::punctuation); }
+    // The same for the non-streaming model of the final pass.
+    std::optional<SpeechModel> finalPassModel() const { return newestOfKind(ModelKind::finalPass); }
+    std::optional<SpeechModel> newestOfKind(ModelKind kind) const;
 
     // Each returns an empty string on success, else the reason. Only a speech model can be used.
     QString use(const QString& name);

@@ -1,0 +1,52 @@
+#include "Infrastructure/Speech/FinalPass.h"
+
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/SherpaOfflineRecognizer.h"
+
+namespace vocena {
+
+namespace {
+const Logger logger("SpeechRecognizer");
+}  // namespace
+
+bool FinalPass::isEnabled(const Preferences& preferences) {
+    return preferences.boolValue(QString::fromLatin1(kEnabledKey)).value_or(true);
+}
+
+FinalPass::Source FinalPass::source(const Preferences& preferences, const ModelStore& store) {
+    if (!isEnabled(preferences)) return {{}, QStringLiteral("整句识别已关闭")};
+    const std::optional<SpeechModel> model = store.finalPassModel();
+    if (!model) return {{}, QStringLiteral("未安装整句识别模型")};
+    if (const QString damage = ModelStore::checkFiles(*model); !damage.isEmpty())
+        return {{}, QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(model->name, damage)};
+    return {model->name, {}, model->type == SpeechModelType::SenseVoice};
+}
+
+QString FinalPass::choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure) {
+    if (!finalPass) {
+        logger.error(QStringLiteral("整句识别失败（%1），使用流式识别的文字").arg(failure));
+        return streaming;
+    }
+    if (finalPass->isEmpty() && !streaming.isEmpty()) {
+        logger.error(QStringLiteral("整句识别没有结果，而流式识别听到了文字：使用流式识别的文字"));
+        return streaming;
+    }
+    return *finalPass;
+}
+
+std::optional<QString> FinalPass::recognize(const Preferences& preferences, const ModelStore& store,
+                                            const std::vector<float>& samples, QString* failure) {
+    const Source from = source(preferences, store);
+    if (from.model.isEmpty()) {
+        if (failure) *failure = from.reason;
+        return std::nullopt;
+    }
+    const std::optional<SpeechModel> model = store.finalPassModel();
+    const std::unique_ptr<SherpaOfflineRecognizer> recognizer = SherpaOfflineRecognizer::create(*model, {}, failure);
+    if (!recognizer) return std::nullopt;
+    return recognizer->recognize(samples.data(), int(samples.size()), failure);
+}
+
+}  // namespace vocena

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace vocena {
+
+class ModelStore;
+class Preferences;
+
+// The final pass: a finished segment of speech recognised again by the installed non-streaming
+// model, whose text is typed instead of the streaming model's. The streaming text is kept (and
+// the log says why) whenever the final pass cannot be trusted with the words.
+class FinalPass {
+public:
+    static constexpr const char* kEnabledKey = "com.vocena.speech.finalPass";
+    static bool isEnabled(const Preferences& preferences);
+
+    // What the final text is taken from; `model` is empty when it is the streaming model, and
+    // `reason` then says why.
+    struct Source {
+        QString model;
+        QString reason;
+        bool punctuatesItself = false;  // SenseVoice: its text is not punctuated again
+    };
+    static Source source(const Preferences& preferences, const ModelStore& store);
+
+    // The text of a segment: the final pass's when it came back with words, or with nothing
+    // where the streaming model heard nothing either; else the streaming text.
+    static QString choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure);
+
+    // The whole of `samples` (16 kHz mono) through the final pass when one is set up; none (with
+    // the reason in `failure`) when it is off, not installed, damaged or failed.
+    static std::optional<QString> recognize(const Preferences& preferences, const ModelStore& store,
+                                            const std::vector<float>& samples, QString* failure);
+};
+
+}  // namespace vocena
