@@ -25,7 +25,7 @@ import onnx
 from onnx import TensorProto, helper, numpy_helper
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from testmodels import add_metadata, make_folders, write_tokens  # noqa: E402
+from testmodels import add_metadata, write_ctc_variants  # noqa: E402
 
 FRAMES_PER_CHUNK = 10  # 300 ms / 30 ms
 STATE_DIM = 4
@@ -96,21 +96,8 @@ def build_model(with_metadata=True):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    out = sys.argv[1]
-    folders = make_folders(out, ("good", "random-bytes", "no-metadata", "no-blank"))
-
-    good = build_model().SerializeToString()
-    for name in ("good", "no-blank"):
-        with open(os.path.join(folders[name], "model.onnx"), "wb") as f:
-            f.write(good)
-    with open(os.path.join(folders["no-metadata"], "model.onnx"), "wb") as f:
-        f.write(build_model(with_metadata=False).SerializeToString())
-    with open(os.path.join(folders["random-bytes"], "model.onnx"), "wb") as f:
-        f.write(np.random.default_rng(7).integers(0, 256, 4096, dtype=np.uint8).tobytes())
-
-    for name in ("good", "random-bytes", "no-metadata"):
-        write_tokens(os.path.join(folders[name], "tokens.txt"), TOKENS)
-    write_tokens(os.path.join(folders["no-blank"], "tokens.txt"), ["啊"] + TOKENS[1:])
+    write_ctc_variants(sys.argv[1], build_model().SerializeToString(), TOKENS, seed=7,
+                       extra={"no-metadata": build_model(with_metadata=False).SerializeToString()})
 
 
 if __name__ == "__main__":

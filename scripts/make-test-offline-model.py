@@ -29,7 +29,7 @@ import onnx
 from onnx import TensorProto, helper, numpy_helper
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from testmodels import add_metadata, make_folders, write_tokens  # noqa: E402
+from testmodels import add_metadata, write_ctc_variants  # noqa: E402
 
 FEATURE_DIM = 80
 SUBSAMPLING = 4
@@ -119,19 +119,7 @@ def build_model():
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    out = sys.argv[1]
-    folders = make_folders(out, ("good", "random-bytes", "no-blank"))
-
-    good = build_model().SerializeToString()
-    for name in ("good", "no-blank"):
-        with open(os.path.join(folders[name], "model.onnx"), "wb") as f:
-            f.write(good)
-    with open(os.path.join(folders["random-bytes"], "model.onnx"), "wb") as f:
-        f.write(np.random.default_rng(11).integers(0, 256, 4096, dtype=np.uint8).tobytes())
-
-    for name in ("good", "random-bytes"):
-        write_tokens(os.path.join(folders[name], "tokens.txt"), TOKENS)
-    write_tokens(os.path.join(folders["no-blank"], "tokens.txt"), ["啊"] + TOKENS[1:])
+    write_ctc_variants(sys.argv[1], build_model().SerializeToString(), TOKENS, seed=11)
 
 
 if __name__ == "__main__":

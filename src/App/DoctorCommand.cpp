@@ -40,8 +40,8 @@ QString punctuationLine(Preferences& preferences) {
 // Which model's text a finished dictation is: the final pass's, or the streaming model's and why.
 QString finalTextLine(Preferences& preferences) {
     const FinalPass::Source source = FinalPass::source(preferences, ModelStore::standard(preferences));
-    if (!source.model.isEmpty())
-        return QStringLiteral("最终文字: 整句识别模型 %1（vocena transcribe；听写暂时仍用流式模型）").arg(source.model);
+    if (source.model)
+        return QStringLiteral("最终文字: 整句识别模型 %1（vocena transcribe；听写暂时仍用流式模型）").arg(source.model->name);
     return QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason);
 }
 

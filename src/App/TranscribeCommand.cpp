@@ -73,12 +73,12 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
     QString text = outcome.text;
     bool punctuated = false;
     const FinalPass::Source finalPass = FinalPass::source(m_services.preferences(), store);
-    if (!finalPass.model.isEmpty()) {
+    if (finalPass.model) {
         const std::optional<WavReader::Audio> audio = WavReader::read(path, &error);
         std::optional<QString> finalText;
-        if (audio) finalText = FinalPass::recognize(m_services.preferences(), store, audio->samples, &error);
+        if (audio) finalText = FinalPass::recognize(*finalPass.model, audio->samples, &error);
         text = FinalPass::choose(outcome.text, finalText, error);
-        punctuated = finalPass.punctuatesItself && finalText && text == *finalText;
+        punctuated = finalPass.punctuatesItself() && finalText && text == *finalText;
     }
     if (text.isEmpty()) {
         console.err(QStringLiteral("vocena transcribe: 未识别到语音"));

@@ -136,9 +136,7 @@ void TrayApp::followActiveModel() {
     reloadWhenIdle();
 }
 
-void TrayApp::reloadWhenIdle() {
-    if (!m_quitting) m_reload.request();
-}
+void TrayApp::reloadWhenIdle() { m_reload.request(); }
 
 void TrayApp::loadDictation() {
     m_loadedModel = activeModelName();

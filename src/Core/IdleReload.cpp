@@ -23,14 +23,14 @@ bool IdleReload::isBusy(const VoiceInputService* service) {
 
 void IdleReload::request() {
     if (m_retry) return;  // the waiting reload answers this request too
+    // The words being dictated come first: the service is not replaced under them.
+    if (m_busy && m_busy()) logger.info(QStringLiteral("听写进行中，结束后重新加载语音模型"));
     attempt();
 }
 
 void IdleReload::attempt() {
     m_retry.reset();
     if (m_busy && m_busy()) {
-        // The words being dictated come first: the service is not replaced under them.
-        logger.info(QStringLiteral("听写进行中，结束后重新加载语音模型"));
         m_retry = m_scheduler.schedule(kRetrySeconds, [this] { attempt(); });
         return;
     }

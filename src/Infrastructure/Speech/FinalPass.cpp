@@ -16,12 +16,12 @@ bool FinalPass::isEnabled(const Preferences& preferences) {
 }
 
 FinalPass::Source FinalPass::source(const Preferences& preferences, const ModelStore& store) {
-    if (!isEnabled(preferences)) return {{}, QStringLiteral("整句识别已关闭")};
+    if (!isEnabled(preferences)) return {std::nullopt, QStringLiteral("整句识别已关闭")};
     const std::optional<SpeechModel> model = store.finalPassModel();
-    if (!model) return {{}, QStringLiteral("未安装整句识别模型")};
+    if (!model) return {std::nullopt, QStringLiteral("未安装整句识别模型")};
     if (const QString damage = ModelStore::checkFiles(*model); !damage.isEmpty())
-        return {{}, QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(model->name, damage)};
-    return {model->name, {}, model->type == SpeechModelType::SenseVoice};
+        return {std::nullopt, QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(model->name, damage)};
+    return {model, {}};
 }
 
 QString FinalPass::choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure) {
@@ -36,15 +36,8 @@ QString FinalPass::choose(const QString& streaming, const std::optional<QString>
     return *finalPass;
 }
 
-std::optional<QString> FinalPass::recognize(const Preferences& preferences, const ModelStore& store,
-                                            const std::vector<float>& samples, QString* failure) {
-    const Source from = source(preferences, store);
-    if (from.model.isEmpty()) {
-        if (failure) *failure = from.reason;
-        return std::nullopt;
-    }
-    const std::optional<SpeechModel> model = store.finalPassModel();
-    const std::unique_ptr<SherpaOfflineRecognizer> recognizer = SherpaOfflineRecognizer::create(*model, {}, failure);
+std::optional<QString> FinalPass::recognize(const SpeechModel& model, const std::vector<float>& samples, QString* failure) {
+    const std::unique_ptr<SherpaOfflineRecognizer> recognizer = SherpaOfflineRecognizer::create(model, {}, failure);
     if (!recognizer) return std::nullopt;
     return recognizer->recognize(samples.data(), int(samples.size()), failure);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Infrastructure/Speech/SpeechModel.h"
+
 #include <QString>
 #include <optional>
 #include <vector>
@@ -17,12 +19,12 @@ public:
     static constexpr const char* kEnabledKey = "com.vocena.speech.finalPass";
     static bool isEnabled(const Preferences& preferences);
 
-    // What the final text is taken from; `model` is empty when it is the streaming model, and
-    // `reason` then says why.
+    // What the final text is taken from: the installed non-streaming model whose files still
+    // match; none when it is the streaming model, and `reason` then says why.
     struct Source {
-        QString model;
+        std::optional<SpeechModel> model;
         QString reason;
-        bool punctuatesItself = false;  // SenseVoice: its text is not punctuated again
+        bool punctuatesItself() const { return model && model->type == SpeechModelType::SenseVoice; }
     };
     static Source source(const Preferences& preferences, const ModelStore& store);
 
@@ -30,10 +32,9 @@ public:
     // where the streaming model heard nothing either; else the streaming text.
     static QString choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure);
 
-    // The whole of `samples` (16 kHz mono) through the final pass when one is set up; none (with
-    // the reason in `failure`) when it is off, not installed, damaged or failed.
-    static std::optional<QString> recognize(const Preferences& preferences, const ModelStore& store,
-                                            const std::vector<float>& samples, QString* failure);
+    // The whole of `samples` (16 kHz mono) through the final pass's `model`; none (with the
+    // reason in `failure`) when it failed.
+    static std::optional<QString> recognize(const SpeechModel& model, const std::vector<float>& samples, QString* failure);
 };
 
 }  // namespace vocena
