@@ -98,6 +98,7 @@ void APIConfigCard::buildLayout() {
     m_testReason->setObjectName(QStringLiteral("testResultReason"));
     m_testReason->setWordWrap(true);
     m_testReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_testReason->setContentsMargins(22, 0, 0, 0);  // under "连接失败", past its symbol
     m_testReason->hide();
     auto* resultLine = new QHBoxLayout;
     resultLine->setContentsMargins(0, 0, 0, 0);

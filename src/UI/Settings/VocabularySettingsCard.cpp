@@ -80,7 +80,7 @@ VocabularySettingsCard::VocabularySettingsCard(VocabularyStore& store, QWidget* 
     layout->addWidget(m_search);
     layout->addWidget(m_list, 1);
     layout->addStretch(0);
-    m_problem = SettingsStyle::label(QString(), SettingsStyle::Role::secondary, this);
+    m_problem = SettingsStyle::label(QString(), SettingsStyle::Role::error, this);
     m_problem->setObjectName(QStringLiteral("problemLabel"));
     m_problem->setWordWrap(true);
     m_problem->hide();
