@@ -13,6 +13,7 @@
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Infrastructure/Speech/FinalPass.h"
+#include "Infrastructure/Speech/SherpaOfflineRecognizer.h"
 #include "Utils/AISettingsStore.h"
 #include "Utils/VocabularyStore.h"
 
@@ -38,11 +39,16 @@ QString punctuationLine(Preferences& preferences) {
 }
 
 // Which model's text a finished dictation is: the final pass's, or the streaming model's and why.
-QString finalTextLine(Preferences& preferences) {
+QStringList finalTextLines(Preferences& preferences) {
     const FinalPass::Source source = FinalPass::source(preferences, ModelStore::standard(preferences));
-    if (source.model)
-        return QStringLiteral("最终文字: 整句识别模型 %1（vocena transcribe；听写暂时仍用流式模型）").arg(source.model->name);
-    return QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason);
+    if (!source.model) return {QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason)};
+    QString problem;
+    if (!SherpaOfflineRecognizer::create(*source.model, {}, &problem))
+        return {QStringLiteral("最终文字: 流式语音模型（整句识别模型 %1 无法加载: %2）").arg(source.model->name, problem)};
+    // No non-streaming family here takes hotwords.
+    return {QStringLiteral("最终文字: 整句识别模型 %1（关闭: vocena config set %2 false）")
+                .arg(source.model->name, QLatin1String(FinalPass::kEnabledKey)),
+            QStringLiteral("  词汇表只作用于流式识别的实时文字和 AI 提示词：整句识别模型 %1 不使用热词").arg(source.model->name)};
 }
 
 }  // namespace
@@ -77,7 +83,7 @@ QCoro::Task<int> DoctorCommand::run(CliCall, Console& console) {
     const InjectionBackendChoice input = co_await InputBackendPlatform::probe(m_services.preferences(), x11);
     console.out(QStringLiteral("文字输入方式: %1（%2）").arg(InjectionBackendSelector::displayName(input.backend), input.reason));
     console.out(punctuationLine(m_services.preferences()));
-    console.out(finalTextLine(m_services.preferences()));
+    for (const QString& line : finalTextLines(m_services.preferences())) console.out(line);
     const ModelStore store = ModelStore::standard(m_services.preferences());
     const std::optional<SpeechModel> model = store.find(store.activeName(), nullptr);
     const double score = SpeechSetup::hotwordScore(m_services.preferences());

@@ -145,7 +145,7 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
     // Installed, verified and listed already; dictation does not use it yet: say so rather than
     // let the user believe the typed text comes from it.
     if (result.model->kind() == ModelKind::finalPass)
-        console.out(QStringLiteral("这是整句识别模型：听写暂时仍用流式语音模型识别"));
+        console.out(QStringLiteral("这是整句识别模型：听写时实时文字来自流式语音模型，输入的文字由它识别"));
     if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));
     co_return ExitOk;
 }

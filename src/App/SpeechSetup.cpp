@@ -6,6 +6,8 @@
 #include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
 #include "Infrastructure/Permissions/X11AccessibilityProbe.h"
 #include "Infrastructure/Platform/Clock.h"
+#include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/MicrophoneProbe.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
@@ -16,6 +18,10 @@
 #include <QGuiApplication>
 
 namespace vocena {
+
+namespace {
+const Logger logger("SpeechRecognizer");
+}
 
 SpeechSetup SpeechSetup::load(Preferences& preferences) {
     SpeechSetup setup;
@@ -28,7 +34,9 @@ SpeechSetup SpeechSetup::load(Preferences& preferences) {
         return setup;
     }
     auto engine = std::make_unique<SherpaOnnxEngine>(Scheduler::main());
-    if (!engine->load(*model, SherpaRecognizer::Options{}, &setup.problem)) {
+    const FinalPass::Source finalPass = FinalPass::source(preferences, store);
+    if (!finalPass.model) logger.info(QStringLiteral("最终文字来自流式识别: %1").arg(finalPass.reason));
+    if (!engine->load(*model, SherpaRecognizer::Options{}, &setup.problem, finalPass.model)) {
         setup.status = PermissionStatus::denied;
         return setup;
     }

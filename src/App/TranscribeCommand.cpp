@@ -11,7 +11,6 @@
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
 #include "Infrastructure/Speech/WavFileSource.h"
-#include "Infrastructure/Speech/WavReader.h"
 
 namespace vocena {
 
@@ -56,7 +55,11 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
     }
     SherpaOnnxEngine engine(Scheduler::main());
     QString error;
-    if (!engine.load(*model, {}, &error)) {
+    // The file comes at once, faster than speech: the final pass may lag behind the streaming
+    // model, and the final text waits for all of it.
+    engine.setFinalPassWait(std::chrono::duration<double>(kTimeout).count());
+    const FinalPass::Source finalPass = FinalPass::source(m_services.preferences(), store);
+    if (!engine.load(*model, {}, &error, finalPass.model)) {
         console.err(QStringLiteral("vocena transcribe: 无法加载语音模型 %1: %2").arg(model->name, error));
         co_return ExitFailure;
     }
@@ -68,18 +71,9 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
         console.err(QStringLiteral("vocena transcribe: %1").arg(outcome.error));
         co_return ExitFailure;
     }
-    // The streaming model's text went by as partials; the text printed is the final pass's
-    // where one is installed (never fewer words than the streaming model heard).
-    QString text = outcome.text;
-    bool punctuated = false;
-    const FinalPass::Source finalPass = FinalPass::source(m_services.preferences(), store);
-    if (finalPass.model) {
-        const std::optional<WavReader::Audio> audio = WavReader::read(path, &error);
-        std::optional<QString> finalText;
-        if (audio) finalText = FinalPass::recognize(*finalPass.model, audio->samples, &error);
-        text = FinalPass::choose(outcome.text, finalText, error);
-        punctuated = finalPass.punctuatesItself() && finalText && text == *finalText;
-    }
+    // The streaming model's text went by as partials; the final text is the final pass's where
+    // one is installed (never fewer words than the streaming model heard).
+    const QString text = outcome.text;
     if (text.isEmpty()) {
         console.err(QStringLiteral("vocena transcribe: 未识别到语音"));
         co_return ExitFailure;
@@ -87,10 +81,6 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
     TranscriptPunctuator punctuator(m_services.preferences(), store, engine);
     if (!ai && !inject) {
         // g++ 12 destroys the argument temporaries of a call inside co_await twice: call first.
-        if (punctuated) {
-            console.out(text);
-            co_return ExitOk;
-        }
         QCoro::Task<QString> punctuating = punctuator.punctuate(text);
         console.out(co_await std::move(punctuating));
         co_return ExitOk;

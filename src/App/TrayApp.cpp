@@ -16,6 +16,7 @@
 #include "Infrastructure/Platform/LoginItem.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
@@ -23,6 +24,7 @@
 #include "Utils/TermFrequencyTracker.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTimer>
 
 namespace vocena {
@@ -123,6 +125,11 @@ QCoro::Task<std::optional<int>> TrayApp::run() {
     }
     // A model chosen elsewhere (`vocena model install/use`, the settings) is loaded at once.
     m_modelWatch = prefs.observe([this] { followActiveModel(); });
+    // A final-pass model installed or removed elsewhere changes no preference: its folder says.
+    const QString models = ModelStore::standard(prefs).directory();
+    QDir().mkpath(models);
+    m_modelFolderWatch.addPath(models);
+    connect(&m_modelFolderWatch, &QFileSystemWatcher::directoryChanged, this, [this] { followActiveModel(); });
     co_return std::nullopt;
 }
 
@@ -130,16 +137,31 @@ QString TrayApp::activeModelName() const {
     return m_services.preferences().stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)).value_or(QString());
 }
 
+QString TrayApp::finalPassModelName() const {
+    Preferences& preferences = m_services.preferences();
+    if (!FinalPass::isEnabled(preferences)) return {};
+    const std::optional<SpeechModel> model = ModelStore::standard(preferences).finalPassModel();
+    return model ? model->name : QString();
+}
+
 void TrayApp::followActiveModel() {
-    if (m_quitting || activeModelName() == m_loadedModel) return;
-    logger.info(QStringLiteral("语音模型已改为 %1，重新加载听写").arg(activeModelName()));
-    reloadWhenIdle();
+    if (m_quitting) return;
+    if (activeModelName() != m_loadedModel) {
+        logger.info(QStringLiteral("语音模型已改为 %1，重新加载听写").arg(activeModelName()));
+        reloadWhenIdle();
+    } else if (finalPassModelName() != m_loadedFinalPass) {
+        const QString name = finalPassModelName();
+        logger.info(name.isEmpty() ? QStringLiteral("整句识别已关闭，重新加载听写")
+                                   : QStringLiteral("整句识别模型已改为 %1，重新加载听写").arg(name));
+        reloadWhenIdle();
+    }
 }
 
 void TrayApp::reloadWhenIdle() { m_reload.request(); }
 
 void TrayApp::loadDictation() {
     m_loadedModel = activeModelName();
+    m_loadedFinalPass = finalPassModelName();
     m_delegate->setService(nullptr);
     m_stack.reset();
     SpeechSetup speech;

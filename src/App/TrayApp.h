@@ -7,6 +7,7 @@
 #include "Infrastructure/Platform/AppInstance.h"
 
 #include <QCoro/QCoroTask>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QPointer>
 #include <memory>
@@ -34,6 +35,8 @@ private:
     // Loads the active model (measured by the watchdog) and gives the shell its dictation.
     void loadDictation();
     QString activeModelName() const;
+    // The final-pass model the dictation would load now; empty for none.
+    QString finalPassModelName() const;
     // Reloads the dictation when the active model is no longer the loaded one.
     void followActiveModel();
     // Loads the dictation again once no run is recording, processing or typing.
@@ -50,8 +53,10 @@ private:
     PermissionCheck m_speechCheck;
     AppInstance m_instance;
     QString m_loadedModel;  // the active model's name when the dictation was loaded
+    QString m_loadedFinalPass;  // and the final-pass model's
     QString m_backendReason;  // why the way of typing was chosen
     std::shared_ptr<void> m_modelWatch;
+    QFileSystemWatcher m_modelFolderWatch;
     bool m_quitting = false;
     IdleReload m_reload;
     bool m_typingOnClipboardOnly = false;  // no way of typing was found at start

@@ -53,7 +53,7 @@ const QList<PreferenceDefinition>& all() {
         {QStringLiteral("com.vocena.speech.punctuation"), Type::Boolean, true,
          QStringLiteral("安装了标点模型时，为识别结果自动加标点（语音指令除外）")},
         {QStringLiteral("com.vocena.speech.finalPass"), Type::Boolean, true,
-         QStringLiteral("安装了整句识别模型时，vocena transcribe 输出它识别的文字（流式模型只给实时文字）")},
+         QStringLiteral("安装了整句识别模型时，输入的文字由它识别（流式模型只给实时文字）")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},

@@ -36,10 +36,14 @@ protected:
 }  // namespace
 
 // Ended by a second double tap, or by Ctrl+C right after speaking: either way the words are
-// typed before the command ends.
+// typed before the command ends, as the non-streaming model installed beside the streaming one
+// heard them (您好…, where the streaming model hears 你好…).
 TEST_F(DictationEndToEndTest, DoubleTapSpeakStopAndTheTextIsTyped) {
     ASSERT_NO_FATAL_FAILURE(installModel());
     const SpeechTestAssets& assets = SpeechTestAssets::shared();
+    const QString offline = SpeechTestAssets::copyFolder(assets.offlineModel(QStringLiteral("good")), home.filePath(QStringLiteral("final-pass")));
+    const ProcessResult installed = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("model"), QStringLiteral("install"), offline});
+    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
 
     // The three conditions of dictation hold here: sound server, X display, model.
     const ProcessResult doctor = runProcess(QStringLiteral(VOCENA_BINARY), {QStringLiteral("doctor")});
@@ -74,6 +78,7 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakStopAndTheTextIsTyped) {
         ASSERT_TRUE(waitUntil([&] { return listen.state() == QProcess::NotRunning; }, 20000)) << log.toStdString();
         EXPECT_EQ(listen.exitCode(), 0) << log.toStdString();
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
+        EXPECT_TRUE(field.text().contains(u'您') && !field.text().contains(u'你')) << field.text().toStdString();
     }
 }
 

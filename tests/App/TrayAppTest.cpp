@@ -44,18 +44,31 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
 
     const auto toggle = [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); };
     const auto quit = [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); };
+    // A non-streaming model installed meanwhile is loaded too: what it hears (您好…) is typed,
+    // where the streaming model alone types 你好….
+    const auto installFinalPass = [this] {
+        const QString offline = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")),
+                                                             home.filePath(QStringLiteral("src/final-pass")));
+        const ProcessResult installed = vocena({QStringLiteral("model"), QStringLiteral("install"), offline});
+        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass"))) << log.toStdString();
+    };
     struct Case {
         const char* name;
         std::function<void()> start;
         std::function<void()> stop;
+        std::function<void()> before;
+        QChar heard;  // what only the model that typed hears
     };
     const QList<Case> cases{
-        {"vocena toggle", toggle, toggle},
-        {"double Alt", doubleTapAlt, doubleTapAlt},
-        {"quit while recognizing: the words are typed before the app ends", doubleTapAlt, quit},
+        {"vocena toggle", toggle, toggle, {}, u'你'},
+        {"double Alt", doubleTapAlt, doubleTapAlt, {}, u'你'},
+        {"with the final pass", toggle, toggle, installFinalPass, u'您'},
+        {"quit while recognizing: the words are typed before the app ends", doubleTapAlt, quit, {}, u'您'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.before) ASSERT_NO_FATAL_FAILURE(c.before());
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         log.clear();
         c.start();
@@ -67,6 +80,8 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
         c.stop();
         ASSERT_TRUE(logShows(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"), 20000)) << log.toStdString();
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
+        EXPECT_TRUE(field.text().contains(c.heard)) << field.text().toStdString();
+        EXPECT_FALSE(field.text().contains(c.heard == u'你' ? u'您' : u'你')) << field.text().toStdString();
     }
     ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
     EXPECT_EQ(app.exitCode(), 0);

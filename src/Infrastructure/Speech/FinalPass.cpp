@@ -3,7 +3,6 @@
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/ModelStore.h"
-#include "Infrastructure/Speech/SherpaOfflineRecognizer.h"
 
 namespace vocena {
 
@@ -34,12 +33,6 @@ QString FinalPass::choose(const QString& streaming, const std::optional<QString>
         return streaming;
     }
     return *finalPass;
-}
-
-std::optional<QString> FinalPass::recognize(const SpeechModel& model, const std::vector<float>& samples, QString* failure) {
-    const std::unique_ptr<SherpaOfflineRecognizer> recognizer = SherpaOfflineRecognizer::create(model, {}, failure);
-    if (!recognizer) return std::nullopt;
-    return recognizer->recognize(samples.data(), int(samples.size()), failure);
 }
 
 }  // namespace vocena

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <optional>
-#include <vector>
 
 namespace vocena {
 
@@ -24,17 +23,12 @@ public:
     struct Source {
         std::optional<SpeechModel> model;
         QString reason;
-        bool punctuatesItself() const { return model && model->type == SpeechModelType::SenseVoice; }
     };
     static Source source(const Preferences& preferences, const ModelStore& store);
 
     // The text of a segment: the final pass's when it came back with words, or with nothing
     // where the streaming model heard nothing either; else the streaming text.
     static QString choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure);
-
-    // The whole of `samples` (16 kHz mono) through the final pass's `model`; none (with the
-    // reason in `failure`) when it failed.
-    static std::optional<QString> recognize(const SpeechModel& model, const std::vector<float>& samples, QString* failure);
 };
 
 }  // namespace vocena

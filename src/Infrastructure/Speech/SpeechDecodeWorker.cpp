@@ -3,10 +3,16 @@
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaRecognizer.h"
 
+#include <algorithm>
+
 namespace vocena {
 
-SpeechDecodeWorker::SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError)
-    : m_recognizer(std::move(recognizer)), m_onResult(std::move(onResult)), m_onError(std::move(onError)) {
+SpeechDecodeWorker::SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
+                                       BatchHandler onBatch)
+    : m_recognizer(std::move(recognizer)),
+      m_onResult(std::move(onResult)),
+      m_onError(std::move(onError)),
+      m_onBatch(std::move(onBatch)) {
     // A few seconds of audio, so that a normal backlog never reallocates.
     m_pending.reserve(4 * AudioSource::kSampleRate);
     m_batch.reserve(4 * AudioSource::kSampleRate);
@@ -123,14 +129,29 @@ void SpeechDecodeWorker::run() {
 }
 
 bool SpeechDecodeWorker::process(quint64 task, bool finishing) {
+    const int total = int(m_batch.size());
+    if (!m_onBatch) return decode(task, m_batch.data(), total, finishing);
+    // In slices, so that the text the batch handler sees after each stretch of audio does not
+    // depend on how the audio happened to be batched.
+    int at = 0;
+    do {
+        const int frames = std::min(kSliceFrames, total - at);
+        if (!decode(task, m_batch.data() + at, frames, finishing && at + frames >= total)) return false;
+        at += frames;
+    } while (at < total);
+    return true;
+}
+
+bool SpeechDecodeWorker::decode(quint64 task, const float* samples, int frames, bool finishing) {
     QString error;
-    const bool decoded = m_recognizer->acceptAudio(m_batch.data(), int(m_batch.size()), &error) &&
+    const bool decoded = m_recognizer->acceptAudio(samples, frames, &error) &&
                          (!finishing || m_recognizer->finishInput(&error)) && m_recognizer->decode(&error);
     const std::optional<QString> text = decoded ? m_recognizer->text(&error) : std::nullopt;
     if (!text) {
         m_onError(task, error);
         return false;
     }
+    if (m_onBatch) m_onBatch(task, samples, frames, *text, finishing);
     if (finishing) {
         m_onResult(task, *text, true);
         return false;

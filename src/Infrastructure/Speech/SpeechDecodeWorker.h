@@ -23,8 +23,13 @@ class SpeechDecodeWorker {
 public:
     using ResultHandler = std::function<void(quint64 task, const QString& text, bool isFinal)>;
     using ErrorHandler = std::function<void(quint64 task, const QString& description)>;
+    // Every slice of audio (kSliceFrames) once decoded, with the text then (the final one for
+    // the last slice, called before the final result is reported). With a handler, the audio
+    // is decoded slice by slice.
+    using BatchHandler = std::function<void(quint64 task, const float* samples, int frames, const QString& text, bool isFinal)>;
 
-    SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError);
+    SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
+                       BatchHandler onBatch = {});
     // Stops the thread; a decode in progress completes first.
     ~SpeechDecodeWorker();
     SpeechDecodeWorker(const SpeechDecodeWorker&) = delete;
@@ -47,10 +52,14 @@ private:
     bool hasWorkLocked() const;
     // Decodes one batch of `task`; false when the task ended (finished or failed).
     bool process(quint64 task, bool finishing);
+    bool decode(quint64 task, const float* samples, int frames, bool finishing);
+    // The stretch of audio after which the batch handler sees the text: 0.1 s.
+    static constexpr int kSliceFrames = 1600;
 
     std::unique_ptr<SherpaRecognizer> m_recognizer;
     ResultHandler m_onResult;
     ErrorHandler m_onError;
+    BatchHandler m_onBatch;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -69,6 +69,8 @@ void TranscriptPunctuator::preload() {
 QCoro::Task<QString> TranscriptPunctuator::punctuate(QString text) {
     const std::optional<SpeechModel> model = activeModel();
     if (!model || text.trimmed().isEmpty()) co_return text;
+    // A final pass that punctuates itself (SenseVoice) is not punctuated again.
+    if (!m_engine.punctuatedFinalText().isEmpty() && text == m_engine.punctuatedFinalText()) co_return text;
     // Every posted job runs (SpeechDecodeWorker::post), so the promise is always kept.
     auto promise = std::make_shared<QPromise<QString>>();
     QFuture<QString> answer = promise->future();

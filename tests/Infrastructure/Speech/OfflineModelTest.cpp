@@ -2,14 +2,12 @@
 // such without being told, verified in a child process (the damaged copies refused), decoding a
 // whole recording at once, and kept apart from the streaming model that dictation uses.
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/ModelVerifier.h"
 #include "Infrastructure/Speech/SherpaOfflineRecognizer.h"
 #include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/AsyncTest.h"
-#include "support/LogCapture.h"
 #include "support/SpeechTestAssets.h"
 
 #include <gtest/gtest.h>
@@ -101,29 +99,4 @@ TEST(OfflineModelTest, InstalledItIsNeverTheActiveStreamingModel) {
     EXPECT_EQ(installed.value->model->type, SpeechModelType::OfflineZipformerCtc);
     EXPECT_EQ(store.use(QStringLiteral("final-pass")), QStringLiteral("final-pass 是整句识别模型，不能用作语音模型"));
     EXPECT_FALSE(prefs.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)));
-}
-
-// Which text a segment keeps: the final pass's unless that would lose words the streaming model
-// heard, and the log says why the streaming text was kept.
-TEST(OfflineModelTest, TheFinalPassNeverLosesWordsTheStreamingModelHeard) {
-    const struct {
-        const char* name;
-        QString streaming;
-        std::optional<QString> finalPass;
-        QString kept;
-        const char* logged;
-    } cases[] = {
-        {"the final pass heard words", QStringLiteral("你好"), QStringLiteral("您好"), QStringLiteral("您好"), nullptr},
-        {"it failed", QStringLiteral("你好"), std::nullopt, QStringLiteral("你好"), "整句识别失败（超时），使用流式识别的文字"},
-        {"it heard nothing where the streaming model heard words", QStringLiteral("你好"), QString(), QStringLiteral("你好"),
-         "整句识别没有结果"},
-        {"neither heard anything", QString(), QString(), QString(), nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::LogCapture log;
-        EXPECT_EQ(FinalPass::choose(c.streaming, c.finalPass, QStringLiteral("超时")), c.kept);
-        if (c.logged) EXPECT_TRUE(log.contains(QString::fromUtf8(c.logged))) << log.lines().join(u'\n').toStdString();
-        else EXPECT_TRUE(log.lines().isEmpty());
-    }
 }

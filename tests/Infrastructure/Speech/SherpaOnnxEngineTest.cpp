@@ -2,11 +2,13 @@
 // under the recognizer and the dictation controller.
 #include "Infrastructure/Speech/AudioSource.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/SpeechModelDetector.h"
 #include "Infrastructure/Speech/SystemSpeechRecognizer.h"
 #include "Infrastructure/Speech/WavReader.h"
 #include "support/BurstAudio.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
+#include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
 #include "support/TestFiles.h"
@@ -166,6 +168,52 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     ASSERT_TRUE(eventsOf(task).back().error);
     EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
     EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);
+}
+
+// A long dictation with pauses: each segment cut at a pause is decoded by the non-streaming
+// model while the audio goes on, so that at the stop only the last one is left; the partials
+// are the streaming model's (你好…), the final text the final pass's (您好…). A final-pass
+// model that does not load leaves the streaming model's text.
+TEST_F(SherpaOnnxEngineTest, TheFinalPassDecodesEachSegmentBeforeTheStop) {
+    QString error;
+    const std::optional<SpeechModel> offline =
+        SpeechModelDetector::detect(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")), std::nullopt, &error);
+    ASSERT_TRUE(offline) << error.toStdString();
+    ASSERT_TRUE(engine.load(model(QStringLiteral("good")), {}, &error, offline)) << error.toStdString();
+    EXPECT_EQ(engine.finalPassModelName(), offline->name);
+    int decoded = 0;
+    QObject::connect(&engine, &SherpaOnnxEngine::finalPassSegmentDecoded, [&decoded] { ++decoded; });
+
+    // Seven utterances with 2.5 s between them: about 30 s, ending on speech.
+    const std::vector<float> words = speech();
+    std::vector<float> audio;
+    for (int utterance = 0; utterance < 7; ++utterance) {
+        if (utterance > 0) audio.insert(audio.end(), size_t(2.5 * AudioSource::kSampleRate), 0.0f);
+        audio.insert(audio.end(), words.begin(), words.end());
+    }
+    test::LogCapture log;
+    const quint64 task = engine.start();
+    feed(task, audio);
+    ASSERT_TRUE(waitUntil([&] { return decoded == 6; })) << decoded;
+    engine.endAudio(task);
+    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
+    EXPECT_TRUE(log.contains(QStringLiteral("整句识别: 共 7 段，停止前已识别 6 段"))) << log.lines().join(u'\n').toStdString();
+    const std::vector<Event> got = eventsOf(task);
+    ASSERT_TRUE(got.back().isFinal);
+    EXPECT_TRUE(got.back().text.contains(QStringLiteral("您好"))) << got.back().text.toStdString();
+    EXPECT_FALSE(got.back().text.contains(QStringLiteral("你"))) << got.back().text.toStdString();
+    EXPECT_TRUE(got.front().text.contains(QStringLiteral("你"))) << "the partials stay streaming";
+
+    SpeechModel broken = *offline;
+    broken.directory = SpeechTestAssets::shared().offlineModel(QStringLiteral("random-bytes"));
+    ASSERT_TRUE(engine.load(model(QStringLiteral("good")), {}, &error, broken)) << error.toStdString();
+    EXPECT_EQ(engine.finalPassModelName(), QString());
+    EXPECT_FALSE(engine.finalPassProblem().isEmpty());
+    const quint64 streaming = engine.start();
+    feed(streaming, words);
+    engine.endAudio(streaming);
+    ASSERT_TRUE(waitUntil([&] { return ended(streaming); }));
+    EXPECT_TRUE(eventsOf(streaming).back().text.contains(QStringLiteral("你好"))) << eventsOf(streaming).back().text.toStdString();
 }
 
 using FinalTranscriptTest = SherpaOnnxEngineTest;
