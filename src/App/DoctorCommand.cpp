@@ -40,7 +40,12 @@ QString punctuationLine(Preferences& preferences) {
 
 // Which model's text a finished dictation is: the final pass's, or the streaming model's and why.
 QStringList finalTextLines(Preferences& preferences) {
-    const FinalPass::Source source = FinalPass::source(preferences, ModelStore::standard(preferences));
+    const ModelStore store = ModelStore::standard(preferences);
+    bool notInstalled = false;
+    if (!store.loadableModel(nullptr, &notInstalled) && notInstalled)
+        if (const std::optional<SpeechModel> alone = store.finalPassModel())
+            return {QStringLiteral("最终文字: 整句识别模型 %1（未安装流式语音模型：实时文字也由它识别）").arg(alone->name)};
+    const FinalPass::Source source = FinalPass::source(preferences, store);
     if (!source.model) return {QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason)};
     QString problem;
     if (!SherpaOfflineRecognizer::create(*source.model, {}, &problem))

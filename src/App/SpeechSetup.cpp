@@ -23,20 +23,41 @@ namespace {
 const Logger logger("SpeechRecognizer");
 }
 
+SpeechSetup::Models SpeechSetup::models(Preferences& preferences, const ModelStore& store) {
+    Models models;
+    models.speech = store.loadableModel(&models.problem, &models.notInstalled);
+    if (models.speech) {
+        const FinalPass::Source finalPass = FinalPass::source(preferences, store);
+        models.finalPass = finalPass.model;
+        if (!finalPass.model) logger.info(QStringLiteral("最终文字来自流式识别: %1").arg(finalPass.reason));
+        return models;
+    }
+    // No streaming model: a non-streaming one recognises alone, live text and all.
+    const std::optional<SpeechModel> alone = models.notInstalled ? store.finalPassModel() : std::nullopt;
+    if (!alone) return models;
+    if (const QString damage = ModelStore::checkFiles(*alone); !damage.isEmpty()) {
+        models.problem = QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(alone->name, damage);
+        models.notInstalled = false;
+        return models;
+    }
+    logger.info(QStringLiteral("未安装流式语音模型，由整句识别模型 %1 单独识别").arg(alone->name));
+    models.speech = alone;
+    models.problem.clear();
+    return models;
+}
+
 SpeechSetup SpeechSetup::load(Preferences& preferences) {
     SpeechSetup setup;
     const ModelStore store = ModelStore::standard(preferences);
-    setup.modelName = store.activeName();
-    bool notInstalled = false;
-    const std::optional<SpeechModel> model = store.loadableModel(&setup.problem, &notInstalled);
-    if (!model) {
-        setup.status = notInstalled ? PermissionStatus::notDetermined : PermissionStatus::denied;
+    const Models models = SpeechSetup::models(preferences, store);
+    setup.modelName = models.speech ? models.speech->name : store.activeName();
+    setup.problem = models.problem;
+    if (!models.speech) {
+        setup.status = models.notInstalled ? PermissionStatus::notDetermined : PermissionStatus::denied;
         return setup;
     }
     auto engine = std::make_unique<SherpaOnnxEngine>(Scheduler::main());
-    const FinalPass::Source finalPass = FinalPass::source(preferences, store);
-    if (!finalPass.model) logger.info(QStringLiteral("最终文字来自流式识别: %1").arg(finalPass.reason));
-    if (!engine->load(*model, SherpaRecognizer::Options{}, &setup.problem, finalPass.model)) {
+    if (!engine->load(*models.speech, SherpaRecognizer::Options{}, &setup.problem, models.finalPass)) {
         setup.status = PermissionStatus::denied;
         return setup;
     }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Speech/SpeechModel.h"
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace vocena {
 
+class ModelStore;
 class Preferences;
 class SherpaOnnxEngine;
 
@@ -19,6 +22,15 @@ struct SpeechSetup {
     QString modelName;
     QString problem;  // why there is no engine
 
+    // The models a dictation loads: the active streaming model with the final pass's beside it,
+    // or, where no streaming model is installed, a non-streaming model alone.
+    struct Models {
+        std::optional<SpeechModel> speech;
+        std::optional<SpeechModel> finalPass;
+        QString problem;  // why there is no model
+        bool notInstalled = false;
+    };
+    static Models models(Preferences& preferences, const ModelStore& store);
     static SpeechSetup load(Preferences& preferences);
     // Makes the user's vocabulary the engine's hotwords, with the score of the preferences,
     // both read again at every recording.

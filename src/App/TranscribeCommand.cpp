@@ -5,7 +5,6 @@
 #include "App/SpeechSetup.h"
 #include "App/TranscriptPipelineRun.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/SherpaOnnxEngine.h"
@@ -39,18 +38,17 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
     const QString path = call.parameters[0];
 
     ModelStore store = ModelStore::standard(m_services.preferences());
-    QString problem;
-    bool notInstalled = false;
-    const std::optional<SpeechModel> model = store.loadableModel(&problem, &notInstalled);
+    const SpeechSetup::Models models = SpeechSetup::models(m_services.preferences(), store);
+    const std::optional<SpeechModel>& model = models.speech;
     if (!model) {
-        if (notInstalled)
+        if (models.notInstalled)
             console.err(QStringLiteral("未安装语音模型。请先安装一个：vocena model install %1（约 160 MB），"
                                        "或 vocena model install 本地模型文件夹或 .tar.bz2 压缩包")
                             .arg(ModelCatalog::entries().first().name));
         else
             console.err(QStringLiteral("语音模型不可用：%1。请重新安装（vocena model remove 后再 install），"
                                        "或用 vocena model use 选择另一个（vocena model list 查看）")
-                            .arg(problem));
+                            .arg(models.problem));
         co_return ExitFailure;
     }
     SherpaOnnxEngine engine(Scheduler::main());
@@ -58,8 +56,7 @@ QCoro::Task<int> TranscribeCommand::run(CliCall call, Console& console) {
     // The file comes at once, faster than speech: the final pass may lag behind the streaming
     // model, and the final text waits for all of it.
     engine.setFinalPassWait(std::chrono::duration<double>(kTimeout).count());
-    const FinalPass::Source finalPass = FinalPass::source(m_services.preferences(), store);
-    if (!engine.load(*model, {}, &error, finalPass.model)) {
+    if (!engine.load(*model, {}, &error, models.finalPass)) {
         console.err(QStringLiteral("vocena transcribe: 无法加载语音模型 %1: %2").arg(model->name, error));
         co_return ExitFailure;
     }

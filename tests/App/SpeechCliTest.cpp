@@ -75,7 +75,8 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuate
 
 // With a non-streaming model installed the printed text is the final pass's (您好…, where the
 // streaming model hears 你好…); switched off, or damaged after its install, the streaming text
-// is printed again, and doctor says which model the final text comes from.
+// is printed again, and doctor says which model the final text comes from. Without the
+// streaming model, the non-streaming one recognises alone.
 TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreamingText) {
     ASSERT_EQ(vocena({"model", "install", model("good")}).exitCode, 0);
     const QString offline = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")),
@@ -106,4 +107,13 @@ TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreaming
     EXPECT_EQ(damaged.exitCode, 0) << damaged.err.toStdString();
     EXPECT_TRUE(damaged.out.contains(QStringLiteral("你好"))) << damaged.out.toStdString();
     EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别模型 final-pass 已损坏")));
+
+    // Alone, the non-streaming model recognises by itself.
+    ASSERT_EQ(vocena({"model", "remove", "final-pass"}).exitCode, 0);
+    ASSERT_EQ(vocena({"model", "install", offline}).exitCode, 0);
+    ASSERT_EQ(vocena({"model", "remove", "good"}).exitCode, 0);
+    const auto alone = transcribe();
+    EXPECT_EQ(alone.exitCode, 0) << alone.err.toStdString();
+    EXPECT_TRUE(alone.out.contains(QStringLiteral("您好")) && !alone.out.contains(u'你')) << alone.out.toStdString();
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 final-pass（未安装流式语音模型")));
 }

@@ -3,6 +3,7 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Speech/FinalPassDecoder.h"
+#include "Infrastructure/Speech/SimulatedStreamingRecognizer.h"
 #include "Infrastructure/Speech/SpeechDecodeWorker.h"
 #include "Infrastructure/Speech/SpeechModel.h"
 
@@ -31,10 +32,21 @@ bool SherpaOnnxEngine::load(const SpeechModel& model, const SherpaRecognizer::Op
     m_finalPassName.clear();
     m_finalPassProblem.clear();
     m_hotwordsUnavailableReason.clear();
-    std::unique_ptr<SherpaRecognizer> recognizer = SherpaRecognizer::create(model, options, error);
+    m_alonePunctuates = false;
+    std::unique_ptr<StreamingRecognizer> recognizer;
+    if (model.kind() == ModelKind::finalPass) {
+        // No streaming model: the non-streaming one gives the live text too, and needs no final pass.
+        std::unique_ptr<SherpaOfflineRecognizer> offline =
+            SherpaOfflineRecognizer::create(model, {options.numThreads, options.cpuMemoryArena}, error);
+        if (!offline) return false;
+        m_alonePunctuates = offline->punctuatesItself();
+        recognizer = std::make_unique<SimulatedStreamingRecognizer>(std::move(offline));
+    } else {
+        recognizer = SherpaRecognizer::create(model, options, error);
+    }
     if (!recognizer) return false;
     m_hotwordsUnavailableReason = recognizer->hotwordsUnavailableReason();
-    if (finalPass) {
+    if (finalPass && model.kind() != ModelKind::finalPass) {
         std::unique_ptr<SherpaOfflineRecognizer> offline =
             SherpaOfflineRecognizer::create(*finalPass, {options.numThreads, options.cpuMemoryArena}, &m_finalPassProblem);
         if (offline) {
@@ -123,7 +135,10 @@ void SherpaOnnxEngine::deliverResult(quint64 task, const QString& text, bool isF
     if (task != m_task) return;  // cancelled, timed out or replaced meanwhile
     if (!text.isEmpty()) m_heardSpeech = true;
     if (isFinal && m_assembly) return;  // the final text comes from the final pass
-    if (isFinal) endTask();
+    if (isFinal) {
+        m_punctuatedFinalText = m_alonePunctuates ? text : QString();
+        endTask();
+    }
     Q_EMIT resultReady(task, text, 0.0f, isFinal);
 }
 

@@ -56,7 +56,7 @@ public:
     ~SherpaOnnxEngine() override;
 
     // Loads `model`, replacing the one before (a running task is cancelled), and `finalPass`
-    // beside it. The caller has checked the models (ModelStore::loadableModel, FinalPass::
+    // beside it. A non-streaming `model` serves alone (SimulatedStreamingRecognizer). The caller has checked the models (ModelStore::loadableModel, FinalPass::
     // source); loading a large model takes about a second. A final-pass model that does not
     // load leaves the engine on the streaming model alone (finalPassProblem() says why).
     bool load(const SpeechModel& model, const SherpaRecognizer::Options& options, QString* error,
@@ -121,6 +121,7 @@ private:
     QString m_finalPassProblem;
     double m_finalPassWait = kDefaultFinalPassWait;
     QString m_punctuatedFinalText;
+    bool m_alonePunctuates = false;  // a non-streaming model alone that punctuates its text
     // Decoding thread.
     quint64 m_segmentedTask = 0;
     SpeechSegmenter m_segmenter;

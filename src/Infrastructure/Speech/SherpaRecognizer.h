@@ -2,7 +2,7 @@
 
 #include "Infrastructure/Speech/HotwordSupport.h"
 #include "Infrastructure/Speech/SpeechModel.h"
-#include "Utils/VocabularyItem.h"
+#include "Infrastructure/Speech/StreamingRecognizer.h"
 
 #include <QList>
 #include <QString>
@@ -15,12 +15,6 @@ struct SherpaOnnxOnlineStream;
 
 namespace vocena {
 
-// The words to favour in one recognition stream, and by how much (see HotwordList).
-struct StreamHotwords {
-    QList<VocabularyItem> vocabulary;
-    double score = 0;  // 0 or less: none
-};
-
 // One sherpa-onnx online recognizer over a model, with at most one open stream. Every call
 // into the library is guarded: the library throws C++ exceptions through its C API (a corrupt
 // ONNX file, tokens shorter than the model's vocabulary), and these come back as errors here.
@@ -32,7 +26,7 @@ struct StreamHotwords {
 // vocabulary as hotwords (HotwordList); other families decode greedily and take none.
 //
 // Not thread-safe: create and use it from one thread at a time.
-class SherpaRecognizer {
+class SherpaRecognizer final : public StreamingRecognizer {
 public:
     struct Options {
         int numThreads = 1;
@@ -43,7 +37,6 @@ public:
         bool hotwords = true;
     };
 
-    using Hotwords = StreamHotwords;
     // The number of hypotheses beam search keeps.
     static constexpr int kBeamSize = 4;
 
@@ -53,26 +46,22 @@ public:
 
     // Nothing (with `error`) when a file is missing or the library refuses the model.
     static std::unique_ptr<SherpaRecognizer> create(const SpeechModel& model, const Options& options, QString* error);
-    ~SherpaRecognizer();
+    ~SherpaRecognizer() override;
     SherpaRecognizer(const SherpaRecognizer&) = delete;
     SherpaRecognizer& operator=(const SherpaRecognizer&) = delete;
 
-    // Opens a new stream, closing the one before, with `hotwords` when the model takes them.
-    bool beginStream(QString* error, const Hotwords& hotwords = {});
-    void endStream();
+    bool beginStream(QString* error, const Hotwords& hotwords = {}) override;
+    void endStream() override;
     bool hasStream() const { return m_stream != nullptr; }
 
-    // 16 kHz mono samples in [-1, 1].
-    bool acceptAudio(const float* samples, int frames, QString* error);
+    bool acceptAudio(const float* samples, int frames, QString* error) override;
     // Feeds the tail padding and marks the end of the input.
-    bool finishInput(QString* error);
+    bool finishInput(QString* error) override;
     // Decodes everything the stream has buffered.
-    bool decode(QString* error);
-    // The text so far; nothing on a library error.
-    std::optional<QString> text(QString* error);
+    bool decode(QString* error) override;
+    std::optional<QString> text(QString* error) override;
 
-    // Why the recognizer takes no hotwords; empty when it does.
-    QString hotwordsUnavailableReason() const { return m_hotwords.isSupported() ? QString() : m_hotwords.reason; }
+    QString hotwordsUnavailableReason() const override { return m_hotwords.isSupported() ? QString() : m_hotwords.reason; }
     // The words the last stream took as hotwords.
     const QStringList& activeHotwords() const { return m_activeHotwords; }
 

@@ -1,13 +1,13 @@
 #include "Infrastructure/Speech/SpeechDecodeWorker.h"
 
 #include "Infrastructure/Speech/AudioSource.h"
-#include "Infrastructure/Speech/SherpaRecognizer.h"
+#include "Infrastructure/Speech/StreamingRecognizer.h"
 
 #include <algorithm>
 
 namespace vocena {
 
-SpeechDecodeWorker::SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
+SpeechDecodeWorker::SpeechDecodeWorker(std::unique_ptr<StreamingRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
                                        BatchHandler onBatch)
     : m_recognizer(std::move(recognizer)),
       m_onResult(std::move(onResult)),
@@ -28,7 +28,7 @@ SpeechDecodeWorker::~SpeechDecodeWorker() {
     m_thread.join();
 }
 
-void SpeechDecodeWorker::begin(quint64 task, SherpaRecognizer::Hotwords hotwords) {
+void SpeechDecodeWorker::begin(quint64 task, StreamingRecognizer::Hotwords hotwords) {
     {
         std::lock_guard lock(m_mutex);
         m_task = task;
@@ -98,7 +98,7 @@ void SpeechDecodeWorker::run() {
         const bool finishing = m_finishing;
         m_batch.swap(m_pending);  // m_pending keeps the old batch's capacity
         const bool newStream = m_streamTask != task;
-        SherpaRecognizer::Hotwords hotwords;
+        StreamingRecognizer::Hotwords hotwords;
         if (newStream) hotwords = std::move(m_hotwords);
         lock.unlock();
 
@@ -130,9 +130,8 @@ void SpeechDecodeWorker::run() {
 
 bool SpeechDecodeWorker::process(quint64 task, bool finishing) {
     const int total = int(m_batch.size());
-    if (!m_onBatch) return decode(task, m_batch.data(), total, finishing);
-    // In slices, so that the text the batch handler sees after each stretch of audio does not
-    // depend on how the audio happened to be batched.
+    // In slices, so that the text reported after each stretch of audio does not depend on how
+    // the audio happened to be batched (a backlog gives the same partials as live audio).
     int at = 0;
     do {
         const int frames = std::min(kSliceFrames, total - at);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Infrastructure/Speech/SherpaRecognizer.h"
+#include "Infrastructure/Speech/StreamingRecognizer.h"
 
 #include <QString>
 #include <condition_variable>
@@ -15,8 +15,8 @@ namespace vocena {
 
 // The decoding thread of the sherpa-onnx engine. It owns the recognizer and runs one task at
 // a time: audio fed from any thread is appended to a buffer that the thread takes over by
-// swapping (no allocation per buffer once the buffers have grown), decodes it and reports the
-// text whenever it changed; finish() decodes to the end and reports the final text. The
+// swapping (no allocation per buffer once the buffers have grown), decodes it slice by slice
+// and reports the text whenever it changed; finish() decodes to the end and reports the final text. The
 // handlers run on the decoding thread. Other work on the recognised text (punctuation) is
 // posted to the same thread as jobs.
 class SpeechDecodeWorker {
@@ -24,11 +24,10 @@ public:
     using ResultHandler = std::function<void(quint64 task, const QString& text, bool isFinal)>;
     using ErrorHandler = std::function<void(quint64 task, const QString& description)>;
     // Every slice of audio (kSliceFrames) once decoded, with the text then (the final one for
-    // the last slice, called before the final result is reported). With a handler, the audio
-    // is decoded slice by slice.
+    // the last slice, called before the final result is reported).
     using BatchHandler = std::function<void(quint64 task, const float* samples, int frames, const QString& text, bool isFinal)>;
 
-    SpeechDecodeWorker(std::unique_ptr<SherpaRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
+    SpeechDecodeWorker(std::unique_ptr<StreamingRecognizer> recognizer, ResultHandler onResult, ErrorHandler onError,
                        BatchHandler onBatch = {});
     // Stops the thread; a decode in progress completes first.
     ~SpeechDecodeWorker();
@@ -37,7 +36,7 @@ public:
 
     // Makes `task` the current one, its stream opened with `hotwords`; the task before is
     // dropped without a report.
-    void begin(quint64 task, SherpaRecognizer::Hotwords hotwords = {});
+    void begin(quint64 task, StreamingRecognizer::Hotwords hotwords = {});
     // Thread-safe. Audio of any other task than the current, unfinished one is ignored.
     void feed(quint64 task, const float* samples, int frames);
     void finish(quint64 task);
@@ -53,10 +52,10 @@ private:
     // Decodes one batch of `task`; false when the task ended (finished or failed).
     bool process(quint64 task, bool finishing);
     bool decode(quint64 task, const float* samples, int frames, bool finishing);
-    // The stretch of audio after which the batch handler sees the text: 0.1 s.
+    // The stretch of audio after which the text is read: 0.1 s.
     static constexpr int kSliceFrames = 1600;
 
-    std::unique_ptr<SherpaRecognizer> m_recognizer;
+    std::unique_ptr<StreamingRecognizer> m_recognizer;
     ResultHandler m_onResult;
     ErrorHandler m_onError;
     BatchHandler m_onBatch;
@@ -65,7 +64,7 @@ private:
     std::condition_variable m_wake;
     quint64 m_task = 0;        // the current task, 0 for none
     quint64 m_streamTask = 0;  // the task whose stream is open (decoding thread)
-    SherpaRecognizer::Hotwords m_hotwords;  // for the current task's stream
+    StreamingRecognizer::Hotwords m_hotwords;  // for the current task's stream
     bool m_finishing = false;
     bool m_quit = false;
     std::vector<float> m_pending;  // appended by feed()

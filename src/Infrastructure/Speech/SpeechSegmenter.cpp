@@ -1,77 +1,25 @@
 #include "Infrastructure/Speech/SpeechSegmenter.h"
 
-#include "Infrastructure/Speech/AudioSource.h"
-
-#include <algorithm>
-#include <limits>
-
 namespace vocena {
 
-namespace {
-
-constexpr qsizetype samples(double seconds) { return qsizetype(seconds * AudioSource::kSampleRate); }
-
-constexpr qsizetype kWindow = samples(0.03);
-constexpr qsizetype kStep = samples(0.01);
-// Where a segment too long for a pause is cut: in its last seconds, not at its very end.
-constexpr qsizetype kLongCutSearch = samples(5.0);
-constexpr qsizetype kLongCutGuard = samples(0.2);
-
-}  // namespace
-
-std::optional<SpeechSegmenter::Segment> SpeechSegmenter::advance(const float* batch, int frames, const QString& text) {
-    if (frames > 0) m_buffer.insert(m_buffer.end(), batch, batch + frames);
-    if (text != m_text) {
-        if (!text.startsWith(m_cutText)) m_consistent = false;
-        m_text = text;
-        m_sinceChange = 0;
-    } else {
-        m_sinceChange += std::max(0, frames);
-    }
-    const qsizetype size = qsizetype(m_buffer.size());
-    const bool ownText = m_consistent && m_text.size() > m_cutText.size();
-    if (!ownText) {
-        // Nothing heard since the last cut: keep only the margin before what comes next.
-        if (size > samples(2 * kSilentMarginSeconds))
-            m_buffer.erase(m_buffer.begin(), m_buffer.begin() + (size - samples(kSilentMarginSeconds)));
-        return std::nullopt;
-    }
-    if (m_sinceChange >= samples(kPauseSeconds)) return cutAt(quietestPoint(size - m_sinceChange, size));
-    if (size >= samples(kLongestSegmentSeconds)) return cutAt(quietestPoint(size - kLongCutSearch, size - kLongCutGuard));
-    return std::nullopt;
+std::optional<SpeechSegmenter::Segment> SpeechSegmenter::advance(const float* samples, int frames, const QString& text) {
+    const bool changed = text != m_text;
+    if (changed && !text.startsWith(m_cutText)) m_consistent = false;
+    m_text = text;
+    // Once the segments no longer split the text, there is nothing more to cut by.
+    const bool heardWords = m_consistent && m_text.size() > m_cutText.size();
+    std::optional<std::vector<float>> cut = m_cutter.advance(samples, frames, changed, heardWords);
+    if (!cut) return std::nullopt;
+    Segment segment{m_nextIndex++, std::move(*cut), m_text.mid(m_cutText.size())};
+    m_cutText = m_text;
+    return segment;
 }
 
 SpeechSegmenter::Segment SpeechSegmenter::finish(const QString& finalText) {
     if (!finalText.startsWith(m_cutText)) m_consistent = false;
-    Segment segment{m_nextIndex++, std::move(m_buffer), m_consistent ? finalText.mid(m_cutText.size()) : finalText};
-    m_buffer.clear();
+    Segment segment{m_nextIndex++, m_cutter.takeRest(), m_consistent ? finalText.mid(m_cutText.size()) : finalText};
     m_cutText = finalText;
     return segment;
-}
-
-SpeechSegmenter::Segment SpeechSegmenter::cutAt(qsizetype end) {
-    Segment segment{m_nextIndex++, std::vector<float>(m_buffer.begin(), m_buffer.begin() + end), m_text.mid(m_cutText.size())};
-    m_buffer.erase(m_buffer.begin(), m_buffer.begin() + end);
-    m_cutText = m_text;
-    m_sinceChange = std::min(m_sinceChange, qsizetype(m_buffer.size()));
-    return segment;
-}
-
-qsizetype SpeechSegmenter::quietestPoint(qsizetype from, qsizetype to) const {
-    from = std::max<qsizetype>(0, from);
-    to = std::min<qsizetype>(qsizetype(m_buffer.size()), to);
-    if (to - from <= kWindow) return (from + to) / 2;
-    qsizetype best = from;
-    double bestEnergy = std::numeric_limits<double>::max();
-    for (qsizetype start = from; start + kWindow <= to; start += kStep) {
-        double energy = 0;
-        for (qsizetype i = start; i < start + kWindow; ++i) energy += double(m_buffer[size_t(i)]) * m_buffer[size_t(i)];
-        if (energy < bestEnergy) {
-            bestEnergy = energy;
-            best = start;
-        }
-    }
-    return best + kWindow / 2;
 }
 
 }  // namespace vocena

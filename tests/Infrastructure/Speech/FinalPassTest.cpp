@@ -46,7 +46,7 @@ TEST(FinalPassTest, SegmentsAreCutAtPausesAndNeverGrowLong) {
     EXPECT_EQ(cut[0].streamingText, QString(10, u'你'));
     // The trimmed silence before it left its last second; the cut went into the pause.
     EXPECT_GT(seconds(cut[0]), 2.0);
-    EXPECT_LT(seconds(cut[0]), 2.0 + SpeechSegmenter::kPauseSeconds);
+    EXPECT_LT(seconds(cut[0]), 2.0 + PauseCutter::kPauseSeconds);
 
     // 20 s without a pause, but for a quieter stretch at 12.5 s.
     ASSERT_TRUE(feed(segmenter, text, 12.5, 0.3f, QStringLiteral("好")).empty());

@@ -216,6 +216,37 @@ TEST_F(SherpaOnnxEngineTest, TheFinalPassDecodesEachSegmentBeforeTheStop) {
     EXPECT_TRUE(eventsOf(streaming).back().text.contains(QStringLiteral("你好"))) << eventsOf(streaming).back().text.toStdString();
 }
 
+// Without a streaming model the non-streaming one recognises alone: its live text grows as the
+// words come, segment after segment, and its final text is what it hears (您好…).
+TEST_F(SherpaOnnxEngineTest, ANonStreamingModelAloneGivesTheLiveTextToo) {
+    QString error;
+    const std::optional<SpeechModel> offline =
+        SpeechModelDetector::detect(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")), std::nullopt, &error);
+    ASSERT_TRUE(offline) << error.toStdString();
+    ASSERT_TRUE(engine.load(*offline, {}, &error)) << error.toStdString();
+    EXPECT_FALSE(engine.takesHotwords());
+    const std::vector<float> words = speech();
+    std::vector<float> audio = words;
+    audio.insert(audio.end(), size_t(2 * AudioSource::kSampleRate), 0.0f);
+    audio.insert(audio.end(), words.begin(), words.end());
+    const quint64 task = engine.start();
+    feed(task, audio);
+    engine.endAudio(task);
+    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
+    const std::vector<Event> got = eventsOf(task);
+    ASSERT_GE(got.size(), 3u);
+    const QString final = got.back().text;
+    EXPECT_TRUE(got.back().isFinal);
+    EXPECT_TRUE(final.contains(QStringLiteral("您好")) && !final.contains(u'你')) << final.toStdString();
+    EXPECT_GE(std::count_if(got.begin(), got.end(), [](const Event& e) { return !e.isFinal && e.text.contains(u'您'); }), 2);
+    // The first utterance's words were kept when the pause ended its segment.
+    const quint64 once = engine.start();
+    feed(once, words);
+    engine.endAudio(once);
+    ASSERT_TRUE(waitUntil([&] { return ended(once); }));
+    EXPECT_GE(final.size(), eventsOf(once).back().text.size() * 3 / 2) << final.toStdString();
+}
+
 using FinalTranscriptTest = SherpaOnnxEngineTest;
 
 // A dictation stopped right after the last word: what is typed is the whole transcript, the
