@@ -164,9 +164,6 @@ void TrayApp::loadDictation() {
     m_loadedFinalPass = finalPassModelName();
     m_delegate->setService(nullptr);
     m_stack.reset();
-    SpeechSetup speech;
-    m_delegate->watchdog().measureModelLoad([&speech, this] { speech = SpeechSetup::load(m_services.preferences()); });
-    m_speechCheck = speech.check();
     TextInjector* injector = InputBackendPlatform::injector();
     m_typingOnClipboardOnly = injector == nullptr;
     if (!injector) {
@@ -174,8 +171,13 @@ void TrayApp::loadDictation() {
         logger.error(PermissionHelp::noWayOfTyping(m_backendReason) + QStringLiteral("。识别的文字将复制到剪贴板"));
         injector = TextInjectionPlatform::clipboardOnly();
     }
-    m_stack = std::make_unique<DictationStack>(std::move(speech), m_permissions, m_services.aiSettings(), *injector,
-                                               m_services.preferences(), &m_services.termTracker(), m_alerts.get());
+    // The allowance covers every model the dictation loads: streaming, final pass, punctuation.
+    m_delegate->watchdog().measureModelLoad([this, injector] {
+        SpeechSetup speech = SpeechSetup::load(m_services.preferences());
+        m_speechCheck = speech.check();
+        m_stack = std::make_unique<DictationStack>(std::move(speech), m_permissions, m_services.aiSettings(), *injector,
+                                                   m_services.preferences(), &m_services.termTracker(), m_alerts.get());
+    });
     if (!m_stack->ok()) {
         logger.error(QStringLiteral("没有可用的语音模型，听写不可用: %1").arg(m_stack->speech().problem));
         return;

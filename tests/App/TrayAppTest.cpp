@@ -45,13 +45,21 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     const auto toggle = [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); };
     const auto quit = [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); };
     // A non-streaming model installed meanwhile is loaded too: what it hears (您好…) is typed,
-    // where the streaming model alone types 你好….
+    // where the streaming model alone types 你好…. The memory allowance is measured with every
+    // model loaded, the punctuation model too.
     const auto installFinalPass = [this] {
-        const QString offline = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")),
-                                                             home.filePath(QStringLiteral("src/final-pass")));
-        const ProcessResult installed = vocena({QStringLiteral("model"), QStringLiteral("install"), offline});
-        ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+        const auto install = [this](const QString& folder) {
+            const ProcessResult installed = vocena({QStringLiteral("model"), QStringLiteral("install"), folder});
+            ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+        };
+        const SpeechTestAssets& assets = SpeechTestAssets::shared();
+        install(SpeechTestAssets::copyFolder(assets.punctuationModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/punctuation"))));
+        install(SpeechTestAssets::copyFolder(assets.offlineModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/final-pass"))));
         ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+        const qsizetype measured = log.lastIndexOf(QStringLiteral("语音模型占用"));
+        EXPECT_GT(log.lastIndexOf(QStringLiteral("已加载标点模型")), log.lastIndexOf(QStringLiteral("已加载整句识别模型")));
+        EXPECT_LT(log.lastIndexOf(QStringLiteral("已加载标点模型")), measured) << log.toStdString();
     };
     struct Case {
         const char* name;

@@ -8,6 +8,7 @@
 #include <QCoro/QCoroFuture>
 #include <QElapsedTimer>
 #include <QPromise>
+#include <future>
 
 namespace vocena {
 
@@ -62,8 +63,16 @@ std::optional<SpeechModel> TranscriptPunctuator::activeModel() const {
 }
 
 void TranscriptPunctuator::preload() {
-    if (const std::optional<SpeechModel> model = activeModel())
-        m_engine.runOnDecodingThread([loaded = m_loaded, model = *model] { loaded->load(model); });
+    const std::optional<SpeechModel> model = activeModel();
+    if (!model) return;
+    auto loaded = std::make_shared<std::promise<void>>();
+    std::future<void> done = loaded->get_future();
+    // Every posted job runs, so the wait always ends.
+    if (m_engine.runOnDecodingThread([state = m_loaded, model = *model, loaded] {
+            state->load(model);
+            loaded->set_value();
+        }))
+        done.wait();
 }
 
 QCoro::Task<QString> TranscriptPunctuator::punctuate(QString text) {

@@ -31,8 +31,8 @@ public:
     // punctuation model is installed.
     std::optional<SpeechModel> activeModel() const;
 
-    // Loads the active model on the decoding thread now, so that the first dictation does not
-    // wait for it.
+    // Loads the active model on the decoding thread now and waits for it, so that the first
+    // dictation does not wait for it and the memory it takes is measured with the others.
     void preload();
     QCoro::Task<QString> punctuate(QString text) override;
 

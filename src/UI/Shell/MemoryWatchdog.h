@@ -15,7 +15,8 @@ class MemoryProbe;
 
 // Checks the process's resident size every 10 seconds and, when it is above the limit, stops
 // the recording and asks the user whether to quit. The limit is 500 MB plus what loading the
-// speech model added (the model lives in this process). While the question is open no check
+// models added (the streaming model, the final pass's and the punctuation model live in this
+// process). While the question is open no check
 // runs; "继续运行" starts the 10-second cycle again, so the question comes back while the size
 // stays above the limit. Main thread.
 class MemoryWatchdog {
@@ -46,8 +47,8 @@ public:
     void stop();
     bool isRunning() const { return m_tick != nullptr; }
 
-    // Runs `load` (which loads the speech model) and takes the resident memory it added as
-    // the model's allowance, replacing an earlier one.
+    // Runs `load` (which loads the models) and takes the resident memory it added as the
+    // models' allowance, replacing an earlier one.
     void measureModelLoad(const std::function<void()>& load);
     qint64 modelAllowanceBytes() const { return m_modelBytes; }
     double thresholdMB() const { return kBaseThresholdMB + double(m_modelBytes) / kBytesPerMB; }
