@@ -41,6 +41,7 @@ bench: build
 	fi
 	scripts/with-pulse $(BUILD)/bench/vocena_dictation_latency
 	$(BUILD)/bench/vocena_punctuation_latency
+	$(BUILD)/bench/vocena_final_pass_latency
 
 # The binary (stripped), its sherpa-onnx libraries, the desktop entry and the icon. The list of
 # installed files is kept for `make uninstall` (the install test overwrites install_manifest.txt).
