@@ -4,7 +4,7 @@
     /usr/bin/python3 scripts/make-test-offline-model.py OUTDIR
 
 creates
-    OUTDIR/good/            model.onnx + tokens.txt: loads and decodes
+    OUTDIR/good/            model.onnx + tokens.txt (byte-level BPE): loads and decodes
     OUTDIR/random-bytes/    model.onnx is noise (the library throws)
     OUTDIR/no-blank/        tokens.txt has no <blk> (the library exits the process)
 
@@ -33,7 +33,20 @@ from testmodels import add_metadata, write_ctc_variants  # noqa: E402
 
 FEATURE_DIM = 80
 SUBSAMPLING = 4
-TOKENS = ["<blk>", "您", "好"]
+# Byte-level BPE (bbpe) as in the real zipformer CTC models: each byte of a token's UTF-8 is
+# written as one printable character (icefall's byte_utils), and the library takes a tokens
+# file for bbpe when no byte of it is above 0xC6 and some byte is 0xC6; it decodes the text
+# back to UTF-8. Here 您 and 好 are one token each; the last token, never emitted, holds the
+# character of byte 0xFF (U+01A6, UTF-8 C6 A6) as real vocabularies of all 256 bytes do.
+PRINTABLE_BASE_CHARS = (list(range(256, 288)) + list(range(32, 127)) + list(range(288, 306)) + list(range(308, 319))
+                        + list(range(321, 329)) + list(range(330, 383)) + list(range(384, 423)))
+
+
+def byte_encode(text):
+    return "".join(chr(PRINTABLE_BASE_CHARS[b]) for b in text.encode("utf-8"))
+
+
+TOKENS = ["<blk>", byte_encode("您"), byte_encode("好"), chr(PRINTABLE_BASE_CHARS[255])]
 # Mean log-mel energy of a frame above which it counts as voiced. Digital silence gives the
 # logarithm of the fbank's floor (about -15.9); speech at any usual level is far above -8.
 VOICED_FLOOR = -8.0
