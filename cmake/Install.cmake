@@ -4,7 +4,14 @@
 # LD_LIBRARY_PATH (libsherpa-onnx-c-api.so finds libonnxruntime.so beside itself).
 include(GNUInstallDirs)
 
-set(VOCENA_INSTALL_PRIVATE_LIBDIR "${CMAKE_INSTALL_LIBDIR}/vocena")
+# Debian's multiarch folder under any prefix (GNUInstallDirs uses it only for /usr), so that the
+# package and `make install` share one layout and the bridge lands where fcitx5 looks.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(VOCENA_INSTALL_LIBDIR "lib/${CMAKE_LIBRARY_ARCHITECTURE}")
+else()
+  set(VOCENA_INSTALL_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
+endif()
+set(VOCENA_INSTALL_PRIVATE_LIBDIR "${VOCENA_INSTALL_LIBDIR}/vocena")
 file(RELATIVE_PATH _vocena_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${VOCENA_INSTALL_PRIVATE_LIBDIR}")
 set_target_properties(vocena PROPERTIES INSTALL_RPATH "$ORIGIN/${_vocena_bin_to_lib}")
 install(TARGETS vocena RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
@@ -18,7 +25,14 @@ foreach(_vocena_lib libsherpa-onnx-c-api.so libonnxruntime.so)
   file(REAL_PATH "${_vocena_sherpa_libdir}/${_vocena_lib}" _vocena_lib_file)
   install(FILES "${_vocena_lib_file}" RENAME "${_vocena_lib}"
     DESTINATION "${VOCENA_INSTALL_PRIVATE_LIBDIR}"
-    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  # Stripped with the binary (`--strip`, and the package): the prebuilt libraries carry symbols.
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VOCENA_INSTALL_PRIVATE_LIBDIR}/${_vocena_lib}\")
+    endif()
+  ")
 endforeach()
 
 install(FILES "${PROJECT_SOURCE_DIR}/data/vocena.svg"
@@ -37,11 +51,11 @@ install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake")
 # The fcitx5 bridge, when built: the module in <libdir>/fcitx5 (fcitx5's own addon folder for the
 # /usr prefix) and its addon description, which names the module by its installed path.
 if(TARGET vocenabridge)
-  install(TARGETS vocenabridge LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/fcitx5")
+  install(TARGETS vocenabridge LIBRARY DESTINATION "${VOCENA_INSTALL_LIBDIR}/fcitx5")
   install(CODE "
     set(VOCENA_FCITX5_ADDON_CONF \"${VOCENA_FCITX5_ADDON_CONF}\")
     set(VOCENA_FCITX5_STAGING \"${PROJECT_BINARY_DIR}/install-staging\")
-    set(VOCENA_FCITX5_INSTALL_ADDONDIR \"${CMAKE_INSTALL_LIBDIR}/fcitx5\")
+    set(VOCENA_FCITX5_INSTALL_ADDONDIR \"${VOCENA_INSTALL_LIBDIR}/fcitx5\")
     set(VOCENA_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
   ")
   install(SCRIPT "${PROJECT_SOURCE_DIR}/cmake/InstallFcitx5Addon.cmake")

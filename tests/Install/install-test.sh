@@ -27,8 +27,8 @@ while read -r check path; do
     [ "$check" "$prefix/$path" ] || fail "$path fails test $check"
 done <<ROWS
 -x bin/vocena
--x $libdir/libsherpa-onnx-c-api.so
--x $libdir/libonnxruntime.so
+-f $libdir/libsherpa-onnx-c-api.so
+-f $libdir/libonnxruntime.so
 -f share/applications/vocena.desktop
 -f share/icons/hicolor/scalable/apps/vocena.svg
 ROWS
