@@ -36,7 +36,7 @@ QString howTo(PermissionType type) {
         return QStringLiteral(
             "澄言通过 X11 的 XTest 扩展把文字输入到当前窗口；X11 会话通常不需要另外安装什么。\n"
             "• 确认 DISPLAY 已设置（例如 :0），并且 xdpyinfo | grep XTEST 能看到 XTEST 扩展\n"
-            "• 也可以通过 fcitx5 输入：sudo apt install fcitx5 fcitx5-chinese-addons，桥接插件随澄言安装（make install），然后重启 fcitx5（fcitx5 -r -d）") +
+            "• 也可以通过 fcitx5 输入：sudo apt install fcitx5 fcitx5-chinese-addons，桥接插件随澄言安装（软件包或 make install），然后重启 fcitx5（fcitx5 -r -d）") +
                meanwhile;
     case PermissionType::speechRecognition:
         return QStringLiteral(
