@@ -3,6 +3,7 @@
 #include "App/CliServices.h"
 #include "Infrastructure/Speech/DownloadProgress.h"
 #include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/ModelDownload.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "Infrastructure/Speech/ModelVerifier.h"
 #include "Infrastructure/Speech/SpeechModelDetector.h"
@@ -46,6 +47,17 @@ private:
     int m_nextPercent = 0;
 };
 
+// What to do when a download found no server: a mirror, or the archive fetched some other way.
+QString unreachableAdvice(const ModelStore& store, const QString& source) {
+    const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(source);
+    const QString address = ModelDownload::withoutChecksum(entry ? store.downloadAddress(*entry) : source);
+    QString text = QStringLiteral("无法连接下载服务器。可以：\n");
+    if (entry)
+        text += QStringLiteral("  换用下载镜像: vocena config set %1 <镜像地址>（镜像地址代替 https://github.com，见 README 的“语音模型”一节）\n")
+                    .arg(QLatin1String(ModelCatalog::kMirrorKey));
+    return text + QStringLiteral("  或用浏览器等下载 %1，再运行 vocena model install <下载的文件>").arg(address);
+}
+
 std::optional<SpeechModelType> typeOf(const CliCall& call) {
     return call.isSet(QStringLiteral("type")) ? SpeechModel::typeFromName(call.value(QStringLiteral("type"))) : std::nullopt;
 }
@@ -63,11 +75,14 @@ QString ModelCommand::usage() const {
         "install 接受模型文件夹、.tar.bz2 压缩包、下载地址（可在末尾加 #sha256=<校验和>）或下列名称；\n"
         "安装时会在子进程中验证模型，第一个安装的语音识别模型自动成为当前模型。\n"
         "标点模型不会成为当前模型：安装后，识别结果自动加标点（vocena config set com.vocena.speech.punctuation false 关闭）。\n"
+        "整句识别模型也不会成为当前模型：安装后，听写输入的文字由它识别（vocena config set com.vocena.speech.finalPass false 关闭）。\n"
+        "下列模型从 GitHub 下载；设置 %2 后从镜像下载（镜像地址代替 https://github.com，文件名不变）。\n"
         "TYPE: %1（不指定时根据文件名和模型元数据判断）\n"
         "\n"
         "可下载的模型:")
-                       .arg(SpeechModel::typeNames().join(QStringLiteral(" | ")));
-    for (const ModelCatalog::Entry& entry : ModelCatalog::entries()) text += QStringLiteral("\n  %1\n    %2").arg(entry.name, entry.summary);
+                       .arg(SpeechModel::typeNames().join(QStringLiteral(" | ")), QLatin1String(ModelCatalog::kMirrorKey));
+    for (const ModelCatalog::Entry& entry : ModelCatalog::entries())
+        text += QStringLiteral("\n  %1  %2\n    %3").arg(entry.name, SpeechModel::kindName(entry.kind), entry.summary);
     return text;
 }
 
@@ -135,6 +150,7 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
     printer.done();
     if (!result.ok) {
         console.err(QStringLiteral("vocena model: %1").arg(result.message));
+        if (result.unreachable) console.err(unreachableAdvice(store, source));
         co_return ExitFailure;
     }
     console.out(QStringLiteral("已安装: %1（%2）").arg(result.model->name, SpeechModel::typeName(result.model->type)));
@@ -142,8 +158,6 @@ QCoro::Task<int> ModelCommand::install(QString source, std::optional<SpeechModel
         console.out(TranscriptPunctuator::isEnabled(m_services.preferences())
                         ? QStringLiteral("识别结果将自动加标点")
                         : QStringLiteral("自动加标点已关闭（开启: vocena config set %1 true）").arg(QLatin1String(TranscriptPunctuator::kEnabledKey)));
-    // Installed, verified and listed already; dictation does not use it yet: say so rather than
-    // let the user believe the typed text comes from it.
     if (result.model->kind() == ModelKind::finalPass)
         console.out(QStringLiteral("这是整句识别模型：听写时实时文字来自流式语音模型，输入的文字由它识别"));
     if (result.activated) console.out(QStringLiteral("已设为当前语音模型"));

@@ -54,6 +54,9 @@ const QList<PreferenceDefinition>& all() {
          QStringLiteral("安装了标点模型时，为识别结果自动加标点（语音指令除外）")},
         {QStringLiteral("com.vocena.speech.finalPass"), Type::Boolean, true,
          QStringLiteral("安装了整句识别模型时，输入的文字由它识别（流式模型只给实时文字）")},
+        {QStringLiteral("com.vocena.models.mirror"), Type::String, QString(),
+         QStringLiteral("内置模型的下载镜像（空 = 从 GitHub 下载）：镜像地址代替下载地址开头的 https://github.com，文件名不变，"
+                        "如 https://hub.nuaa.cf；要求完整地址的代理写作 https://代理/https://github.com")},
         {QStringLiteral("com.vocena.general.theme"), Type::Integer, 0, QStringLiteral("外观：0 = 浅色，1 = 深色，2 = 跟随系统")},
         {QStringLiteral("com.vocena.general.autoLaunch"), Type::Boolean, false, QStringLiteral("开机自动启动")},
         {QStringLiteral("com.vocena.general.silentLaunch"), Type::Boolean, false, QStringLiteral("静默启动")},

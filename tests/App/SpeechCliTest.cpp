@@ -1,13 +1,17 @@
 // `vocena model`, `vocena transcribe` and `vocena doctor` as processes, over the generated test models.
 #include "support/CliRunner.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/SpeechTestAssets.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
+using vocena::test::LoopbackHttpServer;
 using vocena::test::SpeechTestAssets;
+namespace test = vocena::test;
 
 namespace {
 
@@ -73,25 +77,37 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuate
 
 }  // namespace
 
-// With a non-streaming model installed the printed text is the final pass's (您好…, where the
-// streaming model hears 你好…); switched off, or damaged after its install, the streaming text
-// is printed again, and doctor says which model the final text comes from. Without the
-// streaming model, the non-streaming one recognises alone.
+// The built-in non-streaming model, downloaded by its name from a mirror (where none answers,
+// the command says what to do). With it installed the printed text is the final pass's (您好…,
+// where the streaming model hears 你好…); switched off, or damaged after its install, the
+// streaming text is printed again, and doctor says which model the final text comes from.
+// Without the streaming model, the non-streaming one recognises alone.
 TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreamingText) {
     ASSERT_EQ(vocena({"model", "install", model("good")}).exitCode, 0);
-    const QString offline = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")),
-                                                         home.filePath(QStringLiteral("src/final-pass")));
-    const auto installed = vocena({"model", "install", offline});
+    const QString name = QStringLiteral("sherpa-onnx-zipformer-ctc-zh-int8-2025-07-03");
+    EXPECT_TRUE(vocena({"model", "--help"}).out.contains(QStringLiteral("  %1  整句识别\n").arg(name)));
+    const QByteArray archive = test::readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, home.filePath(QStringLiteral("src"))));
+    LoopbackHttpServer mirror([&archive](const auto& request) { return LoopbackHttpServer::Response::download(archive, request); });
+    const char* key = "com.vocena.models.mirror";
+    ASSERT_EQ(vocena({"config", "set", key, LoopbackHttpServer::refusingBaseURL()}).exitCode, 0);
+    const auto refused = vocena({"model", "install", name});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("vocena config set %1").arg(QLatin1String(key)))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("再运行 vocena model install"))) << refused.err.toStdString();
+
+    ASSERT_EQ(vocena({"config", "set", key, mirror.baseURL()}).exitCode, 0);
+    const auto installed = vocena({"model", "install", name});
     ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+    EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
     EXPECT_TRUE(installed.out.contains(QStringLiteral("整句识别模型"))) << installed.out.toStdString();
-    EXPECT_TRUE(vocena({"model", "list"}).out.contains(QStringLiteral("  final-pass  整句识别  offline-zipformer-ctc  已验证")));
+    EXPECT_TRUE(vocena({"model", "list"}).out.contains(QStringLiteral("  %1  整句识别  offline-zipformer-ctc  已验证").arg(name)));
     const auto transcribe = [this] { return vocena({"transcribe", SpeechTestAssets::shared().speechWav()}); };
 
     const auto finalPass = transcribe();
     ASSERT_EQ(finalPass.exitCode, 0) << finalPass.err.toStdString();
     EXPECT_TRUE(finalPass.out.contains(QStringLiteral("您好"))) << finalPass.out.toStdString();
     EXPECT_FALSE(finalPass.out.contains(QStringLiteral("你"))) << finalPass.out.toStdString();
-    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 final-pass")));
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 ") + name));
 
     ASSERT_EQ(vocena({"config", "set", "com.vocena.speech.finalPass", "false"}).exitCode, 0);
     const auto off = transcribe();
@@ -99,21 +115,21 @@ TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreaming
     EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别已关闭）")));
 
     ASSERT_EQ(vocena({"config", "set", "com.vocena.speech.finalPass", "true"}).exitCode, 0);
-    QFile tokens(home.filePath(QStringLiteral("data/澄言/models/final-pass/tokens.txt")));
+    QFile tokens(home.filePath(QStringLiteral("data/澄言/models/%1/tokens.txt").arg(name)));
     ASSERT_TRUE(tokens.open(QIODevice::Append));
     tokens.write("坏 3\n");
     tokens.close();
     const auto damaged = transcribe();
     EXPECT_EQ(damaged.exitCode, 0) << damaged.err.toStdString();
     EXPECT_TRUE(damaged.out.contains(QStringLiteral("你好"))) << damaged.out.toStdString();
-    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别模型 final-pass 已损坏")));
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 流式语音模型（整句识别模型 %1 已损坏").arg(name)));
 
     // Alone, the non-streaming model recognises by itself.
-    ASSERT_EQ(vocena({"model", "remove", "final-pass"}).exitCode, 0);
-    ASSERT_EQ(vocena({"model", "install", offline}).exitCode, 0);
+    ASSERT_EQ(vocena({"model", "remove", name}).exitCode, 0);
+    ASSERT_EQ(vocena({"model", "install", name}).exitCode, 0);
     ASSERT_EQ(vocena({"model", "remove", "good"}).exitCode, 0);
     const auto alone = transcribe();
     EXPECT_EQ(alone.exitCode, 0) << alone.err.toStdString();
     EXPECT_TRUE(alone.out.contains(QStringLiteral("您好")) && !alone.out.contains(u'你')) << alone.out.toStdString();
-    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 final-pass（未安装流式语音模型")));
+    EXPECT_TRUE(vocena({"doctor"}).out.contains(QStringLiteral("最终文字: 整句识别模型 %1（未安装流式语音模型").arg(name)));
 }

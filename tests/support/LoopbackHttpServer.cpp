@@ -143,6 +143,14 @@ LoopbackHttpServer::~LoopbackHttpServer() {
 
 QString LoopbackHttpServer::baseURL() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
 
+QString LoopbackHttpServer::refusingBaseURL() {
+    QTcpServer probe;  // a free port, free again once the probe closes
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+}
+
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const { return m_worker->requests(); }
 
 }  // namespace vocena::test

@@ -90,6 +90,8 @@ public:
     ~LoopbackHttpServer();
 
     QString baseURL() const;  // http://127.0.0.1:<port>
+    // http://127.0.0.1:<port> where nothing listens: a connection is refused.
+    static QString refusingBaseURL();
     QList<Request> requests() const;
 
 private:

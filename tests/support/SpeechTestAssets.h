@@ -50,6 +50,21 @@ public:
                                                                      info.absolutePath(), info.fileName()});
         return status == 0 ? archive : QString();
     }
+    // The good non-streaming model laid out as sherpa-onnx publishes its int8 zipformer CTC
+    // models: <name>/ with model.int8.onnx, tokens.txt, bbpe.model, README.md and test_wavs/,
+    // packed as <folder>/<name>.tar.bz2; the archive's path.
+    QString offlineReleaseArchive(const QString& name, const QString& folder) const {
+        const QString release = QDir(folder).filePath(name);
+        QDir().mkpath(release + QStringLiteral("/test_wavs"));
+        QFile::copy(offlineModel(QStringLiteral("good")) + QStringLiteral("/model.onnx"), release + QStringLiteral("/model.int8.onnx"));
+        QFile::copy(offlineModel(QStringLiteral("good")) + QStringLiteral("/tokens.txt"), release + QStringLiteral("/tokens.txt"));
+        QFile::copy(speechWav(), release + QStringLiteral("/test_wavs/0.wav"));
+        for (const QString& extra : {QStringLiteral("bbpe.model"), QStringLiteral("README.md")}) {
+            QFile file(release + QLatin1Char('/') + extra);
+            if (file.open(QIODevice::WriteOnly)) file.write("not read by the app\n");
+        }
+        return archive(release);
+    }
     QString speechWav() const { return m_dir.filePath(QStringLiteral("speech.wav")); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 

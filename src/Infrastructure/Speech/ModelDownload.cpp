@@ -36,7 +36,7 @@ QString expectedChecksum(const QUrl& url) {
 
 // g++ 12 may move from a named local used inside a braced initializer in co_return (and destroy
 // it again): the coroutine builds its result through this call instead.
-Result result(bool ok, const QString& message, const QString& path) { return {ok, message, path}; }
+Result result(bool ok, const QString& message, const QString& path, bool unreachable = false) { return {ok, message, path, unreachable}; }
 
 }  // namespace
 
@@ -118,7 +118,7 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress,
     if (reply->error() != QNetworkReply::NoError && !alreadyComplete) {
         QString retry;  // (no ?: with temporaries in a coroutine: g++ 12 destroys them twice)
         if (offset > 0) retry = QStringLiteral("（已下载 %1，下次会继续下载）").arg(DownloadProgress::sizeText(offset));
-        co_return result(false, QStringLiteral("下载失败: %1%2").arg(reply->errorString(), retry), {});
+        co_return result(false, QStringLiteral("下载失败: %1%2").arg(reply->errorString(), retry), {}, status == 0);
     }
     if (!expected.isEmpty() && sha256Of(partial) != expected) {
         QFile::remove(partial);

@@ -24,6 +24,9 @@ struct Result {
     bool ok = false;
     QString message;  // the reason when not ok
     QString path;     // the downloaded file
+    // No answer came from the server at all (refused, host not found, timed out, the
+    // connection closed before a reply): another source, a mirror or a file, may help.
+    bool unreachable = false;
 };
 using Progress = std::function<void(qint64 received, qint64 total)>;  // total -1 when unknown
 

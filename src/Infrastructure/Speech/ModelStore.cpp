@@ -24,7 +24,7 @@ namespace vocena {
 
 namespace {
 
-ModelStore::InstallResult failure(const QString& reason) { return {false, reason, std::nullopt, false}; }
+ModelStore::InstallResult failure(const QString& reason, bool unreachable = false) { return {false, reason, std::nullopt, false, unreachable}; }
 
 const Logger logger("SpeechRecognizer");
 
@@ -93,6 +93,10 @@ bool ModelStore::isArchive(const QString& path) {
     for (const QString& suffix : suffixes)
         if (path.endsWith(suffix, Qt::CaseInsensitive)) return true;
     return false;
+}
+
+QString ModelStore::downloadAddress(const ModelCatalog::Entry& entry) const {
+    return entry.downloadSpec(m_preferences.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)).value_or(QString()));
 }
 
 QString ModelStore::downloadsDirectory() const { return QDir(m_directory).filePath(QStringLiteral(".downloads")); }
@@ -190,7 +194,7 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::
     QTemporaryDir workspace(QDir(m_directory).filePath(QStringLiteral(".install-XXXXXX")));
     if (!workspace.isValid()) co_return failure(QStringLiteral("无法在 %1 中创建临时文件夹").arg(m_directory));
 
-    if (const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(source)) source = entry->downloadSpec();
+    if (const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(source)) source = downloadAddress(*entry);
     QString folder = source;
     QString downloaded;
     if (ModelDownload::isUrl(source)) {
@@ -199,7 +203,7 @@ QCoro::Task<ModelStore::InstallResult> ModelStore::install(QString source, std::
             ModelDownload::fetch(source, downloadsDirectory(), progress, cancel);
         const ModelDownload::Result download = co_await std::move(fetching);
         if (CancelToken::isCancelled(cancel)) co_return failure(kCancelledMessage);
-        if (!download.ok) co_return failure(download.message);
+        if (!download.ok) co_return failure(download.message, download.unreachable);
         folder = downloaded = download.path;
     }
     if (QFileInfo(folder).isFile()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/SpeechModel.h"
 
 #include <QCoro/QCoroTask>
@@ -66,17 +67,22 @@ public:
         QString message;  // the reason when not ok
         std::optional<SpeechModel> model;
         bool activated = false;
+        bool unreachable = false;  // the download found no server (ModelDownload::Result)
     };
     // Installs from a model folder, an archive (.tar.bz2 and the other tar archives) or an
     // http(s) URL (see ModelDownload), with `type` or the detected one (SpeechModelDetector):
     // copies the model's files into a work folder, records their SHA-256, verifies the copy in
     // a child process and only then moves it into place. A speech model becomes the active model
     // when none is.
+    // A built-in model's name downloads from its downloadAddress().
     // A cancel stops the step under way (the download, the unpacking, the verification) and
     // fails with kCancelledMessage, leaving nothing installed (a partial download is kept).
     QCoro::Task<InstallResult> install(QString source, std::optional<SpeechModelType> type, Progress progress = {},
                                        std::shared_ptr<CancelToken> cancel = {});
     static const QString kCancelledMessage;
+    // Where a built-in model downloads from: on the mirror the preference
+    // ModelCatalog::kMirrorKey names, when it names one.
+    QString downloadAddress(const ModelCatalog::Entry& entry) const;
     // The bytes of an earlier, unfinished download of `source` (a built-in model's name or a
     // URL) that the next install of it resumes from; 0 when there are none.
     qint64 keptDownloadBytes(const QString& source) const;

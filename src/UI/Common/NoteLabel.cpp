@@ -41,6 +41,10 @@ void NoteLabel::paint() {
     own.setColor(QPalette::WindowText, color);
     m_painting = true;  // setPalette sends a PaletteChange of its own
     setPalette(own);
+    // A window's style sheet colours its labels over their palettes (the settings window does);
+    // the label's own sheet comes first.
+    const QString sheet = QStringLiteral("color: rgba(%1, %2, %3, %4);").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alphaF());
+    if (sheet != styleSheet()) setStyleSheet(sheet);
     m_painting = false;
 }
 

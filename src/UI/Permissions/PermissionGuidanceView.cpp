@@ -2,6 +2,7 @@
 
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Speech/ModelStore.h"
+#include "UI/Common/MirrorField.h"
 #include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Permissions/PermissionHelpDialog.h"
@@ -24,11 +25,24 @@ namespace {
 
 const Logger logger("PermissionGuidanceView");
 
+// What the speech row says while a model that follows the speech model installs.
+QString installingNote(ModelKind kind) {
+    switch (kind) {
+    case ModelKind::speech: return {};
+    case ModelKind::punctuation: return QStringLiteral("正在安装标点模型，为识别结果加上标点");
+    case ModelKind::finalPass: return QStringLiteral("正在安装整句识别模型，让输入的文字更准确");
+    }
+    return {};
+}
+
+QString sizeInBrackets(const QString& size) { return size.isEmpty() ? QString() : QStringLiteral("（%1）").arg(size); }
+
 }  // namespace
 
 PermissionGuidanceView::PermissionGuidanceView(PermissionGuideSetup setup, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_quitApplication(setup.quitApplication) {
+    Preferences* preferences = setup.preferences;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("权限设置"));
     setFixedSize(kWidth, kHeight);
@@ -38,7 +52,7 @@ PermissionGuidanceView::PermissionGuidanceView(PermissionGuideSetup setup, QWidg
     layout->setContentsMargins(16, 16, 16, 14);
     layout->setSpacing(12);
     layout->addWidget(buildHeader());
-    layout->addWidget(buildRows(), 1);
+    layout->addWidget(buildRows(preferences), 1);
     layout->addWidget(buildFooter());
     applyStyleSheets();
 
@@ -73,7 +87,7 @@ QWidget* PermissionGuidanceView::buildHeader() {
     return header;
 }
 
-QWidget* PermissionGuidanceView::buildRows() {
+QWidget* PermissionGuidanceView::buildRows(Preferences* preferences) {
     auto* list = new QWidget;
     auto* rows = new QVBoxLayout(list);
     rows->setContentsMargins(0, 0, 0, 0);
@@ -83,8 +97,14 @@ QWidget* PermissionGuidanceView::buildRows() {
         connect(row, &PermissionRow::requested, m_viewModel, &PermissionGuidanceViewModel::requestPermission);
         connect(row, &PermissionRow::openSettingsRequested, m_viewModel, &PermissionGuidanceViewModel::openSystemPreferences);
         connect(row, &PermissionRow::cancelRequested, m_viewModel, &PermissionGuidanceViewModel::cancelModelInstall);
+        connect(row, &PermissionRow::offerAccepted, m_viewModel, &PermissionGuidanceViewModel::installFinalPassModel);
         rows->addWidget(row);
         m_rows.insert(type, row);
+    }
+    if (preferences) {
+        m_mirror = new MirrorField(*preferences, list);
+        m_mirror->setContentsMargins(10, 0, 10, 0);  // in line with the rows' texts
+        rows->addWidget(m_mirror);
     }
     rows->addStretch(1);
     return WidgetHelpers::verticalScrollArea(list, QStringLiteral("permissionList"), this);
@@ -154,9 +174,9 @@ void PermissionGuidanceView::refreshSpeechRow() {
     row->setInstall(install);
     const PermissionStatus status = model.status(PermissionType::speechRecognition);
     if (install.running) {
-        row->setNote(install.punctuation ? QStringLiteral("正在安装标点模型，为识别结果加上标点") : QString(), false);
-    } else if (!model.punctuationProblem().isEmpty() && status == PermissionStatus::authorized) {
-        row->setNote(model.punctuationProblem(), !model.punctuationProblem().endsWith(ModelStore::kCancelledMessage));
+        row->setNote(installingNote(install.kind), false);
+    } else if (!model.followUpProblem().isEmpty() && status == PermissionStatus::authorized) {
+        row->setNote(model.followUpProblem(), !model.followUpProblem().endsWith(ModelStore::kCancelledMessage));
     } else if (!model.installProblem().isEmpty() && status != PermissionStatus::authorized) {
         row->setNote(model.installProblem(), model.installProblem() != ModelStore::kCancelledMessage);  // a cancel is no fault
     } else if (status == PermissionStatus::denied) {
@@ -164,6 +184,11 @@ void PermissionGuidanceView::refreshSpeechRow() {
     } else {
         row->setNote({}, false);
     }
+    const bool offered = model.offersFinalPass();
+    QString offer;
+    if (offered) offer = QStringLiteral("可选：整句识别模型%1，输入更准确").arg(sizeInBrackets(model.finalPassSize()));
+    row->setOffer(offer);
+    if (m_mirror) m_mirror->setVisible(install.running || offered || status == PermissionStatus::notDetermined);
 }
 
 void PermissionGuidanceView::paintHeader(bool allAuthorized) {

@@ -13,14 +13,18 @@ class QPushButton;
 
 namespace vocena {
 
+class MirrorField;
 class PermissionGuidanceViewModel;
 class PermissionHelpDialog;
 class PermissionRow;
+class Preferences;
 
 // The permission guide, "权限设置" (480 × 400): a header that says whether everything is
-// granted, one row per permission, and "稍后再说", "全部授权 强制刷新" and "开始使用". It
-// checks the permissions when created and when it appears, and refreshes accessibility half a
-// second after it is activated again (the user comes back from granting it elsewhere).
+// granted, one row per permission (the speech row offers the final-pass model once speech
+// recognition is granted), the field "下载镜像" while there is a model to download, and
+// "稍后再说", "全部授权 强制刷新" and "开始使用". It checks the permissions when created and
+// when it appears, and refreshes accessibility half a second after it is activated again (the
+// user comes back from granting it elsewhere).
 // Closing it deletes it, with its view model; a model install under way is cancelled.
 class PermissionGuidanceView : public QWidget {
     Q_OBJECT
@@ -43,7 +47,7 @@ protected:
 
 private:
     QWidget* buildHeader();
-    QWidget* buildRows();
+    QWidget* buildRows(Preferences* preferences);
     QWidget* buildFooter();
     void refresh();
     void refreshSpeechRow();
@@ -55,6 +59,7 @@ private:
     PermissionGuidanceViewModel* m_viewModel;
     std::function<void()> m_quitApplication;
     QHash<PermissionType, PermissionRow*> m_rows;
+    MirrorField* m_mirror = nullptr;
     QLabel* m_headerSymbol = nullptr;
     QLabel* m_subtitle = nullptr;
     bool m_headerShowsAll = false;

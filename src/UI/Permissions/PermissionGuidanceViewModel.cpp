@@ -3,7 +3,9 @@
 #include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
+#include "UI/Common/MirrorField.h"
 
 #include <QCoro/QCoroTimer>
 #include <QPointer>
@@ -19,6 +21,13 @@ constexpr double kAlertDelay = 0.5;
 // Between the requests of "全部授权": no prompt follows the previous one at once.
 constexpr auto kPauseAfterRefusedAccessibility = std::chrono::milliseconds(500);
 constexpr auto kPauseAfterRequest = std::chrono::milliseconds(200);
+
+// The reason an install failed, with what to do when no server answered.
+QString problemOf(const ModelStore::InstallResult& result) {
+    if (!result.unreachable) return result.message;
+    return result.message + QStringLiteral("\n可在下方「%1」填写镜像地址后重试，或用别的方式下载压缩包后，在设置的「语音模型」中用「从文件安装…」安装。")
+                                .arg(MirrorField::kTitle);
+}
 
 }  // namespace
 
@@ -160,22 +169,26 @@ QCoro::Task<> PermissionGuidanceViewModel::requestAllPermissions() {
     logger.info(QStringLiteral("所有权限请求完成"));
 }
 
-QCoro::Task<ModelStore::InstallResult> PermissionGuidanceViewModel::runInstall(QString source, bool punctuation) {
+ModelStore PermissionGuidanceViewModel::modelStore() const {
+    return ModelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram);
+}
+
+QCoro::Task<ModelStore::InstallResult> PermissionGuidanceViewModel::runInstall(QString source, ModelKind kind) {
     QPointer self{this};
     auto cancel = std::make_shared<CancelToken>();
     m_installCancel = cancel;
     m_install = ModelInstall{};
     m_install.running = true;
-    m_install.punctuation = punctuation;
+    m_install.kind = kind;
     Q_EMIT modelInstallChanged();
     logger.info(QStringLiteral("开始安装模型 %1").arg(source));
 
     // The store lives in this frame until the install is over, whatever happens to the view model.
-    ModelStore modelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram);
+    ModelStore store = modelStore();
     ModelStore::Progress progress = [self](qint64 received, qint64 total) {
         if (self) self->onInstallProgress(received, total);
     };
-    QCoro::Task<ModelStore::InstallResult> installing = modelStore.install(source, std::nullopt, progress, cancel);
+    QCoro::Task<ModelStore::InstallResult> installing = store.install(source, std::nullopt, progress, cancel);
     ModelStore::InstallResult result = co_await std::move(installing);
     if (!self) co_return result;
     m_installCancel.reset();
@@ -199,10 +212,11 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     }
     QPointer self{this};
     m_installProblem.clear();
-    QCoro::Task<ModelStore::InstallResult> installing = runInstall(m_setup.speechModel, false);
+    m_followUpProblem.clear();
+    QCoro::Task<ModelStore::InstallResult> installing = runInstall(m_setup.speechModel, ModelKind::speech);
     const ModelStore::InstallResult result = co_await std::move(installing);
     if (!self) co_return false;
-    if (!result.ok) m_installProblem = result.message;
+    if (!result.ok) m_installProblem = problemOf(result);
     // The app loads the new model first: its check answers from the dictation it runs.
     if (result.ok) Q_EMIT speechModelInstalled(result.model->name);
     if (!self) co_return false;
@@ -211,18 +225,33 @@ QCoro::Task<bool> PermissionGuidanceViewModel::installSpeechModel() {
     const PermissionStatus status = m_manager->checkSpeechRecognitionPermission();
     store(PermissionType::speechRecognition, status);
     Q_EMIT modelInstallChanged();
-    if (result.ok && !m_setup.punctuationModel.isEmpty()) installPunctuationModel();
+    if (result.ok && !m_setup.punctuationModel.isEmpty() && !modelStore().punctuationModel())
+        installFollowUp(m_setup.punctuationModel, ModelKind::punctuation, QStringLiteral("标点模型"));
     co_return status == PermissionStatus::authorized;
 }
 
-QCoro::Task<> PermissionGuidanceViewModel::installPunctuationModel() {
+bool PermissionGuidanceViewModel::offersFinalPass() const {
+    return !m_setup.finalPassModel.isEmpty() && m_setup.preferences && !m_install.running &&
+           status(PermissionType::speechRecognition) == PermissionStatus::authorized && !modelStore().finalPassModel();
+}
+
+QString PermissionGuidanceViewModel::finalPassSize() const {
+    const std::optional<ModelCatalog::Entry> entry = ModelCatalog::find(m_setup.finalPassModel);
+    return entry ? entry->sizeText() : QString();
+}
+
+void PermissionGuidanceViewModel::installFinalPassModel() {
+    if (!offersFinalPass()) return;
+    m_followUpProblem.clear();
+    installFollowUp(m_setup.finalPassModel, ModelKind::finalPass, QStringLiteral("整句识别模型"));
+}
+
+QCoro::Task<> PermissionGuidanceViewModel::installFollowUp(QString source, ModelKind kind, QString what) {
     QPointer self{this};
-    m_punctuationProblem.clear();
-    if (ModelStore(*m_setup.preferences, m_setup.modelsDirectory, m_setup.verifierProgram).punctuationModel()) co_return;
-    QCoro::Task<ModelStore::InstallResult> installing = runInstall(m_setup.punctuationModel, true);
+    QCoro::Task<ModelStore::InstallResult> installing = runInstall(source, kind);
     const ModelStore::InstallResult result = co_await std::move(installing);
     if (!self) co_return;
-    if (!result.ok) m_punctuationProblem = QStringLiteral("标点模型未安装：%1").arg(result.message);
+    if (!result.ok) m_followUpProblem = QStringLiteral("%1未安装：%2").arg(what, problemOf(result));
     Q_EMIT modelInstallChanged();
 }
 

@@ -18,17 +18,17 @@ class WorkItem;
 
 // The statuses the permission guide shows and what its buttons do, over a PermissionManager of
 // its own (the app's manager caches its statuses separately). Requesting speech recognition
-// installs the default speech model, then the punctuation model as a second download; the
-// install runs in the background (the download on the
-// network stack, unpacking and verification in child processes) and can be cancelled. Main
-// thread.
+// installs the default speech model, then the punctuation model as a second download; then the
+// final-pass model is offered as an optional third. An install runs in the background (the
+// download on the network stack, unpacking and verification in child processes) and can be
+// cancelled. Main thread.
 class PermissionGuidanceViewModel : public QObject {
     Q_OBJECT
 public:
     // The speech model install under way, for the speech row.
     struct ModelInstall {
         bool running = false;
-        bool punctuation = false;  // the second download: the punctuation model
+        ModelKind kind = ModelKind::speech;  // which model: the speech model or one that follows it
         DownloadProgress progress;
     };
 
@@ -53,8 +53,16 @@ public:
     const ModelInstall& modelInstall() const { return m_install; }
     // Why the last install failed, or that it was cancelled; empty after a success.
     const QString& installProblem() const { return m_installProblem; }
-    // Why the punctuation model that follows the speech model was not installed; empty otherwise.
-    const QString& punctuationProblem() const { return m_punctuationProblem; }
+    // Why the last model that follows the speech model (punctuation, final pass) was not
+    // installed; empty otherwise.
+    const QString& followUpProblem() const { return m_followUpProblem; }
+    // Whether the final-pass model is offered now: speech recognition granted, none installed,
+    // no install running.
+    bool offersFinalPass() const;
+    // "约 350 MB" for a built-in final-pass model; empty when its size is unknown.
+    QString finalPassSize() const;
+    // The offer's "下载"; ignored while an install runs.
+    void installFinalPassModel();
 
     // Refreshes all three entries from the system (joins a refresh under way).
     void checkAllPermissions();
@@ -88,10 +96,12 @@ private:
     QCoro::Task<bool> request(PermissionType type);
     QCoro::Task<> requestFromRow(PermissionType type);
     QCoro::Task<bool> installSpeechModel();
-    // The second download after the speech model, when the setup names a punctuation model.
-    QCoro::Task<> installPunctuationModel();
+    // A download after the speech model (the punctuation model, the final-pass model); what
+    // went wrong goes to m_followUpProblem, after `what`.
+    QCoro::Task<> installFollowUp(QString source, ModelKind kind, QString what);
     // One install of `source` into the store, shown in m_install until it ends.
-    QCoro::Task<ModelStore::InstallResult> runInstall(QString source, bool punctuation);
+    QCoro::Task<ModelStore::InstallResult> runInstall(QString source, ModelKind kind);
+    ModelStore modelStore() const;
     void onInstallProgress(qint64 received, qint64 total);
     void store(PermissionType type, PermissionStatus status);
 
@@ -102,7 +112,7 @@ private:
     bool m_requestingAll = false;
     ModelInstall m_install;
     QString m_installProblem;
-    QString m_punctuationProblem;
+    QString m_followUpProblem;
     std::shared_ptr<CancelToken> m_installCancel;
     std::shared_ptr<WorkItem> m_pendingActivation;
     std::shared_ptr<WorkItem> m_pendingAlert;

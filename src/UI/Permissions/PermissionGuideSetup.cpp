@@ -14,6 +14,7 @@ PermissionGuideSetup PermissionGuideSetup::standard(PermissionProbes probes, Pre
     setup.preferences = &preferences;
     setup.speechModel = ModelCatalog::entries().first().name;
     setup.punctuationModel = QString::fromLatin1(ModelCatalog::kPunctuationModel);
+    setup.finalPassModel = QString::fromLatin1(ModelCatalog::kFinalPassModel);
     setup.modelsDirectory = ModelStore::defaultDirectory();
     setup.verifierProgram = QCoreApplication::applicationFilePath();
     setup.scheduler = &Scheduler::main();

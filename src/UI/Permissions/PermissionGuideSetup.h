@@ -29,8 +29,11 @@ struct PermissionGuideSetup {
     // Installed after `speechModel` as a second download when not empty and no punctuation model
     // is installed yet (the same forms as `speechModel`).
     QString punctuationModel;
+    // Offered after them as an optional download ("下载", with its size when it is a built-in
+    // model) while not empty and no final-pass model is installed (the same forms).
+    QString finalPassModel;
 
-    // The user's model store and default model, the main scheduler, and QCoreApplication::quit.
+    // The user's model store and the built-in models, the main scheduler, and QCoreApplication::quit.
     static PermissionGuideSetup standard(PermissionProbes probes, Preferences& preferences);
 };
 

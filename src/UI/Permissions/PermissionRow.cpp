@@ -53,6 +53,21 @@ PermissionRow::PermissionRow(PermissionType type, QWidget* parent) : QFrame(pare
     m_note = new NoteLabel(this);
     m_note->setObjectName(QStringLiteral("noteLabel"));
     m_progress = new InstallProgressView(this);
+    m_offer = new QWidget(this);
+    m_offer->setObjectName(QStringLiteral("offer"));
+    m_offerText = new QLabel(m_offer);
+    m_offerText->setObjectName(QStringLiteral("offerText"));
+    m_offerText->setWordWrap(true);
+    WidgetHelpers::setFont(m_offerText, WidgetHelpers::kCaptionScale);
+    auto* accept = new QPushButton(QStringLiteral("下载"), m_offer);
+    accept->setObjectName(QStringLiteral("offerButton"));
+    connect(accept, &QPushButton::clicked, this, &PermissionRow::offerAccepted);
+    auto* offerLine = new QHBoxLayout(m_offer);
+    offerLine->setContentsMargins(0, 2, 0, 0);
+    offerLine->setSpacing(8);
+    offerLine->addWidget(m_offerText, 1);
+    offerLine->addWidget(accept, 0, Qt::AlignVCenter);
+    m_offer->hide();
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
@@ -60,6 +75,7 @@ PermissionRow::PermissionRow(PermissionType type, QWidget* parent) : QFrame(pare
     texts->addWidget(detailText);
     texts->addWidget(m_progress);
     texts->addWidget(m_note);
+    texts->addWidget(m_offer);
     texts->addStretch(1);
 
     m_action = new QPushButton(this);
@@ -96,6 +112,11 @@ void PermissionRow::setInstall(const PermissionGuidanceViewModel::ModelInstall& 
 }
 
 void PermissionRow::setNote(const QString& text, bool problem) { m_note->setNote(text, problem); }
+
+void PermissionRow::setOffer(const QString& text) {
+    m_offerText->setText(text);
+    m_offer->setVisible(!text.isEmpty());
+}
 
 void PermissionRow::onAction() {
     if (m_install.running) {

@@ -14,9 +14,10 @@ class InstallProgressView;
 class NoteLabel;
 
 // One permission of the guide: its symbol, title and description, a note (why it is missing,
-// or why the model install failed), the progress of a model install, and at the right end the
-// status: "授权" (not determined), a green check (authorized), "去开启" (denied), an orange
-// warning with "受限" (restricted), or "取消" while a model installs.
+// or why the model install failed), the progress of a model install, an optional download
+// offered under the texts (a line and "下载"), and at the right end the status: "授权" (not
+// determined), a green check (authorized), "去开启" (denied), an orange warning with "受限"
+// (restricted), or "取消" while a model installs.
 class PermissionRow : public QFrame {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
     void setInstall(const PermissionGuidanceViewModel::ModelInstall& install);
     // Empty hides it; a problem shows in red.
     void setNote(const QString& text, bool problem);
+    // The offered download's line; empty hides it with its button.
+    void setOffer(const QString& text);
 
     static QString description(PermissionType type);
 
@@ -34,6 +37,7 @@ Q_SIGNALS:
     void requested(vocena::PermissionType type);
     void openSettingsRequested(vocena::PermissionType type);
     void cancelRequested();
+    void offerAccepted();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -51,6 +55,8 @@ private:
     QLabel* m_symbol;
     NoteLabel* m_note;
     InstallProgressView* m_progress;
+    QWidget* m_offer;
+    QLabel* m_offerText;
     QPushButton* m_action;
     QLabel* m_statusIcon;
     QLabel* m_restricted;

@@ -6,7 +6,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/CardHeader.h"
-#include "UI/Settings/PreferenceTextField.h"
+#include "UI/Common/PreferenceTextField.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SymbolView.h"
 

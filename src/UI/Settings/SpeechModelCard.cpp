@@ -1,6 +1,8 @@
 #include "UI/Settings/SpeechModelCard.h"
 
+#include "UI/Common/MirrorField.h"
 #include "UI/Common/NoteLabel.h"
+#include "UI/Common/PreferenceTextField.h"
 #include "UI/Common/WidgetHelpers.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SpeechModelCardModel.h"
@@ -76,12 +78,18 @@ QWidget* SpeechModelCard::buildBody() {
     connect(m_punctuation, &ToggleSettingRow::toggled, m_model, &SpeechModelCardModel::setPunctuationEnabled);
     layout->addWidget(m_punctuation);
 
+    layout->addWidget(buildFinalPassGroup(body));
+
     m_downloadsTitle = SettingsStyle::label(QStringLiteral("可下载"), Role::sectionTitle, body);
     layout->addSpacing(4);
     layout->addWidget(m_downloadsTitle);
     m_downloadList = new QVBoxLayout;
     m_downloadList->setSpacing(8);
     layout->addLayout(m_downloadList);
+    m_mirror = new MirrorField(m_model->preferences(), body);
+    SettingsStyle::setRole(m_mirror->title(), Role::secondary);
+    SettingsStyle::setRole(m_mirror->field(), Role::field);
+    layout->addWidget(m_mirror);
 
     layout->addSpacing(4);
     layout->addWidget(SettingsStyle::label(QStringLiteral("其他模型"), Role::sectionTitle, body));
@@ -107,9 +115,29 @@ QWidget* SpeechModelCard::buildBody() {
     return WidgetHelpers::verticalScrollArea(body, QStringLiteral("speechModelList"), this);
 }
 
+// The installed non-streaming models with their switch, shown while there is one.
+QWidget* SpeechModelCard::buildFinalPassGroup(QWidget* body) {
+    m_finalPassGroup = new QWidget(body);
+    m_finalPassGroup->setObjectName(QStringLiteral("finalPassGroup"));
+    auto* layout = new QVBoxLayout(m_finalPassGroup);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(SettingsStyle::label(QStringLiteral("整句识别"), Role::sectionTitle, m_finalPassGroup));
+    m_finalPassList = new QVBoxLayout;
+    m_finalPassList->setSpacing(8);
+    layout->addLayout(m_finalPassList);
+    m_finalPass = new ToggleSettingRow(QStringLiteral("用整句识别模型输入文字"),
+                                       QStringLiteral("说完一句后整句再识别一遍，输入的文字更准确；实时文字仍来自流式模型"), m_finalPassGroup);
+    m_finalPass->setObjectName(QStringLiteral("finalPassToggle"));
+    connect(m_finalPass, &ToggleSettingRow::toggled, m_model, &SpeechModelCardModel::setFinalPassEnabled);
+    layout->addWidget(m_finalPass);
+    return m_finalPassGroup;
+}
+
 void SpeechModelCard::rebuildRows() {
     discard(m_installedRows);
     discard(m_downloadRows);
+    int finalPassRows = 0;
     for (const SpeechModelCardModel::InstalledModel& model : m_model->installedModels()) {
         auto* row = new SpeechModelRow(model.name, model.summary);
         row->setActive(model.active);
@@ -120,7 +148,9 @@ void SpeechModelCard::rebuildRows() {
                     [this, name] { m_model->use(name); });
         connect(row->addButton(QStringLiteral("删除"), QStringLiteral("removeButton")), &QPushButton::clicked, this,
                 [this, name] { confirmRemoval(name); });
-        m_installedList->addWidget(row);
+        const bool finalPass = model.kind == ModelKind::finalPass;
+        finalPassRows += finalPass ? 1 : 0;
+        (finalPass ? m_finalPassList : m_installedList)->addWidget(row);
         row->show();  // now, not when the layout gets to it: what the card shows is current at once
         m_installedRows.insert(name, row);
     }
@@ -134,10 +164,13 @@ void SpeechModelCard::rebuildRows() {
         row->show();
         m_downloadRows.insert(name, row);
     }
-    m_emptyText->setVisible(m_installedRows.isEmpty());
+    m_emptyText->setVisible(m_installedRows.size() == finalPassRows);
+    m_finalPassGroup->setVisible(finalPassRows > 0);
     m_downloadsTitle->setVisible(!m_downloadRows.isEmpty());
+    m_mirror->setVisible(!m_downloadRows.isEmpty());
     m_actionProblem->setNote(m_model->actionProblem(), true);
     m_punctuation->setOn(m_model->punctuationEnabled());
+    m_finalPass->setOn(m_model->finalPassEnabled());
     showInstall();
 }
 

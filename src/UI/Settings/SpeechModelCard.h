@@ -16,16 +16,18 @@ class QVBoxLayout;
 namespace vocena {
 
 class Clock;
+class MirrorField;
 class NoteLabel;
 class SpeechModelCardModel;
 class SpeechModelRow;
 class ToggleSettingRow;
 
 // The settings card "语音模型": the installed models with the active one marked ("使用",
-// "删除"; a punctuation model has no "使用"), the switch "自动加标点", the built-in models to
-// download with their progress ("下载", "取消", "继续下载"), and "从文件安装…" for an archive or
-// a model folder. Installs run in the background; the card
-// stays usable meanwhile, one install at a time.
+// "删除"; a punctuation model has no "使用"), the switch "自动加标点", the installed final-pass
+// models in a group "整句识别" of their own with the switch "用整句识别模型输入文字", the
+// built-in models to download with their progress ("下载", "取消", "继续下载") and the field
+// "下载镜像" they download from, and "从文件安装…" for an archive or a model folder. Installs
+// run in the background; the card stays usable meanwhile, one install at a time.
 class SpeechModelCard : public SettingsCard {
     Q_OBJECT
 public:
@@ -51,6 +53,7 @@ protected:
 
 private:
     QWidget* buildBody();
+    QWidget* buildFinalPassGroup(QWidget* body);
     void rebuildRows();
     void showInstall();
     void confirmRemoval(const QString& name);
@@ -59,7 +62,11 @@ private:
 
     SpeechModelCardModel* m_model;
     QVBoxLayout* m_installedList = nullptr;
+    QWidget* m_finalPassGroup = nullptr;
+    QVBoxLayout* m_finalPassList = nullptr;
+    ToggleSettingRow* m_finalPass = nullptr;
     QVBoxLayout* m_downloadList = nullptr;
+    MirrorField* m_mirror = nullptr;
     QLabel* m_emptyText = nullptr;
     QLabel* m_downloadsTitle = nullptr;
     NoteLabel* m_actionProblem = nullptr;

@@ -4,7 +4,9 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/FinalPass.h"
 #include "Infrastructure/Speech/TranscriptPunctuator.h"
+#include "UI/Common/MirrorField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,13 +67,13 @@ void SpeechModelCardModel::followStore() {
     if (m_install.running) return;
     const QList<InstalledModel> installed = m_installed;
     const QList<DownloadableModel> downloadable = m_downloadable;
-    const bool punctuation = m_punctuationRead;
+    const std::pair<bool, bool> switches = m_switchesRead;
     reload();
-    if (installed != m_installed || downloadable != m_downloadable || punctuation != m_punctuationRead) Q_EMIT modelsChanged();
+    if (installed != m_installed || downloadable != m_downloadable || switches != m_switchesRead) Q_EMIT modelsChanged();
 }
 
 void SpeechModelCardModel::reload() {
-    m_punctuationRead = punctuationEnabled();
+    m_switchesRead = {punctuationEnabled(), finalPassEnabled()};
     const QString active = m_store.activeName();
     QSet<QString> names;
     m_installed.clear();
@@ -107,9 +109,12 @@ QString SpeechModelCardModel::successorOf(const QString& name) const {
 }
 
 QString SpeechModelCardModel::removalQuestion(const QString& name) const {
-    for (const InstalledModel& model : m_installed)
+    for (const InstalledModel& model : m_installed) {
         if (model.name == name && model.kind == ModelKind::punctuation)
             return QStringLiteral("删除标点模型 %1？删除后识别结果不再自动加标点。").arg(name);
+        if (model.name == name && model.kind == ModelKind::finalPass)
+            return QStringLiteral("删除整句识别模型 %1？删除后输入的文字由流式语音模型识别。").arg(name);
+    }
     if (name != m_store.activeName()) return QStringLiteral("删除语音模型 %1？").arg(name);
     const QString next = successorOf(name);
     if (next.isEmpty()) return QStringLiteral("删除正在使用的语音模型 %1？删除后语音输入将不可用，直到安装或选择其他模型。").arg(name);
@@ -131,7 +136,7 @@ void SpeechModelCardModel::remove(const QString& name) {
 void SpeechModelCardModel::download(const QString& catalogName) {
     if (m_install.running) return;
     for (const ModelCatalog::Entry& entry : m_catalog)
-        if (entry.name == catalogName) runInstall(entry.downloadSpec(), catalogName, {});
+        if (entry.name == catalogName) runInstall(m_store.downloadAddress(entry), catalogName, {});
 }
 
 void SpeechModelCardModel::installFromFile(const QString& path) {
@@ -170,6 +175,9 @@ QCoro::Task<> SpeechModelCardModel::runInstall(QString source, QString catalogNa
         logger.info(QStringLiteral("语音模型安装完成: %1").arg(result.model->name));
     } else {
         m_install.problem = result.message;
+        if (result.unreachable)
+            m_install.problem += QStringLiteral("\n可在下方「%1」填写镜像地址后重试，或用别的方式下载压缩包后用「从文件安装…」安装。")
+                                     .arg(MirrorField::kTitle);
         if (m_install.cancelled) {
             logger.info(QStringLiteral("已取消语音模型安装"));
         } else {
@@ -183,8 +191,14 @@ QCoro::Task<> SpeechModelCardModel::runInstall(QString source, QString catalogNa
 
 bool SpeechModelCardModel::punctuationEnabled() const { return TranscriptPunctuator::isEnabled(m_store.preferences()); }
 
-void SpeechModelCardModel::setPunctuationEnabled(bool enabled) {
-    m_actionProblem = m_store.preferences().setValue(QString::fromLatin1(TranscriptPunctuator::kEnabledKey), enabled);
+void SpeechModelCardModel::setPunctuationEnabled(bool enabled) { setSwitch(TranscriptPunctuator::kEnabledKey, enabled); }
+
+bool SpeechModelCardModel::finalPassEnabled() const { return FinalPass::isEnabled(m_store.preferences()); }
+
+void SpeechModelCardModel::setFinalPassEnabled(bool enabled) { setSwitch(FinalPass::kEnabledKey, enabled); }
+
+void SpeechModelCardModel::setSwitch(const char* key, bool enabled) {
+    m_actionProblem = m_store.preferences().setValue(QString::fromLatin1(key), enabled);
     Q_EMIT modelsChanged();
 }
 

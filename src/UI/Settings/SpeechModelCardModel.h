@@ -15,10 +15,12 @@ namespace vocena {
 
 class CancelToken;
 class Clock;
+class Preferences;
 
 // What the speech-model card shows and what its buttons do: the installed models (the active
-// speech model marked, punctuation models beside them), the built-in models not installed yet, and one install at a time, from the
-// built-in list or from a file, with its progress. Installs run as ModelStore::install runs
+// speech model marked, punctuation and final-pass models beside them), the built-in models not
+// installed yet (downloaded from the mirror of ModelCatalog::kMirrorKey when one is set), and
+// one install at a time, from the built-in list or from a file, with its progress. Installs run as ModelStore::install runs
 // them (the download on the network stack, unpacking and verification in child processes),
 // so the main thread stays free. Main thread.
 class SpeechModelCardModel : public QObject {
@@ -29,7 +31,7 @@ public:
         QString summary;  // the built-in list's line, else the type and where it came from
         bool active = false;
         QString problem;  // why it cannot be used (unreadable or unverified); empty when usable
-        ModelKind kind = ModelKind::speech;  // a punctuation model is never "used": it works beside
+        ModelKind kind = ModelKind::speech;  // only a speech model is "used": the others work beside it
 
         bool operator==(const InstalledModel&) const = default;
     };
@@ -45,7 +47,7 @@ public:
         QString catalogName;  // the built-in model, empty for a file
         QString fileName;     // the chosen file's name, for a file
         DownloadProgress progress;
-        QString problem;  // why the last one failed, or that it was cancelled
+        QString problem;  // why the last one failed (with what to do when no server answered), or that it was cancelled
         bool cancelled = false;
     };
 
@@ -55,6 +57,8 @@ public:
     // Cancels an install under way (a partial download is kept for the next try).
     ~SpeechModelCardModel() override;
 
+    // The store's, where the switches and the mirror are kept.
+    Preferences& preferences() const { return m_store.preferences(); }
     const QList<InstalledModel>& installedModels() const { return m_installed; }
     const QList<DownloadableModel>& downloadableModels() const { return m_downloadable; }
     const Install& install() const { return m_install; }
@@ -77,9 +81,12 @@ public:
     void installFromFile(const QString& path);
     void cancelInstall();
 
-    // "识别结果自动加标点": the preference com.vocena.speech.punctuation.
+    // "自动加标点": the preference com.vocena.speech.punctuation.
     bool punctuationEnabled() const;
     void setPunctuationEnabled(bool enabled);
+    // "用整句识别模型输入文字": the preference com.vocena.speech.finalPass.
+    bool finalPassEnabled() const;
+    void setFinalPassEnabled(bool enabled);
 
     // What the store installs for a chosen file: the archive itself, else the file's folder.
     static QString installSource(const QString& chosenFile);
@@ -101,6 +108,7 @@ private:
     // The first usable model other than `name`: the one that takes the place of a removed active one.
     QString successorOf(const QString& name) const;
     QString summaryOf(const ModelStore::Entry& entry) const;
+    void setSwitch(const char* key, bool enabled);
 
     ModelStore m_store;
     const QList<ModelCatalog::Entry> m_catalog;
@@ -113,7 +121,8 @@ private:
     // `vocena model install/use/remove` in a terminal changes the store while the card is open:
     // a change of the models folder or of the preferences refreshes the lists once things settle.
     QTimer m_refreshSoon;
-    bool m_punctuationRead = true;  // the punctuation preference as the last reading found it
+    // The switches' preferences as the last reading found them.
+    std::pair<bool, bool> m_switchesRead{true, true};
     std::shared_ptr<void> m_preferencesWatch;
 };
 

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTcpServer>
 #include <limits>
 
 using namespace vocena;
@@ -110,10 +109,7 @@ TEST(OpenAIClient, RefusesToSendWithoutKeyOrUrl) {
 TEST(OpenAIClient, TransportFailuresPassThrough) {
     LoopbackHttpServer silent([](const auto&) { return Response::neverAnswer(); });
     LoopbackHttpServer closing([](const auto&) { return Response::close(); });
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const QString refusing = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
-    probe.close();
+    const QString refusing = LoopbackHttpServer::refusingBaseURL();
     struct Case {
         const char* name;
         QString baseURL;

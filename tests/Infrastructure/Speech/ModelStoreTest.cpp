@@ -2,6 +2,7 @@
 // download server.
 #include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
@@ -148,6 +149,34 @@ TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksu
     EXPECT_EQ(resumed.model->source, url);
     EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(archive.size() / 2) + "-");
     EXPECT_EQ(QDir(downloads).entryList(QDir::Files), QStringList());  // the archive is not kept
+}
+
+// A mirror takes the place of the release URL's scheme and host; the path, and so the file
+// name, stays. A checksum holds for the mirror's file too.
+TEST_F(ModelStoreTest, BuiltInModelsDownloadFromTheMirrorOfThePreference) {
+    const ModelCatalog::Entry finalPass = *ModelCatalog::finalPass();
+    const QString path = QStringLiteral("/k2-fsa/sherpa-onnx/releases/download/asr-models/sherpa-onnx-zipformer-ctc-zh-int8-2025-07-03.tar.bz2");
+    EXPECT_EQ(finalPass.url, QStringLiteral("https://github.com") + path);
+    EXPECT_EQ(finalPass.kind, ModelKind::finalPass);
+    const struct {
+        QString mirror;
+        QString address;
+    } cases[] = {
+        {QString(), finalPass.url},
+        {QStringLiteral("   "), finalPass.url},
+        {QStringLiteral("https://hub.nuaa.cf"), QStringLiteral("https://hub.nuaa.cf") + path},
+        {QStringLiteral(" hub.nuaa.cf// "), QStringLiteral("https://hub.nuaa.cf") + path},
+        {QStringLiteral("https://gh.example/https://github.com/"), QStringLiteral("https://gh.example/https://github.com") + path},
+        {QStringLiteral("http://127.0.0.1:8080/models"), QStringLiteral("http://127.0.0.1:8080/models") + path},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mirror.toStdString());
+        EXPECT_EQ(preferences.setValue(QString::fromLatin1(ModelCatalog::kMirrorKey), c.mirror), QString());
+        EXPECT_EQ(store.downloadAddress(finalPass), c.address);
+    }
+    ModelCatalog::Entry pinned = finalPass;
+    pinned.sha256 = QString(64, QLatin1Char('a'));
+    EXPECT_EQ(store.downloadAddress(pinned), QStringLiteral("http://127.0.0.1:8080/models") + path + QStringLiteral("#sha256=") + pinned.sha256);
 }
 
 }  // namespace

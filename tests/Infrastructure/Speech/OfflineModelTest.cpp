@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -86,17 +87,23 @@ TEST(OfflineModelTest, RecognisesAWholeSegmentAtOnce) {
     EXPECT_EQ(recognizer->recognize(blip.data(), int(blip.size()), &error), QString()) << error.toStdString();
 }
 
-// Installed beside a streaming model, it never becomes the model dictation streams with.
-TEST(OfflineModelTest, InstalledItIsNeverTheActiveStreamingModel) {
+// Installed from an archive as sherpa-onnx publishes it (the int8 model, its tokens, a word-piece
+// model, a README and test recordings), only the model and its tokens are kept, and it never
+// becomes the model dictation streams with.
+TEST(OfflineModelTest, InstalledFromItsReleaseArchiveItIsNeverTheActiveStreamingModel) {
     ASSERT_EQ(assets().error, QString());
     QTemporaryDir work;
     Preferences prefs(work.filePath(QStringLiteral("preferences.json")));
     ModelStore store(prefs, work.filePath(QStringLiteral("models")), QStringLiteral(VOCENA_BINARY));
-    const QString offline = SpeechTestAssets::copyFolder(assets().offlineModel(QStringLiteral("good")), work.filePath(QStringLiteral("src/final-pass")));
-    const auto installed = test::await(store.install(offline, std::nullopt));
+    const QString archive = assets().offlineReleaseArchive(QStringLiteral("final-pass"), work.filePath(QStringLiteral("src")));
+    const auto installed = test::await(store.install(archive, std::nullopt));
     ASSERT_TRUE(installed.ok() && installed.value->ok) << installed.value.value_or(ModelStore::InstallResult{}).message.toStdString();
     EXPECT_FALSE(installed.value->activated);
     EXPECT_EQ(installed.value->model->type, SpeechModelType::OfflineZipformerCtc);
+    const QMap<QString, QString> files{{QStringLiteral("model"), QStringLiteral("model.int8.onnx")}, {QStringLiteral("tokens"), QStringLiteral("tokens.txt")}};
+    EXPECT_EQ(installed.value->model->files, files);
+    EXPECT_EQ(QDir(store.directory() + QStringLiteral("/final-pass")).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("manifest.json"), QStringLiteral("model.int8.onnx"), QStringLiteral("tokens.txt")}));
     EXPECT_EQ(store.use(QStringLiteral("final-pass")), QStringLiteral("final-pass 是整句识别模型，不能用作语音模型"));
     EXPECT_FALSE(prefs.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)));
 }

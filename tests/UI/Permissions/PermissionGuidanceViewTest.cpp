@@ -2,6 +2,7 @@
 // model installed from a loopback server by the real model store.
 #include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Speech/ModelCatalog.h"
 #include "Infrastructure/Speech/ModelStore.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
@@ -67,6 +68,7 @@ protected:
         setup.preferences = &preferences;
         setup.speechModel = speechModel;
         setup.punctuationModel = punctuationModel;
+        setup.finalPassModel = finalPassModel;
         setup.modelsDirectory = modelsDir();
         setup.verifierProgram = QStringLiteral(VOCENA_BINARY);
         setup.scheduler = &scheduler;
@@ -116,6 +118,12 @@ protected:
     QProgressBar* progress() const { return guide->row(Type::speechRecognition)->findChild<QProgressBar*>(QStringLiteral("installProgress")); }
     QString progressText() const { return guide->row(Type::speechRecognition)->findChild<QLabel*>(QStringLiteral("installProgressText"))->text(); }
     QStringList installedModels() const { return QDir(modelsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
+    // The speech row's offered download: its line, or nothing while it is hidden.
+    QString offer() const {
+        PermissionRow* row = guide->row(Type::speechRecognition);
+        return row->findChild<QWidget*>(QStringLiteral("offer"))->isVisible() ? row->findChild<QLabel*>(QStringLiteral("offerText"))->text() : QString();
+    }
+    bool mirrorShown() const { return guide->findChild<QWidget*>(QStringLiteral("mirrorField"))->isVisible(); }
 
     QString modelsDir() const { return work.filePath(QStringLiteral("models")); }
 
@@ -138,6 +146,7 @@ protected:
     QSemaphore gate;
     QString speechModel = QStringLiteral("unused");
     QString punctuationModel;
+    QString finalPassModel;
     int quits = 0;
     QPointer<PermissionGuidanceView> guide;
 };
@@ -369,29 +378,37 @@ TEST_F(PermissionGuideTest, TheSpeechRowIsCheckedAfterTheAppLoadedTheInstalledMo
     EXPECT_EQ(indicator(Type::speechRecognition), QStringLiteral("✓")) << note(Type::speechRecognition).toStdString();
 }
 
-TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAsASecondDownload) {
+// The built-in models, from the mirror of the preference: the punctuation model follows the
+// speech model as a second download, and the final-pass model is offered after them, with its size.
+TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalPassModelIsOffered) {
     ASSERT_EQ(SpeechTestAssets::shared().error, QString());
-    const QByteArray speechArchive = modelArchive(QStringLiteral("good"), QStringLiteral("vocena-test-model"));
+    speechModel = ModelCatalog::entries().first().name;
+    punctuationModel = QString::fromLatin1(ModelCatalog::kPunctuationModel);
+    finalPassModel = QString::fromLatin1(ModelCatalog::kFinalPassModel);
+    const QByteArray speechArchive = modelArchive(QStringLiteral("good"), speechModel);
     const QByteArray punctuationArchive = test::readFile(SpeechTestAssets::archive(SpeechTestAssets::copyFolder(
-        SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")), work.filePath(QStringLiteral("src/vocena-test-punctuation")))));
+        SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")), work.filePath(QStringLiteral("src/") + punctuationModel))));
+    const QByteArray finalPassArchive = test::readFile(SpeechTestAssets::shared().offlineReleaseArchive(finalPassModel, work.filePath(QStringLiteral("src"))));
     bool punctuationOnline = false;
-    LoopbackHttpServer server([&](const LoopbackHttpServer::Request& request) {
-        if (!request.target.endsWith("punctuation.tar.bz2")) return LoopbackHttpServer::Response::download(speechArchive, request);
+    LoopbackHttpServer mirror([&](const LoopbackHttpServer::Request& request) {
+        if (request.target.contains(finalPassModel.toLatin1())) return LoopbackHttpServer::Response::download(finalPassArchive, request);
+        if (!request.target.contains(punctuationModel.toLatin1())) return LoopbackHttpServer::Response::download(speechArchive, request);
         if (!punctuationOnline) return LoopbackHttpServer::Response::json(404, "{}");
         return LoopbackHttpServer::Response::download(punctuationArchive, request);
     });
-    speechModel = server.baseURL() + QStringLiteral("/models/vocena-test-model.tar.bz2");
-    punctuationModel = server.baseURL() + QStringLiteral("/models/vocena-test-punctuation.tar.bz2");
+    ASSERT_EQ(preferences.setValue(QString::fromLatin1(ModelCatalog::kMirrorKey), mirror.baseURL()), QString());
     openGuide();
+    EXPECT_TRUE(mirrorShown());
+    EXPECT_EQ(offer(), QString());  // not before the speech model
 
     // The second download failing leaves speech recognition granted and says why.
     clickAction(Type::speechRecognition);
     ASSERT_TRUE(waitUntil([this] { return note(Type::speechRecognition).startsWith(QStringLiteral("标点模型未安装")); }, 60000));
     EXPECT_EQ(indicator(Type::speechRecognition), QStringLiteral("✓"));
-    EXPECT_EQ(installedModels(), QStringList{QStringLiteral("vocena-test-model")});
+    EXPECT_EQ(installedModels(), QStringList{speechModel});
 
     // Asked again (the model was removed meanwhile): both arrive, the speech model stays the active one.
-    ASSERT_EQ(ModelStore(preferences, modelsDir(), QString()).remove(QStringLiteral("vocena-test-model")), QString());
+    ASSERT_EQ(ModelStore(preferences, modelsDir(), QString()).remove(speechModel), QString());
     guide->viewModel().checkAllPermissions();
     ASSERT_TRUE(waitUntil([this] { return indicator(Type::speechRecognition) == QStringLiteral("授权"); }));
     punctuationOnline = true;
@@ -399,8 +416,21 @@ TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAsASecondDow
     ASSERT_TRUE(waitUntil([this] { return installedModels().size() == 2 && !guide->viewModel().modelInstall().running; }, 60000))
         << note(Type::speechRecognition).toStdString();
     EXPECT_EQ(note(Type::speechRecognition), QString());
-    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), QStringLiteral("vocena-test-model"));
-    EXPECT_EQ(ModelStore(preferences, modelsDir(), QString()).punctuationModel()->name, QStringLiteral("vocena-test-punctuation"));
+    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), speechModel);
+    EXPECT_EQ(ModelStore(preferences, modelsDir(), QString()).punctuationModel()->name, punctuationModel);
+
+    // The final-pass model only when asked for; then nothing is left to download.
+    EXPECT_EQ(offer(), QStringLiteral("可选：整句识别模型（约 350 MB），输入更准确"));
+    EXPECT_TRUE(mirrorShown());
+    guide->row(Type::speechRecognition)->findChild<QPushButton*>(QStringLiteral("offerButton"))->click();
+    ASSERT_TRUE(waitUntil([this] { return installedModels().size() == 3 && !guide->viewModel().modelInstall().running; }, 60000))
+        << note(Type::speechRecognition).toStdString();
+    EXPECT_EQ(ModelStore(preferences, modelsDir(), QString()).finalPassModel()->name, finalPassModel);
+    EXPECT_EQ(offer(), QString());
+    EXPECT_FALSE(mirrorShown());
+    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)), speechModel);
+    for (const LoopbackHttpServer::Request& request : mirror.requests())
+        EXPECT_TRUE(request.target.startsWith("/k2-fsa/sherpa-onnx/releases/download/")) << request.target.toStdString();
 }
 
 TEST_F(PermissionGuideTest, ClosingTheGuideCancelsItsInstall) {
@@ -422,27 +452,30 @@ TEST_F(PermissionGuideTest, ClosingTheGuideCancelsItsInstall) {
 
 TEST_F(PermissionGuideTest, AFailedInstallShowsItsReasonAndOffersToTryAgain) {
     ASSERT_EQ(SpeechTestAssets::shared().error, QString());
+    using Response = LoopbackHttpServer::Response;
     struct Case {
         const char* name;
-        QByteArray body;
-        int status;
+        Response response;
         QString reason;
+        bool advised;  // what to do: a mirror, or the file
     };
     const QList<Case> cases = {
-        {"not on the server", "not found", 404, QStringLiteral("下载失败")},
-        {"a model the library cannot use", modelArchive(QStringLiteral("no-metadata"), QStringLiteral("broken")), 200, QStringLiteral("模型验证失败")},
+        {"not on the server", {Response::Kind::Reply, 404, "not found"}, QStringLiteral("下载失败"), false},
+        {"no answer", Response::close(), QStringLiteral("下载失败"), true},
+        {"a model the library cannot use",
+         {Response::Kind::Reply, 200, modelArchive(QStringLiteral("no-metadata"), QStringLiteral("broken")), "application/x-bzip2"},
+         QStringLiteral("模型验证失败"), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LoopbackHttpServer server([&c](const LoopbackHttpServer::Request&) {
-            return LoopbackHttpServer::Response{LoopbackHttpServer::Response::Kind::Reply, c.status, c.body, "application/x-bzip2"};
-        });
+        LoopbackHttpServer server([&c](const LoopbackHttpServer::Request&) { return c.response; });
         speechModel = server.baseURL() + QStringLiteral("/broken.tar.bz2");
         openGuide();
         clickAction(Type::speechRecognition);
         ASSERT_TRUE(waitUntil([this] { return guide->viewModel().modelInstall().running; }));
         ASSERT_TRUE(waitUntil([this] { return !guide->viewModel().modelInstall().running; }, 60000));
         EXPECT_TRUE(note(Type::speechRecognition).startsWith(c.reason)) << note(Type::speechRecognition).toStdString();
+        EXPECT_EQ(note(Type::speechRecognition).contains(QStringLiteral("「下载镜像」")), c.advised) << note(Type::speechRecognition).toStdString();
         EXPECT_EQ(indicator(Type::speechRecognition), QStringLiteral("授权"));
         EXPECT_EQ(installedModels(), QStringList());
         delete guide;

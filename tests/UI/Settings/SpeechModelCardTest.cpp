@@ -15,6 +15,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/Screenshots.h"
 #include "support/SpeechTestAssets.h"
+#include "support/TestFiles.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -32,6 +34,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace vocena;
 using vocena::test::saveScreenshot;
@@ -354,6 +357,48 @@ TEST_F(SpeechModelCardTest, ADownloadWithTheWrongChecksumIsRefusedLeavingNothing
     EXPECT_EQ(keptDownloads(), QStringList());
     EXPECT_EQ(activePreference(), QString());
     EXPECT_EQ(announced->count(), 0);
+}
+
+// The user's card, over the built-in list: the final-pass model downloads from the mirror
+// written in "下载镜像" (where none answers, the note says what to do), then shows in a group of
+// its own with its switch; dictation still has no model to stream with.
+TEST_F(SpeechModelCardTest, TheFinalPassModelDownloadsFromTheMirrorIntoItsOwnGroup) {
+    const QString name = QString::fromLatin1(ModelCatalog::kFinalPassModel);
+    const QByteArray archive = test::readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, work.filePath(QStringLiteral("src"))));
+    LoopbackHttpServer mirror([&archive](const LoopbackHttpServer::Request& request) { return Response::download(archive, request); });
+    openCard(ModelCatalog::entries());
+    auto* group = card->findChild<QWidget*>(QStringLiteral("finalPassGroup"));
+    EXPECT_FALSE(isShown(group));
+    auto* field = card->findChild<QLineEdit*>(QStringLiteral("mirrorEdit"));
+    ASSERT_TRUE(isShown(field));
+    const auto downloadFrom = [&](const QString& base) {
+        field->clear();
+        QTest::keyClicks(field, base);
+        card->downloadRow(name)->button(QStringLiteral("downloadButton"))->click();
+        EXPECT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
+    };
+
+    const QString refusing = LoopbackHttpServer::refusingBaseURL();
+    downloadFrom(refusing);
+    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)), refusing);
+    const QString note = noteOf(card->downloadRow(name));
+    EXPECT_TRUE(note.startsWith(QStringLiteral("下载失败"))) << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("「下载镜像」")) && note.contains(QStringLiteral("「从文件安装…」"))) << note.toStdString();
+
+    downloadFrom(mirror.baseURL());
+    SpeechModelRow* row = card->installedRow(name);
+    ASSERT_NE(row, nullptr) << noteOf(card->downloadRow(name)).toStdString();
+    EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
+    EXPECT_TRUE(isShown(group) && group->isAncestorOf(row));
+    EXPECT_EQ(row->button(QStringLiteral("useButton")), nullptr);
+    EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
+    EXPECT_EQ(announced->count(), 0);
+
+    auto* toggle = card->findChild<ToggleSettingRow*>(QStringLiteral("finalPassToggle"));
+    EXPECT_TRUE(toggle->isOn());
+    toggle->toggleSwitch()->click();
+    EXPECT_EQ(preferences.boolValue(QStringLiteral("com.vocena.speech.finalPass")), false);
+    EXPECT_TRUE(removeAnswering(name, QStringLiteral("取消")).contains(QStringLiteral("流式语音模型")));
 }
 
 TEST_F(SpeechModelCardTest, ClosingTheCardDuringADownloadCancelsIt) {

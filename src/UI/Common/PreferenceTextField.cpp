@@ -1,4 +1,4 @@
-#include "UI/Settings/PreferenceTextField.h"
+#include "UI/Common/PreferenceTextField.h"
 
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
