@@ -1,9 +1,9 @@
 // What hotwords cost: decoding with the generated transducer greedily, with beam search alone
 // and with beam search and 100 hotwords; and building the hotword text of a 1,000-word
 // vocabulary against a token table the size of a real Chinese model's, as every recording does.
-#include "Infrastructure/Speech/HotwordList.h"
-#include "Infrastructure/Speech/ModelTokens.h"
-#include "Infrastructure/Speech/SherpaRecognizer.h"
+#include "Infrastructure/Speech/Recognition/HotwordList.h"
+#include "Infrastructure/Speech/Models/ModelTokens.h"
+#include "Infrastructure/Speech/Recognition/SherpaRecognizer.h"
 #include "support/BurstAudio.h"
 #include "support/GeneratedVocabulary.h"
 #include "support/TransducerTestModel.h"

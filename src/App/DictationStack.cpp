@@ -4,10 +4,10 @@
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/InputMethod/LivePreedit.h"
 #include "Infrastructure/Permissions/PermissionManager.h"
-#include "Infrastructure/Speech/PulseAudioCapture.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/SystemSpeechRecognizer.h"
-#include "Infrastructure/Speech/TranscriptPunctuator.h"
+#include "Infrastructure/Speech/Audio/PulseAudioCapture.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
+#include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
 #include "Utils/TermFrequencyTracker.h"
 
 

@@ -1,7 +1,7 @@
 #include "App/FileTranscriber.h"
 
-#include "Infrastructure/Speech/AudioSource.h"
-#include "Infrastructure/Speech/RecognitionEngine.h"
+#include "Infrastructure/Speech/Audio/AudioSource.h"
+#include "Infrastructure/Speech/Recognition/RecognitionEngine.h"
 
 #include <QCoro/QCoroSignal>
 #include <QPointer>

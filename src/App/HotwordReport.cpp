@@ -1,8 +1,8 @@
 #include "App/HotwordReport.h"
 
-#include "Infrastructure/Speech/HotwordList.h"
-#include "Infrastructure/Speech/HotwordSupport.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/HotwordList.h"
+#include "Infrastructure/Speech/Recognition/HotwordSupport.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 
 namespace vocena::HotwordReport {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Infrastructure/Speech/SpeechModel.h"
+#include "Infrastructure/Speech/Models/SpeechModel.h"
 #include "Utils/VocabularyItem.h"
 
 #include <QList>

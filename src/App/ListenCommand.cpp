@@ -14,7 +14,7 @@
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "Infrastructure/TextInjection/TextInjectionPlatform.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "Utils/TermFrequencyTracker.h"

@@ -1,13 +1,13 @@
 #include "App/ModelCommand.h"
 
 #include "App/CliServices.h"
-#include "Infrastructure/Speech/DownloadProgress.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelDownload.h"
-#include "Infrastructure/Speech/ModelStore.h"
-#include "Infrastructure/Speech/ModelVerifier.h"
-#include "Infrastructure/Speech/SpeechModelDetector.h"
-#include "Infrastructure/Speech/TranscriptPunctuator.h"
+#include "Infrastructure/Speech/Models/DownloadProgress.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelDownload.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelVerifier.h"
+#include "Infrastructure/Speech/Models/SpeechModelDetector.h"
+#include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
 
 #include <QDir>
 #include <QFileInfo>

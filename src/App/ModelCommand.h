@@ -1,7 +1,7 @@
 #pragma once
 
 #include "App/CliCommand.h"
-#include "Infrastructure/Speech/SpeechModel.h"
+#include "Infrastructure/Speech/Models/SpeechModel.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Infrastructure/Permissions/PermissionManager.h"
-#include "Infrastructure/Speech/SpeechModel.h"
+#include "Infrastructure/Speech/Models/SpeechModel.h"
 
 #include <QString>
 #include <memory>

@@ -5,11 +5,11 @@
 #include "App/SpeechSetup.h"
 #include "App/TranscriptPipelineRun.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/TranscriptPunctuator.h"
-#include "Infrastructure/Speech/WavFileSource.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
+#include "Infrastructure/Speech/Audio/WavFileSource.h"
 
 namespace vocena {
 

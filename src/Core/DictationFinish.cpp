@@ -2,7 +2,7 @@
 
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/LLM/LLMTypes.h"
-#include "Infrastructure/Speech/SpeechTypes.h"
+#include "Infrastructure/Speech/Recognition/SpeechTypes.h"
 #include "Utils/AISettingsStore.h"
 
 #include <QCoro/QCoroSignal>

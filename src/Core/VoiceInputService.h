@@ -4,7 +4,7 @@
 #include "Core/VoiceInputServiceDelegate.h"
 #include "Infrastructure/LLM/LLMTextProcessor.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Speech/SpeechTypes.h"
+#include "Infrastructure/Speech/Recognition/SpeechTypes.h"
 #include "Utils/VoiceCommandDetector.h"
 
 #include <QCoro/QCoroTask>

@@ -1,6 +1,6 @@
 // Recording control over the real recognizer logic with a scripted engine, in virtual time.
 #include "Core/IdleReload.h"
-#include "Infrastructure/Speech/SystemSpeechRecognizer.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
 #include "support/Gate.h"

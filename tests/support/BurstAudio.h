@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Infrastructure/Speech/AudioSource.h"
+#include "Infrastructure/Speech/Audio/AudioSource.h"
 
 #include <cmath>
 #include <vector>

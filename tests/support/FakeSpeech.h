@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Infrastructure/Speech/AudioSource.h"
-#include "Infrastructure/Speech/RecognitionEngine.h"
-#include "Infrastructure/Speech/SpeechTypes.h"
+#include "Infrastructure/Speech/Audio/AudioSource.h"
+#include "Infrastructure/Speech/Recognition/RecognitionEngine.h"
+#include "Infrastructure/Speech/Recognition/SpeechTypes.h"
 
 #include <QStringList>
 #include <algorithm>

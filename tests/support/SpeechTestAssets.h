@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Infrastructure/Speech/SpeechModelDetector.h"
+#include "Infrastructure/Speech/Models/SpeechModelDetector.h"
 
 #include <QDir>
 #include <QFileInfo>

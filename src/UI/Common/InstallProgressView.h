@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Infrastructure/Speech/DownloadProgress.h"
+#include "Infrastructure/Speech/Models/DownloadProgress.h"
 
 #include <QWidget>
 

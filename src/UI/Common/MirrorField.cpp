@@ -1,6 +1,6 @@
 #include "UI/Common/MirrorField.h"
 
-#include "Infrastructure/Speech/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
 #include "UI/Common/PreferenceTextField.h"
 #include "UI/Common/WidgetHelpers.h"
 

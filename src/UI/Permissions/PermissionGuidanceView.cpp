@@ -1,7 +1,7 @@
 #include "UI/Permissions/PermissionGuidanceView.h"
 
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Common/MirrorField.h"
 #include "UI/Common/WidgetHelpers.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"

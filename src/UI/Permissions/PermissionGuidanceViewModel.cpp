@@ -3,8 +3,8 @@
 #include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Common/MirrorField.h"
 
 #include <QCoro/QCoroTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Infrastructure/Permissions/PermissionManager.h"
-#include "Infrastructure/Speech/DownloadProgress.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/DownloadProgress.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Permissions/PermissionGuideSetup.h"
 
 #include <QCoro/QCoroTask>

@@ -1,8 +1,8 @@
 #include "UI/Permissions/PermissionGuideSetup.h"
 
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Settings/SettingsCard.h"
 
 #include <QHash>

@@ -4,8 +4,8 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/FinalPass.h"
-#include "Infrastructure/Speech/TranscriptPunctuator.h"
+#include "Infrastructure/Speech/Recognition/FinalPass.h"
+#include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
 #include "UI/Common/MirrorField.h"
 
 #include <QDir>

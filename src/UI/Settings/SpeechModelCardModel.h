@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Infrastructure/Speech/DownloadProgress.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/DownloadProgress.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 
 #include <QCoro/QCoroTask>
 #include <QList>

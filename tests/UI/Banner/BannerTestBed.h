@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/SystemSpeechRecognizer.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 #include "UI/Banner/TopStatusBannerManager.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"

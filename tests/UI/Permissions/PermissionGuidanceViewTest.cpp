@@ -2,8 +2,8 @@
 // model installed from a loopback server by the real model store.
 #include "Infrastructure/Permissions/PermissionHelp.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/ModelCatalog.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelCatalog.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Permissions/PermissionGuidanceView.h"
 #include "UI/Permissions/PermissionGuidanceViewModel.h"
 #include "UI/Permissions/PermissionHelpDialog.h"

@@ -3,7 +3,7 @@
 // model installed through the card's file dialog, and downloads from a loopback server.
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/Speech/ModelStore.h"
+#include "Infrastructure/Speech/Models/ModelStore.h"
 #include "UI/Appearance/ThemePalette.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/SpeechModelCard.h"

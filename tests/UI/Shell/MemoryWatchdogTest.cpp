@@ -3,7 +3,7 @@
 #include "UI/Shell/MemoryWatchdog.h"
 
 #include "Infrastructure/Platform/MemoryProbe.h"
-#include "Infrastructure/Speech/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"

@@ -1,3 +1,0 @@
-#include "Infrastructure/Speech/RecognitionEngine.h"
-
-// The engine interface has signals only; its meta-object is generated from the header.

@@ -1,0 +1,117 @@
+// The recognizer's logic over a scripted engine and audio source, in virtual time.
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
+#include "support/AsyncTest.h"
+#include "support/FakeSpeech.h"
+#include "support/ManualScheduler.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+
+using namespace vocena;
+using test::FakeAudioSource;
+
+namespace {
+
+class Reports final : public SpeechRecognitionDelegate {
+public:
+    QStringList events;
+    void speechRecognitionDidStart(SpeechRecognitionProtocol&) override { events << QStringLiteral("start"); }
+    void speechRecognitionDidReceive(SpeechRecognitionProtocol&, const SpeechRecognitionResult& r) override {
+        events << (r.isFinal ? QStringLiteral("final:") : QStringLiteral("partial:")) + r.text;
+    }
+    void speechRecognitionDidFail(SpeechRecognitionProtocol&, const SpeechRecognitionError& e) override { events << QStringLiteral("fail:") + e.caseName(); }
+    void speechRecognitionDidStop(SpeechRecognitionProtocol&) override { events << QStringLiteral("stop"); }
+    void speechRecognitionDidUpdateAudioLevel(SpeechRecognitionProtocol&, float) override {}
+};
+
+class RecognizerTest : public ::testing::Test {
+protected:
+    test::ManualClock clock;
+    test::ManualScheduler scheduler{clock};
+    test::FakeRecognitionEngine engine;
+    FakeAudioSource* audio = nullptr;  // the source of the current recognition
+    Reports reports;
+    SystemSpeechRecognizer recognizer{&engine, test::fakeAudioSources(audio), scheduler};
+
+    void SetUp() override { recognizer.delegate = &reports; }
+    QString start() { return test::await(recognizer.startRecognition()).error; }
+};
+
+QCoro::Task<> startInto(SystemSpeechRecognizer* recognizer, bool* done, QString* error) {
+    try {
+        co_await recognizer->startRecognition();
+    } catch (const SpeechRecognitionError& e) {
+        *error = e.description();
+    }
+    *done = true;
+}
+
+}  // namespace
+
+// Stops, the final result and the cut-off are tested through the dictation controller.
+TEST_F(RecognizerTest, ErrorsAreClassifiedCancellationsIgnoredAndStopsSwallowThem) {
+    ASSERT_EQ(start(), QString());
+    ASSERT_EQ(start(), QString());  // still recognizing: ignored
+    EXPECT_EQ(engine.lastTask, 1u);
+    engine.emitError(EngineErrorDomain::recognition, 7, QStringLiteral("Recognition was CANCELLED"));
+    EXPECT_TRUE(recognizer.isRecognizing());
+    engine.emitError(EngineErrorDomain::assistant, 1110, QStringLiteral("no speech"));
+    EXPECT_FALSE(recognizer.isRecognizing());
+    EXPECT_FALSE(audio->running);  // the microphone closes with the failure
+    engine.emitError(EngineErrorDomain::assistant, 1700);  // after the end: ignored
+
+    const QList<QPair<EngineError, QString>> mapping{
+        {{EngineErrorDomain::assistant, 1700, {}}, "fail:networkError"},
+        {{EngineErrorDomain::assistant, 1111, {}}, "fail:unknown"},
+        {{EngineErrorDomain::assistant, 42, {}}, "fail:recognitionFailed"},
+        {{EngineErrorDomain::recognition, 4, {}}, "fail:networkError"},
+        {{EngineErrorDomain::engine, 4, {}}, "fail:recognitionFailed"},
+    };
+    for (const auto& [error, expected] : mapping) {
+        ASSERT_EQ(start(), QString());
+        engine.emitError(error.domain, error.code);
+        EXPECT_EQ(reports.events.last(), expected);
+    }
+
+    ASSERT_EQ(start(), QString());
+    recognizer.stopRecognition();
+    reports.events.clear();
+    engine.emitError(EngineErrorDomain::engine, 3);  // while stopping: a normal end
+    EXPECT_EQ(reports.events, QStringList{"stop"});
+    EXPECT_FALSE(recognizer.isStopping());
+
+    SystemSpeechRecognizer withoutEngine(nullptr, [] { return std::make_unique<FakeAudioSource>(); }, scheduler);
+    EXPECT_FALSE(*test::await(withoutEngine.requestAuthorization()).value);
+}
+
+// The source opens on a worker thread. A stop meanwhile, or the recognizer's end, closes it
+// as soon as it is open, and the start ends quietly.
+TEST_F(RecognizerTest, AStopOrTheEndWhileTheSourceOpensClosesIt) {
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "stopped");
+        std::promise<void> gate;
+        bool closed = false;
+        auto local = std::make_unique<SystemSpeechRecognizer>(&engine, [&] {
+            auto source = std::make_unique<FakeAudioSource>();
+            source->openGate = gate.get_future().share();
+            source->onStop = [&closed] { closed = true; };
+            return source;
+        }, scheduler);
+        bool done = false;
+        QString error;
+        startInto(local.get(), &done, &error);
+        ASSERT_TRUE(local->isRecognizing());
+        if (destroy) local.reset();
+        else local->stopRecognition();
+        gate.set_value();
+        ASSERT_TRUE(test::waitUntil([&] { return done; }));
+        EXPECT_EQ(error, QString());
+        EXPECT_TRUE(closed);
+        if (!destroy) {
+            EXPECT_TRUE(local->isStopping()) << "the final result is still awaited";
+            engine.emitResult(QString(), true);
+            EXPECT_FALSE(local->isRecognizing());
+        }
+    }
+}
