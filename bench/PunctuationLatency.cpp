@@ -14,7 +14,7 @@
 #include "LatencyReport.h"
 #include "support/AsyncTest.h"
 #include "Infrastructure/Speech/Models/SpeechModelDetector.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/MemorySecretStore.h"
 #include "support/RecordingTextInjector.h"
 #include "support/SpeechTestAssets.h"

@@ -1,10 +1,10 @@
 // Counting the terms of one 500-character Chinese text against 10,000 known terms, measured on
 // the calling thread (the save after each feed runs on the tracker's own background thread).
 #include "Infrastructure/Platform/Clock.h"
-#include "Utils/ReferenceDate.h"
-#include "Utils/TermFrequencyTracker.h"
-#include "Utils/TermStorage.h"
-#include "Utils/VocabularyStore.h"
+#include "Support/ReferenceDate.h"
+#include "Terms/TermFrequencyTracker.h"
+#include "Terms/TermStorage.h"
+#include "Vocabulary/VocabularyStore.h"
 
 #include <benchmark/benchmark.h>
 

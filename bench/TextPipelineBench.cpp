@@ -1,7 +1,7 @@
 // The text steps between the model and the keyboard: cleaning a model reply and recognising
 // spoken commands.
 #include "Core/OutputCleaner.h"
-#include "Utils/VoiceCommandDetector.h"
+#include "VoiceCommands/VoiceCommandDetector.h"
 
 #include <benchmark/benchmark.h>
 

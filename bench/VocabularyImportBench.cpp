@@ -1,6 +1,6 @@
 // Importing a large vocabulary CSV into an empty store (decode, split, de-duplicate, save).
 #include "Infrastructure/Platform/Clock.h"
-#include "Utils/VocabularyStore.h"
+#include "Vocabulary/VocabularyStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Platform/SecretStore.h"
-#include "Utils/AISettingsStore.h"
-#include "Utils/TermFrequencyTracker.h"
-#include "Utils/VocabularyStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
+#include "Terms/TermFrequencyTracker.h"
+#include "Vocabulary/VocabularyStore.h"
 
 namespace vocena {
 

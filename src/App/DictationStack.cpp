@@ -8,7 +8,7 @@
 #include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 #include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
-#include "Utils/TermFrequencyTracker.h"
+#include "Terms/TermFrequencyTracker.h"
 
 
 namespace vocena {

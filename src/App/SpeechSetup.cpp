@@ -12,7 +12,7 @@
 #include "Infrastructure/Speech/Models/ModelStore.h"
 #include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Utils/VocabularyStore.h"
+#include "Vocabulary/VocabularyStore.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // 澄言 (Vocena): `vocena` starts the tray app; `vocena <command>` runs a command and exits.
-#include "App/Cli.h"
+#include "App/Cli/Cli.h"
 
-#include "App/CliCommand.h"
-#include "App/TrayApp.h"
+#include "App/Cli/CliCommand.h"
+#include "App/Tray/TrayApp.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/LLM/LLMTypes.h"
 #include "Infrastructure/Speech/Recognition/SpeechTypes.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 #include <QCoro/QCoroSignal>
 

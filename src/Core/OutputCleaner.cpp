@@ -1,7 +1,7 @@
 #include "Core/OutputCleaner.h"
 
-#include "Utils/Regex.h"
-#include "Utils/TextUtils.h"
+#include "Support/Regex.h"
+#include "Support/TextUtils.h"
 
 #include <QStringList>
 #include <vector>

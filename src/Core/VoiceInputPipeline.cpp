@@ -6,8 +6,8 @@
 #include "Infrastructure/Platform/Logging.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
-#include "Utils/AISettingsStore.h"
-#include "Utils/TextUtils.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
+#include "Support/TextUtils.h"
 
 #include <QPointer>
 #include <QTimer>

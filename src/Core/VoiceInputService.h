@@ -5,7 +5,7 @@
 #include "Infrastructure/LLM/LLMTextProcessor.h"
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Speech/Recognition/SpeechTypes.h"
-#include "Utils/VoiceCommandDetector.h"
+#include "VoiceCommands/VoiceCommandDetector.h"
 
 #include <QCoro/QCoroTask>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/AsyncTest.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/MemorySecretStore.h"

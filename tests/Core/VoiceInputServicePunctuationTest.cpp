@@ -6,7 +6,7 @@
 #include "Infrastructure/Speech/Models/ModelStore.h"
 #include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/Recognition/TranscriptPunctuator.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/AsyncTest.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"

@@ -5,7 +5,7 @@
 #include "Infrastructure/InputMethod/Fcitx5TextInjector.h"
 #include "Infrastructure/InputMethod/LivePreedit.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/ManualScheduler.h"
 #include "support/MemorySecretStore.h"
 #include "support/RecordingTextInjector.h"

@@ -3,7 +3,7 @@
 #include "Core/TranscriptPunctuation.h"
 #include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/Preferences.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/MemorySecretStore.h"
 #include "support/RecordingTextInjector.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Utils/VocabularyItem.h"
+#include "Vocabulary/VocabularyItem.h"
 
 #include <QList>
 #include <QUuid>

@@ -1,8 +1,8 @@
 #include "Infrastructure/LLM/LLMTextProcessor.h"
 
 #include "Infrastructure/LLM/LLMPrompts.h"
-#include "Utils/TextUtils.h"
-#include "Utils/VocabularyStore.h"
+#include "Support/TextUtils.h"
+#include "Vocabulary/VocabularyStore.h"
 
 #include <QPointer>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Infrastructure/LLM/OpenAIClient.h"
 
-#include "Utils/TextUtils.h"
+#include "Support/TextUtils.h"
 
 #include <QCoro/QCoroNetworkReply>
 #include <QJsonArray>

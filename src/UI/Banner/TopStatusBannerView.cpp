@@ -5,7 +5,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Banner/BannerStyle.h"
 #include "UI/Banner/PulseDot.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

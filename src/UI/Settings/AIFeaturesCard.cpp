@@ -6,7 +6,7 @@
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SymbolView.h"
 #include "UI/Settings/ToggleSettingRow.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "UI/Settings/APIKeySaver.h"
 #include "UI/Settings/SettingsCard.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 #include <QCoro/QCoroTask>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "UI/Settings/APIKeySaver.h"
 
 #include "Infrastructure/Platform/SecretStore.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 namespace vocena {
 

@@ -2,7 +2,7 @@
 
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SettingsSymbols.h"
-#include "Utils/TextUtils.h"
+#include "Support/TextUtils.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -7,7 +7,7 @@
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
 #include "UI/Settings/VocabularyRowDelegate.h"
-#include "Utils/VocabularyStore.h"
+#include "Vocabulary/VocabularyStore.h"
 
 #include <QAction>
 #include <QDir>

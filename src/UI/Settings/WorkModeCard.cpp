@@ -5,7 +5,7 @@
 #include "UI/Settings/ModeOption.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "UI/Settings/SymbolView.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

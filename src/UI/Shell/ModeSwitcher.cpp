@@ -5,7 +5,7 @@
 #include "Infrastructure/Platform/Preferences.h"
 #include "UI/Shell/BannerNotifier.h"
 #include "UI/Shell/ModeMenu.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 
 namespace vocena {
 

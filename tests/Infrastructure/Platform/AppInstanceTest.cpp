@@ -1,8 +1,8 @@
 // The one running app: the bus name and org.freedesktop.Application on a private session bus
 // (the test runs under dbus-run-session), the lock file without a bus, and a second start as a
 // process.
-#include "App/CliCommand.h"
-#include "App/InstanceHandOver.h"
+#include "App/Cli/CliCommand.h"
+#include "App/Tray/InstanceHandOver.h"
 #include "Infrastructure/Platform/AppInstance.h"
 #include "support/ChildProcess.h"
 #include "support/LogCapture.h"

@@ -3,8 +3,8 @@
 #include "UI/Banner/BannerStyle.h"
 #include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
-#include "Utils/AISettingsStore.h"
-#include "Utils/PreferenceCatalog.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
+#include "Support/PreferenceCatalog.h"
 #include "BannerTestBed.h"
 #include "support/LogCapture.h"
 

@@ -6,7 +6,7 @@
 #include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Onboarding/WelcomeWindow.h"
 #include "UI/Shell/BannerNotifier.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/ManualScheduler.h"
 #include "support/MemorySecretStore.h"
 #include "support/WaitUntil.h"

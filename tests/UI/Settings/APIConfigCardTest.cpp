@@ -6,7 +6,7 @@
 #include "UI/Appearance/ThemePalette.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/APIConfigCard.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
 #include "support/WaitUntil.h"

@@ -11,7 +11,7 @@
 #include "UI/Settings/ToggleSettingRow.h"
 #include "UI/Settings/ToggleSwitch.h"
 #include "UI/Settings/WorkModeCard.h"
-#include "Utils/AISettingsStore.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/LogCapture.h"
 #include "support/WaitUntil.h"
 

@@ -1,0 +1,674 @@
+// The tray app's shell in this process: the launch sequence over scripted permission checks,
+// the banner and menu following a dictation over a scripted recognizer in virtual time, and
+// the two notifications it acts on. Real widgets on a private Xvfb display.
+#include "App/Tray/AppAlerts.h"
+#include "App/Tray/AppDelegate.h"
+#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+#include "Infrastructure/Permissions/PermissionHelp.h"
+#include "Infrastructure/Permissions/PermissionManager.h"
+#include "Infrastructure/Platform/NotificationCenter.h"
+#include "UI/Banner/BannerPanel.h"
+#include "UI/Banner/TermSuggestionView.h"
+#include "UI/Banner/TopStatusBannerView.h"
+#include "UI/MenuBar/StatusMenu.h"
+#include "UI/Onboarding/OnboardingView.h"
+#include "UI/Permissions/PermissionGuidanceViewModel.h"
+#include "UI/Onboarding/WelcomeFlow.h"
+#include "UI/Onboarding/WelcomeWindow.h"
+#include "UI/Settings/AIFeaturesCard.h"
+#include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/ToggleSettingRow.h"
+#include "Infrastructure/LLM/AISettingsStore.h"
+#include "Terms/TermFrequencyTracker.h"
+#include "Vocabulary/VocabularyStore.h"
+#include "support/FakeModifierFlagSource.h"
+#include "support/LogCapture.h"
+#include "support/MemorySecretStore.h"
+#include "UI/Banner/BannerTestBed.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace vocena;
+using namespace vocena::test;
+
+namespace {
+
+using Kind = RecognitionState::Kind;
+
+class AppDelegateTest : public BannerTestBed {
+protected:
+    PermissionStatus microphone = PermissionStatus::authorized;
+
+    PermissionProbes probes() {
+        PermissionProbes p;
+        p.microphone = [this] { return PermissionCheck{microphone}; };
+        p.accessibility = [] { return AccessibilityCheck{true, true}; };
+        p.speechRecognition = [] { return PermissionCheck{PermissionStatus::authorized}; };
+        return p;
+    }
+    PermissionManager permissions{probes()};
+    AppDelegate shell{{
+        .preferences = prefs,
+        .scheduler = scheduler,
+        .permissions = permissions,
+        .guideSetup =
+            [this] {
+                PermissionGuideSetup setup;
+                setup.probes = probes();
+                setup.preferences = &prefs;
+                setup.scheduler = &scheduler;
+                return setup;
+            },
+        .quit = [] {},
+        .memoryReader = [] { return std::optional<QByteArray>("1000 100 0 0 0 0 0"); },
+    }};
+
+    void SetUp() override { shell.setService(&service); }
+
+    // What a second shell of a test needs; the test adds its own parts.
+    AppDelegate::Dependencies plainShell() {
+        return {.preferences = prefs, .scheduler = scheduler, .permissions = permissions,
+                .guideSetup = [] { return PermissionGuideSetup{}; }, .quit = [] {}};
+    }
+
+    bool bannerShown() { return shell.banner().panel() && shell.banner().panel()->isVisible(); }
+    bool recordingItemSaysStop() {
+        return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true);
+    }
+    // The launch's permission check has ended (its three answers are in, and its
+    // continuation ran in the same turn).
+    bool checked() const { return permissions.permissionStatuses().size() == 3; }
+    std::optional<bool> firstLaunchFlag() const { return prefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)); }
+};
+
+}  // namespace
+
+// The guide opens on the very first launch (and marks it done), afterwards only while a
+// permission is missing; the welcome card follows 3 s after the launch. A silent launch checks
+// nothing and opens nothing.
+TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
+    struct Case {
+        const char* name;
+        std::optional<bool> launchedBefore;
+        bool silent;
+        PermissionStatus microphone;
+        bool guide;
+        std::optional<bool> flagAfter;
+    };
+    const QList<Case> cases{
+        {"first launch, everything granted", std::nullopt, false, PermissionStatus::authorized, true, true},
+        {"next launch, everything granted", true, false, PermissionStatus::authorized, false, true},
+        {"next launch, microphone missing", true, false, PermissionStatus::denied, true, true},
+        {"silent first launch", std::nullopt, true, PermissionStatus::denied, false, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir caseDir;
+        Preferences casePrefs(caseDir.filePath(QStringLiteral("preferences.json")));
+        if (c.launchedBefore) casePrefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), *c.launchedBefore);
+        casePrefs.setValue(QString::fromLatin1(AppDelegate::kSilentLaunchKey), c.silent);
+        PermissionStatus mic = c.microphone;
+        PermissionProbes caseProbes = probes();
+        caseProbes.microphone = [mic] { return PermissionCheck{mic}; };
+        PermissionManager casePermissions(caseProbes);
+        AppDelegate app({.preferences = casePrefs,
+                         .scheduler = scheduler,
+                         .permissions = casePermissions,
+                         .guideSetup = [&] { return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}}; },
+                         .quit = [] {}});
+        app.launch();
+        if (c.silent) {
+            settle();
+            EXPECT_TRUE(casePermissions.permissionStatuses().isEmpty());
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return casePermissions.permissionStatuses().size() == 3; }));
+            settle();
+        }
+        EXPECT_EQ(app.permissionGuide() != nullptr, c.guide);
+        if (app.permissionGuide()) {
+            EXPECT_TRUE(app.permissionGuide()->isVisible());
+        }
+        EXPECT_EQ(casePrefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
+        EXPECT_FALSE(app.welcomeWindow());
+        clock.advance(WelcomeFlow::kLaunchDelay);
+        EXPECT_EQ(app.welcomeWindow() != nullptr, !c.silent);
+
+        // Only a launch that is not silent listens to the pipeline's notices.
+        NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, QStringLiteral("超时"));
+        EXPECT_EQ(app.banner().panel() != nullptr, !c.silent);
+    }
+}
+
+// The banner follows the dictation's states: it shows while listening and recognizing, goes
+// 3 s after a result and 2 s after an error, and a new recording keeps it up.
+TEST_F(AppDelegateTest, TheBannerFollowsTheDictation) {
+    struct Step {
+        double advance;  // seconds of virtual time first
+        std::optional<RecognitionState> state;
+        bool banner;
+    };
+    struct Case {
+        const char* name;
+        QList<Step> steps;
+    };
+    const auto listening = RecognitionState::listening();
+    const auto completed = RecognitionState::completed();
+    const QList<Case> cases{
+        {"a result hides it after 3 s",
+         {{0, listening, true}, {0, RecognitionState::recognizing(), true}, {0, completed, true}, {2.9, {}, true}, {0.2, {}, false}}},
+        {"an error hides it after 2 s",
+         {{0, listening, true}, {0, RecognitionState::error(QStringLiteral("麦克风不可用")), true}, {1.9, {}, true}, {0.2, {}, false}}},
+        {"a new recording cancels the pending hide", {{0, listening, true}, {0, completed, true}, {1, listening, true}, {5, {}, true}}},
+        {"idle hides it at once", {{0, listening, true}, {0, RecognitionState::idle(), false}}},
+        {"the model's turn keeps it", {{0, listening, true}, {0, RecognitionState::aiProcessing(), true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            SCOPED_TRACE(i);
+            clock.advance(step.advance);
+            if (step.state) shell.didUpdateState(service, *step.state);
+            settle();
+            EXPECT_EQ(bannerShown(), step.banner);
+        }
+        shell.banner().close();
+    }
+}
+
+// A quick second dictation while the first is still with the model: the icon, the item and the
+// banner belong to the recording, whatever the first run reports meanwhile. Between a stop and
+// its final result the item cannot start another recording, and the banner's time stands still.
+TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
+    const auto recordingItem = [&] { return shell.menuBar().menu().action(StatusMenu::recordingTag); };
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_TRUE(recordingItemSaysStop());
+    EXPECT_TRUE(shell.menuBar().state().recording);
+    engine.emitResult(QStringLiteral("第一段"), false);
+    clock.advance(1.5);
+    ASSERT_TRUE(shell.banner().bannerView());
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("1.5秒"));
+
+    shell.toggleRecording();  // the stop
+    settle();
+    ASSERT_TRUE(service.isAwaitingFinalResult());
+    EXPECT_EQ(recordingItem()->text(), QStringLiteral("处理中…"));
+    EXPECT_FALSE(recordingItem()->isEnabled());
+    EXPECT_FALSE(shell.menuBar().state().recording);
+    clock.advance(1);
+    EXPECT_EQ(shell.banner().bannerView()->statusText(), QStringLiteral("文字识别中"));
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("1.5秒")) << "the time counts on after the stop";
+
+    // The first run's words go to the model, which answers only after the second start.
+    engine.emitResult(QStringLiteral("第一段话"), true);
+    settle();
+    EXPECT_TRUE(recordingItem()->isEnabled());
+    audio = nullptr;
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    // The late report of the first run, as it would come with the model on.
+    shell.didUpdateState(service, RecognitionState::completed());
+    settle();
+    EXPECT_TRUE(recordingItemSaysStop());
+    EXPECT_TRUE(shell.menuBar().state().recording);
+    EXPECT_TRUE(service.isRecording());
+    clock.advance(4);
+    EXPECT_TRUE(bannerShown()) << "an earlier run's completion hid the live banner";
+    EXPECT_EQ(shell.banner().bannerView()->statusText(), QStringLiteral("文字识别中"));
+
+    // A notice meanwhile waits for the end of the recording instead of replacing its banner.
+    shell.showNotification(QStringLiteral("AI 处理失败，使用原始文本"), 3);
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("4.0秒"));
+    shell.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("第二段"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    clock.advance(3.1);
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    EXPECT_TRUE(bannerShown());
+    clock.advance(3.1);
+    EXPECT_FALSE(bannerShown());
+}
+
+// A term suggestion never appears while the user is dictating: one on screen when a recording
+// starts gives way to the live banner and comes back after it, one that falls due meanwhile
+// waits its turn.
+TEST_F(AppDelegateTest, TermSuggestionsWaitForTheEndOfARecording) {
+    AppDelegate app(plainShell());
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    app.setService(&service);
+    const auto offer = [](const char* term) {
+        NotificationCenter::defaultCenter().post(Notifications::termSuggestionReady, {},
+                                                 {{QStringLiteral("term"), QString::fromUtf8(term)}});
+    };
+    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
+    offer("明志");
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+
+    app.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    offer("小洁");
+    clock.advance(9);
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(offered(), QString());
+
+    app.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("说完了"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    clock.advance(3.1);  // the banner goes
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+    app.banner().suggestionView()->dismissButton()->click();
+    settle();
+    EXPECT_TRUE(offered().contains(QStringLiteral("小洁")));
+}
+
+// The model's switch in the settings and in the menu is one value: after a change in either
+// place both show the same, and a dictation goes to the model exactly when they say on (here
+// it would, but there is no key). A stored mode other than 0 and 1 reads as off everywhere.
+TEST_F(AppDelegateTest, TheModelSwitchReadsTheSameInTheCardTheMenuAndADictation) {
+    Preferences& stored = dictation.prefs;
+    AIFeaturesCard card(stored);
+    QAction* item = shell.menuBar().menu().action(StatusMenu::aiModeTag);
+    const auto dictationUsesTheModel = [&] {
+        LogCapture log;
+        toggle();
+        engine.emitResult(QStringLiteral("你好"), false);
+        toggle();
+        engine.emitResult(QStringLiteral("你好"), true);
+        EXPECT_TRUE(waitUntil([&] { return !service.isProcessing() && service.pendingInjections() == 0; }));
+        if (log.contains(QStringLiteral("注入原始文本（未配置 API Key）"))) return true;
+        EXPECT_TRUE(log.contains(QStringLiteral("注入原始文本（AI 关闭或空文本）")));
+        return false;
+    };
+    const auto menuSaysOn = [&] { return item->text().endsWith(QStringLiteral("✓")); };
+
+    Q_EMIT card.switchRow()->toggled(false);  // off in the settings
+    settle();
+    EXPECT_FALSE(menuSaysOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+    item->trigger();  // on in the menu
+    settle();
+    EXPECT_TRUE(card.switchRow()->isOn());
+    EXPECT_TRUE(menuSaysOn());
+    EXPECT_EQ(stored.boolValue(QString::fromLatin1(AISettingsStore::kEnabledKey)), true);
+    EXPECT_TRUE(dictationUsesTheModel());
+    item->trigger();  // off in the menu
+    settle();
+    EXPECT_FALSE(card.switchRow()->isOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+
+    stored.setValue(QString::fromLatin1(AISettingsStore::kEnabledKey), true);
+    stored.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 2);
+    EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn(); }));
+    shell.updateMenuItemsState();
+    EXPECT_FALSE(menuSaysOn());
+    EXPECT_FALSE(dictationUsesTheModel());
+}
+
+// Clearing the assistant's conversation leaves nothing to clear: the item is disabled again.
+TEST_F(AppDelegateTest, ClearingTheConversationDisablesItsItem) {
+    prefs.setValue(QString::fromLatin1(AppDelegate::kWorkModeKey), 1);
+    service.aiProcessor().conversationContext.addMessage(QStringLiteral("你好"), QStringLiteral("你好！"));
+    shell.updateMenuItemsState();
+    QAction* clear = shell.menuBar().menu().action(StatusMenu::clearContextTag);
+    ASSERT_TRUE(clear->isEnabled());
+    clear->trigger();
+    EXPECT_FALSE(service.aiProcessor().conversationContext.hasContext());
+    EXPECT_FALSE(clear->isEnabled());
+}
+
+// "现在重启" in the guide leaves through the app's own way out (which types a stopped run first),
+// not around it.
+TEST_F(AppDelegateTest, TheGuidesRestartQuitsThroughTheApp) {
+    int quits = 0;
+    AppDelegate::Dependencies dependencies = plainShell();
+    dependencies.quit = [&quits] { ++quits; };
+    dependencies.guideSetup = [this] {
+        PermissionGuideSetup setup;
+        setup.probes = probes();
+        setup.scheduler = &scheduler;
+        setup.quitApplication = [] { ADD_FAILURE() << "quit around the app"; };
+        return setup;
+    };
+    AppDelegate app(dependencies);
+    app.showPermissionGuide();
+    ASSERT_TRUE(app.permissionGuide());
+    Q_EMIT app.permissionGuide()->viewModel().restartRequired();
+    auto* alert = app.permissionGuide()->findChild<QMessageBox*>();
+    ASSERT_TRUE(alert);
+    QAbstractButton* restart = nullptr;
+    for (QAbstractButton* button : alert->buttons())
+        if (button->text() == QStringLiteral("现在重启")) restart = button;
+    ASSERT_TRUE(restart);
+    restart->click();
+    settle();
+    EXPECT_EQ(quits, 1);
+}
+
+// Where nothing types into the focused window the alert names what this desktop lacks (here an
+// X display without XTest) and offers its help page.
+TEST_F(AppDelegateTest, TheTypingAlertNamesWhatIsMissingAndOpensTheHelp) {
+    int helps = 0;
+    AppAlerts alerts(shell, [&helps] { ++helps; });
+    alerts.showAccessibilityAlert();
+    QMessageBox* alert = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == QStringLiteral("accessibilityAlert") && window->isVisible()) alert = qobject_cast<QMessageBox*>(window);
+        return alert != nullptr;
+    }));
+    EXPECT_EQ(alert->text(), PermissionHelp::missingTyping());
+    EXPECT_TRUE(alert->text().contains(QStringLiteral("XTest")));
+    QStringList buttons;
+    QAbstractButton* help = nullptr;
+    for (QAbstractButton* button : alert->buttons()) {
+        buttons << button->text();
+        if (button->text() == QStringLiteral("打开帮助")) help = button;
+    }
+    EXPECT_EQ(buttons.size(), 2);
+    EXPECT_TRUE(buttons.contains(QStringLiteral("取消")));
+    ASSERT_TRUE(help);
+    help->click();
+    settle();
+    EXPECT_EQ(helps, 1);
+}
+
+// Without a speech model every way of starting says so and opens the guide, which offers the
+// download, instead of doing nothing.
+TEST_F(AppDelegateTest, WithoutASpeechModelAStartOpensTheGuide) {
+    shell.setService(nullptr);
+    LogCapture log;
+    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    ASSERT_TRUE(shell.banner().panel());
+    const auto* notice = shell.banner().panel()->findChild<QLabel*>();
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text(), QStringLiteral("未安装语音模型，请先在权限设置中下载"));
+    ASSERT_TRUE(shell.permissionGuide());
+    EXPECT_TRUE(shell.permissionGuide()->isVisible());
+    clock.advance(3.1);
+    EXPECT_FALSE(bannerShown());
+    shell.appActions().toggleRecording();
+    EXPECT_TRUE(bannerShown());
+}
+
+// The gesture's toggle runs a real recording through the shell: the banner comes with it,
+// one window serves two recordings, and the result hides it again.
+TEST_F(AppDelegateTest, ToggleRecordsThroughTheShellAndReusesOneBanner) {
+    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    ASSERT_TRUE(bannerShown());
+    BannerPanel* first = shell.banner().panel();
+    EXPECT_TRUE(recordingItemSaysStop());
+
+    shell.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("今天天气很好"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing() && !service.isRecording(); }));
+    settle();
+    EXPECT_FALSE(recordingItemSaysStop());
+    EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("今天天气很好"));
+
+    audio = nullptr;
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_EQ(shell.banner().panel(), first);
+    shell.terminate();
+    EXPECT_FALSE(service.isRecording());
+}
+
+// The pipeline's notices: a failed model call is announced whatever it carries, a suggested
+// term offers to join the vocabulary (and does on 添加), a notice without a term is ignored.
+TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
+    QTemporaryDir data;
+    VocabularyStore vocabulary(data.filePath(QStringLiteral("vocabulary.json")), Clock::system());
+    TermFrequencyTracker terms(data.filePath(QStringLiteral("f.json")), data.filePath(QStringLiteral("s.json")), vocabulary,
+                               Clock::system());
+    AppDelegate::Dependencies dependencies = plainShell();
+    dependencies.terms = &terms;
+    AppDelegate app(dependencies);
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    for (const QVariant& reason : {QVariant(QStringLiteral("超时")), QVariant(42)}) {
+        LogCapture log;
+        center.post(Notifications::aiProcessingFallback, reason);
+        EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        const QString expected = reason.typeId() == QMetaType::QString ? QStringLiteral("超时") : QStringLiteral("未知错误");
+        EXPECT_EQ(log.lines().filter(QStringLiteral("AI 降级通知: ") + expected).size(), 1);
+    }
+
+    app.banner().close();
+    center.post(Notifications::termSuggestionReady, {}, {{QStringLiteral("term"), 7}});
+    EXPECT_FALSE(app.banner().panel());
+
+    // Terms that fall due together are offered one after another, none replaced unseen.
+    for (const char* term : {"明志", "小洁", "远川"})
+        center.post(Notifications::termSuggestionReady, {},
+                    {{QStringLiteral("term"), QString::fromUtf8(term)}, {QStringLiteral("category"), QStringLiteral("人名")}});
+    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+    app.banner().suggestionView()->addButton()->click();
+    settle();
+    EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    clock.advance(2.1);  // the "已添加" notice goes, the next term comes
+    ASSERT_TRUE(offered().contains(QStringLiteral("小洁")));
+    app.banner().suggestionView()->dismissButton()->click();
+    settle();
+    ASSERT_TRUE(offered().contains(QStringLiteral("远川")));
+    clock.advance(8.1);  // left unanswered
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_EQ(vocabulary.getAllVocabularies(), QStringList{QStringLiteral("明志")});
+
+    // Text the focused application did not take is a 3-second notice, not a dialog.
+    AppAlerts alerts(app);
+    alerts.showTextLeftOnClipboard(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+    settle();
+    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<QMessageBox*>(widget) && widget->isVisible());
+    clock.advance(2.9);
+    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    clock.advance(0.2);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+
+    // Text that nothing could keep is shown whole, in a taller banner, for longer.
+    const QString dictated = QStringLiteral("今天下午三点在二号会议室开会，请大家带上上周的季度报告和预算表，会后一起讨论明年的计划。");
+    alerts.showTextNotKept(QStringLiteral("未能自动输入，也无法写入剪贴板"), dictated);
+    settle();
+    ASSERT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    const auto* label = qobject_cast<QLabel*>(app.banner().panel()->content());
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->text().endsWith(dictated));
+    EXPECT_GT(label->height(), TopStatusBannerView::kHeight);
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    // The run that put it up completes right after: its end does not cut the words' time.
+    app.didUpdateState(service, RecognitionState::completed());
+    clock.advance(AppAlerts::kTextNotKeptDuration - 0.1);
+    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    clock.advance(0.2);
+    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+}
+
+// Coming back to the app after granting typing elsewhere: the guide closes once nothing is
+// missing any more, and stays while another permission still is.
+TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
+    struct Case {
+        const char* name;
+        PermissionStatus microphone;
+        bool guideStays;
+    };
+    const QList<Case> cases{
+        {"nothing else missing", PermissionStatus::authorized, false},
+        {"microphone still missing", PermissionStatus::denied, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        permissions.setStatus(PermissionType::microphone, c.microphone);
+        permissions.setStatus(PermissionType::accessibility, PermissionStatus::denied);
+        permissions.setStatus(PermissionType::speechRecognition, PermissionStatus::authorized);
+        shell.showPermissionGuide();
+        QPointer<PermissionGuidanceView> guide = shell.permissionGuide();
+        shell.handleActivation();
+        ASSERT_TRUE(waitUntil([&] {
+            return permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
+        }));
+        settle();
+        EXPECT_EQ(guide && guide->isVisible(), c.guideStays);
+        if (guide) guide->close();
+        settle();
+    }
+}
+
+// Alt+Control, the menu item and the bus action all switch the work mode; the menu's item
+// shows the stored mode and the banner announces it.
+TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner) {
+    const QList<std::pair<const char*, std::function<void()>>> switches{
+        {"Alt+Control",
+         [&] {
+             shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control});
+         }},
+        {"menu", [&] { Q_EMIT shell.menuBar().menu().cycleWorkModeRequested(); }},
+        {"D-Bus", [&] { shell.appActions().cycleWorkMode(); }},
+    };
+    qint64 expected = 0;
+    for (const auto& [name, switchMode] : switches) {
+        SCOPED_TRACE(name);
+        shell.banner().close();
+        switchMode();
+        expected = 1 - expected;
+        EXPECT_EQ(prefs.intValue(QString::fromLatin1(AppDelegate::kWorkModeKey)).value_or(0), expected);
+        EXPECT_EQ(shell.menuBar().menu().action(StatusMenu::workModeTag)->text(), StatusMenu::workModeTitle(expected));
+        EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        EXPECT_TRUE(shell.banner().panel());
+    }
+}
+
+// "关于澄言" shows the version in one box, however often it is chosen.
+TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+    const auto aboutBoxes = [] {
+        QList<QMessageBox*> boxes;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) boxes << box;
+        return boxes;
+    };
+    Q_EMIT shell.menuBar().menu().aboutRequested();
+    Q_EMIT shell.menuBar().menu().aboutRequested();
+    settle();
+    ASSERT_EQ(aboutBoxes().size(), 1);
+    EXPECT_EQ(aboutBoxes().first()->text(), QStringLiteral("澄言 9.8.7"));
+    aboutBoxes().first()->accept();
+    ASSERT_TRUE(waitUntil([&] { return aboutBoxes().isEmpty(); }));
+}
+
+// The menu item, a second start and the bus action all bring up one settings window; closing
+// it watches the global keys again (a start of a running monitor is accepted), and the next
+// request builds a new window.
+TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
+    ModifierKeyMonitor monitor(clock, scheduler);
+    auto source = std::make_unique<FakeModifierFlagSource>();
+    FakeModifierFlagSource* keys = source.get();
+    monitor.setFlagSource(std::move(source));
+    AppDelegate::Dependencies dependencies = plainShell();
+    dependencies.keyMonitor = &monitor;
+    AppDelegate app(dependencies);
+    const auto openWindows = [] {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<SettingsWindow*>(widget) && widget->isVisible();
+        return count;
+    };
+    const QList<std::pair<const char*, std::function<void()>>> requests{
+        {"menu", [&] { Q_EMIT app.menuBar().menu().settingsRequested(); }},
+        {"second start", [&] { app.appActions().activate(); }},
+        {"vocena settings", [&] { app.appActions().settings(); }},
+    };
+    QPointer<SettingsWindow> first;
+    for (const auto& [name, request] : requests) {
+        SCOPED_TRACE(name);
+        request();
+        settle();
+        ASSERT_TRUE(app.settingsWindow());
+        if (!first) first = app.settingsWindow();
+        EXPECT_EQ(app.settingsWindow(), first);
+        EXPECT_EQ(openWindows(), 1);
+    }
+    // 1300 × 680 where the screen allows (Xvfb's is 1280 wide), and all of it on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(first->frameGeometry()));
+    EXPECT_EQ(first->height(), SettingsWindow::kHeight);
+
+    for (const bool monitoringBefore : {false, true}) {
+        SCOPED_TRACE(monitoringBefore);
+        if (!monitoringBefore) monitor.stopMonitoring();
+        const int startsBefore = keys->starts;
+        app.showSettings();
+        LogCapture log;
+        app.settingsWindow()->close();
+        settle();
+        EXPECT_TRUE(log.contains(QStringLiteral("设置窗口关闭，恢复全局监听")));
+        EXPECT_TRUE(monitor.isMonitoring());
+        EXPECT_EQ(keys->starts, startsBefore + (monitoringBefore ? 0 : 1));
+        EXPECT_EQ(openWindows(), 0);
+    }
+    // The closed window was dropped for a new one (deleted once the event loop gets to it).
+    app.showSettings();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(first);
+    EXPECT_EQ(openWindows(), 1);
+    app.terminate();
+}
+
+// The welcome card closed with its own button starts the key monitor again; "去设置" opens
+// the settings window, and the banner then asks for the API key that is not stored yet.
+TEST_F(AppDelegateTest, TheWelcomeCardRestartsTheKeyMonitorAndHandsOverToTheSettings) {
+    ModifierKeyMonitor monitor(clock, scheduler);
+    monitor.setFlagSource(std::make_unique<FakeModifierFlagSource>());
+    AISettingsStore ai(prefs, std::make_shared<MemorySecretStore>());
+    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+    AppDelegate::Dependencies dependencies = plainShell();
+    dependencies.keyMonitor = &monitor;
+    dependencies.aiSettings = &ai;
+    AppDelegate app(dependencies);
+    app.launch();
+    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    clock.advance(WelcomeFlow::kLaunchDelay);
+    ASSERT_TRUE(app.welcomeWindow());
+
+    monitor.stopMonitoring();
+    app.welcomeWindow()->closeButton()->click();
+    EXPECT_FALSE(app.welcomeWindow());
+    EXPECT_TRUE(monitor.isMonitoring());
+
+    app.showWelcomeCard();
+    ASSERT_TRUE(app.welcomeWindow());
+    app.welcomeWindow()->view().settingsButton()->click();
+    EXPECT_FALSE(app.welcomeWindow());
+    clock.advance(0.3);
+    EXPECT_TRUE(app.settingsWindow() && app.settingsWindow()->isVisible());
+    const auto nudgeShown = [&] {
+        BannerPanel* panel = app.banner().panel();
+        if (!panel || !panel->isVisible()) return false;
+        for (QLabel* label : panel->findChildren<QLabel*>())
+            if (label->text() == WelcomeFlow::nudgeText()) return true;
+        return false;
+    };
+    EXPECT_TRUE(waitUntil(nudgeShown, 2000));
+}

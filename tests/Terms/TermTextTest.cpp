@@ -1,0 +1,124 @@
+// Cutting text into candidate terms, classifying them, homophone variants and the file codec.
+#include "Support/CompactJson.h"
+#include "Vocabulary/HomophoneVariants.h"
+#include "Terms/TermClassifier.h"
+#include "Terms/TermExtractor.h"
+#include "Terms/TermStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <cmath>
+
+using namespace vocena;
+
+namespace {
+
+QSet<QString> candidates(const QString& text) {
+    QSet<QString> set;
+    for (const TermCandidate& candidate : TermExtractor::extractNGrams(text)) {
+        EXPECT_FALSE(set.contains(candidate.text)) << "listed twice: " << candidate.text.toStdString();
+        set.insert(candidate.text);
+    }
+    return set;
+}
+
+QSet<QString> set(std::initializer_list<const char16_t*> items) {
+    QSet<QString> result;
+    for (const char16_t* item : items) result.insert(QString::fromUtf16(item));
+    return result;
+}
+
+}  // namespace
+
+TEST(TermExtractorTest, RunsSplitAtEveryChangeOfCharacterType) {
+    // "e" + a combining accent is one letter; extension A (㐀) and compatibility (豈) ideographs are Chinese.
+    const QList<CharRun> runs = TermExtractor::segmentByCharType(QStringLiteral("GPT4 和e\u0301t㐀豈，2024年"));
+    const QList<CharRun> expected{
+        {QStringLiteral("GPT"), CharRunType::english},   {QStringLiteral("4"), CharRunType::mixed},
+        {QStringLiteral(" "), CharRunType::other},       {QStringLiteral("和"), CharRunType::chinese},
+        {QStringLiteral("e\u0301t"), CharRunType::english}, {QStringLiteral("㐀豈"), CharRunType::chinese},
+        {QStringLiteral("，"), CharRunType::other},      {QStringLiteral("2024"), CharRunType::mixed},
+        {QStringLiteral("年"), CharRunType::chinese},
+    };
+    EXPECT_EQ(runs, expected);
+}
+
+TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharacters) {
+    EXPECT_EQ(candidates(QStringLiteral("的时候很好")),
+              set({u"的时", u"时候", u"候很", u"很好", u"的时候", u"时候很", u"候很好", u"的时候很", u"时候很好", u"的时候很好"}));
+    EXPECT_EQ(candidates(QStringLiteral("一二三四五六七")).size(), 6 + 5 + 4 + 3 + 2);  // nothing longer than 6
+    EXPECT_EQ(candidates(QStringLiteral("澄言澄言，澄言")), set({u"澄言", u"言澄", u"澄言澄", u"言澄言", u"澄言澄言"}));
+
+    // Letters and digits are never joined, and single characters are never candidates.
+    EXPECT_EQ(candidates(QStringLiteral("GPT4")), set({u"GPT"}));
+    EXPECT_EQ(candidates(QStringLiteral("2024年度")), set({u"2024", u"年度"}));
+    EXPECT_EQ(candidates(QStringLiteral("iPhone15")), set({u"iPhone", u"15"}));
+    EXPECT_TRUE(candidates(QStringLiteral("a 中 1 ！？…… ")).isEmpty());
+    EXPECT_TRUE(candidates(QString()).isEmpty());
+
+    const QList<TermCandidate> accented = TermExtractor::extractNGrams(QStringLiteral("cafe\u0301"));
+    ASSERT_EQ(accented.size(), 1);
+    EXPECT_EQ(accented[0].length, 4);
+}
+
+TEST(TermExtractorTest, OnlyTheFirst500CharactersAreExamined) {
+    // Characters 499 and 500 are 澄言; 测试 starts at 501. A surrogate pair counts as one character.
+    const QString text = QStringLiteral("😀") + QString(497, u'，') + QStringLiteral("澄言测试");
+    EXPECT_EQ(candidates(text), set({u"澄言"}));
+}
+
+TEST(TermClassifierTest, CategoriesFollowTheCharacterMix) {
+    const QList<std::pair<QString, QString>> cases{
+        {"iPhone", "英文术语"}, {"15", "-"}, {"澄言", "疑似人名"}, {"张小明", "疑似人名"}, {"语音识别", "专业术语"},
+        {"A1", "疑似项目名/型号"}, {"鸿蒙4", "疑似项目名/型号"}, {"Qt框架", "-"}, {"㐀㐁", "-"}, {"……", "-"}};
+    for (const auto& [term, expected] : cases)
+        EXPECT_EQ(TermClassifier::classifyTerm(term).value_or(QStringLiteral("-")), expected) << term.toStdString();
+}
+
+TEST(HomophoneVariantsTest, OneVariantPerSwappableCharacterInOrder) {
+    EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("明志中心")),
+              QStringList({QStringLiteral("名志中心"), QStringLiteral("明智中心"), QStringLiteral("明志终心"), QStringLiteral("明志中新")}));
+    EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("长长")), QStringList({QStringLiteral("常长"), QStringLiteral("长常")}));
+    EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("澄言")), std::nullopt);
+    EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("VureVIZ")), std::nullopt);
+}
+
+TEST(TermStorageTest, FilesAreCompactWithRequiredKeysEnforced) {
+    const FrequencyStorage storage{{TermEntry{QStringLiteral("Vure\"VIZ"), 3, 0, 1.5, 2, QStringLiteral("英文术语")},
+                                    TermEntry{QStringLiteral("15"), 1, 1, 700000000.25, 700000000.25, std::nullopt}},
+                                   800000000.5};
+    const QByteArray frequencyJson =
+        R"({"entries":[{"term":"Vure\"VIZ","totalCount":3,"sessionCount":0,"firstSeen":1.5,"lastSeen":2,"autoCategory":"英文术语"},)"
+        R"({"term":"15","totalCount":1,"sessionCount":1,"firstSeen":700000000.25,"lastSeen":700000000.25}],"lastPrunedAt":800000000.5})";
+    EXPECT_EQ(storage.encode(), frequencyJson);
+    const auto decoded = FrequencyStorage::decode(frequencyJson);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->entries, storage.entries);
+
+    const SuppressedStorage suppressed{{SuppressedEntry{QStringLiteral("求索"), 9.75}}};
+    EXPECT_EQ(suppressed.encode(), QByteArray(R"({"entries":[{"term":"求索","suppressedAt":9.75}]})"));
+    EXPECT_EQ(SuppressedStorage::decode(suppressed.encode())->entries, suppressed.entries);
+
+    const QByteArray entry = R"("term":"x","firstSeen":1,"lastSeen":1)";
+    for (const QByteArray& bad : {
+             "{\"entries\":[{" + entry + R"(,"totalCount":1}],"lastPrunedAt":1})",  // no sessionCount
+             "{\"entries\":[{" + entry + R"(,"totalCount":1.5,"sessionCount":0}],"lastPrunedAt":1})",
+             "{\"entries\":[{" + entry + R"(,"totalCount":1,"sessionCount":0}]})",  // no lastPrunedAt
+         }) {
+        QString error;
+        EXPECT_FALSE(FrequencyStorage::decode(bad, &error)) << bad.constData();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_FALSE(SuppressedStorage::decode(R"({"entries":[{"term":"x"}]})"));
+}
+
+TEST(CompactJsonTest, ValuesAreWrittenExactlyAsQtWritesThem) {
+    for (const QString& text : {QString(), QStringLiteral("澄言 VureVIZ 😀"), QStringLiteral("a\"b\\c\n\t\x01"),
+                                QString(QChar(0xD800)) + QStringLiteral("x"), QStringLiteral("\u007f\u00e9")})
+        EXPECT_EQ(CompactJsonObject::stringText(text), CompactJsonObject::valueText(text)) << text.toStdString();
+    for (double number : {0.0, -0.0, 1.0, -1.5, 0.1, 1e-7, 760000000.5, 818297661.736, 1e21, 123456789012.0, 9007199254740993.0,
+                          -818297661.25, std::nan(""), 1.0 / 3})
+        EXPECT_EQ(CompactJsonObject::numberText(number), CompactJsonObject::valueText(number)) << number;
+}

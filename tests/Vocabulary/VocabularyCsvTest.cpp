@@ -1,0 +1,131 @@
+#include "Infrastructure/Platform/Clock.h"
+#include "Vocabulary/VocabularyCsvReader.h"
+#include "Vocabulary/VocabularyStore.h"
+#include "support/LogCapture.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+using namespace vocena;
+
+namespace {
+
+QStringList parse(const char* line) { return VocabularyCsvReader::parseCSVLine(QString::fromUtf8(line)); }
+
+QByteArray utf16(const QString& text, QStringConverter::Encoding encoding, bool mark = false) {
+    QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
+}
+
+// "word|category|variant;variant", with "-" for an absent category or variant list.
+QStringList described(const QList<VocabularyItem>& items) {
+    QStringList lines;
+    for (const VocabularyItem& item : items)
+        lines << item.word + u'|' + item.category.value_or(QStringLiteral("-")) + u'|' +
+                     (item.variants ? item.variants->join(u';') : QStringLiteral("-"));
+    return lines;
+}
+
+class VocabularyCsvTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    VocabularyStore store{dir.filePath(QStringLiteral("vocabulary.json")), Clock::system()};
+
+    QString csv(const QByteArray& data) {
+        const QString path = dir.filePath(QStringLiteral("words.csv"));
+        EXPECT_TRUE(test::writeFile(path, data));
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST(VocabularyCsvReaderTest, SplitsLinesAndFields) {
+    EXPECT_EQ(VocabularyCsvReader::splitLines(QStringLiteral("a\r\nb\u000b3\u00854\u20285\u20296\n")),
+              (QStringList{"a", "", "b", "3", "4", "5", "6", ""}));
+    EXPECT_EQ(parse(""), QStringList{QString()});
+    EXPECT_EQ(parse("a, b ,"), (QStringList{"a", " b ", ""}));
+    EXPECT_EQ(parse(R"("a""b,c",d)"), (QStringList{"ab,c", "d"}));  // "" adds nothing and keeps quoting
+    EXPECT_EQ(parse(R"("open,to the end)"), QStringList{"open,to the end"});
+}
+
+TEST(VocabularyCsvReaderTest, EncodingIsRecognisedFromTheBytes) {
+    const QString text = QStringLiteral("词汇,类别\n澄言,,产品\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString expected;
+    } cases[] = {
+        {"UTF-8, the mark dropped", "\xEF\xBB\xBF" + text.toUtf8(), text},
+        {"UTF-16BE with a mark", utf16(text, QStringConverter::Utf16BE, true), text},
+        {"UTF-16LE with a mark", utf16(text, QStringConverter::Utf16LE, true), text},
+        {"UTF-16LE without a mark: NULs at odd offsets", utf16(text, QStringConverter::Utf16LE), text},
+        {"UTF-16BE without a mark: NULs at even offsets", utf16(text, QStringConverter::Utf16BE), text},
+        {"ASCII UTF-16LE, which would also be valid UTF-8", utf16(QStringLiteral("a,b\n"), QStringConverter::Utf16LE),
+         QStringLiteral("a,b\n")},
+        // A few NULs in UTF-8 (a stray one, padding at the end) do not make it UTF-16.
+        {"UTF-8 with one NUL", text.repeated(3).toUtf8() + QByteArray(1, '\0'), text.repeated(3) + QChar(0)},
+        {"UTF-8 padded with NULs", text.toUtf8() + QByteArray(3, '\0'), text + QString(3, QChar(0))},
+        // Without a mark or NULs, bytes that are not UTF-8 are Latin-1, whatever their length.
+        {"GBK of an even length", "\xD5\xC5\xC8\xFD,\xC8\xCB", QString::fromLatin1("\xD5\xC5\xC8\xFD,\xC8\xCB")},
+        {"Latin-1", "caf\xE9!", QStringLiteral("café!")},
+        {"a mark and an unpaired surrogate", QByteArray("\xFE\xFF\xD8\x00\x00!", 6), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6)},
+        {"a surrogate in UTF-8", "\xED\xA0\x80", QString::fromLatin1("\xED\xA0\x80")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(VocabularyCsvReader::decode(c.bytes), c.expected) << c.name;
+}
+
+TEST_F(VocabularyCsvTest, ImportsWordCategoryAndVariantsColumnsInOneSave) {
+    test::LogCapture log;
+    const int added = store.importFromCSV(csv("词汇,备注,类别,备注,误识别\n"
+                                              "VureVIZ,,公司名,,zOVO、vure viz\n"
+                                              "\"Hello, World\",x\n"
+                                              "  张三\t,,  人名 ,, \n"
+                                              "只有两列,说明\n"
+                                              "分隔,,,,、、\n"
+                                              "空片段,,,, a 、 、b、\n"
+                                              "\n"
+                                              "   \t\n"
+                                              ",没有词,类别\n"));
+    EXPECT_EQ(added, 6);
+    EXPECT_EQ(described(store.items()), (QStringList{"VureVIZ|公司名|zOVO;vure viz", "Hello, World|-|-", "张三|人名|-",
+                                                     "只有两列|-|-", "分隔|-|", "空片段|-|a;;b"}));
+    EXPECT_EQ(log.lines().filter(QStringLiteral("词汇库已保存")), QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 6 条")});
+    EXPECT_EQ(VocabularyStore(store.filePath(), Clock::system()).items(), store.items());
+}
+
+TEST_F(VocabularyCsvTest, WordsAlreadyPresentAreSkippedAndCountedOnce) {
+    store.add(QStringLiteral("澄言"));
+    EXPECT_EQ(store.importFromCSV(csv("header\nQt,,框架\n澄言,,产品\nQt,,另一个\nqt\n")), 2);
+    EXPECT_EQ(described(store.items()), (QStringList{"澄言|-|-", "Qt|框架|-", "qt|-|-"}));  // 澄言 unchanged
+}
+
+// The first line is always a header; a file that adds nothing leaves the vocabulary unsaved. How
+// each encoding is recognised is tested on the reader above.
+TEST_F(VocabularyCsvTest, LineEndsAndEncodingsOfOtherTools) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList items;
+    } cases[] = {
+        {"CRLF line ends", "VureVIZ,,公司名,,zOVO\r\n张三,,人名\r\n李四\r\n", {"张三|人名|-", "李四|-|-"}},
+        {"UTF-16LE without a mark", utf16(QStringLiteral("词汇\n澄言,,产品\n"), QStringConverter::Utf16LE), {"澄言|产品|-"}},
+        {"only a header", "词汇,类别", {}},
+        {"empty", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        VocabularyStore fresh(dir.filePath(QStringLiteral("%1.json").arg(&c - cases)), Clock::system());
+        EXPECT_EQ(fresh.importFromCSV(csv(c.bytes)), c.items.size());
+        EXPECT_EQ(described(fresh.items()), c.items);
+        EXPECT_EQ(QFileInfo::exists(fresh.filePath()), !c.items.isEmpty());
+    }
+
+    test::LogCapture log;
+    EXPECT_EQ(store.importFromCSV(dir.filePath(QStringLiteral("missing.csv"))), 0);
+    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("[VocabularyStore] 无法读取文件，所有编码都失败")});
+}

@@ -1,0 +1,116 @@
+#include "Infrastructure/LLM/LLMPrompts.h"
+#include "Infrastructure/LLM/LLMTextProcessor.h"
+#include "VoiceCommands/VoiceCommandDetector.h"
+#include "support/AsyncTest.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/RecordingTextInjector.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace vocena;
+using Command = std::optional<VoiceCommand>;
+using Tone = VoiceCommand::Tone;
+
+TEST(VoiceCommandDetector, RecognisesWholeUtterancesOnly) {
+    const QList<QPair<const char*, Command>> cases{
+        {"  撤销 \n", VoiceCommand::undo()},
+        {"撤回一下", VoiceCommand::undo()},
+        {"删除最后三个字", VoiceCommand::deleteLastCharacters(3)},
+        {"删除最后十二个字", VoiceCommand::deleteLastCharacters(12)},
+        {"删除最后12个字", VoiceCommand::deleteLastCharacters(12)},
+        {"删除最后两个字", std::nullopt},
+        {"删除最后99999999999999999999个字", std::nullopt},  // too long for a number
+        {"删除最后一句", VoiceCommand::deleteLastSentence()},
+        {"删除上一句", VoiceCommand::deleteLastSentence()},  // the first sentence pattern wins
+        {"删除上一句话", VoiceCommand::deleteLastSentence()},
+        {"删掉上句", VoiceCommand::deletePreviousSentence()},
+        {"删掉上一句", VoiceCommand::deletePreviousSentence()},
+        {"改成正式一点", VoiceCommand::changeTone(Tone::formal)},
+        {"口语化一点", VoiceCommand::changeTone(Tone::casual)},
+        {"随意一点", VoiceCommand::changeTone(Tone::casual)},
+        {"正式一点", std::nullopt},
+        {"精简一下内容", std::nullopt},
+        // One pass of polite filler at either end.
+        {"撤销吧", VoiceCommand::undo()},
+        {"撤销一下吧", VoiceCommand::undo()},
+        {"嗯撤销", VoiceCommand::undo()},
+        {"请改成正式一点吧", VoiceCommand::changeTone(Tone::formal)},
+        {"请给我精简一下", VoiceCommand::concise()},
+        {"请精简一下", VoiceCommand::concise()},
+        {"那个删掉上一句好不好", VoiceCommand::deletePreviousSentence()},
+        {"嗯", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [utterance, expected] : cases)
+        EXPECT_EQ(VoiceCommandDetector().detect(QString::fromUtf8(utterance)).command, expected) << utterance;
+    // The table relies on equality telling tones and counts apart.
+    EXPECT_NE(VoiceCommand::changeTone(Tone::formal), VoiceCommand::changeTone(Tone::casual));
+    EXPECT_NE(VoiceCommand::deleteLastCharacters(2), VoiceCommand::deleteLastCharacters(3));
+}
+
+TEST(VoiceCommandDetector, ParsesNumeralsAndDropsSentences) {
+    const QList<QPair<QString, std::optional<qint64>>> numerals{
+        {"三", 3}, {"十", 10}, {"十五", 15}, {"二十", 20}, {"二十三", 23}, {"九十九", 99}, {"5", 5}, {"12", 12}, {"-4", -4}, {"零", std::nullopt}};
+    for (const auto& [numeral, value] : numerals) EXPECT_EQ(VoiceCommandDetector::parseNumber(numeral), value) << numeral.toStdString();
+
+    const QList<QPair<QString, QString>> sentences{
+        {"今天很好。明天下雨！后天晴？", "今天很好。明天下雨"},
+        {"只有一句。", ""},
+        {"a. b! 还是一句", ""},  // ASCII marks do not end a sentence
+        {"", ""},
+    };
+    for (const auto& [text, kept] : sentences) EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(text), kept) << text.toStdString();
+}
+
+// Which text a rewrite sends with which prompt, and what it gives back to replace; the keys the
+// other commands post and how their results reach the screen are tested through the pipeline.
+TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
+    using test::LoopbackHttpServer;
+    const QString answer = QStringLiteral("您好，会议改到明天。");
+    LoopbackHttpServer server([&](const auto&) { return LoopbackHttpServer::Response::chat(answer); });
+    LLMTextProcessor processor([] { return QString(); });
+    processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("k"), server.baseURL(), QStringLiteral("m"), 5});
+    const QString last = QStringLiteral("嘿，会改明天了。明天见！");
+    struct Case {
+        const char* name;
+        VoiceCommand command;
+        QString lastInjected;
+        LLMTextProcessor* processor;
+        std::optional<QString> text;
+        std::optional<QString> replaces;
+        QString systemPrompt;  // the request the model got; empty: none
+        QString userText;
+        QString error;
+    };
+    const QList<Case> cases{
+        {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, LLMPrompts::tone(LLMPrompts::Tone::formal), last, {}},
+        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {}, LLMPrompts::tone(LLMPrompts::Tone::casual), QStringLiteral("指令"), {}},
+        {"concise", VoiceCommand::concise(), last, &processor, answer, last, LLMPrompts::concise(), last, {}},
+        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &processor, {}, {}, {}, {}, {}},
+        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
+    };
+    VoiceCommandDetector detector;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::RecordingTextInjector keys;
+        const qsizetype requestsBefore = server.requests().size();
+        const auto outcome = test::await(detector.execute(c.command, QStringLiteral("指令"), c.lastInjected, keys, c.processor));
+        EXPECT_TRUE(keys.events.isEmpty());
+        EXPECT_EQ(outcome.error, c.error);
+        if (outcome.ok()) {
+            EXPECT_EQ(outcome.value->text, c.text);
+            EXPECT_EQ(outcome.value->replaces, c.replaces);
+            EXPECT_EQ(outcome.value->fromModel, !c.systemPrompt.isEmpty());
+        }
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), requestsBefore + (c.systemPrompt.isEmpty() ? 0 : 1));
+        if (c.systemPrompt.isEmpty()) continue;
+        const QJsonArray messages = QJsonDocument::fromJson(requests.last().body).object().value(QStringLiteral("messages")).toArray();
+        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), c.systemPrompt);
+        EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), c.userText);
+    }
+}
