@@ -42,7 +42,9 @@ TEST(DoctorCommandTest, TellsWhichWayTextIsTypedAndWhy) {
                                                  QStringLiteral("com.vocena.injection.backend"), QString::fromLatin1(c.preference)});
             ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
         }
-        if (c.fcitx5) ASSERT_TRUE(fake.start());
+        if (c.fcitx5) {
+            ASSERT_TRUE(fake.start());
+        }
         const ProcessResult doctor = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("doctor")}, {}, address);
         fake.stop();
         EXPECT_EQ(doctor.exitCode, 1);  // no display, no model here

@@ -119,7 +119,7 @@ TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
         AppDelegate app({.preferences = casePrefs,
                          .scheduler = scheduler,
                          .permissions = casePermissions,
-                         .guideSetup = [&] { return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}}; },
+                         .guideSetup = [&] { return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}, {}, {}}; },
                          .quit = [] {}});
         app.launch();
         if (c.silent) {

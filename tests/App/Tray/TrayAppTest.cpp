@@ -76,7 +76,9 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.before) ASSERT_NO_FATAL_FAILURE(c.before());
+        if (c.before) {
+            ASSERT_NO_FATAL_FAILURE(c.before());
+        }
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         log.clear();
         c.start();

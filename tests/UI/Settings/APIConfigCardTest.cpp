@@ -357,7 +357,9 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         EXPECT_EQ(resultText(), c.expected);
         const QLabel* reason = card->findChild<QLabel*>(QStringLiteral("testResultReason"));
         EXPECT_EQ(reason->isVisible(), !c.reason.isEmpty());
-        if (!c.reason.isEmpty()) EXPECT_TRUE(reason->text().contains(c.reason)) << reason->text().toStdString();
+        if (!c.reason.isEmpty()) {
+            EXPECT_TRUE(reason->text().contains(c.reason)) << reason->text().toStdString();
+        }
         EXPECT_TRUE(testButton()->isEnabled());
         // In the system's green or red of the theme, also after a switch.
         const QLabel* text = card->findChild<QLabel*>(QStringLiteral("testResultText"));

@@ -112,6 +112,8 @@ TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails)
         assembly.finishStreaming(c.streamingText, c.consistent);
         EXPECT_EQ(assembly.text(), c.expected);
         EXPECT_EQ(assembly.allFromFinalPass(), c.allFromFinalPass);
-        if (c.logged) EXPECT_TRUE(log.contains(QString::fromUtf8(c.logged))) << log.lines().join(u'\n').toStdString();
+        if (c.logged) {
+            EXPECT_TRUE(log.contains(QString::fromUtf8(c.logged))) << log.lines().join(u'\n').toStdString();
+        }
     }
 }
