@@ -26,22 +26,26 @@ const Logger logger("SpeechRecognizer");
 SpeechSetup::Models SpeechSetup::models(Preferences& preferences, const ModelStore& store) {
     Models models;
     models.speech = store.loadableModel(&models.problem, &models.notInstalled);
+    const FinalPass::Source finalPass = FinalPass::source(preferences, store);
+    models.finalPass = finalPass.model;
+    models.finalPassReason = finalPass.reason;
     if (models.speech) {
-        const FinalPass::Source finalPass = FinalPass::source(preferences, store);
-        models.finalPass = finalPass.model;
         if (!finalPass.model) logger.info(QStringLiteral("最终文字来自流式识别: %1").arg(finalPass.reason));
         return models;
     }
-    // No streaming model: a non-streaming one recognises alone, live text and all.
-    const std::optional<SpeechModel> alone = models.notInstalled ? store.finalPassModel() : std::nullopt;
-    if (!alone) return models;
-    if (const QString damage = ModelStore::checkFiles(*alone); !damage.isEmpty()) {
-        models.problem = QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(alone->name, damage);
-        models.notInstalled = false;
+    if (!models.notInstalled) return models;
+    // No streaming model: a non-streaming one recognises alone, live text and all, whatever the
+    // preference says (it is the only recogniser).
+    const FinalPass::Source alone = FinalPass::isEnabled(preferences) ? finalPass : FinalPass::installed(store);
+    if (!alone.model) {
+        if (alone.installed) {
+            models.problem = alone.reason;
+            models.notInstalled = false;
+        }
         return models;
     }
-    logger.info(QStringLiteral("未安装流式语音模型，由整句识别模型 %1 单独识别").arg(alone->name));
-    models.speech = alone;
+    logger.info(QStringLiteral("未安装流式语音模型，由整句识别模型 %1 单独识别").arg(alone.model->name));
+    models.speech = alone.model;
     models.problem.clear();
     return models;
 }

@@ -23,10 +23,12 @@ struct SpeechSetup {
     QString problem;  // why there is no engine
 
     // The models a dictation loads: the active streaming model with the final pass's beside it,
-    // or, where no streaming model is installed, a non-streaming model alone.
+    // or, where no streaming model is installed, a non-streaming model alone (`speech`; the
+    // engine then ignores `finalPass`).
     struct Models {
         std::optional<SpeechModel> speech;
         std::optional<SpeechModel> finalPass;
+        QString finalPassReason;  // why there is no final pass
         QString problem;  // why there is no model
         bool notInstalled = false;
     };

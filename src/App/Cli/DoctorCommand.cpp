@@ -40,20 +40,18 @@ QString punctuationLine(Preferences& preferences) {
 
 // Which model's text a finished dictation is: the final pass's, or the streaming model's and why.
 QStringList finalTextLines(Preferences& preferences) {
-    const ModelStore store = ModelStore::standard(preferences);
-    bool notInstalled = false;
-    if (!store.loadableModel(nullptr, &notInstalled) && notInstalled)
-        if (const std::optional<SpeechModel> alone = store.finalPassModel())
-            return {QStringLiteral("最终文字: 整句识别模型 %1（未安装流式语音模型：实时文字也由它识别）").arg(alone->name)};
-    const FinalPass::Source source = FinalPass::source(preferences, store);
-    if (!source.model) return {QStringLiteral("最终文字: 流式语音模型（%1）").arg(source.reason)};
+    const SpeechSetup::Models models = SpeechSetup::models(preferences, ModelStore::standard(preferences));
+    if (models.speech && models.speech->kind() == ModelKind::finalPass)
+        return {QStringLiteral("最终文字: 整句识别模型 %1（未安装流式语音模型：实时文字也由它识别）").arg(models.speech->name)};
+    const std::optional<SpeechModel>& source = models.finalPass;
+    if (!source) return {QStringLiteral("最终文字: 流式语音模型（%1）").arg(models.finalPassReason)};
     QString problem;
-    if (!SherpaOfflineRecognizer::create(*source.model, {}, &problem))
-        return {QStringLiteral("最终文字: 流式语音模型（整句识别模型 %1 无法加载: %2）").arg(source.model->name, problem)};
+    if (!SherpaOfflineRecognizer::create(*source, {}, &problem))
+        return {QStringLiteral("最终文字: 流式语音模型（整句识别模型 %1 无法加载: %2）").arg(source->name, problem)};
     // No non-streaming family here takes hotwords.
     return {QStringLiteral("最终文字: 整句识别模型 %1（关闭: vocena config set %2 false）")
-                .arg(source.model->name, QLatin1String(FinalPass::kEnabledKey)),
-            QStringLiteral("  词汇表只作用于流式识别的实时文字和 AI 提示词：整句识别模型 %1 不使用热词").arg(source.model->name)};
+                .arg(source->name, QLatin1String(FinalPass::kEnabledKey)),
+            QStringLiteral("  词汇表只作用于流式识别的实时文字和 AI 提示词：整句识别模型 %1 不使用热词").arg(source->name)};
 }
 
 }  // namespace

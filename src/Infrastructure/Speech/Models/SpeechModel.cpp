@@ -110,6 +110,12 @@ QString SpeechModel::missingFile() const {
     return {};
 }
 
+QString SpeechModel::loadProblem(ModelKind wanted) const {
+    if (kind() != wanted) return QStringLiteral("%1 不是%2模型").arg(name, kindName(wanted));
+    if (const QString missing = missingFile(); !missing.isEmpty()) return QStringLiteral("模型文件不存在: %1").arg(missing);
+    return {};
+}
+
 QString SpeechModel::missingRoles() const {
     QStringList missing;
     for (const QString& role : requiredRoles(type))

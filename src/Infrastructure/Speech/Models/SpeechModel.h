@@ -62,6 +62,9 @@ public:
     QString missingRoles() const;
     // Empty when the file of every required role exists; else the first path (or role) missing.
     QString missingFile() const;
+    // Why a recognizer of `kind` cannot load this model ("X 不是整句识别模型", "模型文件不存在: …");
+    // empty when it can try.
+    QString loadProblem(ModelKind kind) const;
 
     QJsonObject toJson() const;
     // Reads a manifest; nothing (with `error`) when it is not one this version understands.

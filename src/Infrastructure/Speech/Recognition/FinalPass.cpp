@@ -15,12 +15,16 @@ bool FinalPass::isEnabled(const Preferences& preferences) {
 }
 
 FinalPass::Source FinalPass::source(const Preferences& preferences, const ModelStore& store) {
-    if (!isEnabled(preferences)) return {std::nullopt, QStringLiteral("整句识别已关闭")};
+    if (!isEnabled(preferences)) return {std::nullopt, QStringLiteral("整句识别已关闭"), store.finalPassModel().has_value()};
+    return installed(store);
+}
+
+FinalPass::Source FinalPass::installed(const ModelStore& store) {
     const std::optional<SpeechModel> model = store.finalPassModel();
-    if (!model) return {std::nullopt, QStringLiteral("未安装整句识别模型")};
+    if (!model) return {std::nullopt, QStringLiteral("未安装整句识别模型"), false};
     if (const QString damage = ModelStore::checkFiles(*model); !damage.isEmpty())
-        return {std::nullopt, QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(model->name, damage)};
-    return {model, {}};
+        return {std::nullopt, QStringLiteral("整句识别模型 %1 已损坏（%2）").arg(model->name, damage), true};
+    return {model, {}, true};
 }
 
 QString FinalPass::choose(const QString& streaming, const std::optional<QString>& finalPass, const QString& failure) {

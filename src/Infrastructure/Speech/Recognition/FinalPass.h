@@ -23,8 +23,11 @@ public:
     struct Source {
         std::optional<SpeechModel> model;
         QString reason;
+        bool installed = false;  // a non-streaming model is installed (damaged where `model` is none)
     };
     static Source source(const Preferences& preferences, const ModelStore& store);
+    // The same, whatever the preference says (a non-streaming model alone is the only recogniser).
+    static Source installed(const ModelStore& store);
 
     // The text of a segment: the final pass's when it came back with words, or with nothing
     // where the streaming model heard nothing either; else the streaming text.

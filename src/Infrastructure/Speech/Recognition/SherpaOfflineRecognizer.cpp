@@ -13,12 +13,8 @@ namespace vocena {
 
 std::unique_ptr<SherpaOfflineRecognizer> SherpaOfflineRecognizer::create(const SpeechModel& model, const Options& options,
                                                                           QString* error) {
-    if (model.kind() != ModelKind::finalPass) {
-        if (error) *error = QStringLiteral("%1 不是整句识别模型").arg(model.name);
-        return nullptr;
-    }
-    if (const QString missing = model.missingFile(); !missing.isEmpty()) {
-        if (error) *error = QStringLiteral("模型文件不存在: %1").arg(missing);
+    if (const QString problem = model.loadProblem(ModelKind::finalPass); !problem.isEmpty()) {
+        if (error) *error = problem;
         return nullptr;
     }
     // The config keeps pointers into these until the recognizer exists.

@@ -26,12 +26,8 @@ bool guarded(const char* what, QString* error, F&& call) {
 }  // namespace
 
 std::unique_ptr<SherpaRecognizer> SherpaRecognizer::create(const SpeechModel& model, const Options& options, QString* error) {
-    if (model.kind() != ModelKind::speech) {
-        if (error) *error = QStringLiteral("%1 不是语音识别模型").arg(model.name);
-        return nullptr;
-    }
-    if (const QString missing = model.missingFile(); !missing.isEmpty()) {
-        if (error) *error = QStringLiteral("模型文件不存在: %1").arg(missing);
+    if (const QString problem = model.loadProblem(ModelKind::speech); !problem.isEmpty()) {
+        if (error) *error = problem;
         return nullptr;
     }
     // The config keeps pointers into these until the recognizer exists.
