@@ -25,14 +25,27 @@ Preferences& Preferences::standard() {
     return preferences;
 }
 
+// Whichever read first takes in another writer's change (a getter on any thread, a write, the
+// watcher) tells the observers: the watcher finds nothing new once a getter has been there.
 void Preferences::refreshLocked() const {
-    if (m_file.changedOnDisk()) adopt(m_file.read(&DataFile::decodeJsonObject));
+    if (m_file.changedOnDisk() && adopt(m_file.read(&DataFile::decodeJsonObject))) announce();
 }
 
-void Preferences::adopt(const DataFile::Reading<QJsonObject>& reading) const {
+bool Preferences::adopt(const DataFile::Reading<QJsonObject>& reading) const {
     if (reading.state == DataFile::State::unreadable)
         logger.error(QStringLiteral("偏好设置文件无效，使用默认值: %1 (%2)").arg(m_file.path(), reading.error));
+    if (reading.value == m_values) return false;
     m_values = reading.value;
+    return true;
+}
+
+void Preferences::announce() const {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!m_watching || !app) return;
+    std::weak_ptr<Observers> observers = m_observers;
+    QMetaObject::invokeMethod(app, [observers] {
+        if (auto strong = observers.lock()) strong->notify();
+    }, Qt::QueuedConnection);
 }
 
 std::optional<bool> Preferences::boolValue(const QString& key) const {
@@ -94,8 +107,10 @@ QString Preferences::change(const std::function<bool(QJsonObject&)>& change) {
     QMutexLocker lock(&m_mutex);
     QJsonObject values;
     bool changed = false;
+    bool adopted = false;  // another writer's change, taken in before this one
     const QString error = m_file.update<QJsonObject>(
-        &DataFile::decodeJsonObject, [this](const DataFile::Reading<QJsonObject>& reading) { adopt(reading); },
+        &DataFile::decodeJsonObject,
+        [&](const DataFile::Reading<QJsonObject>& reading) { adopted = adopt(reading) || adopted; },
         [&]() -> std::optional<QByteArray> {
             values = m_values;
             changed = change(values);
@@ -104,17 +119,11 @@ QString Preferences::change(const std::function<bool(QJsonObject&)>& change) {
         });
     if (!error.isEmpty()) {
         logger.error(QStringLiteral("保存偏好设置失败: %1").arg(error));
+        if (adopted) announce();
         return error;
     }
-    if (changed) {
-        m_values = values;
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            std::weak_ptr<Observers> observers = m_observers;
-            QMetaObject::invokeMethod(app, [observers] {
-                if (auto strong = observers.lock()) strong->notify();
-            }, Qt::QueuedConnection);
-        }
-    }
+    if (changed) m_values = values;
+    if (changed || adopted) announce();
     return {};
 }
 
@@ -123,10 +132,7 @@ std::shared_ptr<void> Preferences::observe(std::function<void()> observer) {
     m_observers->list.push_back(token);
     if (!m_watching) {
         m_watching = true;
-        m_file.watch([this] {
-            all();  // takes in what changed before anyone is told
-            m_observers->notify();
-        });
+        m_file.watch([this] { all(); });  // takes in the change and tells the observers
     }
     return token;
 }

@@ -6,6 +6,7 @@
 #include <QJsonValue>
 #include <QMutex>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,7 +52,10 @@ public:
 
 private:
     void refreshLocked() const;
-    void adopt(const DataFile::Reading<QJsonObject>& reading) const;
+    // Takes in what was read; true when the values differ from those held before.
+    bool adopt(const DataFile::Reading<QJsonObject>& reading) const;
+    // Tells the observers, on the main thread, that the values changed. Any thread.
+    void announce() const;
     // Applies `change` to the current values and writes them unless it returns false.
     QString change(const std::function<bool(QJsonObject&)>& change);
 
@@ -65,7 +69,7 @@ private:
         void notify();
     };
     std::shared_ptr<Observers> m_observers = std::make_shared<Observers>();
-    bool m_watching = false;
+    std::atomic_bool m_watching = false;  // set once the first observer came
 };
 
 }  // namespace vocena
