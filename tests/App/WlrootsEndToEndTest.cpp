@@ -5,13 +5,11 @@
 // and undo commands press their keys.
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
+#include "support/AppDriver.h"
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 
-#include <gtest/gtest.h>
-
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 using namespace vocena;
 using test::clipboardSeenByOthers;
@@ -21,7 +19,7 @@ using test::ProcessResult;
 
 namespace {
 
-class WlrootsEndToEndTest : public ::testing::Test {
+class WlrootsEndToEndTest : public test::AppDriver {
 protected:
     void SetUp() override {
         VOCENA_REQUIRE_HEADLESS_SWAY();
@@ -29,12 +27,6 @@ protected:
         static WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
         ASSERT_TRUE(seatKeyboard.isAvailable());
     }
-
-    ProcessResult vocena(const QStringList& args, const QString& input) {
-        return test::runVocena(QStringLiteral(VOCENA_BINARY), m_home.path(), args, input.toUtf8());
-    }
-
-    QTemporaryDir m_home;
 };
 
 TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChineseRestoringTheClipboard) {
@@ -62,7 +54,7 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
     for (const auto& step : steps) {
         SCOPED_TRACE((step.args.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input).toStdString());
         field.shortcuts.clear();
-        const ProcessResult result = vocena(step.args, step.input);
+        const ProcessResult result = run(step.args, step.input.toUtf8());
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_EQ(field.waitForText(step.expected), step.expected);
         EXPECT_EQ(field.shortcuts, step.shortcuts);
@@ -71,7 +63,7 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
         EXPECT_EQ(clipboardSeenByOthers(), copied);
     }
 
-    const ProcessResult doctor = vocena({QStringLiteral("doctor")}, {});
+    const ProcessResult doctor = run({QStringLiteral("doctor")});
     EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板（自动选择"))) << doctor.out.toStdString();
     EXPECT_TRUE(doctor.out.contains(QStringLiteral("提供虚拟键盘和剪贴板控制"))) << doctor.out.toStdString();
 }
@@ -87,7 +79,7 @@ TEST_F(WlrootsEndToEndTest, PastesIntoATerminalWithItsKeyAndLeavesAnUnfetchedTex
     copyInAnotherApplication(QStringLiteral("之前复制的"));
 
     const QString text = QStringLiteral("终端里的一句话");
-    const ProcessResult result = vocena({QStringLiteral("type")}, text);
+    const ProcessResult result = run({QStringLiteral("type")}, text.toUtf8());
     EXPECT_EQ(terminal.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
     EXPECT_EQ(terminal.text(), QString());  // a Qt field does not paste on that key
     EXPECT_EQ(result.exitCode, 1);
