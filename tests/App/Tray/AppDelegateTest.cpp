@@ -38,8 +38,6 @@ using namespace vocena::test;
 
 namespace {
 
-using Kind = RecognitionState::Kind;
-
 class AppDelegateTest : public BannerTestBed {
 protected:
     PermissionStatus microphone = PermissionStatus::authorized;
@@ -76,14 +74,38 @@ protected:
                 .guideSetup = [] { return PermissionGuideSetup{}; }, .quit = [] {}};
     }
 
-    bool bannerShown() { return shell.banner().panel() && shell.banner().panel()->isVisible(); }
+    static bool bannerShown(AppDelegate& app) { return app.banner().panel() && app.banner().panel()->isVisible(); }
+    bool bannerShown() { return bannerShown(shell); }
+    // Launches `app` past its first launch; the launch's permission check has ended.
+    void launch(AppDelegate& app) {
+        prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
+        app.launch();
+        ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    }
+    static void offer(const char* term) {
+        NotificationCenter::defaultCenter().post(Notifications::termSuggestionReady, {},
+                                                 {{QStringLiteral("term"), QString::fromUtf8(term)}, {QStringLiteral("category"), QStringLiteral("人名")}});
+    }
+    static QString offered(AppDelegate& app) {
+        return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString();
+    }
+    static QList<QMessageBox*> visibleBoxes() {
+        QList<QMessageBox*> boxes;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) boxes << box;
+        return boxes;
+    }
+    static QAbstractButton* button(QMessageBox* box, const QString& title) {
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == title) return button;
+        return nullptr;
+    }
     bool recordingItemSaysStop() {
         return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true);
     }
-    // The launch's permission check has ended (its three answers are in, and its
-    // continuation ran in the same turn).
+    // The launch's permission check has ended (its three answers are in, and its continuation
+    // ran in the same turn).
     bool checked() const { return permissions.permissionStatuses().size() == 3; }
-    std::optional<bool> firstLaunchFlag() const { return prefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)); }
 };
 
 }  // namespace
@@ -112,27 +134,17 @@ TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
         Preferences casePrefs(caseDir.filePath(QStringLiteral("preferences.json")));
         if (c.launchedBefore) casePrefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), *c.launchedBefore);
         casePrefs.setValue(QString::fromLatin1(AppDelegate::kSilentLaunchKey), c.silent);
-        PermissionStatus mic = c.microphone;
         PermissionProbes caseProbes = probes();
-        caseProbes.microphone = [mic] { return PermissionCheck{mic}; };
+        caseProbes.microphone = [mic = c.microphone] { return PermissionCheck{mic}; };
         PermissionManager casePermissions(caseProbes);
-        AppDelegate app({.preferences = casePrefs,
-                         .scheduler = scheduler,
-                         .permissions = casePermissions,
-                         .guideSetup = [&] { return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}, {}, {}}; },
-                         .quit = [] {}});
+        AppDelegate app({.preferences = casePrefs, .scheduler = scheduler, .permissions = casePermissions, .guideSetup = [&] {
+            return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}, {}, {}};
+        }, .quit = [] {}});
         app.launch();
-        if (c.silent) {
-            settle();
-            EXPECT_TRUE(casePermissions.permissionStatuses().isEmpty());
-        } else {
-            ASSERT_TRUE(waitUntil([&] { return casePermissions.permissionStatuses().size() == 3; }));
-            settle();
-        }
-        EXPECT_EQ(app.permissionGuide() != nullptr, c.guide);
-        if (app.permissionGuide()) {
-            EXPECT_TRUE(app.permissionGuide()->isVisible());
-        }
+        // A silent launch checks nothing: its three answers never come.
+        EXPECT_EQ(waitUntil([&] { return casePermissions.permissionStatuses().size() == 3; }, c.silent ? 100 : 5000), !c.silent);
+        settle();
+        EXPECT_EQ(app.permissionGuide() && app.permissionGuide()->isVisible(), c.guide);
         EXPECT_EQ(casePrefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
         EXPECT_FALSE(app.welcomeWindow());
         clock.advance(WelcomeFlow::kLaunchDelay);
@@ -152,13 +164,9 @@ TEST_F(AppDelegateTest, TheBannerFollowsTheDictation) {
         std::optional<RecognitionState> state;
         bool banner;
     };
-    struct Case {
-        const char* name;
-        QList<Step> steps;
-    };
     const auto listening = RecognitionState::listening();
     const auto completed = RecognitionState::completed();
-    const QList<Case> cases{
+    const QList<std::pair<const char*, QList<Step>>> cases{
         {"a result hides it after 3 s",
          {{0, listening, true}, {0, RecognitionState::recognizing(), true}, {0, completed, true}, {2.9, {}, true}, {0.2, {}, false}}},
         {"an error hides it after 2 s",
@@ -167,10 +175,10 @@ TEST_F(AppDelegateTest, TheBannerFollowsTheDictation) {
         {"idle hides it at once", {{0, listening, true}, {0, RecognitionState::idle(), false}}},
         {"the model's turn keeps it", {{0, listening, true}, {0, RecognitionState::aiProcessing(), true}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (int i = 0; i < c.steps.size(); ++i) {
-            const Step& step = c.steps[i];
+    for (const auto& [name, steps] : cases) {
+        SCOPED_TRACE(name);
+        for (int i = 0; i < steps.size(); ++i) {
+            const Step& step = steps[i];
             SCOPED_TRACE(i);
             clock.advance(step.advance);
             if (step.state) shell.didUpdateState(service, *step.state);
@@ -181,14 +189,17 @@ TEST_F(AppDelegateTest, TheBannerFollowsTheDictation) {
     }
 }
 
-// A quick second dictation while the first is still with the model: the icon, the item and the
-// banner belong to the recording, whatever the first run reports meanwhile. Between a stop and
+// The gesture's toggle runs a real recording through the shell, and a quick second dictation
+// while the first is still with the model: the icon, the item and the banner (one window for
+// both) belong to the recording, whatever the first run reports meanwhile. Between a stop and
 // its final result the item cannot start another recording, and the banner's time stands still.
 TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     const auto recordingItem = [&] { return shell.menuBar().menu().action(StatusMenu::recordingTag); };
-    shell.toggleRecording();
+    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
     ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
     settle();
+    ASSERT_TRUE(bannerShown());
+    BannerPanel* const first = shell.banner().panel();
     EXPECT_TRUE(recordingItemSaysStop());
     EXPECT_TRUE(shell.menuBar().state().recording);
     engine.emitResult(QStringLiteral("第一段"), false);
@@ -220,6 +231,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     EXPECT_TRUE(recordingItemSaysStop());
     EXPECT_TRUE(shell.menuBar().state().recording);
     EXPECT_TRUE(service.isRecording());
+    EXPECT_EQ(shell.banner().panel(), first);
     clock.advance(4);
     EXPECT_TRUE(bannerShown()) << "an earlier run's completion hid the live banner";
     EXPECT_EQ(shell.banner().bannerView()->statusText(), QStringLiteral("文字识别中"));
@@ -237,43 +249,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     EXPECT_TRUE(bannerShown());
     clock.advance(3.1);
     EXPECT_FALSE(bannerShown());
-}
-
-// A term suggestion never appears while the user is dictating: one on screen when a recording
-// starts gives way to the live banner and comes back after it, one that falls due meanwhile
-// waits its turn.
-TEST_F(AppDelegateTest, TermSuggestionsWaitForTheEndOfARecording) {
-    AppDelegate app(plainShell());
-    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
-    app.launch();
-    ASSERT_TRUE(waitUntil([&] { return checked(); }));
-    app.setService(&service);
-    const auto offer = [](const char* term) {
-        NotificationCenter::defaultCenter().post(Notifications::termSuggestionReady, {},
-                                                 {{QStringLiteral("term"), QString::fromUtf8(term)}});
-    };
-    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
-    offer("明志");
-    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
-
-    app.toggleRecording();
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
-    settle();
-    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
-    offer("小洁");
-    clock.advance(9);
-    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
-    EXPECT_EQ(offered(), QString());
-
-    app.toggleRecording();
-    settle();
-    engine.emitResult(QStringLiteral("说完了"), true);
-    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
-    clock.advance(3.1);  // the banner goes
-    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
-    app.banner().suggestionView()->dismissButton()->click();
-    settle();
-    EXPECT_TRUE(offered().contains(QStringLiteral("小洁")));
+    EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("第一段话第二段"));
 }
 
 // The model's switch in the settings and in the menu is one value: after a change in either
@@ -349,12 +325,8 @@ TEST_F(AppDelegateTest, TheGuidesRestartQuitsThroughTheApp) {
     ASSERT_TRUE(app.permissionGuide());
     Q_EMIT app.permissionGuide()->viewModel().restartRequired();
     auto* alert = app.permissionGuide()->findChild<QMessageBox*>();
-    ASSERT_TRUE(alert);
-    QAbstractButton* restart = nullptr;
-    for (QAbstractButton* button : alert->buttons())
-        if (button->text() == QStringLiteral("现在重启")) restart = button;
-    ASSERT_TRUE(restart);
-    restart->click();
+    ASSERT_TRUE(alert && button(alert, QStringLiteral("现在重启")));
+    button(alert, QStringLiteral("现在重启"))->click();
     settle();
     EXPECT_EQ(quits, 1);
 }
@@ -365,24 +337,15 @@ TEST_F(AppDelegateTest, TheTypingAlertNamesWhatIsMissingAndOpensTheHelp) {
     int helps = 0;
     AppAlerts alerts(shell, [&helps] { ++helps; });
     alerts.showAccessibilityAlert();
-    QMessageBox* alert = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->objectName() == QStringLiteral("accessibilityAlert") && window->isVisible()) alert = qobject_cast<QMessageBox*>(window);
-        return alert != nullptr;
-    }));
+    ASSERT_TRUE(waitUntil([&] { return visibleBoxes().size() == 1; }));
+    QMessageBox* alert = visibleBoxes().first();
+    EXPECT_EQ(alert->objectName(), QStringLiteral("accessibilityAlert"));
     EXPECT_EQ(alert->text(), PermissionHelp::missingTyping());
     EXPECT_TRUE(alert->text().contains(QStringLiteral("XTest")));
-    QStringList buttons;
-    QAbstractButton* help = nullptr;
-    for (QAbstractButton* button : alert->buttons()) {
-        buttons << button->text();
-        if (button->text() == QStringLiteral("打开帮助")) help = button;
-    }
-    EXPECT_EQ(buttons.size(), 2);
-    EXPECT_TRUE(buttons.contains(QStringLiteral("取消")));
-    ASSERT_TRUE(help);
-    help->click();
+    EXPECT_EQ(alert->buttons().size(), 2);
+    EXPECT_TRUE(button(alert, QStringLiteral("取消")));
+    ASSERT_TRUE(button(alert, QStringLiteral("打开帮助")));
+    button(alert, QStringLiteral("打开帮助"))->click();
     settle();
     EXPECT_EQ(helps, 1);
 }
@@ -406,36 +369,12 @@ TEST_F(AppDelegateTest, WithoutASpeechModelAStartOpensTheGuide) {
     EXPECT_TRUE(bannerShown());
 }
 
-// The gesture's toggle runs a real recording through the shell: the banner comes with it,
-// one window serves two recordings, and the result hides it again.
-TEST_F(AppDelegateTest, ToggleRecordsThroughTheShellAndReusesOneBanner) {
-    shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
-    settle();
-    ASSERT_TRUE(bannerShown());
-    BannerPanel* first = shell.banner().panel();
-    EXPECT_TRUE(recordingItemSaysStop());
-
-    shell.toggleRecording();
-    settle();
-    engine.emitResult(QStringLiteral("今天天气很好"), true);
-    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing() && !service.isRecording(); }));
-    settle();
-    EXPECT_FALSE(recordingItemSaysStop());
-    EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("今天天气很好"));
-
-    audio = nullptr;
-    shell.toggleRecording();
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
-    settle();
-    EXPECT_EQ(shell.banner().panel(), first);
-    shell.terminate();
-    EXPECT_FALSE(service.isRecording());
-}
-
 // The pipeline's notices: a failed model call is announced whatever it carries, a suggested
-// term offers to join the vocabulary (and does on 添加), a notice without a term is ignored.
-TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
+// term offers to join the vocabulary (and does on 添加), a notice without a term is ignored. A
+// term suggestion never appears while the user is dictating: one on screen when a recording
+// starts gives way to the live banner and comes back after it, one that falls due meanwhile
+// waits its turn.
+TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBannerAndSuggestionsWaitForARecording) {
     QTemporaryDir data;
     VocabularyStore vocabulary(data.filePath(QStringLiteral("vocabulary.json")), Clock::system());
     TermFrequencyTracker terms(data.filePath(QStringLiteral("f.json")), data.filePath(QStringLiteral("s.json")), vocabulary,
@@ -443,9 +382,8 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     AppDelegate::Dependencies dependencies = plainShell();
     dependencies.terms = &terms;
     AppDelegate app(dependencies);
-    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
-    app.launch();
-    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    ASSERT_NO_FATAL_FAILURE(launch(app));
+    app.setService(&service);
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     for (const QVariant& reason : {QVariant(QStringLiteral("超时")), QVariant(42)}) {
@@ -461,39 +399,36 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     EXPECT_FALSE(app.banner().panel());
 
     // Terms that fall due together are offered one after another, none replaced unseen.
-    for (const char* term : {"明志", "小洁", "远川"})
-        center.post(Notifications::termSuggestionReady, {},
-                    {{QStringLiteral("term"), QString::fromUtf8(term)}, {QStringLiteral("category"), QStringLiteral("人名")}});
-    const auto offered = [&] { return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString(); };
-    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+    for (const char* term : {"明志", "小洁", "远川"}) offer(term);
+    ASSERT_TRUE(offered(app).contains(QStringLiteral("明志")));
     app.banner().suggestionView()->addButton()->click();
     settle();
     EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
     EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
     clock.advance(2.1);  // the "已添加" notice goes, the next term comes
-    ASSERT_TRUE(offered().contains(QStringLiteral("小洁")));
+    ASSERT_TRUE(offered(app).contains(QStringLiteral("小洁")));
     app.banner().suggestionView()->dismissButton()->click();
     settle();
-    ASSERT_TRUE(offered().contains(QStringLiteral("远川")));
+    ASSERT_TRUE(offered(app).contains(QStringLiteral("远川")));
     clock.advance(8.1);  // left unanswered
-    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_FALSE(bannerShown(app));
     EXPECT_EQ(vocabulary.getAllVocabularies(), QStringList{QStringLiteral("明志")});
 
     // Text the focused application did not take is a 3-second notice, not a dialog.
     AppAlerts alerts(app);
     alerts.showTextLeftOnClipboard(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
     settle();
-    for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<QMessageBox*>(widget) && widget->isVisible());
+    EXPECT_TRUE(visibleBoxes().isEmpty());
     clock.advance(2.9);
-    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_TRUE(bannerShown(app));
     clock.advance(0.2);
-    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_FALSE(bannerShown(app));
 
     // Text that nothing could keep is shown whole, in a taller banner, for longer.
     const QString dictated = QStringLiteral("今天下午三点在二号会议室开会，请大家带上上周的季度报告和预算表，会后一起讨论明年的计划。");
     alerts.showTextNotKept(QStringLiteral("未能自动输入，也无法写入剪贴板"), dictated);
     settle();
-    ASSERT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    ASSERT_TRUE(bannerShown(app));
     const auto* label = qobject_cast<QLabel*>(app.banner().panel()->content());
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->text().endsWith(dictated));
@@ -502,26 +437,37 @@ TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBanner) {
     // The run that put it up completes right after: its end does not cut the words' time.
     app.didUpdateState(service, RecognitionState::completed());
     clock.advance(AppAlerts::kTextNotKeptDuration - 0.1);
-    EXPECT_TRUE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_TRUE(bannerShown(app));
     clock.advance(0.2);
-    EXPECT_FALSE(app.banner().panel() && app.banner().panel()->isVisible());
+    EXPECT_FALSE(bannerShown(app));
+
+    offer("青山");
+    ASSERT_TRUE(offered(app).contains(QStringLiteral("青山")));
+    app.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    settle();
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    offer("白云");
+    clock.advance(9);
+    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(offered(app), QString());
+    app.toggleRecording();
+    settle();
+    engine.emitResult(QStringLiteral("说完了"), true);
+    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    clock.advance(3.1);  // the banner goes
+    ASSERT_TRUE(offered(app).contains(QStringLiteral("青山")));
+    app.banner().suggestionView()->dismissButton()->click();
+    settle();
+    EXPECT_TRUE(offered(app).contains(QStringLiteral("白云")));
 }
 
 // Coming back to the app after granting typing elsewhere: the guide closes once nothing is
 // missing any more, and stays while another permission still is.
 TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
-    struct Case {
-        const char* name;
-        PermissionStatus microphone;
-        bool guideStays;
-    };
-    const QList<Case> cases{
-        {"nothing else missing", PermissionStatus::authorized, false},
-        {"microphone still missing", PermissionStatus::denied, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        permissions.setStatus(PermissionType::microphone, c.microphone);
+    for (const PermissionStatus microphone : {PermissionStatus::authorized, PermissionStatus::denied}) {
+        SCOPED_TRACE(microphone == PermissionStatus::denied ? "microphone still missing" : "nothing else missing");
+        permissions.setStatus(PermissionType::microphone, microphone);
         permissions.setStatus(PermissionType::accessibility, PermissionStatus::denied);
         permissions.setStatus(PermissionType::speechRecognition, PermissionStatus::authorized);
         shell.showPermissionGuide();
@@ -531,7 +477,7 @@ TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
             return permissions.permissionStatuses().value(PermissionType::accessibility) == PermissionStatus::authorized;
         }));
         settle();
-        EXPECT_EQ(guide && guide->isVisible(), c.guideStays);
+        EXPECT_EQ(guide && guide->isVisible(), microphone == PermissionStatus::denied);
         if (guide) guide->close();
         settle();
     }
@@ -541,10 +487,7 @@ TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
 // shows the stored mode and the banner announces it.
 TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner) {
     const QList<std::pair<const char*, std::function<void()>>> switches{
-        {"Alt+Control",
-         [&] {
-             shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control});
-         }},
+        {"Alt+Control", [&] { shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control}); }},
         {"menu", [&] { Q_EMIT shell.menuBar().menu().cycleWorkModeRequested(); }},
         {"D-Bus", [&] { shell.appActions().cycleWorkMode(); }},
     };
@@ -564,19 +507,13 @@ TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner
 // "关于澄言" shows the version in one box, however often it is chosen.
 TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
     QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
-    const auto aboutBoxes = [] {
-        QList<QMessageBox*> boxes;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) boxes << box;
-        return boxes;
-    };
     Q_EMIT shell.menuBar().menu().aboutRequested();
     Q_EMIT shell.menuBar().menu().aboutRequested();
     settle();
-    ASSERT_EQ(aboutBoxes().size(), 1);
-    EXPECT_EQ(aboutBoxes().first()->text(), QStringLiteral("澄言 9.8.7"));
-    aboutBoxes().first()->accept();
-    ASSERT_TRUE(waitUntil([&] { return aboutBoxes().isEmpty(); }));
+    ASSERT_EQ(visibleBoxes().size(), 1);
+    EXPECT_EQ(visibleBoxes().first()->text(), QStringLiteral("澄言 9.8.7"));
+    visibleBoxes().first()->accept();
+    ASSERT_TRUE(waitUntil([&] { return visibleBoxes().isEmpty(); }));
 }
 
 // The menu item, a second start and the bus action all bring up one settings window; closing
@@ -584,16 +521,14 @@ TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
 // request builds a new window.
 TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
     ModifierKeyMonitor monitor(clock, scheduler);
-    auto source = std::make_unique<FakeModifierFlagSource>();
-    FakeModifierFlagSource* keys = source.get();
-    monitor.setFlagSource(std::move(source));
+    FakeModifierFlagSource* const keys = new FakeModifierFlagSource;
+    monitor.setFlagSource(std::unique_ptr<FakeModifierFlagSource>(keys));
     AppDelegate::Dependencies dependencies = plainShell();
     dependencies.keyMonitor = &monitor;
     AppDelegate app(dependencies);
     const auto openWindows = [] {
-        int count = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<SettingsWindow*>(widget) && widget->isVisible();
-        return count;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<SettingsWindow*>(w) && w->isVisible(); });
     };
     const QList<std::pair<const char*, std::function<void()>>> requests{
         {"menu", [&] { Q_EMIT app.menuBar().menu().settingsRequested(); }},
@@ -642,13 +577,11 @@ TEST_F(AppDelegateTest, TheWelcomeCardRestartsTheKeyMonitorAndHandsOverToTheSett
     ModifierKeyMonitor monitor(clock, scheduler);
     monitor.setFlagSource(std::make_unique<FakeModifierFlagSource>());
     AISettingsStore ai(prefs, std::make_shared<MemorySecretStore>());
-    prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
     AppDelegate::Dependencies dependencies = plainShell();
     dependencies.keyMonitor = &monitor;
     dependencies.aiSettings = &ai;
     AppDelegate app(dependencies);
-    app.launch();
-    ASSERT_TRUE(waitUntil([&] { return checked(); }));
+    ASSERT_NO_FATAL_FAILURE(launch(app));
     clock.advance(WelcomeFlow::kLaunchDelay);
     ASSERT_TRUE(app.welcomeWindow());
 
@@ -663,12 +596,8 @@ TEST_F(AppDelegateTest, TheWelcomeCardRestartsTheKeyMonitorAndHandsOverToTheSett
     EXPECT_FALSE(app.welcomeWindow());
     clock.advance(0.3);
     EXPECT_TRUE(app.settingsWindow() && app.settingsWindow()->isVisible());
-    const auto nudgeShown = [&] {
-        BannerPanel* panel = app.banner().panel();
-        if (!panel || !panel->isVisible()) return false;
-        for (QLabel* label : panel->findChildren<QLabel*>())
-            if (label->text() == WelcomeFlow::nudgeText()) return true;
-        return false;
-    };
-    EXPECT_TRUE(waitUntil(nudgeShown, 2000));
+    EXPECT_TRUE(waitUntil([&] {
+        const auto* notice = bannerShown(app) ? app.banner().panel()->findChild<QLabel*>() : nullptr;
+        return notice && notice->text() == WelcomeFlow::nudgeText();
+    }, 2000));
 }
