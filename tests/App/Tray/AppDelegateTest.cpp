@@ -250,6 +250,12 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     clock.advance(3.1);
     EXPECT_FALSE(bannerShown());
     EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("第一段话第二段"));
+    // The app's end stops a recording still running.
+    audio = nullptr;
+    shell.toggleRecording();
+    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    shell.terminate();
+    EXPECT_FALSE(service.isRecording());
 }
 
 // The model's switch in the settings and in the menu is one value: after a change in either
