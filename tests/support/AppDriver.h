@@ -68,7 +68,8 @@ protected:
     }
     // Whether the started process ended in time with `code`.
     ::testing::AssertionResult ends(int code = 0, int timeout = 20000) {
-        if (!waitUntil([&] { return app.state() == QProcess::NotRunning; }, timeout)) return ::testing::AssertionFailure() << "still running\n" << log.toStdString();
+        if (!waitUntil([&] { return app.state() == QProcess::NotRunning; }, timeout))
+            return ::testing::AssertionFailure() << "still running\n" << log.toStdString();
         log += QString::fromUtf8(app.readAllStandardError());
         if (app.exitStatus() == QProcess::NormalExit && app.exitCode() == code) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "exit " << app.exitCode() << "\n" << log.toStdString();

@@ -493,7 +493,8 @@ TEST_F(AppDelegateTest, ActivationClosesTheGuideWhenTypingWasJustGranted) {
 // shows the stored mode and the banner announces it.
 TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner) {
     const QList<std::pair<const char*, std::function<void()>>> switches{
-        {"Alt+Control", [&] { shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control}); }},
+        {"Alt+Control",
+         [&] { shell.modifierKeyMonitorDidTriggerCombo(ModifierKeyMonitor::shared(), {ModifierKeyType::option, ModifierKeyType::control}); }},
         {"menu", [&] { Q_EMIT shell.menuBar().menu().cycleWorkModeRequested(); }},
         {"D-Bus", [&] { shell.appActions().cycleWorkMode(); }},
     };
