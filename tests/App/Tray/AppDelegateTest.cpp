@@ -50,6 +50,13 @@ protected:
         return p;
     }
     PermissionManager permissions{probes()};
+    ModifierKeyMonitor monitor{clock, scheduler};
+    FakeModifierFlagSource* const keys = new FakeModifierFlagSource;
+    VocabularyStore vocabulary{dir.filePath(QStringLiteral("vocabulary.json")), Clock::system()};
+    TermFrequencyTracker terms{dir.filePath(QStringLiteral("f.json")), dir.filePath(QStringLiteral("s.json")), vocabulary,
+                               Clock::system()};
+    AISettingsStore ai{prefs, std::make_shared<MemorySecretStore>()};
+    int quits = 0;
     AppDelegate shell{{
         .preferences = prefs,
         .scheduler = scheduler,
@@ -60,34 +67,54 @@ protected:
                 setup.probes = probes();
                 setup.preferences = &prefs;
                 setup.scheduler = &scheduler;
+                setup.quitApplication = [] { ADD_FAILURE() << "quit around the app"; };
                 return setup;
             },
-        .quit = [] {},
+        .terms = &terms,
+        .keyMonitor = &monitor,
+        .quit = [this] { ++quits; },
         .memoryReader = [] { return std::optional<QByteArray>("1000 100 0 0 0 0 0"); },
+        .aiSettings = &ai,
     }};
 
-    void SetUp() override { shell.setService(&service); }
-
-    // What a second shell of a test needs; the test adds its own parts.
-    AppDelegate::Dependencies plainShell() {
-        return {.preferences = prefs, .scheduler = scheduler, .permissions = permissions,
-                .guideSetup = [] { return PermissionGuideSetup{}; }, .quit = [] {}};
+    void SetUp() override {
+        monitor.setFlagSource(std::unique_ptr<FakeModifierFlagSource>(keys));
+        shell.setService(&service);
+    }
+    // Starts (audio running) or stops a recording through the tray's own toggle.
+    void toggleInTheTray() {
+        const bool starting = !service.isRecording();
+        audio = nullptr;
+        shell.toggleRecording();
+        if (starting) {
+            ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+        }
+        settle();
+    }
+    // The recognizer's final words; the pipeline is done with them.
+    void finalResult(const char* words) {
+        engine.emitResult(QString::fromUtf8(words), true);
+        ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    }
+    bool showsNotice() { return shell.banner().currentContentType() == TopStatusBannerManager::ContentType::notification; }
+    QString noticeText() {
+        const auto* notice = bannerShown() ? shell.banner().panel()->findChild<QLabel*>() : nullptr;
+        return notice ? notice->text() : QString();
     }
 
-    static bool bannerShown(AppDelegate& app) { return app.banner().panel() && app.banner().panel()->isVisible(); }
-    bool bannerShown() { return bannerShown(shell); }
-    // Launches `app` past its first launch; the launch's permission check has ended.
-    void launch(AppDelegate& app) {
+    bool bannerShown() { return shell.banner().panel() && shell.banner().panel()->isVisible(); }
+    // Launches the shell past its first launch; the launch's permission check has ended.
+    void launch() {
         prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), true);
-        app.launch();
+        shell.launch();
         ASSERT_TRUE(waitUntil([&] { return checked(); }));
     }
     static void offer(const char* term) {
         NotificationCenter::defaultCenter().post(Notifications::termSuggestionReady, {},
                                                  {{QStringLiteral("term"), QString::fromUtf8(term)}, {QStringLiteral("category"), QStringLiteral("人名")}});
     }
-    static QString offered(AppDelegate& app) {
-        return app.banner().suggestionView() ? app.banner().suggestionView()->label()->text() : QString();
+    QString offered() {
+        return shell.banner().suggestionView() ? shell.banner().suggestionView()->label()->text() : QString();
     }
     static QList<QMessageBox*> visibleBoxes() {
         QList<QMessageBox*> boxes;
@@ -99,6 +126,13 @@ protected:
         for (QAbstractButton* button : box->buttons())
             if (button->text() == title) return button;
         return nullptr;
+    }
+    // Clicks the box's button of that title, if it has one, and lets the click take effect.
+    static bool click(QMessageBox* box, const QString& title) {
+        QAbstractButton* const found = button(box, title);
+        if (found) found->click();
+        settle();
+        return found;
     }
     bool recordingItemSaysStop() {
         return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true);
@@ -207,8 +241,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     ASSERT_TRUE(shell.banner().bannerView());
     EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("1.5秒"));
 
-    shell.toggleRecording();  // the stop
-    settle();
+    toggleInTheTray();  // the stop
     ASSERT_TRUE(service.isAwaitingFinalResult());
     EXPECT_EQ(recordingItem()->text(), QStringLiteral("处理中…"));
     EXPECT_FALSE(recordingItem()->isEnabled());
@@ -221,10 +254,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     engine.emitResult(QStringLiteral("第一段话"), true);
     settle();
     EXPECT_TRUE(recordingItem()->isEnabled());
-    audio = nullptr;
-    shell.toggleRecording();
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
-    settle();
+    ASSERT_NO_FATAL_FAILURE(toggleInTheTray());
     // The late report of the first run, as it would come with the model on.
     shell.didUpdateState(service, RecognitionState::completed());
     settle();
@@ -240,20 +270,15 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     shell.showNotification(QStringLiteral("AI 处理失败，使用原始文本"), 3);
     EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
     EXPECT_EQ(shell.banner().bannerView()->durationText(), QStringLiteral("4.0秒"));
-    shell.toggleRecording();
-    settle();
-    engine.emitResult(QStringLiteral("第二段"), true);
-    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    toggleInTheTray();
+    ASSERT_NO_FATAL_FAILURE(finalResult("第二段"));
     clock.advance(3.1);
-    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
-    EXPECT_TRUE(bannerShown());
+    EXPECT_TRUE(showsNotice() && bannerShown());
     clock.advance(3.1);
     EXPECT_FALSE(bannerShown());
     EXPECT_EQ(dictation.keys.typed.join(QString()), QStringLiteral("第一段话第二段"));
     // The app's end stops a recording still running.
-    audio = nullptr;
-    shell.toggleRecording();
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
+    ASSERT_NO_FATAL_FAILURE(toggleInTheTray());
     shell.terminate();
     EXPECT_FALSE(service.isRecording());
 }
@@ -316,24 +341,11 @@ TEST_F(AppDelegateTest, ClearingTheConversationDisablesItsItem) {
 // "现在重启" in the guide leaves through the app's own way out (which types a stopped run first),
 // not around it.
 TEST_F(AppDelegateTest, TheGuidesRestartQuitsThroughTheApp) {
-    int quits = 0;
-    AppDelegate::Dependencies dependencies = plainShell();
-    dependencies.quit = [&quits] { ++quits; };
-    dependencies.guideSetup = [this] {
-        PermissionGuideSetup setup;
-        setup.probes = probes();
-        setup.scheduler = &scheduler;
-        setup.quitApplication = [] { ADD_FAILURE() << "quit around the app"; };
-        return setup;
-    };
-    AppDelegate app(dependencies);
-    app.showPermissionGuide();
-    ASSERT_TRUE(app.permissionGuide());
-    Q_EMIT app.permissionGuide()->viewModel().restartRequired();
-    auto* alert = app.permissionGuide()->findChild<QMessageBox*>();
-    ASSERT_TRUE(alert && button(alert, QStringLiteral("现在重启")));
-    button(alert, QStringLiteral("现在重启"))->click();
-    settle();
+    shell.showPermissionGuide();
+    ASSERT_TRUE(shell.permissionGuide());
+    Q_EMIT shell.permissionGuide()->viewModel().restartRequired();
+    auto* alert = shell.permissionGuide()->findChild<QMessageBox*>();
+    ASSERT_TRUE(alert && click(alert, QStringLiteral("现在重启")));
     EXPECT_EQ(quits, 1);
 }
 
@@ -350,9 +362,7 @@ TEST_F(AppDelegateTest, TheTypingAlertNamesWhatIsMissingAndOpensTheHelp) {
     EXPECT_TRUE(alert->text().contains(QStringLiteral("XTest")));
     EXPECT_EQ(alert->buttons().size(), 2);
     EXPECT_TRUE(button(alert, QStringLiteral("取消")));
-    ASSERT_TRUE(button(alert, QStringLiteral("打开帮助")));
-    button(alert, QStringLiteral("打开帮助"))->click();
-    settle();
+    ASSERT_TRUE(click(alert, QStringLiteral("打开帮助")));
     EXPECT_EQ(helps, 1);
 }
 
@@ -362,13 +372,9 @@ TEST_F(AppDelegateTest, WithoutASpeechModelAStartOpensTheGuide) {
     shell.setService(nullptr);
     LogCapture log;
     shell.modifierKeyMonitorDidDoubleTapOption(ModifierKeyMonitor::shared());
-    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
-    ASSERT_TRUE(shell.banner().panel());
-    const auto* notice = shell.banner().panel()->findChild<QLabel*>();
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->text(), QStringLiteral("未安装语音模型，请先在权限设置中下载"));
-    ASSERT_TRUE(shell.permissionGuide());
-    EXPECT_TRUE(shell.permissionGuide()->isVisible());
+    EXPECT_TRUE(showsNotice());
+    EXPECT_EQ(noticeText(), QStringLiteral("未安装语音模型，请先在权限设置中下载"));
+    EXPECT_TRUE(shell.permissionGuide() && shell.permissionGuide()->isVisible());
     clock.advance(3.1);
     EXPECT_FALSE(bannerShown());
     shell.appActions().toggleRecording();
@@ -381,91 +387,79 @@ TEST_F(AppDelegateTest, WithoutASpeechModelAStartOpensTheGuide) {
 // starts gives way to the live banner and comes back after it, one that falls due meanwhile
 // waits its turn.
 TEST_F(AppDelegateTest, NoticesFromThePipelineReachTheBannerAndSuggestionsWaitForARecording) {
-    QTemporaryDir data;
-    VocabularyStore vocabulary(data.filePath(QStringLiteral("vocabulary.json")), Clock::system());
-    TermFrequencyTracker terms(data.filePath(QStringLiteral("f.json")), data.filePath(QStringLiteral("s.json")), vocabulary,
-                               Clock::system());
-    AppDelegate::Dependencies dependencies = plainShell();
-    dependencies.terms = &terms;
-    AppDelegate app(dependencies);
-    ASSERT_NO_FATAL_FAILURE(launch(app));
-    app.setService(&service);
+    ASSERT_NO_FATAL_FAILURE(launch());
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     for (const QVariant& reason : {QVariant(QStringLiteral("超时")), QVariant(42)}) {
         LogCapture log;
         center.post(Notifications::aiProcessingFallback, reason);
-        EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+        EXPECT_TRUE(showsNotice());
         const QString expected = reason.typeId() == QMetaType::QString ? QStringLiteral("超时") : QStringLiteral("未知错误");
         EXPECT_EQ(log.lines().filter(QStringLiteral("AI 降级通知: ") + expected).size(), 1);
     }
 
-    app.banner().close();
+    shell.banner().close();
     center.post(Notifications::termSuggestionReady, {}, {{QStringLiteral("term"), 7}});
-    EXPECT_FALSE(app.banner().panel());
+    EXPECT_FALSE(shell.banner().panel());
 
     // Terms that fall due together are offered one after another, none replaced unseen.
     for (const char* term : {"明志", "小洁", "远川"}) offer(term);
-    ASSERT_TRUE(offered(app).contains(QStringLiteral("明志")));
-    app.banner().suggestionView()->addButton()->click();
+    ASSERT_TRUE(offered().contains(QStringLiteral("明志")));
+    shell.banner().suggestionView()->addButton()->click();
     settle();
     EXPECT_TRUE(vocabulary.getAllVocabularies().contains(QStringLiteral("明志")));
-    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
+    EXPECT_TRUE(showsNotice());
     clock.advance(2.1);  // the "已添加" notice goes, the next term comes
-    ASSERT_TRUE(offered(app).contains(QStringLiteral("小洁")));
-    app.banner().suggestionView()->dismissButton()->click();
+    ASSERT_TRUE(offered().contains(QStringLiteral("小洁")));
+    shell.banner().suggestionView()->dismissButton()->click();
     settle();
-    ASSERT_TRUE(offered(app).contains(QStringLiteral("远川")));
+    ASSERT_TRUE(offered().contains(QStringLiteral("远川")));
     clock.advance(8.1);  // left unanswered
-    EXPECT_FALSE(bannerShown(app));
+    EXPECT_FALSE(bannerShown());
     EXPECT_EQ(vocabulary.getAllVocabularies(), QStringList{QStringLiteral("明志")});
 
     // Text the focused application did not take is a 3-second notice, not a dialog.
-    AppAlerts alerts(app);
+    AppAlerts alerts(shell);
     alerts.showTextLeftOnClipboard(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
     settle();
     EXPECT_TRUE(visibleBoxes().isEmpty());
     clock.advance(2.9);
-    EXPECT_TRUE(bannerShown(app));
+    EXPECT_TRUE(bannerShown());
     clock.advance(0.2);
-    EXPECT_FALSE(bannerShown(app));
+    EXPECT_FALSE(bannerShown());
 
     // Text that nothing could keep is shown whole, in a taller banner, for longer.
     const QString dictated = QStringLiteral("今天下午三点在二号会议室开会，请大家带上上周的季度报告和预算表，会后一起讨论明年的计划。");
     alerts.showTextNotKept(QStringLiteral("未能自动输入，也无法写入剪贴板"), dictated);
     settle();
-    ASSERT_TRUE(bannerShown(app));
-    const auto* label = qobject_cast<QLabel*>(app.banner().panel()->content());
+    ASSERT_TRUE(bannerShown());
+    const auto* label = qobject_cast<QLabel*>(shell.banner().panel()->content());
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->text().endsWith(dictated));
     EXPECT_GT(label->height(), TopStatusBannerView::kHeight);
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     // The run that put it up completes right after: its end does not cut the words' time.
-    app.didUpdateState(service, RecognitionState::completed());
+    shell.didUpdateState(service, RecognitionState::completed());
     clock.advance(AppAlerts::kTextNotKeptDuration - 0.1);
-    EXPECT_TRUE(bannerShown(app));
+    EXPECT_TRUE(bannerShown());
     clock.advance(0.2);
-    EXPECT_FALSE(bannerShown(app));
+    EXPECT_FALSE(bannerShown());
 
     offer("青山");
-    ASSERT_TRUE(offered(app).contains(QStringLiteral("青山")));
-    app.toggleRecording();
-    ASSERT_TRUE(waitUntil([&] { return audio && audio->running; }));
-    settle();
-    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    ASSERT_TRUE(offered().contains(QStringLiteral("青山")));
+    ASSERT_NO_FATAL_FAILURE(toggleInTheTray());
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
     offer("白云");
     clock.advance(9);
-    EXPECT_EQ(app.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
-    EXPECT_EQ(offered(app), QString());
-    app.toggleRecording();
-    settle();
-    engine.emitResult(QStringLiteral("说完了"), true);
-    ASSERT_TRUE(waitUntil([&] { return !service.isProcessing(); }));
+    EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::banner);
+    EXPECT_EQ(offered(), QString());
+    toggleInTheTray();
+    ASSERT_NO_FATAL_FAILURE(finalResult("说完了"));
     clock.advance(3.1);  // the banner goes
-    ASSERT_TRUE(offered(app).contains(QStringLiteral("青山")));
-    app.banner().suggestionView()->dismissButton()->click();
+    ASSERT_TRUE(offered().contains(QStringLiteral("青山")));
+    shell.banner().suggestionView()->dismissButton()->click();
     settle();
-    EXPECT_TRUE(offered(app).contains(QStringLiteral("白云")));
+    EXPECT_TRUE(offered().contains(QStringLiteral("白云")));
 }
 
 // Coming back to the app after granting typing elsewhere: the guide closes once nothing is
@@ -506,8 +500,7 @@ TEST_F(AppDelegateTest, EveryWayOfSwitchingTheWorkModeReachesTheMenuAndTheBanner
         expected = 1 - expected;
         EXPECT_EQ(prefs.intValue(QString::fromLatin1(AppDelegate::kWorkModeKey)).value_or(0), expected);
         EXPECT_EQ(shell.menuBar().menu().action(StatusMenu::workModeTag)->text(), StatusMenu::workModeTitle(expected));
-        EXPECT_EQ(shell.banner().currentContentType(), TopStatusBannerManager::ContentType::notification);
-        EXPECT_TRUE(shell.banner().panel());
+        EXPECT_TRUE(showsNotice() && shell.banner().panel());
     }
 }
 
@@ -527,29 +520,23 @@ TEST_F(AppDelegateTest, TheAboutBoxShowsTheVersionOnce) {
 // it watches the global keys again (a start of a running monitor is accepted), and the next
 // request builds a new window.
 TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
-    ModifierKeyMonitor monitor(clock, scheduler);
-    FakeModifierFlagSource* const keys = new FakeModifierFlagSource;
-    monitor.setFlagSource(std::unique_ptr<FakeModifierFlagSource>(keys));
-    AppDelegate::Dependencies dependencies = plainShell();
-    dependencies.keyMonitor = &monitor;
-    AppDelegate app(dependencies);
     const auto openWindows = [] {
         const QWidgetList windows = QApplication::topLevelWidgets();
         return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<SettingsWindow*>(w) && w->isVisible(); });
     };
     const QList<std::pair<const char*, std::function<void()>>> requests{
-        {"menu", [&] { Q_EMIT app.menuBar().menu().settingsRequested(); }},
-        {"second start", [&] { app.appActions().activate(); }},
-        {"vocena settings", [&] { app.appActions().settings(); }},
+        {"menu", [&] { Q_EMIT shell.menuBar().menu().settingsRequested(); }},
+        {"second start", [&] { shell.appActions().activate(); }},
+        {"vocena settings", [&] { shell.appActions().settings(); }},
     };
     QPointer<SettingsWindow> first;
     for (const auto& [name, request] : requests) {
         SCOPED_TRACE(name);
         request();
         settle();
-        ASSERT_TRUE(app.settingsWindow());
-        if (!first) first = app.settingsWindow();
-        EXPECT_EQ(app.settingsWindow(), first);
+        ASSERT_TRUE(shell.settingsWindow());
+        if (!first) first = shell.settingsWindow();
+        EXPECT_EQ(shell.settingsWindow(), first);
         EXPECT_EQ(openWindows(), 1);
     }
     // 1300 × 680 where the screen allows (Xvfb's is 1280 wide), and all of it on the screen.
@@ -561,9 +548,9 @@ TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
         SCOPED_TRACE(monitoringBefore);
         if (!monitoringBefore) monitor.stopMonitoring();
         const int startsBefore = keys->starts;
-        app.showSettings();
+        shell.showSettings();
         LogCapture log;
-        app.settingsWindow()->close();
+        shell.settingsWindow()->close();
         settle();
         EXPECT_TRUE(log.contains(QStringLiteral("设置窗口关闭，恢复全局监听")));
         EXPECT_TRUE(monitor.isMonitoring());
@@ -571,40 +558,30 @@ TEST_F(AppDelegateTest, SettingsOpenOnceAndClosingThemWatchesTheKeysAgain) {
         EXPECT_EQ(openWindows(), 0);
     }
     // The closed window was dropped for a new one (deleted once the event loop gets to it).
-    app.showSettings();
+    shell.showSettings();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(first);
     EXPECT_EQ(openWindows(), 1);
-    app.terminate();
+    shell.terminate();
 }
 
 // The welcome card closed with its own button starts the key monitor again; "去设置" opens
 // the settings window, and the banner then asks for the API key that is not stored yet.
 TEST_F(AppDelegateTest, TheWelcomeCardRestartsTheKeyMonitorAndHandsOverToTheSettings) {
-    ModifierKeyMonitor monitor(clock, scheduler);
-    monitor.setFlagSource(std::make_unique<FakeModifierFlagSource>());
-    AISettingsStore ai(prefs, std::make_shared<MemorySecretStore>());
-    AppDelegate::Dependencies dependencies = plainShell();
-    dependencies.keyMonitor = &monitor;
-    dependencies.aiSettings = &ai;
-    AppDelegate app(dependencies);
-    ASSERT_NO_FATAL_FAILURE(launch(app));
+    ASSERT_NO_FATAL_FAILURE(launch());
     clock.advance(WelcomeFlow::kLaunchDelay);
-    ASSERT_TRUE(app.welcomeWindow());
+    ASSERT_TRUE(shell.welcomeWindow());
 
     monitor.stopMonitoring();
-    app.welcomeWindow()->closeButton()->click();
-    EXPECT_FALSE(app.welcomeWindow());
+    shell.welcomeWindow()->closeButton()->click();
+    EXPECT_FALSE(shell.welcomeWindow());
     EXPECT_TRUE(monitor.isMonitoring());
 
-    app.showWelcomeCard();
-    ASSERT_TRUE(app.welcomeWindow());
-    app.welcomeWindow()->view().settingsButton()->click();
-    EXPECT_FALSE(app.welcomeWindow());
+    shell.showWelcomeCard();
+    ASSERT_TRUE(shell.welcomeWindow());
+    shell.welcomeWindow()->view().settingsButton()->click();
+    EXPECT_FALSE(shell.welcomeWindow());
     clock.advance(0.3);
-    EXPECT_TRUE(app.settingsWindow() && app.settingsWindow()->isVisible());
-    EXPECT_TRUE(waitUntil([&] {
-        const auto* notice = bannerShown(app) ? app.banner().panel()->findChild<QLabel*>() : nullptr;
-        return notice && notice->text() == WelcomeFlow::nudgeText();
-    }, 2000));
+    EXPECT_TRUE(shell.settingsWindow() && shell.settingsWindow()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return noticeText() == WelcomeFlow::nudgeText(); }, 2000));
 }
