@@ -12,7 +12,6 @@
 
 using namespace vocena;
 using test::FocusedTextField;
-using test::ProcessResult;
 using test::someFieldHasFocus;
 using test::waitUntil;
 
@@ -47,8 +46,7 @@ TEST_F(Fcitx5WaylandEndToEndTest, CommitsAndDeletesThroughTheBridgeWithoutTheCli
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.input.toStdString());
-        const ProcessResult result = run(step.command, step.input.toUtf8());
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(test::exits(run(step.command, step.input.toUtf8()), 0));
         EXPECT_EQ(field.waitForText(step.expected), step.expected);
         EXPECT_EQ(field.shortcuts, QStringList());  // committed, not pasted
     }

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 
 namespace vocena::test {
 
@@ -60,11 +62,22 @@ protected:
         log.clear();
         app.start(QStringLiteral(VOCENA_BINARY), args);
     }
-    bool logShows(const QString& text, int timeout = 15000) {
-        return waitUntil([&] {
+    // Whether the log of the started process shows each of `texts` in time.
+    ::testing::AssertionResult logShows(const QStringList& texts, int timeout = 15000) {
+        const bool shown = waitUntil([&] {
             log += QString::fromUtf8(app.readAllStandardError());
-            return log.contains(text);
+            return std::all_of(texts.begin(), texts.end(), [&](const QString& text) { return log.contains(text); });
         }, timeout);
+        return shown ? logHas(texts) : logHas(texts) << "\nafter " << timeout << " ms";
+    }
+    ::testing::AssertionResult logShows(const QString& text, int timeout = 15000) { return logShows(QStringList{text}, timeout); }
+    // Whether the log read so far holds each of `present` and none of `absent`.
+    ::testing::AssertionResult logHas(const QStringList& present, const QStringList& absent = {}) const {
+        for (const QString& text : present)
+            if (!log.contains(text)) return ::testing::AssertionFailure() << "no " << text.toStdString() << " in\n" << log.toStdString();
+        for (const QString& text : absent)
+            if (log.contains(text)) return ::testing::AssertionFailure() << text.toStdString() << " in\n" << log.toStdString();
+        return ::testing::AssertionSuccess();
     }
     // Whether the started process ended in time with `code`.
     ::testing::AssertionResult ends(int code = 0, int timeout = 20000) {
@@ -85,7 +98,19 @@ protected:
         prefs.setValue(QStringLiteral("com.vocena.firstLaunch"), true);
         prefs.setValue(QStringLiteral("com.vocena.onboarding.welcomeShown"), true);
         start({}, {QStringLiteral("VOCENA_LOG_LEVEL=debug")});
-        ASSERT_TRUE(logShows(QStringLiteral("澄言已启动"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("澄言已启动")));
+    }
+    // A dictation of the tray app: started, told `wav` and stopped (`during` runs while it
+    // recognizes); the log has shown `done`.
+    void dictate(const QString& wav, const std::function<void()>& start, const std::function<void()>& stop,
+                 const QString& done, const std::function<void()>& during = {}) {
+        start();
+        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏")));
+        ASSERT_NO_FATAL_FAILURE(speak(wav));
+        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别...")));
+        if (during) during();
+        stop();
+        ASSERT_TRUE(logShows(done, 20000));
     }
     // Plays the test speech into the sound server's null sink (scripts/with-pulse).
     static void speak(const QString& wav) {
@@ -93,6 +118,27 @@ protected:
         ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
     }
 };
+
+// `ok`, or a failure that shows how the command ended.
+inline ::testing::AssertionResult described(const ProcessResult& result, bool ok) {
+    if (ok) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << result.exitCode << "\nout: " << result.out.toStdString()
+                                         << "\nerr: " << result.err.toStdString();
+}
+// Whether `result` ended with `code`, its standard error holding each of `err` and, where one
+// is given, its output being `out`.
+inline ::testing::AssertionResult exits(const ProcessResult& result, int code, const QStringList& err = {},
+                                        const std::optional<QString>& out = {}) {
+    bool ok = result.exitCode == code && (!out || result.out == *out);
+    for (const QString& part : err) ok = ok && result.err.contains(part);
+    return described(result, ok);
+}
+// Whether `result` ended with `code` and its output holds each of `parts`.
+inline ::testing::AssertionResult prints(const ProcessResult& result, int code, const QStringList& parts) {
+    bool ok = result.exitCode == code;
+    for (const QString& part : parts) ok = ok && result.out.contains(part);
+    return described(result, ok);
+}
 
 // Double-taps the left Alt key on the X display (the dictation gesture).
 inline void doubleTapAlt() { xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L")); }

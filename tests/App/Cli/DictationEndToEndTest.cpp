@@ -7,7 +7,6 @@
 
 #include <QRegularExpression>
 #include <csignal>
-#include <functional>
 
 using namespace vocena::test;
 
@@ -28,8 +27,7 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakStopAndTheTextIsTyped) {
     ASSERT_NO_FATAL_FAILURE(install(SpeechTestAssets::copyFolder(assets.offlineModel(QStringLiteral("good")), home.filePath(QStringLiteral("final-pass")))));
     // The three conditions of dictation hold here: sound server, X display, model.
     const ProcessResult doctor = run({QStringLiteral("doctor")});
-    EXPECT_EQ(doctor.exitCode, 0) << doctor.out.toStdString();
-    EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 3) << doctor.out.toStdString();
+    EXPECT_TRUE(described(doctor, doctor.exitCode == 0 && doctor.out.count(QStringLiteral("已授权")) == 3));
 
     const QList<std::pair<const char*, std::function<void()>>> stops{
         {"a double tap", [] { doubleTapAlt(); }},
@@ -39,11 +37,11 @@ TEST_F(DictationEndToEndTest, DoubleTapSpeakStopAndTheTextIsTyped) {
         SCOPED_TRACE(name);
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         start({QStringLiteral("listen"), QStringLiteral("--once")});
-        ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪")));
         doubleTapAlt();
-        ASSERT_TRUE(logShows(QStringLiteral("[正在听]"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("[正在听]")));
         ASSERT_NO_FATAL_FAILURE(speak(assets.speechWav()));
-        ASSERT_TRUE(logShows(QStringLiteral("[识别中]"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("[识别中]")));
         stop();
         ASSERT_TRUE(ends());
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 3000)) << log.toStdString();
@@ -59,19 +57,15 @@ TEST_F(DictationEndToEndTest, WithoutXTestDoctorReportsTheTypingPermissionAsMiss
     env << QStringLiteral("DISPLAY=") + withoutXTest.name();
 
     const ProcessResult doctor = run({QStringLiteral("doctor")});
-    EXPECT_EQ(doctor.exitCode, 1) << doctor.out.toStdString();
     // Only the typing permission is missing there: the sound server and the model still count.
     // (Before the display's reason comes the input method's, which depends on the session bus.)
-    EXPECT_TRUE(doctor.out.contains(QRegularExpression(QStringLiteral("辅助功能权限: 未授权 \\(.*X 显示服务器没有 XTEST 扩展\\)"))))
-        << doctor.out.toStdString();
-    EXPECT_EQ(doctor.out.count(QStringLiteral("已授权")), 2) << doctor.out.toStdString();
-    EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: 无"))) << doctor.out.toStdString();
+    const QRegularExpression typing(QStringLiteral("辅助功能权限: 未授权 \\(.*X 显示服务器没有 XTEST 扩展\\)"));
+    EXPECT_TRUE(described(doctor, doctor.out.contains(typing) && doctor.out.count(QStringLiteral("已授权")) == 2));
+    EXPECT_TRUE(prints(doctor, 1, {"文字输入方式: 无"}));
 
     start({QStringLiteral("listen")});
-    ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("vocena listen: 没有可以输入文字的方式"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("识别的文字将复制到剪贴板"))) << log.toStdString();
-    EXPECT_FALSE(log.contains(QStringLiteral("听写需要的条件不满足"))) << log.toStdString();
+    ASSERT_TRUE(logShows(QStringLiteral("澄言已就绪")));
+    EXPECT_TRUE(logHas({"vocena listen: 没有可以输入文字的方式", "识别的文字将复制到剪贴板"}, {"听写需要的条件不满足"}));
     ::kill(pid_t(app.processId()), SIGINT);
     EXPECT_TRUE(ends());
 }

@@ -34,14 +34,10 @@ TEST_F(DoctorCommandTest, TellsWhichWayTextIsTypedAndListenStartsOnlyWithOne) {
         if (c.fcitx5) {
             ASSERT_TRUE(fake.start());
         }
-        const ProcessResult doctor = run({QStringLiteral("doctor")});
-        EXPECT_EQ(doctor.exitCode, 1);
-        EXPECT_TRUE(doctor.out.contains(QString::fromUtf8(c.doctor))) << doctor.out.toStdString();
+        EXPECT_TRUE(prints(run({QStringLiteral("doctor")}), 1, {QString::fromUtf8(c.doctor)}));
         const ProcessResult listen = run({QStringLiteral("listen"), QStringLiteral("--once")});
-        EXPECT_EQ(listen.exitCode, 1);
-        EXPECT_TRUE(listen.err.contains(QStringLiteral("vocena listen: 听写需要的条件不满足"))) << listen.err.toStdString();
-        EXPECT_EQ(listen.err.contains(QStringLiteral("辅助功能权限: 未授权")), !c.fcitx5) << listen.err.toStdString();
-        EXPECT_EQ(listen.err.contains(install), !c.fcitx5) << listen.err.toStdString();
+        EXPECT_TRUE(exits(listen, 1, {"vocena listen: 听写需要的条件不满足"}));
+        for (const QString& line : {QStringLiteral("辅助功能权限: 未授权"), install}) EXPECT_EQ(listen.err.contains(line), !c.fcitx5) << line.toStdString();
         fake.stop();
     }
 }

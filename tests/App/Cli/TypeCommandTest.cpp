@@ -12,7 +12,6 @@
 #include <csignal>
 
 using vocena::test::FocusedTextField;
-using vocena::test::ProcessResult;
 
 namespace {
 
@@ -61,9 +60,8 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
         if (c.windowClass) vocena::test::xdotool(QStringLiteral("set_window --class %1 %2").arg(QLatin1String(c.windowClass)).arg(field.windowId()));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
-        const ProcessResult result = run(c.command, c.text.toUtf8() + '\n');  // the line end of echo is dropped
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(result.out, QString());
+        // The line end of echo is dropped.
+        EXPECT_TRUE(vocena::test::exits(run(c.command, c.text.toUtf8() + '\n'), 0, {}, QString()));
         EXPECT_EQ(field.waitForText(c.text), c.text);
         // The command has exited; what it put back is served by its keeper until someone copies.
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
@@ -73,29 +71,22 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
     }
 }
 
-TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommand) {
+// The focused application does not react to the paste key: the text stays on the clipboard
+// after the command, for the user to paste. A signal during the wait for the fetch ends the
+// command at once; the text is not lost, and a late fetch could not paste the old clipboard.
+TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommandOrASignal) {
     FocusedTextField field(FocusedTextField::Kind::singleLine);
-    field.ignorePaste = true;  // the focused application does not react to the paste key
-        const QStringList commands[] = {{QStringLiteral("type")}, {QStringLiteral("process"), QStringLiteral("--inject")}};
+    field.ignorePaste = true;
+    const QStringList commands[] = {{QStringLiteral("type")}, {QStringLiteral("process"), QStringLiteral("--inject")}};
     for (const QStringList& command : commands) {
         SCOPED_TRACE(command.join(' ').toStdString());
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        const ProcessResult result = run(command, kChinese.toUtf8());
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << result.err.toStdString();
+        EXPECT_TRUE(vocena::test::exits(run(command, kChinese.toUtf8()), 1, {"未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"}));
         EXPECT_EQ(field.text(), QString());
-        // The command has exited: its keeper serves the dictated text, for the user to paste.
         EXPECT_EQ(QGuiApplication::clipboard()->text(), kChinese);
         endKeeper();
     }
-}
-
-// A signal ends the command at once; the text nobody fetched yet is not lost, and a late fetch
-// could not paste the old clipboard in its place.
-TEST_F(TypeCommandTest, ASignalDuringThePasteLeavesTheUnfetchedTextOnTheClipboard) {
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    field.ignorePaste = true;  // the paste waits for a fetch that never comes
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         field.shortcuts.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
@@ -114,15 +105,11 @@ TEST_F(TypeCommandTest, ASignalDuringThePasteLeavesTheUnfetchedTextOnTheClipboar
 }
 
 TEST_F(TypeCommandTest, SaysWhyItCannotType) {
-    const ProcessResult empty = run({QStringLiteral("type")}, "\n");
-    EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_TRUE(empty.err.contains(QStringLiteral("文本为空"))) << empty.err.toStdString();
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "\n"), 1, {"文本为空"}));
     env << QStringLiteral("DISPLAY");
-    const ProcessResult noDisplay = run({QStringLiteral("type")}, "abc");
-    EXPECT_EQ(noDisplay.exitCode, 1);
     // The reason, then what to install.
-    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("没有可以输入文字的方式（fcitx5 桥接不可用"))) << noDisplay.err.toStdString();
-    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("sudo apt install fcitx5 fcitx5-chinese-addons"))) << noDisplay.err.toStdString();
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "abc"), 1,
+                                    {"没有可以输入文字的方式（fcitx5 桥接不可用", "sudo apt install fcitx5 fcitx5-chinese-addons"}));
 }
 
 // fcitx5 without a focused field (its commits are tested on the real fcitx5:
@@ -137,18 +124,14 @@ TEST_F(TypeCommandTest, WithFcitx5ButNoFocusedFieldTheWordsGoAnotherWayOrAreShow
     bus = QString::fromUtf8(privateBus.address());
     const QString refused = QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式");
     FocusedTextField field(FocusedTextField::Kind::singleLine);
-    ProcessResult result = run({QStringLiteral("type")}, kChinese.toUtf8());
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, kChinese.toUtf8()), 0, {refused}));
     EXPECT_EQ(field.waitForText(kChinese), kChinese);
-    EXPECT_TRUE(result.err.contains(refused)) << result.err.toStdString();
     endKeeper();
 
     env << QStringLiteral("DISPLAY");
-    result = run({QStringLiteral("process"), QStringLiteral("--inject")}, kChinese.toUtf8());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(refused)) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，也无法写入剪贴板"))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("识别的文字：") + kChinese)) << "the words themselves are shown";
+    // The words themselves are shown.
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("process"), QStringLiteral("--inject")}, kChinese.toUtf8()), 1,
+                                    {refused, "未能自动输入，也无法写入剪贴板", QStringLiteral("识别的文字：") + kChinese}));
     EXPECT_TRUE(fcitx5.committed.isEmpty());
 }
 

@@ -12,7 +12,6 @@
 #include "support/X11Selections.h"
 
 #include <csignal>
-#include <functional>
 
 using namespace vocena;
 using namespace vocena::test;
@@ -22,17 +21,9 @@ namespace {
 class TrayAppTest : public AppDriver {
 protected:
     TrayHost tray;
+    const QString speech = SpeechTestAssets::shared().speechWav();
     void installModel() const { install(SpeechTestAssets::shared().model(QStringLiteral("good"))); }
-    // Starts a dictation, speaks and stops it; the recognition has ended.
-    void dictate(const std::function<void()>& start, const std::function<void()>& stop, const QString& done) {
-        start();
-        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
-        ASSERT_NO_FATAL_FAILURE(speak(SpeechTestAssets::shared().speechWav()));
-        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
-        stop();
-        ASSERT_TRUE(logShows(done, 20000)) << log.toStdString();
-    }
-    void command(const char* name) { EXPECT_EQ(run({QString::fromLatin1(name)}).exitCode, 0); }
+    void command(const char* name) { EXPECT_TRUE(exits(run({QString::fromLatin1(name)}), 0)); }
 };
 
 }  // namespace
@@ -42,10 +33,9 @@ protected:
 TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     ASSERT_TRUE(tray.waitUntilReady());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    EXPECT_TRUE(logShows(QStringLiteral("没有可用的语音模型"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("没有可用的语音模型")));
     ASSERT_NO_FATAL_FAILURE(installModel());
-    EXPECT_TRUE(logShows(QStringLiteral("重新加载听写"))) << log.toStdString();
-    EXPECT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+    EXPECT_TRUE(logShows({"重新加载听写", "语音模型占用"}));
 
     const auto toggle = [this] { command("toggle"); };
     const auto quit = [this] { command("quit"); };
@@ -56,8 +46,8 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         install(SpeechTestAssets::copyFolder(assets.punctuationModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/punctuation"))));
         install(SpeechTestAssets::copyFolder(assets.offlineModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/final-pass"))));
-        ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass"))) << log.toStdString();
-        ASSERT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass")));
+        ASSERT_TRUE(logShows(QStringLiteral("语音模型占用")));
         const qsizetype measured = log.lastIndexOf(QStringLiteral("语音模型占用"));
         EXPECT_GT(log.lastIndexOf(QStringLiteral("已加载标点模型")), log.lastIndexOf(QStringLiteral("已加载整句识别模型")));
         EXPECT_LT(log.lastIndexOf(QStringLiteral("已加载标点模型")), measured) << log.toStdString();
@@ -82,7 +72,7 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
         }
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         log.clear();
-        ASSERT_NO_FATAL_FAILURE(dictate(c.start, c.stop, QStringLiteral("状态: 完成 → 延迟隐藏通知栏")));
+        ASSERT_NO_FATAL_FAILURE(dictate(speech, c.start, c.stop, QStringLiteral("状态: 完成 → 延迟隐藏通知栏")));
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
         EXPECT_TRUE(field.text().contains(c.heard)) << field.text().toStdString();
         EXPECT_FALSE(field.text().contains(c.heard == u'你' ? u'您' : u'你')) << field.text().toStdString();
@@ -99,13 +89,12 @@ TEST_F(TrayAppTest, WhereNothingCanTypeTheWordsGoToTheClipboard) {
     const ScopedEnv display("DISPLAY", withoutXTest.name().toUtf8());
     ASSERT_NO_FATAL_FAILURE(installModel());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    EXPECT_TRUE(logShows(QStringLiteral("没有可以输入文字的方式"))) << log.toStdString();
-    EXPECT_TRUE(logShows(QStringLiteral("识别的文字将复制到剪贴板"))) << log.toStdString();
+    EXPECT_TRUE(logShows({"没有可以输入文字的方式", "识别的文字将复制到剪贴板"}));
     setSelectionInAnotherApplication(QStringLiteral("旧的内容"));
 
     const auto toggle = [this] { command("toggle"); };
-    ASSERT_NO_FATAL_FAILURE(dictate(toggle, toggle, QStringLiteral("识别的文字已复制到剪贴板")));
-    EXPECT_TRUE(logShows(QStringLiteral("文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << log.toStdString();
+    ASSERT_NO_FATAL_FAILURE(dictate(speech, toggle, toggle, QStringLiteral("识别的文字已复制到剪贴板")));
+    EXPECT_TRUE(logShows(QStringLiteral("文字已复制到剪贴板，按 Ctrl+V 粘贴")));
     const QString kept = selectionSeenByOthers();
     EXPECT_FALSE(kept.isEmpty());
     EXPECT_NE(kept, QStringLiteral("旧的内容"));
@@ -123,12 +112,12 @@ TEST_F(TrayAppTest, OnWaylandThePortalsShortcutTogglesRecording) {
     ASSERT_TRUE(portal.start());
     ASSERT_NO_FATAL_FAILURE(installModel());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    ASSERT_TRUE(logShows(QStringLiteral("已通过 GlobalShortcuts 门户注册快捷键 toggle-recording"))) << log.toStdString();
+    ASSERT_TRUE(logShows(QStringLiteral("已通过 GlobalShortcuts 门户注册快捷键 toggle-recording")));
     portal.activate(QStringLiteral("toggle-recording"), portal.session);
-    EXPECT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏")));
     log.clear();
     portal.activate(QStringLiteral("toggle-recording"), portal.session);
-    EXPECT_TRUE(logShows(QStringLiteral("更新UI状态: 空闲"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("更新UI状态: 空闲")));
     command("quit");
     EXPECT_TRUE(ends());
 }
@@ -137,11 +126,7 @@ TEST_F(TrayAppTest, OnWaylandThePortalsShortcutTogglesRecording) {
 // second start ends with 0); `vocena quit` and SIGTERM both end the app the same clean way,
 // giving the bus name back; afterwards the commands find no app.
 TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
-    const auto secondStart = [this] {
-        const ProcessResult second = run({});
-        EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
-        EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
-    };
+    const auto secondStart = [this] { EXPECT_TRUE(exits(run({}), 0, {"已切换到正在运行的澄言"})); };
     const auto settings = [this] { command("settings"); };
     struct Case {
         const char* name;
@@ -156,14 +141,11 @@ TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
         SCOPED_TRACE(c.name);
         ASSERT_NO_FATAL_FAILURE(startApp());
         c.open();
-        EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开"))) << log.toStdString();
+        EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开")));
 
         c.quit();
         ASSERT_TRUE(ends());
-        EXPECT_TRUE(log.contains(QStringLiteral("澄言正在退出..."))) << log.toStdString();
-        EXPECT_TRUE(log.contains(QStringLiteral("已释放 D-Bus 名称"))) << log.toStdString();
-        const ProcessResult after = run({QStringLiteral("toggle")});
-        EXPECT_EQ(after.exitCode, 1);
-        EXPECT_TRUE(after.err.contains(QStringLiteral("澄言未运行"))) << after.err.toStdString();
+        EXPECT_TRUE(logHas({"澄言正在退出...", "已释放 D-Bus 名称"}));
+        EXPECT_TRUE(exits(run({QStringLiteral("toggle")}), 1, {"澄言未运行"}));
     }
 }
