@@ -7,7 +7,6 @@
 #include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
 #include "support/AppDriver.h"
 #include "support/Fcitx5Daemon.h"
@@ -16,15 +15,7 @@
 #include "support/ScopedEnv.h"
 #include "support/X11Selections.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoro/QCoroTask>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QTemporaryDir>
-
-#include <iostream>
 
 using namespace vocena;
 using test::FocusedTextField;
@@ -53,7 +44,6 @@ protected:
         daemon.reset();
         daemon = std::make_unique<test::Fcitx5Daemon>(home->path());
         ASSERT_TRUE(daemon->ownsName()) << daemon->output().toStdString();
-        std::cout << "fcitx5 owned its bus name after " << daemon->startMs() << " ms\n";
     }
     static void TearDownTestSuite() {
         daemon.reset();
@@ -67,16 +57,9 @@ protected:
     // What the bus starts on demand (the Secret Service `vocena doctor` asks) runs with the
     // test's home and folders, not the user's.
     static void keepActivatedServicesInTheTestHome() {
-        qDBusRegisterMetaType<QMap<QString, QString>>();
-        QMap<QString, QString> environment;
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-            environment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
-        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                          QStringLiteral("org.freedesktop.DBus"),
-                                                          QStringLiteral("UpdateActivationEnvironment"));
-        call << QVariant::fromValue(environment);
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        const ProcessResult updated = test::runProcess(QStringLiteral("dbus-update-activation-environment"),
+                                                       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"});
+        ASSERT_EQ(updated.exitCode, 0) << updated.err.toStdString();
     }
 
     // A focused single-line field (it has undo) whose input context fcitx5 has focused.
@@ -173,16 +156,14 @@ TEST_F(Fcitx5EndToEndTest, CommandsTypeDeleteAndUndoThroughTheBridgeWithoutTheCl
         SCOPED_TRACE((step.command.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input + (step.x11 ? "" : " (no X11)")).toStdString());
         field->shortcuts.clear();
         env = step.x11 ? QStringList() : QStringList{QStringLiteral("DISPLAY")};
-        const ProcessResult result = run(step.command, step.input.toUtf8());
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(test::exits(run(step.command, step.input.toUtf8()), 0));
         EXPECT_EQ(field->waitForText(step.expected), step.expected);
         EXPECT_EQ(field->shortcuts, step.shortcuts);
     }
     // Nothing was copied: the other application still serves what it copied.
     EXPECT_EQ(test::selectionSeenByOthers(), copied);
     env.clear();
-    const ProcessResult doctor = run({QStringLiteral("doctor")});
-    EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: fcitx5 输入法桥接（自动选择 fcitx5"))) << doctor.out.toStdString();
+    EXPECT_TRUE(test::prints(run({QStringLiteral("doctor")}), 1, {"文字输入方式: fcitx5 输入法桥接（自动选择 fcitx5"}));
 }
 
 // In a Wayland session the monitor of this process takes its keys from the bridge: what is
