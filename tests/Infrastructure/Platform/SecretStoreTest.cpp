@@ -16,11 +16,8 @@
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <functional>
 
 using namespace vocena;
