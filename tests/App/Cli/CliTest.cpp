@@ -180,15 +180,12 @@ TEST_F(CliTest, VocabularyChangesThatCannotBeWrittenFail) {
     ASSERT_TRUE(test::writeFile(blocker, {}));
     const QString csv = home.filePath(QStringLiteral("words.csv"));
     ASSERT_TRUE(test::writeFile(csv, "word\n新词\n"));
-    const struct {
-        QStringList args;
-        QString error;
-    } cases[] = {
+    const QList<std::pair<QStringList, QString>> cases{
         {{"vocab", "add", "新词"}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
         {{"vocab", "import", csv}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
         {{"terms", "accept", "明志中心"}, QStringLiteral("vocena terms: 无法保存词汇库（明志中心）")},
     };
-    for (const auto& c : cases) EXPECT_TRUE(test::exits(run(c.args), 1, {c.error}, QString())) << c.args.join(' ').toStdString();
+    for (const auto& [args, error] : cases) EXPECT_TRUE(test::exits(run(args), 1, {error}, QString())) << args.join(' ').toStdString();
 
     // A removal while another process holds the file's lock past the wait.
     ASSERT_TRUE(QFile::remove(blocker));

@@ -5,7 +5,6 @@
 #include "support/TestFiles.h"
 #include "support/TransducerTestModel.h"
 
-#include <QFile>
 
 using vocena::test::LoopbackHttpServer;
 using vocena::test::SpeechTestAssets;

@@ -7,7 +7,6 @@
 #include "support/PrivateBus.h"
 
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <csignal>
 

@@ -302,28 +302,26 @@ TEST_F(AppDelegateTest, TheModelSwitchReadsTheSameInTheCardTheMenuAndADictation)
         return false;
     };
     const auto menuSaysOn = [&] { return item->text().endsWith(QStringLiteral("✓")); };
-
-    Q_EMIT card.switchRow()->toggled(false);  // off in the settings
-    settle();
-    EXPECT_FALSE(menuSaysOn());
-    EXPECT_FALSE(dictationUsesTheModel());
-    item->trigger();  // on in the menu
-    settle();
-    EXPECT_TRUE(card.switchRow()->isOn());
-    EXPECT_TRUE(menuSaysOn());
-    EXPECT_EQ(stored.boolValue(QString::fromLatin1(AISettingsStore::kEnabledKey)), true);
-    EXPECT_TRUE(dictationUsesTheModel());
-    item->trigger();  // off in the menu
-    settle();
-    EXPECT_FALSE(card.switchRow()->isOn());
-    EXPECT_FALSE(dictationUsesTheModel());
-
-    stored.setValue(QString::fromLatin1(AISettingsStore::kEnabledKey), true);
-    stored.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 2);
-    EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn(); }));
-    shell.updateMenuItemsState();
-    EXPECT_FALSE(menuSaysOn());
-    EXPECT_FALSE(dictationUsesTheModel());
+    const QList<std::pair<const char*, std::function<void()>>> changes{
+        {"off in the settings", [&] { Q_EMIT card.switchRow()->toggled(false); }},
+        {"on in the menu", [&] { item->trigger(); }},
+        {"off in the menu", [&] { item->trigger(); }},
+        {"stored mode 2", [&] {
+             stored.setValue(QString::fromLatin1(AISettingsStore::kEnabledKey), true);
+             stored.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 2);
+             EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn(); }));
+             shell.updateMenuItemsState();
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        change();
+        settle();
+        const bool on = QByteArray(name) == "on in the menu";
+        EXPECT_EQ(card.switchRow()->isOn(), on);
+        EXPECT_EQ(menuSaysOn(), on);
+        EXPECT_EQ(dictationUsesTheModel(), on);
+    }
 }
 
 // Clearing the assistant's conversation leaves nothing to clear: the item is disabled again.

@@ -128,22 +128,17 @@ TEST_F(TrayAppTest, OnWaylandThePortalsShortcutTogglesRecording) {
 TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
     const auto secondStart = [this] { EXPECT_TRUE(exits(run({}), 0, {"已切换到正在运行的澄言"})); };
     const auto settings = [this] { command("settings"); };
-    struct Case {
-        const char* name;
-        std::function<void()> open;
-        std::function<void()> quit;
-    };
-    const QList<Case> cases{
+    const QList<std::tuple<const char*, std::function<void()>, std::function<void()>>> cases{
         {"second start, vocena quit", secondStart, [this] { command("quit"); }},
         {"vocena settings, SIGTERM", settings, [this] { ::kill(pid_t(app.processId()), SIGTERM); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, open, quit] : cases) {
+        SCOPED_TRACE(name);
         ASSERT_NO_FATAL_FAILURE(startApp());
-        c.open();
+        open();
         EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开")));
 
-        c.quit();
+        quit();
         ASSERT_TRUE(ends());
         EXPECT_TRUE(logHas({"澄言正在退出...", "已释放 D-Bus 名称"}));
         EXPECT_TRUE(exits(run({QStringLiteral("toggle")}), 1, {"澄言未运行"}));
