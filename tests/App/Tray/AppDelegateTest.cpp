@@ -134,61 +134,58 @@ protected:
         settle();
         return found;
     }
-    bool recordingItemSaysStop() {
-        return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true);
+    // The tray's item offers to stop, and its state says recording.
+    bool trayShowsRecording() {
+        return shell.menuBar().menu().action(StatusMenu::recordingTag)->text() == StatusMenu::recordingTitle(true) &&
+               shell.menuBar().state().recording;
     }
     // The launch's permission check has ended (its three answers are in, and its continuation
     // ran in the same turn).
     bool checked() const { return permissions.permissionStatuses().size() == 3; }
 };
 
+struct LaunchCase {
+    const char* name;
+    std::optional<bool> launchedBefore;
+    bool silent;
+    PermissionStatus microphone;
+    bool guide;
+    std::optional<bool> flagAfter;
+};
+class AppDelegateLaunchTest : public AppDelegateTest, public ::testing::WithParamInterface<LaunchCase> {};
+
 }  // namespace
 
 // The guide opens on the very first launch (and marks it done), afterwards only while a
 // permission is missing; the welcome card follows 3 s after the launch. A silent launch checks
 // nothing and opens nothing.
-TEST_F(AppDelegateTest, LaunchOpensThePermissionGuideOnlyWhenItIsNeeded) {
-    struct Case {
-        const char* name;
-        std::optional<bool> launchedBefore;
-        bool silent;
-        PermissionStatus microphone;
-        bool guide;
-        std::optional<bool> flagAfter;
-    };
-    const QList<Case> cases{
-        {"first launch, everything granted", std::nullopt, false, PermissionStatus::authorized, true, true},
-        {"next launch, everything granted", true, false, PermissionStatus::authorized, false, true},
-        {"next launch, microphone missing", true, false, PermissionStatus::denied, true, true},
-        {"silent first launch", std::nullopt, true, PermissionStatus::denied, false, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir caseDir;
-        Preferences casePrefs(caseDir.filePath(QStringLiteral("preferences.json")));
-        if (c.launchedBefore) casePrefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), *c.launchedBefore);
-        casePrefs.setValue(QString::fromLatin1(AppDelegate::kSilentLaunchKey), c.silent);
-        PermissionProbes caseProbes = probes();
-        caseProbes.microphone = [mic = c.microphone] { return PermissionCheck{mic}; };
-        PermissionManager casePermissions(caseProbes);
-        AppDelegate app({.preferences = casePrefs, .scheduler = scheduler, .permissions = casePermissions, .guideSetup = [&] {
-            return PermissionGuideSetup{caseProbes, &casePrefs, {}, {}, {}, &scheduler, {}, {}, {}};
-        }, .quit = [] {}});
-        app.launch();
-        // A silent launch checks nothing: its three answers never come.
-        EXPECT_EQ(waitUntil([&] { return casePermissions.permissionStatuses().size() == 3; }, c.silent ? 100 : 5000), !c.silent);
-        settle();
-        EXPECT_EQ(app.permissionGuide() && app.permissionGuide()->isVisible(), c.guide);
-        EXPECT_EQ(casePrefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
-        EXPECT_FALSE(app.welcomeWindow());
-        clock.advance(WelcomeFlow::kLaunchDelay);
-        EXPECT_EQ(app.welcomeWindow() != nullptr, !c.silent);
+TEST_P(AppDelegateLaunchTest, OpensThePermissionGuideOnlyWhenItIsNeeded) {
+    const LaunchCase& c = GetParam();
+    microphone = c.microphone;
+    if (c.launchedBefore) prefs.setValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey), *c.launchedBefore);
+    prefs.setValue(QString::fromLatin1(AppDelegate::kSilentLaunchKey), c.silent);
+    shell.launch();
+    // A silent launch checks nothing: its three answers never come.
+    EXPECT_EQ(waitUntil([&] { return checked(); }, c.silent ? 100 : 5000), !c.silent);
+    settle();
+    EXPECT_EQ(shell.permissionGuide() && shell.permissionGuide()->isVisible(), c.guide);
+    EXPECT_EQ(prefs.boolValue(QString::fromLatin1(AppDelegate::kFirstLaunchKey)), c.flagAfter);
+    EXPECT_FALSE(shell.welcomeWindow());
+    clock.advance(WelcomeFlow::kLaunchDelay);
+    EXPECT_EQ(shell.welcomeWindow() != nullptr, !c.silent);
 
-        // Only a launch that is not silent listens to the pipeline's notices.
-        NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, QStringLiteral("超时"));
-        EXPECT_EQ(app.banner().panel() != nullptr, !c.silent);
-    }
+    // Only a launch that is not silent listens to the pipeline's notices.
+    NotificationCenter::defaultCenter().post(Notifications::aiProcessingFallback, QStringLiteral("超时"));
+    EXPECT_EQ(shell.banner().panel() != nullptr, !c.silent);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Launches, AppDelegateLaunchTest,
+    ::testing::Values(LaunchCase{"FirstEverythingGranted", std::nullopt, false, PermissionStatus::authorized, true, true},
+                      LaunchCase{"NextEverythingGranted", true, false, PermissionStatus::authorized, false, true},
+                      LaunchCase{"NextMicrophoneMissing", true, false, PermissionStatus::denied, true, true},
+                      LaunchCase{"SilentFirst", std::nullopt, true, PermissionStatus::denied, false, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The banner follows the dictation's states: it shows while listening and recognizing, goes
 // 3 s after a result and 2 s after an error, and a new recording keeps it up.
@@ -234,8 +231,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     settle();
     ASSERT_TRUE(bannerShown());
     BannerPanel* const first = shell.banner().panel();
-    EXPECT_TRUE(recordingItemSaysStop());
-    EXPECT_TRUE(shell.menuBar().state().recording);
+    EXPECT_TRUE(trayShowsRecording());
     engine.emitResult(QStringLiteral("第一段"), false);
     clock.advance(1.5);
     ASSERT_TRUE(shell.banner().bannerView());
@@ -258,8 +254,7 @@ TEST_F(AppDelegateTest, TheTrayAndTheBannerBelongToTheRunInProgress) {
     // The late report of the first run, as it would come with the model on.
     shell.didUpdateState(service, RecognitionState::completed());
     settle();
-    EXPECT_TRUE(recordingItemSaysStop());
-    EXPECT_TRUE(shell.menuBar().state().recording);
+    EXPECT_TRUE(trayShowsRecording());
     EXPECT_TRUE(service.isRecording());
     EXPECT_EQ(shell.banner().panel(), first);
     clock.advance(4);
