@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <libsecret/secret.h>
-#include <sys/stat.h>
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
@@ -112,7 +111,7 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("secrets.json"));
     ASSERT_TRUE(test::writeFile(path, "{ not json"));
-    ::chmod(QFile::encodeName(path).constData(), 0644);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     test::LogCapture log;
     FileSecretStore store(path);
 
@@ -120,9 +119,7 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     EXPECT_TRUE(log.contains(QStringLiteral("密钥文件无效")));
     ASSERT_TRUE(writeKey(store, QStringLiteral("sk-new")));
 
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("secrets.json.corrupt-*")});
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(test::readFile(dir.filePath(kept.first())), QByteArray("{ not json"));
