@@ -15,7 +15,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Reserved characters of desktop-entry Exec values in the prefix: the entry must quote them.
 prefix="$work/pre fix \$x 50%"
-"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { fail "cmake --install: $(cat "$work/install.log")"; exit 1; }
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { fail "cmake --install: $(cat "$work/install.log")"; exit 1; }
 
 # The installed files and their modes.
 while read -r check path; do

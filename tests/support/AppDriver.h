@@ -70,13 +70,16 @@ protected:
         }, timeout);
         return shown ? logHas(texts) : logHas(texts) << "\nafter " << timeout << " ms";
     }
-    ::testing::AssertionResult logShows(const QString& text, int timeout = 15000) { return logShows(QStringList{text}, timeout); }
+    ::testing::AssertionResult logShows(const QString& text, int timeout = 15000) {
+        return logShows(QStringList{text}, timeout);
+    }
     // Whether the log read so far holds each of `present` and none of `absent`.
     ::testing::AssertionResult logHas(const QStringList& present, const QStringList& absent = {}) const {
-        for (const QString& text : present)
-            if (!log.contains(text)) return ::testing::AssertionFailure() << "no " << text.toStdString() << " in\n" << log.toStdString();
-        for (const QString& text : absent)
-            if (log.contains(text)) return ::testing::AssertionFailure() << text.toStdString() << " in\n" << log.toStdString();
+        for (const QString& text : present + absent) {
+            if (log.contains(text) != present.contains(text))
+                return ::testing::AssertionFailure() << (log.contains(text) ? "" : "no ") << text.toStdString() << " in\n"
+                                                     << log.toStdString();
+        }
         return ::testing::AssertionSuccess();
     }
     // Whether the started process ended in time with `code`.

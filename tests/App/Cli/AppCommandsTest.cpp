@@ -86,7 +86,8 @@ TEST_F(AppCommandsTest, AskingWhetherTheAppRunsStartsNothing) {
     const test::PrivateBus privateBus({{AppBus::serviceName, QStringLiteral("/usr/bin/touch ") + marker}});
     bus = QString::fromUtf8(privateBus.address());
     ASSERT_FALSE(bus.isEmpty());
-    for (const char* command : {"toggle", "settings", "quit"}) EXPECT_EQ(run({QString::fromLatin1(command)}).err, kNotRunning) << command;
+    for (const char* command : {"toggle", "settings", "quit"})
+        EXPECT_EQ(run({QString::fromLatin1(command)}).err, kNotRunning) << command;
     EXPECT_FALSE(run({QStringLiteral("listen")}).err.contains(kListenRefused));
     QCoreApplication::processEvents();
     EXPECT_FALSE(QFile::exists(marker));

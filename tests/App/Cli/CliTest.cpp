@@ -146,10 +146,12 @@ TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
         {{"key", "help"}, "用法: vocena key"}, {{"ai", "-h"}, "用法: vocena ai"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
         {{"model", "install", "--help"}, "用法: vocena model"}, {{"settings", "--help"}, "用法: vocena settings"},
     };
-    for (const auto& [args, usage] : cases) EXPECT_TRUE(test::prints(run(args), 0, {usage})) << args.join(' ').toStdString();
+    for (const auto& [args, usage] : cases)
+        EXPECT_TRUE(test::prints(run(args), 0, {usage})) << args.join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // `vocab add w --help` added nothing
     // The project's version, the one the settings window shows.
-    EXPECT_TRUE(test::exits(run({"--version"}), 0, {}, QStringLiteral("vocena %1\n").arg(QStringLiteral(VOCENA_PROJECT_VERSION))));
+    const QString version = QStringLiteral("vocena %1\n").arg(QStringLiteral(VOCENA_PROJECT_VERSION));
+    EXPECT_TRUE(test::exits(run({"--version"}), 0, {}, version));
 }
 
 TEST_F(CliTest, ArgumentsAfterADoubleDashAreValuesAndVerboseShowsTheLog) {
@@ -185,7 +187,8 @@ TEST_F(CliTest, VocabularyChangesThatCannotBeWrittenFail) {
         {{"vocab", "import", csv}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
         {{"terms", "accept", "明志中心"}, QStringLiteral("vocena terms: 无法保存词汇库（明志中心）")},
     };
-    for (const auto& [args, error] : cases) EXPECT_TRUE(test::exits(run(args), 1, {error}, QString())) << args.join(' ').toStdString();
+    for (const auto& [args, error] : cases)
+        EXPECT_TRUE(test::exits(run(args), 1, {error}, QString())) << args.join(' ').toStdString();
 
     // A removal while another process holds the file's lock past the wait.
     ASSERT_TRUE(QFile::remove(blocker));

@@ -37,7 +37,8 @@ TEST_F(DoctorCommandTest, TellsWhichWayTextIsTypedAndListenStartsOnlyWithOne) {
         EXPECT_TRUE(prints(run({QStringLiteral("doctor")}), 1, {QString::fromUtf8(c.doctor)}));
         const ProcessResult listen = run({QStringLiteral("listen"), QStringLiteral("--once")});
         EXPECT_TRUE(exits(listen, 1, {"vocena listen: 听写需要的条件不满足"}));
-        for (const QString& line : {QStringLiteral("辅助功能权限: 未授权"), install}) EXPECT_EQ(listen.err.contains(line), !c.fcitx5) << line.toStdString();
+        for (const QString& line : {QStringLiteral("辅助功能权限: 未授权"), install})
+            EXPECT_EQ(listen.err.contains(line), !c.fcitx5) << line.toStdString();
         fake.stop();
     }
 }

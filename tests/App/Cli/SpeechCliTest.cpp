@@ -25,7 +25,8 @@ protected:
     // The transcript is the non-streaming model's (您好…; the streaming one hears 你好…).
     ::testing::AssertionResult finalPassHeard() const {
         const test::ProcessResult heard = transcribe();
-        return test::described(heard, heard.exitCode == 0 && heard.out.contains(QStringLiteral("您好")) && !heard.out.contains(u'你'));
+        const bool finalPass = heard.out.contains(QStringLiteral("您好")) && !heard.out.contains(u'你');
+        return test::described(heard, heard.exitCode == 0 && finalPass);
     }
 };
 

@@ -53,6 +53,7 @@ TEST_F(PreferencesTest, WritesOfEitherStoreReachTheOtherAndObserversWhileTheyKee
     EXPECT_TRUE(test::waitUntil([&] { return calls == 1; }));
     ASSERT_EQ(cli.setValue(QStringLiteral("b"), QStringLiteral("x")), QString());
     EXPECT_TRUE(test::waitUntil([&] { return calls == 2; }));
+    EXPECT_EQ(app.stringValue(QStringLiteral("b")), QStringLiteral("x"));
     ASSERT_EQ(app.setValue(QStringLiteral("a"), 2), QString());
     EXPECT_EQ(cli.all(), (QJsonObject{{QStringLiteral("a"), 2}, {QStringLiteral("b"), QStringLiteral("x")}}));
     EXPECT_TRUE(test::waitUntil([&] { return calls == 3; }));

@@ -45,7 +45,8 @@ class SilentService final : public QDBusVirtualObject {
 public:
     SilentService(const QByteArray& address, const QString& name)
         : m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), name)),
-          m_owns(m_bus.registerVirtualObject(QStringLiteral("/"), this, QDBusConnection::SubPath) && m_bus.registerService(name)) {}
+          m_owns(m_bus.registerVirtualObject(QStringLiteral("/"), this, QDBusConnection::SubPath) &&
+                 m_bus.registerService(name)) {}
     ~SilentService() override { QDBusConnection::disconnectFromBus(m_bus.name()); }
     bool owns() const { return m_owns; }
     bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }  // and no reply
