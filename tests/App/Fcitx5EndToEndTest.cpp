@@ -7,27 +7,15 @@
 #include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "Infrastructure/InputMethod/InputBackendPlatform.h"
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/TextInjection/TextInjector.h"
-#include "support/CliRunner.h"
+#include "support/AppDriver.h"
 #include "support/Fcitx5Daemon.h"
 #include "support/FocusedTextField.h"
 #include "support/RecordingModifierKeyDelegate.h"
 #include "support/ScopedEnv.h"
 #include "support/X11Selections.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoro/QCoroTask>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QElapsedTimer>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
-
-#include <iostream>
-#include <memory>
 
 using namespace vocena;
 using test::FocusedTextField;
@@ -43,7 +31,7 @@ const bool imModuleChosen = qputenv("QT_IM_MODULE", "fcitx");
 
 bool noFieldHasFocus() { return setEmptyPreedit().errorName() == Fcitx5Bridge::noFocusError; }
 
-class Fcitx5EndToEndTest : public ::testing::Test {
+class Fcitx5EndToEndTest : public test::AppDriver {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(imModuleChosen);
@@ -56,27 +44,22 @@ protected:
         daemon.reset();
         daemon = std::make_unique<test::Fcitx5Daemon>(home->path());
         ASSERT_TRUE(daemon->ownsName()) << daemon->output().toStdString();
-        std::cout << "fcitx5 owned its bus name after " << daemon->startMs() << " ms\n";
     }
     static void TearDownTestSuite() {
         daemon.reset();
         home.reset();
     }
-    void SetUp() override { ASSERT_TRUE(daemon && daemon->ownsName()); }
+    void SetUp() override {
+        ASSERT_TRUE(daemon && daemon->ownsName());
+        bus = sessionBus();
+    }
 
     // What the bus starts on demand (the Secret Service `vocena doctor` asks) runs with the
     // test's home and folders, not the user's.
     static void keepActivatedServicesInTheTestHome() {
-        qDBusRegisterMetaType<QMap<QString, QString>>();
-        QMap<QString, QString> environment;
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-            environment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
-        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                          QStringLiteral("org.freedesktop.DBus"),
-                                                          QStringLiteral("UpdateActivationEnvironment"));
-        call << QVariant::fromValue(environment);
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        const ProcessResult updated = test::runProcess(QStringLiteral("dbus-update-activation-environment"),
+                                                       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"});
+        ASSERT_EQ(updated.exitCode, 0) << updated.err.toStdString();
     }
 
     // A focused single-line field (it has undo) whose input context fcitx5 has focused.
@@ -99,21 +82,6 @@ protected:
         return window;
     }
 
-    // The built `vocena` with `input` on its standard input, on this test's session bus and home;
-    // without an X11 display when `x11` is false (a Wayland session without XWayland: there only
-    // the bridge can reach the field).
-    static ProcessResult vocena(const QStringList& args, const QString& input, bool x11) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("QT_IM_MODULE"));
-        if (!x11) env.remove(QStringLiteral("DISPLAY"));
-        QElapsedTimer clock;
-        clock.start();
-        ProcessResult result = test::runProcess(QStringLiteral(VOCENA_BINARY), args, input.toUtf8(), env.toStringList());
-        std::cout << "vocena " << args.join(QLatin1Char(' ')).toStdString() << (x11 ? "" : " (no X11)") << ": " << clock.elapsed()
-                  << " ms\n";
-        return result;
-    }
-
     // The process's monitor as the app sets it up in a Wayland session with fcitx5, reporting to
     // `delegate`.
     void startGestureMonitor() {
@@ -124,6 +92,7 @@ protected:
         ASSERT_TRUE(ModifierKeyMonitor::shared().isMonitoring());
     }
     void TearDown() override {
+        AppDriver::TearDown();
         ModifierKeyMonitor::shared().stopMonitoring();
         ModifierKeyMonitor::shared().delegate = nullptr;
     }
@@ -184,20 +153,17 @@ TEST_F(Fcitx5EndToEndTest, CommandsTypeDeleteAndUndoThroughTheBridgeWithoutTheCl
         {inject, QStringLiteral("撤回"), false, sentence + QStringLiteral("又一句"), {QStringLiteral("Ctrl+Z")}},
     };
     for (const auto& step : steps) {
-        const QString name = step.command.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input + (step.x11 ? "" : " (no X11)");
-        SCOPED_TRACE(name.toStdString());
+        SCOPED_TRACE((step.command.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input + (step.x11 ? "" : " (no X11)")).toStdString());
         field->shortcuts.clear();
-        const ProcessResult result = vocena(step.command, step.input, step.x11);
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        env = step.x11 ? QStringList() : QStringList{QStringLiteral("DISPLAY")};
+        EXPECT_TRUE(test::exits(run(step.command, step.input.toUtf8()), 0));
         EXPECT_EQ(field->waitForText(step.expected), step.expected);
         EXPECT_EQ(field->shortcuts, step.shortcuts);
     }
     // Nothing was copied: the other application still serves what it copied.
     EXPECT_EQ(test::selectionSeenByOthers(), copied);
-
-    const ProcessResult doctor = vocena({QStringLiteral("doctor")}, {}, true);
-    EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: fcitx5 输入法桥接（自动选择 fcitx5")))
-        << doctor.out.toStdString() << doctor.err.toStdString();
+    env.clear();
+    EXPECT_TRUE(test::prints(run({QStringLiteral("doctor")}), 1, {"文字输入方式: fcitx5 输入法桥接（自动选择 fcitx5"}));
 }
 
 // In a Wayland session the monitor of this process takes its keys from the bridge: what is

@@ -3,22 +3,15 @@
 // of this process talking to fcitx5 through Qt's fcitx input-method plugin. The built `vocena`,
 // without an X display, commits Chinese into the field (the clipboard untouched) and deletes
 // through ForwardKey.
-#include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
+#include "support/AppDriver.h"
 #include "support/Fcitx5Daemon.h"
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 
-#include <gtest/gtest.h>
-
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QTemporaryDir>
-
 using namespace vocena;
 using test::FocusedTextField;
-using test::ProcessResult;
 using test::someFieldHasFocus;
 using test::waitUntil;
 
@@ -27,12 +20,14 @@ namespace {
 // Qt picks its input-method plugin when the application starts, before any test runs.
 const bool imModuleChosen = qputenv("QT_IM_MODULE", "fcitx");
 
-TEST(Fcitx5WaylandEndToEndTest, CommitsAndDeletesThroughTheBridgeWithoutTheClipboard) {
+using Fcitx5WaylandEndToEndTest = test::AppDriver;
+
+TEST_F(Fcitx5WaylandEndToEndTest, CommitsAndDeletesThroughTheBridgeWithoutTheClipboard) {
     VOCENA_REQUIRE_HEADLESS_SWAY();
     ASSERT_TRUE(imModuleChosen);
     // The seat has a keyboard, as on every desktop (the headless backend has no devices).
     WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
-    QTemporaryDir home;
+    bus = sessionBus();
     test::Fcitx5Daemon fcitx5(home.path());
     ASSERT_TRUE(fcitx5.ownsName()) << fcitx5.output().toStdString();
     const QString copied = QStringLiteral("剪贴板里原来的内容");
@@ -51,9 +46,7 @@ TEST(Fcitx5WaylandEndToEndTest, CommitsAndDeletesThroughTheBridgeWithoutTheClipb
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.input.toStdString());
-        const ProcessResult result = test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), step.command, step.input.toUtf8(),
-                                                     qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(test::exits(run(step.command, step.input.toUtf8()), 0));
         EXPECT_EQ(field.waitForText(step.expected), step.expected);
         EXPECT_EQ(field.shortcuts, QStringList());  // committed, not pasted
     }

@@ -5,23 +5,20 @@
 // and undo commands press their keys.
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
+#include "support/AppDriver.h"
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 
-#include <gtest/gtest.h>
-
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 using namespace vocena;
 using test::clipboardSeenByOthers;
 using test::copyInAnotherApplication;
 using test::FocusedTextField;
-using test::ProcessResult;
 
 namespace {
 
-class WlrootsEndToEndTest : public ::testing::Test {
+class WlrootsEndToEndTest : public test::AppDriver {
 protected:
     void SetUp() override {
         VOCENA_REQUIRE_HEADLESS_SWAY();
@@ -29,12 +26,6 @@ protected:
         static WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
         ASSERT_TRUE(seatKeyboard.isAvailable());
     }
-
-    ProcessResult vocena(const QStringList& args, const QString& input) {
-        return test::runVocena(QStringLiteral(VOCENA_BINARY), m_home.path(), args, input.toUtf8());
-    }
-
-    QTemporaryDir m_home;
 };
 
 TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChineseRestoringTheClipboard) {
@@ -42,6 +33,8 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
     copyInAnotherApplication(copied);
     FocusedTextField field;
 
+    const QString typed = QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY"), chinese = QStringLiteral("今天天气很好，我们去散步。");
+    const QStringList type{QStringLiteral("type")}, inject{QStringLiteral("process"), QStringLiteral("--inject")};
     const struct {
         QStringList args;
         QString input;
@@ -49,21 +42,16 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
         QStringList shortcuts;
     } steps[] = {
         // Each command is a process of its own with a new virtual keyboard: none loses its first key.
-        {{QStringLiteral("type")}, QStringLiteral("Hi there"), QStringLiteral("Hi there"), {}},
-        {{QStringLiteral("type"), QStringLiteral("--mode"), QStringLiteral("keystroke")}, QStringLiteral(" (A+b=3) ~`|\"{}?\tX\nY"),
-         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY"), {}},
-        {{QStringLiteral("type")}, QStringLiteral("今天天气很好，我们去散步。"), QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去散步。"),
-         {QStringLiteral("Ctrl+V")}},
-        {{QStringLiteral("process"), QStringLiteral("--inject")}, QStringLiteral("删除最后三个字"),
-         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去"), {}},
-        {{QStringLiteral("process"), QStringLiteral("--inject")}, QStringLiteral("撤销"),
-         QStringLiteral("Hi there (A+b=3) ~`|\"{}?\tX\nY今天天气很好，我们去散步。"), {QStringLiteral("Ctrl+Z")}},
+        {type, typed.left(8), typed.left(8), {}},
+        {type + QStringList{QStringLiteral("--mode"), QStringLiteral("keystroke")}, typed.mid(8), typed, {}},
+        {type, chinese, typed + chinese, {QStringLiteral("Ctrl+V")}},
+        {inject, QStringLiteral("删除最后三个字"), typed + chinese.chopped(3), {}},
+        {inject, QStringLiteral("撤销"), typed + chinese, {QStringLiteral("Ctrl+Z")}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE((step.args.join(QLatin1Char(' ')) + QLatin1Char(' ') + step.input).toStdString());
         field.shortcuts.clear();
-        const ProcessResult result = vocena(step.args, step.input);
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(test::exits(run(step.args, step.input.toUtf8()), 0));
         EXPECT_EQ(field.waitForText(step.expected), step.expected);
         EXPECT_EQ(field.shortcuts, step.shortcuts);
         // Typed or pasted, the clipboard holds what the other application copied, after the
@@ -71,9 +59,7 @@ TEST_F(WlrootsEndToEndTest, TypesAsciiByKeysFromItsFirstCharacterAndPastesChines
         EXPECT_EQ(clipboardSeenByOthers(), copied);
     }
 
-    const ProcessResult doctor = vocena({QStringLiteral("doctor")}, {});
-    EXPECT_TRUE(doctor.out.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板（自动选择"))) << doctor.out.toStdString();
-    EXPECT_TRUE(doctor.out.contains(QStringLiteral("提供虚拟键盘和剪贴板控制"))) << doctor.out.toStdString();
+    EXPECT_TRUE(test::prints(run({QStringLiteral("doctor")}), 1, {"文字输入方式: Wayland 虚拟键盘和剪贴板（自动选择", "提供虚拟键盘和剪贴板控制"}));
 }
 
 // A terminal (known by its window's app id, which the compositor tells its taskbars) gets the
@@ -87,11 +73,9 @@ TEST_F(WlrootsEndToEndTest, PastesIntoATerminalWithItsKeyAndLeavesAnUnfetchedTex
     copyInAnotherApplication(QStringLiteral("之前复制的"));
 
     const QString text = QStringLiteral("终端里的一句话");
-    const ProcessResult result = vocena({QStringLiteral("type")}, text);
+    EXPECT_TRUE(test::exits(run({QStringLiteral("type")}, text.toUtf8()), 1, {"文字已复制到剪贴板"}));
     EXPECT_EQ(terminal.shortcuts, QStringList{QStringLiteral("Ctrl+Shift+V")});
     EXPECT_EQ(terminal.text(), QString());  // a Qt field does not paste on that key
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("文字已复制到剪贴板"))) << result.err.toStdString();
     EXPECT_EQ(clipboardSeenByOthers(), text);
 }
 

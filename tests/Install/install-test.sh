@@ -15,11 +15,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Reserved characters of desktop-entry Exec values in the prefix: the entry must quote them.
 prefix="$work/pre fix \$x 50%"
-if ! "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
-    cat "$work/install.log" >&2
-    fail "cmake --install failed"
-    exit 1
-fi
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { fail "cmake --install: $(cat "$work/install.log")"; exit 1; }
 
 # The installed files and their modes.
 while read -r check path; do
@@ -80,8 +77,7 @@ if [ -e "$build/fcitx5/lib/fcitx5/libvocenabridge.so" ]; then
     else
         fail "fcitx5 did not start: $(cat "$work/fcitx5.log")"
     fi
-    kill "$fcitx5" 2>/dev/null
-    wait "$fcitx5" 2>/dev/null
+    kill "$fcitx5" 2>/dev/null && wait "$fcitx5" 2>/dev/null
 fi
 
 # The binary runs from wherever the prefix moves, with the sherpa-onnx libraries resolved from

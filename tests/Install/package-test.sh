@@ -13,11 +13,8 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-if ! (cd "$build" && cpack -G DEB -B "$work/cpack" >"$work/cpack.log" 2>&1); then
-    cat "$work/cpack.log" >&2
-    fail "cpack failed"
-    exit 1
-fi
+(cd "$build" && cpack -G DEB -B "$work/cpack" >"$work/cpack.log" 2>&1) ||
+    { fail "cpack: $(cat "$work/cpack.log")"; exit 1; }
 deb="$work/cpack/vocena_${version}_amd64.deb"
 [ -f "$deb" ] || { fail "no $deb: $(ls "$work/cpack")"; exit 1; }
 

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -43,21 +41,6 @@ inline QStringList xdotool(const QString& arguments) {
     const ProcessResult result = runProcess(QStringLiteral("xdotool"), arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     EXPECT_EQ(result.exitCode, 0) << "xdotool " << qPrintable(arguments) << ": " << qPrintable(result.err);
     return result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-// Runs the vocena binary with HOME and the XDG folders inside `home`, the session bus at
-// `busAddress` (none by default: the file secret store), no proxy and the default log level;
-// waits at most 30 s.
-inline ProcessResult runVocena(const QString& binary, const QString& home, const QStringList& args, const QByteArray& input = {},
-                               const QString& busAddress = QStringLiteral("disabled:")) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), QDir(home).filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
-    for (const char* name : {"http_proxy", "https_proxy", "VOCENA_LOG_LEVEL", "VOCENA_LOG_PRIVATE"})
-        env.remove(QString::fromLatin1(name));
-    return runProcess(binary, args, input, env.toStringList(), 30000);
 }
 
 }  // namespace vocena::test

@@ -23,9 +23,7 @@ public:
     TrayHost& operator=(const TrayHost&) = delete;
 
     // Whether the tray took over the display's tray selection in time.
-    bool waitUntilReady() {
-        return waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
-    }
+    bool waitUntilReady() { return waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }); }
 
     void stop() {
         if (m_process.state() == QProcess::NotRunning) return;

@@ -1,116 +1,99 @@
-// `vocena toggle`, `vocena quit` and `vocena listen` as processes against an app owned by this
-// test process on a private session bus, against no app, without a bus, and on a bus that
-// would start a service for the app's name if anyone called it.
+// `vocena toggle`, `vocena settings`, `vocena quit` and `vocena listen`, and the D-Bus calls of
+// the desktop's shortcuts (gdbus), as processes against an app owned by this test process on a
+// private session bus, against no app, without a bus, and on a bus that would start a service
+// for the app's name if anyone called it.
 #include "Infrastructure/Platform/AppInstance.h"
-#include "support/CliRunner.h"
+#include "support/AppDriver.h"
 #include "support/PrivateBus.h"
 #include "support/RecordedAppActions.h"
-#include "support/WaitUntil.h"
-
-#include <gtest/gtest.h>
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QFile>
-#include <QTemporaryDir>
 
 using namespace vocena;
 
 namespace {
 
-class AppCommandsTest : public ::testing::Test {
-protected:
-    QTemporaryDir home;
-
-    test::ProcessResult vocena(const QStringList& args, const QString& busAddress) const {
-        return test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, {}, busAddress);
-    }
-    static QString sessionBus() { return qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"); }
-};
-
 const QString kNotRunning = QStringLiteral("澄言未运行\n");
 const QString kListenRefused = QStringLiteral("vocena listen: 澄言正在运行");
 
+// A call of the app's org.freedesktop.Application interface as a shortcut makes it, without the
+// binary (gdbus types the arguments from the introspection).
+QStringList gdbusCall(const QString& method, const QStringList& arguments) {
+    return QStringList{QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), AppBus::serviceName,
+                       QStringLiteral("--object-path"), AppBus::objectPath, QStringLiteral("--method"),
+                       QStringLiteral("org.freedesktop.Application.") + method} + arguments;
+}
+QStringList action(const QString& name) { return gdbusCall(QStringLiteral("ActivateAction"), {name, QStringLiteral("[]"), QStringLiteral("{}")}); }
+
+using AppCommandsTest = test::AppDriver;
+
 }  // namespace
 
-TEST_F(AppCommandsTest, CommandsReachTheRunningAppAndListenStandsBack) {
+TEST_F(AppCommandsTest, CallsAndCommandsReachTheRunningAppAndListenStandsBack) {
     ASSERT_FALSE(sessionBus().isEmpty()) << "run under dbus-run-session";
+    bus = sessionBus();
     test::RecordedAppActions recorded;
     auto app = std::make_unique<AppInstance>(recorded.actions());
     ASSERT_EQ(app->claim(), AppInstance::Claim::primary);
     recorded.onQuit = [&app] { app->release(); };  // as the app does when it quits
 
-    // The call the README gives for shortcuts without the binary, typed from the introspection.
-    QProcess gdbus;
-    gdbus.start(QStringLiteral("gdbus"), {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), AppBus::serviceName,
-                                          QStringLiteral("--object-path"), AppBus::objectPath, QStringLiteral("--method"),
-                                          QStringLiteral("org.freedesktop.Application.ActivateAction"), AppBus::toggleRecording,
-                                          QStringLiteral("[]"), QStringLiteral("{}")});
-    EXPECT_TRUE(test::waitUntil([&] { return gdbus.state() == QProcess::NotRunning; }));
-    EXPECT_EQ(gdbus.exitCode(), 0) << gdbus.readAllStandardError().toStdString();
-    EXPECT_TRUE(test::waitUntil([&] { return recorded.calls == QStringList{AppBus::toggleRecording}; }));
-
+    const QString gdbus = QStringLiteral("gdbus"), vocena = QStringLiteral(VOCENA_BINARY);
     const struct {
+        QString program;
         QStringList args;
         int code;
         QString err;  // contained in standard error
         QStringList ran;
     } cases[] = {
-        {{QStringLiteral("listen")}, 1, kListenRefused, {}},
-        {{QStringLiteral("toggle")}, 0, {}, {AppBus::toggleRecording}},
-        {{QStringLiteral("settings")}, 0, {}, {AppBus::settings}},
-        {{QStringLiteral("quit")}, 0, {}, {AppBus::quit}},
+        {gdbus, gdbusCall(QStringLiteral("Activate"), {QStringLiteral("{}")}), 0, {}, {QStringLiteral("activate")}},
+        {gdbus, action(AppBus::toggleRecording), 0, {}, {AppBus::toggleRecording}},
+        {gdbus, action(AppBus::cycleWorkMode), 0, {}, {AppBus::cycleWorkMode}},
+        {gdbus, action(AppBus::permissions), 0, {}, {AppBus::permissions}},
+        {gdbus, action(QStringLiteral("record")), 1, QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), {}},
+        {gdbus, gdbusCall(QStringLiteral("Open"), {QStringLiteral("['file:///tmp/a.txt']"), QStringLiteral("@a{sv} {}")}), 1,
+         QStringLiteral("org.freedesktop.DBus.Error.NotSupported"), {}},
+        {vocena, {QStringLiteral("listen")}, 1, kListenRefused, {}},
+        {vocena, {QStringLiteral("toggle")}, 0, {}, {AppBus::toggleRecording}},
+        {vocena, {QStringLiteral("settings")}, 0, {}, {AppBus::settings}},
+        {vocena, {QStringLiteral("quit")}, 0, {}, {AppBus::quit}},
         // The app is gone now.
-        {{QStringLiteral("toggle")}, 1, kNotRunning, {}},
-        {{QStringLiteral("settings")}, 1, kNotRunning, {}},
+        {vocena, {QStringLiteral("toggle")}, 1, kNotRunning, {}},
+        {vocena, {QStringLiteral("settings")}, 1, kNotRunning, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(QLatin1Char(' '))));
         recorded.calls.clear();
-        const test::ProcessResult result = vocena(c.args, sessionBus());
-        EXPECT_EQ(result.exitCode, c.code) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(c.err)) << result.err.toStdString();
-        if (!c.ran.isEmpty()) {
-            EXPECT_TRUE(test::waitUntil([&] { return !recorded.calls.isEmpty(); }));
-        }
+        EXPECT_TRUE(test::exits(test::runProcess(c.program, c.args, {}, environment().toStringList()), c.code, {c.err}));
+        EXPECT_TRUE(test::waitUntil([&] { return recorded.calls.size() >= c.ran.size(); }));
+        QCoreApplication::processEvents();
         EXPECT_EQ(recorded.calls, c.ran);
     }
 }
 
 TEST_F(AppCommandsTest, WithoutABusTheLockFileStandsForTheApp) {
-    const QString disabled = QStringLiteral("disabled:");
-    EXPECT_EQ(vocena({QStringLiteral("toggle")}, disabled).err, kNotRunning);
-
-    // The children share this process's runtime folder, so the lock is theirs to see.
+    EXPECT_EQ(run({QStringLiteral("toggle")}).err, kNotRunning);
+    // The commands share this process's runtime folder, so the lock is theirs to see.
     AppInstance app(AppActions{}, QDBusConnection(QStringLiteral("no bus")));
     ASSERT_EQ(app.claim(), AppInstance::Claim::primary);
-    const test::ProcessResult toggle = vocena({QStringLiteral("toggle")}, disabled);
-    EXPECT_EQ(toggle.exitCode, 1);
-    EXPECT_TRUE(toggle.err.contains(QStringLiteral("没有 D-Bus 会话总线"))) << toggle.err.toStdString();
-    const test::ProcessResult listen = vocena({QStringLiteral("listen")}, disabled);
-    EXPECT_EQ(listen.exitCode, 1);
-    EXPECT_TRUE(listen.err.contains(kListenRefused)) << listen.err.toStdString();
+    for (const auto& [command, line] : {std::pair{"toggle", QStringLiteral("没有 D-Bus 会话总线")}, std::pair{"listen", kListenRefused}})
+        EXPECT_TRUE(test::exits(run({QString::fromLatin1(command)}), 1, {line}));
 }
 
 TEST_F(AppCommandsTest, AskingWhetherTheAppRunsStartsNothing) {
     // The bus would run `touch MARKER` for the app's name.
     const QString marker = home.filePath(QStringLiteral("activated"));
-    const test::PrivateBus bus({{AppBus::serviceName, QStringLiteral("/usr/bin/touch ") + marker}});
-    const QString address = QString::fromUtf8(bus.address());
-    ASSERT_FALSE(address.isEmpty());
-    for (const char* command : {"toggle", "settings", "quit", "listen"}) {
-        SCOPED_TRACE(command);
-        const test::ProcessResult result = vocena({QString::fromLatin1(command)}, address);
-        EXPECT_FALSE(result.err.contains(kListenRefused)) << result.err.toStdString();
-        if (QLatin1String(command) != QLatin1String("listen")) {
-            EXPECT_EQ(result.err, kNotRunning);
-        }
-    }
+    const test::PrivateBus privateBus({{AppBus::serviceName, QStringLiteral("/usr/bin/touch ") + marker}});
+    bus = QString::fromUtf8(privateBus.address());
+    ASSERT_FALSE(bus.isEmpty());
+    for (const char* command : {"toggle", "settings", "quit"})
+        EXPECT_EQ(run({QString::fromLatin1(command)}).err, kNotRunning) << command;
+    EXPECT_FALSE(run({QStringLiteral("listen")}).err.contains(kListenRefused));
     QCoreApplication::processEvents();
     EXPECT_FALSE(QFile::exists(marker));
 
     // The bus does start the service for a plain call: the check above could have seen it.
-    QDBusConnection caller = QDBusConnection::connectToBus(address, QStringLiteral("activating"));
+    QDBusConnection caller = QDBusConnection::connectToBus(bus, QStringLiteral("activating"));
     QDBusPendingCall pending = caller.asyncCall(
         QDBusMessage::createMethodCall(AppBus::serviceName, AppBus::objectPath, AppBus::interfaceName, QStringLiteral("Activate")), 3000);
     EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(marker); }));

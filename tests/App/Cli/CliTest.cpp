@@ -1,75 +1,57 @@
 // The command line, run as a real process over real files and a loopback model server.
 #include "Support/ReferenceDate.h"
 #include "Terms/TermStorage.h"
-#include "support/CliRunner.h"
+#include "support/AppDriver.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/ScopedEnv.h"
 #include "support/TestFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
 #include <QLockFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 
 using namespace vocena;
-using vocena::test::LoopbackHttpServer;
+using test::LoopbackHttpServer;
 using Response = LoopbackHttpServer::Response;
+using Result = test::ProcessResult;
 
 namespace {
 
-using Result = vocena::test::ProcessResult;
-
-class CliTest : public ::testing::Test {
+class CliTest : public test::AppDriver {
 protected:
-    QTemporaryDir home;
-
-    Result vocena(const QStringList& args, const QByteArray& input = {}) const {
-        return vocena::test::runVocena(QStringLiteral(VOCENA_BINARY), home.path(), args, input);
-    }
-
     QString dataFile(const QString& name) const { return home.filePath(QStringLiteral("data/澄言/") + name); }
 };
 
 }  // namespace
 
 TEST_F(CliTest, ConfigReadsJsonLiteralsAndRefusesWhatTheAppCannotUse) {
-    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));  // the default
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.timeout", "2.5"}).exitCode, 0);
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.model", "3"}).exitCode, 0);  // text for a text key
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", "\"http://h/v1\""}).exitCode, 0);
-    EXPECT_EQ(vocena({"config", "list"}).out,
+    EXPECT_EQ(run({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));  // the default
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.timeout", "2.5"}).exitCode, 0);
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.model", "3"}).exitCode, 0);  // text for a text key
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.baseURL", "\"http://h/v1\""}).exitCode, 0);
+    EXPECT_EQ(run({"config", "list"}).out,
               QStringLiteral("com.vocena.ai.baseURL = \"http://h/v1\"\ncom.vocena.ai.enabled = false\n"
                              "com.vocena.ai.model = \"3\"\ncom.vocena.ai.timeout = 2.5\n"));
 
-    const Result wrongType = vocena({"config", "set", "com.vocena.ai.mode", "abc"});
-    EXPECT_EQ(wrongType.exitCode, 2);
-    EXPECT_TRUE(wrongType.err.contains(QStringLiteral("integer")));
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.mode", "1.5"}).exitCode, 2);
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.nope", "1"}).exitCode, 2);
-    EXPECT_EQ(vocena({"config", "get", "com.vocena.nope"}).exitCode, 2);
+    EXPECT_TRUE(test::exits(run({"config", "set", "com.vocena.ai.mode", "abc"}), 2, {"integer"}));
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.mode", "1.5"}).exitCode, 2);
+    EXPECT_EQ(run({"config", "set", "com.vocena.nope", "1"}).exitCode, 2);
+    EXPECT_EQ(run({"config", "get", "com.vocena.nope"}).exitCode, 2);
 
-    EXPECT_EQ(vocena({"config", "unset", "com.vocena.ai.timeout"}).exitCode, 0);
-    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));
+    EXPECT_EQ(run({"config", "unset", "com.vocena.ai.timeout"}).exitCode, 0);
+    EXPECT_EQ(run({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));
 }
 
 TEST_F(CliTest, KeyComesFromStandardInputAndIsNeverPrintedWhole) {
-    EXPECT_EQ(vocena({"key", "status"}).exitCode, 1);
-    EXPECT_EQ(vocena({"key", "set"}, "").exitCode, 2);
+    EXPECT_EQ(run({"key", "status"}).exitCode, 1);
+    EXPECT_EQ(run({"key", "set"}, "").exitCode, 2);
 
-    const Result set = vocena({"key", "set"}, "sk-abcdef123456\n");
-    EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
-    const Result status = vocena({"key", "status"});
-    EXPECT_EQ(status.exitCode, 0);
-    EXPECT_TRUE(status.out.contains(QStringLiteral("sk-ab"))) << status.out.toStdString();
+    EXPECT_TRUE(test::exits(run({"key", "set"}, "sk-abcdef123456\n"), 0));
+    const Result status = run({"key", "status"});
+    EXPECT_TRUE(test::prints(status, 0, {"sk-ab"}));
     EXPECT_FALSE(status.out.contains(QStringLiteral("sk-abc")));
     EXPECT_EQ(QFile(dataFile(QStringLiteral("secrets.json"))).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
 
-    EXPECT_EQ(vocena({"key", "clear"}).exitCode, 0);
-    EXPECT_EQ(vocena({"key", "status"}).exitCode, 1);
+    EXPECT_EQ(run({"key", "clear"}).exitCode, 0);
+    EXPECT_EQ(run({"key", "status"}).exitCode, 1);
 }
 
 TEST_F(CliTest, AiTestSucceedsAndFailsCleanly) {
@@ -77,61 +59,48 @@ TEST_F(CliTest, AiTestSucceedsAndFailsCleanly) {
         return request.headers.value("authorization") == "Bearer sk-right" ? Response::chat(QStringLiteral("连接成功"))
                                                                             : Response::json(401, "{}");
     });
-    const Result noKey = vocena({"ai", "test"});
-    EXPECT_EQ(noKey.exitCode, 1);
-    EXPECT_EQ(noKey.out, QStringLiteral("连接失败: 未配置 API Key\n"));
+    EXPECT_TRUE(test::exits(run({"ai", "test"}), 1, {}, QStringLiteral("连接失败: 未配置 API Key\n")));
 
-    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", server.baseURL() + QStringLiteral("/v1/")}).exitCode, 0);
-    ASSERT_EQ(vocena({"key", "set"}, "sk-right").exitCode, 0);
-    const Result ok = vocena({"ai", "test"});
-    EXPECT_EQ(ok.exitCode, 0) << ok.out.toStdString() << ok.err.toStdString();
-    EXPECT_EQ(ok.out, QStringLiteral("连接成功\n"));
+    ASSERT_EQ(run({"config", "set", "com.vocena.ai.baseURL", server.baseURL() + QStringLiteral("/v1/")}).exitCode, 0);
+    ASSERT_EQ(run({"key", "set"}, "sk-right").exitCode, 0);
+    EXPECT_TRUE(test::exits(run({"ai", "test"}), 0, {}, QStringLiteral("连接成功\n")));
     const auto request = server.requests().value(0);
     EXPECT_EQ(request.target, "/v1/chat/completions");
     EXPECT_TRUE(request.body.contains("\"max_tokens\":10"));
     EXPECT_TRUE(QString::fromUtf8(request.body).contains(QStringLiteral("只回复\\\"连接成功\\\"四个字")));
 
-    ASSERT_EQ(vocena({"key", "set"}, "sk-wrong").exitCode, 0);
-    const Result wrongKey = vocena({"ai", "test"});
-    EXPECT_EQ(wrongKey.exitCode, 1);
-    EXPECT_EQ(wrongKey.out, QStringLiteral("连接失败: API 错误: API Key 无效\n"));
+    ASSERT_EQ(run({"key", "set"}, "sk-wrong").exitCode, 0);
+    EXPECT_TRUE(test::exits(run({"ai", "test"}), 1, {}, QStringLiteral("连接失败: API 错误: API Key 无效\n")));
 }
 
 TEST_F(CliTest, VocabularyRoundTrip) {
-    const Result added = vocena({"vocab", "add", "VureVIZ", "--variants", "zOVO, vure viz", "--category", "公司名"});
-    EXPECT_EQ(added.exitCode, 0) << added.err.toStdString();
-    EXPECT_EQ(vocena({"vocab", "add", "  VureVIZ\n"}).exitCode, 1);  // already there
-    EXPECT_EQ(vocena({"vocab", "add", "澄言"}).exitCode, 0);
+    EXPECT_TRUE(test::exits(run({"vocab", "add", "VureVIZ", "--variants", "zOVO, vure viz", "--category", "公司名"}), 0));
+    EXPECT_EQ(run({"vocab", "add", "  VureVIZ\n"}).exitCode, 1);  // already there
+    EXPECT_EQ(run({"vocab", "add", "澄言"}).exitCode, 0);
 
     const QString csv = home.filePath(QStringLiteral("words.csv"));
     ASSERT_TRUE(test::writeFile(csv, "word,note,category,x,variants\r\n\"Qt, Inc\",,公司名\r\n澄言,,,,\r\n张三,,人名,,张山、章三\r\n"));
-    const Result imported = vocena({"vocab", "import", csv});
-    EXPECT_EQ(imported.out, QStringLiteral("2\n"));
+    EXPECT_EQ(run({"vocab", "import", csv}).out, QStringLiteral("2\n"));
 
-    EXPECT_EQ(vocena({"vocab", "list"}).out,
+    EXPECT_EQ(run({"vocab", "list"}).out,
               QStringLiteral("VureVIZ (公司名)，可能误识别为：zOVO、vure viz\n澄言\nQt, Inc (公司名)\n张三 (人名)，可能误识别为：张山、章三\n"));
-    EXPECT_EQ(vocena({"vocab", "remove", "澄言"}).exitCode, 0);
-    EXPECT_EQ(vocena({"vocab", "remove", "澄言"}).exitCode, 1);
-    EXPECT_EQ(vocena({"vocab", "import", home.filePath(QStringLiteral("missing.csv"))}).exitCode, 1);
-    EXPECT_EQ(vocena({"vocab", "list"}).out.count(QLatin1Char('\n')), 3);
+    EXPECT_EQ(run({"vocab", "remove", "澄言"}).exitCode, 0);
+    EXPECT_EQ(run({"vocab", "remove", "澄言"}).exitCode, 1);
+    EXPECT_EQ(run({"vocab", "import", home.filePath(QStringLiteral("missing.csv"))}).exitCode, 1);
+    EXPECT_EQ(run({"vocab", "list"}).out.count(QLatin1Char('\n')), 3);
 }
 
 TEST_F(CliTest, ProcessIsADryRunThroughThePipeline) {
     QByteArray reply = R"({"choices":[{"message":{"content":"好的，这是纠正后的文本。"}}]})";
     LoopbackHttpServer server([&reply](const auto&) { return Response::json(200, reply); });
-    ASSERT_EQ(vocena({"config", "set", "com.vocena.ai.baseURL", server.baseURL()}).exitCode, 0);
-    ASSERT_EQ(vocena({"key", "set"}, "sk-right").exitCode, 0);
-    EXPECT_EQ(vocena({"process"}, "好的这是纠正后的文本").out, QStringLiteral("这是纠正后的文本。\n"));
+    ASSERT_EQ(run({"config", "set", "com.vocena.ai.baseURL", server.baseURL()}).exitCode, 0);
+    ASSERT_EQ(run({"key", "set"}, "sk-right").exitCode, 0);
+    EXPECT_EQ(run({"process"}, "好的这是纠正后的文本").out, QStringLiteral("这是纠正后的文本。\n"));
 
     reply = "not json";
-    const Result fallback = vocena({"process", "--mode", "assistant"}, "今天几号");
-    EXPECT_EQ(fallback.out, QStringLiteral("今天几号\n"));
-    EXPECT_TRUE(fallback.err.contains(QStringLiteral("AI 处理失败：JSON 解析错误"))) << fallback.err.toStdString();
-
-    const Result command = vocena({"process"}, "删除最后三个字");
-    EXPECT_EQ(command.exitCode, 0);
-    EXPECT_EQ(command.out, QString());
-    EXPECT_TRUE(command.err.contains(QStringLiteral("按 3 次退格键"))) << command.err.toStdString();
+    EXPECT_TRUE(test::exits(run({"process", "--mode", "assistant"}, "今天几号"), 0, {"AI 处理失败：JSON 解析错误"},
+                            QStringLiteral("今天几号\n")));
+    EXPECT_TRUE(test::exits(run({"process"}, "删除最后三个字"), 0, {"按 3 次退格键"}, QString()));
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("term_frequency.json"))));  // a dry run learns nothing
 }
 
@@ -161,13 +130,10 @@ TEST_F(CliTest, ArgumentErrorsExitTwoWithTheErrorAndTheUsageOnStandardError) {
         {{"listen", "now"}, "多余的参数: now", "用法: vocena listen"},
     };
     for (const Case& c : cases) {
-        const Result result = vocena(c.args);
-        const std::string label = c.args.join(' ').toStdString() + "\n" + result.err.toStdString();
-        EXPECT_EQ(result.exitCode, 2) << label;
-        EXPECT_EQ(result.out, QString()) << label;
-        EXPECT_TRUE(result.err.contains(c.error)) << label;
-        EXPECT_TRUE(result.err.contains(c.usage)) << label;
-        EXPECT_FALSE(result.err.contains(QStringLiteral("sk-on-the"))) << label;  // a key is never echoed
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Result result = run(c.args);
+        EXPECT_TRUE(test::exits(result, 2, {c.error, c.usage}, QString()));
+        EXPECT_FALSE(result.err.contains(QStringLiteral("sk-on-the")));  // a key is never echoed
     }
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // nothing ran
 }
@@ -180,37 +146,33 @@ TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
         {{"key", "help"}, "用法: vocena key"}, {{"ai", "-h"}, "用法: vocena ai"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
         {{"model", "install", "--help"}, "用法: vocena model"}, {{"settings", "--help"}, "用法: vocena settings"},
     };
-    for (const auto& [args, usage] : cases) {
-        const Result help = vocena(args);
-        EXPECT_EQ(help.exitCode, 0) << args.join(' ').toStdString() << help.err.toStdString();
-        EXPECT_TRUE(help.out.contains(usage)) << args.join(' ').toStdString();
-    }
+    for (const auto& [args, usage] : cases)
+        EXPECT_TRUE(test::prints(run(args), 0, {usage})) << args.join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // `vocab add w --help` added nothing
-    const Result version = vocena({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
     // The project's version, the one the settings window shows.
-    EXPECT_EQ(version.out, QStringLiteral("vocena %1\n").arg(QStringLiteral(VOCENA_PROJECT_VERSION)));
+    const QString version = QStringLiteral("vocena %1\n").arg(QStringLiteral(VOCENA_PROJECT_VERSION));
+    EXPECT_TRUE(test::exits(run({"--version"}), 0, {}, version));
 }
 
 TEST_F(CliTest, ArgumentsAfterADoubleDashAreValuesAndVerboseShowsTheLog) {
-    EXPECT_EQ(vocena({"config", "set", "com.vocena.ai.model", "--", "-mini"}).exitCode, 0);
-    EXPECT_EQ(vocena({"config", "get", "com.vocena.ai.model"}).out, QStringLiteral("\"-mini\"\n"));
-    EXPECT_EQ(vocena({"vocab", "add", "--category", "选项", "--", "--help"}).exitCode, 0);
-    EXPECT_EQ(vocena({"vocab", "list"}).out, QStringLiteral("--help (选项)\n"));
+    EXPECT_EQ(run({"config", "set", "com.vocena.ai.model", "--", "-mini"}).exitCode, 0);
+    EXPECT_EQ(run({"config", "get", "com.vocena.ai.model"}).out, QStringLiteral("\"-mini\"\n"));
+    EXPECT_EQ(run({"vocab", "add", "--category", "选项", "--", "--help"}).exitCode, 0);
+    EXPECT_EQ(run({"vocab", "list"}).out, QStringLiteral("--help (选项)\n"));
 
-    EXPECT_FALSE(vocena({"vocab", "add", "一"}).err.contains(QStringLiteral("[VocabularyStore]")));
-    EXPECT_TRUE(vocena({"-v", "vocab", "add", "二"}).err.contains(QStringLiteral("[VocabularyStore] 词汇库已保存")));
+    EXPECT_FALSE(run({"vocab", "add", "一"}).err.contains(QStringLiteral("[VocabularyStore]")));
+    EXPECT_TRUE(run({"-v", "vocab", "add", "二"}).err.contains(QStringLiteral("[VocabularyStore] 词汇库已保存")));
 }
 
 TEST_F(CliTest, StandardInputLosesOnlyTheLineBreakThatEndsIt) {
     const QList<std::pair<QByteArray, QString>> cases = {
         {"今天", "今天\n"}, {"今天\n", "今天\n"}, {"今天\r\n", "今天\n"}, {"今天\n\n", "今天\n\n"}, {"第一行\n第二行\n", "第一行\n第二行\n"},
     };
-    for (const auto& [input, output] : cases) EXPECT_EQ(vocena({"process"}, input).out, output) << input.toStdString();
+    for (const auto& [input, output] : cases) EXPECT_EQ(run({"process"}, input).out, output) << input.toStdString();
 
-    EXPECT_EQ(vocena({"key", "set"}, "sk-abcdef\r\n").exitCode, 0);
-    EXPECT_EQ(vocena({"key", "set"}, "sk-abc\ndef\n").exitCode, 2);
-    EXPECT_EQ(vocena({"key", "set"}, "\n").exitCode, 2);
+    EXPECT_EQ(run({"key", "set"}, "sk-abcdef\r\n").exitCode, 0);
+    EXPECT_EQ(run({"key", "set"}, "sk-abc\ndef\n").exitCode, 2);
+    EXPECT_EQ(run({"key", "set"}, "\n").exitCode, 2);
 }
 
 TEST_F(CliTest, VocabularyChangesThatCannotBeWrittenFail) {
@@ -220,32 +182,22 @@ TEST_F(CliTest, VocabularyChangesThatCannotBeWrittenFail) {
     ASSERT_TRUE(test::writeFile(blocker, {}));
     const QString csv = home.filePath(QStringLiteral("words.csv"));
     ASSERT_TRUE(test::writeFile(csv, "word\n新词\n"));
-    const struct {
-        QStringList args;
-        QString error;
-    } cases[] = {
+    const QList<std::pair<QStringList, QString>> cases{
         {{"vocab", "add", "新词"}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
         {{"vocab", "import", csv}, QStringLiteral("vocena vocab: 无法保存词汇库（")},
         {{"terms", "accept", "明志中心"}, QStringLiteral("vocena terms: 无法保存词汇库（明志中心）")},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const Result result = vocena(c.args);
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(c.error)) << result.err.toStdString();
-        EXPECT_EQ(result.out, QString());
-    }
+    for (const auto& [args, error] : cases)
+        EXPECT_TRUE(test::exits(run(args), 1, {error}, QString())) << args.join(' ').toStdString();
 
     // A removal while another process holds the file's lock past the wait.
     ASSERT_TRUE(QFile::remove(blocker));
-    ASSERT_EQ(vocena({"vocab", "add", "旧词"}).exitCode, 0);
+    ASSERT_EQ(run({"vocab", "add", "旧词"}).exitCode, 0);
     QLockFile lock(dataFile(QStringLiteral("vocabulary.json.lock")));
     ASSERT_TRUE(lock.tryLock(0));
-    const Result removed = vocena({"vocab", "remove", "旧词"});
-    EXPECT_EQ(removed.exitCode, 1);
-    EXPECT_TRUE(removed.err.contains(QStringLiteral("vocena vocab: 无法保存词汇库（"))) << removed.err.toStdString();
+    EXPECT_TRUE(test::exits(run({"vocab", "remove", "旧词"}), 1, {"vocena vocab: 无法保存词汇库（"}));
     lock.unlock();
-    EXPECT_EQ(vocena({"vocab", "list"}).out, QStringLiteral("旧词\n"));
+    EXPECT_EQ(run({"vocab", "list"}).out, QStringLiteral("旧词\n"));
 }
 
 TEST_F(CliTest, TermsListAcceptAndDismiss) {
@@ -259,20 +211,17 @@ TEST_F(CliTest, TermsListAcceptAndDismiss) {
                                     .encode()));
     const auto read = [this](const char* name) { return test::readFile(dataFile(QString::fromLatin1(name))); };
 
-    EXPECT_EQ(vocena({"terms", "list"}).out, QStringLiteral("澄言\t3\t疑似人名\n15\t2\t-\n明志中心\t2\t专业术语\n"));
-    const Result accepted = vocena({"terms", "accept", "明志中心"});
-    EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
+    EXPECT_EQ(run({"terms", "list"}).out, QStringLiteral("澄言\t3\t疑似人名\n15\t2\t-\n明志中心\t2\t专业术语\n"));
+    EXPECT_TRUE(test::exits(run({"terms", "accept", "明志中心"}), 0));
     EXPECT_TRUE(read("vocabulary.json").contains(R"("word":"明志中心","variants":["名志中心","明智中心","明志终心","明志中新"],"category":"专业术语")"));
-    EXPECT_EQ(vocena({"terms", "accept", "明志中心"}).exitCode, 0);  // already there: nothing to do
+    EXPECT_EQ(run({"terms", "accept", "明志中心"}).exitCode, 0);  // already there: nothing to do
 
-    EXPECT_EQ(vocena({"terms", "dismiss", "澄言"}).exitCode, 0);
+    EXPECT_EQ(run({"terms", "dismiss", "澄言"}).exitCode, 0);
     EXPECT_TRUE(read("term_suppressed.json").contains(R"("term":"澄言")"));
-    EXPECT_EQ(vocena({"terms", "list"}).out, QStringLiteral("15\t2\t-\n澄言\t已忽略\t-\n"));
+    EXPECT_EQ(run({"terms", "list"}).out, QStringLiteral("15\t2\t-\n澄言\t已忽略\t-\n"));
 }
 
 TEST_F(CliTest, TheTrayAppWithoutADisplaySaysSoAndEnds) {
-    const vocena::test::ScopedEnv display("DISPLAY", ":59999");  // nobody serves it
-    const Result result = vocena({});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("澄言需要图形会话"))) << result.err.toStdString();
+    env << QStringLiteral("DISPLAY=:59999");  // nobody serves it
+    EXPECT_TRUE(test::exits(run({}), 1, {"澄言需要图形会话"}));
 }

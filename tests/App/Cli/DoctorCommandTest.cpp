@@ -1,53 +1,44 @@
-// `vocena doctor` as a process on a private bus, with and without a fake fcitx5: which way of
-// typing it reports, and why.
-#include "support/CliRunner.h"
+// `vocena doctor` and `vocena listen` as processes in a session without an X display, on a
+// private bus with and without a fake fcitx5: which way of typing doctor reports, and why; that
+// listen counts typing through the bridge as a way to deliver the words, and without any says
+// what to install. No speech model is installed here: both commands end with 1.
+#include "support/AppDriver.h"
 #include "support/FakeFcitx5Bridge.h"
 #include "support/PrivateBus.h"
-#include "support/ScopedEnv.h"
-
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 using namespace vocena::test;
 
-namespace {
+using DoctorCommandTest = AppDriver;
 
-struct DoctorCase {
-    const char* preference;  // null: not set
-    bool fcitx5;
-    const char* line;
-};
-
-}  // namespace
-
-TEST(DoctorCommandTest, TellsWhichWayTextIsTypedAndWhy) {
-    const ScopedEnv noDisplay("DISPLAY", QByteArray());
-    const PrivateBus bus;
-    ASSERT_FALSE(bus.address().isEmpty());
-    FakeFcitx5Bridge fake(bus.address());
-    const QString address = QString::fromUtf8(bus.address());
-    const DoctorCase cases[] = {
+TEST_F(DoctorCommandTest, TellsWhichWayTextIsTypedAndListenStartsOnlyWithOne) {
+    const PrivateBus privateBus;
+    bus = QString::fromUtf8(privateBus.address());
+    ASSERT_FALSE(bus.isEmpty());
+    env = QStringList{QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY=wayland-0")};
+    FakeFcitx5Bridge fake(privateBus.address());
+    const QString install = QStringLiteral("sudo apt install fcitx5 fcitx5-chinese-addons");
+    const struct {
+        const char* preference;  // null: not set
+        bool fcitx5;
+        const char* doctor;
+    } cases[] = {
         {nullptr, true, "文字输入方式: fcitx5 输入法桥接（自动选择 fcitx5（fcitx5 正在运行，桥接插件版本 1））"},
         {"x11", true, "文字输入方式: fcitx5 输入法桥接（设置为 x11，但没有可用的 X11 显示；自动选择 fcitx5（"},
-        {"fcitx5", false,
-         "文字输入方式: 无（设置为 fcitx5，但桥接不可用；fcitx5 桥接不可用：fcitx5 没有运行；也没有可用的 X11 显示）"},
+        {"fcitx5", false, "文字输入方式: 无（设置为 fcitx5，但桥接不可用；fcitx5 桥接不可用：fcitx5 没有运行；也没有可用的 X11 显示）"},
+        {nullptr, false, "文字输入方式: 无"},
     };
-    for (const DoctorCase& c : cases) {
-        SCOPED_TRACE(c.line);
-        QTemporaryDir home;
-        if (c.preference) {
-            const ProcessResult set = runVocena(QStringLiteral(VOCENA_BINARY), home.path(),
-                                                {QStringLiteral("config"), QStringLiteral("set"),
-                                                 QStringLiteral("com.vocena.injection.backend"), QString::fromLatin1(c.preference)});
-            ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
-        }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.doctor);
+        const QString key = QStringLiteral("com.vocena.injection.backend");
+        ASSERT_EQ(run(c.preference ? QStringList{"config", "set", key, c.preference} : QStringList{"config", "unset", key}).exitCode, 0);
         if (c.fcitx5) {
             ASSERT_TRUE(fake.start());
         }
-        const ProcessResult doctor = runVocena(QStringLiteral(VOCENA_BINARY), home.path(), {QStringLiteral("doctor")}, {}, address);
+        EXPECT_TRUE(prints(run({QStringLiteral("doctor")}), 1, {QString::fromUtf8(c.doctor)}));
+        const ProcessResult listen = run({QStringLiteral("listen"), QStringLiteral("--once")});
+        EXPECT_TRUE(exits(listen, 1, {"vocena listen: 听写需要的条件不满足"}));
+        for (const QString& line : {QStringLiteral("辅助功能权限: 未授权"), install})
+            EXPECT_EQ(listen.err.contains(line), !c.fcitx5) << line.toStdString();
         fake.stop();
-        EXPECT_EQ(doctor.exitCode, 1);  // no display, no model here
-        EXPECT_TRUE(doctor.out.contains(QString::fromUtf8(c.line))) << doctor.out.toStdString();
     }
 }

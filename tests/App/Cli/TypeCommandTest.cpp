@@ -1,40 +1,23 @@
 // `vocena type` as a process of its own, typing into a focused field of this test process on
 // the Xvfb display of scripts/with-xvfb.
 #include "Infrastructure/TextInjection/TextInjectionService.h"
-#include "support/CliRunner.h"
+#include "support/AppDriver.h"
 #include "support/FakeFcitx5Bridge.h"
 #include "support/FocusedTextField.h"
 #include "support/PrivateBus.h"
-#include "support/TestEnvironment.h"
-
-#include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <csignal>
 
 using vocena::test::FocusedTextField;
-using vocena::test::ProcessResult;
 
 namespace {
 
-class TypeCommandTest : public ::testing::Test {
+const QString kChinese = QStringLiteral("今天天气很好");
+
+class TypeCommandTest : public vocena::test::AppDriver {
 protected:
-    QTemporaryDir home;
-    void SetUp() override { vocena::test::prepareEnvironment(home); }  // for the commands too
-
-    ProcessResult vocena(const QStringList& args, const QByteArray& input, bool withDisplay = true, const QByteArray& bus = {}) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (!withDisplay) env.remove(QStringLiteral("DISPLAY"));
-        if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(bus));
-        return vocena::test::runProcess(QStringLiteral(VOCENA_BINARY), args, input, env.toStringList());
-    }
-
     // The keeper a finished command left serving the clipboard goes once someone copies.
     static void endKeeper() {
         QGuiApplication::clipboard()->setText(QStringLiteral("after"));
@@ -56,7 +39,6 @@ protected:
 };
 
 TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelectionsComeBack) {
-    const QString chinese = QStringLiteral("今天天气很好");
     struct Case {
         const char* name;
         QStringList command;
@@ -66,10 +48,10 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
     };
     const Case cases[] = {
         {"typed on keys", {QStringLiteral("type")}, QStringLiteral("VureVIZ"), nullptr, false},
-        {"pasted", {QStringLiteral("type")}, chinese, nullptr, false},
+        {"pasted", {QStringLiteral("type")}, kChinese, nullptr, false},
         // Taken for xterm, the field gets Shift+Insert (on which a Qt field pastes the clipboard).
-        {"pasted into a terminal from the primary selection", {QStringLiteral("type")}, chinese, "XTerm", false},
-        {"through the pipeline", {QStringLiteral("process"), QStringLiteral("--inject")}, chinese, nullptr, true},  // no key: as heard
+        {"pasted into a terminal from the primary selection", {QStringLiteral("type")}, kChinese, "XTerm", false},
+        {"through the pipeline", {QStringLiteral("process"), QStringLiteral("--inject")}, kChinese, nullptr, true},  // no key: as heard
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,9 +59,8 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
         if (c.windowClass) vocena::test::xdotool(QStringLiteral("set_window --class %1 %2").arg(QLatin1String(c.windowClass)).arg(field.windowId()));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QGuiApplication::clipboard()->setText(QStringLiteral("selected"), QClipboard::Selection);
-        const ProcessResult result = vocena(c.command, c.text.toUtf8() + '\n');  // the line end of echo is dropped
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(result.out, QString());
+        // The line end of echo is dropped.
+        EXPECT_TRUE(vocena::test::exits(run(c.command, c.text.toUtf8() + '\n'), 0, {}, QString()));
         EXPECT_EQ(field.waitForText(c.text), c.text);
         // The command has exited; what it put back is served by its keeper until someone copies.
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
@@ -89,105 +70,68 @@ TEST_F(TypeCommandTest, TypesIntoTheFocusedFieldOfAnotherProcessAndTheSelections
     }
 }
 
-TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommand) {
+// The focused application does not react to the paste key: the text stays on the clipboard
+// after the command, for the user to paste. A signal during the wait for the fetch ends the
+// command at once; the text is not lost, and a late fetch could not paste the old clipboard.
+TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommandOrASignal) {
     FocusedTextField field(FocusedTextField::Kind::singleLine);
-    field.ignorePaste = true;  // the focused application does not react to the paste key
-    const QString chinese = QStringLiteral("今天天气很好");
+    field.ignorePaste = true;
     const QStringList commands[] = {{QStringLiteral("type")}, {QStringLiteral("process"), QStringLiteral("--inject")}};
     for (const QStringList& command : commands) {
         SCOPED_TRACE(command.join(' ').toStdString());
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        const ProcessResult result = vocena(command, chinese.toUtf8());
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << result.err.toStdString();
+        EXPECT_TRUE(vocena::test::exits(run(command, kChinese.toUtf8()), 1, {"未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"}));
         EXPECT_EQ(field.text(), QString());
-        // The command has exited: its keeper serves the dictated text, for the user to paste.
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), chinese);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), kChinese);
         endKeeper();
     }
-}
-
-// A signal ends the command at once; the text nobody fetched yet is not lost, and a late fetch
-// could not paste the old clipboard in its place.
-TEST_F(TypeCommandTest, ASignalDuringThePasteLeavesTheUnfetchedTextOnTheClipboard) {
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    field.ignorePaste = true;  // the paste waits for a fetch that never comes
-    const QString chinese = QStringLiteral("今天天气很好");
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         field.shortcuts.clear();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        QProcess process;
         // The wait for the fetch outlasts any delay of this test: the signal finds it open.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(vocena::TextInjectionService::kFetchLimitVariable), QStringLiteral("600000"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VOCENA_BINARY), {QStringLiteral("type")});
-        process.write(chinese.toUtf8());
-        process.closeWriteChannel();
+        start({QStringLiteral("type")}, {QString::fromLatin1(vocena::TextInjectionService::kFetchLimitVariable) + QStringLiteral("=600000")});
+        app.write(kChinese.toUtf8());
+        app.closeWriteChannel();
         ASSERT_TRUE(vocena::test::waitUntil([&field] { return !field.shortcuts.isEmpty(); }));
         // The user gives up during the wait.
-        ASSERT_EQ(::kill(pid_t(process.processId()), signal), 0);
-        ASSERT_TRUE(vocena::test::waitUntil([&process] { return process.state() == QProcess::NotRunning; }));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 128 + signal);
-        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("文字留在剪贴板上")));
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), chinese);
+        ASSERT_EQ(::kill(pid_t(app.processId()), signal), 0);
+        EXPECT_TRUE(ends(128 + signal));
+        EXPECT_TRUE(log.contains(QStringLiteral("文字留在剪贴板上"))) << log.toStdString();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), kChinese);
         endKeeper();
     }
 }
 
 TEST_F(TypeCommandTest, SaysWhyItCannotType) {
-    const ProcessResult noDisplay = vocena({QStringLiteral("type")}, "abc", false);
-    EXPECT_EQ(noDisplay.exitCode, 1);
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "\n"), 1, {"文本为空"}));
+    env << QStringLiteral("DISPLAY");
     // The reason, then what to install.
-    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("没有可以输入文字的方式（fcitx5 桥接不可用"))) << noDisplay.err.toStdString();
-    EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("sudo apt install fcitx5 fcitx5-chinese-addons"))) << noDisplay.err.toStdString();
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "abc"), 1,
+                                    {"没有可以输入文字的方式（fcitx5 桥接不可用", "sudo apt install fcitx5 fcitx5-chinese-addons"}));
+}
 
-    const ProcessResult empty = vocena({QStringLiteral("type")}, "\n");
-    EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_TRUE(empty.err.contains(QStringLiteral("文本为空"))) << empty.err.toStdString();
+// fcitx5 without a focused field (its commits are tested on the real fcitx5:
+// Fcitx5EndToEndTest): the text goes the X11 way instead; with no other way of typing (no X
+// display, no compositor) the words are not lost, and without even a clipboard to keep them they
+// are shown to the user.
+TEST_F(TypeCommandTest, WithFcitx5ButNoFocusedFieldTheWordsGoAnotherWayOrAreShown) {
+    const vocena::test::PrivateBus privateBus;
+    vocena::test::FakeFcitx5Bridge fcitx5(privateBus.address());
+    ASSERT_TRUE(fcitx5.start());
+    fcitx5.focused = false;
+    bus = QString::fromUtf8(privateBus.address());
+    const QString refused = QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式");
+    FocusedTextField field(FocusedTextField::Kind::singleLine);
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, kChinese.toUtf8()), 0, {refused}));
+    EXPECT_EQ(field.waitForText(kChinese), kChinese);
+    endKeeper();
+
+    env << QStringLiteral("DISPLAY");
+    // The words themselves are shown.
+    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("process"), QStringLiteral("--inject")}, kChinese.toUtf8()), 1,
+                                    {refused, "未能自动输入，也无法写入剪贴板", QStringLiteral("识别的文字：") + kChinese}));
+    EXPECT_TRUE(fcitx5.committed.isEmpty());
 }
 
 }  // namespace
-
-TEST_F(TypeCommandTest, WithFcitx5TheTextIsCommittedClipboardUntouchedAndWithoutAnInputFocusItIsPasted) {
-    const vocena::test::PrivateBus bus;
-    vocena::test::FakeFcitx5Bridge fcitx5(bus.address());
-    ASSERT_TRUE(fcitx5.start());
-    const QString chinese = QStringLiteral("今天天气很好，我们去公园吧！");
-    FocusedTextField field(FocusedTextField::Kind::singleLine);
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-
-    ProcessResult result = vocena({QStringLiteral("type")}, chinese.toUtf8(), true, bus.address());
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(fcitx5.committed, QStringList{chinese});
-    EXPECT_EQ(field.text(), QString());  // (the fake commits nowhere)
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-    EXPECT_FALSE(keeperRunning());
-
-    fcitx5.focused = false;
-    result = vocena({QStringLiteral("type")}, chinese.toUtf8(), true, bus.address());
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(field.waitForText(chinese), chinese);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式"))) << result.err.toStdString();
-    EXPECT_EQ(fcitx5.committed.size(), 1);
-    endKeeper();
-}
-
-// fcitx5 with no focused field and no other way of typing (no X display, no compositor): the
-// words are not lost. Without even a clipboard to keep them they are shown to the user.
-TEST_F(TypeCommandTest, WithFcitx5AloneAndNoFocusedFieldTheWordsAreNotLost) {
-    const vocena::test::PrivateBus bus;
-    vocena::test::FakeFcitx5Bridge fcitx5(bus.address());
-    ASSERT_TRUE(fcitx5.start());
-    fcitx5.focused = false;
-    const QString chinese = QStringLiteral("今天天气很好");
-    const ProcessResult result =
-        vocena({QStringLiteral("process"), QStringLiteral("--inject")}, chinese.toUtf8(), false, bus.address());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式"))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("未能自动输入，也无法写入剪贴板"))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("识别的文字：") + chinese)) << "the words themselves are shown";
-    EXPECT_TRUE(fcitx5.committed.isEmpty());
-}

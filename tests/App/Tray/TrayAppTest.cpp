@@ -3,31 +3,27 @@
 // started by `vocena toggle` or a double tap of Alt types into a focused field of this process;
 // a second start hands over; `vocena quit` and SIGTERM end it cleanly.
 #include "support/AppDriver.h"
-#include "support/CliRunner.h"
 #include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FocusedTextField.h"
 #include "support/PrivateDisplay.h"
 #include "support/ScopedEnv.h"
 #include "support/SpeechTestAssets.h"
-#include "support/TrayAppFixture.h"
 #include "support/TrayHost.h"
 #include "support/X11Selections.h"
 
-#include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QTemporaryDir>
 #include <csignal>
-#include <functional>
 
 using namespace vocena;
 using namespace vocena::test;
 
 namespace {
 
-class TrayAppTest : public TrayAppFixture {
+class TrayAppTest : public AppDriver {
 protected:
     TrayHost tray;
+    const QString speech = SpeechTestAssets::shared().speechWav();
+    void installModel() const { install(SpeechTestAssets::shared().model(QStringLiteral("good"))); }
+    void command(const char* name) { EXPECT_TRUE(exits(run({QString::fromLatin1(name)}), 0)); }
 };
 
 }  // namespace
@@ -37,26 +33,21 @@ protected:
 TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
     ASSERT_TRUE(tray.waitUntilReady());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    EXPECT_TRUE(logShows(QStringLiteral("没有可用的语音模型"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("没有可用的语音模型")));
     ASSERT_NO_FATAL_FAILURE(installModel());
-    EXPECT_TRUE(logShows(QStringLiteral("重新加载听写"))) << log.toStdString();
-    EXPECT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+    EXPECT_TRUE(logShows({"重新加载听写", "语音模型占用"}));
 
-    const auto toggle = [this] { EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0); };
-    const auto quit = [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); };
+    const auto toggle = [this] { command("toggle"); };
+    const auto quit = [this] { command("quit"); };
     // A non-streaming model installed meanwhile is loaded too: what it hears (您好…) is typed,
     // where the streaming model alone types 你好…. The memory allowance is measured with every
     // model loaded, the punctuation model too.
     const auto installFinalPass = [this] {
-        const auto install = [this](const QString& folder) {
-            const ProcessResult installed = vocena({QStringLiteral("model"), QStringLiteral("install"), folder});
-            ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-        };
         const SpeechTestAssets& assets = SpeechTestAssets::shared();
         install(SpeechTestAssets::copyFolder(assets.punctuationModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/punctuation"))));
         install(SpeechTestAssets::copyFolder(assets.offlineModel(QStringLiteral("good")), home.filePath(QStringLiteral("src/final-pass"))));
-        ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass"))) << log.toStdString();
-        ASSERT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
+        ASSERT_TRUE(logShows(QStringLiteral("已加载整句识别模型 final-pass")));
+        ASSERT_TRUE(logShows(QStringLiteral("语音模型占用")));
         const qsizetype measured = log.lastIndexOf(QStringLiteral("语音模型占用"));
         EXPECT_GT(log.lastIndexOf(QStringLiteral("已加载标点模型")), log.lastIndexOf(QStringLiteral("已加载整句识别模型")));
         EXPECT_LT(log.lastIndexOf(QStringLiteral("已加载标点模型")), measured) << log.toStdString();
@@ -81,20 +72,12 @@ TEST_F(TrayAppTest, ToggleFromTheCommandLineOrTheGestureTypesTheSpeech) {
         }
         FocusedTextField field(FocusedTextField::Kind::singleLine);
         log.clear();
-        c.start();
-        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
-        const ProcessResult played =
-            runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
-        ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
-        ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
-        c.stop();
-        ASSERT_TRUE(logShows(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"), 20000)) << log.toStdString();
+        ASSERT_NO_FATAL_FAILURE(dictate(speech, c.start, c.stop, QStringLiteral("状态: 完成 → 延迟隐藏通知栏")));
         EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
         EXPECT_TRUE(field.text().contains(c.heard)) << field.text().toStdString();
         EXPECT_FALSE(field.text().contains(c.heard == u'你' ? u'您' : u'你')) << field.text().toStdString();
     }
-    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
-    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(ends());
 }
 
 // On a display without XTest, and with no fcitx5, nothing can type: the dictation runs all the
@@ -106,25 +89,18 @@ TEST_F(TrayAppTest, WhereNothingCanTypeTheWordsGoToTheClipboard) {
     const ScopedEnv display("DISPLAY", withoutXTest.name().toUtf8());
     ASSERT_NO_FATAL_FAILURE(installModel());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    EXPECT_TRUE(logShows(QStringLiteral("没有可以输入文字的方式"))) << log.toStdString();
-    EXPECT_TRUE(logShows(QStringLiteral("识别的文字将复制到剪贴板"))) << log.toStdString();
+    EXPECT_TRUE(logShows({"没有可以输入文字的方式", "识别的文字将复制到剪贴板"}));
     setSelectionInAnotherApplication(QStringLiteral("旧的内容"));
 
-    EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
-    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
-    const ProcessResult played =
-        runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
-    ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
-    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
-    EXPECT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
-    ASSERT_TRUE(logShows(QStringLiteral("识别的文字已复制到剪贴板"), 20000)) << log.toStdString();
-    EXPECT_TRUE(logShows(QStringLiteral("文字已复制到剪贴板，按 Ctrl+V 粘贴"))) << log.toStdString();
+    const auto toggle = [this] { command("toggle"); };
+    ASSERT_NO_FATAL_FAILURE(dictate(speech, toggle, toggle, QStringLiteral("识别的文字已复制到剪贴板")));
+    EXPECT_TRUE(logShows(QStringLiteral("文字已复制到剪贴板，按 Ctrl+V 粘贴")));
     const QString kept = selectionSeenByOthers();
     EXPECT_FALSE(kept.isEmpty());
     EXPECT_NE(kept, QStringLiteral("旧的内容"));
 
-    EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
-    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+    command("quit");
+    ASSERT_TRUE(ends());
     EXPECT_EQ(selectionSeenByOthers(), kept);
 }
 
@@ -136,53 +112,35 @@ TEST_F(TrayAppTest, OnWaylandThePortalsShortcutTogglesRecording) {
     ASSERT_TRUE(portal.start());
     ASSERT_NO_FATAL_FAILURE(installModel());
     ASSERT_NO_FATAL_FAILURE(startApp());
-    ASSERT_TRUE(logShows(QStringLiteral("已通过 GlobalShortcuts 门户注册快捷键 toggle-recording"))) << log.toStdString();
+    ASSERT_TRUE(logShows(QStringLiteral("已通过 GlobalShortcuts 门户注册快捷键 toggle-recording")));
     portal.activate(QStringLiteral("toggle-recording"), portal.session);
-    EXPECT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏")));
     log.clear();
     portal.activate(QStringLiteral("toggle-recording"), portal.session);
-    EXPECT_TRUE(logShows(QStringLiteral("更新UI状态: 空闲"))) << log.toStdString();
-    EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
-    EXPECT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
+    EXPECT_TRUE(logShows(QStringLiteral("更新UI状态: 空闲")));
+    command("quit");
+    EXPECT_TRUE(ends());
 }
 
 // A second start, and `vocena settings`, ask the running app to open its settings window (the
 // second start ends with 0); `vocena quit` and SIGTERM both end the app the same clean way,
 // giving the bus name back; afterwards the commands find no app.
 TEST_F(TrayAppTest, SecondStartHandsOverAndQuittingReleasesTheApp) {
-    const auto secondStart = [this] {
-        const ProcessResult second = vocena({});
-        EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
-        EXPECT_TRUE(second.err.contains(QStringLiteral("已切换到正在运行的澄言"))) << second.err.toStdString();
-    };
-    const auto settings = [this] {
-        const ProcessResult result = vocena({QStringLiteral("settings")});
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    };
-    struct Case {
-        const char* name;
-        std::function<void()> open;
-        std::function<void()> quit;
-    };
-    const QList<Case> cases{
-        {"second start, vocena quit", secondStart, [this] { EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0); }},
+    const auto secondStart = [this] { EXPECT_TRUE(exits(run({}), 0, {"已切换到正在运行的澄言"})); };
+    const auto settings = [this] { command("settings"); };
+    const QList<std::tuple<const char*, std::function<void()>, std::function<void()>>> cases{
+        {"second start, vocena quit", secondStart, [this] { command("quit"); }},
         {"vocena settings, SIGTERM", settings, [this] { ::kill(pid_t(app.processId()), SIGTERM); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, open, quit] : cases) {
+        SCOPED_TRACE(name);
         ASSERT_NO_FATAL_FAILURE(startApp());
-        c.open();
-        EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开"))) << log.toStdString();
+        open();
+        EXPECT_TRUE(logShows(QStringLiteral("设置窗口已打开")));
 
-        c.quit();
-        ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
-        log += QString::fromUtf8(app.readAllStandardError());
-        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(app.exitCode(), 0) << log.toStdString();
-        EXPECT_TRUE(log.contains(QStringLiteral("澄言正在退出..."))) << log.toStdString();
-        EXPECT_TRUE(log.contains(QStringLiteral("已释放 D-Bus 名称"))) << log.toStdString();
-        const ProcessResult after = vocena({QStringLiteral("toggle")});
-        EXPECT_EQ(after.exitCode, 1);
-        EXPECT_TRUE(after.err.contains(QStringLiteral("澄言未运行"))) << after.err.toStdString();
+        quit();
+        ASSERT_TRUE(ends());
+        EXPECT_TRUE(logHas({"澄言正在退出...", "已释放 D-Bus 名称"}));
+        EXPECT_TRUE(exits(run({QStringLiteral("toggle")}), 1, {"澄言未运行"}));
     }
 }

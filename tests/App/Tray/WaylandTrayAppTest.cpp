@@ -6,12 +6,10 @@
 // the clipboard holds what another application had copied afterwards.
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
+#include "support/AppDriver.h"
 #include "support/FocusedTextField.h"
 #include "support/HeadlessSway.h"
 #include "support/SpeechTestAssets.h"
-#include "support/TrayAppFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -21,14 +19,13 @@ using namespace vocena::test;
 
 namespace {
 
-class WaylandTrayAppTest : public TrayAppFixture {
+class WaylandTrayAppTest : public AppDriver {
 protected:
     void SetUp() override {
         VOCENA_REQUIRE_HEADLESS_SWAY();
         // The seat has a keyboard, as on every desktop (the headless backend has no devices).
         static WaylandKeyEventSink seatKeyboard(WaylandConnection::shared());
         ASSERT_TRUE(seatKeyboard.isAvailable());
-        TrayAppFixture::SetUp();
     }
 };
 
@@ -54,22 +51,16 @@ TEST_F(WaylandTrayAppTest, ToggleFromTheCommandLinePastesTheSpeechIntoTheFocused
     QList<QWindow*> focusChanges;
     QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &field, [&](QWindow* window) { focusChanges << window; });
 
-    ASSERT_NO_FATAL_FAILURE(installModel());
+    ASSERT_NO_FATAL_FAILURE(install(SpeechTestAssets::shared().model(QStringLiteral("good"))));
     ASSERT_NO_FATAL_FAILURE(startApp());  // without DISPLAY: on the test's sway
-    ASSERT_TRUE(logShows(QStringLiteral("语音模型占用"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("文字输入方式: Wayland 虚拟键盘和剪贴板"))) << log.toStdString();
+    ASSERT_TRUE(logShows({"语音模型占用", "文字输入方式: Wayland 虚拟键盘和剪贴板"}));
     EXPECT_TRUE(fieldAloneAndFocused());
 
-    ASSERT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
-    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在聆听 → 显示顶部通知栏"))) << log.toStdString();
-    const ProcessResult played =
-        runProcess(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("vsink"), SpeechTestAssets::shared().speechWav()});
-    ASSERT_EQ(played.exitCode, 0) << played.err.toStdString();
-    ASSERT_TRUE(logShows(QStringLiteral("状态: 正在识别..."))) << log.toStdString();
-    // The banner is up on the overlay layer: still no window of the app.
-    EXPECT_TRUE(fieldAloneAndFocused());
-    ASSERT_EQ(vocena({QStringLiteral("toggle")}).exitCode, 0);
-    ASSERT_TRUE(logShows(QStringLiteral("状态: 完成 → 延迟隐藏通知栏"), 20000)) << log.toStdString();
+    const auto toggle = [this] { ASSERT_TRUE(exits(run({QStringLiteral("toggle")}), 0)); };
+    // The banner is up on the overlay layer while it recognizes: still no window of the app.
+    const auto stillAlone = [] { EXPECT_TRUE(fieldAloneAndFocused()); };
+    const QString done = QStringLiteral("状态: 完成 → 延迟隐藏通知栏");
+    ASSERT_NO_FATAL_FAILURE(dictate(SpeechTestAssets::shared().speechWav(), toggle, toggle, done, stillAlone));
 
     EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
     EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
@@ -79,8 +70,7 @@ TEST_F(WaylandTrayAppTest, ToggleFromTheCommandLinePastesTheSpeechIntoTheFocused
     // The paste borrowed the clipboard and gave it back.
     EXPECT_TRUE(waitUntil([&] { return clipboardSeenByOthers() == copied; })) << clipboardSeenByOthers().toStdString();
 
-    EXPECT_EQ(vocena({QStringLiteral("quit")}).exitCode, 0);
-    ASSERT_TRUE(waitUntil([&] { return app.state() == QProcess::NotRunning; }, 15000)) << log.toStdString();
-    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(exits(run({QStringLiteral("quit")}), 0));
+    ASSERT_TRUE(ends());
     EXPECT_EQ(clipboardSeenByOthers(), copied);
 }

@@ -49,10 +49,8 @@ TEST(DesktopNoticeTest, TheServerGetsTheMessageUnderTheAppsNameWithItsOwnTimeout
     EXPECT_EQ(call.signature(), QStringLiteral("susssasa{sv}i"));
     const QVariantList args = call.arguments();
     ASSERT_EQ(args.size(), 8);
-    EXPECT_EQ(args[0].toString(), QStringLiteral("澄言"));
-    EXPECT_EQ(args[3].toString(), QStringLiteral("澄言"));
-    EXPECT_EQ(args[4].toString(), message);
-    EXPECT_EQ(args[7].toInt(), -1);
+    EXPECT_EQ((QVariantList{args[0], args[3], args[4], args[7]}),
+              (QVariantList{QStringLiteral("澄言"), QStringLiteral("澄言"), message, -1}));
     QDBusConnection::disconnectFromBus(QStringLiteral("app"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));
 }

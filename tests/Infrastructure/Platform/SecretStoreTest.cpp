@@ -11,18 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <gio/gio.h>
 #include <libsecret/secret.h>
-#include <sys/stat.h>
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QDBusConnection>
+#include <QDBusVirtualObject>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <functional>
 
 using namespace vocena;
@@ -47,37 +41,20 @@ std::optional<QString> readKey(SecretStore& store) { return QCoro::waitFor(store
 bool writeKey(SecretStore& store, const QString& key) { return QCoro::waitFor(store.write(kService, kAccount, key)); }
 
 // Owns a name on a bus and never answers a call to it: a service that hangs.
-class SilentService {
+class SilentService final : public QDBusVirtualObject {
 public:
-    SilentService(const QByteArray& address, const char* name) {
-        const auto flags = GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                                G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-        m_bus = g_dbus_connection_new_for_address_sync(address.constData(), flags, nullptr, nullptr, nullptr);
-        if (!m_bus) return;
-        g_dbus_connection_add_filter(m_bus, &dropCalls, nullptr, nullptr);
-        g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
-            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-            g_variant_new("(su)", name, 4u /* do not queue */), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000,
-            nullptr, nullptr);
-        guint32 result = 0;
-        if (reply) g_variant_get(reply, "(u)", &result);
-        m_owns = result == 1;
-    }
-    ~SilentService() {
-        if (!m_bus) return;
-        g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
-        g_object_unref(m_bus);
-    }
+    SilentService(const QByteArray& address, const QString& name)
+        : m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), name)),
+          m_owns(m_bus.registerVirtualObject(QStringLiteral("/"), this, QDBusConnection::SubPath) &&
+                 m_bus.registerService(name)) {}
+    ~SilentService() override { QDBusConnection::disconnectFromBus(m_bus.name()); }
     bool owns() const { return m_owns; }
+    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }  // and no reply
+    QString introspect(const QString&) const override { return {}; }
 
 private:
-    static GDBusMessage* dropCalls(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer) {
-        if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL) return message;
-        g_object_unref(message);
-        return nullptr;
-    }
-    GDBusConnection* m_bus = nullptr;
-    bool m_owns = false;
+    QDBusConnection m_bus;
+    bool m_owns;
 };
 
 // ----- The rules every backend keeps -----
@@ -135,7 +112,7 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("secrets.json"));
     ASSERT_TRUE(test::writeFile(path, "{ not json"));
-    ::chmod(QFile::encodeName(path).constData(), 0644);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     test::LogCapture log;
     FileSecretStore store(path);
 
@@ -143,9 +120,7 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     EXPECT_TRUE(log.contains(QStringLiteral("密钥文件无效")));
     ASSERT_TRUE(writeKey(store, QStringLiteral("sk-new")));
 
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("secrets.json.corrupt-*")});
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(test::readFile(dir.filePath(kept.first())), QByteArray("{ not json"));
@@ -176,7 +151,7 @@ TEST(LibsecretSecretStoreTest, FindsAndReplacesItemsOtherProgramsStoredUnderTheS
 
 TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoopRuns) {
     SKIP_WITHOUT_KEYRING();
-    SilentService silent(qgetenv("DBUS_SESSION_BUS_ADDRESS"), "com.vocena.test.SilentSecrets");
+    SilentService silent(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("com.vocena.test.SilentSecrets"));
     ASSERT_TRUE(silent.owns());
     ScopedEnv serviceName("SECRET_SERVICE_BUS_NAME", "com.vocena.test.SilentSecrets");  // read by libsecret
     LibsecretSecretStore store(300ms);
@@ -215,7 +190,7 @@ TEST(SecretStoreDefaultTest, KeyringWheneverASecretServiceExistsElseTheFileAnnou
         // Found through $XDG_RUNTIME_DIR/bus; a service that never answers still counts.
         ScopedEnv unset("DBUS_SESSION_BUS_ADDRESS", QByteArray());
         ScopedEnv runtime("XDG_RUNTIME_DIR", bus.dir());
-        SilentService silent(bus.address(), "org.freedesktop.secrets");
+        SilentService silent(bus.address(), QStringLiteral("org.freedesktop.secrets"));
         ASSERT_TRUE(silent.owns());
         EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("secret-service"));
     }
