@@ -1,21 +1,13 @@
 // The transcript pipeline over a real loopback model server; typing is recorded (the real
 // typing is tested under X11).
-#include "Core/VoiceInputService.h"
 #include "Infrastructure/Platform/NotificationCenter.h"
-#include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/LLM/AISettingsStore.h"
-#include "support/AsyncTest.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
-#include "support/WaitUntil.h"
+#include "support/Dictation.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
 using namespace vocena;
 using test::LoopbackHttpServer;
@@ -30,61 +22,38 @@ QString varied(int n) {
     return text;
 }
 
-class Recorder final : public VoiceInputServiceDelegate, public VoiceInputAlerts {
-public:
-    QStringList states;
-    QStringList alerts;
-    void didUpdateText(VoiceInputService&, const QString&) override {}
-    void didUpdateState(VoiceInputService&, const RecognitionState& state) override { states << state.description(); }
-    void showAccessibilityAlert() override { alerts << QStringLiteral("accessibility"); }
-    void showInjectionError(const QString& description) override { alerts << description; }
-    void showTextLeftOnClipboard(const QString& notice) override { alerts << QStringLiteral("notice: ") + notice; }
-    void showTextNotKept(const QString& notice, const QString& text) override { alerts << notice + QStringLiteral(": ") + text; }
-};
-
 class PipelineTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-    std::shared_ptr<test::MemorySecretStore> secrets = std::make_shared<test::MemorySecretStore>();
-    AISettingsStore settings{prefs, secrets};
-    test::RecordingTextInjector keys;
-    Recorder recorder;
-    QStringList fed;
-    QStringList fallbacks;
-    Response reply = Response::chat(QStringLiteral("好的，今天天气很好。"));
-    LoopbackHttpServer server{[this](const auto&) { return reply; }};
-    VoiceInputService service{{settings, keys, [this](const QString& text) { fed << text; }, &recorder, [] { return QString(); }}};
-    QObject observerContext;
-
     void SetUp() override {
-        service.delegate = &recorder;
-        prefs.setValue(QString::fromLatin1(AISettingsStore::kBaseURLKey), server.baseURL());
+        dictation.useModelServer(server);
         NotificationCenter::defaultCenter().addObserver(Notifications::aiProcessingFallback, &observerContext,
                                                         [this](const Notification& n) { fallbacks << n.object.toString(); });
     }
-    void storeKey(const QString& key) { secrets->write(QStringLiteral("com.vocena.ai"), QStringLiteral("apiKey"), key); }
+    void storeKey() { dictation.useModelServer(server, QStringLiteral("sk-123456")); }
+    void process(const QString& transcript) { dictation.process(transcript); }
 
-    // Runs the pipeline on a transcript and waits until typing has settled.
-    void process(const QString& transcript) {
-        service.setRecognizedText(transcript);
-        test::await(service.processAndInjectText());
-        EXPECT_TRUE(test::waitUntil([this] { return service.pendingInjections() == 0; }, 5000));
-    }
+    QStringList fallbacks;
+    Response reply = Response::chat(QStringLiteral("好的，今天天气很好。"));
+    LoopbackHttpServer server{[this](const auto&) { return reply; }};
+    test::Dictation dictation;
+    Preferences& prefs = dictation.prefs;
+    test::RecordingTextInjector& keys = dictation.keys;
+    VoiceInputService& service = dictation.service;
+    QObject observerContext;
 };
 
 }  // namespace
 
 TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
     process(QStringLiteral("好的，这是纠正后的文本。"));  // AI on, but no key
-    storeKey(QStringLiteral("sk-123456"));
+    storeKey();
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
     process(QStringLiteral("第二句"));
     process(QString());
 
     EXPECT_EQ(keys.typed, (QStringList{QStringLiteral("好的，这是纠正后的文本。"), QStringLiteral("第二句")}));
-    EXPECT_EQ(fed, keys.typed);
-    EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("completed"), QStringLiteral("completed"), QStringLiteral("completed")}));
+    EXPECT_EQ(dictation.fed, keys.typed);
+    EXPECT_EQ(dictation.states, (QStringList{QStringLiteral("completed"), QStringLiteral("completed"), QStringLiteral("completed")}));
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第二句"));
 }
@@ -92,7 +61,7 @@ TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
 // What the model answers decides what is typed; the user's words are never lost to a reply
 // that is too long for a correction, empty, cleaned to nothing, or missing.
 TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
-    storeKey(QStringLiteral("sk-123456"));
+    storeKey();
     const QString tooLong = QStringLiteral("AI 输出异常，已使用原始文本");
     const QString empty = QStringLiteral("AI 返回为空，已使用原始文本");
     const QString question = QStringLiteral("请介绍一下北京");  // seven characters: the length guard applies
@@ -127,7 +96,7 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         SCOPED_TRACE(c.name);
         keys.typed.clear();
         fallbacks.clear();
-        recorder.states.clear();
+        dictation.states.clear();
         prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), c.workMode);
         if (c.storedTimeout > 0)
             prefs.setValue(QString::fromLatin1(AISettingsStore::kTimeoutKey), c.storedTimeout);
@@ -137,12 +106,12 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         process(c.transcript);
         EXPECT_EQ(keys.typed, QStringList{c.typed});
         EXPECT_EQ(fallbacks, c.fallback.isEmpty() ? QStringList() : QStringList{c.fallback});
-        EXPECT_EQ(recorder.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
+        EXPECT_EQ(dictation.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
     }
 }
 
 TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
-    storeKey(QStringLiteral("sk-123456"));
+    storeKey();
     prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), 1);
     reply = Response::chat(QStringLiteral("北京是中国的首都。"));
     process(QStringLiteral("首都是哪"));
@@ -154,7 +123,7 @@ TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
 // Commands act on what was typed last. What they give back replaces it on screen; a rewrite
 // that fails or comes back empty leaves it alone.
 TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
-    storeKey(QStringLiteral("sk-123456"));
+    storeKey();
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);  // no AI for dictation itself
     const auto erase = [](const QString& text) { return QStringList{QStringLiteral("backspace×%1").arg(text.size())}; };
     const QString meeting = QStringLiteral("今天开会");
@@ -189,13 +158,13 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
         ASSERT_EQ(service.lastInjectedText(), c.typedBefore);
         keys.typed.clear();
         keys.events.clear();
-        recorder.states.clear();
+        dictation.states.clear();
         reply = c.reply;
         process(c.utterance);
         EXPECT_EQ(keys.events, c.events);
         EXPECT_EQ(keys.typed, c.typed);
         EXPECT_EQ(service.lastInjectedText(), c.lastInjected);
-        EXPECT_EQ(recorder.states, QStringList{QStringLiteral("completed")});
+        EXPECT_EQ(dictation.states, QStringList{QStringLiteral("completed")});
     }
 }
 
@@ -203,7 +172,7 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     process(QStringLiteral("第一句"));
     keys.trusted = false;
     process(QStringLiteral("没有权限"));
-    test::waitUntil([this] { return !recorder.alerts.isEmpty(); }, 5000);  // the alert is queued
+    test::waitUntil([this] { return !dictation.alerts.isEmpty(); }, 5000);  // the alert is queued
     keys.trusted = true;
     keys.failTyping = TextInjectionError::Kind::pasteboardAccessFailed;
     process(QStringLiteral("写入失败"));
@@ -213,10 +182,10 @@ TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
     // Kept nowhere: the text itself is shown.
     keys.failTyping = TextInjectionError::Kind::notKept;
     process(QStringLiteral("无处保存"));
-    EXPECT_EQ(recorder.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败"),
+    EXPECT_EQ(dictation.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败"),
                                             QStringLiteral("notice: 未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"),
                                             QStringLiteral("未能自动输入，也无法写入剪贴板: 无处保存")}));
-    EXPECT_EQ(fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败"), QStringLiteral("没人读取"),
+    EXPECT_EQ(dictation.fed, (QStringList{QStringLiteral("第一句"), QStringLiteral("没有权限"), QStringLiteral("写入失败"), QStringLiteral("没人读取"),
                                 QStringLiteral("无处保存")}));
     EXPECT_EQ(service.lastInjectedText(), QStringLiteral("第一句"));
 }

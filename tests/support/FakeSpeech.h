@@ -3,6 +3,7 @@
 #include "Infrastructure/Speech/Audio/AudioSource.h"
 #include "Infrastructure/Speech/Recognition/RecognitionEngine.h"
 #include "Infrastructure/Speech/Recognition/SpeechTypes.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -83,5 +84,25 @@ inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioS
         return source;
     };
 }
+
+// The real recognizer logic over a scripted engine and the test's microphones: `audio` is the
+// newest one, which fails to start while `audioFails`.
+struct FakeSpeech {
+    explicit FakeSpeech(Scheduler& scheduler) : recognizer(&engine, [this] { return open(); }, scheduler) {}
+    bool listening() const { return audio && audio->running; }
+
+    FakeRecognitionEngine engine;
+    FakeAudioSource* audio = nullptr;
+    bool audioFails = false;
+    SystemSpeechRecognizer recognizer;
+
+private:
+    std::unique_ptr<AudioSource> open() {
+        auto source = std::make_unique<FakeAudioSource>();
+        source->failToStart = audioFails;
+        audio = source.get();
+        return source;
+    }
+};
 
 }  // namespace vocena::test

@@ -2,18 +2,11 @@
 // dictation controller, with the menu and the banner recorded.
 #include "UI/Shell/ModeSwitcher.h"
 
-#include "Core/VoiceInputService.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "UI/Shell/BannerNotifier.h"
 #include "UI/Shell/ModeMenu.h"
-#include "Infrastructure/LLM/AISettingsStore.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
-
-#include <gtest/gtest.h>
+#include "support/Dictation.h"
 
 #include <QJsonValue>
-#include <QTemporaryDir>
 
 using namespace vocena;
 
@@ -38,11 +31,9 @@ protected:
     }
     QJsonValue stored(const char* key) const { return prefs.value(QString::fromLatin1(key)); }
 
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-    AISettingsStore settings{prefs, std::make_shared<test::MemorySecretStore>()};
-    test::RecordingTextInjector keys;
-    VoiceInputService service{{settings, keys, {}}};
+    test::Dictation dictation;
+    Preferences& prefs = dictation.prefs;
+    VoiceInputService& service = dictation.service;
     RecordingShell shell;
     ModeSwitcher switcher{prefs, shell, &shell, &service};
 };
