@@ -1,12 +1,9 @@
-// The memory watchdog in virtual time over a fake statm reader and a recorded alert, then its
-// measurement of the real speech engine's load.
+// The memory watchdog in virtual time over a fake statm reader and a recorded alert (its
+// measurement of the real engines' load is TrayAppTest's).
 #include "UI/Shell/MemoryWatchdog.h"
 
 #include "Infrastructure/Platform/MemoryProbe.h"
-#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
-#include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/SpeechTestAssets.h"
 
 #include <gtest/gtest.h>
 
@@ -161,30 +158,4 @@ TEST_F(MemoryWatchdogTest, UnreadableSizeSkipsTheCheckAndStoppingEndsIt) {
     ASSERT_TRUE(typed);
     typed();
     EXPECT_EQ(alert.shown.size(), 1u);
-}
-
-TEST(MemoryWatchdogEngineTest, AllowanceIsWhatLoadingTheRealEngineAdded) {
-    QString error;
-    const auto& assets = test::SpeechTestAssets::shared();
-    ASSERT_EQ(assets.error, QString());
-    const std::optional<SpeechModel> model = assets.loadable(QStringLiteral("good"), &error);
-    ASSERT_TRUE(model) << error.toStdString();
-
-    test::LogCapture log;
-    MemoryProbe probe;
-    test::ManualClock clock;
-    test::ManualScheduler scheduler(clock);
-    RecordingAlert alert;
-    MemoryWatchdog watchdog({probe, scheduler, alert, {}, {}, 1});
-    SherpaOnnxEngine engine(scheduler);
-    const qint64 before = *probe.residentBytes();
-    bool loaded = false;
-    watchdog.measureModelLoad([&] { loaded = engine.load(*model, {}, &error); });
-    const qint64 after = *probe.residentBytes();
-    ASSERT_TRUE(loaded) << error.toStdString();
-    EXPECT_GT(watchdog.modelAllowanceBytes(), 0);
-    EXPECT_LT(watchdog.modelAllowanceBytes(), after - before + (qint64(4) << 20));
-    const qint64 megabytes = qint64(double(watchdog.modelAllowanceBytes()) / MemoryWatchdog::kBytesPerMB);
-    EXPECT_TRUE(log.contains(QStringLiteral("[AppDelegate] 语音模型占用 %1 MB").arg(megabytes)));
-    EXPECT_DOUBLE_EQ(watchdog.thresholdMB(), 500.0 + double(watchdog.modelAllowanceBytes()) / MemoryWatchdog::kBytesPerMB);
 }
