@@ -3,6 +3,7 @@
 #include "UI/Shell/MemoryWatchdog.h"
 
 #include "Infrastructure/Platform/MemoryProbe.h"
+#include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,7 @@ TEST_F(MemoryWatchdogTest, AlarmsOnlyAboveFiveHundredMBPlusTheModel) {
         // Memory given back while loading leaves no negative allowance.
         {300, 250, 500.1, true},
     };
+    test::LogCapture log;
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.modelBefore << "→" << c.modelAfter << ", " << c.resident << " MB");
         MemoryWatchdog dog({probe, scheduler, alert, [](std::function<void()> then) { then(); }, {}, 1});
@@ -81,6 +83,8 @@ TEST_F(MemoryWatchdogTest, AlarmsOnlyAboveFiveHundredMBPlusTheModel) {
         clock.advance(MemoryWatchdog::kCheckInterval);
         EXPECT_EQ(alert.shown.size(), c.alarm ? 1u : 0u);
     }
+    EXPECT_EQ(log.lines().filter(QStringLiteral("[AppDelegate] 语音模型占用 160 MB")).size(), 3);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("[AppDelegate] 语音模型占用 0 MB")).size(), 1);
 }
 
 // The alert takes the focus: it comes once the stopped recording's words are typed.
