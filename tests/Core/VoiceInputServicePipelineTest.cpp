@@ -76,21 +76,17 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         double storedTimeout = 0;  // 0: nothing stored
     };
     const QList<Case> cases{
-        {"correction is cleaned", 0, QStringLiteral("今天天气很好"), Response::chat(QStringLiteral("好的，今天天气很好。")), QStringLiteral("今天天气很好。"), {}},
-        {"five characters may grow", 0, QStringLiteral("一二三四五"), Response::chat(varied(20)), varied(20), {}},
-        {"six characters: 15 are a correction", 0, QStringLiteral("一二三四五六"), Response::chat(varied(15)), varied(15), {}},
-        {"six characters: 16 are an answer", 0, QStringLiteral("六个字的句子"), Response::chat(varied(16)), QStringLiteral("六个字的句子"), tooLong},
+        {"correction is cleaned", 0, "今天天气很好", Response::chat("好的，今天天气很好。"), "今天天气很好。", {}},
+        {"five characters may grow", 0, "一二三四五", Response::chat(varied(20)), varied(20), {}},
+        {"six characters: 15 are a correction", 0, "一二三四五六", Response::chat(varied(15)), varied(15), {}},
+        {"six characters: 16 are an answer", 0, "六个字的句子", Response::chat(varied(16)), "六个字的句子", tooLong},
         {"an answer where a correction was asked", 0, question, Response::chat(answer), question, tooLong},
         {"the same answer to the assistant", 1, question, Response::chat(answer), answer, {}},
-        {"correction cleaned to nothing", 0, QStringLiteral("今天开会"), Response::chat(QStringLiteral("好的，\n以上就是全部内容。")),
-         QStringLiteral("今天开会"), empty},
-        {"answer cleaned to nothing", 1, question, Response::chat(QStringLiteral("# 北京")), question, empty},
-        {"server error", 0, QStringLiteral("服务器坏了"), Response::json(500, "{}"), QStringLiteral("服务器坏了"),
-         QStringLiteral("AI 处理失败：API 错误: 服务器错误 (500)")},
-        {"no answer in time", 0, QStringLiteral("服务器不回答"), Response::neverAnswer(), QStringLiteral("服务器不回答"),
-         QStringLiteral("AI 处理失败：请求超时"), 0.3},
-        {"absurd stored time-out, slow server", 0, QStringLiteral("慢慢回答"), Response::chat(QStringLiteral("慢慢回答。")).delayedBy(200),
-         QStringLiteral("慢慢回答。"), {}, 1e9},
+        {"correction cleaned to nothing", 0, "今天开会", Response::chat("好的，\n以上就是全部内容。"), "今天开会", empty},
+        {"answer cleaned to nothing", 1, question, Response::chat("# 北京"), question, empty},
+        {"server error", 0, "服务器坏了", Response::json(500, "{}"), "服务器坏了", "AI 处理失败：API 错误: 服务器错误 (500)"},
+        {"no answer in time", 0, "服务器不回答", Response::neverAnswer(), "服务器不回答", "AI 处理失败：请求超时", 0.3},
+        {"absurd stored time-out, slow server", 0, "慢慢回答", Response::chat("慢慢回答。").delayedBy(200), "慢慢回答。", {}, 1e9},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,18 +135,14 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
     };
     const QList<Case> cases{
         // First, so that it shows a rewrite works before any dictation has made a client.
-        {"rewrite, cleaned", meeting, QStringLiteral("改成正式一点"), Response::chat(QStringLiteral("好的，今日召开会议。")), erase(meeting),
-         {QStringLiteral("今日召开会议。")}, QStringLiteral("今日召开会议。")},
-        {"previous sentence", QStringLiteral("今天开会。明天放假！"), QStringLiteral("删掉上一句"), {}, erase(QStringLiteral("今天开会。明天放假！")),
-         {meeting}, meeting},
-        {"kept text goes back as it was typed", budget, QStringLiteral("删掉上一句"), {}, erase(budget),
-         {QStringLiteral("预算3000元，好吧。首先发通知")}, QStringLiteral("预算3000元，好吧。首先发通知")},
-        {"the only sentence", QStringLiteral("只有一句。"), QStringLiteral("删除上一句"), {}, erase(QStringLiteral("只有一句。")), {}, QString()},
-        {"failed rewrite", meeting, QStringLiteral("精简一下"), Response::json(401, "{}"), {}, {QStringLiteral("精简一下")},
-         QStringLiteral("精简一下")},
-        {"rewrite cleaned to nothing", meeting, QStringLiteral("精简一下"), Response::chat(QStringLiteral("以上就是全部内容。")), {}, {}, meeting},
-        {"undo", meeting, QStringLiteral("撤销"), {}, {QStringLiteral("undo")}, {}, meeting},
-        {"characters", meeting, QStringLiteral("删除最后三个字"), {}, {QStringLiteral("backspace×3")}, {}, meeting},
+        {"rewrite, cleaned", meeting, "改成正式一点", Response::chat("好的，今日召开会议。"), erase(meeting), {"今日召开会议。"}, "今日召开会议。"},
+        {"previous sentence", "今天开会。明天放假！", "删掉上一句", {}, erase("今天开会。明天放假！"), {meeting}, meeting},
+        {"kept text goes back as it was typed", budget, "删掉上一句", {}, erase(budget), {"预算3000元，好吧。首先发通知"}, "预算3000元，好吧。首先发通知"},
+        {"the only sentence", "只有一句。", "删除上一句", {}, erase("只有一句。"), {}, QString()},
+        {"failed rewrite", meeting, "精简一下", Response::json(401, "{}"), {}, {"精简一下"}, "精简一下"},
+        {"rewrite cleaned to nothing", meeting, "精简一下", Response::chat("以上就是全部内容。"), {}, {}, meeting},
+        {"undo", meeting, "撤销", {}, {"undo"}, {}, meeting},
+        {"characters", meeting, "删除最后三个字", {}, {"backspace×3"}, {}, meeting},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
