@@ -88,21 +88,21 @@ inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioS
 // The real recognizer logic over a scripted engine and the test's microphones: `audio` is the
 // newest one, which fails to start while `audioFails`.
 struct FakeSpeech {
-    explicit FakeSpeech(Scheduler& scheduler) : recognizer(&engine, [this] { return open(); }, scheduler) {}
+    explicit FakeSpeech(Scheduler& scheduler)
+        : recognizer(&engine,
+                     [this] {
+                         auto source = std::make_unique<FakeAudioSource>();
+                         source->failToStart = audioFails;
+                         audio = source.get();
+                         return source;
+                     },
+                     scheduler) {}
     bool listening() const { return audio && audio->running; }
 
     FakeRecognitionEngine engine;
     FakeAudioSource* audio = nullptr;
     bool audioFails = false;
     SystemSpeechRecognizer recognizer;
-
-private:
-    std::unique_ptr<AudioSource> open() {
-        auto source = std::make_unique<FakeAudioSource>();
-        source->failToStart = audioFails;
-        audio = source.get();
-        return source;
-    }
 };
 
 }  // namespace vocena::test

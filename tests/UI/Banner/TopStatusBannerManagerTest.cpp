@@ -182,9 +182,6 @@ TEST_F(BannerManagerTest, ClicksPassThroughButNotTheSuggestionsButtons) {
             banner.showSuggestionBanner(QStringLiteral("明志"), QStringLiteral("疑似人名"), note("add"), note("dismiss"));
             settle();
             ASSERT_TRUE(banner.suggestionView());
-            const QLabel* label = banner.suggestionView()->label();
-            EXPECT_EQ(label->text(), QStringLiteral("将「明志」（疑似人名）加入词汇库？"));
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << "cut off at the right";
             QPushButton* button = c.called.first().startsWith(QStringLiteral("add")) ? banner.suggestionView()->addButton()
                                                                                        : banner.suggestionView()->dismissButton();
             target = button->mapToGlobal(button->rect().center());

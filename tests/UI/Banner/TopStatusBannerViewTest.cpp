@@ -148,6 +148,7 @@ TEST_F(BannerViewTest, ALongSuggestionShortensTheTermNotTheQuestion) {
         {QStringLiteral("Kubernetes控制平面高可用集群部署方案"), QStringLiteral("专业术语"), true},
         {QStringLiteral("远川"), QStringLiteral("一个非常长非常长非常长的自动分类名称"), true},
     };
+    EXPECT_EQ(TermSuggestionView::question(QStringLiteral("明志"), QStringLiteral("疑似人名")), QStringLiteral("将「明志」（疑似人名）加入词汇库？"));
     for (const Case& c : cases) {
         const TermSuggestionView view(c.term, c.category);
         const QLabel* label = view.label();
