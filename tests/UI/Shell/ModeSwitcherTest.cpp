@@ -57,10 +57,8 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
         QString title, notice;
     } cases[] = {
         {"menu, nothing stored", QJsonValue(), std::nullopt, 1, assistantTitle, toAssistant},
-        {"menu, assistant", 1, std::nullopt, 0, inputMethodTitle, toInputMethod},
         {"menu, stored 2", 2, std::nullopt, 0, inputMethodTitle, toInputMethod},
         {"alt+control", 0, altControl, 1, assistantTitle, toAssistant},
-        {"alt+control, stored 2", 2, altControl, 0, inputMethodTitle, toInputMethod},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
