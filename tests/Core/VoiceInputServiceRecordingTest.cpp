@@ -34,23 +34,38 @@ protected:
 
     void toggle() { dictation.toggle(); }
     static void settle() { test::Dictation::settle(); }
+    void advance(double seconds) {
+        clock.advance(seconds);
+        settle();
+    }
 };
 
 }  // namespace
 
-// What ends the wait for the final result after a stop, and which text is then typed.
-TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
+// How a run ends and which text is then typed, once: after a stop the final result, or the
+// partial once the recognizer gives up waiting for it or at once on an error; while recording,
+// an error ends the run with the text so far.
+TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
     struct Case {
         const char* name;
-        std::function<void()> afterStop;
-        double virtualSeconds;  // that the wait takes
+        bool stop;
+        std::function<void()> end;
+        double virtualSeconds;  // that the wait for the final result takes
         QString typed;
+        QStringList states;
     };
+    // Its processing reports the end: one "completed", not one before the processing too.
+    const QStringList completed{"listening", "recognizing", "completed"};
     const QList<Case> cases{
-        {"the final result arrives: processed at once", [this] { engine.emitResult(QStringLiteral("今天天气很好"), true); }, 0, "今天天气很好"},
-        {"no final result: the partial once the recognizer gives up", [] {}, 2.0, "今天天气"},
-        {"an error while stopping ends the recognition: the partial at once", [this] { engine.emitError(EngineErrorDomain::engine, 2); }, 0,
-         "今天天气"},
+        {"the final result arrives: processed at once", true, [this] { engine.emitResult(QStringLiteral("今天天气很好"), true); }, 0,
+         "今天天气很好", completed},
+        {"no final result: the partial once the recognizer gives up", true, [] {}, 2.0, "今天天气", completed},
+        {"an error while stopping ends the recognition: the partial at once", true, [this] { engine.emitError(EngineErrorDomain::engine, 2); },
+         0, "今天天气", completed},
+        {"no speech within the engine's limit", false, [this] { engine.emitError(EngineErrorDomain::assistant, 1110); }, 0, "今天天气",
+         {"listening", "recognizing", "idle", "completed"}},
+        {"a network error", false, [this] { engine.emitError(EngineErrorDomain::recognition, 4); }, 0, "今天天气",
+         {"listening", "recognizing", "error(识别错误: networkError)", "completed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -60,31 +75,29 @@ TEST_F(RecordingTest, StopProcessesTheFinalResultOrThePartialAfterTheCutOff) {
         ASSERT_TRUE(service.isRecording());
         engine.emitResult(QStringLiteral("今天天气"), false);
         test::LogCapture log;
-        toggle();
-        EXPECT_FALSE(service.isRecording());
-        EXPECT_FALSE(speech.audio->running);
-        EXPECT_TRUE(service.isProcessing()) << "a command quitting now would lose the words";
-        c.afterStop();
+        if (c.stop) {
+            toggle();
+            EXPECT_FALSE(speech.audio->running);
+            EXPECT_TRUE(service.isProcessing()) << "a command quitting now would lose the words";
+        }
+        c.end();
         settle();
         if (c.virtualSeconds > 0) {
             EXPECT_TRUE(typed.isEmpty()) << "typed before the final result could come";
-            clock.advance(c.virtualSeconds - 0.1);
-            settle();
+            advance(c.virtualSeconds - 0.1);
             EXPECT_TRUE(typed.isEmpty());
-            clock.advance(0.1);
-            settle();
+            advance(0.1);
             EXPECT_EQ(engine.calls.last(), QStringLiteral("cancel %1").arg(engine.lastTask)) << "the engine would decode on";
         }
+        EXPECT_FALSE(service.isRecording());
         EXPECT_EQ(typed, QStringList{c.typed});
-        // Its processing reports the end: one "completed", not one before the processing too.
-        EXPECT_EQ(states, (QStringList{"listening", "recognizing", "completed"}));
+        EXPECT_EQ(states, c.states);
         EXPECT_FALSE(service.isAwaitingFinalResult());
         EXPECT_FALSE(service.isProcessing());
         EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.
         engine.emitResult(QStringLiteral("迟到的"), true);
-        clock.advance(3);
-        settle();
+        advance(3);
         EXPECT_EQ(typed.size(), 1);
     }
 }
@@ -131,15 +144,13 @@ TEST_F(RecordingTest, AQuickSecondStartNeverDropsTheFirstRunsWords) {
         if (c.startFirst) {
             EXPECT_TRUE(engine.calls.contains(QStringLiteral("cancel %1").arg(firstTask)));
         }
-        clock.advance(3);
-        settle();
+        advance(3);
         EXPECT_EQ(typed, QStringList{c.typed});
         EXPECT_TRUE(service.isRecording());
         EXPECT_EQ(service.recognizedText(), QString());
         EXPECT_FALSE(service.isProcessing());
         toggle();
-        clock.advance(3);
-        settle();
+        advance(3);
     }
 }
 
@@ -229,32 +240,6 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
         EXPECT_EQ(engine.calls, c.engineCalls);
         EXPECT_FALSE(service.isRecording());
         EXPECT_FALSE(speech.recognizer.isRecognizing());
-    }
-}
-
-// Failures reported while recording end the run with the text so far.
-TEST_F(RecordingTest, RecognizerErrorsWhileRecordingKeepTheText) {
-    struct Case {
-        const char* name;
-        QString domain;
-        int code;
-        QStringList states;
-    };
-    const QList<Case> cases{
-        {"no speech within the engine's limit", EngineErrorDomain::assistant, 1110, {"listening", "recognizing", "idle", "completed"}},
-        {"network", EngineErrorDomain::recognition, 4, {"listening", "recognizing", "error(识别错误: networkError)", "completed"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        typed.clear();
-        states.clear();
-        toggle();
-        engine.emitResult(QStringLiteral("说到一半"), false);
-        engine.emitError(c.domain, c.code);
-        settle();
-        EXPECT_FALSE(service.isRecording());
-        EXPECT_EQ(states, c.states);
-        EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半")});
     }
 }
 
