@@ -203,62 +203,45 @@ TEST_F(BannerManagerTest, ClicksPassThroughButNotTheSuggestionsButtons) {
 // notice after its duration, and a later hide replaces an earlier one (that a new recording's
 // banner cancels a pending hide is AppDelegateTest.TheBannerFollowsTheDictation's).
 TEST_F(BannerManagerTest, PendingHidesRunOnTheirTimers) {
-    struct Step {
-        std::function<void()> action;
-        double advance;
-        bool visibleAfter;
-    };
-    struct Case {
-        const char* name;
-        QList<Step> steps;
+    const auto visibleAfter = [this](double seconds) {
+        clock.advance(seconds);
+        settle();
+        return banner.panel() && banner.panel()->isVisible();
     };
     int answers = 0;
     const auto answered = [&] { ++answers; };
-    const QList<Case> cases{
-        {"unanswered suggestion",
-         {{[&] { banner.showSuggestionBanner(QStringLiteral("明志"), std::nullopt, answered, answered); }, 7.9, true},
-          {[] {}, 0.1, false}}},
-        {"notification for its duration", {{[&] { banner.showNotification(QStringLiteral("AI 处理失败"), 1.5); }, 1.4, true}, {[] {}, 0.1, false}}},
-        {"hide(2) replaces hide(5)",
-         {{[&] { banner.show(service); }, 0, true}, {[&] { banner.hide(5); }, 1, true}, {[&] { banner.hide(2); }, 1.9, true}, {[] {}, 0.1, false}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        banner.close();
-        int index = 0;
-        for (const Step& step : c.steps) {
-            SCOPED_TRACE(index++);
-            step.action();
-            clock.advance(step.advance);
-            settle();
-            ASSERT_TRUE(banner.panel());
-            EXPECT_EQ(banner.panel()->isVisible(), step.visibleAfter);
-        }
-    }
+    banner.showSuggestionBanner(QStringLiteral("明志"), std::nullopt, answered, answered);
+    EXPECT_EQ((QList<bool>{visibleAfter(7.9), visibleAfter(0.1)}), (QList<bool>{true, false})) << "unanswered suggestion";
     EXPECT_EQ(answers, 0);
+    banner.showNotification(QStringLiteral("AI 处理失败"), 1.5);
+    EXPECT_EQ((QList<bool>{visibleAfter(1.4), visibleAfter(0.1)}), (QList<bool>{true, false})) << "notification for its duration";
+    banner.show(service);
+    banner.hide(5);
+    EXPECT_TRUE(visibleAfter(1));
+    banner.hide(2);
+    EXPECT_EQ((QList<bool>{visibleAfter(1.9), visibleAfter(0.1)}), (QList<bool>{true, false})) << "hide(2) replaces hide(5)";
 }
 
 // Around a recording: a notice that comes during it waits for its banner to go, and a long
 // notice (the words of a run that nothing could keep) that a new recording replaces comes back.
 TEST_F(BannerManagerTest, NoticesWaitForARecordingAndALongOneComesBackAfterIt) {
-    const auto shows = [&](TopStatusBannerManager::ContentType type) {
+    const auto shows = [&](ContentType type) {
         return banner.panel() && banner.panel()->isVisible() && banner.currentContentType() == type;
     };
-    using Type = TopStatusBannerManager::ContentType;
     banner.showNotification(QStringLiteral("未能自动输入，也无法写入剪贴板：\n今天开会"), 20);
     clock.advance(5);
     toggle();  // a new recording
     banner.show(service);
-    ASSERT_TRUE(shows(Type::banner));
+    ASSERT_TRUE(shows(ContentType::banner));
     banner.showNotification(QStringLiteral("已切换到 澄言慢 · 语音助手"), 1.5);
     clock.advance(2);
-    EXPECT_TRUE(shows(Type::banner)) << "a notice replaced the live banner";
+    EXPECT_TRUE(shows(ContentType::banner)) << "a notice replaced the live banner";
     toggle();  // stopped
     banner.hide(3);
     clock.advance(3.1);
-    ASSERT_TRUE(shows(Type::notification));
+    ASSERT_TRUE(shows(ContentType::notification));
     clock.advance(1.5);
-    ASSERT_TRUE(shows(Type::notification));
+    ASSERT_TRUE(shows(ContentType::notification));
     const auto* words = qobject_cast<QLabel*>(banner.panel()->content());
     ASSERT_TRUE(words);
     EXPECT_TRUE(words->text().endsWith(QStringLiteral("今天开会")));

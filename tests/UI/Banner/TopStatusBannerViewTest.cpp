@@ -35,7 +35,6 @@ protected:
 // and the work-mode tag from the stored mode. The error's message never shows.
 TEST_F(BannerViewTest, EachStateShowsItsColourTextAndTag) {
     struct Case {
-        const char* name;
         RecognitionState state;
         qint64 workMode;
         QString status;
@@ -45,16 +44,15 @@ TEST_F(BannerViewTest, EachStateShowsItsColourTextAndTag) {
         QColor tagColor;
     };
     const QList<Case> cases{
-        {"idle", RecognitionState::idle(), 0, "待机", BannerStyle::gray(), false, "输入法", BannerStyle::green()},
-        {"listening", RecognitionState::listening(), 0, "文字识别中", BannerStyle::brand(), true, "输入法", BannerStyle::green()},
-        {"recognizing", RecognitionState::recognizing(), 1, "文字识别中", BannerStyle::brand(), true, "助手", BannerStyle::orange()},
-        {"aiProcessing", RecognitionState::aiProcessing(), 1, "AI 处理中", BannerStyle::purple(), false, "助手", BannerStyle::orange()},
-        {"completed", RecognitionState::completed(), 7, "识别完成", BannerStyle::green(), false, "助手", BannerStyle::orange()},
-        {"error", RecognitionState::error(QStringLiteral("麦克风不可用")), 0, "识别出错", BannerStyle::red(), false, "输入法",
-         BannerStyle::green()},
+        {RecognitionState::idle(), 0, "待机", BannerStyle::gray(), false, "输入法", BannerStyle::green()},
+        {RecognitionState::listening(), 0, "文字识别中", BannerStyle::brand(), true, "输入法", BannerStyle::green()},
+        {RecognitionState::recognizing(), 1, "文字识别中", BannerStyle::brand(), true, "助手", BannerStyle::orange()},
+        {RecognitionState::aiProcessing(), 1, "AI 处理中", BannerStyle::purple(), false, "助手", BannerStyle::orange()},
+        {RecognitionState::completed(), 7, "识别完成", BannerStyle::green(), false, "助手", BannerStyle::orange()},
+        {RecognitionState::error(QStringLiteral("麦克风不可用")), 0, "识别出错", BannerStyle::red(), false, "输入法", BannerStyle::green()},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(qPrintable(c.state.description()));
         prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), c.workMode);
         banner.show(service);  // re-reads the mode
         view().setRecognitionState(c.state);
