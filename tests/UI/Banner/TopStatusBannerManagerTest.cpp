@@ -53,6 +53,13 @@ protected:
         }
         settle();
     }
+    // What the panel shows once `seconds` of virtual time have passed; none: it is hidden.
+    std::optional<ContentType> shownAfter(double seconds) {
+        clock.advance(seconds);
+        settle();
+        if (!banner.panel() || !banner.panel()->isVisible()) return std::nullopt;
+        return banner.currentContentType();
+    }
 };
 
 }  // namespace
@@ -203,50 +210,40 @@ TEST_F(BannerManagerTest, ClicksPassThroughButNotTheSuggestionsButtons) {
 // notice after its duration, and a later hide replaces an earlier one (that a new recording's
 // banner cancels a pending hide is AppDelegateTest.TheBannerFollowsTheDictation's).
 TEST_F(BannerManagerTest, PendingHidesRunOnTheirTimers) {
-    const auto visibleAfter = [this](double seconds) {
-        clock.advance(seconds);
-        settle();
-        return banner.panel() && banner.panel()->isVisible();
-    };
+    using Shown = QList<std::optional<ContentType>>;
     int answers = 0;
     const auto answered = [&] { ++answers; };
     banner.showSuggestionBanner(QStringLiteral("明志"), std::nullopt, answered, answered);
-    EXPECT_EQ((QList<bool>{visibleAfter(7.9), visibleAfter(0.1)}), (QList<bool>{true, false})) << "unanswered suggestion";
+    EXPECT_EQ((Shown{shownAfter(7.9), shownAfter(0.1)}), (Shown{ContentType::suggestion, std::nullopt}))
+        << "unanswered suggestion";
     EXPECT_EQ(answers, 0);
     banner.showNotification(QStringLiteral("AI 处理失败"), 1.5);
-    EXPECT_EQ((QList<bool>{visibleAfter(1.4), visibleAfter(0.1)}), (QList<bool>{true, false})) << "notification for its duration";
+    EXPECT_EQ((Shown{shownAfter(1.4), shownAfter(0.1)}), (Shown{ContentType::notification, std::nullopt}))
+        << "a notice's duration";
     banner.show(service);
     banner.hide(5);
-    EXPECT_TRUE(visibleAfter(1));
+    EXPECT_EQ(shownAfter(1), ContentType::banner);
     banner.hide(2);
-    EXPECT_EQ((QList<bool>{visibleAfter(1.9), visibleAfter(0.1)}), (QList<bool>{true, false})) << "hide(2) replaces hide(5)";
+    EXPECT_EQ((Shown{shownAfter(1.9), shownAfter(0.1)}), (Shown{ContentType::banner, std::nullopt}))
+        << "hide(2) replaces hide(5)";
 }
 
 // Around a recording: a notice that comes during it waits for its banner to go, and a long
 // notice (the words of a run that nothing could keep) that a new recording replaces comes back.
 TEST_F(BannerManagerTest, NoticesWaitForARecordingAndALongOneComesBackAfterIt) {
-    const auto shows = [&](ContentType type) {
-        return banner.panel() && banner.panel()->isVisible() && banner.currentContentType() == type;
-    };
     banner.showNotification(QStringLiteral("未能自动输入，也无法写入剪贴板：\n今天开会"), 20);
     clock.advance(5);
     toggle();  // a new recording
     banner.show(service);
-    ASSERT_TRUE(shows(ContentType::banner));
     banner.showNotification(QStringLiteral("已切换到 澄言慢 · 语音助手"), 1.5);
-    clock.advance(2);
-    EXPECT_TRUE(shows(ContentType::banner)) << "a notice replaced the live banner";
+    EXPECT_EQ(shownAfter(2), ContentType::banner) << "a notice replaced the live banner";
     toggle();  // stopped
     banner.hide(3);
-    clock.advance(3.1);
-    ASSERT_TRUE(shows(ContentType::notification));
-    clock.advance(1.5);
-    ASSERT_TRUE(shows(ContentType::notification));
+    EXPECT_EQ((QList{shownAfter(3.1), shownAfter(1.5)}), (QList<std::optional<ContentType>>(2, ContentType::notification)));
     const auto* words = qobject_cast<QLabel*>(banner.panel()->content());
     ASSERT_TRUE(words);
     EXPECT_TRUE(words->text().endsWith(QStringLiteral("今天开会")));
-    clock.advance(20.1);
-    EXPECT_FALSE(banner.panel()->isVisible());
+    EXPECT_EQ(shownAfter(20.1), std::nullopt);
 }
 
 // Over a compositor the panel is translucent with rounded corners; without one it is opaque

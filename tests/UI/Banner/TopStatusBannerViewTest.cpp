@@ -57,11 +57,9 @@ TEST_F(BannerViewTest, EachStateShowsItsColourTextAndTag) {
         banner.show(service);  // re-reads the mode
         view().setRecognitionState(c.state);
         settle();
-        EXPECT_EQ(view().statusText(), c.status);
-        EXPECT_EQ(view().statusColor(), c.color);
-        EXPECT_EQ(!view().durationText().isEmpty(), c.duration);
-        EXPECT_EQ(view().workModeTag(), c.tag);
-        EXPECT_EQ(view().workModeColor(), c.tagColor);
+        EXPECT_EQ(std::tuple(view().statusText(), view().statusColor(), !view().durationText().isEmpty(), view().workModeTag(),
+                             view().workModeColor()),
+                  std::tuple(c.status, c.color, c.duration, c.tag, c.tagColor));
         EXPECT_TRUE(view().isPulsing());
     }
     banner.hide(0);
