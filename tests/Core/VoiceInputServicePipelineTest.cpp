@@ -30,7 +30,6 @@ protected:
                                                         [this](const Notification& n) { fallbacks << n.object.toString(); });
     }
     void storeKey() { dictation.useModelServer(server, QStringLiteral("sk-123456")); }
-    void process(const QString& transcript) { dictation.process(transcript); }
 
     QStringList fallbacks;
     Response reply = Response::chat(QStringLiteral("好的，今天天气很好。"));
@@ -45,11 +44,11 @@ protected:
 }  // namespace
 
 TEST_F(PipelineTest, WithoutTheModelTheTranscriptIsTypedUnchanged) {
-    process(QStringLiteral("好的，这是纠正后的文本。"));  // AI on, but no key
+    dictation.process(QStringLiteral("好的，这是纠正后的文本。"));  // AI on, but no key
     storeKey();
     prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 1);
-    process(QStringLiteral("第二句"));
-    process(QString());
+    dictation.process(QStringLiteral("第二句"));
+    dictation.process(QString());
 
     EXPECT_EQ(keys.typed, (QStringList{QStringLiteral("好的，这是纠正后的文本。"), QStringLiteral("第二句")}));
     EXPECT_EQ(dictation.fed, keys.typed);
@@ -94,12 +93,10 @@ TEST_F(PipelineTest, ModelRepliesAreCheckedBeforeTyping) {
         fallbacks.clear();
         dictation.states.clear();
         prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), c.workMode);
-        if (c.storedTimeout > 0)
-            prefs.setValue(QString::fromLatin1(AISettingsStore::kTimeoutKey), c.storedTimeout);
-        else
-            prefs.remove(QString::fromLatin1(AISettingsStore::kTimeoutKey));
+        prefs.remove(QString::fromLatin1(AISettingsStore::kTimeoutKey));
+        if (c.storedTimeout > 0) prefs.setValue(QString::fromLatin1(AISettingsStore::kTimeoutKey), c.storedTimeout);
         reply = c.reply;
-        process(c.transcript);
+        dictation.process(c.transcript);
         EXPECT_EQ(keys.typed, QStringList{c.typed});
         EXPECT_EQ(fallbacks, c.fallback.isEmpty() ? QStringList() : QStringList{c.fallback});
         EXPECT_EQ(dictation.states, (QStringList{QStringLiteral("aiProcessing"), QStringLiteral("completed")}));
@@ -110,8 +107,8 @@ TEST_F(PipelineTest, AssistantKeepsTheConversationAcrossDictations) {
     storeKey();
     prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), 1);
     reply = Response::chat(QStringLiteral("北京是中国的首都。"));
-    process(QStringLiteral("首都是哪"));
-    process(QStringLiteral("有多大"));
+    dictation.process(QStringLiteral("首都是哪"));
+    dictation.process(QStringLiteral("有多大"));
     const QJsonArray messages = QJsonDocument::fromJson(server.requests().value(1).body).object().value(QStringLiteral("messages")).toArray();
     EXPECT_EQ(messages.size(), 4);  // system, the first exchange, the new question
 }
@@ -126,11 +123,9 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
     const QString budget = QStringLiteral("预算3000元，好吧。首先发通知。明天再说！");
     struct Case {
         const char* name;
-        QString typedBefore;
-        QString utterance;
+        QString typedBefore, utterance;
         Response reply;
-        QStringList events;
-        QStringList typed;
+        QStringList events, typed;
         QString lastInjected;
     };
     const QList<Case> cases{
@@ -146,13 +141,13 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        process(c.typedBefore);
+        dictation.process(c.typedBefore);
         ASSERT_EQ(service.lastInjectedText(), c.typedBefore);
         keys.typed.clear();
         keys.events.clear();
         dictation.states.clear();
         reply = c.reply;
-        process(c.utterance);
+        dictation.process(c.utterance);
         EXPECT_EQ(keys.events, c.events);
         EXPECT_EQ(keys.typed, c.typed);
         EXPECT_EQ(service.lastInjectedText(), c.lastInjected);
@@ -161,19 +156,19 @@ TEST_F(PipelineTest, CommandsReplaceTheLastTypedTextOnlyWithSomething) {
 }
 
 TEST_F(PipelineTest, TypingProblemsRaiseAlertsAndKeepTheLastText) {
-    process(QStringLiteral("第一句"));
+    dictation.process(QStringLiteral("第一句"));
     keys.trusted = false;
-    process(QStringLiteral("没有权限"));
+    dictation.process(QStringLiteral("没有权限"));
     test::waitUntil([this] { return !dictation.alerts.isEmpty(); }, 5000);  // the alert is queued
     keys.trusted = true;
     keys.failTyping = TextInjectionError::Kind::pasteboardAccessFailed;
-    process(QStringLiteral("写入失败"));
+    dictation.process(QStringLiteral("写入失败"));
     // A paste nobody fetched is a notice, not an error: the text waits on the clipboard.
     keys.failTyping = TextInjectionError::Kind::notDelivered;
-    process(QStringLiteral("没人读取"));
+    dictation.process(QStringLiteral("没人读取"));
     // Kept nowhere: the text itself is shown.
     keys.failTyping = TextInjectionError::Kind::notKept;
-    process(QStringLiteral("无处保存"));
+    dictation.process(QStringLiteral("无处保存"));
     EXPECT_EQ(dictation.alerts, (QStringList{QStringLiteral("accessibility"), QStringLiteral("剪贴板写入失败"),
                                             QStringLiteral("notice: 未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"),
                                             QStringLiteral("未能自动输入，也无法写入剪贴板: 无处保存")}));

@@ -36,7 +36,6 @@ protected:
         ASSERT_TRUE(outcome.ok() && outcome.value->ok) << outcome.value.value_or(ModelStore::InstallResult{}).message.toStdString();
     }
 
-    void process(const QString& transcript) { dictation.process(transcript); }
 
     test::Dictation dictation{{.punctuation = &punctuator}};
     Preferences& prefs = dictation.prefs;
@@ -56,7 +55,7 @@ TEST_F(PunctuatedPipelineTest, TheModelServiceReceivesThePunctuatedTranscript) {
         return LoopbackHttpServer::Response::chat(QStringLiteral("今天天气很好，我们出去玩。"));
     });
     dictation.useModelServer(server, QStringLiteral("sk-123456"));
-    process(kSpoken);
+    dictation.process(kSpoken);
     EXPECT_TRUE(QString::fromUtf8(asked).contains(kPunctuated)) << asked.toStdString();
     EXPECT_EQ(typed, QStringList{QStringLiteral("今天天气很好，我们出去玩。")});
 }
@@ -64,18 +63,17 @@ TEST_F(PunctuatedPipelineTest, TheModelServiceReceivesThePunctuatedTranscript) {
 // Without the model service the transcript is typed and learned punctuated, once a model is
 // installed and while the preference is on; spoken commands are found before punctuation.
 TEST_F(PunctuatedPipelineTest, TheTranscriptIsPunctuatedWithAModelAndThePreferenceOn) {
-    process(kSpoken);  // nothing installed
+    dictation.process(kSpoken);  // nothing installed
     installPunctuation();
     prefs.setValue(QString::fromLatin1(TranscriptPunctuator::kEnabledKey), false);
-    EXPECT_FALSE(punctuator.activeModel());
-    process(kSpoken);
+    dictation.process(kSpoken);
     prefs.setValue(QString::fromLatin1(TranscriptPunctuator::kEnabledKey), true);  // reaches the next dictation
-    process(kSpoken);
+    dictation.process(kSpoken);
     EXPECT_EQ(typed, (QStringList{kSpoken, kSpoken, kPunctuated}));
     EXPECT_EQ(dictation.fed, typed);
     EXPECT_EQ(dictation.service.lastInjectedText(), kPunctuated);
     // Punctuated first, "删除最后三个字。" would be no command and be typed.
-    for (const QString& command : {QStringLiteral("删除最后三个字"), QStringLiteral("撤销")}) process(command);
+    for (const QString& command : {QStringLiteral("删除最后三个字"), QStringLiteral("撤销")}) dictation.process(command);
     EXPECT_EQ(dictation.keys.events, (QStringList{QStringLiteral("backspace×3"), QStringLiteral("undo")}));
     EXPECT_EQ(typed.size(), 3);
 }
@@ -87,7 +85,7 @@ TEST_F(PunctuatedPipelineTest, AModelThatStoppedLoadingLeavesTheTranscriptAsItWa
     // Damaged on disk after its install: the checksum no longer holds, nothing is loaded.
     ASSERT_TRUE(test::writeFile(installed->filePath(QStringLiteral("model")), "garbage"));
     test::LogCapture log;
-    process(kSpoken);
+    dictation.process(kSpoken);
     EXPECT_EQ(typed, QStringList{kSpoken});
     EXPECT_TRUE(log.contains(QStringLiteral("标点模型 good 无法使用"))) << log.lines().join(QLatin1Char('\n')).toStdString();
 }

@@ -32,7 +32,6 @@ protected:
     QStringList& states = dictation.states;
     QStringList& typed = dictation.keys.typed;
 
-    void toggle() { dictation.toggle(); }
     static void settle() { test::Dictation::settle(); }
     void advance(double seconds) {
         clock.advance(seconds);
@@ -71,12 +70,11 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
         SCOPED_TRACE(c.name);
         typed.clear();
         states.clear();
-        toggle();
-        ASSERT_TRUE(service.isRecording());
+        dictation.toggle();
         engine.emitResult(QStringLiteral("今天天气"), false);
         test::LogCapture log;
         if (c.stop) {
-            toggle();
+            dictation.toggle();
             EXPECT_FALSE(speech.audio->running);
             EXPECT_TRUE(service.isProcessing()) << "a command quitting now would lose the words";
         }
@@ -123,10 +121,10 @@ TEST_F(RecordingTest, AQuickSecondStartNeverDropsTheFirstRunsWords) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         typed.clear();
-        toggle();
+        dictation.toggle();
         const quint64 firstTask = engine.lastTask;
         engine.emitResult(QStringLiteral("旧的"), false);
-        toggle();
+        dictation.toggle();
         ASSERT_TRUE(service.isAwaitingFinalResult());
 
         test::Gate gate;
@@ -149,7 +147,7 @@ TEST_F(RecordingTest, AQuickSecondStartNeverDropsTheFirstRunsWords) {
         EXPECT_TRUE(service.isRecording());
         EXPECT_EQ(service.recognizedText(), QString());
         EXPECT_FALSE(service.isProcessing());
-        toggle();
+        dictation.toggle();
         advance(3);
     }
 }
@@ -192,13 +190,13 @@ TEST_F(RecordingTest, AReloadWaitsForTheRunsWordsAndHappensOnce) {
     reload.request();
     EXPECT_EQ(reloads, 1) << "an idle dictation is replaced at once";
 
-    toggle();
+    dictation.toggle();
     engine.emitResult(QStringLiteral("说到一半"), false);
     reload.request();  // the guide
     reload.request();  // the speech-model card
     clock.advance(1);
     EXPECT_EQ(reloads, 1);
-    toggle();
+    dictation.toggle();
     clock.advance(0.5);  // the final result is not in yet
     EXPECT_EQ(reloads, 1);
     engine.emitResult(QStringLiteral("说到一半了"), true);
@@ -217,8 +215,7 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
     struct Case {
         const char* name;
         bool microphone, model, audio;
-        QStringList states;
-        QStringList engineCalls;
+        QStringList states, engineCalls;
     };
     const QList<Case> cases{
         {"microphone refused", false, true, true, {"error(麦克风权限未授权)", "error(语音识别权限未授权)"}, {}},
@@ -246,7 +243,7 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
 // Five quiet seconds stop a recording (a new word re-arms the timer, an empty text or a quiet
 // level does not; a level just above 0.01 does), and so do two hours.
 TEST_F(RecordingTest, SilenceAndTheTwoHourLimitStopARecording) {
-    toggle();
+    dictation.toggle();
     clock.advance(4);
     engine.emitResult(QStringLiteral("开会"), false);
     clock.advance(4);
@@ -259,7 +256,7 @@ TEST_F(RecordingTest, SilenceAndTheTwoHourLimitStopARecording) {
     EXPECT_FALSE(service.isRecording());
 
     clock.advance(3);  // the stopped run ends
-    toggle();
+    dictation.toggle();
     for (int second = 0; second < 20; ++second) {
         for (int i = 0; i < 16; ++i) speech.audio->push(0.02f);
         settle();

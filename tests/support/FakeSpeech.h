@@ -76,10 +76,12 @@ public:
     }
 };
 
-// An audio-source factory that makes fake sources and points `current` at the newest one.
-inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioSource*& current) {
-    return [&current] {
+// An audio-source factory that makes fake sources and points `current` at the newest one,
+// which fails to start while `*fails`.
+inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioSource*& current, const bool* fails = nullptr) {
+    return [&current, fails] {
         auto source = std::make_unique<FakeAudioSource>();
+        source->failToStart = fails && *fails;
         current = source.get();
         return source;
     };
@@ -88,15 +90,7 @@ inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioS
 // The real recognizer logic over a scripted engine and the test's microphones: `audio` is the
 // newest one, which fails to start while `audioFails`.
 struct FakeSpeech {
-    explicit FakeSpeech(Scheduler& scheduler)
-        : recognizer(&engine,
-                     [this] {
-                         auto source = std::make_unique<FakeAudioSource>();
-                         source->failToStart = audioFails;
-                         audio = source.get();
-                         return source;
-                     },
-                     scheduler) {}
+    explicit FakeSpeech(Scheduler& scheduler) : recognizer(&engine, fakeAudioSources(audio, &audioFails), scheduler) {}
     bool listening() const { return audio && audio->running; }
 
     FakeRecognitionEngine engine;

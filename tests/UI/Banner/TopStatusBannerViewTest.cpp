@@ -21,12 +21,6 @@ protected:
         if (!banner.bannerView()) banner.show(service);
         return *banner.bannerView();
     }
-    // Stops the recording and lets the final result complete the run.
-    void finishRecording(const QString& text) {
-        toggle();
-        engine.emitResult(text, true);
-        settle();
-    }
 };
 
 }  // namespace
@@ -99,19 +93,18 @@ TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLineAndTheTim
         if (reused) {
             EXPECT_EQ(&view(), reused);
         }
-        EXPECT_EQ(view().liveText(), QString()) << "nothing heard yet";
-        EXPECT_EQ(view().height(), 36);
-        EXPECT_EQ(view().durationText(), QStringLiteral("0.0秒"));
+        EXPECT_EQ(std::tuple(view().liveText(), view().height(), view().durationText()),
+                  std::tuple(QString(), 36, QStringLiteral("0.0秒"))) << "nothing heard yet";
         clock.advance(1.0);
         EXPECT_EQ(view().durationText(), QStringLiteral("1.0秒")) << "ten ticks of 0.1 added as floating point make 0.999…";
         engine.emitResult(c.partial, false);
         settle();
         ASSERT_EQ(service.recognitionState(), RecognitionState::recognizing());
         clock.advance(2.5);
-        EXPECT_EQ(view().durationText(), QStringLiteral("3.5秒"));
+        const int height = c.shown ? 56 : 36;
+        EXPECT_EQ(std::tuple(view().durationText(), view().height(), banner.panel()->height()),
+                  std::tuple(QStringLiteral("3.5秒"), height, height));
         const QString line = view().liveText();
-        EXPECT_EQ(view().height(), c.shown ? 56 : 36);
-        EXPECT_EQ(banner.panel()->height(), view().height());
         if (!c.shown) EXPECT_EQ(line, QString());
         else if (c.partial == shortText) EXPECT_EQ(line, shortText);
         else {
@@ -120,12 +113,12 @@ TEST_F(BannerViewTest, TheLivePartialTranscriptShowsItsEndOnASecondLineAndTheTim
             EXPECT_GT(line.size(), 10);
         }
 
-        finishRecording(c.partial);
+        toggle();
+        engine.emitResult(c.partial, true);  // the final result completes the run
+        settle();
         ASSERT_EQ(service.recognitionState(), RecognitionState::completed());
-        EXPECT_EQ(view().durationText(), QString());
-        EXPECT_EQ(view().liveText(), QString()) << "left after the recording";
-        EXPECT_EQ(view().height(), 36);
-        EXPECT_EQ(banner.panel()->height(), 36);
+        EXPECT_EQ(std::tuple(view().liveText(), view().height(), view().durationText(), banner.panel()->height()),
+                  std::tuple(QString(), 36, QString(), 36)) << "left after the recording";
     }
     for (const QString& line : log.lines())
         EXPECT_FALSE(line.contains(shortText) || line.contains(longText.right(4))) << qPrintable(line);

@@ -41,8 +41,7 @@ protected:
     test::ManualClock clock;
     test::ManualScheduler scheduler{clock};
     RecordingAlert alert;
-    int stops = 0;
-    int quits = 0;
+    int stops = 0, quits = 0;
     // The stopped run's words are typed when the test says so.
     std::function<void()> typed;
     std::function<void(std::function<void()>)> stopRecording = [this](std::function<void()> then) {

@@ -76,8 +76,7 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
 
 TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
     const struct {
-        QJsonValue before;
-        QJsonValue enabledBefore;
+        QJsonValue before, enabledBefore;
         int after;
         QString title;
     } cases[] = {
@@ -116,8 +115,7 @@ TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
 TEST_F(ModeSwitcherTest, ConversationCanBeClearedOnlyInTheAssistantModeWithHistory) {
     const struct {
         QJsonValue workMode;
-        bool history;
-        bool enabled;
+        bool history, enabled;
     } cases[] = {
         {1, true, true}, {1, false, false}, {0, true, false}, {2, true, false}, {QJsonValue(), true, false},
     };
