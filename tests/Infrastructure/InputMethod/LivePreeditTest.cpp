@@ -32,7 +32,6 @@ protected:
     void start() { ASSERT_TRUE(await(service.startVoiceInput()).ok()); }
     // Waits until the bus has carried every call made so far (Version is answered after them).
     void settle() { ASSERT_TRUE(await(bridge->checkAvailability()).ok()); }
-    void waitForCommit() { ASSERT_TRUE(waitUntil([&] { return !fake.committed.isEmpty(); })); }
 
     PrivateBus bus;
     FakeFcitx5Bridge fake{bus.address()};
@@ -61,7 +60,7 @@ TEST_F(LivePreeditTest, PartialsAreShownCoalescedAndClearedBeforeTheCommit) {
     settle();
     service.stopVoiceInput();
     recognizer.final(QStringLiteral("今天天气很好"));
-    waitForCommit();
+    ASSERT_TRUE(waitUntil([&] { return !fake.committed.isEmpty(); }));
     settle();
     EXPECT_EQ(fake.events, QStringList({QStringLiteral("preedit 今"), QStringLiteral("preedit 今天天气很"), QStringLiteral("clear"),
                                         QStringLiteral("commit 今天天气很好")}));
@@ -74,9 +73,7 @@ TEST_F(LivePreeditTest, PartialsAreShownCoalescedAndClearedBeforeTheCommit) {
 TEST_F(LivePreeditTest, EveryEndClearsThePreeditAndNothingIsSentWhenItIsNotWanted) {
     struct Case {
         const char* name;
-        bool withBridge;
-        bool preference;
-        bool focused;
+        bool withBridge, preference, focused;
         std::function<void()> end;
         QStringList events;
     };
