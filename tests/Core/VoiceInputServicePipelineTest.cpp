@@ -3,8 +3,6 @@
 #include "Infrastructure/Platform/NotificationCenter.h"
 #include "support/Dictation.h"
 
-#include <gtest/gtest.h>
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -9,10 +9,6 @@
 #include "support/SpeechTestAssets.h"
 #include "support/TestFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-
 using namespace vocena;
 using test::LoopbackHttpServer;
 using test::SpeechTestAssets;
@@ -35,7 +31,6 @@ protected:
         auto outcome = test::await(store.install(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")), std::nullopt));
         ASSERT_TRUE(outcome.ok() && outcome.value->ok) << outcome.value.value_or(ModelStore::InstallResult{}).message.toStdString();
     }
-
 
     test::Dictation dictation{{.punctuation = &punctuator}};
     Preferences& prefs = dictation.prefs;

@@ -5,9 +5,6 @@
 #include "support/Gate.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
-#include "support/WaitUntil.h"
-
-#include <gtest/gtest.h>
 
 using namespace vocena;
 

@@ -1,14 +1,10 @@
 // The live partial transcript as preedit through the fcitx5 bridge: the dictation controller
 // with a scripted recognizer, typing through the bridge's client, against a fake fcitx5 on a
 // private bus that records commits and preedit calls in the order they arrive.
-#include "support/AsyncTest.h"
 #include "support/BridgedDictation.h"
 #include "support/FakeFcitx5Bridge.h"
 #include "support/LogCapture.h"
 #include "support/PrivateBus.h"
-#include "support/WaitUntil.h"
-
-#include <gtest/gtest.h>
 
 #include <QRegularExpression>
 

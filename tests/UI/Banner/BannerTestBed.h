@@ -1,13 +1,10 @@
 #pragma once
 
-#include "Infrastructure/Platform/Preferences.h"
 #include "UI/Banner/TopStatusBannerManager.h"
 #include "support/CliRunner.h"
 #include "support/Dictation.h"
 #include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
-
-#include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QScreen>

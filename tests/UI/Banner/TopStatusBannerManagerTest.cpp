@@ -1,8 +1,6 @@
 // The banner manager on a real X display: where the panel goes, what it does to the keyboard
 // focus and to clicks, its buttons, its timers (virtual time) and the reuse of the one panel.
-#include "UI/Banner/BannerPanel.h"
 #include "UI/Banner/TermSuggestionView.h"
-#include "UI/Banner/TopStatusBannerView.h"
 #include "UI/Banner/X11CompositorProbe.h"
 #include "BannerTestBed.h"
 #include "support/FocusedTextField.h"

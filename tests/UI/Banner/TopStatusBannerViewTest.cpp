@@ -3,7 +3,6 @@
 #include "UI/Banner/BannerStyle.h"
 #include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
-#include "Infrastructure/LLM/AISettingsStore.h"
 #include "Support/PreferenceCatalog.h"
 #include "BannerTestBed.h"
 #include "support/LogCapture.h"
