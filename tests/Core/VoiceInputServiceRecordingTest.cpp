@@ -84,11 +84,8 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
             advance(0.1);
             EXPECT_EQ(engine.calls.last(), QStringLiteral("cancel %1").arg(engine.lastTask)) << "the engine would decode on";
         }
-        EXPECT_FALSE(service.isRecording());
-        EXPECT_EQ(typed, QStringList{c.typed});
-        EXPECT_EQ(states, c.states);
-        EXPECT_FALSE(service.isAwaitingFinalResult());
-        EXPECT_FALSE(service.isProcessing());
+        EXPECT_EQ(std::tuple(typed, states, service.isRecording(), service.isAwaitingFinalResult(), service.isProcessing()),
+                  std::tuple(QStringList{c.typed}, c.states, false, false, false));
         EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.
         engine.emitResult(QStringLiteral("迟到的"), true);
@@ -169,11 +166,10 @@ TEST_F(RecordingTest, AnEarlierRunsLateStatesAreNotReportedDuringTheNextRecordin
     test::LogCapture log;
     punctuation.gate.open();
     settle();
-    EXPECT_EQ(slow.keys.typed, QStringList{QStringLiteral("第一段话。")});
-    EXPECT_EQ(slow.states, QStringList{}) << "the earlier run's completion would hide the live banner";
-    EXPECT_EQ(slow.service.recognitionState(), RecognitionState::listening());
+    // Reported, the earlier run's completion would hide the live banner.
+    EXPECT_EQ(std::tuple(slow.keys.typed, slow.states, slow.service.recognitionState(), slow.service.isRecording()),
+              std::tuple(QStringList{QStringLiteral("第一段话。")}, QStringList{}, RecognitionState::listening(), true));
     EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 上一次录音的状态不再显示: completed")));
-    EXPECT_TRUE(slow.service.isRecording());
 }
 
 // A model installed or chosen during a dictation (the guide, the model card, `vocena model use`)
@@ -182,6 +178,10 @@ TEST_F(RecordingTest, AnEarlierRunsLateStatesAreNotReportedDuringTheNextRecordin
 TEST_F(RecordingTest, AReloadWaitsForTheRunsWordsAndHappensOnce) {
     int reloads = 0;
     IdleReload reload(scheduler, [this] { return IdleReload::isBusy(&service); }, [&reloads] { ++reloads; });
+    const auto reloadsAfter = [&](double seconds) {
+        clock.advance(seconds);
+        return reloads;
+    };
     reload.request();
     EXPECT_EQ(reloads, 1) << "an idle dictation is replaced at once";
 
@@ -189,18 +189,13 @@ TEST_F(RecordingTest, AReloadWaitsForTheRunsWordsAndHappensOnce) {
     engine.emitResult(QStringLiteral("说到一半"), false);
     reload.request();  // the guide
     reload.request();  // the speech-model card
-    clock.advance(1);
-    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(reloadsAfter(1), 1);
     dictation.toggle();
-    clock.advance(0.5);  // the final result is not in yet
-    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(reloadsAfter(0.5), 1) << "before the final result";
     engine.emitResult(QStringLiteral("说到一半了"), true);
     settle();
     EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半了")});
-    clock.advance(IdleReload::kRetrySeconds);
-    EXPECT_EQ(reloads, 2);
-    clock.advance(5);
-    EXPECT_EQ(reloads, 2);
+    EXPECT_EQ((QList{reloadsAfter(IdleReload::kRetrySeconds), reloadsAfter(5)}), (QList{2, 2}));
     EXPECT_FALSE(reload.isWaiting());
 }
 
@@ -228,10 +223,8 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
         service.toggleVoiceInput(VoiceInputMode::inputMethod);
         ASSERT_TRUE(test::waitUntil([&] { return states.size() >= c.states.size(); }));
         settle();
-        EXPECT_EQ(states, c.states);
-        EXPECT_EQ(engine.calls, c.engineCalls);
-        EXPECT_FALSE(service.isRecording());
-        EXPECT_FALSE(speech.recognizer.isRecognizing());
+        EXPECT_EQ(std::tuple(states, engine.calls, service.isRecording(), speech.recognizer.isRecognizing()),
+                  std::tuple(c.states, c.engineCalls, false, false));
     }
 }
 
