@@ -231,6 +231,10 @@ TEST_F(RecordingTest, StartFailuresThroughTheToggle) {
 // Five quiet seconds stop a recording (a new word re-arms the timer, an empty text or a quiet
 // level does not; a level just above 0.01 does), and so do two hours.
 TEST_F(RecordingTest, SilenceAndTheTwoHourLimitStopARecording) {
+    const auto recordingAfter = [&](double seconds) {
+        clock.advance(seconds);
+        return service.isRecording();
+    };
     dictation.toggle();
     clock.advance(4);
     engine.emitResult(QStringLiteral("开会"), false);
@@ -238,10 +242,7 @@ TEST_F(RecordingTest, SilenceAndTheTwoHourLimitStopARecording) {
     engine.emitResult(QString(), false);
     speech.audio->push(0.005f);
     settle();
-    clock.advance(0.9);
-    EXPECT_TRUE(service.isRecording());
-    clock.advance(0.2);
-    EXPECT_FALSE(service.isRecording());
+    EXPECT_EQ((QList{recordingAfter(0.9), recordingAfter(0.2)}), (QList{true, false}));
 
     clock.advance(3);  // the stopped run ends
     dictation.toggle();
@@ -258,6 +259,5 @@ TEST_F(RecordingTest, SilenceAndTheTwoHourLimitStopARecording) {
     }
     EXPECT_TRUE(service.isRecording());
     engine.emitResult(QStringLiteral("还在说"), false);
-    clock.advance(4);
-    EXPECT_FALSE(service.isRecording());
+    EXPECT_FALSE(recordingAfter(4));
 }

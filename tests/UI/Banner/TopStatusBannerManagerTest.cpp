@@ -28,16 +28,13 @@ using test::xdotool;
 void clickAt(const QPoint& point) { xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(point.x()).arg(point.y())); }
 
 // A plain window that counts the presses it receives.
-class ClickTarget : public QWidget {
-public:
+struct ClickTarget : QWidget {
     explicit ClickTarget(const QRect& frame) : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {
         setGeometry(frame);
         show();
     }
-    int presses = 0;
-
-protected:
     void mousePressEvent(QMouseEvent*) override { ++presses; }
+    int presses = 0;
 };
 
 class BannerManagerTest : public test::BannerTestBed {

@@ -49,6 +49,14 @@ protected:
         typed = std::move(then);
     };
     MemoryWatchdog watchdog{{probe, scheduler, alert, stopRecording, [this] { ++quits; }, 4242}};
+
+    // The questions asked once `seconds` have passed and the words of a recording the check
+    // stopped meanwhile are typed.
+    size_t questionsAfter(double seconds) {
+        clock.advance(seconds);
+        if (typed) std::exchange(typed, nullptr)();
+        return alert.shown.size();
+    }
 };
 
 }  // namespace
@@ -104,29 +112,19 @@ TEST_F(MemoryWatchdogTest, AlertStopsRecordingAndKeepRunningAsksAgainTenSecondsL
     EXPECT_EQ(alert.shown[0].informativeText,
               QStringLiteral("澄言当前内存使用过高(612MB)，建议退出程序。\n\n强制退出：在终端运行 kill -9 4242"));
 
-    // While the question is open no other is asked.
-    clock.advance(60);
-    EXPECT_EQ(alert.shown.size(), 1u);
+    EXPECT_EQ(questionsAfter(60), 1u) << "another question while one is open";
 
     alert.shown[0].answer(MemoryAlert::Choice::keepRunning);
     EXPECT_EQ(quits, 0);
-    clock.advance(9.9);
-    EXPECT_EQ(alert.shown.size(), 1u);
-    clock.advance(0.1);
+    ASSERT_EQ((std::vector{questionsAfter(9.9), questionsAfter(0.1)}), (std::vector<size_t>{1, 2}));
     EXPECT_EQ(stops, 2);
-    std::exchange(typed, nullptr)();
-    ASSERT_EQ(alert.shown.size(), 2u);
 
     // Back under the limit after "继续运行": no further question.
     setResidentMB(300);
     alert.shown[1].answer(MemoryAlert::Choice::keepRunning);
-    clock.advance(100);
-    EXPECT_EQ(alert.shown.size(), 2u);
-
+    EXPECT_EQ(questionsAfter(100), 2u);
     setResidentMB(700);
-    clock.advance(10);
-    std::exchange(typed, nullptr)();
-    ASSERT_EQ(alert.shown.size(), 3u);
+    ASSERT_EQ(questionsAfter(10), 3u);
     alert.shown[2].answer(MemoryAlert::Choice::quit);
     EXPECT_EQ(quits, 1);
 }
@@ -152,8 +150,5 @@ TEST_F(MemoryWatchdogTest, AnAnswerAfterTheEndIsIgnoredAndStoppingEndsTheCheck) 
     clock.advance(60);
     EXPECT_TRUE(alert.shown.empty());
     watchdog.start();
-    clock.advance(10);
-    ASSERT_TRUE(typed);
-    typed();
-    EXPECT_EQ(alert.shown.size(), 1u);
+    EXPECT_EQ(questionsAfter(10), 1u);
 }

@@ -67,10 +67,8 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
         shell = {};
         if (c.combo) switcher.handleModifierCombo(*c.combo);
         else switcher.cycleWorkMode();
-        EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), c.after);
-        EXPECT_EQ(shell.workTitles, c.titles);
-        EXPECT_EQ(shell.stateUpdates, c.titles.size());
-        EXPECT_EQ(shell.notices, c.notices);
+        EXPECT_EQ(std::tuple(stored(AISettingsStore::kWorkModeKey), shell.workTitles, shell.stateUpdates, shell.notices),
+                  std::tuple(c.after, c.titles, int(c.titles.size()), c.notices));
     }
 }
 
@@ -100,10 +98,8 @@ TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
     store(AISettingsStore::kWorkModeKey, 0);
     bare.cycleAIMode();
     bare.cycleWorkMode();
-    EXPECT_EQ(stored(AISettingsStore::kModeKey), 0);
-    EXPECT_TRUE(bareMenu.aiTitles.isEmpty());
-    EXPECT_EQ(stored(AISettingsStore::kWorkModeKey), 1);
-    EXPECT_FALSE(bare.canClearConversation());
+    EXPECT_EQ(std::tuple(stored(AISettingsStore::kModeKey), bareMenu.aiTitles, stored(AISettingsStore::kWorkModeKey), bare.canClearConversation()),
+              std::tuple(QJsonValue(0), QStringList(), QJsonValue(1), false));
 }
 
 TEST_F(ModeSwitcherTest, ConversationCanBeClearedOnlyInTheAssistantModeWithHistory) {
