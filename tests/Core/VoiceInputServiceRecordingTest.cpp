@@ -84,7 +84,8 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
             advance(0.1);
             EXPECT_EQ(engine.calls.last(), QStringLiteral("cancel %1").arg(engine.lastTask)) << "the engine would decode on";
         }
-        EXPECT_EQ(std::tuple(typed, states, service.isRecording(), service.isAwaitingFinalResult(), service.isProcessing()),
+        EXPECT_EQ(std::tuple(typed, states, service.isRecording(), service.isAwaitingFinalResult(),
+                             service.isProcessing()),
                   std::tuple(QStringList{c.typed}, c.states, false, false, false));
         EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.

@@ -252,7 +252,8 @@ TEST_F(BannerManagerTest, TheBackgroundFollowsTheCompositor) {
         const QRegion mask = panel->mask();
         // The mask, where there is one, leaves out the corner and keeps the middle and the top edge.
         EXPECT_EQ(std::tuple(panel->isTranslucent(), panel->testAttribute(Qt::WA_TranslucentBackground), mask.isEmpty(),
-                             mask.contains(QPoint(0, 0)), mask.contains(QPoint(160, 18)), mask.contains(QPoint(160, 0))),
+                             mask.contains(QPoint(0, 0)), mask.contains(QPoint(160, 18)),
+                             mask.contains(QPoint(160, 0))),
                   std::tuple(running, running, running, false, !running, !running));
     }
     compositor.kill();

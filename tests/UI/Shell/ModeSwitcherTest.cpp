@@ -67,7 +67,8 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
         shell = {};
         if (c.combo) switcher.handleModifierCombo(*c.combo);
         else switcher.cycleWorkMode();
-        EXPECT_EQ(std::tuple(stored(AISettingsStore::kWorkModeKey), shell.workTitles, shell.stateUpdates, shell.notices),
+        const QJsonValue after = stored(AISettingsStore::kWorkModeKey);
+        EXPECT_EQ(std::tuple(after, shell.workTitles, shell.stateUpdates, shell.notices),
                   std::tuple(c.after, c.titles, int(c.titles.size()), c.notices));
     }
 }
@@ -98,7 +99,8 @@ TEST_F(ModeSwitcherTest, AIModeTogglesThroughTheServiceSettings) {
     store(AISettingsStore::kWorkModeKey, 0);
     bare.cycleAIMode();
     bare.cycleWorkMode();
-    EXPECT_EQ(std::tuple(stored(AISettingsStore::kModeKey), bareMenu.aiTitles, stored(AISettingsStore::kWorkModeKey), bare.canClearConversation()),
+    EXPECT_EQ(std::tuple(stored(AISettingsStore::kModeKey), bareMenu.aiTitles, stored(AISettingsStore::kWorkModeKey),
+                         bare.canClearConversation()),
               std::tuple(QJsonValue(0), QStringList(), QJsonValue(1), false));
 }
 
