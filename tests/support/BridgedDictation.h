@@ -1,16 +1,11 @@
 #pragma once
 
-#include "Core/VoiceInputService.h"
 #include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "Infrastructure/InputMethod/Fcitx5TextInjector.h"
 #include "Infrastructure/InputMethod/LivePreedit.h"
-#include "Infrastructure/Platform/Preferences.h"
-#include "Infrastructure/LLM/AISettingsStore.h"
+#include "support/Dictation.h"
 #include "support/ManualScheduler.h"
-#include "support/MemorySecretStore.h"
-#include "support/RecordingTextInjector.h"
 
-#include <QTemporaryDir>
 #include <memory>
 
 namespace vocena::test {
@@ -40,10 +35,9 @@ private:
     bool m_recognizing = false;
 };
 
-// The dictation controller as the app wires it over the fcitx5 bridge, with the model off, a
-// scripted recognizer and its settings in a temporary folder: text is committed through
-// `bridge` (what the bridge refuses goes to the recorded `x11`), and follow() shows the
-// partial transcript as preedit.
+// The dictation over the fcitx5 bridge with a scripted recognizer, in virtual time: text is
+// committed through `bridge` (what the bridge refuses goes to the recorded `x11`), and
+// follow() shows the partial transcript as preedit.
 struct BridgedDictation {
     explicit BridgedDictation(Fcitx5Bridge& bridge) : injector(bridge, &x11) {}
 
@@ -52,13 +46,12 @@ struct BridgedDictation {
 
     RecordingTextInjector x11;
     Fcitx5TextInjector injector;
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-    AISettingsStore settings{prefs, std::make_shared<MemorySecretStore>()};
     ManualClock clock;
     ManualScheduler scheduler{clock};
     ScriptedRecognizer recognizer;
-    VoiceInputService service{{settings, injector, {}, nullptr, [] { return QString(); }, &recognizer, {}, &scheduler}};
+    Dictation dictation{{.recognizer = &recognizer, .scheduler = &scheduler, .injector = &injector}};
+    VoiceInputService& service = dictation.service;
+    Preferences& prefs = dictation.prefs;
     std::unique_ptr<LivePreedit> preedit;
 };
 

@@ -3,6 +3,7 @@
 #include "Infrastructure/Speech/Audio/AudioSource.h"
 #include "Infrastructure/Speech/Recognition/RecognitionEngine.h"
 #include "Infrastructure/Speech/Recognition/SpeechTypes.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -75,13 +76,27 @@ public:
     }
 };
 
-// An audio-source factory that makes fake sources and points `current` at the newest one.
-inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioSource*& current) {
-    return [&current] {
+// An audio-source factory that makes fake sources and points `current` at the newest one,
+// which fails to start while `*fails`.
+inline std::function<std::unique_ptr<AudioSource>()> fakeAudioSources(FakeAudioSource*& current, const bool* fails = nullptr) {
+    return [&current, fails] {
         auto source = std::make_unique<FakeAudioSource>();
+        source->failToStart = fails && *fails;
         current = source.get();
         return source;
     };
 }
+
+// The real recognizer logic over a scripted engine and the test's microphones: `audio` is the
+// newest one, which fails to start while `audioFails`.
+struct FakeSpeech {
+    explicit FakeSpeech(Scheduler& scheduler) : recognizer(&engine, fakeAudioSources(audio, &audioFails), scheduler) {}
+    bool listening() const { return audio && audio->running; }
+
+    FakeRecognitionEngine engine;
+    FakeAudioSource* audio = nullptr;
+    bool audioFails = false;
+    SystemSpeechRecognizer recognizer;
+};
 
 }  // namespace vocena::test
