@@ -25,6 +25,7 @@ protected:
     Dictation dictation{{.recognizer = &speech.recognizer, .scheduler = &scheduler, .listening = [this] { return speech.listening(); }}};
     VoiceInputService& service = dictation.service;
     Preferences& prefs = dictation.prefs;
+    QTemporaryDir& dir = dictation.dir;  // the dictation's home, for files beside its preferences
     std::optional<QList<ScreenGeometry>> screens;
     std::optional<QPoint> cursor;
     TopStatusBannerManager banner{{scheduler, prefs,
