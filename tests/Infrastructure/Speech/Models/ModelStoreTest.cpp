@@ -1,5 +1,5 @@
 // The model store over real files, the real `vocena model verify` child process and a loopback
-// download server.
+// download server, with the generated speech, punctuation and non-streaming models.
 #include "Infrastructure/Platform/CancelToken.h"
 #include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/Models/ModelCatalog.h"
@@ -12,32 +12,28 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QFileInfo>
+#include <QUrl>
 
 using namespace vocena;
 using vocena::test::LoopbackHttpServer;
-using vocena::test::SpeechTestAssets;
 
 namespace {
 
+const test::SpeechTestAssets& assets() { return test::SpeechTestAssets::shared(); }
+
 class ModelStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(SpeechTestAssets::shared().error, QString()); }
+    void SetUp() override { ASSERT_EQ(assets().error, QString()); }
 
     ModelStore::InstallResult install(const QString& source, std::optional<SpeechModelType> type = std::nullopt) {
         auto outcome = test::await(store.install(source, type));
         EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
         return outcome.value.value_or(ModelStore::InstallResult{});
     }
-
-    // A copy of the good model in a folder of this name.
-    QString goodModelNamed(const QString& name) { return SpeechTestAssets::shared().copy(QStringLiteral("good"), work.filePath(name)); }
-
+    // A copy of the good speech model in a folder of this name.
+    QString goodModelNamed(const QString& name) { return assets().copy(QStringLiteral("good"), work.filePath(name)); }
     QStringList modelFolders() const { return QDir(modelsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); }
     QString modelsDir() const { return work.filePath(QStringLiteral("models")); }
 
@@ -52,16 +48,14 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
     ASSERT_TRUE(first.ok) << first.message.toStdString();
     EXPECT_TRUE(first.activated);  // none was active
     EXPECT_EQ(store.activeName(), QStringLiteral("alpha"));
-
     QString error;  // the manifest's checksums hold (a changed file fails them, below)
     EXPECT_TRUE(store.loadableModel(&error)) << error.toStdString();
 
     // From an archive, with the type given; the active model stays.
-    const ModelStore::InstallResult second = install(SpeechTestAssets::archive(goodModelNamed(QStringLiteral("beta"))), SpeechModelType::ToneCtc);
+    const ModelStore::InstallResult second = install(test::SpeechTestAssets::archive(goodModelNamed(QStringLiteral("beta"))), SpeechModelType::ToneCtc);
     ASSERT_TRUE(second.ok) << second.message.toStdString();
     EXPECT_FALSE(second.activated);
     EXPECT_FALSE(install(goodModelNamed(QStringLiteral("beta"))).ok);  // already installed
-
     EXPECT_EQ(store.list().size(), 2);
     EXPECT_EQ(modelFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));  // no work folders left
 
@@ -75,16 +69,73 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
     EXPECT_EQ(modelFolders(), QStringList{QStringLiteral("alpha")});
 }
 
-TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
-    for (const char* variant : {"random-bytes", "no-metadata", "no-blank"}) {
-        const ModelStore::InstallResult result = install(SpeechTestAssets::shared().model(QLatin1String(variant)), SpeechModelType::ToneCtc);
-        EXPECT_FALSE(result.ok) << variant;
-        EXPECT_TRUE(result.message.startsWith(QStringLiteral("模型验证失败"))) << result.message.toStdString();
-        EXPECT_FALSE(result.message.contains(QStringLiteral("异常结束"))) << "the child refused it with exit code 1";
-        EXPECT_EQ(modelFolders(), QStringList()) << variant;
-    }
+// Punctuation and final-pass models are installed beside speech models but never become the
+// active one; a final-pass model from its release archive (the int8 model, its tokens, a
+// word-piece model, a README and test recordings) keeps only the model and its tokens.
+TEST_F(ModelStoreTest, ModelsOfOtherKindsAreInstalledBesideButNeverActive) {
+    EXPECT_FALSE(store.punctuationModel());
+    const ModelStore::InstallResult punctuation = install(assets().punctuationModel(QStringLiteral("good")));
+    ASSERT_TRUE(punctuation.ok) << punctuation.message.toStdString();
+    EXPECT_FALSE(punctuation.activated);
+    EXPECT_EQ(punctuation.model->type, SpeechModelType::CtTransformerPunctuation);
+    EXPECT_NE(store.use(QStringLiteral("good")), QString());
     EXPECT_EQ(store.activeName(), QString());
+
+    const ModelStore::InstallResult finalPass =
+        install(assets().offlineReleaseArchive(QStringLiteral("final-pass"), work.filePath(QStringLiteral("src"))));
+    ASSERT_TRUE(finalPass.ok) << finalPass.message.toStdString();
+    EXPECT_FALSE(finalPass.activated);
+    EXPECT_EQ(finalPass.model->type, SpeechModelType::OfflineZipformerCtc);
+    const QMap<QString, QString> files{{QStringLiteral("model"), QStringLiteral("model.int8.onnx")}, {QStringLiteral("tokens"), QStringLiteral("tokens.txt")}};
+    EXPECT_EQ(finalPass.model->files, files);
+    EXPECT_EQ(QDir(modelsDir() + QStringLiteral("/final-pass")).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("manifest.json"), QStringLiteral("model.int8.onnx"), QStringLiteral("tokens.txt")}));
+    EXPECT_EQ(store.use(QStringLiteral("final-pass")), QStringLiteral("final-pass 是整句识别模型，不能用作语音模型"));
+    EXPECT_FALSE(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)));
+
+    // The speech model installed next becomes the active one; the punctuation model is found by kind.
+    ASSERT_TRUE(install(goodModelNamed(QStringLiteral("speech"))).activated);
+    EXPECT_EQ(store.activeName(), QStringLiteral("speech"));
+    ASSERT_TRUE(store.punctuationModel());
+    EXPECT_EQ(store.punctuationModel()->name, QStringLiteral("good"));
+    // Of two, the one installed last (not the first by name).
+    ASSERT_TRUE(install(test::SpeechTestAssets::copyFolder(assets().punctuationModel(QStringLiteral("good")), work.filePath(QStringLiteral("a-newer")))).ok);
+    EXPECT_EQ(store.punctuationModel()->name, QStringLiteral("a-newer"));
+    EXPECT_EQ(store.remove(QStringLiteral("a-newer")), QString());
+    EXPECT_EQ(store.remove(QStringLiteral("good")), QString());
+    EXPECT_FALSE(store.punctuationModel());
+    EXPECT_EQ(store.activeName(), QStringLiteral("speech"));
+}
+
+TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
+    const struct {
+        QString folder;
+        SpeechModelType type;
+        const char* reason;
+    } cases[] = {
+        {assets().model(QStringLiteral("random-bytes")), SpeechModelType::ToneCtc, ""},
+        {assets().model(QStringLiteral("no-metadata")), SpeechModelType::ToneCtc, ""},
+        {assets().model(QStringLiteral("no-blank")), SpeechModelType::ToneCtc, ""},
+        {assets().punctuationModel(QStringLiteral("random-bytes")), SpeechModelType::CtTransformerPunctuation, ""},
+        {assets().punctuationModel(QStringLiteral("no-metadata")), SpeechModelType::CtTransformerPunctuation, ""},
+        {assets().punctuationModel(QStringLiteral("short-vocab")), SpeechModelType::CtTransformerPunctuation, ""},
+        {assets().offlineModel(QStringLiteral("no-blank")), SpeechModelType::OfflineZipformerCtc, "没有空白符号"},  // the library would end the process
+        {assets().offlineModel(QStringLiteral("random-bytes")), SpeechModelType::OfflineZipformerCtc, "model.onnx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        const ModelStore::InstallResult result = install(c.folder, c.type);
+        EXPECT_FALSE(result.ok);
+        EXPECT_TRUE(result.message.startsWith(QStringLiteral("模型验证失败"))) << result.message.toStdString();
+        EXPECT_TRUE(result.message.contains(QString::fromUtf8(c.reason))) << result.message.toStdString();
+        EXPECT_FALSE(result.message.contains(QStringLiteral("异常结束"))) << "the child refused it with exit code 1";
+    }
+    // Without the type, a model lacking the punctuation metadata is not taken for one at all.
+    EXPECT_FALSE(install(assets().punctuationModel(QStringLiteral("no-metadata"))).ok);
     EXPECT_FALSE(install(work.filePath(QStringLiteral("missing"))).ok);
+    EXPECT_EQ(modelFolders(), QStringList());
+    EXPECT_EQ(store.activeName(), QString());
+    EXPECT_FALSE(store.punctuationModel());
 }
 
 TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
@@ -111,10 +162,8 @@ TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
 
 TEST_F(ModelStoreTest, ChangedFilesAndUnreadableManifestsAreNotUsed) {
     ASSERT_TRUE(install(goodModelNamed(QStringLiteral("alpha"))).ok);
-    QFile tokens(QDir(modelsDir()).filePath(QStringLiteral("alpha/tokens.txt")));
-    ASSERT_TRUE(tokens.open(QIODevice::Append));
-    tokens.write("啊 3\n");
-    tokens.close();
+    const QString tokens = QDir(modelsDir()).filePath(QStringLiteral("alpha/tokens.txt"));
+    ASSERT_TRUE(test::writeFile(tokens, test::readFile(tokens) + "啊 3\n"));
     QString problem;
     EXPECT_FALSE(store.loadableModel(&problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("tokens.txt"))) << problem.toStdString();
@@ -130,7 +179,7 @@ TEST_F(ModelStoreTest, ChangedFilesAndUnreadableManifestsAreNotUsed) {
 }
 
 TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksum) {
-    const QByteArray archive = test::readFile(SpeechTestAssets::archive(goodModelNamed(QStringLiteral("remote"))));
+    const QByteArray archive = test::readFile(test::SpeechTestAssets::archive(goodModelNamed(QStringLiteral("remote"))));
     ASSERT_FALSE(archive.isEmpty());
     LoopbackHttpServer server([&archive](const auto& request) { return LoopbackHttpServer::Response::download(archive, request); });
     const QString url = server.baseURL() + QStringLiteral("/files/remote.tar.bz2");
@@ -155,9 +204,7 @@ TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksu
 // name, stays. A checksum holds for the mirror's file too.
 TEST_F(ModelStoreTest, BuiltInModelsDownloadFromTheMirrorOfThePreference) {
     const ModelCatalog::Entry finalPass = *ModelCatalog::finalPass();
-    const QString path = QStringLiteral("/k2-fsa/sherpa-onnx/releases/download/asr-models/sherpa-onnx-zipformer-ctc-zh-int8-2025-07-03.tar.bz2");
-    EXPECT_EQ(finalPass.url, QStringLiteral("https://github.com") + path);
-    EXPECT_EQ(finalPass.kind, ModelKind::finalPass);
+    const QString path = QUrl(finalPass.url).path();
     const struct {
         QString mirror;
         QString address;

@@ -1,10 +1,9 @@
-// The engine over the real sherpa-onnx library and the generated T-One test model, alone and
-// under the recognizer and the dictation controller.
-#include "Infrastructure/Speech/Audio/AudioSource.h"
-#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
-#include "Infrastructure/Speech/Models/SpeechModelDetector.h"
-#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
+// The engine over the real sherpa-onnx library and the generated test models (T-One, the
+// transducer, the non-streaming CTC model), alone and under the recognizer and the dictation
+// controller.
 #include "Infrastructure/Speech/Audio/WavReader.h"
+#include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 #include "support/BurstAudio.h"
 #include "support/DictationHarness.h"
 #include "support/FakeSpeech.h"
@@ -12,16 +11,14 @@
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
 #include "support/TestFiles.h"
+#include "support/TransducerTestModel.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <thread>
 
 using namespace vocena;
-using vocena::test::SpeechTestAssets;
 using vocena::test::waitUntil;
 
 namespace {
@@ -33,10 +30,13 @@ struct Event {
     std::optional<EngineError> error;
 };
 
+const test::SpeechTestAssets& assets() { return test::SpeechTestAssets::shared(); }
+VocabularyItem item(const QString& word) { return {QUuid::createUuid(), word, std::nullopt, std::nullopt, 0}; }
+
 class SherpaOnnxEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(SpeechTestAssets::shared().error, QString());
+        ASSERT_EQ(assets().error, QString());
         QObject::connect(&engine, &RecognitionEngine::resultReady, [this](quint64 task, const QString& text, float, bool isFinal) {
             events.push_back({task, text, isFinal, std::nullopt});
         });
@@ -45,45 +45,43 @@ protected:
         });
     }
 
-    SpeechModel model(const QString& variant) const {
+    // A folder of the test assets as a model of `type` (none: detected).
+    static SpeechModel model(const QString& folder, std::optional<SpeechModelType> type = SpeechModelType::ToneCtc) {
         QString error;
-        const auto found = SpeechTestAssets::shared().loadable(variant, &error);
+        const auto found = SpeechModelDetector::detect(folder, type, &error);
         EXPECT_TRUE(found) << error.toStdString();
         return found.value_or(SpeechModel{});
     }
-
-    void load(const QString& variant = QStringLiteral("good")) {
+    void load(const SpeechModel& speech = model(assets().model(QStringLiteral("good"))), std::optional<SpeechModel> finalPass = {}) {
         QString error;
-        ASSERT_TRUE(engine.load(model(variant), {}, &error)) << error.toStdString();
+        ASSERT_TRUE(engine.load(speech, {}, &error, finalPass)) << error.toStdString();
     }
 
     // Feeds from another thread in capture-sized buffers, as the microphone does.
     void feed(quint64 task, const std::vector<float>& samples) {
-        std::thread capture([&] {
+        std::thread([&] {
             for (size_t at = 0; at < samples.size(); at += AudioSource::kFramesPerBuffer)
                 engine.acceptAudio(task, samples.data() + at, int(std::min<size_t>(AudioSource::kFramesPerBuffer, samples.size() - at)));
-        });
-        capture.join();
+        }).join();
+    }
+    // One whole recording of `audio`; its events, the last one its end.
+    std::vector<Event> recognise(const std::vector<float>& audio) {
+        const quint64 task = engine.start();
+        feed(task, audio);
+        engine.endAudio(task);
+        EXPECT_TRUE(waitUntil([&] { return ended(task); }));
+        return eventsOf(task);
     }
 
-    static std::vector<float> speech() {
-        QString error;
-        auto audio = WavReader::read(SpeechTestAssets::shared().speechWav(), &error);
-        EXPECT_TRUE(audio) << error.toStdString();
-        return audio ? audio->samples : std::vector<float>{};
-    }
-
+    static std::vector<float> speech() { return WavReader::read(assets().speechWav(), nullptr).value().samples; }
     std::vector<Event> eventsOf(quint64 task) const {
         std::vector<Event> found;
-        for (const Event& event : events)
-            if (event.task == task) found.push_back(event);
+        std::copy_if(events.begin(), events.end(), std::back_inserter(found), [task](const Event& e) { return e.task == task; });
         return found;
     }
-
     bool ended(quint64 task) const {
-        for (const Event& event : eventsOf(task))
-            if (event.isFinal || event.error) return true;
-        return false;
+        const std::vector<Event> got = eventsOf(task);
+        return std::any_of(got.begin(), got.end(), [](const Event& e) { return e.isFinal || e.error; });
     }
 
     test::ManualClock clock;
@@ -98,15 +96,13 @@ TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
     feed(first, speech());
     engine.cancel(first);
     engine.endAudio(first);  // too late: nothing more for this task
-
     const quint64 second = engine.start();
     feed(second, speech());
-    const quint64 third = engine.start();  // replaces the second
-    feed(third, speech());
-    engine.endAudio(third);
-    ASSERT_TRUE(waitUntil([&] { return ended(third); }));
-    waitUntil([] { return false; }, 200);  // anything late would arrive now
-
+    // The third replaces the second; the decoding thread works in order, so whatever it had
+    // for the first two came before the third's end.
+    const std::vector<Event> third = recognise(speech());
+    EXPECT_TRUE(third.back().isFinal);
+    EXPECT_FALSE(third.back().text.isEmpty());
     for (quint64 task : {first, second}) {
         const std::vector<Event> got = eventsOf(task);
         ASSERT_EQ(got.size(), 1u) << "task " << task;
@@ -114,20 +110,14 @@ TEST_F(SherpaOnnxEngineTest, CancelledTasksReportOnlyTheirCancellation) {
         EXPECT_EQ(got.front().error->domain, EngineErrorDomain::recognition);
         EXPECT_EQ(got.front().error->code, 1);
     }
-    EXPECT_TRUE(eventsOf(third).back().isFinal);
-    EXPECT_FALSE(eventsOf(third).back().text.isEmpty());
 }
 
 TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutError) {
     load();
-    ASSERT_TRUE(engine.isAvailable());
-    const quint64 quiet = engine.start();  // silence that ends in time: one empty final
-    feed(quiet, std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));
-    engine.endAudio(quiet);
-    ASSERT_TRUE(waitUntil([&] { return ended(quiet); }));
-    ASSERT_EQ(eventsOf(quiet).size(), 1u);
-    EXPECT_TRUE(eventsOf(quiet).front().isFinal);
-    EXPECT_EQ(eventsOf(quiet).front().text, QString());
+    const std::vector<Event> quiet = recognise(std::vector<float>(2 * AudioSource::kSampleRate, 0.0f));  // ends in time
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_TRUE(quiet.front().isFinal);
+    EXPECT_EQ(quiet.front().text, QString());
 
     const quint64 silent = engine.start();
     feed(silent, std::vector<float>(AudioSource::kSampleRate, 0.0f));
@@ -149,25 +139,19 @@ TEST_F(SherpaOnnxEngineTest, NoSpeechWithinTheLimitEndsTheTaskWithTheTimeoutErro
 
 TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
     QString error;
-    EXPECT_FALSE(engine.load(model(QStringLiteral("random-bytes")), {}, &error));
+    EXPECT_FALSE(engine.load(model(assets().model(QStringLiteral("random-bytes"))), {}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Protobuf"))) << error.toStdString();
     EXPECT_FALSE(engine.isAvailable());
     EXPECT_EQ(engine.start(), 0u);
 
     // Tokens shorter than the model's vocabulary load, then throw on the first decode.
-    const QString shortTokens =
-        SpeechTestAssets::shared().copy(QStringLiteral("good"), SpeechTestAssets::shared().path(QStringLiteral("short-tokens")));
+    const QString shortTokens = assets().copy(QStringLiteral("good"), assets().path(QStringLiteral("short-tokens")));
     ASSERT_TRUE(test::writeFile(shortTokens + QStringLiteral("/tokens.txt"), "<blk> 0\n"));
-    SpeechModel model = this->model(QStringLiteral("good"));
-    model.directory = shortTokens;
-    ASSERT_TRUE(engine.load(model, {}, &error)) << error.toStdString();
-    const quint64 task = engine.start();
-    feed(task, speech());
-    engine.endAudio(task);
-    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
-    ASSERT_TRUE(eventsOf(task).back().error);
-    EXPECT_EQ(eventsOf(task).back().error->domain, EngineErrorDomain::engine);
-    EXPECT_EQ(eventsOf(task).back().error->code, SherpaOnnxEngine::DecodingFailed);
+    load(model(shortTokens));
+    const std::vector<Event> got = recognise(speech());
+    ASSERT_TRUE(got.back().error);
+    EXPECT_EQ(got.back().error->domain, EngineErrorDomain::engine);
+    EXPECT_EQ(got.back().error->code, SherpaOnnxEngine::DecodingFailed);
 }
 
 // A long dictation with pauses: each segment cut at a pause is decoded by the non-streaming
@@ -175,12 +159,9 @@ TEST_F(SherpaOnnxEngineTest, DamagedModelsFailAsErrorsNotCrashes) {
 // are the streaming model's (你好…), the final text the final pass's (您好…). A final-pass
 // model that does not load leaves the streaming model's text.
 TEST_F(SherpaOnnxEngineTest, TheFinalPassDecodesEachSegmentBeforeTheStop) {
-    QString error;
-    const std::optional<SpeechModel> offline =
-        SpeechModelDetector::detect(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")), std::nullopt, &error);
-    ASSERT_TRUE(offline) << error.toStdString();
-    ASSERT_TRUE(engine.load(model(QStringLiteral("good")), {}, &error, offline)) << error.toStdString();
-    EXPECT_EQ(engine.finalPassModelName(), offline->name);
+    const SpeechModel offline = model(assets().offlineModel(QStringLiteral("good")), std::nullopt);
+    load(model(assets().model(QStringLiteral("good"))), offline);
+    EXPECT_EQ(engine.finalPassModelName(), offline.name);
     int decoded = 0;
     QObject::connect(&engine, &SherpaOnnxEngine::finalPassSegmentDecoded, [&decoded] { ++decoded; });
 
@@ -200,98 +181,97 @@ TEST_F(SherpaOnnxEngineTest, TheFinalPassDecodesEachSegmentBeforeTheStop) {
     EXPECT_TRUE(log.contains(QStringLiteral("整句识别: 共 7 段，停止前已识别 6 段"))) << log.lines().join(u'\n').toStdString();
     const std::vector<Event> got = eventsOf(task);
     ASSERT_TRUE(got.back().isFinal);
-    EXPECT_TRUE(got.back().text.contains(QStringLiteral("您好"))) << got.back().text.toStdString();
-    EXPECT_FALSE(got.back().text.contains(QStringLiteral("你"))) << got.back().text.toStdString();
-    EXPECT_TRUE(got.front().text.contains(QStringLiteral("你"))) << "the partials stay streaming";
+    EXPECT_TRUE(got.back().text.contains(QStringLiteral("您好")) && !got.back().text.contains(u'你')) << got.back().text.toStdString();
+    EXPECT_TRUE(got.front().text.contains(u'你')) << "the partials stay streaming";
 
-    SpeechModel broken = *offline;
-    broken.directory = SpeechTestAssets::shared().offlineModel(QStringLiteral("random-bytes"));
-    ASSERT_TRUE(engine.load(model(QStringLiteral("good")), {}, &error, broken)) << error.toStdString();
+    SpeechModel broken = offline;
+    broken.directory = assets().offlineModel(QStringLiteral("random-bytes"));
+    load(model(assets().model(QStringLiteral("good"))), broken);
     EXPECT_EQ(engine.finalPassModelName(), QString());
     EXPECT_FALSE(engine.finalPassProblem().isEmpty());
-    const quint64 streaming = engine.start();
-    feed(streaming, words);
-    engine.endAudio(streaming);
-    ASSERT_TRUE(waitUntil([&] { return ended(streaming); }));
-    EXPECT_TRUE(eventsOf(streaming).back().text.contains(QStringLiteral("你好"))) << eventsOf(streaming).back().text.toStdString();
+    EXPECT_TRUE(recognise(words).back().text.contains(QStringLiteral("你好")));
 }
 
 // Without a streaming model the non-streaming one recognises alone: its live text grows as the
 // words come, segment after segment, and its final text is what it hears (您好…).
 TEST_F(SherpaOnnxEngineTest, ANonStreamingModelAloneGivesTheLiveTextToo) {
-    QString error;
-    const std::optional<SpeechModel> offline =
-        SpeechModelDetector::detect(SpeechTestAssets::shared().offlineModel(QStringLiteral("good")), std::nullopt, &error);
-    ASSERT_TRUE(offline) << error.toStdString();
-    ASSERT_TRUE(engine.load(*offline, {}, &error)) << error.toStdString();
+    load(model(assets().offlineModel(QStringLiteral("good")), std::nullopt));
     EXPECT_FALSE(engine.takesHotwords());
     const std::vector<float> words = speech();
     std::vector<float> audio = words;
     audio.insert(audio.end(), size_t(2 * AudioSource::kSampleRate), 0.0f);
     audio.insert(audio.end(), words.begin(), words.end());
-    const quint64 task = engine.start();
-    feed(task, audio);
-    engine.endAudio(task);
-    ASSERT_TRUE(waitUntil([&] { return ended(task); }));
-    const std::vector<Event> got = eventsOf(task);
+    const std::vector<Event> got = recognise(audio);
     ASSERT_GE(got.size(), 3u);
     const QString final = got.back().text;
     EXPECT_TRUE(got.back().isFinal);
     EXPECT_TRUE(final.contains(QStringLiteral("您好")) && !final.contains(u'你')) << final.toStdString();
     EXPECT_GE(std::count_if(got.begin(), got.end(), [](const Event& e) { return !e.isFinal && e.text.contains(u'您'); }), 2);
     // The first utterance's words were kept when the pause ended its segment.
-    const quint64 once = engine.start();
-    feed(once, words);
-    engine.endAudio(once);
-    ASSERT_TRUE(waitUntil([&] { return ended(once); }));
-    EXPECT_GE(final.size(), eventsOf(once).back().text.size() * 3 / 2) << final.toStdString();
+    EXPECT_GE(final.size(), recognise(words).back().text.size() * 3 / 2) << final.toStdString();
 }
 
-using FinalTranscriptTest = SherpaOnnxEngineTest;
+// The transducer decodes speech to 你好你好…, or to 泥好泥好… with 泥好 as a hotword.
+TEST_F(SherpaOnnxEngineTest, TheEngineAsksForTheVocabularyAtEveryRecording) {
+    ASSERT_EQ(test::TransducerTestModel::shared().error, QString());
+    load(test::TransducerTestModel::shared().model());
+    QList<VocabularyItem> vocabulary;
+    engine.setHotwordSource([&vocabulary] { return SherpaRecognizer::Hotwords{vocabulary, 1.5}; });
+    EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("你好")));
+    vocabulary << item(QStringLiteral("泥好"));
+    EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("泥好")));
+    vocabulary.clear();
+    EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("你好")));
+}
+
+TEST_F(SherpaOnnxEngineTest, ModelsWithoutBeamSearchSayOnceThatTheyTakeNoHotwords) {
+    int asked = 0;
+    engine.setHotwordSource([&asked] { return ++asked, SherpaRecognizer::Hotwords{{item(QStringLiteral("你好"))}, 1.5}; });
+    test::LogCapture log;
+    load();
+    EXPECT_FALSE(engine.takesHotwords());
+    recognise(speech());  // a greedy decoder given hotwords would end the process
+    recognise(speech());
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("不使用热词: t-one-ctc 模型不支持热词")).size(), 1);
+}
 
 // A dictation stopped right after the last word: what is typed is the whole transcript, the
 // words of the final decode too.
-TEST_F(FinalTranscriptTest, AStopRightAfterTheLastWordTypesEveryWord) {
+TEST_F(SherpaOnnxEngineTest, AStopRightAfterTheLastWordTypesEveryWord) {
     load();
     const std::vector<float> audio = test::burstAudio();
     // Everything it can decode before the end: the decoder holds back the last complete chunk
     // until more audio or the end comes, so that is the audio cut after the chunk before it,
     // decoded to its end.
     const size_t chunk = size_t(0.3 * AudioSource::kSampleRate);
-    const quint64 cut = engine.start();
-    feed(cut, std::vector<float>(audio.begin(), audio.begin() + qsizetype((audio.size() / chunk - 1) * chunk)));
-    engine.endAudio(cut);
-    ASSERT_TRUE(waitUntil([&] { return ended(cut); }));
-    const QString beforeEnd = eventsOf(cut).back().text;
-
+    const QString beforeEnd = recognise(std::vector<float>(audio.begin(), audio.begin() + qsizetype((audio.size() / chunk - 1) * chunk))).back().text;
     const quint64 task = engine.start();
     feed(task, audio);
-    ASSERT_TRUE(waitUntil([&] { return !eventsOf(task).empty() && eventsOf(task).back().text == beforeEnd; }))
-        << beforeEnd.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !eventsOf(task).empty() && eventsOf(task).back().text == beforeEnd; })) << beforeEnd.toStdString();
     engine.endAudio(task);
     ASSERT_TRUE(waitUntil([&] { return ended(task); }));
-    const std::vector<Event> events = eventsOf(task);
-    const QString whole = events.back().text;
-    ASSERT_TRUE(events.back().isFinal);
+    const std::vector<Event> got = eventsOf(task);
+    const QString whole = got.back().text;
+    ASSERT_TRUE(got.back().isFinal);
     ASSERT_LT(beforeEnd.size(), whole.size()) << "the audio must keep its last word for the final decode";
-    for (size_t i = 0; i + 1 < events.size(); ++i) {  // growing partials
-        EXPECT_FALSE(events[i].isFinal);
-        EXPECT_TRUE(whole.startsWith(events[i].text)) << events[i].text.toStdString();
+    for (size_t i = 0; i + 1 < got.size(); ++i) {  // growing partials
+        EXPECT_FALSE(got[i].isFinal);
+        EXPECT_TRUE(whole.startsWith(got[i].text)) << got[i].text.toStdString();
     }
 
     test::FakeAudioSource* microphone = nullptr;
     SystemSpeechRecognizer recognizer{&engine, test::fakeAudioSources(microphone), scheduler};
     test::DictationHarness dictation{recognizer, &scheduler};
-    VoiceInputService& service = dictation.service;
-    service.toggleVoiceInput(VoiceInputMode::inputMethod);
+    dictation.service.toggleVoiceInput(VoiceInputMode::inputMethod);
     ASSERT_TRUE(waitUntil([&] { return microphone && microphone->running; }));
     microphone->push(audio);
     // The words so far are on screen; the last one is not in any partial result yet.
-    ASSERT_TRUE(waitUntil([&] { return service.recognizedText() == beforeEnd; }));
-    service.stopVoiceInput();
+    ASSERT_TRUE(waitUntil([&] { return dictation.service.recognizedText() == beforeEnd; }));
+    dictation.service.stopVoiceInput();
     ASSERT_TRUE(waitUntil([&] { return !dictation.keys.typed.isEmpty(); }));
     EXPECT_EQ(dictation.keys.typed, QStringList{whole});
-    EXPECT_EQ(service.recognitionState(), RecognitionState::completed());
+    EXPECT_EQ(dictation.service.recognitionState(), RecognitionState::completed());
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+// Audio capture, the level meter and the microphone check: against the private server of
+// scripts/with-pulse (as CTest runs it; those cases are skipped without one), where an espeak-ng
+// utterance played into the null sink comes back through the default source, and without a
+// usable sound server (nothing to connect to, or a server that never answers), where capture and
+// the check must fail with a reason and never hang the main thread.
+#include "Infrastructure/Permissions/OwnThreadCall.h"
+#include "Infrastructure/Speech/Audio/LevelMeter.h"
+#include "Infrastructure/Speech/Audio/MicrophoneProbe.h"
+#include "Infrastructure/Speech/Audio/PulseAudioCapture.h"
+#include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
+#include "support/AsyncTest.h"
+#include "support/FakeSpeech.h"
+#include "support/LogCapture.h"
+#include "support/ScopedEnv.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+using namespace vocena;
+using namespace std::chrono_literals;
+using vocena::test::waitUntil;
+
+namespace {
+
+bool setDefaultSource(const QString& name) { return QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("set-default-source"), name}) == 0; }
+
+// What the capture thread saw, tagged with the test's phase at the time.
+enum Phase { silence, speech, stopped };
+
+struct Capture {
+    std::atomic<int> phase = silence;
+    std::mutex mutex;
+    std::vector<int> frames;
+    std::vector<float> levels[2];  // by phase: silence, speech
+    int callsAfterStop = 0;
+    int ends = 0;
+    LevelMeter meter;
+
+    void onBuffer(const float* samples, int count) {
+        const float level = meter.update(samples, count);
+        std::lock_guard lock(mutex);
+        if (phase == stopped) ++callsAfterStop;
+        else levels[phase].push_back(level);
+        frames.push_back(count);
+    }
+
+    // How many buffers of `phase` came with a level above `threshold`.
+    qsizetype count(Phase phase, float threshold = -1.0f) {
+        std::lock_guard lock(mutex);
+        return std::count_if(levels[phase].begin(), levels[phase].end(), [&](float level) { return level > threshold; });
+    }
+};
+
+TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkAndStopsCleanly) {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("speech.wav"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"), QStringLiteral("-w"), wav}), 0);
+
+    Capture seen;
+    PulseAudioCapture capture;
+    QString error;
+    QElapsedTimer running;
+    running.start();
+    ASSERT_TRUE(capture.start([&](const float* samples, int count) { seen.onBuffer(samples, count); }, [&] { ++seen.ends; }, &error))
+        << error.toStdString();
+    EXPECT_EQ(capture.formatDescription(), QStringLiteral("16000 Hz, 1 ch, float32 (PulseAudio: vmic)"));
+
+    ASSERT_TRUE(waitUntil([&] { return seen.count(silence) >= 4; }));
+    seen.phase = speech;
+    ASSERT_EQ(QProcess::execute(QStringLiteral("paplay"), {wav}), 0);
+    // The utterance lasts over a second: at least half a second of it comes back loud.
+    EXPECT_TRUE(waitUntil([&] { return seen.count(speech, 0.01f) >= 8; }));
+
+    QElapsedTimer stopping;
+    stopping.start();
+    capture.stop();
+    EXPECT_LT(stopping.elapsed(), 1000);
+    const qint64 capturedMs = running.elapsed();
+    seen.phase = stopped;
+    QThread::msleep(200);
+    capture.stop();
+
+    std::lock_guard lock(seen.mutex);
+    EXPECT_EQ(seen.callsAfterStop, 0);
+    EXPECT_EQ(seen.ends, 0) << "a microphone does not run out";
+    EXPECT_TRUE(std::all_of(seen.frames.begin(), seen.frames.end(), [](int n) { return n == AudioSource::kFramesPerBuffer; }));
+    // Continuous audio: what was captured covers most of the time it ran (no lost fragments).
+    EXPECT_GT(qint64(seen.frames.size()) * AudioSource::kFramesPerBuffer * 1000 / AudioSource::kSampleRate, capturedMs * 8 / 10);
+    EXPECT_LT(*std::max_element(seen.levels[silence].begin(), seen.levels[silence].end()), 0.001f);
+}
+
+// The check grants the microphone only when the default source is an input; capture from a
+// source that is not there fails with the reason.
+TEST(MicrophoneProbeTest, GrantedOnlyWhenTheSourceIsAnInputThatIsThere) {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
+    const MicrophoneProbe::Result granted = MicrophoneProbe::check();
+    EXPECT_EQ(granted.status, MicrophoneProbe::Status::granted) << granted.detail.toStdString();
+    EXPECT_EQ(granted.detail, QStringLiteral("vmic"));
+
+    // A machine without a microphone: the server offers only what its outputs play.
+    ASSERT_TRUE(setDefaultSource(QStringLiteral("vsink.monitor")));
+    const MicrophoneProbe::Result monitor = MicrophoneProbe::check();
+    ASSERT_TRUE(setDefaultSource(QStringLiteral("vmic")));
+    EXPECT_EQ(monitor.status, MicrophoneProbe::Status::noSource);
+    EXPECT_TRUE(monitor.detail.contains(QStringLiteral("vsink.monitor"))) << monitor.detail.toStdString();
+
+    const test::ScopedEnv source("PULSE_SOURCE", "unplugged");  // the client's configured source
+    PulseAudioCapture capture;
+    QString error;
+    EXPECT_FALSE(capture.start([](const float*, int) {}, [] {}, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("没有可用的输入设备: "))) << error.toStdString();
+}
+
+TEST(LevelMeterTest, RmsCoversEverySampleOfTheFirstChannelOnly) {
+    EXPECT_EQ(LevelMeter::rms(nullptr, 0), 0.0f);
+    // A length that is no multiple of the vector width: the tail counts too.
+    std::vector<float> tail(1027, 0.0f);
+    tail.back() = std::sqrt(1027.0f);
+    EXPECT_FLOAT_EQ(LevelMeter::rms(tail.data(), 1027), 1.0f);
+    // Interleaved stereo: left ±0.5, right full scale.
+    std::vector<float> stereo;
+    for (int frame = 0; frame < 1024; ++frame) stereo.insert(stereo.end(), {frame % 2 ? 0.5f : -0.5f, 1.0f});
+    EXPECT_FLOAT_EQ(LevelMeter::rms(stereo.data(), 1024, 2), 0.5f);
+    LevelMeter meter;
+    EXPECT_FLOAT_EQ(meter.update(stereo.data(), 1024, 2), 0.075f);
+}
+
+// Points PULSE_SERVER at a socket in a fresh folder for the test's duration.
+class PulseAudioConnectionTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const QString socketPath = dir.filePath(QStringLiteral("native"));
+    const test::ScopedEnv server{"PULSE_SERVER", "unix:" + socketPath.toUtf8()};
+};
+
+TEST_F(PulseAudioConnectionTest, WithoutServerCaptureAndCheckFailAtOnce) {
+    PulseAudioCapture capture;
+    std::atomic<int> calls = 0;
+    QString error;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(capture.start([&](const float*, int) { ++calls; }, [&] { ++calls; }, &error));
+    EXPECT_LT(timer.elapsed(), 500) << "a refused connection must not wait for the time-out";
+    EXPECT_TRUE(error.startsWith(QStringLiteral("没有声音服务器"))) << error.toStdString();
+    capture.stop();
+
+    const MicrophoneProbe::Result result = MicrophoneProbe::check();
+    EXPECT_EQ(result.status, MicrophoneProbe::Status::noServer);
+    EXPECT_TRUE(result.detail.startsWith(QStringLiteral("没有声音服务器"))) << result.detail.toStdString();
+    EXPECT_EQ(calls, 0);
+}
+
+// The waits run off the main thread: its timers keep firing while the server is silent, and
+// each wait ends with its time-out.
+TEST_F(PulseAudioConnectionTest, ASilentServerNeverHoldsUpTheMainThread) {
+    // A server that accepts connections (the kernel queues them) but never reads or answers.
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, socketPath.toUtf8().constData(), sizeof address.sun_path);
+    ASSERT_TRUE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 8) == 0);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    auto check = callOnOwnThread<MicrophoneProbe::Result>([] { return MicrophoneProbe::check(300ms); }, 2s);
+    EXPECT_EQ(test::await(std::move(check)).value->value_or(MicrophoneProbe::Result{}).detail, QStringLiteral("声音服务器没有响应"));
+    EXPECT_GE(ticks, 10) << "the main thread stood still during the microphone check";
+
+    ticks = 0;
+    test::FakeRecognitionEngine engine;
+    SystemSpeechRecognizer recognizer(&engine, [] { return std::make_unique<PulseAudioCapture>(300ms); });
+    test::LogCapture log;
+    EXPECT_EQ(test::await(recognizer.startRecognition()).error, QStringLiteral("音频引擎错误"));
+    EXPECT_GE(ticks, 10) << "the main thread stood still during the capture start";
+    EXPECT_TRUE(log.contains(QStringLiteral("启动语音识别失败: 声音服务器没有响应")));
+    EXPECT_FALSE(recognizer.isRecognizing());
+    close(fd);
+}
+
+}  // namespace
