@@ -42,7 +42,7 @@ protected:
     ModelStore store{preferences, modelsDir(), QStringLiteral(VOCENA_BINARY)};
 };
 
-TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
+TEST_F(ModelStoreTest, InstallListUseRemoveRoundTripAndChangedFilesAreNotUsed) {
     EXPECT_FALSE(store.loadableModel(nullptr));
     const ModelStore::InstallResult first = install(goodModelNamed(QStringLiteral("alpha")));
     ASSERT_TRUE(first.ok) << first.message.toStdString();
@@ -67,6 +67,23 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTrip) {
     EXPECT_NE(store.remove(QStringLiteral("beta")), QString());
     EXPECT_NE(store.remove(QStringLiteral("../models")), QString());
     EXPECT_EQ(modelFolders(), QStringList{QStringLiteral("alpha")});
+
+    // A changed file or an unreadable manifest keeps a model from being used.
+    ASSERT_EQ(store.use(QStringLiteral("alpha")), QString());
+    const QString tokens = QDir(modelsDir()).filePath(QStringLiteral("alpha/tokens.txt"));
+    ASSERT_TRUE(test::writeFile(tokens, test::readFile(tokens) + "啊 3\n"));
+    QString problem;
+    EXPECT_FALSE(store.loadableModel(&problem));
+    EXPECT_TRUE(problem.contains(QStringLiteral("tokens.txt"))) << problem.toStdString();
+
+    const QString manifest = QDir(modelsDir()).filePath(QStringLiteral("alpha/manifest.json"));
+    ASSERT_TRUE(test::writeFile(manifest, "{not json"));
+    const QList<ModelStore::Entry> entries = store.list();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_FALSE(entries[0].model);
+    EXPECT_FALSE(entries[0].problem.isEmpty());
+    EXPECT_NE(store.use(QStringLiteral("alpha")), QString());
+    EXPECT_EQ(test::readFile(manifest), QByteArray("{not json"));  // never rewritten
 }
 
 // Punctuation and final-pass models are installed beside speech models but never become the
@@ -158,24 +175,6 @@ TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
     EXPECT_EQ(outcome.value->message, ModelStore::kCancelledMessage);
     EXPECT_EQ(modelFolders(), QStringList());  // no model, no work folder
     EXPECT_EQ(slowStore.activeName(), QString());
-}
-
-TEST_F(ModelStoreTest, ChangedFilesAndUnreadableManifestsAreNotUsed) {
-    ASSERT_TRUE(install(goodModelNamed(QStringLiteral("alpha"))).ok);
-    const QString tokens = QDir(modelsDir()).filePath(QStringLiteral("alpha/tokens.txt"));
-    ASSERT_TRUE(test::writeFile(tokens, test::readFile(tokens) + "啊 3\n"));
-    QString problem;
-    EXPECT_FALSE(store.loadableModel(&problem));
-    EXPECT_TRUE(problem.contains(QStringLiteral("tokens.txt"))) << problem.toStdString();
-
-    const QString manifest = QDir(modelsDir()).filePath(QStringLiteral("alpha/manifest.json"));
-    ASSERT_TRUE(test::writeFile(manifest, "{not json"));
-    const QList<ModelStore::Entry> entries = store.list();
-    ASSERT_EQ(entries.size(), 1);
-    EXPECT_FALSE(entries[0].model);
-    EXPECT_FALSE(entries[0].problem.isEmpty());
-    EXPECT_NE(store.use(QStringLiteral("alpha")), QString());
-    EXPECT_EQ(test::readFile(manifest), QByteArray("{not json"));  // never rewritten
 }
 
 TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksum) {

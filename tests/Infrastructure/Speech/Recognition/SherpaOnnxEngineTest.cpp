@@ -211,29 +211,31 @@ TEST_F(SherpaOnnxEngineTest, ANonStreamingModelAloneGivesTheLiveTextToo) {
     EXPECT_GE(final.size(), recognise(words).back().text.size() * 3 / 2) << final.toStdString();
 }
 
-// The transducer decodes speech to 你好你好…, or to 泥好泥好… with 泥好 as a hotword.
-TEST_F(SherpaOnnxEngineTest, TheEngineAsksForTheVocabularyAtEveryRecording) {
+// A model without beam search says once that it takes no hotwords and never asks for them (a
+// greedy decoder given hotwords would end the process). The transducer, loaded next with the
+// same source, asks at every recording: it decodes speech to 你好你好…, or to 泥好泥好… with
+// 泥好 as a hotword.
+TEST_F(SherpaOnnxEngineTest, HotwordsAreAskedForAtEveryRecordingOfAModelThatTakesThem) {
     ASSERT_EQ(test::TransducerTestModel::shared().error, QString());
+    int asked = 0;
+    QList<VocabularyItem> vocabulary{item(QStringLiteral("你好"))};
+    engine.setHotwordSource([&] { return ++asked, SherpaRecognizer::Hotwords{vocabulary, 1.5}; });
+    test::LogCapture log;
+    load();
+    EXPECT_FALSE(engine.takesHotwords());
+    recognise(speech());
+    recognise(speech());
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("不使用热词: t-one-ctc 模型不支持热词")).size(), 1);
+
     load(test::TransducerTestModel::shared().model());
-    QList<VocabularyItem> vocabulary;
-    engine.setHotwordSource([&vocabulary] { return SherpaRecognizer::Hotwords{vocabulary, 1.5}; });
+    vocabulary.clear();
     EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("你好")));
     vocabulary << item(QStringLiteral("泥好"));
     EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("泥好")));
     vocabulary.clear();
     EXPECT_TRUE(recognise(speech()).back().text.startsWith(QStringLiteral("你好")));
-}
-
-TEST_F(SherpaOnnxEngineTest, ModelsWithoutBeamSearchSayOnceThatTheyTakeNoHotwords) {
-    int asked = 0;
-    engine.setHotwordSource([&asked] { return ++asked, SherpaRecognizer::Hotwords{{item(QStringLiteral("你好"))}, 1.5}; });
-    test::LogCapture log;
-    load();
-    EXPECT_FALSE(engine.takesHotwords());
-    recognise(speech());  // a greedy decoder given hotwords would end the process
-    recognise(speech());
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(log.lines().filter(QStringLiteral("不使用热词: t-one-ctc 模型不支持热词")).size(), 1);
+    EXPECT_EQ(asked, 3);
 }
 
 // A dictation stopped right after the last word: what is typed is the whole transcript, the
