@@ -55,11 +55,7 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFields) {
 
 TEST(VocabularyCsvReaderTest, EncodingIsRecognisedFromTheBytes) {
     const QString text = QStringLiteral("词汇,类别\n澄言,,产品\n");
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        QString expected;
-    } cases[] = {
+    const QList<std::tuple<const char*, QByteArray, QString>> cases{
         {"UTF-8, the mark dropped", "\xEF\xBB\xBF" + text.toUtf8(), text},
         {"UTF-16BE with a mark", utf16(text, QStringConverter::Utf16BE, true), text},
         {"UTF-16LE with a mark", utf16(text, QStringConverter::Utf16LE, true), text},
@@ -76,7 +72,7 @@ TEST(VocabularyCsvReaderTest, EncodingIsRecognisedFromTheBytes) {
         {"a mark and an unpaired surrogate", QByteArray("\xFE\xFF\xD8\x00\x00!", 6), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6)},
         {"a surrogate in UTF-8", "\xED\xA0\x80", QString::fromLatin1("\xED\xA0\x80")},
     };
-    for (const auto& c : cases) EXPECT_EQ(VocabularyCsvReader::decode(c.bytes), c.expected) << c.name;
+    for (const auto& [name, bytes, expected] : cases) EXPECT_EQ(VocabularyCsvReader::decode(bytes), expected) << name;
 }
 
 // Words already present, in the vocabulary or earlier in the file, are skipped (case matters).

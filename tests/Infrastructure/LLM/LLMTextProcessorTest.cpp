@@ -19,6 +19,8 @@ namespace {
 
 QJsonObject bodyOf(const LoopbackHttpServer::Request& request) { return QJsonDocument::fromJson(request.body).object(); }
 
+QJsonObject message(const char* role, const QString& content) { return {{"role", role}, {"content", content}}; }
+
 QStringList contentsOf(const QJsonObject& body, const QString& key = QStringLiteral("content")) {
     QStringList contents;
     for (const QJsonValue& m : body.value(QStringLiteral("messages")).toArray()) contents << m.toObject().value(key).toString();
@@ -41,52 +43,39 @@ protected:
 // Each operation's request: its system prompt (with the vocabulary in its place), sampling and
 // token budget; without a client, none is sent.
 TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
-    enum class Operation { correct, assist, custom };
-    const auto run = [this](Operation operation, const QString& systemPrompt, const QString& text) {
-        switch (operation) {
-        case Operation::correct: return test::await(processor.correctAndFormat(text, QStringLiteral("Editor")));
-        case Operation::assist: return test::await(processor.assistantChat(text, {}));
-        case Operation::custom: return test::await(processor.processWithCustomPrompt(systemPrompt, text));
-        }
-        return test::Outcome<QString>{};
+    using Run = std::function<test::Outcome<QString>(const QString&)>;
+    const Run correct = [this](const QString& text) { return test::await(processor.correctAndFormat(text, QStringLiteral("Editor"))); };
+    const Run assist = [this](const QString& text) { return test::await(processor.assistantChat(text, {})); };
+    const auto custom = [this](const QString& prompt) -> Run {
+        return [this, prompt](const QString& text) { return test::await(processor.processWithCustomPrompt(prompt, text)); };
     };
-    for (Operation operation : {Operation::correct, Operation::assist, Operation::custom})
-        EXPECT_EQ(run(operation, QStringLiteral("p"), QStringLiteral("你好")).error, QStringLiteral("未配置 API Key"));
+    for (const Run& run : {correct, assist, custom(QStringLiteral("p"))})
+        EXPECT_EQ(run(QStringLiteral("你好")).error, QStringLiteral("未配置 API Key"));
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_FALSE(processor.conversationContext.hasContext());
 
     const QString vocabularySection = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
-    const struct {
-        const char* name;
-        Operation operation;
-        QString systemPrompt;  // what the custom operation is given
-        int characters;
-        QString vocabulary;
-        QString expectedSystem;
-        double temperature;
-        int maxTokens;
-    } cases[] = {
-        {"correction", Operation::correct, {}, 10, {}, LLMPrompts::correction() + QStringLiteral("\n\n") + LLMPrompts::homophoneTable(), 0.1, 200},
-        {"correction with vocabulary", Operation::correct, {}, 2000, vocabularySection,
-         LLMPrompts::correction() + vocabularySection + QStringLiteral("\n\n") + LLMPrompts::homophoneTable(), 0.1, 4000},
-        {"assistant", Operation::assist, {}, 10, {}, LLMPrompts::assistant(), 0.7, 100},
-        {"long question", Operation::assist, {}, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
-        {"tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, LLMPrompts::tone(LLMPrompts::Tone::formal), 0.2, 200},
-        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, LLMPrompts::concise(), 0.2, 4000},
+    const QString homophones = QStringLiteral("\n\n") + LLMPrompts::homophoneTable();
+    const QString formal = LLMPrompts::tone(LLMPrompts::Tone::formal);
+    // name, operation, characters, vocabulary, system prompt sent, temperature, max_tokens
+    const QList<std::tuple<const char*, Run, int, QString, QString, double, int>> cases{
+        {"correction", correct, 10, {}, LLMPrompts::correction() + homophones, 0.1, 200},
+        {"correction with vocabulary", correct, 2000, vocabularySection, LLMPrompts::correction() + vocabularySection + homophones, 0.1, 4000},
+        {"assistant", assist, 10, {}, LLMPrompts::assistant(), 0.7, 100},
+        {"long question", assist, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
+        {"tone", custom(formal), 10, {}, formal, 0.2, 200},
+        {"concise", custom(LLMPrompts::concise()), 1500, {}, LLMPrompts::concise(), 0.2, 4000},
     };
     connect();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        vocabulary = c.vocabulary;
+    for (const auto& [name, run, characters, words, system, temperature, maxTokens] : cases) {
+        SCOPED_TRACE(name);
+        vocabulary = words;
         processor.conversationContext.clear();
-        const QString text(c.characters, QChar(0x4F60));
-        EXPECT_EQ(run(c.operation, c.systemPrompt, text).value, QStringLiteral("答复"));
-        const QJsonObject body = bodyOf(server.requests().last());
-        EXPECT_EQ(contentsOf(body, QStringLiteral("role")), (QStringList{QStringLiteral("system"), QStringLiteral("user")}));
-        EXPECT_EQ(contentsOf(body), (QStringList{c.expectedSystem, text}));
-        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), c.temperature);
-        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("top_p")).toDouble(), 0.9);
-        EXPECT_EQ(body.value(QStringLiteral("max_tokens")).toInt(), c.maxTokens);
+        const QString text(characters, QChar(0x4F60));
+        EXPECT_EQ(run(text).value, QStringLiteral("答复"));
+        const QJsonArray messages{message("system", system), message("user", text)};
+        EXPECT_EQ(bodyOf(server.requests().last()), (QJsonObject{{"max_tokens", maxTokens}, {"messages", messages}, {"model", "m"},
+                                                                 {"temperature", temperature}, {"top_p", 0.9}}));
     }
     // 80 emoji with skin tones are 80 characters, not 320 UTF-16 units.
     EXPECT_EQ(LLMTextProcessor::correctionMaxTokens(QString::fromUtf8("👍🏽").repeated(80)), 240);

@@ -30,13 +30,8 @@ TEST(DownloadProgressTest, TextsOfSizeSpeedAndTimeLeft) {
 }
 
 TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
-    struct Case {
-        const char* name;
-        QList<QPair<double, qint64>> reports;
-        qint64 total;
-        QString detail;
-    };
-    const QList<Case> cases = {
+    // name, the reports (seconds after the start, bytes), the total, the detail text
+    const QList<std::tuple<const char*, QList<QPair<double, qint64>>, qint64, QString>> cases = {
         {"nothing measured yet", {{0, 0}}, 160 * MB, "0.0 / 160.0 MB"},
         {"a burst shorter than half a second", {{0, 0}, {0.2, 5 * MB}}, 160 * MB, "5.0 / 160.0 MB"},
         {"steady", {{0, 0}, {1, MB}, {2, 2 * MB}}, 10 * MB, "2.0 / 10.0 MB · 1.0 MB/s · 约 8 秒"},
@@ -48,10 +43,7 @@ TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
         {"size unknown", {{0, 0}, {1, 3 * MB}}, -1, "3.0 MB · 3.0 MB/s"},
         {"a small file", {{0, 0}, {1, 415}}, 830, "1 / 1 KB · 1 KB/s · 约 1 秒"},
     };
-    for (const Case& c : cases) {
-        const DownloadProgress progress = reported(c.reports, c.total);
-        EXPECT_EQ(progress.detailText(), c.detail) << c.name;
-    }
+    for (const auto& [name, reports, total, detail] : cases) EXPECT_EQ(reported(reports, total).detailText(), detail) << name;
 }
 
 TEST(DownloadProgressTest, StagesAndTheBar) {

@@ -125,11 +125,7 @@ TEST_F(ModelStoreTest, ModelsOfOtherKindsAreInstalledBesideButNeverActive) {
 }
 
 TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
-    const struct {
-        QString folder;
-        SpeechModelType type;
-        const char* reason;
-    } cases[] = {
+    const QList<std::tuple<QString, SpeechModelType, const char*>> cases{
         {assets().model(QStringLiteral("random-bytes")), SpeechModelType::ToneCtc, ""},
         {assets().model(QStringLiteral("no-metadata")), SpeechModelType::ToneCtc, ""},
         {assets().model(QStringLiteral("no-blank")), SpeechModelType::ToneCtc, ""},
@@ -139,12 +135,12 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
         {assets().offlineModel(QStringLiteral("no-blank")), SpeechModelType::OfflineZipformerCtc, "没有空白符号"},  // the library would end the process
         {assets().offlineModel(QStringLiteral("random-bytes")), SpeechModelType::OfflineZipformerCtc, "model.onnx"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder.toStdString());
-        const ModelStore::InstallResult result = install(c.folder, c.type);
+    for (const auto& [folder, type, reason] : cases) {
+        SCOPED_TRACE(folder.toStdString());
+        const ModelStore::InstallResult result = install(folder, type);
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.message.startsWith(QStringLiteral("模型验证失败"))) << result.message.toStdString();
-        EXPECT_TRUE(result.message.contains(QString::fromUtf8(c.reason))) << result.message.toStdString();
+        EXPECT_TRUE(result.message.contains(QString::fromUtf8(reason))) << result.message.toStdString();
         EXPECT_FALSE(result.message.contains(QStringLiteral("异常结束"))) << "the child refused it with exit code 1";
     }
     // Without the type, a model lacking the punctuation metadata is not taken for one at all.
@@ -204,10 +200,7 @@ TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksu
 TEST_F(ModelStoreTest, BuiltInModelsDownloadFromTheMirrorOfThePreference) {
     const ModelCatalog::Entry finalPass = *ModelCatalog::finalPass();
     const QString path = QUrl(finalPass.url).path();
-    const struct {
-        QString mirror;
-        QString address;
-    } cases[] = {
+    const QList<QPair<QString, QString>> cases{
         {QString(), finalPass.url},
         {QStringLiteral("   "), finalPass.url},
         {QStringLiteral("https://hub.nuaa.cf"), QStringLiteral("https://hub.nuaa.cf") + path},
@@ -215,10 +208,9 @@ TEST_F(ModelStoreTest, BuiltInModelsDownloadFromTheMirrorOfThePreference) {
         {QStringLiteral("https://gh.example/https://github.com/"), QStringLiteral("https://gh.example/https://github.com") + path},
         {QStringLiteral("http://127.0.0.1:8080/models"), QStringLiteral("http://127.0.0.1:8080/models") + path},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mirror.toStdString());
-        EXPECT_EQ(preferences.setValue(QString::fromLatin1(ModelCatalog::kMirrorKey), c.mirror), QString());
-        EXPECT_EQ(store.downloadAddress(finalPass), c.address);
+    for (const auto& [mirror, address] : cases) {
+        EXPECT_EQ(preferences.setValue(QString::fromLatin1(ModelCatalog::kMirrorKey), mirror), QString());
+        EXPECT_EQ(store.downloadAddress(finalPass), address) << mirror.toStdString();
     }
     ModelCatalog::Entry pinned = finalPass;
     pinned.sha256 = QString(64, QLatin1Char('a'));
