@@ -61,11 +61,9 @@ TEST_F(VocabularyStoreTest, TheFileIsCompactJsonWithOptionalKeysLeftOutAndSurviv
     const QByteArray original =
         R"({"items":[{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","word":"澄言","variants":[],"createdAt":123456789.123456},)"
         R"({"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","word":"a\"b/c","category":"人名","createdAt":700000000}]})";
+    // Saved again as read: an empty list stays a list, the time keeps its digits.
     ASSERT_TRUE(writeFile(path(), original));
     VocabularyStore written(path(), clock);
-    ASSERT_EQ(written.items().size(), 2);
-    EXPECT_EQ(written.items()[0].variants, QStringList());  // an empty list stays a list
-    EXPECT_EQ(written.items()[0].createdAt, 123456789.123456);
     ASSERT_TRUE(written.add(QStringLiteral("temporary")));
     written.remove(written.items().last().id);
     EXPECT_EQ(readFile(path()), original);

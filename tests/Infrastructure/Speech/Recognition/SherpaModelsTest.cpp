@@ -35,42 +35,30 @@ const ModelTokens kCharacters({"<blk>", "<unk>", "明", "志", "中", "心", "�
 const ModelTokens kMixed({"<blk>", "<unk>", "明", "志", "中", "心", "\u2581VURE", "VIZ"});
 const ModelTokens kEnglish({"<blk>", "\u2581HELLO", "\u2581WORLD"});
 
-struct Case {
-    const char* name;
-    const ModelTokens& tokens;
-    const char* unit;
-    QList<VocabularyItem> vocabulary;
-    QString text;
-    QStringList skipped;
-};
-
-class HotwordListTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(HotwordListTest, Builds) {
-    const Case& c = GetParam();
-    const HotwordList list = HotwordList::build(c.vocabulary, c.tokens, QString::fromLatin1(c.unit), 1.5);
-    EXPECT_EQ(list.text, c.text);
-    EXPECT_EQ(list.skipped, c.skipped);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Vocabularies, HotwordListTest,
-    ::testing::Values(
-        Case{"ChineseWordsOnceWithoutTheirVariants", kCharacters, "cjkchar",
-             {item("明志中心", QStringList{"名志中心"}), item("泥好"), item(" 泥好\t"), item("  ")}, "明 志 中 心 :1.5\n泥 好 :1.5\n", {}},
+// The hotword text built from a vocabulary, and the words left out of it.
+TEST(HotwordListTest, BuildsTheHotwordTextOfEveryWordTheModelCanSpell) {
+    // name, the model's tokens, its modelling unit, the vocabulary, the hotword text, the words skipped
+    const QList<std::tuple<const char*, const ModelTokens*, const char*, QList<VocabularyItem>, QString, QStringList>> cases{
+        {"Chinese words once, without their variants", &kCharacters, "cjkchar",
+         {item("明志中心", QStringList{"名志中心"}), item("泥好"), item(" 泥好\t"), item("  ")}, "明 志 中 心 :1.5\n泥 好 :1.5\n", {}},
         // Half a word would boost the wrong characters; ":" and "/" are the library's syntax.
-        Case{"UnspellableWordsSkippedWhole", kCharacters, "cjkchar",
-             {item("明天"), item(":2.0"), item("明/志"), item("泥好 :3"), item("Qt-中心"), item("泥好"), item("明天")},
-             "泥 好 :1.5\n", {"明天", ":2.0", "明/志", "泥好 :3", "Qt-中心"}},
-        Case{"LatinRunsAreWholeTokensWithoutWordPieces", kCharacters, "cjkchar",
-             {item("Qt中心"), item("3D明志"), item("Qt+中心"), item("VureVIZ"), item("qt中心")},
-             "Qt 中 心 :1.5\n3D 明 志 :1.5\nQt + 中 心 :1.5\n", {"VureVIZ", "qt中心"}},
-        Case{"LatinAsWordPiecesInTheModelsCase", kMixed, "cjkchar+bpe",
-             {item("VureVIZ中心"), item("VS  Code"), item("don't"), item("Vure泥")},
-             "VUREVIZ 中 心 :1.5\nVS CODE :1.5\nDON'T :1.5\n", {"Vure泥"}},
-        Case{"EnglishModel", kEnglish, "bpe", {item("hello world"), item("你好")}, "HELLO WORLD :1.5\n", {"你好"}},
-        Case{"NoUnitNoHotwords", kCharacters, "", {item("泥好")}, "", {"泥好"}}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+        {"unspellable words skipped whole", &kCharacters, "cjkchar",
+         {item("明天"), item(":2.0"), item("明/志"), item("泥好 :3"), item("Qt-中心"), item("泥好"), item("明天")},
+         "泥 好 :1.5\n", {"明天", ":2.0", "明/志", "泥好 :3", "Qt-中心"}},
+        {"Latin runs are whole tokens without word pieces", &kCharacters, "cjkchar",
+         {item("Qt中心"), item("3D明志"), item("Qt+中心"), item("VureVIZ"), item("qt中心")},
+         "Qt 中 心 :1.5\n3D 明 志 :1.5\nQt + 中 心 :1.5\n", {"VureVIZ", "qt中心"}},
+        {"Latin as word pieces in the model's case", &kMixed, "cjkchar+bpe",
+         {item("VureVIZ中心"), item("VS  Code"), item("don't"), item("Vure泥")}, "VUREVIZ 中 心 :1.5\nVS CODE :1.5\nDON'T :1.5\n", {"Vure泥"}},
+        {"an English model", &kEnglish, "bpe", {item("hello world"), item("你好")}, "HELLO WORLD :1.5\n", {"你好"}},
+        {"no unit, no hotwords", &kCharacters, "", {item("泥好")}, "", {"泥好"}},
+    };
+    for (const auto& [name, tokens, unit, vocabulary, text, skipped] : cases) {
+        const HotwordList list = HotwordList::build(vocabulary, *tokens, QString::fromLatin1(unit), 1.5);
+        EXPECT_EQ(list.text, text) << name;
+        EXPECT_EQ(list.skipped, skipped) << name;
+    }
+}
 
 TEST(HotwordSupportTest, TheModellingUnitFollowsTheTokensAndOnlyTransducersTakeHotwords) {
     EXPECT_EQ(kCharacters.modelingUnit(true), "cjkchar") << "no word pieces to encode with";
