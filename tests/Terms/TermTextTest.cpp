@@ -40,7 +40,7 @@ TEST(TermExtractorTest, RunsSplitAtEveryChangeOfCharacterType) {
                                     {"，", CharRunType::other}, {"2024", CharRunType::mixed}, {"年", CharRunType::chinese}}));
 }
 
-TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharacters) {
+TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharactersOfTheFirst500) {
     EXPECT_EQ(candidates(QStringLiteral("的时候很好")),
               set({u"的时", u"时候", u"候很", u"很好", u"的时候", u"时候很", u"候很好", u"的时候很", u"时候很好", u"的时候很好"}));
     EXPECT_EQ(candidates(QStringLiteral("一二三四五六七")).size(), 6 + 5 + 4 + 3 + 2);  // nothing longer than 6
@@ -56,10 +56,8 @@ TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharacters) {
     const QList<TermCandidate> accented = TermExtractor::extractNGrams(QStringLiteral("cafe\u0301"));
     ASSERT_EQ(accented.size(), 1);
     EXPECT_EQ(accented[0].length, 4);
-}
 
-TEST(TermExtractorTest, OnlyTheFirst500CharactersAreExamined) {
-    // Characters 499 and 500 are 澄言; 测试 starts at 501. A surrogate pair counts as one character.
+    // Only the first 500 characters are examined. Characters 499 and 500 are 澄言; 测试 starts at 501. A surrogate pair counts as one character.
     const QString text = QStringLiteral("😀") + QString(497, u'，') + QStringLiteral("澄言测试");
     EXPECT_EQ(candidates(text), set({u"澄言"}));
 }
@@ -88,9 +86,7 @@ TEST(TermStorageTest, FilesAreCompactWithRequiredKeysEnforced) {
         R"({"entries":[{"term":"Vure\"VIZ","totalCount":3,"sessionCount":0,"firstSeen":1.5,"lastSeen":2,"autoCategory":"英文术语"},)"
         R"({"term":"15","totalCount":1,"sessionCount":1,"firstSeen":700000000.25,"lastSeen":700000000.25}],"lastPrunedAt":800000000.5})";
     EXPECT_EQ(storage.encode(), frequencyJson);
-    const auto decoded = FrequencyStorage::decode(frequencyJson);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->entries, storage.entries);
+    EXPECT_EQ(FrequencyStorage::decode(frequencyJson).value_or(FrequencyStorage{}).entries, storage.entries);
 
     const SuppressedStorage suppressed{{SuppressedEntry{QStringLiteral("求索"), 9.75}}};
     EXPECT_EQ(suppressed.encode(), QByteArray(R"({"entries":[{"term":"求索","suppressedAt":9.75}]})"));

@@ -138,9 +138,8 @@ TEST_F(VocabularyStoreTest, AddTrimsAndIgnoresBlankAndDuplicateWordsRemoveTakesO
 TEST_F(VocabularyStoreTest, ReadersOnAnotherThreadSeeWholeLists) {
     test::LogCapture quiet;  // one save line per add
     VocabularyStore store(path(), clock);
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, torn{false};
     std::atomic<int> reads{0};
-    std::atomic<bool> torn{false};
     std::thread reader([&] {
         qsizetype lastSize = 0;
         while (!done.load()) {

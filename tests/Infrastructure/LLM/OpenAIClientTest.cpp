@@ -24,7 +24,7 @@ test::Outcome<QString> ask(const QString& baseURL, const QString& key = QStringL
 }  // namespace
 
 // Every spelling of the root reaches the same endpoint, with the bearer key and the exact body.
-TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpoint) {
+TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpointAndNothingWithoutKeyOrUrl) {
     LoopbackHttpServer server([](const auto&) { return Response::chat(QStringLiteral("  纠正后的文本\n")); });
     const QString root = server.baseURL();
     for (const QString& base : {root, root + QStringLiteral("/"), root + QStringLiteral("/v1"), root + QStringLiteral("/v1/"),
@@ -40,6 +40,14 @@ TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpoint) {
     // max_tokens is an integer, not 150.0.
     EXPECT_EQ(requests[0].body, R"({"max_tokens":150,"messages":[{"content":"S","role":"system"},{"content":"A","role":"assistant"},)"
                                 R"({"content":"U","role":"user"}],"model":"deepseek-chat","temperature":0.7,"top_p":0.9})");
+
+    // Without a key or a usable URL nothing is sent.
+    EXPECT_EQ(ask(server.baseURL(), QString()).error, QStringLiteral("未配置 API Key"));
+    for (const char* url : {"not a url", "api.example.com", "ftp://127.0.0.1"})
+        EXPECT_EQ(ask(QString::fromLatin1(url)).error, QStringLiteral("API 地址无效，请检查设置")) << url;
+    // A key with a line break would smuggle headers into the request.
+    EXPECT_EQ(ask(server.baseURL(), QStringLiteral("sk-1\r\nX-Evil: 1")).error, QStringLiteral("API 错误: API Key 含有无效字符"));
+    EXPECT_EQ(server.requests().size(), 6);
 }
 
 // Only a 200 with a chat reply succeeds; any other answer is an error that says what it was.
@@ -69,16 +77,6 @@ TEST(OpenAIClient, AnswersOtherThanAChatReplyBecomeTheirMessages) {
     }
     reply = Response::json(200, R"({"choices":[{"message":{"content":""}}]})");
     EXPECT_EQ(ask(server.baseURL()).value, QString());  // empty is a valid answer
-}
-
-TEST(OpenAIClient, RefusesToSendWithoutKeyOrUrl) {
-    LoopbackHttpServer server;
-    EXPECT_EQ(ask(server.baseURL(), QString()).error, QStringLiteral("未配置 API Key"));
-    for (const char* url : {"not a url", "api.example.com", "ftp://127.0.0.1"})
-        EXPECT_EQ(ask(QString::fromLatin1(url)).error, QStringLiteral("API 地址无效，请检查设置")) << url;
-    // A key with a line break would smuggle headers into the request.
-    EXPECT_EQ(ask(server.baseURL(), QStringLiteral("sk-1\r\nX-Evil: 1")).error, QStringLiteral("API 错误: API Key 含有无效字符"));
-    EXPECT_TRUE(server.requests().isEmpty());
 }
 
 // Transport failures pass through within the configured time-out, not the 60-second deadline;

@@ -45,7 +45,10 @@ struct Buffer {
     float level;
 };
 
-TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkAndStopsCleanly) {
+// Capture covers the speech played into the sink and stops cleanly. The check grants the
+// microphone only when the default source is an input; capture from a source that is not there
+// fails with the reason.
+TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkFromTheInputThatIsThere) {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("speech.wav"));
@@ -94,12 +97,7 @@ TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkAndStopsCleanly) {
     EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](const Buffer& b) { return b.frames == AudioSource::kFramesPerBuffer; }));
     // Continuous audio: what was captured covers most of the time it ran (no lost fragments).
     EXPECT_GT(qint64(seen.size()) * AudioSource::kFramesPerBuffer * 1000 / AudioSource::kSampleRate, capturedMs * 8 / 10);
-}
 
-// The check grants the microphone only when the default source is an input; capture from a
-// source that is not there fails with the reason.
-TEST(MicrophoneProbeTest, GrantedOnlyWhenTheSourceIsAnInputThatIsThere) {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "needs a sound server: run under scripts/with-pulse";
     const MicrophoneProbe::Result granted = MicrophoneProbe::check();
     EXPECT_EQ(granted.status, MicrophoneProbe::Status::granted) << granted.detail.toStdString();
     EXPECT_EQ(granted.detail, QStringLiteral("vmic"));
@@ -112,9 +110,8 @@ TEST(MicrophoneProbeTest, GrantedOnlyWhenTheSourceIsAnInputThatIsThere) {
     EXPECT_TRUE(monitor.detail.contains(QStringLiteral("vsink.monitor"))) << monitor.detail.toStdString();
 
     const test::ScopedEnv source("PULSE_SOURCE", "unplugged");  // the client's configured source
-    PulseAudioCapture capture;
-    QString error;
-    EXPECT_FALSE(capture.start([](const float*, int) {}, [] {}, &error));
+    PulseAudioCapture unplugged;
+    EXPECT_FALSE(unplugged.start([](const float*, int) {}, [] {}, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("没有可用的输入设备: "))) << error.toStdString();
 }
 
@@ -132,22 +129,20 @@ TEST(LevelMeterTest, RmsCoversEverySampleOfTheFirstChannelOnly) {
     EXPECT_FLOAT_EQ(meter.update(stereo.data(), 1024, 2), 0.075f);
 }
 
-// Points PULSE_SERVER at a socket in a fresh folder for the test's duration.
-class PulseAudioConnectionTest : public ::testing::Test {
-protected:
+// PULSE_SERVER points at a socket in a fresh folder: without a server there, capture and the
+// check fail at once. Then a server there is silent: the waits run off the main thread, whose
+// timers keep firing, and each wait ends with its time-out.
+TEST(PulseAudioConnectionTest, NoServerFailsAtOnceAndASilentOneNeverHoldsUpTheMainThread) {
     QTemporaryDir dir;
     const QString socketPath = dir.filePath(QStringLiteral("native"));
     const test::ScopedEnv server{"PULSE_SERVER", "unix:" + socketPath.toUtf8()};
-};
-
-TEST_F(PulseAudioConnectionTest, WithoutServerCaptureAndCheckFailAtOnce) {
     PulseAudioCapture capture;
     std::atomic<int> calls = 0;
     QString error;
-    QElapsedTimer timer;
-    timer.start();
+    QElapsedTimer elapsed;
+    elapsed.start();
     EXPECT_FALSE(capture.start([&](const float*, int) { ++calls; }, [&] { ++calls; }, &error));
-    EXPECT_LT(timer.elapsed(), 500) << "a refused connection must not wait for the time-out";
+    EXPECT_LT(elapsed.elapsed(), 500) << "a refused connection must not wait for the time-out";
     EXPECT_TRUE(error.startsWith(QStringLiteral("没有声音服务器"))) << error.toStdString();
     capture.stop();
 
@@ -155,11 +150,7 @@ TEST_F(PulseAudioConnectionTest, WithoutServerCaptureAndCheckFailAtOnce) {
     EXPECT_EQ(result.status, MicrophoneProbe::Status::noServer);
     EXPECT_TRUE(result.detail.startsWith(QStringLiteral("没有声音服务器"))) << result.detail.toStdString();
     EXPECT_EQ(calls, 0);
-}
 
-// The waits run off the main thread: its timers keep firing while the server is silent, and
-// each wait ends with its time-out.
-TEST_F(PulseAudioConnectionTest, ASilentServerNeverHoldsUpTheMainThread) {
     // A server that accepts connections (the kernel queues them) but never reads or answers.
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
