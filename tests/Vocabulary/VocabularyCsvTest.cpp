@@ -1,6 +1,7 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Vocabulary/VocabularyCsvReader.h"
 #include "Vocabulary/VocabularyStore.h"
+#include "support/GeneratedVocabulary.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
 
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 
 using namespace vocena;
+using test::described;
 
 namespace {
 
@@ -19,15 +21,6 @@ QStringList parse(const char* line) { return VocabularyCsvReader::parseCSVLine(Q
 QByteArray utf16(const QString& text, QStringConverter::Encoding encoding, bool mark = false) {
     QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encoder.encode(text);
-}
-
-// "word|category|variant;variant", with "-" for an absent category or variant list.
-QStringList described(const QList<VocabularyItem>& items) {
-    QStringList lines;
-    for (const VocabularyItem& item : items)
-        lines << item.word + u'|' + item.category.value_or(QStringLiteral("-")) + u'|' +
-                     (item.variants ? item.variants->join(u';') : QStringLiteral("-"));
-    return lines;
 }
 
 class VocabularyCsvTest : public ::testing::Test {
