@@ -10,13 +10,6 @@ namespace {
 const QDateTime kStart(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
 constexpr qint64 MB = 1000000;
 
-// Reports (seconds after the start, bytes) in order.
-DownloadProgress reported(const QList<QPair<double, qint64>>& reports, qint64 total) {
-    DownloadProgress progress;
-    for (const auto& [seconds, bytes] : reports) progress.update(bytes, total, kStart.addMSecs(qint64(seconds * 1000)));
-    return progress;
-}
-
 TEST(DownloadProgressTest, TextsOfSizeSpeedAndTimeLeft) {
     const QList<QPair<qint64, QString>> remaining = {
         {0, "约 1 秒"}, {45, "约 45 秒"}, {60, "约 1 分"}, {70, "约 1 分 10 秒"}, {3599, "约 59 分 59 秒"},
@@ -43,7 +36,11 @@ TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
         {"size unknown", {{0, 0}, {1, 3 * MB}}, -1, "3.0 MB · 3.0 MB/s"},
         {"a small file", {{0, 0}, {1, 415}}, 830, "1 / 1 KB · 1 KB/s · 约 1 秒"},
     };
-    for (const auto& [name, reports, total, detail] : cases) EXPECT_EQ(reported(reports, total).detailText(), detail) << name;
+    for (const auto& [name, reports, total, detail] : cases) {
+        DownloadProgress progress;
+        for (const auto& [seconds, bytes] : reports) progress.update(bytes, total, kStart.addMSecs(qint64(seconds * 1000)));
+        EXPECT_EQ(progress.detailText(), detail) << name;
+    }
 }
 
 TEST(DownloadProgressTest, StagesAndTheBar) {
