@@ -24,11 +24,7 @@ QSet<QString> candidates(const QString& text) {
     return set;
 }
 
-QSet<QString> set(std::initializer_list<const char16_t*> items) {
-    QSet<QString> result;
-    for (const char16_t* item : items) result.insert(QString::fromUtf16(item));
-    return result;
-}
+using Terms = QSet<QString>;
 
 }  // namespace
 
@@ -42,14 +38,14 @@ TEST(TermExtractorTest, RunsSplitAtEveryChangeOfCharacterType) {
 
 TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharactersOfTheFirst500) {
     EXPECT_EQ(candidates(QStringLiteral("的时候很好")),
-              set({u"的时", u"时候", u"候很", u"很好", u"的时候", u"时候很", u"候很好", u"的时候很", u"时候很好", u"的时候很好"}));
+              (Terms{"的时", "时候", "候很", "很好", "的时候", "时候很", "候很好", "的时候很", "时候很好", "的时候很好"}));
     EXPECT_EQ(candidates(QStringLiteral("一二三四五六七")).size(), 6 + 5 + 4 + 3 + 2);  // nothing longer than 6
-    EXPECT_EQ(candidates(QStringLiteral("澄言澄言，澄言")), set({u"澄言", u"言澄", u"澄言澄", u"言澄言", u"澄言澄言"}));
+    EXPECT_EQ(candidates(QStringLiteral("澄言澄言，澄言")), (Terms{"澄言", "言澄", "澄言澄", "言澄言", "澄言澄言"}));
 
     // Letters and digits are never joined, and single characters are never candidates.
-    EXPECT_EQ(candidates(QStringLiteral("GPT4")), set({u"GPT"}));
-    EXPECT_EQ(candidates(QStringLiteral("2024年度")), set({u"2024", u"年度"}));
-    EXPECT_EQ(candidates(QStringLiteral("iPhone15")), set({u"iPhone", u"15"}));
+    EXPECT_EQ(candidates(QStringLiteral("GPT4")), Terms{"GPT"});
+    EXPECT_EQ(candidates(QStringLiteral("2024年度")), (Terms{"2024", "年度"}));
+    EXPECT_EQ(candidates(QStringLiteral("iPhone15")), (Terms{"iPhone", "15"}));
     EXPECT_TRUE(candidates(QStringLiteral("a 中 1 ！？…… ")).isEmpty());
     EXPECT_TRUE(candidates(QString()).isEmpty());
 
@@ -59,7 +55,7 @@ TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharactersOfThe
 
     // Only the first 500 characters are examined. Characters 499 and 500 are 澄言; 测试 starts at 501. A surrogate pair counts as one character.
     const QString text = QStringLiteral("😀") + QString(497, u'，') + QStringLiteral("澄言测试");
-    EXPECT_EQ(candidates(text), set({u"澄言"}));
+    EXPECT_EQ(candidates(text), Terms{"澄言"});
 }
 
 TEST(TermClassifierTest, CategoriesFollowTheCharacterMix) {
