@@ -74,7 +74,7 @@ TEST(HomophoneVariantsTest, OneVariantPerSwappableCharacterInOrder) {
     EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("VureVIZ")), std::nullopt);
 }
 
-TEST(TermStorageTest, FilesAreCompactWithRequiredKeysEnforced) {
+TEST(TermStorageTest, FilesAreCompactJsonWrittenAsQtWritesItWithRequiredKeysEnforced) {
     const FrequencyStorage storage{{TermEntry{QStringLiteral("Vure\"VIZ"), 3, 0, 1.5, 2, QStringLiteral("英文术语")},
                                     TermEntry{QStringLiteral("15"), 1, 1, 700000000.25, 700000000.25, std::nullopt}},
                                    800000000.5};
@@ -98,9 +98,8 @@ TEST(TermStorageTest, FilesAreCompactWithRequiredKeysEnforced) {
         EXPECT_FALSE(error.isEmpty());
     }
     EXPECT_FALSE(SuppressedStorage::decode(R"({"entries":[{"term":"x"}]})"));
-}
 
-TEST(CompactJsonTest, ValuesAreWrittenExactlyAsQtWritesThem) {
+    // The compact writer writes values exactly as Qt writes them.
     for (const QString& text : {QString(), QStringLiteral("澄言 VureVIZ 😀"), QStringLiteral("a\"b\\c\n\t\x01"),
                                 QString(QChar(0xD800)) + QStringLiteral("x"), QStringLiteral("\u007f\u00e9")})
         EXPECT_EQ(CompactJsonObject::stringText(text), CompactJsonObject::valueText(text)) << text.toStdString();

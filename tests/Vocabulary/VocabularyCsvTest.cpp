@@ -37,16 +37,15 @@ protected:
 
 }  // namespace
 
-TEST(VocabularyCsvReaderTest, SplitsLinesAndFields) {
+TEST(VocabularyCsvReaderTest, SplitsLinesAndFieldsAndRecognisesTheEncodingFromTheBytes) {
     EXPECT_EQ(VocabularyCsvReader::splitLines(QStringLiteral("a\r\nb\u000b3\u00854\u20285\u20296\n")),
               (QStringList{"a", "", "b", "3", "4", "5", "6", ""}));
     EXPECT_EQ(parse(""), QStringList{QString()});
     EXPECT_EQ(parse("a, b ,"), (QStringList{"a", " b ", ""}));
     EXPECT_EQ(parse(R"("a""b,c",d)"), (QStringList{"ab,c", "d"}));  // "" adds nothing and keeps quoting
     EXPECT_EQ(parse(R"("open,to the end)"), QStringList{"open,to the end"});
-}
 
-TEST(VocabularyCsvReaderTest, EncodingIsRecognisedFromTheBytes) {
+    // The encoding is recognised from the bytes.
     const QString text = QStringLiteral("词汇,类别\n澄言,,产品\n");
     const QList<std::tuple<const char*, QByteArray, QString>> cases{
         {"UTF-8, the mark dropped", "\xEF\xBB\xBF" + text.toUtf8(), text},

@@ -42,7 +42,7 @@ protected:
 
 // Each operation's request: its system prompt (with the vocabulary in its place), sampling and
 // token budget; without a client, none is sent.
-TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
+TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParametersAndTheAssistantKeepsItsHistory) {
     using Run = std::function<test::Outcome<QString>(const QString&)>;
     const Run correct = [this](const QString& text) { return test::await(processor.correctAndFormat(text, QStringLiteral("Editor"))); };
     const Run assist = [this](const QString& text) { return test::await(processor.assistantChat(text, {})); };
@@ -79,10 +79,9 @@ TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
     }
     // 80 emoji with skin tones are 80 characters, not 320 UTF-16 units.
     EXPECT_EQ(LLMTextProcessor::correctionMaxTokens(QString::fromUtf8("👍🏽").repeated(80)), 240);
-}
 
-TEST_F(ProcessorTest, AssistantKeepsTrimmedHistoryOnlyOnSuccess) {
-    connect();
+    // The assistant keeps the trimmed history only on success.
+    processor.conversationContext.clear();
     EXPECT_EQ(test::await(processor.assistantChat(QStringLiteral("第一个问题"), {})).value, QStringLiteral("答复"));
     EXPECT_EQ(processor.conversationContext.history(),
               (QList<ChatMessage>{ChatMessage::user(QStringLiteral("第一个问题")), ChatMessage::assistant(QStringLiteral("答复"))}));
@@ -90,7 +89,7 @@ TEST_F(ProcessorTest, AssistantKeepsTrimmedHistoryOnlyOnSuccess) {
     clock.advance(10);
     EXPECT_FALSE(test::await(processor.assistantChat(QStringLiteral("第二个问题"), {})).ok());
     EXPECT_EQ(processor.conversationContext.history().size(), 2);
-    EXPECT_EQ(contentsOf(bodyOf(server.requests().value(1)), QStringLiteral("role")),
+    EXPECT_EQ(contentsOf(bodyOf(server.requests().last()), QStringLiteral("role")),
               (QStringList{QStringLiteral("system"), QStringLiteral("user"), QStringLiteral("assistant"), QStringLiteral("user")}));
 }
 

@@ -33,7 +33,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzAndFloatIsRead) {
+TEST_F(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzFloatIsReadAndTheRestRefused) {
     QByteArray frames;
     for (int i = 0; i < 100; ++i) frames += le16(quint16(qint16(16384))) + le16(quint16(qint16(i % 2 ? 0 : -16384)));  // L = 0.5, R = -0.5 / 0
     const auto audio = read(wav(1, 2, 8000, 16, frames));
@@ -48,9 +48,8 @@ TEST_F(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzAndFloatIsRead) {
     QByteArray data;
     for (float v : {0.25f, -1.5f, 0.5f}) data += le32(std::bit_cast<quint32>(v));
     EXPECT_EQ(read(wav(3, 1, 16000, 32, data, 0x7fffffff)).value_or(WavReader::Audio{}).samples, (std::vector<float>{0.25f, -1.0f, 0.5f}));
-}
 
-TEST_F(WavReaderTest, RefusesWhatItCannotRead) {
+    // What it cannot read is refused with the reason.
     QString error;
     EXPECT_FALSE(read("not a wav file at all", &error));
     EXPECT_TRUE(error.contains(QStringLiteral("不是 WAV")));

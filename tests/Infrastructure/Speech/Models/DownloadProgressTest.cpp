@@ -22,7 +22,7 @@ TEST(DownloadProgressTest, TextsOfSizeSpeedAndTimeLeft) {
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(DownloadProgress::sizeText(bytes), text) << bytes;
 }
 
-TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
+TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransferAndTheStagesShowOnTheBar) {
     // name, the reports (seconds after the start, bytes), the total, the detail text
     const QList<std::tuple<const char*, QList<QPair<double, qint64>>, qint64, QString>> cases = {
         {"nothing measured yet", {{0, 0}}, 160 * MB, "0.0 / 160.0 MB"},
@@ -41,9 +41,8 @@ TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransfer) {
         for (const auto& [seconds, bytes] : reports) progress.update(bytes, total, kStart.addMSecs(qint64(seconds * 1000)));
         EXPECT_EQ(progress.detailText(), detail) << name;
     }
-}
 
-TEST(DownloadProgressTest, StagesAndTheBar) {
+    // The stages and the bar.
     DownloadProgress progress;
     EXPECT_EQ(progress.statusText(), QStringLiteral("正在准备下载…"));
     EXPECT_EQ(progress.permille(), std::nullopt);

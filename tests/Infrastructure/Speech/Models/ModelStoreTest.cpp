@@ -123,7 +123,7 @@ TEST_F(ModelStoreTest, ModelsOfOtherKindsAreInstalledBesideButNeverActive) {
     EXPECT_EQ(store.activeName(), QStringLiteral("speech"));
 }
 
-TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
+TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndCancelledInstallsKilledLeavingNothingBehind) {
     const QList<std::tuple<QString, SpeechModelType, const char*>> cases{
         {assets().model(QStringLiteral("random-bytes")), SpeechModelType::ToneCtc, ""},
         {assets().model(QStringLiteral("no-metadata")), SpeechModelType::ToneCtc, ""},
@@ -145,13 +145,8 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndLeaveNothingBehind) {
     // Without the type, a model lacking the punctuation metadata is not taken for one at all.
     EXPECT_FALSE(install(assets().punctuationModel(QStringLiteral("no-metadata"))).ok);
     EXPECT_FALSE(install(work.filePath(QStringLiteral("missing"))).ok);
-    EXPECT_EQ(modelFolders(), QStringList());
-    EXPECT_EQ(store.activeName(), QString());
-    EXPECT_FALSE(store.punctuationModel());
-}
 
-TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
-    // A verifier that would approve the model after half a minute, and says when it started.
+    // A cancel kills the verification. A verifier that would approve the model after half a minute, and says when it started.
     const QString started = work.filePath(QStringLiteral("verifier-started"));
     const QString verifier = work.filePath(QStringLiteral("slow-verifier"));
     ASSERT_TRUE(test::writeFile(verifier, QStringLiteral("#!/bin/sh\ntouch '%1'\nexec sleep 30\n").arg(started).toUtf8()));
@@ -168,8 +163,10 @@ TEST_F(ModelStoreTest, ACancelKillsTheVerificationAndInstallsNothing) {
     ASSERT_TRUE(outcome.ok());
     EXPECT_FALSE(outcome.value->ok);
     EXPECT_EQ(outcome.value->message, ModelStore::kCancelledMessage);
+
     EXPECT_EQ(modelFolders(), QStringList());  // no model, no work folder
-    EXPECT_EQ(slowStore.activeName(), QString());
+    EXPECT_EQ(store.activeName(), QString());
+    EXPECT_FALSE(store.punctuationModel());
 }
 
 TEST_F(ModelStoreTest, DownloadsResumeWithARangeAndAreCheckedAgainstTheirChecksum) {
