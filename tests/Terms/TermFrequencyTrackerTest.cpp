@@ -115,7 +115,8 @@ TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThre
         tracker->waitForIdle();
         ASSERT_TRUE(waitUntil([&] { return observer.received.size() == 2; }));
         // 2024 has no category.
-        EXPECT_EQ(observer.received, (QMultiMap<QString, QVariant>{{QStringLiteral("澄言"), QStringLiteral("疑似人名")}, {QStringLiteral("2024"), {}}}));
+        EXPECT_EQ(observer.received,
+                  (QMultiMap<QString, QVariant>{{QStringLiteral("澄言"), QStringLiteral("疑似人名")}, {QStringLiteral("2024"), {}}}));
         // Suggested terms are no longer counted or suggested in this run.
         tracker->feed(QStringLiteral("澄言"));
         QCoreApplication::processEvents();

@@ -53,7 +53,8 @@ TEST(TermExtractorTest, CandidatesAreDistinctSubstringsOfTwoToSixCharactersOfThe
     ASSERT_EQ(accented.size(), 1);
     EXPECT_EQ(accented[0].length, 4);
 
-    // Only the first 500 characters are examined. Characters 499 and 500 are 澄言; 测试 starts at 501. A surrogate pair counts as one character.
+    // Only the first 500 characters are examined. Characters 499 and 500 are 澄言; 测试 starts
+    // at 501. A surrogate pair counts as one character.
     const QString text = QStringLiteral("😀") + QString(497, u'，') + QStringLiteral("澄言测试");
     EXPECT_EQ(candidates(text), Terms{"澄言"});
 }

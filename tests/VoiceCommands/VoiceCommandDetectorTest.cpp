@@ -9,7 +9,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 using namespace vocena;
 using Command = std::optional<VoiceCommand>;
@@ -102,8 +101,8 @@ TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
         }
         QStringList sent;
         for (const auto& request : server.requests().mid(requestsBefore))
-            for (const QJsonValue& m : QJsonDocument::fromJson(request.body).object().value(QStringLiteral("messages")).toArray())
-                sent << m.toObject().value(QStringLiteral("content")).toString();
+            for (const QJsonValue& m : QJsonDocument::fromJson(request.body)["messages"].toArray())
+                sent << m["content"].toString();
         EXPECT_EQ(sent, c.sent);
     }
 }

@@ -44,7 +44,9 @@ protected:
 // token budget; without a client, none is sent.
 TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParametersAndTheAssistantKeepsItsHistory) {
     using Run = std::function<test::Outcome<QString>(const QString&)>;
-    const Run correct = [this](const QString& text) { return test::await(processor.correctAndFormat(text, QStringLiteral("Editor"))); };
+    const Run correct = [this](const QString& text) {
+        return test::await(processor.correctAndFormat(text, QStringLiteral("Editor")));
+    };
     const Run assist = [this](const QString& text) { return test::await(processor.assistantChat(text, {})); };
     const auto custom = [this](const QString& prompt) -> Run {
         return [this, prompt](const QString& text) { return test::await(processor.processWithCustomPrompt(prompt, text)); };
@@ -60,7 +62,8 @@ TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParametersAndTheAssistantKee
     // name, operation, characters, vocabulary, system prompt sent, temperature, max_tokens
     const QList<std::tuple<const char*, Run, int, QString, QString, double, int>> cases{
         {"correction", correct, 10, {}, LLMPrompts::correction() + homophones, 0.1, 200},
-        {"correction with vocabulary", correct, 2000, vocabularySection, LLMPrompts::correction() + vocabularySection + homophones, 0.1, 4000},
+        {"correction with vocabulary", correct, 2000, vocabularySection,
+         LLMPrompts::correction() + vocabularySection + homophones, 0.1, 4000},
         {"assistant", assist, 10, {}, LLMPrompts::assistant(), 0.7, 100},
         {"long question", assist, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
         {"tone", custom(formal), 10, {}, formal, 0.2, 200},

@@ -38,8 +38,9 @@ TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpointAndNothingWithoutK
     EXPECT_EQ(requests[0].headers.value("authorization"), "Bearer sk-test-123");
     EXPECT_EQ(requests[0].headers.value("content-type"), "application/json");
     // max_tokens is an integer, not 150.0.
-    EXPECT_EQ(requests[0].body, R"({"max_tokens":150,"messages":[{"content":"S","role":"system"},{"content":"A","role":"assistant"},)"
-                                R"({"content":"U","role":"user"}],"model":"deepseek-chat","temperature":0.7,"top_p":0.9})");
+    EXPECT_EQ(requests[0].body, R"({"max_tokens":150,"messages":[{"content":"S","role":"system"},)"
+                                R"({"content":"A","role":"assistant"},{"content":"U","role":"user"}],)"
+                                R"("model":"deepseek-chat","temperature":0.7,"top_p":0.9})");
 
     // Without a key or a usable URL nothing is sent.
     EXPECT_EQ(ask(server.baseURL(), QString()).error, QStringLiteral("未配置 API Key"));

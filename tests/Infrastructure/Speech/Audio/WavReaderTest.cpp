@@ -47,7 +47,8 @@ TEST_F(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzFloatIsReadAndTheRe
     // Float at 16 kHz passes through, clamped; an overlong data chunk is read to the end.
     QByteArray data;
     for (float v : {0.25f, -1.5f, 0.5f}) data += le32(std::bit_cast<quint32>(v));
-    EXPECT_EQ(read(wav(3, 1, 16000, 32, data, 0x7fffffff)).value_or(WavReader::Audio{}).samples, (std::vector<float>{0.25f, -1.0f, 0.5f}));
+    EXPECT_EQ(read(wav(3, 1, 16000, 32, data, 0x7fffffff)).value_or(WavReader::Audio{}).samples,
+              (std::vector<float>{0.25f, -1.0f, 0.5f}));
 
     // What it cannot read is refused with the reason.
     QString error;

@@ -146,7 +146,8 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndCancelledInstallsKill
     EXPECT_FALSE(install(assets().punctuationModel(QStringLiteral("no-metadata"))).ok);
     EXPECT_FALSE(install(work.filePath(QStringLiteral("missing"))).ok);
 
-    // A cancel kills the verification. A verifier that would approve the model after half a minute, and says when it started.
+    // A cancel kills the verification. A verifier that would approve the model after half a
+    // minute, and says when it started.
     const QString started = work.filePath(QStringLiteral("verifier-started"));
     const QString verifier = work.filePath(QStringLiteral("slow-verifier"));
     ASSERT_TRUE(test::writeFile(verifier, QStringLiteral("#!/bin/sh\ntouch '%1'\nexec sleep 30\n").arg(started).toUtf8()));

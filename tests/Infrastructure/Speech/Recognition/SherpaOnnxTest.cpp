@@ -73,7 +73,8 @@ TEST(HotwordListTest, BuildsTheHotwordTextOfEveryWordTheModelCanSpell) {
          {item("Qt中心"), item("3D明志"), item("Qt+中心"), item("VureVIZ"), item("qt中心")},
          "Qt 中 心 :1.5\n3D 明 志 :1.5\nQt + 中 心 :1.5\n", {"VureVIZ", "qt中心"}},
         {"Latin as word pieces in the model's case", &kMixed, "cjkchar+bpe",
-         {item("VureVIZ中心"), item("VS  Code"), item("don't"), item("Vure泥")}, "VUREVIZ 中 心 :1.5\nVS CODE :1.5\nDON'T :1.5\n", {"Vure泥"}},
+         {item("VureVIZ中心"), item("VS  Code"), item("don't"), item("Vure泥")},
+         "VUREVIZ 中 心 :1.5\nVS CODE :1.5\nDON'T :1.5\n", {"Vure泥"}},
         {"an English model", &kEnglish, "bpe", {item("hello world"), item("你好")}, "HELLO WORLD :1.5\n", {"你好"}},
         {"no unit, no hotwords", &kCharacters, "", {item("泥好")}, "", {"泥好"}},
     };
