@@ -146,8 +146,7 @@ TEST(PulseAudioConnectionTest, NoServerFailsAtOnceAndASilentOneNeverHoldsUpTheMa
 
     // A server that accepts connections (the kernel queues them) but never reads or answers.
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     qstrncpy(address.sun_path, socketPath.toUtf8().constData(), sizeof address.sun_path);
     ASSERT_TRUE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 8) == 0);
     int ticks = 0;
