@@ -86,11 +86,10 @@ TEST(HotwordListTest, BuildsTheHotwordTextOfEveryWordTheModelCanSpell) {
 }
 
 TEST(HotwordSupportTest, TheModellingUnitFollowsTheTokensAndOnlyTransducersTakeHotwords) {
-    EXPECT_EQ(kCharacters.modelingUnit(true), "cjkchar") << "no word pieces to encode with";
-    EXPECT_EQ(kMixed.modelingUnit(true), "cjkchar+bpe");
-    EXPECT_EQ(kMixed.modelingUnit(false), "cjkchar");
-    EXPECT_EQ(kEnglish.modelingUnit(true), "bpe");
-    EXPECT_EQ(kEnglish.modelingUnit(false), "");
+    // With word pieces and without (a character model has none to encode with).
+    EXPECT_EQ(QStringList({kCharacters.modelingUnit(true), kMixed.modelingUnit(true), kMixed.modelingUnit(false),
+                           kEnglish.modelingUnit(true), kEnglish.modelingUnit(false)}),
+              (QStringList{"cjkchar", "cjkchar+bpe", "cjkchar", "bpe", ""}));
 
     QTemporaryDir dir;
     for (const char* file : {"encoder.onnx", "decoder.onnx", "joiner.onnx"}) ASSERT_TRUE(test::writeFile(dir.filePath(file), "x"));
