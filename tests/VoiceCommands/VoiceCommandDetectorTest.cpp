@@ -68,17 +68,10 @@ TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
     LLMTextProcessor processor([] { return QString(); });
     processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("k"), server.baseURL(), QStringLiteral("m"), 5});
     const QString last = QStringLiteral("嘿，会改明天了。明天见！");
-    struct Case {
-        const char* name;
-        VoiceCommand command;
-        QString lastInjected;
-        LLMTextProcessor* processor;
-        std::optional<QString> text;
-        std::optional<QString> replaces;
-        QStringList sent;  // the system prompt and the text of the request the model got; empty: none
-        QString error;
-    };
-    const QList<Case> cases{
+    // name, the command, the text typed last, the processor, the result's text and the text it
+    // replaces, the system prompt and the text of the request the model got (none: no request), the error
+    using Optional = std::optional<QString>;
+    const QList<std::tuple<const char*, VoiceCommand, QString, LLMTextProcessor*, Optional, Optional, QStringList, QString>> cases{
         {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, {LLMPrompts::tone(LLMPrompts::Tone::formal), last}, {}},
         {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {},
          {LLMPrompts::tone(LLMPrompts::Tone::casual), QStringLiteral("指令")}, {}},
@@ -87,22 +80,22 @@ TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
         {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
     };
     VoiceCommandDetector detector;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, command, lastInjected, via, text, replaces, asked, error] : cases) {
+        SCOPED_TRACE(name);
         test::RecordingTextInjector keys;
         const qsizetype requestsBefore = server.requests().size();
-        const auto outcome = test::await(detector.execute(c.command, QStringLiteral("指令"), c.lastInjected, keys, c.processor));
+        const auto outcome = test::await(detector.execute(command, QStringLiteral("指令"), lastInjected, keys, via));
         EXPECT_TRUE(keys.events.isEmpty());
-        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.error, error);
         if (outcome.ok()) {
-            EXPECT_EQ(outcome.value->text, c.text);
-            EXPECT_EQ(outcome.value->replaces, c.replaces);
-            EXPECT_EQ(outcome.value->fromModel, !c.sent.isEmpty());
+            EXPECT_EQ(outcome.value->text, text);
+            EXPECT_EQ(outcome.value->replaces, replaces);
+            EXPECT_EQ(outcome.value->fromModel, !asked.isEmpty());
         }
         QStringList sent;
         for (const auto& request : server.requests().mid(requestsBefore))
             for (const QJsonValue& m : QJsonDocument::fromJson(request.body)["messages"].toArray())
                 sent << m["content"].toString();
-        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(sent, asked);
     }
 }

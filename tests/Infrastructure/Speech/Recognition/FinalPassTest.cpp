@@ -73,10 +73,8 @@ TEST(FinalPassTest, SegmentsAreCutAtPausesAndNeverGrowLong) {
 }
 
 TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails) {
-    struct Segment {
-        QString streaming;
-        std::optional<std::optional<QString>> result;  // none: still pending
-    };
+    // The streaming text and the final pass's result (none: still pending).
+    using Segment = std::pair<QString, std::optional<std::optional<QString>>>;
     // name, the segments, whether they split the streaming text, the streaming text, the final
     // text, whether it is all the final pass's, what is logged
     const QList<std::tuple<const char*, std::vector<Segment>, bool, QString, QString, bool, const char*>> cases{
@@ -96,8 +94,9 @@ TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails)
         test::LogCapture log;
         FinalTextAssembly assembly;
         for (int i = 0; i < int(segments.size()); ++i) {
-            assembly.addSegment(i, segments[size_t(i)].streaming);
-            if (segments[size_t(i)].result) assembly.setResult(i, *segments[size_t(i)].result, QStringLiteral("模型出错"));
+            const auto& [streaming, result] = segments[size_t(i)];
+            assembly.addSegment(i, streaming);
+            if (result) assembly.setResult(i, *result, QStringLiteral("模型出错"));
         }
         EXPECT_FALSE(assembly.streamingFinished());
         assembly.finishStreaming(streamingText, consistent);
