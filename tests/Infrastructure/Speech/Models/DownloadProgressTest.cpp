@@ -42,12 +42,11 @@ TEST(DownloadProgressTest, SpeedIsMeasuredOverTheLastSecondsOfThisTransferAndThe
         EXPECT_EQ(progress.detailText(), detail) << name;
     }
 
-    // The stages and the bar.
+    // The stages and the bar (the text while the bytes come is the model card's).
     DownloadProgress progress;
     EXPECT_EQ(progress.statusText(), QStringLiteral("正在准备下载…"));
     EXPECT_EQ(progress.permille(), std::nullopt);
     progress.update(40 * MB, 160 * MB, kStart);
-    EXPECT_EQ(progress.statusText(), QStringLiteral("正在下载 40.0 / 160.0 MB"));
     EXPECT_EQ(progress.permille(), 250);
     progress.update(160 * MB, 160 * MB, kStart.addSecs(1));
     EXPECT_TRUE(progress.downloaded());
