@@ -42,8 +42,7 @@ TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpointAndNothingWithoutK
                                 R"({"content":"A","role":"assistant"},{"content":"U","role":"user"}],)"
                                 R"("model":"deepseek-chat","temperature":0.7,"top_p":0.9})");
 
-    // Without a key or a usable URL nothing is sent.
-    EXPECT_EQ(ask(server.baseURL(), QString()).error, QStringLiteral("未配置 API Key"));
+    // Without a usable URL nothing is sent.
     for (const char* url : {"not a url", "api.example.com", "ftp://127.0.0.1"})
         EXPECT_EQ(ask(QString::fromLatin1(url)).error, QStringLiteral("API 地址无效，请检查设置")) << url;
     // A key with a line break would smuggle headers into the request.
@@ -51,15 +50,14 @@ TEST(OpenAIClient, SendsTheKeyAndTheExactBodyToTheChatEndpointAndNothingWithoutK
     EXPECT_EQ(server.requests().size(), 6);
 }
 
-// Only a 200 with a chat reply succeeds; any other answer is an error that says what it was.
+// Only a 200 with a chat reply succeeds; any other answer is an error that says what it was (the
+// texts of a wrong key, a server error and a reply that is no JSON are CliTest's and PipelineTest's).
 TEST(OpenAIClient, AnswersOtherThanAChatReplyBecomeTheirMessages) {
     Response reply;
     LoopbackHttpServer server([&reply](const auto&) { return reply; });
     const QString parsingFailed = QStringLiteral("响应解析失败");
     const QList<QPair<Response, QString>> cases{
-        {Response::json(401, "{}"), QStringLiteral("API 错误: API Key 无效")},
         {Response::json(429, "{}"), QStringLiteral("API 错误: 请求频率过高，请稍后重试")},
-        {Response::json(503, "{}"), QStringLiteral("API 错误: 服务器错误 (503)")},
         {Response::json(404, "{}"), QStringLiteral("API 错误: 请求失败 (404)")},
         {Response::json(201, R"({"choices":[{"message":{"content":"x"}}]})"), QStringLiteral("API 错误: 请求失败 (201)")},
         {Response::json(200, R"({"choices":[]})"), parsingFailed},
@@ -67,7 +65,6 @@ TEST(OpenAIClient, AnswersOtherThanAChatReplyBecomeTheirMessages) {
         {Response::json(200, R"({"choices":[{"message":"text"}]})"), parsingFailed},
         {Response::json(200, R"({"data":1})"), parsingFailed},
         {Response::json(200, "[1,2]"), parsingFailed},
-        {Response::json(200, "<html>502 Bad Gateway</html>"), QStringLiteral("JSON 解析错误")},  // then the parser's words
     };
     for (const auto& [answer, error] : cases) {
         SCOPED_TRACE(answer.body.toStdString());
