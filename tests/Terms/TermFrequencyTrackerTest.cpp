@@ -170,17 +170,16 @@ TEST_F(TermFrequencyTrackerTest, OldCountsArePrunedAtStart) {
 
 TEST_F(TermFrequencyTrackerTest, AcceptingAddsTheTermWithVariantsAndForgetsItsCounts) {
     auto tracker = makeTracker();
-    tracker->feed(QStringLiteral("明志中心，VureVIZ，张三"));
-    EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("明志中心"), QStringLiteral("专业术语")));
+    // The variants and the category of a Chinese term are CliTest's (`vocena terms accept`).
+    tracker->feed(QStringLiteral("VureVIZ，张三"));
     EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("VureVIZ"), std::nullopt));
     // Added by hand meanwhile: the vocabulary stays as it is, the counts still go.
     vocabulary.add(QStringLiteral("张三"), QStringList{QStringLiteral("张山")});
     EXPECT_FALSE(tracker->addToVocabulary(QStringLiteral("张三"), QStringLiteral("疑似人名")));
 
     // VureVIZ has no variants to generate: no empty list either.
-    EXPECT_EQ(test::described(vocabulary.items()),
-              (QStringList{"明志中心|专业术语|名志中心;明智中心;明志终心;明志中新", "VureVIZ|-|-", "张三|-|张山"}));
-    for (const char* term : {"明志中心", "VureVIZ", "张三"}) {
+    EXPECT_EQ(test::described(vocabulary.items()), (QStringList{"VureVIZ|-|-", "张三|-|张山"}));
+    for (const char* term : {"VureVIZ", "张三"}) {
         EXPECT_FALSE(tracker->entry(QString::fromUtf8(term))) << term;
         EXPECT_FALSE(totalsOnDisk().contains(QString::fromUtf8(term))) << term;
     }
