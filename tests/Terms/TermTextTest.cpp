@@ -67,9 +67,8 @@ TEST(TermClassifierTest, CategoriesFollowTheCharacterMix) {
         EXPECT_EQ(TermClassifier::classifyTerm(term).value_or(QStringLiteral("-")), expected) << term.toStdString();
 }
 
+// The variants of 明志中心, one per swappable character in order, are CliTest's (`vocena terms accept`).
 TEST(HomophoneVariantsTest, OneVariantPerSwappableCharacterInOrder) {
-    EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("明志中心")),
-              QStringList({QStringLiteral("名志中心"), QStringLiteral("明智中心"), QStringLiteral("明志终心"), QStringLiteral("明志中新")}));
     EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("长长")), QStringList({QStringLiteral("常长"), QStringLiteral("长常")}));
     EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("澄言")), std::nullopt);
     EXPECT_EQ(HomophoneVariants::generateVariants(QStringLiteral("VureVIZ")), std::nullopt);

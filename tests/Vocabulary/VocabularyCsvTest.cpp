@@ -67,13 +67,12 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFieldsAndRecognisesTheEncodingFromTh
     for (const auto& [name, bytes, expected] : cases) EXPECT_EQ(VocabularyCsvReader::decode(bytes), expected) << name;
 }
 
-// Words already present, in the vocabulary or earlier in the file, are skipped (case matters).
+// Words already present, in the vocabulary or earlier in the file, are skipped (case matters); a
+// quoted word with a comma is CliTest's (`vocena vocab import`).
 TEST_F(VocabularyCsvTest, ImportsWordCategoryAndVariantsColumnsInOneSave) {
     store.add(QStringLiteral("澄言"));
     test::LogCapture log;
     const int added = store.importFromCSV(csv("词汇,备注,类别,备注,误识别\n"
-                                              "VureVIZ,,公司名,,zOVO、vure viz\n"
-                                              "\"Hello, World\",x\n"
                                               "  张三\t,,  人名 ,, \n"
                                               "只有两列,说明\n"
                                               "分隔,,,,、、\n"
@@ -82,10 +81,9 @@ TEST_F(VocabularyCsvTest, ImportsWordCategoryAndVariantsColumnsInOneSave) {
                                               "   \t\n"
                                               ",没有词,类别\n"
                                               "澄言,,产品\nQt,,框架\nQt,,另一个\nqt\n"));
-    EXPECT_EQ(added, 8);
-    EXPECT_EQ(described(store.items()), (QStringList{"澄言|-|-", "VureVIZ|公司名|zOVO;vure viz", "Hello, World|-|-", "张三|人名|-", "只有两列|-|-",
-                                                     "分隔|-|", "空片段|-|a;;b", "Qt|框架|-", "qt|-|-"}));
-    EXPECT_EQ(log.lines().filter(QStringLiteral("词汇库已保存")), QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 9 条")});
+    EXPECT_EQ(added, 6);
+    EXPECT_EQ(described(store.items()), (QStringList{"澄言|-|-", "张三|人名|-", "只有两列|-|-", "分隔|-|", "空片段|-|a;;b", "Qt|框架|-", "qt|-|-"}));
+    EXPECT_EQ(log.lines().filter(QStringLiteral("词汇库已保存")), QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 7 条")});
     EXPECT_EQ(VocabularyStore(store.filePath(), Clock::system()).items(), store.items());
 }
 
