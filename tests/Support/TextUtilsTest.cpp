@@ -6,15 +6,13 @@
 
 using namespace vocena;
 
-TEST(TextUtils, GraphemeCountCountsUserPerceivedCharacters) {
+TEST(TextUtils, GraphemesAreUserPerceivedCharactersAndTrimmingUsesUnicodeWhiteSpace) {
     // Emoji with a skin tone, a combining accent, a ZWJ family, CR LF, a character outside the BMP.
     for (const char* one : {"👍🏽", "e\u0301", "👨‍👩‍👧", "\r\n", "𠀀"})
         EXPECT_EQ(TextUtils::graphemeCount(QString::fromUtf8(one)), 1) << one;
     EXPECT_EQ(TextUtils::graphemeCount(QString()), 0);
     EXPECT_EQ(TextUtils::graphemeCount(QStringLiteral("澄言abc")), 5);
-}
-
-TEST(TextUtils, TrimmingUsesUnicodeWhiteSpace) {
+    // Trimming uses Unicode white space.
     EXPECT_EQ(TextUtils::trimmed(QString::fromUtf8("\u3000 \t\n好\u00a0的\u2028\u0085\r")), QString::fromUtf8("好\u00a0的"));
     EXPECT_EQ(TextUtils::trimmed(QStringLiteral(" \n ")), QString());
     // Zero-width space is not white space in Unicode.

@@ -9,7 +9,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 using namespace vocena;
 using Command = std::optional<VoiceCommand>;
@@ -20,7 +19,6 @@ TEST(VoiceCommandDetector, RecognisesWholeUtterancesOnly) {
         {"  撤销 \n", VoiceCommand::undo()},
         {"撤回一下", VoiceCommand::undo()},
         {"删除最后三个字", VoiceCommand::deleteLastCharacters(3)},
-        {"删除最后十二个字", VoiceCommand::deleteLastCharacters(12)},
         {"删除最后12个字", VoiceCommand::deleteLastCharacters(12)},
         {"删除最后两个字", std::nullopt},
         {"删除最后99999999999999999999个字", std::nullopt},  // too long for a number
@@ -28,19 +26,16 @@ TEST(VoiceCommandDetector, RecognisesWholeUtterancesOnly) {
         {"删除上一句", VoiceCommand::deleteLastSentence()},  // the first sentence pattern wins
         {"删除上一句话", VoiceCommand::deleteLastSentence()},
         {"删掉上句", VoiceCommand::deletePreviousSentence()},
-        {"删掉上一句", VoiceCommand::deletePreviousSentence()},
         {"改成正式一点", VoiceCommand::changeTone(Tone::formal)},
         {"口语化一点", VoiceCommand::changeTone(Tone::casual)},
         {"随意一点", VoiceCommand::changeTone(Tone::casual)},
         {"正式一点", std::nullopt},
         {"精简一下内容", std::nullopt},
         // One pass of polite filler at either end.
-        {"撤销吧", VoiceCommand::undo()},
         {"撤销一下吧", VoiceCommand::undo()},
         {"嗯撤销", VoiceCommand::undo()},
         {"请改成正式一点吧", VoiceCommand::changeTone(Tone::formal)},
         {"请给我精简一下", VoiceCommand::concise()},
-        {"请精简一下", VoiceCommand::concise()},
         {"那个删掉上一句好不好", VoiceCommand::deletePreviousSentence()},
         {"嗯", std::nullopt},
         {"", std::nullopt},
@@ -58,10 +53,8 @@ TEST(VoiceCommandDetector, ParsesNumeralsAndDropsSentences) {
     for (const auto& [numeral, value] : numerals) EXPECT_EQ(VoiceCommandDetector::parseNumber(numeral), value) << numeral.toStdString();
 
     const QList<QPair<QString, QString>> sentences{
-        {"今天很好。明天下雨！后天晴？", "今天很好。明天下雨"},
-        {"只有一句。", ""},
+        {"今天很好。明天下雨！后天晴？", "今天很好。明天下雨"}, {"只有一句。", ""}, {"", ""},
         {"a. b! 还是一句", ""},  // ASCII marks do not end a sentence
-        {"", ""},
     };
     for (const auto& [text, kept] : sentences) EXPECT_EQ(VoiceCommandDetector::deleteLastSentence(text), kept) << text.toStdString();
 }
@@ -75,42 +68,34 @@ TEST(VoiceCommandDetector, RewritesSendTheLastTextWithTheirPrompt) {
     LLMTextProcessor processor([] { return QString(); });
     processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("k"), server.baseURL(), QStringLiteral("m"), 5});
     const QString last = QStringLiteral("嘿，会改明天了。明天见！");
-    struct Case {
-        const char* name;
-        VoiceCommand command;
-        QString lastInjected;
-        LLMTextProcessor* processor;
-        std::optional<QString> text;
-        std::optional<QString> replaces;
-        QString systemPrompt;  // the request the model got; empty: none
-        QString userText;
-        QString error;
-    };
-    const QList<Case> cases{
-        {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, LLMPrompts::tone(LLMPrompts::Tone::formal), last, {}},
-        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {}, LLMPrompts::tone(LLMPrompts::Tone::casual), QStringLiteral("指令"), {}},
-        {"concise", VoiceCommand::concise(), last, &processor, answer, last, LLMPrompts::concise(), last, {}},
-        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &processor, {}, {}, {}, {}, {}},
-        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
+    // name, the command, the text typed last, the processor, the result's text and the text it
+    // replaces, the system prompt and the text of the request the model got (none: no request), the error
+    using Optional = std::optional<QString>;
+    const QList<std::tuple<const char*, VoiceCommand, QString, LLMTextProcessor*, Optional, Optional, QStringList, QString>> cases{
+        {"formal", VoiceCommand::changeTone(Tone::formal), last, &processor, answer, last, {LLMPrompts::tone(LLMPrompts::Tone::formal), last}, {}},
+        {"casual of the utterance", VoiceCommand::changeTone(Tone::casual), {}, &processor, answer, {},
+         {LLMPrompts::tone(LLMPrompts::Tone::casual), QStringLiteral("指令")}, {}},
+        {"concise", VoiceCommand::concise(), last, &processor, answer, last, {LLMPrompts::concise(), last}, {}},
+        {"sentence of nothing", VoiceCommand::deleteLastSentence(), {}, &processor, {}, {}, {}, {}},
+        {"no processor", VoiceCommand::changeTone(Tone::formal), last, nullptr, {}, {}, {}, QStringLiteral("LLM 未配置，无法执行此指令")},
     };
     VoiceCommandDetector detector;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, command, lastInjected, via, text, replaces, asked, error] : cases) {
+        SCOPED_TRACE(name);
         test::RecordingTextInjector keys;
         const qsizetype requestsBefore = server.requests().size();
-        const auto outcome = test::await(detector.execute(c.command, QStringLiteral("指令"), c.lastInjected, keys, c.processor));
+        const auto outcome = test::await(detector.execute(command, QStringLiteral("指令"), lastInjected, keys, via));
         EXPECT_TRUE(keys.events.isEmpty());
-        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.error, error);
         if (outcome.ok()) {
-            EXPECT_EQ(outcome.value->text, c.text);
-            EXPECT_EQ(outcome.value->replaces, c.replaces);
-            EXPECT_EQ(outcome.value->fromModel, !c.systemPrompt.isEmpty());
+            EXPECT_EQ(outcome.value->text, text);
+            EXPECT_EQ(outcome.value->replaces, replaces);
+            EXPECT_EQ(outcome.value->fromModel, !asked.isEmpty());
         }
-        const auto requests = server.requests();
-        ASSERT_EQ(requests.size(), requestsBefore + (c.systemPrompt.isEmpty() ? 0 : 1));
-        if (c.systemPrompt.isEmpty()) continue;
-        const QJsonArray messages = QJsonDocument::fromJson(requests.last().body).object().value(QStringLiteral("messages")).toArray();
-        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), c.systemPrompt);
-        EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), c.userText);
+        QStringList sent;
+        for (const auto& request : server.requests().mid(requestsBefore))
+            for (const QJsonValue& m : QJsonDocument::fromJson(request.body)["messages"].toArray())
+                sent << m["content"].toString();
+        EXPECT_EQ(sent, asked);
     }
 }

@@ -25,4 +25,13 @@ inline QList<VocabularyItem> generatedVocabulary(int count) {
     return items;
 }
 
+// Items as "word|category|variant;variant", with "-" for an absent category or variant list.
+inline QStringList described(const QList<VocabularyItem>& items) {
+    QStringList lines;
+    for (const VocabularyItem& item : items)
+        lines << item.word + u'|' + item.category.value_or(QStringLiteral("-")) + u'|' +
+                     (item.variants ? item.variants->join(u';') : QStringLiteral("-"));
+    return lines;
+}
+
 }  // namespace vocena::test

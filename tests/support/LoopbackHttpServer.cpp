@@ -5,7 +5,6 @@
 #include <QJsonObject>
 #include <QMetaObject>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -66,52 +65,26 @@ private:
         case Response::Kind::Close: socket->abort(); return;
         case Response::Kind::Reply: break;
         }
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
-        out += "Content-Type: " + response.contentType + "\r\n";
-        for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
-        out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        out += "Connection: close\r\n\r\n";
-        if (response.sendOnly >= 0 || response.chunkBytes > 0) {
-            sendBody(socket, out, response);
-            return;
-        }
-        out += response.body;
-        if (response.delayMs <= 0) {
-            send(socket, out);
-            return;
-        }
-        QPointer<QTcpSocket> target(socket);
-        QTimer::singleShot(response.delayMs, this, [target, out] {
-            if (target) send(target, out);
-        });
-    }
-
-    static void send(QTcpSocket* socket, const QByteArray& out) {
-        socket->write(out);
-        socket->disconnectFromHost();
-    }
-
-    // The body as far as `sendOnly` (all of it without), at once or in paced chunks; then the
-    // connection stays open (stalled), or closes.
-    void sendBody(QTcpSocket* socket, const QByteArray& head, const Response& response) {
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\nContent-Type: " + response.contentType + "\r\n";
+        for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+        // The head (later from a slow server), then the body as far as `sendOnly`, at once or in
+        // paced chunks; then the connection closes, or stays open when stalled.
         const QByteArray body = response.sendOnly >= 0 ? response.body.left(response.sendOnly) : response.body;
         const bool close = response.sendOnly < 0 || response.breakAfterSendOnly;
-        socket->write(head);
-        if (response.chunkBytes <= 0) {
-            socket->write(body);
-            if (close) socket->disconnectFromHost();
-            return;
-        }
-        auto* timer = new QTimer(socket);
-        auto sent = std::make_shared<qsizetype>(0);
-        QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent, close, chunk = response.chunkBytes] {
-            socket->write(body.mid(*sent, chunk));
-            *sent += chunk;
-            if (*sent < body.size()) return;
-            timer->stop();
-            if (close) socket->disconnectFromHost();
+        const qsizetype chunk = response.chunkBytes > 0 ? response.chunkBytes : qMax<qsizetype>(body.size(), 1);
+        QTimer::singleShot(response.delayMs, socket, [socket, head, body, close, chunk, interval = response.chunkIntervalMs] {
+            socket->write(head);
+            auto* timer = new QTimer(socket);
+            auto sent = std::make_shared<qsizetype>(0);
+            QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent, close, chunk] {
+                socket->write(body.mid(*sent, chunk));
+                if ((*sent += chunk) < body.size()) return;
+                timer->stop();
+                if (close) socket->disconnectFromHost();
+            });
+            timer->start(interval);
         });
-        timer->start(response.chunkIntervalMs);
     }
 
     const Handler m_handler;

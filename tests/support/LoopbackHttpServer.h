@@ -3,12 +3,11 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
-#include <QMutex>
 #include <QPair>
 #include <QString>
 #include <QThread>
 #include <functional>
-#include <memory>
+#include <type_traits>
 
 namespace vocena::test {
 
@@ -40,40 +39,24 @@ public:
             : kind(kind), status(status), body(std::move(body)), contentType(std::move(contentType)) {}
 
         static Response json(int status, const QByteArray& body) { return {Kind::Reply, status, body}; }
-        static Response redirect(int status, const QString& location) {
-            Response response = json(status, {});
-            response.headers.append({"Location", location.toUtf8()});
-            return response;
-        }
-        Response delayedBy(int milliseconds) const {
-            Response response = *this;
-            response.delayMs = milliseconds;
-            return response;
-        }
+        static Response redirect(int status, const QString& location) { return json(status, {}).with(&Response::headers, {{"Location", location.toUtf8()}}); }
+        Response delayedBy(int milliseconds) const { return with(&Response::delayMs, milliseconds); }
         // The headers announce the whole body, then the first `bytes` of it leave and the
-        // connection stays open without another byte.
-        Response stalledAfter(qsizetype bytes) const {
-            Response response = *this;
-            response.sendOnly = bytes;
-            return response;
-        }
-        // The headers announce the whole body, then the first `bytes` of it leave and the
-        // server closes the connection (a line that broke off).
-        Response brokenAfter(qsizetype bytes) const {
-            Response response = stalledAfter(bytes);
-            response.breakAfterSendOnly = true;
-            return response;
-        }
+        // connection stays open without another byte ...
+        Response stalledAfter(qsizetype bytes) const { return with(&Response::sendOnly, bytes); }
+        // ... or the server closes it (a line that broke off).
+        Response brokenAfter(qsizetype bytes) const { return stalledAfter(bytes).with(&Response::breakAfterSendOnly, true); }
         // The body leaves `bytes` at a time, one chunk every `intervalMs` (combines with
         // stalledAfter and brokenAfter).
-        Response pacedBy(qsizetype bytes, int intervalMs) const {
-            Response response = *this;
-            response.chunkBytes = bytes;
-            response.chunkIntervalMs = intervalMs;
-            return response;
-        }
+        Response pacedBy(qsizetype bytes, int intervalMs) const { return with(&Response::chunkBytes, bytes).with(&Response::chunkIntervalMs, intervalMs); }
         static Response neverAnswer() { return {Kind::NeverAnswer, 0, {}, {}}; }
         static Response close() { return {Kind::Close, 0, {}, {}}; }
+        // This response with one field changed.
+        template <typename T> Response with(T Response::*field, std::type_identity_t<T> value) const {
+            Response response = *this;
+            response.*field = std::move(value);
+            return response;
+        }
         // A chat-completions answer whose first choice carries `content`.
         static Response chat(const QString& content);
         // A download of `file`: the rest from the offset of a "Range: bytes=N-" request (206),

@@ -56,13 +56,10 @@ public:
     QString offlineReleaseArchive(const QString& name, const QString& folder) const {
         const QString release = QDir(folder).filePath(name);
         QDir().mkpath(release + QStringLiteral("/test_wavs"));
-        QFile::copy(offlineModel(QStringLiteral("good")) + QStringLiteral("/model.onnx"), release + QStringLiteral("/model.int8.onnx"));
-        QFile::copy(offlineModel(QStringLiteral("good")) + QStringLiteral("/tokens.txt"), release + QStringLiteral("/tokens.txt"));
+        copyFolder(offlineModel(QStringLiteral("good")), release);
+        QFile::rename(release + QStringLiteral("/model.onnx"), release + QStringLiteral("/model.int8.onnx"));
         QFile::copy(speechWav(), release + QStringLiteral("/test_wavs/0.wav"));
-        for (const QString& extra : {QStringLiteral("bbpe.model"), QStringLiteral("README.md")}) {
-            QFile file(release + QLatin1Char('/') + extra);
-            if (file.open(QIODevice::WriteOnly)) file.write("not read by the app\n");
-        }
+        for (const QString& extra : {QStringLiteral("/bbpe.model"), QStringLiteral("/README.md")}) QFile::copy(speechWav(), release + extra);
         return archive(release);
     }
     QString speechWav() const { return m_dir.filePath(QStringLiteral("speech.wav")); }
@@ -70,25 +67,20 @@ public:
 
 private:
     SpeechTestAssets() {
-        error = run(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-model.py"), m_dir.filePath(QStringLiteral("models"))});
-        if (error.isEmpty())
-            error = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-punctuation-model.py"),
-                                                              m_dir.filePath(QStringLiteral("punctuation"))});
-        if (error.isEmpty())
-            error = run(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VOCENA_SOURCE_DIR "/scripts/make-test-offline-model.py"),
-                                                              m_dir.filePath(QStringLiteral("offline"))});
-        if (error.isEmpty())
-            error = run(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"),
-                                                      QStringLiteral("-w"), speechWav()});
-    }
-
-    static QString run(const QString& program, const QStringList& args) {
-        QProcess process;
-        process.start(program, args);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            return program + QStringLiteral(": ") + QString::fromUtf8(process.readAllStandardError()) + process.errorString();
-        return {};
+        const QString python = QStringLiteral("/usr/bin/python3"), scripts = QStringLiteral(VOCENA_SOURCE_DIR "/scripts/");
+        const QList<QStringList> commands{
+            {python, scripts + QStringLiteral("make-test-model.py"), m_dir.filePath(QStringLiteral("models"))},
+            {python, scripts + QStringLiteral("make-test-punctuation-model.py"), m_dir.filePath(QStringLiteral("punctuation"))},
+            {python, scripts + QStringLiteral("make-test-offline-model.py"), m_dir.filePath(QStringLiteral("offline"))},
+            {QStringLiteral("espeak-ng"), QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("今天天气很好"), QStringLiteral("-w"), speechWav()},
+        };
+        for (const QStringList& command : commands) {
+            QProcess process;
+            process.start(command.first(), command.mid(1));
+            if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) continue;
+            error = command.first() + QStringLiteral(": ") + QString::fromUtf8(process.readAllStandardError()) + process.errorString();
+            return;
+        }
     }
 
     QTemporaryDir m_dir;

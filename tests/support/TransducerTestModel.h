@@ -19,10 +19,7 @@ public:
 
     QString error;  // empty when the model was made
     QString directory() const { return m_dir.filePath(QStringLiteral("transducer")); }
-    SpeechModel model() const {
-        QString problem;
-        return SpeechModelDetector::detect(directory(), SpeechModelType::Transducer, &problem).value_or(SpeechModel{});
-    }
+    SpeechModel model() const { return SpeechModelDetector::detect(directory(), SpeechModelType::Transducer, nullptr).value_or(SpeechModel{}); }
 
 private:
     TransducerTestModel() {

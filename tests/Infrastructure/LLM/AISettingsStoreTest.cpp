@@ -27,14 +27,9 @@ protected:
 
 TEST_F(AISettingsStoreTest, MissingValuesAndWrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
     const auto expectDefaults = [&] {
-        EXPECT_EQ(store.aiMode(), 0);
-        EXPECT_TRUE(store.aiEnabled());
-        EXPECT_EQ(store.aiBaseURL(), QStringLiteral("https://api.deepseek.com"));
-        EXPECT_EQ(store.aiTimeout(), 10.0);
-        EXPECT_EQ(store.aiModel(), QStringLiteral("deepseek-chat"));
-        EXPECT_EQ(store.workMode(), 0);
+        EXPECT_EQ(QVariantList({store.aiMode(), store.aiEnabled(), store.aiBaseURL(), store.aiTimeout(), store.aiModel(), store.workMode()}),
+                  QVariantList({0, true, QStringLiteral("https://api.deepseek.com"), 10.0, QStringLiteral("deepseek-chat"), 0}));
     };
-    expectDefaults();
     set(AISettingsStore::kModeKey, 1.5);  // a number, but no integer
     set(AISettingsStore::kEnabledKey, 0);
     set(AISettingsStore::kBaseURLKey, 42);
@@ -63,30 +58,21 @@ TEST_F(AISettingsStoreTest, KeyIsStoredAsTypedAndAnEmptyKeyIsAbsent) {
 
 // The request time-out: the stored minimum (bounded) or 0.05 s a character up to 30 s.
 TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
-    struct Case {
-        QJsonValue stored;  // undefined: nothing stored
-        int characters;
-        double expected;
-    };
-    const QList<Case> cases{
-        {QJsonValue::Undefined, 100, 10.0},
-        {QJsonValue::Undefined, 400, 20.0},
-        {QJsonValue::Undefined, 5000, 30.0},
-        {45.5, 5000, 45.5},
+    // The stored value (undefined: nothing stored), the transcript's length, the time-out.
+    const QList<std::tuple<QJsonValue, int, double>> cases{
+        {QJsonValue::Undefined, 100, 10.0}, {QJsonValue::Undefined, 400, 20.0}, {QJsonValue::Undefined, 5000, 30.0}, {45.5, 5000, 45.5},
         {12, 10, 12.0},                    // an integer is a number too
         {QStringLiteral("30"), 10, 10.0},  // the wrong type reads as the default
         {1e9, 10, 300.0},                  // would overflow the milliseconds of the request
-        {1e300, 10, 300.0},
-        {-5.0, 10, 10.0},
-        {0.0, 700, 30.0},
+        {1e300, 10, 300.0}, {-5.0, 10, 10.0}, {0.0, 700, 30.0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored.toVariant().toString().toStdString() + " / " + std::to_string(c.characters));
-        if (c.stored.isUndefined())
+    for (const auto& [stored, characters, expected] : cases) {
+        SCOPED_TRACE(stored.toVariant().toString().toStdString() + " / " + std::to_string(characters));
+        if (stored.isUndefined())
             prefs.remove(QString::fromLatin1(AISettingsStore::kTimeoutKey));
         else
-            set(AISettingsStore::kTimeoutKey, c.stored);
-        EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(c.characters, QChar(0x4F60))).timeout, c.expected);
+            set(AISettingsStore::kTimeoutKey, stored);
+        EXPECT_EQ(store.makeConfig(QStringLiteral("k"), QString(characters, QChar(0x4F60))).timeout, expected);
     }
     set(AISettingsStore::kModelKey, QStringLiteral("m1"));
     const LLMConfig config = store.makeConfig(QStringLiteral("k"), QString());

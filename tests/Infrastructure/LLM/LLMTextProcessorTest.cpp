@@ -1,3 +1,4 @@
+// The text processor's requests to a model server on loopback, and the assistant's conversation.
 #include "Infrastructure/LLM/LLMPrompts.h"
 #include "Infrastructure/LLM/LLMTextProcessor.h"
 #include "support/AsyncTest.h"
@@ -18,10 +19,12 @@ namespace {
 
 QJsonObject bodyOf(const LoopbackHttpServer::Request& request) { return QJsonDocument::fromJson(request.body).object(); }
 
-QStringList rolesOf(const QJsonObject& body) {
-    QStringList roles;
-    for (const QJsonValue& m : body.value(QStringLiteral("messages")).toArray()) roles << m.toObject().value(QStringLiteral("role")).toString();
-    return roles;
+QJsonObject message(const char* role, const QString& content) { return {{"role", role}, {"content", content}}; }
+
+QStringList contentsOf(const QJsonObject& body, const QString& key = QStringLiteral("content")) {
+    QStringList contents;
+    for (const QJsonValue& m : body.value(QStringLiteral("messages")).toArray()) contents << m.toObject().value(key).toString();
+    return contents;
 }
 
 class ProcessorTest : public ::testing::Test {
@@ -29,89 +32,68 @@ protected:
     QString vocabulary;
     test::ManualClock clock;
     LLMTextProcessor processor{[this] { return vocabulary; }, clock};
-    LoopbackHttpServer server{[this](const auto&) { return reply; }};
     Response reply = Response::chat(QStringLiteral("\n  答复  \n"));
+    LoopbackHttpServer server{[this](const auto&) { return reply; }};
 
-    void connect() {
-        processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("sk-x"), server.baseURL(), QStringLiteral("m"), 5.0});
-    }
+    void connect() { processor.client = std::make_shared<OpenAIClient>(LLMConfig{QStringLiteral("sk-x"), server.baseURL(), QStringLiteral("m"), 5.0}); }
 };
 
 }  // namespace
 
-TEST_F(ProcessorTest, EveryOperationNeedsAClient) {
-    EXPECT_EQ(test::await(processor.correctAndFormat(QStringLiteral("你好"), {})).error, QStringLiteral("未配置 API Key"));
-    EXPECT_EQ(test::await(processor.assistantChat(QStringLiteral("你好"), {})).error, QStringLiteral("未配置 API Key"));
-    EXPECT_EQ(test::await(processor.processWithCustomPrompt(QStringLiteral("p"), QStringLiteral("t"))).error,
-              QStringLiteral("未配置 API Key"));
+// Each operation's request: its system prompt (with the vocabulary in its place), sampling and
+// token budget; without a client, none is sent.
+TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParametersAndTheAssistantKeepsItsHistory) {
+    using Run = std::function<test::Outcome<QString>(const QString&)>;
+    const Run correct = [this](const QString& text) {
+        return test::await(processor.correctAndFormat(text, QStringLiteral("Editor")));
+    };
+    const Run assist = [this](const QString& text) { return test::await(processor.assistantChat(text, {})); };
+    const auto custom = [this](const QString& prompt) -> Run {
+        return [this, prompt](const QString& text) { return test::await(processor.processWithCustomPrompt(prompt, text)); };
+    };
+    for (const Run& run : {correct, assist, custom(QStringLiteral("p"))})
+        EXPECT_EQ(run(QStringLiteral("你好")).error, QStringLiteral("未配置 API Key"));
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_FALSE(processor.conversationContext.hasContext());
-}
 
-// Each operation's request: its system prompt (with the vocabulary in its place), sampling and token budget.
-TEST_F(ProcessorTest, EachOperationSendsItsPromptAndParameters) {
-    enum class Operation { correct, assist, custom };
     const QString vocabularySection = QStringLiteral("\n\n【重要】以下是需要正确识别的词汇，请特别注意：\n- 澄言\n");
-    const QString noVocabulary = LLMPrompts::correction() + QStringLiteral("\n\n") + LLMPrompts::homophoneTable();
-    struct Case {
-        const char* name;
-        Operation operation;
-        QString systemPrompt;  // what the custom operation is given
-        int characters;
-        QString vocabulary;
-        QString expectedSystem;
-        double temperature;
-        int maxTokens;
-    };
-    const QList<Case> cases{
-        {"correction", Operation::correct, {}, 10, {}, noVocabulary, 0.1, 200},
-        {"correction with vocabulary", Operation::correct, {}, 2000, vocabularySection,
-         LLMPrompts::correction() + vocabularySection + QStringLiteral("\n\n") + LLMPrompts::homophoneTable(), 0.1, 4000},
-        {"assistant", Operation::assist, {}, 10, {}, LLMPrompts::assistant(), 0.7, 100},
-        {"long question", Operation::assist, {}, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
-        {"formal tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::formal), 10, {}, LLMPrompts::tone(LLMPrompts::Tone::formal), 0.2, 200},
-        {"casual tone", Operation::custom, LLMPrompts::tone(LLMPrompts::Tone::casual), 10, {}, LLMPrompts::tone(LLMPrompts::Tone::casual), 0.2, 200},
-        {"concise", Operation::custom, LLMPrompts::concise(), 1500, {}, LLMPrompts::concise(), 0.2, 4000},
+    const QString homophones = QStringLiteral("\n\n") + LLMPrompts::homophoneTable();
+    const QString formal = LLMPrompts::tone(LLMPrompts::Tone::formal);
+    // name, operation, characters, vocabulary, system prompt sent, temperature, max_tokens
+    const QList<std::tuple<const char*, Run, int, QString, QString, double, int>> cases{
+        {"correction", correct, 10, {}, LLMPrompts::correction() + homophones, 0.1, 200},
+        {"correction with vocabulary", correct, 2000, vocabularySection,
+         LLMPrompts::correction() + vocabularySection + homophones, 0.1, 4000},
+        {"assistant", assist, 10, {}, LLMPrompts::assistant(), 0.7, 100},
+        {"long question", assist, 2000, {}, LLMPrompts::assistant(), 0.7, 2000},
+        {"tone", custom(formal), 10, {}, formal, 0.2, 200},
+        {"concise", custom(LLMPrompts::concise()), 1500, {}, LLMPrompts::concise(), 0.2, 4000},
     };
     connect();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        vocabulary = c.vocabulary;
+    for (const auto& [name, run, characters, words, system, temperature, maxTokens] : cases) {
+        SCOPED_TRACE(name);
+        vocabulary = words;
         processor.conversationContext.clear();
-        const QString text(c.characters, QChar(0x4F60));
-        test::Outcome<QString> outcome;
-        switch (c.operation) {
-        case Operation::correct: outcome = test::await(processor.correctAndFormat(text, QStringLiteral("Editor"))); break;
-        case Operation::assist: outcome = test::await(processor.assistantChat(text, {})); break;
-        case Operation::custom: outcome = test::await(processor.processWithCustomPrompt(c.systemPrompt, text)); break;
-        }
-        EXPECT_EQ(outcome.value, QStringLiteral("答复"));
-        const QJsonObject body = bodyOf(server.requests().last());
-        const QJsonArray messages = body.value(QStringLiteral("messages")).toArray();
-        EXPECT_EQ(rolesOf(body), (QStringList{QStringLiteral("system"), QStringLiteral("user")}));
-        EXPECT_EQ(messages[0].toObject().value(QStringLiteral("content")).toString(), c.expectedSystem);
-        EXPECT_EQ(messages[1].toObject().value(QStringLiteral("content")).toString(), text);
-        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("temperature")).toDouble(), c.temperature);
-        EXPECT_DOUBLE_EQ(body.value(QStringLiteral("top_p")).toDouble(), 0.9);
-        EXPECT_EQ(body.value(QStringLiteral("max_tokens")).toInt(), c.maxTokens);
+        const QString text(characters, QChar(0x4F60));
+        EXPECT_EQ(run(text).value, QStringLiteral("答复"));
+        const QJsonArray messages{message("system", system), message("user", text)};
+        EXPECT_EQ(bodyOf(server.requests().last()), (QJsonObject{{"max_tokens", maxTokens}, {"messages", messages}, {"model", "m"},
+                                                                 {"temperature", temperature}, {"top_p", 0.9}}));
     }
     // 80 emoji with skin tones are 80 characters, not 320 UTF-16 units.
     EXPECT_EQ(LLMTextProcessor::correctionMaxTokens(QString::fromUtf8("👍🏽").repeated(80)), 240);
-}
 
-TEST_F(ProcessorTest, AssistantKeepsTrimmedHistoryOnlyOnSuccess) {
-    connect();
+    // The assistant keeps the trimmed history only on success.
+    processor.conversationContext.clear();
     EXPECT_EQ(test::await(processor.assistantChat(QStringLiteral("第一个问题"), {})).value, QStringLiteral("答复"));
     EXPECT_EQ(processor.conversationContext.history(),
               (QList<ChatMessage>{ChatMessage::user(QStringLiteral("第一个问题")), ChatMessage::assistant(QStringLiteral("答复"))}));
-
     reply = Response::json(500, "{}");
     clock.advance(10);
     EXPECT_FALSE(test::await(processor.assistantChat(QStringLiteral("第二个问题"), {})).ok());
     EXPECT_EQ(processor.conversationContext.history().size(), 2);
-
-    const QJsonObject second = bodyOf(server.requests().value(1));
-    EXPECT_EQ(rolesOf(second), (QStringList{QStringLiteral("system"), QStringLiteral("user"), QStringLiteral("assistant"), QStringLiteral("user")}));
+    EXPECT_EQ(contentsOf(bodyOf(server.requests().last()), QStringLiteral("role")),
+              (QStringList{QStringLiteral("system"), QStringLiteral("user"), QStringLiteral("assistant"), QStringLiteral("user")}));
 }
 
 TEST(ConversationContext, KeepsFiveExchangesAndExpiresAfterFiveMinutes) {
@@ -121,8 +103,6 @@ TEST(ConversationContext, KeepsFiveExchangesAndExpiresAfterFiveMinutes) {
     for (int i = 1; i <= 6; ++i) context.addMessage(QStringLiteral("q%1").arg(i), QStringLiteral("a%1").arg(i));
     ASSERT_EQ(context.history().size(), 10);
     EXPECT_EQ(context.history().first(), ChatMessage::user(QStringLiteral("q2")));
-    EXPECT_TRUE(context.hasContext());
-
     clock.advance(299);
     EXPECT_EQ(context.getContextualMessages(QStringLiteral("new"), QStringLiteral("sys")).size(), 12);
     clock.advance(1);  // exactly 300 s still counts
@@ -130,8 +110,8 @@ TEST(ConversationContext, KeepsFiveExchangesAndExpiresAfterFiveMinutes) {
     clock.advance(1);
     EXPECT_FALSE(context.hasContext());
     EXPECT_EQ(context.history().size(), 10);  // reading hasContext drops nothing
-    const auto messages = context.getContextualMessages(QStringLiteral("new"), QStringLiteral("sys"));
-    EXPECT_EQ(messages, (QList<ChatMessage>{ChatMessage::system(QStringLiteral("sys")), ChatMessage::user(QStringLiteral("new"))}));
+    EXPECT_EQ(context.getContextualMessages(QStringLiteral("new"), QStringLiteral("sys")),
+              (QList<ChatMessage>{ChatMessage::system(QStringLiteral("sys")), ChatMessage::user(QStringLiteral("new"))}));
     EXPECT_TRUE(context.history().isEmpty());
     EXPECT_FALSE(context.lastMessageTime().has_value());
 }

@@ -61,34 +61,23 @@ TEST(FinalPassTest, SegmentsAreCutAtPausesAndNeverGrowLong) {
     EXPECT_EQ(last.index, 2);
     EXPECT_EQ(cut[0].streamingText + last.streamingText, QString(200, u'好'));
     EXPECT_TRUE(segmenter.consistent());
-}
 
-// Where the streaming model rewrote words of a segment already cut, the segments no longer
-// split its text.
-TEST(FinalPassTest, AStreamingTextThatRewroteACutSegmentIsNoLongerSplit) {
-    SpeechSegmenter segmenter;
-    QString text;
-    feed(segmenter, text, 1.0, 0.3f);
-    ASSERT_EQ(feed(segmenter, text, 1.0, 0.0f).size(), 1u);
-    const SpeechSegmenter::Segment last = segmenter.finish(QStringLiteral("您们好"));
-    EXPECT_FALSE(segmenter.consistent());
-    EXPECT_EQ(last.streamingText, QStringLiteral("您们好"));
+    // Where the streaming model rewrote words of a segment already cut, the segments no longer
+    // split its text.
+    SpeechSegmenter rewritten;
+    QString words;
+    feed(rewritten, words, 1.0, 0.3f);
+    ASSERT_EQ(feed(rewritten, words, 1.0, 0.0f).size(), 1u);
+    EXPECT_EQ(rewritten.finish(QStringLiteral("您们好")).streamingText, QStringLiteral("您们好"));
+    EXPECT_FALSE(rewritten.consistent());
 }
 
 TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails) {
-    struct Segment {
-        QString streaming;
-        std::optional<std::optional<QString>> result;  // none: still pending
-    };
-    const struct {
-        const char* name;
-        std::vector<Segment> segments;
-        bool consistent;
-        QString streamingText;
-        QString expected;
-        bool allFromFinalPass;
-        const char* logged;
-    } cases[] = {
+    // The streaming text and the final pass's result (none: still pending).
+    using Segment = std::pair<QString, std::optional<std::optional<QString>>>;
+    // name, the segments, whether they split the streaming text, the streaming text, the final
+    // text, whether it is all the final pass's, what is logged
+    const QList<std::tuple<const char*, std::vector<Segment>, bool, QString, QString, bool, const char*>> cases{
         {"every segment from the final pass", {{"你好", QString("您好")}, {"hello", QString("Hello")}, {"world", QString("there")}}, true,
          "你好helloworld", "您好Hello there", true, nullptr},
         {"one failed", {{"你好", QString("您好")}, {"再见", std::optional<QString>()}}, true, "你好再见", "您好再见", false,
@@ -100,20 +89,19 @@ TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails)
         {"the streaming model rewrote its words", {{"你好", QString("您好")}, {"见", std::optional<QString>()}}, false, "你们好再见",
          "你们好再见", false, nullptr},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, segments, consistent, streamingText, expected, allFromFinalPass, logged] : cases) {
+        SCOPED_TRACE(name);
         test::LogCapture log;
         FinalTextAssembly assembly;
-        for (int i = 0; i < int(c.segments.size()); ++i) {
-            assembly.addSegment(i, c.segments[size_t(i)].streaming);
-            if (c.segments[size_t(i)].result) assembly.setResult(i, *c.segments[size_t(i)].result, QStringLiteral("模型出错"));
+        for (int i = 0; i < int(segments.size()); ++i) {
+            const auto& [streaming, result] = segments[size_t(i)];
+            assembly.addSegment(i, streaming);
+            if (result) assembly.setResult(i, *result, QStringLiteral("模型出错"));
         }
         EXPECT_FALSE(assembly.streamingFinished());
-        assembly.finishStreaming(c.streamingText, c.consistent);
-        EXPECT_EQ(assembly.text(), c.expected);
-        EXPECT_EQ(assembly.allFromFinalPass(), c.allFromFinalPass);
-        if (c.logged) {
-            EXPECT_TRUE(log.contains(QString::fromUtf8(c.logged))) << log.lines().join(u'\n').toStdString();
-        }
+        assembly.finishStreaming(streamingText, consistent);
+        EXPECT_EQ(assembly.text(), expected);
+        EXPECT_EQ(assembly.allFromFinalPass(), allFromFinalPass);
+        if (logged) EXPECT_TRUE(log.contains(QString::fromUtf8(logged))) << log.lines().join(u'\n').toStdString();
     }
 }
