@@ -9,16 +9,12 @@ namespace {
 const QString service = QStringLiteral("org.fcitx.Fcitx5");
 const QString path = QStringLiteral("/com/vocena/Fcitx5Bridge");
 const QString interface = QStringLiteral("com.vocena.Fcitx5Bridge1");
-
-QString uniqueConnectionName() {
-    static int count = 0;
-    return QStringLiteral("fake-fcitx5-%1").arg(++count);
-}
+int connections = 0;  // the number in each connection's name
 
 }  // namespace
 
 FakeFcitx5Bridge::FakeFcitx5Bridge(const QByteArray& address)
-    : m_connectionName(uniqueConnectionName()), m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), m_connectionName)) {}
+    : m_connectionName(QStringLiteral("fake-fcitx5-%1").arg(++connections)), m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), m_connectionName)) {}
 
 FakeFcitx5Bridge::~FakeFcitx5Bridge() {
     stop();

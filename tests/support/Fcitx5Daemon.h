@@ -3,15 +3,11 @@
 #include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "support/WaitUntil.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QString>
-#include <QVariantList>
 
 namespace vocena::test {
 

@@ -5,22 +5,16 @@
 
 using namespace vocena;
 
-namespace {
-
-struct SelectionCase {
-    const char* preference;
-    bool x11;
-    bool wlroots;
-    bool fcitx5;
-    InjectionBackend expected;
-    const char* reason;  // the start of the reason
-};
-
-}  // namespace
-
 TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwiseTheAutomaticChoiceSaysWhy) {
     using enum InjectionBackend;
-    const SelectionCase cases[] = {
+    const struct {
+        const char* preference;
+        bool x11;
+        bool wlroots;
+        bool fcitx5;
+        InjectionBackend expected;
+        const char* reason;  // the start of the reason
+    } cases[] = {
         {"", true, false, true, fcitx5, "自动选择 fcitx5（桥接可用）"},
         {"", true, true, true, fcitx5, "自动选择 fcitx5（桥接可用）"},
         {"auto", true, false, false, x11, "自动选择 X11（fcitx5 桥接不可用：桥接不可用）"},
@@ -38,7 +32,7 @@ TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwi
         {"wayland", true, false, false, x11, "设置为 wayland，但 Wayland 混成器没有提供虚拟键盘和剪贴板控制协议；自动选择 X11"},
         {"xtest", true, true, true, fcitx5, "无法识别的设置值“xtest”；自动选择 fcitx5"},
     };
-    for (const SelectionCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.preference);
         const Fcitx5Bridge::Availability fcitx5{c.fcitx5, c.fcitx5 ? QStringLiteral("桥接可用") : QStringLiteral("桥接不可用")};
         const InjectionBackendChoice choice = InjectionBackendSelector::choose({QString::fromUtf8(c.preference), c.x11, c.wlroots, fcitx5});
