@@ -11,16 +11,12 @@ namespace {
 
 const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-
-QString uniqueConnectionName() {
-    static int count = 0;
-    return QStringLiteral("fake-portal-%1").arg(++count);
-}
+int connections = 0;  // the number in each connection's name
 
 }  // namespace
 
 FakeGlobalShortcutsPortal::FakeGlobalShortcutsPortal(const QByteArray& address)
-    : m_connectionName(uniqueConnectionName()), m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), m_connectionName)) {
+    : m_connectionName(QStringLiteral("fake-portal-%1").arg(++connections)), m_bus(QDBusConnection::connectToBus(QString::fromUtf8(address), m_connectionName)) {
     registerPortalShortcutTypes();
 }
 
@@ -52,7 +48,6 @@ QDBusObjectPath FakeGlobalShortcutsPortal::respondLater(const QString& token, ui
 }
 
 QDBusObjectPath FakeGlobalShortcutsPortal::CreateSession(const QVariantMap& options) {
-    sessionOptions = options;
     session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
                   .arg(PortalRequest::senderElement(message().service()), options.value(QStringLiteral("session_handle_token")).toString());
     return respondLater(options.value(QStringLiteral("handle_token")).toString(), 0, {{QStringLiteral("session_handle"), session}});
@@ -62,7 +57,6 @@ QDBusObjectPath FakeGlobalShortcutsPortal::BindShortcuts(const QDBusObjectPath& 
                                                          const QString&, const QVariantMap& options) {
     boundSession = sessionHandle.path();
     bound = shortcuts;
-    bindOptions = options;
     return respondLater(options.value(QStringLiteral("handle_token")).toString(), bindResponse, {});
 }
 

@@ -30,11 +30,9 @@ public:
     uint version() const { return 1; }
 
     uint bindResponse = 0;  // 1: the user cancelled the dialog
-    QVariantMap sessionOptions;
     QString session;  // the handle given to the last session
     QString boundSession;
     QList<PortalShortcut> bound;
-    QVariantMap bindOptions;
 
 public Q_SLOTS:
     QDBusObjectPath CreateSession(const QVariantMap& options);

@@ -46,15 +46,14 @@ protected:
         clock.advance(1);
     }
     static ModifierFlags flagsNamed(const QString& names) {
-        ModifierFlags flags;
+        static const QHash<QString, ModifierFlags> flags{{"-", none}, {"alt", option}, {"ctrl", ModifierFlag::control},
+                                                         {"super", ModifierFlag::command}, {"shift", ModifierFlag::shift}};
+        ModifierFlags held;
         for (const QString& name : names.split(QLatin1Char('+'))) {
-            if (name == QLatin1String("alt")) flags |= ModifierFlag::option;
-            else if (name == QLatin1String("ctrl")) flags |= ModifierFlag::control;
-            else if (name == QLatin1String("super")) flags |= ModifierFlag::command;
-            else if (name == QLatin1String("shift")) flags |= ModifierFlag::shift;
-            else EXPECT_EQ(name, QLatin1String("-")) << "unknown step";
+            EXPECT_TRUE(flags.contains(name)) << "unknown step " << name.toStdString();
+            held |= flags.value(name);
         }
-        return flags;
+        return held;
     }
 
     test::LogCapture log;
@@ -65,14 +64,12 @@ protected:
     test::FakeModifierFlagSource* source = nullptr;
 };
 
-struct GestureCase {
-    const char* name;
-    const char* script;
-    QStringList gestures;  // with the milliseconds since the script began
-};
-
 TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
-    const GestureCase cases[] = {
+    const struct {
+        const char* name;
+        const char* script;
+        QStringList gestures;  // with the milliseconds since the script began
+    } cases[] = {
         // The double tap: presses 0.3 s apart, confirmed 0.12 s after the second; the release
         // in between is not timed.
         {"double tap", "alt 50 - 250 alt 50 - 60", {"doubleTap@420"}},
@@ -111,7 +108,7 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
         {"stopped while confirming", "alt - alt 50 restart -", {}},
         {"stopped while waiting for the release", "alt - alt 200 restart -", {}},
     };
-    for (const GestureCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::RecordingModifierKeyDelegate recorder{clock, clock.now()};
         monitor.delegate = &recorder;
