@@ -1,10 +1,12 @@
 // The injection logic over recording doubles: which texts are typed and which pasted, the
-// clipboard's round trip, errors, and the order of operations. Real X11 is in X11TextInjectionTest.
+// clipboard's round trip, errors, and the order of operations; and where nothing can type, the
+// text left on the clipboard. Real X11 is in X11TextInjectionTest, wlroots in WlrootsEndToEndTest.
+#include "Infrastructure/TextInjection/ClipboardBackend.h"
+#include "Infrastructure/TextInjection/ClipboardOnlyInjector.h"
+#include "Infrastructure/TextInjection/KeyEventSink.h"
 #include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "support/AsyncTest.h"
-#include "support/FakeClipboardBackend.h"
-#include "support/FakeKeyEventSink.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +15,78 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <csignal>
-#include <functional>
 
 using namespace vocena;
 using vocena::test::await;
-using vocena::test::FakeClipboardBackend;
-using vocena::test::FakeKeyEventSink;
 
 namespace {
+
+// Records the key events the service sends: each typed character, "⌫", "^Z", and the paste
+// keys "^V", "^⇧V", "⇧Insert".
+class FakeKeyEventSink final : public KeyEventSink {
+public:
+    bool available = true;
+    QString untypeable;  // characters the "layout" has no key for
+    bool holdingModifiers = false;
+    bool releasedModifiers = false;
+    PasteMethod focusedMethod;      // how the "focused window" pastes
+    std::function<void()> onPaste;  // the target reacting to the paste shortcut
+    QStringList events;
+
+    bool isAvailable() override { return available; }
+    bool canType(char32_t character) override { return !untypeable.contains(QChar(character)); }
+    bool typeCharacter(char32_t character) override {
+        if (canType(character)) events << QString(QChar(character));
+        return canType(character);
+    }
+    void pressBackspace() override { events << QStringLiteral("⌫"); }
+    void pressUndo() override { events << QStringLiteral("^Z"); }
+    PasteMethod focusedPasteMethod() override { return focusedMethod; }
+    void pressPaste(PasteKey key) override {
+        events << QString::fromUtf8(key == PasteKey::controlV ? "^V" : key == PasteKey::controlShiftV ? "^⇧V" : "⇧Insert");
+        if (onPaste) onPaste();
+    }
+    bool modifiersHeld() override { return holdingModifiers; }
+    void releaseModifiers() override {
+        releasedModifiers = true;
+        holdingModifiers = false;
+    }
+};
+
+// A clipboard holding one text. The test plays the target application by calling fetch(), and
+// another reader (a clipboard manager) by calling fetch(false).
+class FakeClipboardBackend final : public ClipboardBackend {
+public:
+    std::optional<QString> content;
+    std::optional<PasteSelection> offeredOn;  // the selection of the last offer
+    bool refuseWrites = false;
+    bool fetched = false;
+
+    bool offer(const QString& text, PasteSelection selection) override {
+        if (refuseWrites) return false;
+        m_previous = std::exchange(content, text);
+        m_offered = true;
+        offeredOn = selection;
+        fetched = false;
+        return true;
+    }
+    bool offeredTextFetched() const override { return fetched; }
+    void restore() override {
+        if (m_offered && m_previous) content = m_previous;
+        m_offered = false;
+    }
+    void keepOffered() override { m_offered = false; }
+    QString fetch(bool byTarget = true) {
+        fetched = fetched || byTarget;
+        return content.value_or(QString());
+    }
+
+private:
+    std::optional<QString> m_previous;
+    bool m_offered = false;
+};
+
+const QString notDelivered = QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
 
 class TextInjectionServiceTest : public ::testing::Test {
 protected:
@@ -33,28 +99,18 @@ protected:
         clipboard->content = QStringLiteral("before");
         keys->onPaste = [this] { clipboard->fetch(); };
     }
-
-    test::Outcome<bool> inject(const QString& text, TextInjectionMode mode = TextInjectionMode::automatic) {
-        return await(service.injectText(text, mode));
-    }
+    test::Outcome<bool> inject(const QString& text) { return await(service.injectText(text, TextInjectionMode::automatic)); }
 };
 
 TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesTheRest) {
-    ASSERT_TRUE(inject(QStringLiteral("a-b_c!?\t1\n")).ok());  // 10 characters, all on keys
-    EXPECT_EQ(keys->events.size(), 10);
-
     keys->untypeable = QStringLiteral("^");
-    const QString pasted[] = {
-        QStringLiteral("Hello world"),  // 11 characters
-        QStringLiteral("今天天气很好"),
-        QStringLiteral("e\u0301x"),  // é as e + combining accent
-        QStringLiteral("a^b"),       // no key for ^ in this layout
-    };
-    for (const QString& text : pasted) {
+    const QString typed = QStringLiteral("a-b_c!?\t1\n");  // 10 characters, all on keys
+    // 11 characters; Chinese; é as e + combining accent; a character without a key in this layout.
+    for (const QString& text : {typed, QStringLiteral("Hello world"), QStringLiteral("今天天气很好"), QStringLiteral("e\u0301x"), QStringLiteral("a^b")}) {
         SCOPED_TRACE(text.toStdString());
         keys->events.clear();
         ASSERT_TRUE(inject(text).ok());
-        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")});
+        EXPECT_EQ(keys->events.join(QString()), text == typed ? typed : QStringLiteral("^V"));
         EXPECT_EQ(clipboard->content, QStringLiteral("before"));
     }
 }
@@ -74,23 +130,21 @@ TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
 TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplicationFetchedTheText) {
     const QString text = QStringLiteral("今天天气很好");
     constexpr int never = -1;
-    struct Case {
+    const struct {
         const char* name;
         int targetFetchesAfter;   // ms after the paste key; never: the key went nowhere
         int managerFetchesAfter;  // another reader (a clipboard manager), which does not count
         PasteMethod method;
         QString key;
-        bool delivered;
-        int atLeast;  // ms before injectText() returns
+        int atLeast;  // ms before injectText() returns; 1000: the text was not fetched
+    } cases[] = {
+        {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), 100},
+        {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), 300},
+        {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), 100},
+        {"only a manager reads", never, 0, {}, QStringLiteral("^V"), 1000},
+        {"nobody reads", never, never, {}, QStringLiteral("^V"), 1000},
     };
-    const Case cases[] = {
-        {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), true, 100},
-        {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), true, 300},
-        {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), true, 100},
-        {"only a manager reads", never, 0, {}, QStringLiteral("^V"), false, 1000},
-        {"nobody reads", never, never, {}, QStringLiteral("^V"), false, 1000},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         clipboard->content = QStringLiteral("before");
         keys->events.clear();
@@ -98,8 +152,7 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
         std::optional<QString> targetGot;
         keys->onPaste = [&] {
             if (c.managerFetchesAfter != never) QTimer::singleShot(c.managerFetchesAfter, [this] { clipboard->fetch(false); });
-            if (c.targetFetchesAfter != never)
-                QTimer::singleShot(c.targetFetchesAfter, [&, this] { targetGot = clipboard->fetch(); });
+            if (c.targetFetchesAfter != never) QTimer::singleShot(c.targetFetchesAfter, [&, this] { targetGot = clipboard->fetch(); });
         };
         log.clear();
         QElapsedTimer timer;
@@ -108,13 +161,13 @@ TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplication
         EXPECT_GE(timer.elapsed(), c.atLeast);
         EXPECT_EQ(keys->events, QStringList{c.key});
         EXPECT_EQ(clipboard->offeredOn, c.method.selection);
-        if (c.delivered) {
+        if (c.targetFetchesAfter != never) {
             EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
             EXPECT_EQ(targetGot, text);
             EXPECT_EQ(clipboard->content, QStringLiteral("before"));
         } else {
             // The dictated text is not lost: it stays on the clipboard, and the caller is told.
-            EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
+            EXPECT_EQ(outcome.error, notDelivered);
             EXPECT_EQ(clipboard->content, text);
             EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 粘贴的文本在 1000 ms 内未被读取，文字留在剪贴板上")));
         }
@@ -137,22 +190,13 @@ TEST_F(TextInjectionServiceTest, EndingAWaitingPasteKeepsTheTextUntilTheTargetHa
     new PasteSignalGuard(service);
 
     const QString text = QStringLiteral("今天");
-    const QString notDelivered = QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
-    struct Case {
+    const struct {
         const char* name;
-        std::function<void()> end;
+        bool bySignal;       // else finishPaste()
         bool targetFetched;  // at once; a clipboard manager reads in every case
-        int hangups;
-        QString error;      // empty: the paste succeeded
-        QString clipboard;  // right after the end, and once the paste is over
-    };
-    const Case cases[] = {
-        {"finishPaste(), nothing fetched", [this] { service.finishPaste(); }, false, 0, notDelivered, text},
-        {"SIGHUP, nothing fetched", [] { ::raise(SIGHUP); }, false, 1, notDelivered, text},
-        {"SIGHUP after the target fetched", [] { ::raise(SIGHUP); }, true, 1, QString(), QStringLiteral("before")},
-    };
+    } cases[] = {{"finishPaste(), nothing fetched", false, false}, {"SIGHUP, nothing fetched", true, false}, {"SIGHUP after the target fetched", true, true}};
     service.finishPaste();  // no paste: nothing to do
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         clipboard->content = QStringLiteral("before");
         g_hangupsSeen = 0;
@@ -161,13 +205,14 @@ TEST_F(TextInjectionServiceTest, EndingAWaitingPasteKeepsTheTextUntilTheTargetHa
             if (c.targetFetched) clipboard->fetch();
         };
         std::optional<QString> rightAfter;  // the clipboard once the end was handled
-        QTimer::singleShot(50, [&] { c.end(); });
+        QTimer::singleShot(50, [&] { c.bySignal ? void(::raise(SIGHUP)) : service.finishPaste(); });
         QTimer::singleShot(80, [&] { rightAfter = clipboard->content; });
         // (The settle time keeps a fetched paste waiting past the end.)
-        EXPECT_EQ(inject(text).error, c.error);
-        EXPECT_EQ(rightAfter, c.clipboard);
-        EXPECT_EQ(clipboard->content, c.clipboard);
-        EXPECT_EQ(g_hangupsSeen, c.hangups);
+        EXPECT_EQ(inject(text).error, c.targetFetched ? QString() : notDelivered);
+        const QString expected = c.targetFetched ? QStringLiteral("before") : text;
+        EXPECT_EQ(rightAfter, expected);
+        EXPECT_EQ(clipboard->content, expected);
+        EXPECT_EQ(g_hangupsSeen, c.bySignal ? 1 : 0);
         struct sigaction current {};
         sigaction(SIGHUP, nullptr, &current);
         EXPECT_EQ(current.sa_handler, &countHangup);
@@ -187,6 +232,51 @@ TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreRele
     ASSERT_TRUE(await(std::move(fourth)).ok());
     EXPECT_EQ(keys->events.join(' '), QStringLiteral("a b c ⌫ ⌫ ^V ^Z"));
     EXPECT_FALSE(keys->releasedModifiers);
+}
+
+// Where nothing can type the text stays on the clipboard, reported as not delivered, or with no
+// clipboard to hold it as kept nowhere; backspaces and undo say they cannot act.
+TEST(ClipboardOnlyInjectorTest, TheTextStaysOnTheClipboardOrIsReportedAsKeptNowhere) {
+    const QString text = QStringLiteral("今天天气很好");
+    const QString nowhere = TextInjectionError(TextInjectionError::Kind::notKept).description();
+    const struct {
+        const char* name;
+        bool clipboard;
+        bool refuse;
+        QString error;
+        QString log;
+    } cases[] = {
+        {"clipboard", true, false, TextInjectionError(TextInjectionError::Kind::notDelivered).description(), QStringLiteral("识别的文字已复制到剪贴板")},
+        {"clipboard refuses", true, true, nowhere, QStringLiteral("也无法写入剪贴板")},
+        {"no clipboard", false, false, nowhere, QStringLiteral("也无法写入剪贴板")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* clipboard = new FakeClipboardBackend;
+        clipboard->content = QStringLiteral("before");
+        clipboard->refuseWrites = c.refuse;
+        std::unique_ptr<ClipboardBackend> owned(clipboard);
+        ClipboardOnlyInjector injector(c.clipboard ? std::move(owned) : nullptr);
+        test::LogCapture log;
+        EXPECT_TRUE(injector.isTrusted());
+        EXPECT_EQ(await(injector.injectText(text, TextInjectionMode::automatic)).error, c.error);
+        EXPECT_TRUE(log.contains(c.log)) << log.lines().join(u'\n').toStdString();
+        // (A fake not handed over is gone with `owned`: look only at one that was.)
+        if (c.clipboard) {
+            const QString expected = c.refuse ? QStringLiteral("before") : text;
+            EXPECT_EQ(clipboard->content, expected);
+            clipboard->restore();  // kept, not set aside: nothing comes back over it
+            EXPECT_EQ(clipboard->content, expected);
+        }
+    }
+    auto* untouched = new FakeClipboardBackend;
+    ClipboardOnlyInjector injector{std::unique_ptr<ClipboardBackend>(untouched)};
+    test::LogCapture log;
+    EXPECT_TRUE(await(injector.deleteLastCharacters(3)).ok());
+    EXPECT_TRUE(await(injector.undo()).ok());
+    EXPECT_TRUE(log.contains(QStringLiteral("无法删除 3 个字符")));
+    EXPECT_TRUE(log.contains(QStringLiteral("无法撤销")));
+    EXPECT_FALSE(untouched->content);
 }
 
 }  // namespace
