@@ -74,9 +74,12 @@ TEST(PermissionManagerTest, StatusesFollowTheProbesAndTheWayOfTypingInUse) {
 TEST(PermissionManagerTest, BlockingProbesRunSideBySideOffTheMainThreadAndTimeOut) {
     QThread* const mainThread = QCoreApplication::instance()->thread();
     std::atomic<QThread*> microphoneThread{nullptr}, accessibilityThread{nullptr}, speechThread{nullptr};
-    QSemaphore started, release;
+    // One pair per row, so that a late probe of the first never takes the second's permit;
+    // static, as a late probe may still be leaving them when the test ends.
+    static QSemaphore startedIn[2], releaseIn[2];
     for (const bool microphoneBlocks : {false, true}) {
         SCOPED_TRACE(microphoneBlocks);
+        QSemaphore &started = startedIn[microphoneBlocks], &release = releaseIn[microphoneBlocks];
         // One probe never answers in time, the other answers only once both run.
         const auto probe = [&](bool blocks, std::atomic<QThread*>& thread) {
             thread = QThread::currentThread();
