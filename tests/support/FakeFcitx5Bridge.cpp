@@ -31,13 +31,11 @@ void FakeFcitx5Bridge::stop() {
     m_bus.unregisterObject(path);
 }
 
-void FakeFcitx5Bridge::sendModifierKey(uint keysym, bool pressed) {
-    m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("ModifierKey")) << keysym << pressed);
+void FakeFcitx5Bridge::send(const QString& signal, const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createSignal(path, interface, signal);
+    message.setArguments(arguments);
+    m_bus.send(message);
 }
-
-void FakeFcitx5Bridge::sendOtherKey() { m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("OtherKey"))); }
-
-void FakeFcitx5Bridge::sendFocusChanged() { m_bus.send(QDBusMessage::createSignal(path, interface, QStringLiteral("FocusChanged"))); }
 
 QString FakeFcitx5Bridge::CommitText(const QString& text) {
     if (refuseWithoutFocus()) return {};

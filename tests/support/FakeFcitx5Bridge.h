@@ -4,6 +4,7 @@
 #include <QDBusContext>
 #include <QObject>
 #include <QStringList>
+#include <QVariantList>
 
 namespace vocena::test {
 
@@ -22,10 +23,9 @@ public:
     bool start(bool withBridge = true);
     void stop();
 
-    // What the bridge would report from the keyboard.
-    void sendModifierKey(uint keysym, bool pressed);
-    void sendOtherKey();
-    void sendFocusChanged();
+    // What the bridge would report from the keyboard: ModifierKey (keysym, pressed), OtherKey,
+    // FocusChanged.
+    void send(const QString& signal, const QVariantList& arguments = {});
 
     bool focused = true;
     uint version = 1;
