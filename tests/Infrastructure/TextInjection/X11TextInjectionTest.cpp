@@ -66,29 +66,25 @@ TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterOnTheLayoutInUseAndControlHel
     EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
 }
 
-TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOne) {
+TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOneThenDeletesAndUndoes) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* rich = new QMimeData;
     rich->setHtml(QStringLiteral("<b>加粗</b>"));
     rich->setText(QStringLiteral("加粗"));
     clipboard->setMimeData(rich);
-    expectInjected(chinese, TextInjectionMode::pasteboard, chinese);
+    expectInjected(QStringLiteral("hello"), TextInjectionMode::keystroke, QStringLiteral("hello"));
+    expectInjected(chinese, TextInjectionMode::pasteboard, QStringLiteral("hello") + chinese);
     EXPECT_EQ(clipboard->mimeData()->html(), QStringLiteral("<b>加粗</b>"));
     EXPECT_EQ(clipboard->text(), QStringLiteral("加粗"));
+    ASSERT_TRUE(await(service->undo()).ok());
+    EXPECT_EQ(field.waitForText(QStringLiteral("hello")), QStringLiteral("hello"));
+    ASSERT_TRUE(await(service->deleteLastCharacters(2)).ok());
+    EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
 
     // Nothing to give back: the dictated text stays, for pasting again.
     clipboard->clear();
-    expectInjected(QStringLiteral("好"), TextInjectionMode::pasteboard, chinese + QStringLiteral("好"));
+    expectInjected(QStringLiteral("好"), TextInjectionMode::pasteboard, QStringLiteral("hel好"));
     EXPECT_EQ(selectionSeenByOthers(), QStringLiteral("好"));
-}
-
-TEST_F(X11TextInjectionTest, BackspacesAndUndo) {
-    expectInjected(QStringLiteral("hello"), TextInjectionMode::keystroke, QStringLiteral("hello"));
-    ASSERT_TRUE(await(service->deleteLastCharacters(2)).ok());
-    EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
-    expectInjected(chinese, TextInjectionMode::pasteboard, QStringLiteral("hel") + chinese);
-    ASSERT_TRUE(await(service->undo()).ok());
-    EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
 }
 
 // A clipboard manager of sorts reads the clipboard over and over while the paste waits: only a
