@@ -39,74 +39,59 @@ protected:
     }
 };
 
-class Fcitx5BridgeTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(imModuleChosen);
-        home = std::make_unique<QTemporaryDir>();
-        daemon = std::make_unique<test::Fcitx5Daemon>(home->path());
-        ASSERT_TRUE(daemon->ownsName()) << daemon->output().toStdString();
-    }
-    static void TearDownTestSuite() {
-        daemon.reset();
-        home.reset();
-    }
-    void SetUp() override {
-        ASSERT_TRUE(daemon && daemon->ownsName());
-        // fcitx5 answers once all its addons are loaded.
-        Fcitx5Bridge::Availability found;
-        EXPECT_TRUE(waitUntil([&] { return (found = *await(bridge.checkAvailability()).value).available; }, 5000));
-        ASSERT_EQ(found.detail, QStringLiteral("fcitx5 正在运行，桥接插件版本 1"));
-    }
+// A focused single-line field whose input context fcitx5 has focused.
+std::unique_ptr<FocusedTextField> focusedField() {
+    auto field = std::make_unique<FocusedTextField>(FocusedTextField::Kind::singleLine);
+    EXPECT_TRUE(waitUntil(test::someFieldHasFocus, 5000));
+    return field;
+}
+Fcitx5Bridge::Reply call(QCoro::Task<Fcitx5Bridge::Reply> task) { return await(std::move(task)).value.value_or(Fcitx5Bridge::Reply{}); }
 
-    // A focused single-line field whose input context fcitx5 has focused.
-    static std::unique_ptr<FocusedTextField> focusedField() {
-        auto field = std::make_unique<FocusedTextField>(FocusedTextField::Kind::singleLine);
-        EXPECT_TRUE(waitUntil(test::someFieldHasFocus, 5000));
-        return field;
-    }
-    Fcitx5Bridge::Reply call(QCoro::Task<Fcitx5Bridge::Reply> task) { return await(std::move(task)).value.value_or(Fcitx5Bridge::Reply{}); }
-
+// One fcitx5 for the three sections, each of which leaves no field behind.
+TEST(Fcitx5BridgeTest, RefusesWithoutAFocusedFieldSignalsKeysAnonymouslyAndCommitsOverThePreedit) {
+    ASSERT_TRUE(imModuleChosen);
+    QTemporaryDir home;
+    test::Fcitx5Daemon daemon(home.path());
+    ASSERT_TRUE(daemon.ownsName()) << daemon.output().toStdString();
     Fcitx5Bridge bridge{QDBusConnection::sessionBus()};
-    static inline std::unique_ptr<QTemporaryDir> home;
-    static inline std::unique_ptr<test::Fcitx5Daemon> daemon;
-};
-
-TEST_F(Fcitx5BridgeTest, RefusesWhenNoFieldHasFocus) {
-    ASSERT_TRUE(waitUntil([] { return test::setEmptyPreedit().errorName() == Fcitx5Bridge::noFocusError; }, 5000));
-    EXPECT_TRUE(call(bridge.commitText(QStringLiteral("你好"))).noFocus());
-    EXPECT_TRUE(call(bridge.forwardKey(0xff08, 0)).noFocus());
-    EXPECT_TRUE(call(bridge.setPreedit(QStringLiteral("你"))).noFocus());
-    EXPECT_EQ(call(bridge.commitText(QString())).errorName, QStringLiteral("com.vocena.Fcitx5Bridge1.Error.Empty"));
-    EXPECT_TRUE(call(bridge.clearPreedit()).ok);
-}
-
-// Any client of the session bus can read the bridge's signals: a modifier key is told by its
-// keysym, any other key only by its being pressed. (The app's monitor following them is in
-// Fcitx5EndToEndTest.)
-TEST_F(Fcitx5BridgeTest, SignalsModifiersAndOtherKeysWithoutTheirIdentity) {
-    QProcess monitor;
-    monitor.start(QStringLiteral("dbus-monitor"), {QStringLiteral("--session"), QStringLiteral("path='/com/vocena/Fcitx5Bridge'")});
-    QString seen;
-    const auto monitorSaw = [&](const char* what) {
-        return waitUntil([&] { return seen.append(QString::fromUtf8(monitor.readAllStandardOutput())).contains(QLatin1String(what)); }, 5000);
-    };
-    ASSERT_TRUE(monitorSaw("NameAcquired"));
-    auto field = focusedField();
-    test::xdotool(QStringLiteral("keydown Alt_L keyup Alt_L key a"));
-    EXPECT_EQ(field->waitForText(QStringLiteral("a")), QStringLiteral("a"));
-    ASSERT_TRUE(monitorSaw("member=OtherKey"));
-    monitor.kill();
-    monitor.waitForFinished(5000);
-    for (const char* press : {"true", "false"})  // Alt_L
-        EXPECT_TRUE(seen.contains(QRegularExpression(QStringLiteral("member=ModifierKey\\s+uint32 65513\\s+boolean ") + QLatin1String(press)))) << press;
-    EXPECT_EQ(seen.count(QStringLiteral("member=OtherKey")), 1) << seen.toStdString();
-    EXPECT_FALSE(seen.contains(QStringLiteral("uint32 97"))) << seen.toStdString();
-}
-
-// The commit is exact, answers with the receiving program and replaces the preedit; a preedit
-// never outlives the focus of its field.
-TEST_F(Fcitx5BridgeTest, PreeditIsReplacedByTheCommitAndNeverOutlivesTheFocus) {
+    Fcitx5Bridge::Availability found;  // fcitx5 answers once all its addons are loaded
+    EXPECT_TRUE(waitUntil([&] { return (found = *await(bridge.checkAvailability()).value).available; }, 5000));
+    ASSERT_EQ(found.detail, QStringLiteral("fcitx5 正在运行，桥接插件版本 1"));
+    {
+        SCOPED_TRACE("no field has focus");
+        ASSERT_TRUE(waitUntil([] { return test::setEmptyPreedit().errorName() == Fcitx5Bridge::noFocusError; }, 5000));
+        EXPECT_TRUE(call(bridge.commitText(QStringLiteral("你好"))).noFocus());
+        EXPECT_TRUE(call(bridge.forwardKey(0xff08, 0)).noFocus());
+        EXPECT_TRUE(call(bridge.setPreedit(QStringLiteral("你"))).noFocus());
+        EXPECT_EQ(call(bridge.commitText(QString())).errorName, QStringLiteral("com.vocena.Fcitx5Bridge1.Error.Empty"));
+        EXPECT_TRUE(call(bridge.clearPreedit()).ok);
+    }
+    {
+        // Any client of the session bus can read the bridge's signals: a modifier key is told by
+        // its keysym, any other key only by its being pressed. (The app's monitor following them
+        // is in Fcitx5EndToEndTest.)
+        SCOPED_TRACE("key signals");
+        QProcess monitor;
+        monitor.start(QStringLiteral("dbus-monitor"), {QStringLiteral("--session"), QStringLiteral("path='/com/vocena/Fcitx5Bridge'")});
+        QString seen;
+        const auto monitorSaw = [&](const char* what) {
+            return waitUntil([&] { return seen.append(QString::fromUtf8(monitor.readAllStandardOutput())).contains(QLatin1String(what)); }, 5000);
+        };
+        ASSERT_TRUE(monitorSaw("NameAcquired"));
+        auto field = focusedField();
+        test::xdotool(QStringLiteral("keydown Alt_L keyup Alt_L key a"));
+        EXPECT_EQ(field->waitForText(QStringLiteral("a")), QStringLiteral("a"));
+        ASSERT_TRUE(monitorSaw("member=OtherKey"));
+        monitor.kill();
+        monitor.waitForFinished(5000);
+        for (const char* press : {"true", "false"})  // Alt_L
+            EXPECT_TRUE(seen.contains(QRegularExpression(QStringLiteral("member=ModifierKey\\s+uint32 65513\\s+boolean ") + QLatin1String(press)))) << press;
+        EXPECT_EQ(seen.count(QStringLiteral("member=OtherKey")), 1) << seen.toStdString();
+        EXPECT_FALSE(seen.contains(QStringLiteral("uint32 97"))) << seen.toStdString();
+    }
+    // The commit is exact, answers with the receiving program and replaces the preedit; a
+    // preedit never outlives the focus of its field.
+    SCOPED_TRACE("preedit and commit");
     auto field = focusedField();
     QWidget* lineEdit = QApplication::focusWidget();
     PreeditRecorder recorder(lineEdit);
