@@ -25,7 +25,9 @@ using Status = PermissionStatus;
 // A display that trusts us but cannot be read is denied; a way of typing that appeared after
 // the start (the app chose its way then) is not granted until a restart, and says so.
 TEST(PermissionManagerTest, StatusesFollowTheProbesAndTheWayOfTypingInUse) {
-    struct Case {
+    const PermissionCheck granted{Status::authorized, QStringLiteral("ok")};
+    const AccessibilityCheck usable{true, true, QStringLiteral(":0")};
+    const struct {
         const char* name;
         PermissionCheck microphone;
         AccessibilityCheck accessibility;
@@ -33,10 +35,7 @@ TEST(PermissionManagerTest, StatusesFollowTheProbesAndTheWayOfTypingInUse) {
         bool typingInUse;
         Status accessibilityStatus;
         bool missing;
-    };
-    const PermissionCheck granted{Status::authorized, QStringLiteral("ok")};
-    const AccessibilityCheck usable{true, true, QStringLiteral(":0")};
-    const QList<Case> cases = {
+    } cases[] = {
         {"everything there", granted, usable, granted, true, Status::authorized, false},
         {"microphone denied", {Status::denied, QStringLiteral("没有声音服务器")}, usable, granted, true, Status::authorized, true},
         {"no model yet", granted, usable, {Status::notDetermined, {}}, true, Status::authorized, true},
@@ -44,23 +43,20 @@ TEST(PermissionManagerTest, StatusesFollowTheProbesAndTheWayOfTypingInUse) {
         {"focus read fails", granted, {true, false, QStringLiteral("无法读取")}, granted, true, Status::denied, true},
         {"typing found after the start", granted, usable, granted, false, Status::denied, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PermissionProbes probes;
-        probes.microphone = [&c] { return c.microphone; };
-        probes.accessibility = [&c] { return c.accessibility; };
-        probes.speechRecognition = [&c] { return c.speech; };
-        probes.typingInUse = [&c] { return c.typingInUse; };
-        PermissionManager manager(std::move(probes));
+        PermissionManager manager({.microphone = [&c] { return c.microphone; }, .accessibility = [&c] { return c.accessibility; },
+                                   .speechRecognition = [&c] { return c.speech; }, .typingInUse = [&c] { return c.typingInUse; }});
         EXPECT_FALSE(manager.isMissingRequiredPermissions());  // nothing known yet
         int changes = 0;
         QObject::connect(&manager, &PermissionManager::permissionStatusesChanged, [&changes] { ++changes; });
         QCoro::waitFor(manager.checkAllPermissions());
 
         EXPECT_EQ(changes, 3);
-        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::microphone), c.microphone.status);
-        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::accessibility), c.accessibilityStatus);
-        EXPECT_EQ(manager.permissionStatuses().value(PermissionType::speechRecognition), c.speech.status);
+        const QHash<PermissionType, Status> statuses{{PermissionType::microphone, c.microphone.status},
+                                                     {PermissionType::accessibility, c.accessibilityStatus},
+                                                     {PermissionType::speechRecognition, c.speech.status}};
+        EXPECT_EQ(manager.permissionStatuses(), statuses);
         EXPECT_EQ(manager.detail(PermissionType::microphone), c.microphone.detail);
         EXPECT_EQ(manager.detail(PermissionType::accessibility),
                   c.typingInUse ? c.accessibility.detail : QString::fromUtf8(PermissionManager::kRestartToType));
@@ -87,14 +83,14 @@ TEST(PermissionManagerTest, BlockingProbesRunSideBySideOffTheMainThreadAndTimeOu
             if (blocks) release.acquire();
             return blocks || started.tryAcquire(2, 5000);
         };
-        PermissionProbes probes;
-        probes.microphone = [&] { return PermissionCheck{probe(microphoneBlocks, microphoneThread) ? Status::authorized : Status::denied}; };
-        probes.accessibility = [&] { return AccessibilityCheck{probe(!microphoneBlocks, accessibilityThread), true}; };
-        probes.speechRecognition = [&] {
+        const auto speech = [&] {
             speechThread = QThread::currentThread();
             return PermissionCheck{Status::authorized};
         };
-        PermissionManager manager(std::move(probes), nullptr, std::chrono::milliseconds(1000));
+        PermissionManager manager({.microphone = [&] { return PermissionCheck{probe(microphoneBlocks, microphoneThread) ? Status::authorized : Status::denied}; },
+                                   .accessibility = [&] { return AccessibilityCheck{probe(!microphoneBlocks, accessibilityThread), true}; },
+                                   .speechRecognition = speech},
+                                  nullptr, std::chrono::milliseconds(1000));
         QCoro::waitFor(manager.checkAllPermissions());
         const PermissionType blocked = microphoneBlocks ? PermissionType::microphone : PermissionType::accessibility;
         const PermissionType answered = microphoneBlocks ? PermissionType::accessibility : PermissionType::microphone;
@@ -151,13 +147,9 @@ TEST(PermissionManagerTest, TypingIsAllowedThroughTheBridgeOrAnX11DisplayWithXTe
         const test::ScopedEnv display("DISPLAY", c.display.toUtf8());
         const test::ScopedEnv wayland("WAYLAND_DISPLAY", c.wayland ? QByteArray("wayland-0") : QByteArray());
         const test::ScopedEnv session("XDG_SESSION_TYPE", c.wayland ? QByteArray("wayland") : QByteArray("x11"));
-        if (c.fcitx5 != Fcitx5::absent) {
-            ASSERT_TRUE(fake.start(c.fcitx5 == Fcitx5::withBridge));
-        }
-        PermissionProbes probes;
-        probes.accessibility = &X11AccessibilityProbe::check;
-        probes.inputMethod = [&client] { return Fcitx5AccessibilityProbe::check(client); };
-        PermissionManager manager(std::move(probes));
+        if (c.fcitx5 != Fcitx5::absent) ASSERT_TRUE(fake.start(c.fcitx5 == Fcitx5::withBridge));
+        PermissionManager manager({.accessibility = &X11AccessibilityProbe::check,
+                                   .inputMethod = [&client] { return Fcitx5AccessibilityProbe::check(client); }});
         EXPECT_EQ(QCoro::waitFor(manager.checkAccessibilityPermission()), c.status);
         QCoro::waitFor(manager.checkAllPermissions());
         fake.stop();
