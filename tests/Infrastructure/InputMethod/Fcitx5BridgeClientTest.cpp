@@ -77,20 +77,31 @@ TEST_F(Fcitx5BridgeClientTest, AvailableOnlyWhenFcitx5RunsWithTheBridgeOfThisVer
     EXPECT_EQ(await(busless.checkAvailability()).value->detail, QStringLiteral("没有 D-Bus 会话总线"));
 }
 
-TEST_F(Fcitx5BridgeClientTest, TextIsCommittedOrWithoutAFocusedFieldHandedToTheX11PathAndLogged) {
+// With a focused field text is committed and backspaces and undo forwarded as keys; without
+// one, or once fcitx5 has quit, the X11 path types them.
+TEST_F(Fcitx5BridgeClientTest, TextAndKeysGoToTheFocusedFieldOrWithoutOneToTheX11PathAndAreLogged) {
     ASSERT_TRUE(fake.start());
     RecordingTextInjector x11;
     Fcitx5TextInjector injector(*bridge, &x11);
     const auto inject = [](TextInjector& injector, const QString& text) { return await(injector.injectText(text, TextInjectionMode::automatic)); };
+    const auto deleteThreeAndUndo = [&injector] {
+        EXPECT_TRUE(await(injector.deleteLastCharacters(3)).ok());
+        EXPECT_TRUE(await(injector.undo()).ok());
+    };
 
     ASSERT_TRUE(inject(injector, QStringLiteral("今天天气很好，我们去公园吧！")).ok());
+    deleteThreeAndUndo();
     EXPECT_EQ(fake.committed, QStringList{QStringLiteral("今天天气很好，我们去公园吧！")});
-    EXPECT_TRUE(x11.typed.isEmpty());
+    EXPECT_EQ(fake.forwarded, (QStringList{"ff08/0", "ff08/0", "ff08/0", "7a/4"}));
+    EXPECT_TRUE(x11.typed.isEmpty() && x11.events.isEmpty());
     EXPECT_TRUE(log.contains(QStringLiteral("输入法提交完成: 14 个字符 → fake-editor"))) << log.lines().join('\n').toStdString();
 
     fake.focused = false;
     ASSERT_TRUE(inject(injector, QStringLiteral("第二句")).ok());
+    deleteThreeAndUndo();
     EXPECT_EQ(x11.typed, QStringList{QStringLiteral("第二句")});
+    EXPECT_EQ(x11.events, (QStringList{"backspace×3", "undo"}));
+    EXPECT_EQ(fake.forwarded.size(), 4);
     EXPECT_TRUE(log.contains(QStringLiteral("输入法提交失败（没有获得焦点的输入框），改用其他输入方式")));
 
     // fcitx5 quits: the call fails (and does not start another fcitx5), the X11 path types.
@@ -103,30 +114,6 @@ TEST_F(Fcitx5BridgeClientTest, TextIsCommittedOrWithoutAFocusedFieldHandedToTheX
     Fcitx5TextInjector alone(*bridge, nullptr);
     EXPECT_EQ(inject(alone, QStringLiteral("第四句")).error, QStringLiteral("按键模拟失败"));
     EXPECT_EQ(inject(alone, QString()).error, QStringLiteral("文本为空"));
-}
-
-TEST_F(Fcitx5BridgeClientTest, BackspacesAndUndoAreForwardedOrWithoutAFocusedFieldSentByTheX11Path) {
-    ASSERT_TRUE(fake.start());
-    const struct {
-        bool focused;
-        bool undo;  // else three backspaces
-        QStringList forwarded;
-        QStringList x11Events;
-    } cases[] = {
-        {true, false, {"ff08/0", "ff08/0", "ff08/0"}, {}},
-        {true, true, {"7a/4"}, {}},
-        {false, false, {}, {"backspace×3"}},
-        {false, true, {}, {"undo"}},
-    };
-    for (const auto& c : cases) {
-        fake.forwarded.clear();
-        fake.focused = c.focused;
-        RecordingTextInjector x11;
-        Fcitx5TextInjector injector(*bridge, &x11);
-        ASSERT_TRUE(await(c.undo ? injector.undo() : injector.deleteLastCharacters(3)).ok());
-        EXPECT_EQ(fake.forwarded, c.forwarded);
-        EXPECT_EQ(x11.events, c.x11Events);
-    }
 }
 
 // Repeats are not followed, nor keys that are no modifiers of the monitor; a key held longer
