@@ -48,62 +48,32 @@ QString describe(const ModifierEvent& event) {
     return event.kind == ModifierEvent::Kind::buttonPressed ? QStringLiteral("click(%1)").arg(held) : held;
 }
 
-class X11ModifierFlagSourceTest : public ::testing::Test {
-protected:
+TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayoutAndUnderAnotherClientsGrab) {
     X11ModifierFlagSource source;
     QStringList seen;
-
-    void SetUp() override { ASSERT_TRUE(startRecording()); }
-    bool startRecording() {
-        return source.start([this](const ModifierEvent& event) { seen << describe(event); });
-    }
-    // What was seen once `expected` had time to arrive in full; what is left out comes
-    // between reported events, so a wrong extra event shows as a difference.
-    void expectSeen(const QStringList& expected) {
+    const auto record = [&](const ModifierEvent& event) { seen << describe(event); };
+    ASSERT_TRUE(source.start(record));
+    // What was seen once `expected` had time to arrive in full, from the last check on; what is
+    // left out comes between reported events, so a wrong extra event shows as a difference.
+    const auto expectSeen = [&](const QStringList& expected) {
         waitUntil([&] { return seen.size() >= expected.size(); });
         EXPECT_EQ(seen, expected);
-    }
-};
+        seen.clear();
+    };
 
-TEST_F(X11ModifierFlagSourceTest, ReportsEachModifierChangeOnceAndOtherPresses) {
     // xdotool sends two releases per modifier key, and presses a right-hand modifier together
     // with the left one: each key counts once. Other keys and buttons count when they go
     // down; AltGr (ISO_Level3_Shift) and other modifiers that are not followed not at all.
     xdotool(QStringLiteral("keydown Alt_L keydown Super_L keyup Super_L keydown a keyup a keyup Alt_L "
                            "keydown Control_R keydown Shift_L keydown Alt_R keyup Shift_L keyup Alt_R keyup Control_R "
                            "key ISO_Level3_Shift key Num_Lock key Num_Lock click 1 keydown Alt_L click 4 keyup Alt_L"));
-    const QStringList expected{"option", "option+command", "option", "key(option)", "-",  //
-                               "control", "control", "control+shift",                     // Control_L, _R, Shift_L
-                               "option+control+shift", "option+control+shift",            // Alt_L, _R
-                               "option+control", "option+control", "control",             // Shift_L, Alt_L, _R up
-                               "control", "-",                                            //
-                               "click(-)", "option", "click(option)", "-"};
-    expectSeen(expected);
+    expectSeen({"option", "option+command", "option", "key(option)", "-",  //
+                "control", "control", "control+shift",                     // Control_L, _R, Shift_L
+                "option+control+shift", "option+control+shift",            // Alt_L, _R
+                "option+control", "option+control", "control",             // Shift_L, Alt_L, _R up
+                "control", "-",                                            //
+                "click(-)", "option", "click(option)", "-"});
 
-    // Stopped, it reports nothing; started again, it starts from no keys held.
-    source.stop();
-    seen.clear();
-    xdotool(QStringLiteral("keydown Shift_R"));
-    ASSERT_TRUE(startRecording());
-    xdotool(QStringLiteral("keyup Shift_R keydown Super_R keyup Super_R"));
-    expectSeen({"command", "command", "command", "-"});
-
-    // The handler may stop the source. A second source shows when the rest has arrived.
-    source.stop();
-    seen.clear();
-    ASSERT_TRUE(source.start([this](const ModifierEvent& event) {
-        seen << describe(event);
-        source.stop();
-    }));
-    X11ModifierFlagSource probe;
-    int probed = 0;
-    ASSERT_TRUE(probe.start([&](const ModifierEvent&) { ++probed; }));
-    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Super_L keyup Super_L"));
-    EXPECT_TRUE(waitUntil([&] { return probed == 4; }));
-    EXPECT_EQ(seen, QStringList{"option"});
-}
-
-TEST_F(X11ModifierFlagSourceTest, FollowsTheLayoutInUse) {
     // Left Alt and left Control swap places: xdotool presses the key now labelled Alt_L.
     setxkbmap(QStringLiteral("-option ctrl:swap_lalt_lctl"));
     xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Control_L keyup Control_L"));
@@ -115,19 +85,38 @@ TEST_F(X11ModifierFlagSourceTest, FollowsTheLayoutInUse) {
     tapKeyCodes({108, 64}, 2);  // 64: the left Alt key
     tapKeyCodes({108}, 1);
     setxkbmap(QStringLiteral("-layout us"));
-    const QStringList expected{"option", "-", "control", "-",  // swapped
-                               "option", "-", "option", "-", "option", "-"};
-    expectSeen(expected);
-}
+    expectSeen({"option", "-", "control", "-",  // swapped
+                "option", "-", "option", "-", "option", "-"});
 
-// Another client grabs the keyboard (an open menu, a full-screen game): the keys still arrive.
-// (The gestures of these keys in real time are in DictationEndToEndTest.)
-TEST_F(X11ModifierFlagSourceTest, KeysArriveWhileAnotherClientGrabsTheKeyboard) {
-    X11Connection other;
-    ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync, CurrentTime),
-              GrabSuccess);
-    xdotool(QStringLiteral("keydown Alt_R keyup Alt_R key Tab"));
-    expectSeen({"option", "option", "option", "-", "key(-)"});  // xdotool presses the left Alt with the right
+    // Another client grabs the keyboard (an open menu, a full-screen game): the keys still
+    // arrive. (The gestures of these keys in real time are in DictationEndToEndTest.)
+    {
+        X11Connection other;
+        ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+                  GrabSuccess);
+        xdotool(QStringLiteral("keydown Alt_R keyup Alt_R key Tab"));
+        expectSeen({"option", "option", "option", "-", "key(-)"});  // xdotool presses the left Alt with the right
+    }
+
+    // Stopped, it reports nothing; started again, it starts from no keys held.
+    source.stop();
+    xdotool(QStringLiteral("keydown Shift_R"));
+    ASSERT_TRUE(source.start(record));
+    xdotool(QStringLiteral("keyup Shift_R keydown Super_R keyup Super_R"));
+    expectSeen({"command", "command", "command", "-"});
+
+    // The handler may stop the source. A second source shows when the rest has arrived.
+    source.stop();
+    ASSERT_TRUE(source.start([&](const ModifierEvent& event) {
+        record(event);
+        source.stop();
+    }));
+    X11ModifierFlagSource probe;
+    int probed = 0;
+    ASSERT_TRUE(probe.start([&](const ModifierEvent&) { ++probed; }));
+    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Super_L keyup Super_L"));
+    EXPECT_TRUE(waitUntil([&] { return probed == 4; }));
+    EXPECT_EQ(seen, QStringList{"option"});
 }
 
 }  // namespace
