@@ -9,9 +9,7 @@ TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwi
     using enum InjectionBackend;
     const struct {
         const char* preference;
-        bool x11;
-        bool wlroots;
-        bool fcitx5;
+        bool x11, wlroots, fcitx5;
         InjectionBackend expected;
         const char* reason;  // the start of the reason
     } cases[] = {

@@ -23,7 +23,9 @@ protected:
         ASSERT_TRUE(WlrSelections::shared().isAvailable());
     }
     // What another application reads from the clipboard with wl-paste's `options`.
-    static QString pasted(const QStringList& options) { return runProcess("wl-paste", QStringList{"--no-newline"} + options).out; }
+    static QString pasted(const QStringList& options) {
+        return runProcess("wl-paste", QStringList{"--no-newline"} + options).out;
+    }
     // Another application copies with wl-copy's `arguments`.
     static void copy(const QStringList& arguments) {
         const ProcessResult copied = runProcess("wl-copy", arguments);
