@@ -1,4 +1,6 @@
-// The tap and combination rules of the modifier-key monitor, in virtual time.
+// The tap and combination rules of the modifier-key monitor, in virtual time; of several
+// sources of the same keys, the first that starts is the only one that runs.
+#include "Infrastructure/Hotkey/FirstAvailableModifierFlagSource.h"
 #include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
 #include "support/FakeModifierFlagSource.h"
 #include "support/LogCapture.h"
@@ -13,11 +15,12 @@ namespace {
 
 constexpr ModifierFlags option = ModifierFlag::option;
 constexpr ModifierFlags none;
+using FakeSource = test::FakeModifierFlagSource;
 
 class ModifierKeyMonitorTest : public ::testing::Test {
 protected:
     ModifierKeyMonitorTest() {
-        auto fake = std::make_unique<test::FakeModifierFlagSource>();
+        auto fake = std::make_unique<FakeSource>();
         source = fake.get();
         monitor.setFlagSource(std::move(fake));
         monitor.delegate = &delegate;
@@ -61,10 +64,16 @@ protected:
     test::ManualScheduler scheduler{clock};
     test::RecordingModifierKeyDelegate delegate{clock, clock.now()};
     ModifierKeyMonitor monitor{clock, scheduler};
-    test::FakeModifierFlagSource* source = nullptr;
+    FakeSource* source = nullptr;
 };
 
-TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
+TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGesturesAndTypingIsNeverLogged) {
+    // Typing after a tap is never logged.
+    play("alt 50 -");
+    const int lines = log.lines().size();
+    play("key key click key");
+    EXPECT_EQ(log.lines().mid(lines), QStringList{});
+
     const struct {
         const char* name;
         const char* script;
@@ -118,13 +127,6 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGestures) {
     }
 }
 
-TEST_F(ModifierKeyMonitorTest, TypingIsNeverLogged) {
-    play("alt 50 -");
-    const int lines = log.lines().size();
-    play("key key click key");
-    EXPECT_EQ(log.lines().mid(lines), QStringList{});
-}
-
 TEST_F(ModifierKeyMonitorTest, StartsOnceAndRetriesASourceThatCouldNotStart) {
     monitor.startMonitoring();
     EXPECT_EQ(source->starts, 1);
@@ -142,8 +144,8 @@ TEST_F(ModifierKeyMonitorTest, StartsOnceAndRetriesASourceThatCouldNotStart) {
     // A monitor that goes away takes its pending confirmation with it.
     {
         ModifierKeyMonitor shortLived{clock, scheduler};
-        auto fake = std::make_unique<test::FakeModifierFlagSource>();
-        test::FakeModifierFlagSource* keys = fake.get();
+        auto fake = std::make_unique<FakeSource>();
+        FakeSource* keys = fake.get();
         shortLived.setFlagSource(std::move(fake));
         shortLived.delegate = &delegate;
         shortLived.startMonitoring();
@@ -151,6 +153,28 @@ TEST_F(ModifierKeyMonitorTest, StartsOnceAndRetriesASourceThatCouldNotStart) {
     }
     clock.advance(1);
     EXPECT_TRUE(delegate.gestures.isEmpty());
+}
+
+TEST(FirstAvailableModifierFlagSourceTest, OnlyTheFirstSourceThatStartsRunsAndIsStopped) {
+    for (const int available : {2, 1, 0}) {  // how many of the two can start, counted from the last
+        SCOPED_TRACE(available);
+        std::vector<std::unique_ptr<ModifierFlagSource>> sources;
+        FakeSource* fakes[2];
+        for (int i = 0; i < 2; ++i) {
+            fakes[i] = static_cast<FakeSource*>(sources.emplace_back(std::make_unique<FakeSource>()).get());
+            fakes[i]->available = i >= 2 - available;
+        }
+        FirstAvailableModifierFlagSource combined(std::move(sources));
+        QList<ModifierEvent> events;
+        ASSERT_EQ(combined.start([&](const ModifierEvent& event) { events << event; }), available > 0);
+        EXPECT_EQ(fakes[0]->isRunning(), available == 2);
+        EXPECT_EQ(fakes[1]->isRunning(), available == 1);
+        // One tap, seen by both: it arrives once.
+        for (FakeSource* fake : fakes) fake->hold(ModifierFlag::option);
+        EXPECT_EQ(events.size(), available > 0 ? 1 : 0);
+        combined.stop();
+        EXPECT_FALSE(fakes[0]->isRunning() || fakes[1]->isRunning());
+    }
 }
 
 }  // namespace
