@@ -45,21 +45,14 @@ public:
         writeFile(config, "output HEADLESS-1 resolution 1280x720\nxwayland disable\n");
         QFile::setPermissions(config, owner | QFile::ReadOther | QFile::ReadGroup);
 
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-        env.insert(QStringLiteral("HOME"), m_folder.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
-        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
-        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
-        m_process.setProcessEnvironment(env);
+        m_process.setEnvironment({"PATH=" + qEnvironmentVariable("PATH"), "HOME=" + m_folder.path(),
+                                  "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                                  "WLR_RENDERER=pixman"});
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         const QString id = QString::number(unprivilegedId);
         const QStringList sway{QStringLiteral("sway"), QStringLiteral("-c"), config};
-        if (asRoot)
-            m_process.start(setpriv, QStringList{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id, QStringLiteral("--clear-groups")} + sway);
-        else
-            m_process.start(sway.first(), sway.mid(1));
+        const QStringList switchUser{"--reuid=" + id, "--regid=" + id, "--clear-groups"};
+        m_process.start(asRoot ? setpriv : sway.first(), asRoot ? switchUser + sway : sway.mid(1));
 
         // The socket appears once sway is ready for clients.
         const QDeadlineTimer deadline(15000);
@@ -83,8 +76,6 @@ public:
         if (!m_process.waitForFinished(5000)) m_process.kill();
         m_process.waitForFinished(1000);
     }
-    HeadlessSway(const HeadlessSway&) = delete;
-    HeadlessSway& operator=(const HeadlessSway&) = delete;
 
     QString socket() const { return m_socket; }
     QString problem() const { return m_problem; }
@@ -110,10 +101,10 @@ struct SwayWindow {
 
 inline void collectSwayWindows(const QJsonObject& node, QList<SwayWindow>& windows) {
     const QString type = node.value(QStringLiteral("type")).toString();
-    if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
-        if (node.value(QStringLiteral("nodes")).toArray().isEmpty() && node.value(QStringLiteral("floating_nodes")).toArray().isEmpty())
-            windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
-    }
+    const auto noChildren = [&](const char* children) { return node.value(QLatin1String(children)).toArray().isEmpty(); };
+    const bool leaf = noChildren("nodes") && noChildren("floating_nodes");
+    if (leaf && (type == QLatin1String("con") || type == QLatin1String("floating_con")))
+        windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
     for (const char* children : {"nodes", "floating_nodes"})
         for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) collectSwayWindows(child.toObject(), windows);
 }

@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
     }
     vocena::test::HeadlessSway sway;
     vocena::test::headlessSway = &sway;
-    const bool up = !sway.socket().isEmpty();
-    if (!up) std::fprintf(stderr, "Wayland tests: %s\n", qPrintable(sway.problem()));
-    if (up) qputenv("WAYLAND_DISPLAY", sway.socket().toUtf8());
-    qputenv("QT_QPA_PLATFORM", up ? "wayland" : "offscreen");  // offscreen: the tests skip or fail, saying why
+    if (sway.socket().isEmpty()) std::fprintf(stderr, "Wayland tests: %s\n", qPrintable(sway.problem()));
+    else qputenv("WAYLAND_DISPLAY", sway.socket().toUtf8());
+    // offscreen: the tests skip or fail, saying why.
+    qputenv("QT_QPA_PLATFORM", sway.socket().isEmpty() ? "offscreen" : "wayland");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
