@@ -13,8 +13,7 @@
 #include <X11/extensions/XTest.h>
 
 using namespace vocena;
-using test::waitUntil;
-using test::xdotool;
+using namespace vocena::test;
 
 namespace {
 

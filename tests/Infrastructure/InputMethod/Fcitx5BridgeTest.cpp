@@ -16,9 +16,7 @@
 #include <QTemporaryDir>
 
 using namespace vocena;
-using test::await;
-using test::FocusedTextField;
-using test::waitUntil;
+using namespace vocena::test;
 
 namespace {
 
