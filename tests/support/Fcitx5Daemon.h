@@ -17,8 +17,6 @@ namespace vocena::test {
 // under `home`. Stopped with the object.
 class Fcitx5Daemon {
 public:
-    static constexpr const char* service = "org.fcitx.Fcitx5";
-
     explicit Fcitx5Daemon(const QString& home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("FCITX_ADDON_DIRS"), QStringLiteral(VOCENA_FCITX5_ADDON_DIRS));
@@ -42,7 +40,7 @@ public:
         m_process.waitForFinished(1000);
     }
 
-    bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(service)); }
+    bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(Fcitx5Bridge::serviceName); }
     // From the start until fcitx5 owned its name.
     qint64 startMs() const { return m_startMs; }
     QString output() { return QString::fromUtf8(m_process.readAll()); }
