@@ -13,11 +13,10 @@ TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwi
         InjectionBackend expected;
         const char* reason;  // the start of the reason
     } cases[] = {
-        {"", true, false, true, fcitx5, "自动选择 fcitx5（桥接可用）"},
-        {"", true, true, true, fcitx5, "自动选择 fcitx5（桥接可用）"},
+        // (fcitx5 chosen before X11 and Wayland with no preference, and no way at all, are the
+        // end-to-end tests': Fcitx5EndToEndTest, Fcitx5WaylandEndToEndTest, TypeCommandTest.)
         {"auto", true, false, false, x11, "自动选择 X11（fcitx5 桥接不可用：桥接不可用）"},
         {"auto", true, true, false, wayland, "自动选择 Wayland 虚拟键盘和剪贴板（fcitx5 桥接不可用：桥接不可用）"},
-        {"auto", false, false, false, none, "fcitx5 桥接不可用：桥接不可用；也没有可用的 X11 显示"},
         {"fcitx5", false, false, true, fcitx5, "按设置使用 fcitx5（桥接可用）"},
         {"fcitx5", true, false, false, x11, "设置为 fcitx5，但桥接不可用；自动选择 X11"},
         {"x11", true, true, true, x11, "按设置使用 X11"},
