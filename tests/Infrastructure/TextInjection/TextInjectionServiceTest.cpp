@@ -116,8 +116,7 @@ TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesThe
 TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
     keys->available = false;
     EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("没有发送按键的权限"));
-    keys->available = true;
-    EXPECT_EQ(inject(QString()).error, QStringLiteral("文本为空"));
+    keys->available = true;  // (empty text: TypeCommandTest)
 
     clipboard->refuseWrites = true;
     EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("剪贴板写入失败"));
