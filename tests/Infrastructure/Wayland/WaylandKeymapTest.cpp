@@ -49,7 +49,7 @@ TEST(WaylandKeymapTest, EveryTypedCharacterAndShortcutProducesItsKeysym) {
 
     // Shift+Insert, the paste key of some terminals. (Line end, tab, backspace, Control+V,
     // Control+Shift+V and Control+Z are typed and pressed in WlrootsEndToEndTest.)
-    const std::optional<WaylandKeyStroke> insert = keymap.shortcutFor(WaylandKeymap::insertKeysym, WaylandKeymap::shiftMask);
+    const auto insert = keymap.shortcutFor(WaylandKeymap::insertKeysym, WaylandKeymap::shiftMask);
     ASSERT_TRUE(insert);
     EXPECT_EQ(seen(compiled.get(), *insert), Seen(XKB_KEY_Insert, false, true));
 }
