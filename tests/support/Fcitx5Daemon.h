@@ -3,30 +3,24 @@
 #include "Infrastructure/InputMethod/Fcitx5Bridge.h"
 #include "support/WaitUntil.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QString>
-#include <QVariantList>
 
 namespace vocena::test {
 
 // fcitx5 on the test's session bus (dbus-run-session) with only its D-Bus frontend, the
-// keyboard engine and the bridge addon loaded from the build tree (`addonDirs`: this build's
-// addon folder, then fcitx5's own; `dataDir`: the folder holding addon/vocenabridge.conf), its
-// configuration under `home`. Stopped with the object.
+// keyboard engine and the bridge addon loaded from the build tree (the target links
+// vocena_fcitx5_buildtree: this build's addon folder, then fcitx5's own), its configuration
+// under `home`. Stopped with the object.
 class Fcitx5Daemon {
 public:
-    static constexpr const char* service = "org.fcitx.Fcitx5";
-
-    Fcitx5Daemon(const QString& addonDirs, const QString& dataDir, const QString& home) {
+    explicit Fcitx5Daemon(const QString& home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("FCITX_ADDON_DIRS"), addonDirs);
-        env.insert(QStringLiteral("FCITX_DATA_DIRS"), dataDir);
+        env.insert(QStringLiteral("FCITX_ADDON_DIRS"), QStringLiteral(VOCENA_FCITX5_ADDON_DIRS));
+        env.insert(QStringLiteral("FCITX_DATA_DIRS"), QStringLiteral(VOCENA_FCITX5_DATA_DIR));
         env.insert(QStringLiteral("HOME"), home);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("fcitx5-config")));
         m_process.setProcessEnvironment(env);
@@ -40,18 +34,13 @@ public:
         waitUntil([&] { return m_process.state() == QProcess::NotRunning || ownsName(); });
         m_startMs = clock.elapsed();
     }
-#ifdef VOCENA_FCITX5_ADDON_DIRS
-    // With this build's bridge (the target links vocena_fcitx5_buildtree).
-    explicit Fcitx5Daemon(const QString& home)
-        : Fcitx5Daemon(QStringLiteral(VOCENA_FCITX5_ADDON_DIRS), QStringLiteral(VOCENA_FCITX5_DATA_DIR), home) {}
-#endif
     ~Fcitx5Daemon() {
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) m_process.kill();
         m_process.waitForFinished(1000);
     }
 
-    bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(service)); }
+    bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(Fcitx5Bridge::serviceName); }
     // From the start until fcitx5 owned its name.
     qint64 startMs() const { return m_startMs; }
     QString output() { return QString::fromUtf8(m_process.readAll()); }

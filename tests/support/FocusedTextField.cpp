@@ -1,11 +1,8 @@
 #include "support/FocusedTextField.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace vocena::test {

@@ -1,21 +1,14 @@
 #pragma once
 
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
+
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QList>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
-#include <QString>
 #include <QTemporaryDir>
-#include <QThread>
-
-#include "support/CliRunner.h"
 
 #include <unistd.h>
 
@@ -32,55 +25,39 @@ public:
     static constexpr uid_t unprivilegedId = 65534;
 
     HeadlessSway() {
-        if (!m_folder.isValid()) {
-            m_problem = QStringLiteral("no temporary folder");
-            return;
-        }
         const bool asRoot = ::geteuid() == 0;
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (asRoot && setpriv.isEmpty()) {
-            m_problem = QStringLiteral("running as root, and setpriv (util-linux) is missing to start sway as another user");
-            m_cannotSwitchUser = true;
-            return;
-        }
+        m_cannotSwitchUser = asRoot && setpriv.isEmpty();
+        if (m_cannotSwitchUser) m_problem = QStringLiteral("running as root, and setpriv (util-linux) is missing to start sway as another user");
+        if (!m_folder.isValid()) m_problem = QStringLiteral("no temporary folder");
+        if (!m_problem.isEmpty()) return;
         // The user nobody passes through the folder to its runtime folder and reads the config.
-        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
-                                                   QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        constexpr auto owner = QFile::ReadOwner | QFile::WriteOwner;
+        QFile::setPermissions(m_folder.path(), owner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
         const QString runtime = m_folder.filePath(QStringLiteral("runtime"));
         const QString config = m_folder.filePath(QStringLiteral("config"));
         QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(runtime, owner | QFile::ExeOwner);
         if (asRoot && ::chown(runtime.toLocal8Bit().constData(), unprivilegedId, unprivilegedId) != 0) {
             m_problem = QStringLiteral("cannot hand the runtime folder to uid 65534");
             return;
         }
-        QFile file(config);
-        file.open(QIODevice::WriteOnly);
-        file.write("output HEADLESS-1 resolution 1280x720\nxwayland disable\n");
-        file.close();
-        QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup);
+        writeFile(config, "output HEADLESS-1 resolution 1280x720\nxwayland disable\n");
+        QFile::setPermissions(config, owner | QFile::ReadOther | QFile::ReadGroup);
 
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-        env.insert(QStringLiteral("HOME"), m_folder.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
-        env.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
-        env.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
-        m_process.setProcessEnvironment(env);
+        m_process.setEnvironment({"PATH=" + qEnvironmentVariable("PATH"), "HOME=" + m_folder.path(),
+                                  "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
+                                  "WLR_RENDERER=pixman"});
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         const QString id = QString::number(unprivilegedId);
-        if (asRoot)
-            m_process.start(setpriv, {QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id, QStringLiteral("--clear-groups"),
-                                      QStringLiteral("sway"), QStringLiteral("-c"), config});
-        else
-            m_process.start(QStringLiteral("sway"), {QStringLiteral("-c"), config});
+        const QStringList sway{QStringLiteral("sway"), QStringLiteral("-c"), config};
+        const QStringList switchUser{"--reuid=" + id, "--regid=" + id, "--clear-groups"};
+        m_process.start(asRoot ? setpriv : sway.first(), asRoot ? switchUser + sway : sway.mid(1));
 
         // The socket appears once sway is ready for clients.
         const QDeadlineTimer deadline(15000);
         while (m_socket.isEmpty() && m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            const QStringList sockets = QDir(runtime).entryList({QStringLiteral("wayland-*")}, QDir::System);
-            for (const QString& name : sockets)
+            for (const QString& name : QDir(runtime).entryList({QStringLiteral("wayland-*")}, QDir::System))
                 if (!name.endsWith(QLatin1String(".lock"))) m_socket = QDir(runtime).filePath(name);
             m_process.waitForReadyRead(20);
         }
@@ -99,8 +76,6 @@ public:
         if (!m_process.waitForFinished(5000)) m_process.kill();
         m_process.waitForFinished(1000);
     }
-    HeadlessSway(const HeadlessSway&) = delete;
-    HeadlessSway& operator=(const HeadlessSway&) = delete;
 
     QString socket() const { return m_socket; }
     QString problem() const { return m_problem; }
@@ -126,10 +101,10 @@ struct SwayWindow {
 
 inline void collectSwayWindows(const QJsonObject& node, QList<SwayWindow>& windows) {
     const QString type = node.value(QStringLiteral("type")).toString();
-    if (type == QLatin1String("con") || type == QLatin1String("floating_con")) {
-        if (node.value(QStringLiteral("nodes")).toArray().isEmpty() && node.value(QStringLiteral("floating_nodes")).toArray().isEmpty())
-            windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
-    }
+    const auto noChildren = [&](const char* children) { return node.value(QLatin1String(children)).toArray().isEmpty(); };
+    const bool leaf = noChildren("nodes") && noChildren("floating_nodes");
+    if (leaf && (type == QLatin1String("con") || type == QLatin1String("floating_con")))
+        windows.append({node.value(QStringLiteral("name")).toString(), node.value(QStringLiteral("focused")).toBool()});
     for (const char* children : {"nodes", "floating_nodes"})
         for (const QJsonValue& child : node.value(QLatin1String(children)).toArray()) collectSwayWindows(child.toObject(), windows);
 }

@@ -26,10 +26,10 @@ namespace {
 // Why shared memory for Wayland buffers cannot be had here; empty when it can.
 QString sharedMemoryProblem() {
     const int fd = ::memfd_create("vocena-wayland-probe", MFD_CLOEXEC);
-    if (fd < 0) return QStringLiteral("memfd_create failed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-    const bool sized = ::ftruncate(fd, 4096) == 0;
-    ::close(fd);
-    if (!sized) return QStringLiteral("shared memory cannot be sized: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const bool sized = fd >= 0 && ::ftruncate(fd, 4096) == 0;
+    const QString error = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+    if (!sized) return QStringLiteral("shared memory (memfd_create, ftruncate) cannot be had: %1").arg(error);
     const QString shm = QStringLiteral("/dev/shm");
     QTemporaryFile probe(shm + QStringLiteral("/vocena-probe-XXXXXX"));
     if (QFileInfo(shm).isDir() && !probe.open())
@@ -53,12 +53,9 @@ int main(int argc, char** argv) {
     vocena::test::HeadlessSway sway;
     vocena::test::headlessSway = &sway;
     if (sway.socket().isEmpty()) std::fprintf(stderr, "Wayland tests: %s\n", qPrintable(sway.problem()));
-    if (!sway.socket().isEmpty()) {
-        qputenv("WAYLAND_DISPLAY", sway.socket().toUtf8());
-        qputenv("QT_QPA_PLATFORM", "wayland");
-    } else {
-        qputenv("QT_QPA_PLATFORM", "offscreen");  // the tests skip or fail, saying why
-    }
+    else qputenv("WAYLAND_DISPLAY", sway.socket().toUtf8());
+    // offscreen: the tests skip or fail, saying why.
+    qputenv("QT_QPA_PLATFORM", sway.socket().isEmpty() ? "offscreen" : "wayland");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,10 +1,7 @@
 // The XInput2 modifier source on the Xvfb display of scripts/with-xvfb, driven by xdotool: the
-// events it reports, and the gestures through the monitor with the real clock and timers.
-#include "Infrastructure/Hotkey/ModifierKeyMonitor.h"
+// events it reports, whatever the layout and whoever grabs the keyboard.
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
-#include "Infrastructure/Platform/Clock.h"
 #include "support/CliRunner.h"
-#include "support/RecordingModifierKeyDelegate.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +13,15 @@
 #include <X11/extensions/XTest.h>
 
 using namespace vocena;
-using test::waitUntil;
-using test::xdotool;
+using namespace vocena::test;
 
 namespace {
 
-// Runs a program to its end while the event loop goes on (the keys are read as they arrive).
-void run(const QString& program, const QString& arguments) {
-    const test::ProcessResult result = test::runProcess(program, arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
-    ASSERT_EQ(result.exitCode, 0) << program.toStdString() << ' ' << arguments.toStdString() << ": " << result.err.toStdString();
+// Runs setxkbmap to its end while the event loop goes on (the keys are read as they arrive).
+void setxkbmap(const QString& arguments) {
+    const test::ProcessResult result = test::runProcess(QStringLiteral("setxkbmap"), arguments.split(QLatin1Char(' ')));
+    ASSERT_EQ(result.exitCode, 0) << arguments.toStdString() << ": " << result.err.toStdString();
 }
-void setxkbmap(const QString& arguments) { run(QStringLiteral("setxkbmap"), arguments); }
 
 // Presses and releases each key code with the keyboard's layout `group` (1 = the first) in
 // use, as a layout switch key would leave it (xdotool would put its own group back).
@@ -44,74 +39,40 @@ void tapKeyCodes(std::initializer_list<unsigned> keyCodes, unsigned group) {
 // "option+control", "-" for no modifier; "key(option)" for another key, "click(-)" for a button.
 QString describe(const ModifierEvent& event) {
     QStringList keys;
-    if (event.modifiers & ModifierFlag::option) keys << QStringLiteral("option");
-    if (event.modifiers & ModifierFlag::control) keys << QStringLiteral("control");
-    if (event.modifiers & ModifierFlag::command) keys << QStringLiteral("command");
-    if (event.modifiers & ModifierFlag::shift) keys << QStringLiteral("shift");
+    for (const auto& [flag, name] : {std::pair{ModifierFlag::option, "option"}, {ModifierFlag::control, "control"},
+                                     {ModifierFlag::command, "command"}, {ModifierFlag::shift, "shift"}})
+        if (event.modifiers & flag) keys << QString::fromLatin1(name);
     const QString held = keys.isEmpty() ? QStringLiteral("-") : keys.join(QLatin1Char('+'));
-    switch (event.kind) {
-    case ModifierEvent::Kind::otherKeyPressed: return QStringLiteral("key(%1)").arg(held);
-    case ModifierEvent::Kind::buttonPressed: return QStringLiteral("click(%1)").arg(held);
-    default: return held;
-    }
+    if (event.kind == ModifierEvent::Kind::otherKeyPressed) return QStringLiteral("key(%1)").arg(held);
+    return event.kind == ModifierEvent::Kind::buttonPressed ? QStringLiteral("click(%1)").arg(held) : held;
 }
 
-class X11ModifierFlagSourceTest : public ::testing::Test {
-protected:
+TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayoutAndUnderAnotherClientsGrab) {
     X11ModifierFlagSource source;
     QStringList seen;
-
-    void SetUp() override { ASSERT_TRUE(startRecording()); }
-    bool startRecording() {
-        return source.start([this](const ModifierEvent& event) { seen << describe(event); });
-    }
-    // What was seen once `expected` had time to arrive in full; what is left out comes
-    // between reported events, so a wrong extra event shows as a difference.
-    QStringList seenWhenComplete(const QStringList& expected) {
+    const auto record = [&](const ModifierEvent& event) { seen << describe(event); };
+    ASSERT_TRUE(source.start(record));
+    // What was seen once `expected` had time to arrive in full, from the last check on; what is
+    // left out comes between reported events, so a wrong extra event shows as a difference.
+    const auto expectSeen = [&](const QStringList& expected) {
         waitUntil([&] { return seen.size() >= expected.size(); });
-        return seen;
-    }
-};
+        EXPECT_EQ(seen, expected);
+        seen.clear();
+    };
 
-TEST_F(X11ModifierFlagSourceTest, ReportsEachModifierChangeOnceAndOtherPresses) {
     // xdotool sends two releases per modifier key, and presses a right-hand modifier together
     // with the left one: each key counts once. Other keys and buttons count when they go
     // down; AltGr (ISO_Level3_Shift) and other modifiers that are not followed not at all.
     xdotool(QStringLiteral("keydown Alt_L keydown Super_L keyup Super_L keydown a keyup a keyup Alt_L "
                            "keydown Control_R keydown Shift_L keydown Alt_R keyup Shift_L keyup Alt_R keyup Control_R "
                            "key ISO_Level3_Shift key Num_Lock key Num_Lock click 1 keydown Alt_L click 4 keyup Alt_L"));
-    const QStringList expected{"option", "option+command", "option", "key(option)", "-",  //
-                               "control", "control", "control+shift",                     // Control_L, _R, Shift_L
-                               "option+control+shift", "option+control+shift",            // Alt_L, _R
-                               "option+control", "option+control", "control",             // Shift_L, Alt_L, _R up
-                               "control", "-",                                            //
-                               "click(-)", "option", "click(option)", "-"};
-    EXPECT_EQ(seenWhenComplete(expected), expected);
+    expectSeen({"option", "option+command", "option", "key(option)", "-",  //
+                "control", "control", "control+shift",                     // Control_L, _R, Shift_L
+                "option+control+shift", "option+control+shift",            // Alt_L, _R
+                "option+control", "option+control", "control",             // Shift_L, Alt_L, _R up
+                "control", "-",                                            //
+                "click(-)", "option", "click(option)", "-"});
 
-    // Stopped, it reports nothing; started again, it starts from no keys held.
-    source.stop();
-    seen.clear();
-    xdotool(QStringLiteral("keydown Shift_R"));
-    ASSERT_TRUE(startRecording());
-    xdotool(QStringLiteral("keyup Shift_R keydown Super_R keyup Super_R"));
-    EXPECT_EQ(seenWhenComplete({"command", "command", "command", "-"}), QStringList({"command", "command", "command", "-"}));
-
-    // The handler may stop the source. A second source shows when the rest has arrived.
-    source.stop();
-    seen.clear();
-    ASSERT_TRUE(source.start([this](const ModifierEvent& event) {
-        seen << describe(event);
-        source.stop();
-    }));
-    X11ModifierFlagSource probe;
-    int probed = 0;
-    ASSERT_TRUE(probe.start([&](const ModifierEvent&) { ++probed; }));
-    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Super_L keyup Super_L"));
-    EXPECT_TRUE(waitUntil([&] { return probed == 4; }));
-    EXPECT_EQ(seen, QStringList{"option"});
-}
-
-TEST_F(X11ModifierFlagSourceTest, FollowsTheLayoutInUse) {
     // Left Alt and left Control swap places: xdotool presses the key now labelled Alt_L.
     setxkbmap(QStringLiteral("-option ctrl:swap_lalt_lctl"));
     xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Control_L keyup Control_L"));
@@ -123,57 +84,38 @@ TEST_F(X11ModifierFlagSourceTest, FollowsTheLayoutInUse) {
     tapKeyCodes({108, 64}, 2);  // 64: the left Alt key
     tapKeyCodes({108}, 1);
     setxkbmap(QStringLiteral("-layout us"));
-    const QStringList expected{"option", "-", "control", "-",  // swapped
-                               "option", "-", "option", "-", "option", "-"};
-    EXPECT_EQ(seenWhenComplete(expected), expected);
-}
-
-class X11ModifierKeyMonitorTest : public ::testing::Test {
-protected:
-    X11ModifierKeyMonitorTest() {
-        monitor.setFlagSource(std::make_unique<X11ModifierFlagSource>());
-        monitor.delegate = &delegate;
-        monitor.startMonitoring();
-    }
-
-    // The gestures `keys` gives, without their times. Alt+Control held follows as a marker,
-    // far enough not to cancel a double tap still waiting: the gestures are complete when
-    // the marker's has come. No key changes at its 0.3 s: the monitor's own timer on the main
-    // thread notices them.
-    QStringList gesturesOf(const QString& keys) {
-        delegate.gestures.clear();
-        xdotool(keys + QStringLiteral(" sleep 0.6 keydown Control_L keydown Alt_L sleep 0.4 keyup Alt_L keyup Control_L"));
-        QStringList names;
-        waitUntil([&] { return !delegate.gestures.isEmpty() && delegate.gestures.last().startsWith(QLatin1String("combo")); });
-        for (const QString& gesture : delegate.gestures) names << gesture.section(QLatin1Char('@'), 0, 0);
-        EXPECT_EQ(names.value(names.size() - 1), QStringLiteral("combo(option,control)"));
-        names.removeLast();
-        return names;
-    }
-
-    test::RecordingModifierKeyDelegate delegate{Clock::system(), Clock::system().now()};
-    ModifierKeyMonitor monitor{Clock::system(), Scheduler::main()};
-};
-
-TEST_F(X11ModifierKeyMonitorTest, OnlyAltTappedAloneIsADoubleTap) {
-    ASSERT_TRUE(monitor.isMonitoring());
-    const QStringList doubleTap{"doubleTap"};
-    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L keyup Alt_L")), doubleTap);
-    // Alt+Tab twice, and a click with Alt held: Alt belongs to something else.
-    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L key Tab keyup Alt_L keydown Alt_L key Tab keyup Alt_L")), QStringList());
-    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_L keyup Alt_L keydown Alt_L click 1 keyup Alt_L")), QStringList());
-    // The right Alt key (108) as AltGr.
-    setxkbmap(QStringLiteral("-option lv3:ralt_switch"));
-    EXPECT_EQ(gesturesOf(QStringLiteral("keydown 108 keyup 108 keydown 108 keyup 108")), QStringList());
-    setxkbmap(QStringLiteral("-option"));
+    expectSeen({"option", "-", "control", "-",  // swapped
+                "option", "-", "option", "-", "option", "-"});
 
     // Another client grabs the keyboard (an open menu, a full-screen game): the keys still
-    // arrive, and the right Alt key is Alt too.
-    X11Connection other;
-    ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync,
-                            CurrentTime),
-              GrabSuccess);
-    EXPECT_EQ(gesturesOf(QStringLiteral("keydown Alt_R keyup Alt_R keydown Alt_R keyup Alt_R")), doubleTap);
+    // arrive. (The gestures of these keys in real time are in DictationEndToEndTest.)
+    {
+        X11Connection other;
+        ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+                  GrabSuccess);
+        xdotool(QStringLiteral("keydown Alt_R keyup Alt_R key Tab"));
+        expectSeen({"option", "option", "option", "-", "key(-)"});  // xdotool presses the left Alt with the right
+    }
+
+    // Stopped, it reports nothing; started again, it starts from no keys held.
+    source.stop();
+    xdotool(QStringLiteral("keydown Shift_R"));
+    ASSERT_TRUE(source.start(record));
+    xdotool(QStringLiteral("keyup Shift_R keydown Super_R keyup Super_R"));
+    expectSeen({"command", "command", "command", "-"});
+
+    // The handler may stop the source. A second source shows when the rest has arrived.
+    source.stop();
+    ASSERT_TRUE(source.start([&](const ModifierEvent& event) {
+        record(event);
+        source.stop();
+    }));
+    X11ModifierFlagSource probe;
+    int probed = 0;
+    ASSERT_TRUE(probe.start([&](const ModifierEvent&) { ++probed; }));
+    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Super_L keyup Super_L"));
+    EXPECT_TRUE(waitUntil([&] { return probed == 4; }));
+    EXPECT_EQ(seen, QStringList{"option"});
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The injection logic over recording doubles: which texts are typed and which pasted, the
-// clipboard's round trip, errors, and the order of operations. Real X11 is in X11TextInjectionTest.
+// clipboard's round trip, errors, and the order of operations; and where nothing can type, a
+// text the clipboard refuses. Real X11 is in X11TextInjectionTest, wlroots in WlrootsEndToEndTest.
+#include "Infrastructure/TextInjection/ClipboardBackend.h"
+#include "Infrastructure/TextInjection/ClipboardOnlyInjector.h"
+#include "Infrastructure/TextInjection/KeyEventSink.h"
 #include "Infrastructure/TextInjection/PasteSignalGuard.h"
 #include "Infrastructure/TextInjection/TextInjectionService.h"
 #include "support/AsyncTest.h"
-#include "support/FakeClipboardBackend.h"
-#include "support/FakeKeyEventSink.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +15,74 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <csignal>
-#include <functional>
 
 using namespace vocena;
 using vocena::test::await;
-using vocena::test::FakeClipboardBackend;
-using vocena::test::FakeKeyEventSink;
 
 namespace {
+
+// Records the key events the service sends: each typed character, "⌫", "^Z", and the paste
+// keys "^V", "^⇧V", "⇧Insert".
+class FakeKeyEventSink final : public KeyEventSink {
+public:
+    bool available = true;
+    bool holdingModifiers = false, releasedModifiers = false;
+    std::function<void()> onPaste;  // the target reacting to the paste shortcut
+    QStringList events;
+
+    bool isAvailable() override { return available; }
+    bool canType(char32_t) override { return true; }  // (a character without a key: X11TextInjectionTest)
+    bool typeCharacter(char32_t character) override {
+        events << QString(QChar(character));
+        return true;
+    }
+    void pressBackspace() override { events << QStringLiteral("⌫"); }
+    void pressUndo() override { events << QStringLiteral("^Z"); }
+    PasteMethod focusedPasteMethod() override { return {}; }
+    void pressPaste(PasteKey key) override {
+        events << QString::fromUtf8(key == PasteKey::controlV ? "^V" : key == PasteKey::controlShiftV ? "^⇧V" : "⇧Insert");
+        if (onPaste) onPaste();
+    }
+    bool modifiersHeld() override { return holdingModifiers; }
+    void releaseModifiers() override {
+        releasedModifiers = true;
+        holdingModifiers = false;
+    }
+};
+
+// A clipboard holding one text. The test plays the target application by calling fetch(), and
+// another reader (a clipboard manager) by calling fetch(false).
+class FakeClipboardBackend final : public ClipboardBackend {
+public:
+    std::optional<QString> content;
+    std::optional<PasteSelection> offeredOn;  // the selection of the last offer
+    bool refuseWrites = false, fetched = false;
+
+    bool offer(const QString& text, PasteSelection selection) override {
+        if (refuseWrites) return false;
+        m_previous = std::exchange(content, text);
+        m_offered = true;
+        offeredOn = selection;
+        fetched = false;
+        return true;
+    }
+    bool offeredTextFetched() const override { return fetched; }
+    void restore() override {
+        if (m_offered && m_previous) content = m_previous;
+        m_offered = false;
+    }
+    void keepOffered() override { m_offered = false; }
+    QString fetch(bool byTarget = true) {
+        fetched = fetched || byTarget;
+        return content.value_or(QString());
+    }
+
+private:
+    std::optional<QString> m_previous;
+    bool m_offered = false;
+};
+
+const QString notDelivered = QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
 
 class TextInjectionServiceTest : public ::testing::Test {
 protected:
@@ -33,28 +95,17 @@ protected:
         clipboard->content = QStringLiteral("before");
         keys->onPaste = [this] { clipboard->fetch(); };
     }
-
-    test::Outcome<bool> inject(const QString& text, TextInjectionMode mode = TextInjectionMode::automatic) {
-        return await(service.injectText(text, mode));
-    }
+    test::Outcome<bool> inject(const QString& text) { return await(service.injectText(text, TextInjectionMode::automatic)); }
 };
 
 TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesTheRest) {
-    ASSERT_TRUE(inject(QStringLiteral("a-b_c!?\t1\n")).ok());  // 10 characters, all on keys
-    EXPECT_EQ(keys->events.size(), 10);
-
-    keys->untypeable = QStringLiteral("^");
-    const QString pasted[] = {
-        QStringLiteral("Hello world"),  // 11 characters
-        QStringLiteral("今天天气很好"),
-        QStringLiteral("e\u0301x"),  // é as e + combining accent
-        QStringLiteral("a^b"),       // no key for ^ in this layout
-    };
-    for (const QString& text : pasted) {
+    const QString typed = QStringLiteral("a-b_c!?\t1\n");  // 10 characters, all on keys
+    // 11 characters; Chinese; é as e + combining accent.
+    for (const QString& text : {typed, QStringLiteral("Hello world"), QStringLiteral("今天天气很好"), QStringLiteral("e\u0301x")}) {
         SCOPED_TRACE(text.toStdString());
         keys->events.clear();
         ASSERT_TRUE(inject(text).ok());
-        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")});
+        EXPECT_EQ(keys->events.join(QString()), text == typed ? typed : QStringLiteral("^V"));
         EXPECT_EQ(clipboard->content, QStringLiteral("before"));
     }
 }
@@ -62,8 +113,7 @@ TEST_F(TextInjectionServiceTest, AutomaticModeTypesShortTypeableTextAndPastesThe
 TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
     keys->available = false;
     EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("没有发送按键的权限"));
-    keys->available = true;
-    EXPECT_EQ(inject(QString()).error, QStringLiteral("文本为空"));
+    keys->available = true;  // (empty text: TypeCommandTest)
 
     clipboard->refuseWrites = true;
     EXPECT_EQ(inject(QStringLiteral("今天")).error, QStringLiteral("剪贴板写入失败"));
@@ -74,104 +124,67 @@ TEST_F(TextInjectionServiceTest, FailuresLeaveTheClipboardAsItWas) {
 TEST_F(TextInjectionServiceTest, ClipboardComesBackOnlyWhenTheFocusedApplicationFetchedTheText) {
     const QString text = QStringLiteral("今天天气很好");
     constexpr int never = -1;
-    struct Case {
+    const struct {
         const char* name;
         int targetFetchesAfter;   // ms after the paste key; never: the key went nowhere
         int managerFetchesAfter;  // another reader (a clipboard manager), which does not count
-        PasteMethod method;
-        QString key;
-        bool delivered;
-        int atLeast;  // ms before injectText() returns
+        int atLeast;  // ms before injectText() returns; 1000: the text was not fetched
+    } cases[] = {
+        {"quick target, still the settle time", 0, never, 100},
+        {"manager first, then the target", 300, 0, 300},
+        {"only a manager reads", never, 0, 1000},  // (nobody: TypeCommandTest)
     };
-    const Case cases[] = {
-        {"quick target, still the settle time", 0, never, {}, QStringLiteral("^V"), true, 100},
-        {"manager first, then the target", 300, 0, {}, QStringLiteral("^V"), true, 300},
-        {"terminal pasting the selection", 0, never, {PasteKey::shiftInsert, PasteSelection::primary}, QStringLiteral("⇧Insert"), true, 100},
-        {"only a manager reads", never, 0, {}, QStringLiteral("^V"), false, 1000},
-        {"nobody reads", never, never, {}, QStringLiteral("^V"), false, 1000},
-    };
-    for (const Case& c : cases) {
+    // (A terminal's key and selection: X11TerminalPasteTest, on real terminals.)
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         clipboard->content = QStringLiteral("before");
         keys->events.clear();
-        keys->focusedMethod = c.method;
         std::optional<QString> targetGot;
         keys->onPaste = [&] {
             if (c.managerFetchesAfter != never) QTimer::singleShot(c.managerFetchesAfter, [this] { clipboard->fetch(false); });
-            if (c.targetFetchesAfter != never)
-                QTimer::singleShot(c.targetFetchesAfter, [&, this] { targetGot = clipboard->fetch(); });
+            if (c.targetFetchesAfter != never) QTimer::singleShot(c.targetFetchesAfter, [&, this] { targetGot = clipboard->fetch(); });
         };
         log.clear();
         QElapsedTimer timer;
         timer.start();
         const auto outcome = inject(text);
         EXPECT_GE(timer.elapsed(), c.atLeast);
-        EXPECT_EQ(keys->events, QStringList{c.key});
-        EXPECT_EQ(clipboard->offeredOn, c.method.selection);
-        if (c.delivered) {
-            EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
-            EXPECT_EQ(targetGot, text);
-            EXPECT_EQ(clipboard->content, QStringLiteral("before"));
-        } else {
-            // The dictated text is not lost: it stays on the clipboard, and the caller is told.
-            EXPECT_EQ(outcome.error, QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
-            EXPECT_EQ(clipboard->content, text);
-            EXPECT_TRUE(log.contains(QStringLiteral("[TextInjectionService] 粘贴的文本在 1000 ms 内未被读取，文字留在剪贴板上")));
-        }
+        EXPECT_EQ(keys->events, QStringList{QStringLiteral("^V")});
+        EXPECT_EQ(clipboard->offeredOn, PasteSelection::clipboard);
+        // Unfetched, the dictated text is not lost: it stays on the clipboard, and the caller is told.
+        const bool fetched = c.targetFetchesAfter != never;
+        EXPECT_EQ(outcome.error, fetched ? QString() : notDelivered);
+        EXPECT_EQ(targetGot, fetched ? std::optional(text) : std::nullopt);
+        EXPECT_EQ(clipboard->content, fetched ? QStringLiteral("before") : text);
+        EXPECT_EQ(log.contains(QStringLiteral("[TextInjectionService] 粘贴的文本在 1000 ms 内未被读取，文字留在剪贴板上")), !fetched);
     }
 }
 
 volatile std::sig_atomic_t g_hangupsSeen = 0;
 extern "C" void countHangup(int) { g_hangupsSeen = g_hangupsSeen + 1; }
 
-// Ending a waiting paste (the process is quitting) never lets a late fetch paste the old
-// clipboard, nor loses the text: the old content comes back only once the target has the text.
-TEST_F(TextInjectionServiceTest, EndingAWaitingPasteKeepsTheTextUntilTheTargetHasIt) {
+// A signal ends a waiting paste the target has fetched: the old content comes back at once,
+// and the process's own handler runs after it. (A paste nobody fetched keeps its text on the
+// clipboard past a signal: TypeCommandTest.)
+TEST_F(TextInjectionServiceTest, ASignalEndsAFetchedPasteAndThenReachesTheProcesssOwnHandler) {
     // The process's own SIGHUP handler (as `vocena listen` has for SIGINT): it runs after the
     // paste has ended, and is in place again once the paste is over.
-    struct sigaction own {}, previous {};
-    own.sa_handler = countHangup;
-    sigemptyset(&own.sa_mask);
-    sigaction(SIGHUP, &own, &previous);
-    const auto restoreHandler = qScopeGuard([&previous] { sigaction(SIGHUP, &previous, nullptr); });
+    const auto previous = std::signal(SIGHUP, countHangup);
+    const auto restoreHandler = qScopeGuard([previous] { std::signal(SIGHUP, previous); });
     new PasteSignalGuard(service);
-
-    const QString text = QStringLiteral("今天");
-    const QString notDelivered = QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴");
-    struct Case {
-        const char* name;
-        std::function<void()> end;
-        bool targetFetched;  // at once; a clipboard manager reads in every case
-        int hangups;
-        QString error;      // empty: the paste succeeded
-        QString clipboard;  // right after the end, and once the paste is over
-    };
-    const Case cases[] = {
-        {"finishPaste(), nothing fetched", [this] { service.finishPaste(); }, false, 0, notDelivered, text},
-        {"SIGHUP, nothing fetched", [] { ::raise(SIGHUP); }, false, 1, notDelivered, text},
-        {"SIGHUP after the target fetched", [] { ::raise(SIGHUP); }, true, 1, QString(), QStringLiteral("before")},
-    };
     service.finishPaste();  // no paste: nothing to do
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        clipboard->content = QStringLiteral("before");
-        g_hangupsSeen = 0;
-        keys->onPaste = [&] {
-            clipboard->fetch(false);
-            if (c.targetFetched) clipboard->fetch();
-        };
-        std::optional<QString> rightAfter;  // the clipboard once the end was handled
-        QTimer::singleShot(50, [&] { c.end(); });
-        QTimer::singleShot(80, [&] { rightAfter = clipboard->content; });
-        // (The settle time keeps a fetched paste waiting past the end.)
-        EXPECT_EQ(inject(text).error, c.error);
-        EXPECT_EQ(rightAfter, c.clipboard);
-        EXPECT_EQ(clipboard->content, c.clipboard);
-        EXPECT_EQ(g_hangupsSeen, c.hangups);
-        struct sigaction current {};
-        sigaction(SIGHUP, nullptr, &current);
-        EXPECT_EQ(current.sa_handler, &countHangup);
-    }
+    keys->onPaste = [this] {
+        clipboard->fetch(false);  // a clipboard manager
+        clipboard->fetch();
+    };
+    std::optional<QString> rightAfter;  // the clipboard once the end was handled
+    QTimer::singleShot(50, [] { ::raise(SIGHUP); });
+    QTimer::singleShot(80, [&] { rightAfter = clipboard->content; });
+    // (The settle time keeps a fetched paste waiting past the end.)
+    EXPECT_TRUE(inject(QStringLiteral("今天")).ok());
+    EXPECT_EQ(rightAfter, QStringLiteral("before"));
+    EXPECT_EQ(g_hangupsSeen, 1);
+    EXPECT_EQ(std::signal(SIGHUP, countHangup), &countHangup);  // (the handler in place, put back)
 }
 
 TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreReleased) {
@@ -187,6 +200,32 @@ TEST_F(TextInjectionServiceTest, OperationsRunOneAtATimeAfterTheModifiersAreRele
     ASSERT_TRUE(await(std::move(fourth)).ok());
     EXPECT_EQ(keys->events.join(' '), QStringLiteral("a b c ⌫ ⌫ ^V ^Z"));
     EXPECT_FALSE(keys->releasedModifiers);
+}
+
+// Where nothing can type, a text the clipboard refuses is reported as kept nowhere, and one it
+// takes is kept there: nothing comes back over it. Backspaces and undo say they cannot act. (The
+// messages of a text left on the clipboard are TrayAppTest's, no clipboard at all TypeCommandTest's.)
+TEST(ClipboardOnlyInjectorTest, TheTextIsKeptOnTheClipboardOrReportedAsKeptNowhereAndTheKeysAsImpossible) {
+    const QString text = QStringLiteral("今天天气很好");
+    const QString nowhere = TextInjectionError(TextInjectionError::Kind::notKept).description();
+    for (const bool refuse : {true, false}) {
+        SCOPED_TRACE(refuse ? "refused" : "taken");
+        auto* clipboard = new FakeClipboardBackend;
+        clipboard->content = QStringLiteral("before");
+        clipboard->refuseWrites = refuse;
+        ClipboardOnlyInjector injector{std::unique_ptr<ClipboardBackend>(clipboard)};
+        test::LogCapture log;
+        EXPECT_TRUE(injector.isTrusted());
+        const QString error = await(injector.injectText(text, TextInjectionMode::automatic)).error;
+        EXPECT_EQ(error == nowhere, refuse) << error.toStdString();
+        EXPECT_TRUE(await(injector.deleteLastCharacters(3)).ok());
+        EXPECT_TRUE(await(injector.undo()).ok());
+        for (const QString& line : {QStringLiteral("无法删除 3 个字符"), QStringLiteral("无法撤销")})
+            EXPECT_TRUE(log.contains(line)) << log.lines().join(u'\n').toStdString();
+        EXPECT_EQ(log.contains(QStringLiteral("也无法写入剪贴板")), refuse);
+        clipboard->restore();
+        EXPECT_EQ(clipboard->content, refuse ? QStringLiteral("before") : text);
+    }
 }
 
 }  // namespace

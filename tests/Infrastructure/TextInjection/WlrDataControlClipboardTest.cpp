@@ -12,11 +12,7 @@
 #include <QCoro/QCoroTask>
 
 using namespace vocena;
-using test::clipboardSeenByOthers;
-using test::copyInAnotherApplication;
-using test::ProcessResult;
-using test::runProcess;
-using test::waitUntil;
+using namespace vocena::test;
 
 namespace {
 
@@ -26,66 +22,47 @@ protected:
         VOCENA_REQUIRE_HEADLESS_SWAY();
         ASSERT_TRUE(WlrSelections::shared().isAvailable());
     }
-    // The clipboard's content in `type`, as another application reads it.
-    static QByteArray pasted(const char* type) {
-        return runProcess(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline"), QStringLiteral("--type"), QString::fromLatin1(type)})
-            .out.toUtf8();
+    // What another application reads from the clipboard with wl-paste's `options`.
+    static QString pasted(const QStringList& options) {
+        return runProcess("wl-paste", QStringList{"--no-newline"} + options).out;
+    }
+    // Another application copies with wl-copy's `arguments`.
+    static void copy(const QStringList& arguments) {
+        const ProcessResult copied = runProcess("wl-copy", arguments);
+        ASSERT_EQ(copied.exitCode, 0) << copied.err.toStdString();
     }
 };
 
-TEST_F(WlrDataControlClipboardTest, PutsEveryFormatBackAfterTheTextWasFetched) {
-    const ProcessResult html = runProcess(QStringLiteral("wl-copy"), {QStringLiteral("--type"), QStringLiteral("text/html")},
-                                          QByteArrayLiteral("<b>原来的</b>"));
-    ASSERT_EQ(html.exitCode, 0) << html.err.toStdString();
+// A clipboard manager reads every new content at once, before the paste key: only a read of
+// the text after the key is the target's fetch. What the clipboard held comes back in every format.
+TEST_F(WlrDataControlClipboardTest, OnlyAReadOfTheTextAfterThePasteKeyIsTheFetchAndEveryFormatComesBack) {
+    copy({"--type", "text/html", "<b>原来的</b>"});
     WlrDataControlClipboard clipboard(WlrSelections::shared());
-
+    ASSERT_TRUE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
     ASSERT_TRUE(clipboard.offer(QStringLiteral("新的文字"), PasteSelection::clipboard));
-    EXPECT_FALSE(clipboard.offeredTextFetched());
-    EXPECT_EQ(pasted("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("新的文字"));  // the manager's read
+    clipboard.pasteKeySent();
+    EXPECT_EQ(pasted({"--type", "x-kde-passwordManagerHint"}), QStringLiteral("secret"));
     EXPECT_FALSE(clipboard.offeredTextFetched());  // the hint is not the text
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("新的文字"));
-    EXPECT_TRUE(clipboard.offeredTextFetched());
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("新的文字"));  // the target's
+    EXPECT_TRUE(waitUntil([&] { return clipboard.offeredTextFetched(); }));
 
     clipboard.restore();
-    EXPECT_EQ(pasted("text/html"), QByteArrayLiteral("<b>原来的</b>"));
+    EXPECT_EQ(pasted({"--type", "text/html"}), QStringLiteral("<b>原来的</b>"));
     // Offered and put back again: the content this process serves now is read from itself.
     ASSERT_TRUE(clipboard.offer(QStringLiteral("再一次"), PasteSelection::clipboard));
     clipboard.restore();
-    EXPECT_EQ(pasted("text/html"), QByteArrayLiteral("<b>原来的</b>"));
+    EXPECT_EQ(pasted({"--type", "text/html"}), QStringLiteral("<b>原来的</b>"));
 }
 
-TEST_F(WlrDataControlClipboardTest, LeavesACopyMadeDuringThePasteAndKeepsAnUnfetchedText) {
-    copyInAnotherApplication(QStringLiteral("之前"));
-    {
-        WlrDataControlClipboard clipboard(WlrSelections::shared());
-        ASSERT_TRUE(clipboard.offer(QStringLiteral("粘贴的"), PasteSelection::clipboard));
-        copyInAnotherApplication(QStringLiteral("用户刚复制的"));
-        clipboard.restore();
-        EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("用户刚复制的"));
-    }
-    WlrDataControlClipboard clipboard(WlrSelections::shared());
-    ASSERT_TRUE(clipboard.offer(QStringLiteral("没人读的"), PasteSelection::clipboard));
-    clipboard.keepOffered();
-    clipboard.restore();
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("没人读的"));
-    // Served on for the process: the service's backend is gone, the text is not.
-    EXPECT_EQ(WlrSelections::shared().served().size(), 1);
-}
-
-// A clipboard manager reads every new content at once, before the paste key: only a read after
-// the key is the target's fetch.
-TEST_F(WlrDataControlClipboardTest, OnlyAReadAfterThePasteKeyIsTheFetch) {
+// (An unfetched text kept on the clipboard past the command: WlrootsEndToEndTest.)
+TEST_F(WlrDataControlClipboardTest, LeavesACopyMadeDuringThePaste) {
     copyInAnotherApplication(QStringLiteral("之前"));
     WlrDataControlClipboard clipboard(WlrSelections::shared());
-    ASSERT_TRUE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
     ASSERT_TRUE(clipboard.offer(QStringLiteral("粘贴的"), PasteSelection::clipboard));
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("粘贴的"));  // the manager's read
-    clipboard.pasteKeySent();
-    EXPECT_FALSE(clipboard.offeredTextFetched());
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("粘贴的"));  // the target's
-    EXPECT_TRUE(waitUntil([&] { return clipboard.offeredTextFetched(); }));
+    copyInAnotherApplication(QStringLiteral("用户刚复制的"));
     clipboard.restore();
-    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("之前"));
+    EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("用户刚复制的"));
 }
 
 // The owner of the clipboard does not answer (a client that hangs): setting its content aside
@@ -99,7 +76,7 @@ TEST_F(WlrDataControlClipboardTest, AnOwnerThatDoesNotAnswerNeverHoldsUpTheMainT
     WlrDataControlClipboard clipboard(WlrSelections::shared());
     ASSERT_TRUE(waitUntil([] { return WlrSelections::shared().served().isEmpty(); }));
 
-    const test::LoopTicker loop;
+    const LoopTicker loop;
     EXPECT_FALSE(QCoro::waitFor(clipboard.setAside(PasteSelection::clipboard)));
     EXPECT_GE(loop.elapsedMs(), WlrDataControlClipboard::readLimit.count() - 50);
     EXPECT_GE(loop.ticks(), 20) << "the main thread stood still while the owner was asked";
@@ -108,15 +85,13 @@ TEST_F(WlrDataControlClipboardTest, AnOwnerThatDoesNotAnswerNeverHoldsUpTheMainT
 // Terminals that paste the primary selection get the text there too, and it comes back.
 TEST_F(WlrDataControlClipboardTest, OffersOnThePrimarySelectionToo) {
     ASSERT_TRUE(WlrSelections::shared().offersPrimary());
-    const ProcessResult primary = runProcess(QStringLiteral("wl-copy"), {QStringLiteral("--primary"), QStringLiteral("选中的")});
-    ASSERT_EQ(primary.exitCode, 0) << primary.err.toStdString();
+    copy({"--primary", "选中的"});
     WlrDataControlClipboard clipboard(WlrSelections::shared());
     ASSERT_TRUE(clipboard.offer(QStringLiteral("两处都有"), PasteSelection::primary));
-    const auto readPrimary = [] { return runProcess(QStringLiteral("wl-paste"), {QStringLiteral("--primary"), QStringLiteral("--no-newline")}).out; };
-    EXPECT_EQ(readPrimary(), QStringLiteral("两处都有"));
+    EXPECT_EQ(pasted({"--primary"}), QStringLiteral("两处都有"));
     EXPECT_EQ(clipboardSeenByOthers(), QStringLiteral("两处都有"));
     clipboard.restore();
-    EXPECT_EQ(readPrimary(), QStringLiteral("选中的"));
+    EXPECT_EQ(pasted({"--primary"}), QStringLiteral("选中的"));
 }
 
 }  // namespace

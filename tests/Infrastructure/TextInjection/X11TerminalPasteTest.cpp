@@ -12,76 +12,48 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using namespace vocena;
-using vocena::test::selectionSeenByOthers;
-using vocena::test::setSelectionInAnotherApplication;
-using vocena::test::waitUntil;
-using vocena::test::writeFile;
-using vocena::test::xdotool;
+using namespace vocena::test;
 
 namespace {
 
-// A terminal window running `cat > received`, with the keyboard focus.
-class TerminalWindow {
-public:
-    TerminalWindow(const QString& program, QStringList arguments, const QString& windowClass) {
-        const QString script = m_dir.filePath(QStringLiteral("reader.sh"));
-        writeFile(script, QStringLiteral("stty -icanon -echo; : > '%1'; exec cat > '%2'\n").arg(ready(), received()).toUtf8());
-        arguments << QStringLiteral("sh") << script;
-        m_process.start(program, arguments);
-        if (!m_process.waitForStarted(5000) || !waitUntil([this] { return QFile::exists(ready()); }, 10000)) return;
-        const QString window = xdotool(QStringLiteral("search --sync --onlyvisible --class ") + windowClass).value(0);
-        if (window.isEmpty()) return;
-        xdotool(QStringLiteral("windowactivate --sync ") + window);
-        m_focused = waitUntil([&window] { return xdotool(QStringLiteral("getwindowfocus")).value(0) == window; });
-    }
-    ~TerminalWindow() {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-
-    bool focused() const { return m_focused; }
-    // What the program in the terminal received so far.
-    QString text() const {
-        QFile file(received());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-private:
-    QString ready() const { return m_dir.filePath(QStringLiteral("ready")); }
-    QString received() const { return m_dir.filePath(QStringLiteral("received")); }
-
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_focused = false;
-};
-
 TEST(X11TerminalPasteTest, EachTerminalGetsItsOwnPasteKeyAndTheSelectionsComeBack) {
-    struct Case {
+    const struct {
         QString program;
         QStringList arguments;  // the command to run follows them
         QString windowClass;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {QStringLiteral("xterm"), {QStringLiteral("-u8"), QStringLiteral("-e")}, QStringLiteral("XTerm")},
         {QStringLiteral("lxterminal"), {QStringLiteral("--no-remote"), QStringLiteral("-e")}, QStringLiteral("Lxterminal")},
     };
     TextInjectionService service(std::make_unique<X11KeyEventSink>(), std::make_unique<QtClipboardBackend>());
     const QString text = QStringLiteral("今天天气很好, hello world");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.program.toStdString());
         setSelectionInAnotherApplication(QStringLiteral("before"));
         setSelectionInAnotherApplication(QStringLiteral("selected"), QStringLiteral("primary"));
-        TerminalWindow terminal(c.program, c.arguments, c.windowClass);
-        ASSERT_TRUE(terminal.focused());
+        // The terminal runs `cat > received` and has the keyboard focus.
+        QTemporaryDir dir;
+        const QString ready = dir.filePath(QStringLiteral("ready")), received = dir.filePath(QStringLiteral("received"));
+        writeFile(dir.filePath(QStringLiteral("reader.sh")), QStringLiteral("stty -icanon -echo; : > '%1'; exec cat > '%2'\n").arg(ready, received).toUtf8());
+        QProcess terminal;
+        terminal.start(c.program, c.arguments + QStringList{QStringLiteral("sh"), dir.filePath(QStringLiteral("reader.sh"))});
+        const auto closeTerminal = qScopeGuard([&terminal] {
+            terminal.kill();
+            terminal.waitForFinished(3000);
+        });
+        ASSERT_TRUE(waitUntil([&] { return QFile::exists(ready); }));
+        const QString window = xdotool(QStringLiteral("search --sync --onlyvisible --class ") + c.windowClass).value(0);
+        ASSERT_FALSE(window.isEmpty());
+        xdotool(QStringLiteral("windowactivate --sync ") + window);
+        ASSERT_TRUE(waitUntil([&window] { return xdotool(QStringLiteral("getwindowfocus")).value(0) == window; }));
 
-        const auto outcome = test::await(service.injectText(text, TextInjectionMode::automatic));
+        const auto outcome = await(service.injectText(text, TextInjectionMode::automatic));
         EXPECT_TRUE(outcome.ok()) << outcome.error.toStdString();
-        EXPECT_TRUE(waitUntil([&] { return terminal.text() == text; })) << terminal.text().toStdString();
+        EXPECT_TRUE(waitUntil([&] { return readFile(received) == text.toUtf8(); })) << readFile(received).toStdString();
         EXPECT_EQ(selectionSeenByOthers(), QStringLiteral("before"));
         EXPECT_EQ(selectionSeenByOthers(QStringLiteral("primary")), QStringLiteral("selected"));
     }
