@@ -1,33 +1,18 @@
 // The appearance preference applied to a running QApplication under Xvfb.
 #include "UI/Appearance/AppearanceController.h"
 
-#include "Infrastructure/Platform/Preferences.h"
-#include "support/WaitUntil.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QJsonValue>
 #include <QLineEdit>
 #include <QStyle>
-#include <QTemporaryDir>
-#include <optional>
 
 using namespace vocena;
+using AppearanceControllerTest = vocena::test::WidgetTest;
 
 namespace {
 
-const char* themeKey = AppearanceController::kThemeKey;
-
-class AppearanceControllerTest : public ::testing::Test {
-protected:
-    ~AppearanceControllerTest() override { QApplication::setPalette(QPalette()); }
-
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("preferences.json"));
-    Preferences prefs{path};
-};
-
+const QString themeKey = QString::fromLatin1(AppearanceController::kThemeKey);
 QColor windowColor(const QWidget& widget) { return widget.palette().color(QPalette::Window); }
 
 }  // namespace
@@ -48,8 +33,7 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.stored.isUndefined()) prefs.remove(QString::fromLatin1(themeKey));
-        else prefs.setValue(QString::fromLatin1(themeKey), c.stored);
+        c.stored.isUndefined() ? prefs.remove(themeKey) : prefs.setValue(themeKey, c.stored);
         QApplication::setPalette(c.expected ? QPalette(Qt::green) : dark);  // the opposite of what comes
         AppearanceController controller(prefs);
         EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
@@ -78,7 +62,7 @@ TEST_F(AppearanceControllerTest, ShownWindowsFollowAChangedPreference) {
     ASSERT_EQ(windowColor(field), light);
 
     // Written in this process (the settings window) or by another writer (`vocena config set`).
-    Preferences cli(path);
+    Preferences cli(prefs.filePath());
     const struct {
         Preferences* writer;
         int stored;
@@ -89,7 +73,7 @@ TEST_F(AppearanceControllerTest, ShownWindowsFollowAChangedPreference) {
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.stored);
-        step.writer->setValue(QString::fromLatin1(themeKey), step.stored);
+        step.writer->setValue(themeKey, step.stored);
         EXPECT_TRUE(test::waitUntil([&] { return controller.appliedTheme() == step.theme && windowColor(field) == step.window; }));
     }
 }

@@ -2,31 +2,24 @@
 // icon waiting for a host, its colours on screen, and its menu opened by a click.
 #include "UI/MenuBar/MenuBar.h"
 #include "UI/MenuBar/MenuBarIcon.h"
-#include "UI/MenuBar/MenuBarTestSupport.h"
 #include "support/CliRunner.h"
 #include "support/LogCapture.h"
-#include "support/ManualScheduler.h"
 #include "support/TrayHost.h"
-
-#include <gtest/gtest.h>
+#include "support/WidgetTest.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 
 using namespace vocena;
-using test::waitUntil;
+using namespace vocena::test;
 
 namespace {
 
-class StatusTrayIconTest : public testing::Test {
+class StatusTrayIconTest : public WidgetTest {
 protected:
-    void TearDown() override { QApplication::setPalette(m_original); }
-
     QRect iconArea() { return m_bar.trayIcon().trayIcon()->geometry(); }
     // Whether the icon sits in trayer's panel at the bottom edge of the screen.
     bool inTray() {
@@ -37,7 +30,7 @@ protected:
     int shownNear(const QColor& colour) {
         const QRect area = iconArea();
         const QImage shown = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
-        return test::countNear(shown, colour, 60);
+        return countNear(shown, colour, 60);
     }
     // Starts a tray host and the icon in it, shown.
     void startInTray() {
@@ -46,12 +39,9 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return inTray() && shownNear(QApplication::palette().color(QPalette::WindowText)) > 10; }));
     }
 
-    QPalette m_original = QApplication::palette();
-    test::ManualClock m_clock;
-    test::ManualScheduler m_scheduler{m_clock};
-    test::LogCapture m_logs;
-    std::optional<test::TrayHost> m_host;
-    MenuBar m_bar{m_scheduler};
+    LogCapture m_logs;
+    std::optional<TrayHost> m_host;
+    MenuBar m_bar{scheduler};
 };
 
 TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost) {
@@ -68,17 +58,17 @@ TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost)
     m_bar.menu().menu()->actions().last()->trigger();
     EXPECT_EQ(quit.count(), 1);
 
-    m_clock.advance(StatusTrayIcon::hostPollSeconds);  // still no host: it keeps looking
+    clock.advance(StatusTrayIcon::hostPollSeconds);  // still no host: it keeps looking
     EXPECT_EQ(appeared.count(), 0);
     ASSERT_TRUE(m_host.emplace().waitUntilReady());
-    m_clock.advance(StatusTrayIcon::hostPollSeconds);
+    clock.advance(StatusTrayIcon::hostPollSeconds);
     EXPECT_EQ(appeared.count(), 1);
     EXPECT_TRUE(waitUntil([&] { return inTray() && shownNear(MenuBarIcon::recordingRed()) > 10; }))
         << "the recording icon shows once in the tray";
 
-    m_clock.advance(10 * StatusTrayIcon::hostPollSeconds);  // found: no more looking
+    clock.advance(10 * StatusTrayIcon::hostPollSeconds);  // found: no more looking
     EXPECT_EQ(appeared.count(), 1);
-    EXPECT_EQ(m_scheduler.pendingCount(), 0);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
 }
 
 // The idle glyph takes the theme's text colour with a halo of the opposite brightness; the
@@ -93,26 +83,26 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
         QPalette palette;
         bool recording;
     };
-    for (const Row& row : {Row{"light idle", test::lightPalette(), false}, Row{"light recording", test::lightPalette(), true},
-                           Row{"dark recording", test::darkPalette(), true}, Row{"dark idle", test::darkPalette(), false}}) {
+    for (const Row& row : {Row{"light idle", ThemePalette::light(), false}, Row{"light recording", ThemePalette::light(), true},
+                           Row{"dark recording", ThemePalette::dark(), true}, Row{"dark idle", ThemePalette::dark(), false}}) {
         SCOPED_TRACE(row.what);
         QApplication::setPalette(row.palette);
         m_bar.setState({row.recording, 0, 0, false});
         const QColor text = row.palette.color(QPalette::WindowText);
         const QImage icon = m_bar.trayIcon().trayIcon()->icon().pixmap(22).toImage();
-        EXPECT_GT(test::countNear(icon, row.recording ? red : text), 40);
-        EXPECT_EQ(test::countNear(icon, row.recording ? text : red), 0);
+        EXPECT_GT(countNear(icon, row.recording ? red : text), 40);
+        EXPECT_EQ(countNear(icon, row.recording ? text : red), 0);
         // The halo, three-quarters opaque, shows over the glyph's colour.
         QImage overText(icon.size(), QImage::Format_ARGB32);
         overText.fill(text);
         QPainter(&overText).drawImage(0, 0, icon);
-        EXPECT_GT(test::countNear(overText, text.lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black), 80), 10);
+        EXPECT_GT(countNear(overText, text.lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black), 80), 10);
         EXPECT_TRUE(waitUntil([&] { return shownNear(row.recording ? red : text) > 10 && (row.recording || shownNear(red) == 0); }));
 
         for (int tag : {StatusMenu::workModeTag, StatusMenu::aiModeTag, StatusMenu::clearContextTag}) {
             const QImage symbol = m_bar.menu().action(tag)->icon().pixmap(32).toImage();
-            EXPECT_GT(test::countNear(symbol, row.palette.color(QPalette::Text)), 20) << tag;
-            EXPECT_EQ(test::countNear(symbol, row.palette.color(QPalette::Window)), 0) << tag;
+            EXPECT_GT(countNear(symbol, row.palette.color(QPalette::Text)), 20) << tag;
+            EXPECT_EQ(countNear(symbol, row.palette.color(QPalette::Window)), 0) << tag;
         }
     }
 }
@@ -133,9 +123,9 @@ TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
         QSignalSpy* answer;
     };
     const Row rows[] = {
-        {"light", test::lightPalette(), 1, nullptr, &toggle},
-        {"dark", test::darkPalette(), 3, "ctrl+q", &quit},
-        {"settings shortcut", test::lightPalette(), 1, "ctrl+comma", &settings},
+        {"light", ThemePalette::light(), 1, nullptr, &toggle},
+        {"dark", ThemePalette::dark(), 3, "ctrl+q", &quit},
+        {"settings shortcut", ThemePalette::light(), 1, "ctrl+comma", &settings},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -143,16 +133,16 @@ TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
         m_bar.setState({false, 1, 0, true});
         for (QSignalSpy* spy : {&toggle, &settings, &quit}) spy->clear();
         const QPoint icon = iconArea().center();
-        test::xdotool(QStringLiteral("mousemove %1 %2 click %3").arg(icon.x()).arg(icon.y()).arg(row.button));
+        xdotool(QStringLiteral("mousemove %1 %2 click %3").arg(icon.x()).arg(icon.y()).arg(row.button));
         ASSERT_TRUE(waitUntil([&] { return menu->isVisible() && !menu->geometry().isEmpty(); }));
         // From the bottom edge it opens upwards, on the screen, and leaves the icon in sight.
         EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(menu->geometry()));
         EXPECT_LT(menu->geometry().bottom(), iconArea().top());
         if (row.key) {
-            test::xdotool(QStringLiteral("key ") + QString::fromLatin1(row.key));
+            xdotool(QStringLiteral("key ") + QString::fromLatin1(row.key));
         } else {
             const QPoint item = menu->mapToGlobal(menu->actionGeometry(m_bar.menu().action(StatusMenu::recordingTag)).center());
-            test::xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(item.x()).arg(item.y()));
+            xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(item.x()).arg(item.y()));
         }
         EXPECT_TRUE(waitUntil([&] { return !menu->isVisible() && row.answer->count() == 1; }));
         EXPECT_EQ(toggle.count() + settings.count() + quit.count(), 1);

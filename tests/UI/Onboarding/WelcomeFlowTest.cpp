@@ -1,21 +1,16 @@
 // The shell's flow around the welcome card, in virtual time on a private Xvfb display: when the
 // card opens, what each way out of it stores and starts, and the one reminder to enter an API
 // key (the key in a secret store in memory that answers after a moment).
-#include "Infrastructure/Platform/Preferences.h"
 #include "UI/Onboarding/OnboardingView.h"
 #include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Onboarding/WelcomeWindow.h"
 #include "UI/Shell/BannerNotifier.h"
 #include "Infrastructure/LLM/AISettingsStore.h"
-#include "support/ManualScheduler.h"
 #include "support/MemorySecretStore.h"
-#include "support/WaitUntil.h"
-
-#include <gtest/gtest.h>
+#include "support/WidgetTest.h"
 
 #include <QCoro/QCoroTimer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -51,12 +46,8 @@ private:
 // The ways out of an open card.
 enum class Way { start, dismissForever, openSettings, closeButton };
 
-class WelcomeFlowTest : public ::testing::Test, public BannerNotifier {
+class WelcomeFlowTest : public WidgetTest, public BannerNotifier {
 protected:
-    ManualClock clock;
-    ManualScheduler scheduler{clock};
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
     std::shared_ptr<SecretStore> secrets = std::make_shared<SlowSecretStore>();
     AISettingsStore aiSettings{prefs, secrets};
     QStringList events;  // what the flow asked of the shell, in order
@@ -129,13 +120,11 @@ TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
             leave(*flow, c.way);
             EXPECT_TRUE(waitUntil([&] { return !window; }, 2000));  // closed and gone
             EXPECT_EQ(storedFlag(WelcomeFlow::kWelcomeShownKey), c.flag);
-            waitUntil([&] { return events == c.at0; }, 1000);
-            EXPECT_EQ(events, c.at0);
+            EXPECT_TRUE(waitUntil([&] { return events == c.at0; }, 1000)) << events.join(u'|').toStdString();
             clock.advance(0.29);
             EXPECT_EQ(events, c.at0);
             clock.advance(0.01);
-            waitUntil([&] { return events == c.at03; }, 1000);
-            EXPECT_EQ(events, c.at03);
+            EXPECT_TRUE(waitUntil([&] { return events == c.at03; }, 1000)) << events.join(u'|').toStdString();
         }
         auto nextLaunch = makeFlow();
         nextLaunch->scheduleAfterLaunch();

@@ -9,34 +9,22 @@
 #include "UI/Settings/VocabularySettingsCard.h"
 #include "Vocabulary/VocabularyStorage.h"
 #include "Vocabulary/VocabularyStore.h"
-#include "SettingsLook.h"
 #include "support/GeneratedVocabulary.h"
 #include "support/LogCapture.h"
-#include "support/Screenshots.h"
 #include "support/TestFiles.h"
-#include "support/WaitUntil.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
-#include <memory>
-
 using namespace vocena;
-using vocena::test::saveScreenshot;
-using test::waitUntil;
+using namespace vocena::test;
 
 namespace {
 
@@ -59,15 +47,12 @@ QString words(const QList<VocabularyItem>& items) {
     return list.join(u'|');
 }
 
-class VocabularySettingsCardTest : public ::testing::Test {
+class VocabularySettingsCardTest : public WidgetTest {
 protected:
-    void SetUp() override { store = std::make_unique<VocabularyStore>(path(), Clock::system()); }
-    void TearDown() override {
-        while (QWidget* modal = QApplication::activeModalWidget()) delete modal;
-        delete host;
-    }
+    void SetUp() override { store = std::make_unique<VocabularyStore>(file(), Clock::system()); }
+    ~VocabularySettingsCardTest() override { delete host; }
 
-    QString path() const { return dir.filePath(QStringLiteral("vocabulary.json")); }
+    QString file() const { return path(QStringLiteral("vocabulary.json")); }
 
     void addSample() {
         store->add(QStringLiteral("VureVIZ"), QStringList{QStringLiteral("zOVO"), QStringLiteral("vure viz")},
@@ -82,10 +67,7 @@ protected:
         host->resize(VocabularySettingsCard::kWidth + 40, VocabularySettingsCard::kHeight + 40);
         card = new VocabularySettingsCard(*store, host);
         card->move(20, 20);
-        host->show();
-        host->raise();
-        host->activateWindow();
-        EXPECT_TRUE(waitUntil([this] { return host->isActiveWindow(); }));
+        EXPECT_TRUE(showActive(host));
         return *card;
     }
 
@@ -106,12 +88,6 @@ protected:
         ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
     }
 
-    QFileDialog* openImportDialog() {
-        QTest::mouseClick(card->importButton(), Qt::LeftButton);
-        EXPECT_TRUE(waitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-        return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    }
-
     void search(const QString& text) {
         card->searchField()->clear();
         type(card->searchField(), text);
@@ -128,7 +104,6 @@ protected:
         return VocabularyRow(itemRect).deleteButton();
     }
 
-    QTemporaryDir dir;
     std::unique_ptr<VocabularyStore> store;
     QWidget* host = nullptr;
     VocabularySettingsCard* card = nullptr;
@@ -187,6 +162,12 @@ TEST_F(VocabularySettingsCardTest, SheetParsesVariantsAndCategory) {
         EXPECT_EQ(card->countLabel()->text(), QStringLiteral("%1 个词汇").arg(count));
         EXPECT_EQ(words(card->model().items()), words(items));
     }
+    // A word that is there closes the sheet and changes nothing.
+    const QByteArray before = test::readFile(file());
+    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
+    EXPECT_EQ(test::readFile(file()), before);
+    EXPECT_EQ(card->model().items(), store->items());
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("4 个词汇"));
 }
 
 TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
@@ -210,8 +191,7 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
     EXPECT_TRUE(sheet->wordField()->text().isEmpty());
     EXPECT_TRUE(sheet->variantsField()->text().isEmpty());
     type(sheet->wordField(), QStringLiteral("VureVIZ"));
-    test::styleLikeTheSettingsWindow(card);
-    saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"));
+    saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"), 16, true);
     QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
 
@@ -221,25 +201,15 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
     QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
     EXPECT_TRUE(store->items().isEmpty());
-    EXPECT_FALSE(QFile::exists(path())) << "cancelling and a blank word never wrote the file";
-}
-
-TEST_F(VocabularySettingsCardTest, AddingAWordThatIsThereClosesTheSheetAndChangesNothing) {
-    addSample();
-    openCard();
-    const QByteArray before = test::readFile(path());
-    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
-    EXPECT_EQ(test::readFile(path()), before);
-    EXPECT_EQ(card->model().items(), store->items());
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
+    EXPECT_FALSE(QFile::exists(file())) << "cancelling and a blank word never wrote the file";
 }
 
 // A save that fails is said on the card, and the sheet keeps what was typed for another try;
 // a file that could not be read is said too (it is kept, not overwritten).
 TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
     // A file where the folder should be: nothing can be written below it (root or not).
-    test::writeFile(dir.filePath(QStringLiteral("blocked")), "not a folder");
-    store = std::make_unique<VocabularyStore>(dir.filePath(QStringLiteral("blocked/vocabulary.json")), Clock::system());
+    test::writeFile(path(QStringLiteral("blocked")), "not a folder");
+    store = std::make_unique<VocabularyStore>(path(QStringLiteral("blocked/vocabulary.json")), Clock::system());
     openCard();
     EXPECT_FALSE(card->problemLabel()->isVisible());
     AddVocabularySheet* sheet = openSheet();
@@ -257,12 +227,12 @@ TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
     delete host;
     host = nullptr;
 
-    test::writeFile(path(), "{ not json");
-    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    test::writeFile(file(), "{ not json");
+    store = std::make_unique<VocabularyStore>(file(), Clock::system());
     openCard();
     EXPECT_TRUE(card->problemLabel()->isVisible());
     EXPECT_TRUE(card->problemLabel()->text().startsWith(QStringLiteral("词汇库文件无法读取")));
-    EXPECT_EQ(test::readFile(path()), QByteArray("{ not json"));
+    EXPECT_EQ(test::readFile(file()), QByteArray("{ not json"));
 }
 
 TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
@@ -279,74 +249,51 @@ TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
     EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
     EXPECT_EQ(shownWords(), QStringList{QStringLiteral("VureVIZ")}) << "the search stays";
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("2 个词汇"));
-    EXPECT_EQ(words(VocabularyStore(path(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
-}
+    EXPECT_EQ(words(VocabularyStore(file(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
 
-TEST_F(VocabularySettingsCardTest, CancelledImportChangesNothing) {
-    addSample();
-    openCard();
-    const QByteArray before = test::readFile(path());
-    QFileDialog* dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择CSV词汇文件"));
-    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("导入"));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
-    EXPECT_EQ(test::readFile(path()), before);
+    // Words added by another process (the command line, or the dictation accepting a suggested
+    // term) show when the card is shown again.
+    search({});
+    ASSERT_TRUE(VocabularyStore(file(), Clock::system()).add(QStringLiteral("Kernel")));
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 3; }));  // the store follows its file
+    host->hide();
+    host->show();
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
+    EXPECT_EQ(card->model().items().last().word, QStringLiteral("Kernel"));
 }
 
+// An import through the file dialog adds the new words of the CSV file; a cancelled one, or a
+// file without new words, changes nothing.
 TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
     addSample();
-    const QString csv = dir.filePath(QStringLiteral("术语.csv"));
+    const QString csv = path(QStringLiteral("术语.csv"));
     ASSERT_TRUE(test::writeFile(csv, QStringLiteral("词汇,说明,类别,备注,误识别\n"
                                                     "VureVIZ,,公司名,,zOVO\n"  // already there
                                                     "李四,,人名,,李斯、里四\n"
                                                     "Kernel,,,,\n")
                                          .toUtf8()));
     openCard();
-    test::LogCapture log;
-    QFileDialog* dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(fileName, nullptr);
-    dialog->activateWindow();
-    fileName->setFocus();
-    ASSERT_TRUE(waitUntil([&] { return dialog->isActiveWindow() && fileName->hasFocus(); }));
-    type(fileName, csv);
-    QTest::keyClick(fileName, Qt::Key_Return);
+    const QByteArray before = test::readFile(file());
+    EXPECT_EQ(chooseInFileDialog(card->importButton(), QString(), {}), QStringLiteral("选择CSV词汇文件"));
+    EXPECT_EQ(test::readFile(file()), before);
+    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
+
+    LogCapture log;
+    chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
     ASSERT_TRUE(waitUntil([this] { return card->countLabel()->text() == QStringLiteral("5 个词汇"); }));
     EXPECT_EQ(words(card->model().items()), QStringLiteral("VureVIZ|张三|澄言|李四|Kernel"));
     EXPECT_EQ(card->model().items().at(3).variants, (QStringList{QStringLiteral("李斯"), QStringLiteral("里四")}));
     EXPECT_TRUE(log.contains(QStringLiteral("[VocabularySettingsCard] 成功导入 2 个词汇"))) << log.lines().join(u'\n').toStdString();
 
-    // A file without new words logs nothing of the kind.
     log.clear();
-    dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(csv);
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
+    chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("5 个词汇"));
     EXPECT_FALSE(log.contains(QStringLiteral("成功导入")));
 }
 
-TEST_F(VocabularySettingsCardTest, ShowsWordsAddedElsewhereWhenShownAgain) {
-    addSample();
-    openCard();
-    // Another process (the command line, or the dictation accepting a suggested term).
-    ASSERT_TRUE(VocabularyStore(path(), Clock::system()).add(QStringLiteral("Kernel")));
-    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 4; }));  // the store follows its file
-    host->hide();
-    host->show();
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("4 个词汇"));
-    EXPECT_EQ(card->model().items().last().word, QStringLiteral("Kernel"));
-}
-
 TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) {
-    ASSERT_TRUE(test::writeFile(path(), VocabularyStorage{test::generatedVocabulary(10000)}.encode()));
-    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    ASSERT_TRUE(test::writeFile(file(), VocabularyStorage{test::generatedVocabulary(10000)}.encode()));
+    store = std::make_unique<VocabularyStore>(file(), Clock::system());
     openCard();
     EXPECT_EQ(card->model().rowCount(), 10000);
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("10000 个词汇"));
