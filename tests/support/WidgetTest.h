@@ -54,9 +54,7 @@ inline bool showActive(QWidget* widget) {
 inline bool shown(const QWidget* widget) { return widget && widget->isVisible(); }
 
 template <typename T = QWidget>
-T* child(const QObject* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromUtf8(name));
-}
+T* child(const QObject* parent, const char* name) { return parent->findChild<T*>(QString::fromUtf8(name)); }
 // The text of the label `name` below `parent` while it shows; otherwise nothing.
 inline QString shownText(const QObject* parent, const char* name) {
     const auto* label = child<QLabel>(parent, name);

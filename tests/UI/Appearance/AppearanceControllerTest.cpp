@@ -24,11 +24,8 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
 
     // Following the system sets no role: every colour is the platform's (which under Xvfb
     // looks like the light palette), and follows the desktop when its theme changes.
-    const struct {
-        const char* name;
-        QJsonValue stored;
-        std::optional<QPalette> expected;  // none: the platform's
-    } cases[] = {
+    // expected: none: the platform's
+    const struct { const char* name; QJsonValue stored; std::optional<QPalette> expected; } cases[] = {
         {"absent", QJsonValue(), light}, {"0", 0, light}, {"1", 1, dark}, {"2", 2, std::nullopt}, {"7", 7, light}, {"-1", -1, light},
     };
     for (const auto& c : cases) {
@@ -63,12 +60,7 @@ TEST_F(AppearanceControllerTest, ShownWindowsFollowAChangedPreference) {
 
     // Written in this process (the settings window) or by another writer (`vocena config set`).
     Preferences cli(prefs.filePath());
-    const struct {
-        Preferences* writer;
-        int stored;
-        Theme theme;
-        QColor window;
-    } steps[] = {
+    const struct { Preferences* writer; int stored; Theme theme; QColor window; } steps[] = {
         {&prefs, 1, Theme::dark, dark}, {&cli, 2, Theme::system, platform}, {&cli, 1, Theme::dark, dark}, {&prefs, 0, Theme::light, light},
     };
     for (const auto& step : steps) {

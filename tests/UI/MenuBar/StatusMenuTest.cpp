@@ -12,14 +12,8 @@ using namespace vocena;
 
 // States handed to one menu in turn, and what its changing items show after each.
 TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
-    struct Row {
-        const char* what;
-        StatusMenuState state;
-        const char* recordingTitle;
-        const char* workModeTitle;
-        const char* aiTitle;
-        bool clearEnabled;
-    };
+    struct Row { const char* what; StatusMenuState state; const char* recordingTitle; const char* workModeTitle; const char* aiTitle;
+                 bool clearEnabled; };
     const Row rows[] = {
         {"idle input method", {false, 0, 0, false}, "开始录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
         {"recording, input method with a history", {true, 0, 0, true}, "停止录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
@@ -47,11 +41,7 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
 
 // The items in order, each with its title and shortcut, sending its own request and no other.
 TEST(StatusMenuTest, EachItemInOrderSendsItsOwnRequest) {
-    const struct {
-        const char* title;
-        const char* shortcut;
-        void (StatusMenu::*request)();
-    } items[] = {
+    const struct { const char* title; const char* shortcut; void (StatusMenu::*request)(); } items[] = {
         {"开始录音 (双击 Alt)", "", &StatusMenu::toggleRecordingRequested},
         {"澄言慢（语音助手）", "", &StatusMenu::cycleWorkModeRequested},
         {"AI: 开启 ✓", "", &StatusMenu::cycleAIModeRequested},

@@ -78,11 +78,7 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
     startInTray();
     EXPECT_TRUE(m_logs.lines().filter(QStringLiteral("系统托盘不可用")).isEmpty());
     const QColor red = MenuBarIcon::recordingRed();
-    struct Row {
-        const char* what;
-        QPalette palette;
-        bool recording;
-    };
+    struct Row { const char* what; QPalette palette; bool recording; };
     for (const Row& row : {Row{"light idle", ThemePalette::light(), false}, Row{"light recording", ThemePalette::light(), true},
                            Row{"dark recording", ThemePalette::dark(), true}, Row{"dark idle", ThemePalette::dark(), false}}) {
         SCOPED_TRACE(row.what);
@@ -115,13 +111,8 @@ TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
     QSignalSpy toggle(&m_bar.menu(), &StatusMenu::toggleRecordingRequested);
     QSignalSpy settings(&m_bar.menu(), &StatusMenu::settingsRequested);
     QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
-    struct Row {
-        const char* name;
-        QPalette palette;
-        int button;
-        const char* key;  // null: a click on the recording item
-        QSignalSpy* answer;
-    };
+    // key: null: a click on the recording item
+    struct Row { const char* name; QPalette palette; int button; const char* key; QSignalSpy* answer; };
     const Row rows[] = {
         {"light", ThemePalette::light(), 1, nullptr, &toggle},
         {"dark", ThemePalette::dark(), 3, "ctrl+q", &quit},

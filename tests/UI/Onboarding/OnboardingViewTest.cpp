@@ -53,10 +53,8 @@ TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
 
     present();
     EXPECT_TRUE(view().appear());
-    struct Step {
-        double at;  // seconds after showing
-        Appears appears;
-    };
+    // at: seconds after showing
+    struct Step { double at; Appears appears; };
     const QList<Step> steps{
         {0.0, {false, false, false, false}}, {0.199, {false, false, false, false}}, {0.2, {true, false, false, false}},
         {0.279, {true, false, false, false}}, {0.28, {true, true, false, false}},  {0.36, {true, true, true, false}},
@@ -90,11 +88,8 @@ TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackgroun
     EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 1);
 
-    struct Case {
-        const char* name;
-        std::function<QPoint()> grabPoint;  // in global coordinates
-        bool moves;
-    };
+    // grabPoint: in global coordinates
+    struct Case { const char* name; std::function<QPoint()> grabPoint; bool moves; };
     const auto centreOf = [](QWidget* widget) { return widget->mapToGlobal(widget->rect().center()); };
     const QList<Case> cases{
         {"the background", [&] { return window->mapToGlobal(QPoint(12, window->height() / 2)); }, true},

@@ -34,9 +34,7 @@ public:
     QCoro::Task<bool> write(QString service, QString account, QString secret) override {
         return m_memory.write(std::move(service), std::move(account), std::move(secret));
     }
-    QCoro::Task<bool> remove(QString service, QString account) override {
-        return m_memory.remove(std::move(service), std::move(account));
-    }
+    QCoro::Task<bool> remove(QString service, QString account) override { return m_memory.remove(std::move(service), std::move(account)); }
     QString backendName() const override { return QStringLiteral("slow memory"); }
 
 private:
@@ -87,13 +85,8 @@ protected:
 // reminds after that; the close button stores nothing and reminds of nothing, so the card
 // returns at the next launch. Every way closes the window through the shell.
 TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
-    struct Case {
-        const char* name;
-        Way way;
-        std::optional<bool> flag;  // unset: the card comes again at the next launch
-        QStringList at0;           // events right after the click (once the key was read)
-        QStringList at03;          // events 0.3 s later
-    };
+    // flag: unset: the card comes again at the next launch; at0: events right after the click (once the key was read); at03: events 0.3 s later
+    struct Case { const char* name; Way way; std::optional<bool> flag; QStringList at0; QStringList at03; };
     const QList<Case> cases{
         {"开始使用", Way::start, true, {"closed", kNudge}, {"closed", kNudge}},
         {"不再提示", Way::dismissForever, true, {"closed", kNudge}, {"closed", kNudge}},

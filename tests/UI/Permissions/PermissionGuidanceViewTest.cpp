@@ -123,15 +123,9 @@ protected:
 };
 
 TEST_F(PermissionGuideTest, RowsHeaderAndRequestAllFollowTheStatuses) {
-    struct Case {
-        const char* name;
-        PermissionCheck microphone;
-        AccessibilityCheck accessibility;
-        PermissionCheck speech;
-        QStringList indicators;  // microphone, accessibility, speech recognition
-        QString microphoneNote;
-        bool allGranted;
-    };
+    // indicators: microphone, accessibility, speech recognition
+    struct Case { const char* name; PermissionCheck microphone; AccessibilityCheck accessibility; PermissionCheck speech;
+                  QStringList indicators; QString microphoneNote; bool allGranted; };
     const QList<Case> cases = {
         {"everything granted", kGranted, kUsable, kGranted, {"✓", "✓", "✓"}, {}, true},
         {"missing", {Status::denied, QStringLiteral("无法连接声音服务器")}, kNoXTest, {Status::notDetermined, {}},

@@ -256,12 +256,8 @@ TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheD
     EXPECT_EQ(model->text(), QStringLiteral("deepseek-chat"));
     EXPECT_EQ(model->placeholderText(), QStringLiteral("model-name"));
 
-    struct Case {
-        QLineEdit* field;
-        QString typed;
-        QJsonValue stored;  // undefined: nothing stored
-        QString used;
-    };
+    // stored: undefined: nothing stored
+    struct Case { QLineEdit* field; QString typed; QJsonValue stored; QString used; };
     const QList<Case> cases{
         {baseURL, QStringLiteral(" http://127.0.0.1:9/v1 "), QStringLiteral("http://127.0.0.1:9/v1"), QStringLiteral("http://127.0.0.1:9/v1")},
         {baseURL, QString(), QJsonValue::Undefined, QStringLiteral("https://api.deepseek.com")},
@@ -287,13 +283,8 @@ TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheD
 // the theme's green or red, also after a switch.
 TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactRequest) {
     storeKey(QStringLiteral("sk-stored"));
-    struct Case {
-        const char* name;
-        Response response;
-        QString expected;
-        int withinMs;
-        QString reason;  // in the line under a failure
-    };
+    // reason: in the line under a failure
+    struct Case { const char* name; Response response; QString expected; int withinMs; QString reason; };
     const QList<Case> cases{
         {"answer", Response::chat(QStringLiteral("连接成功")).delayedBy(300), QStringLiteral("连接成功"), 3000, {}},
         {"wrong key", Response::json(401, R"({"error":{"message":"invalid key"}})"), QStringLiteral("连接失败"), 6000, QStringLiteral("API Key 无效")},

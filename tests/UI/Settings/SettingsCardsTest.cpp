@@ -80,11 +80,8 @@ TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
     AppearanceController appearance(prefs);
     GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, {}});
     ASSERT_NO_FATAL_FAILURE(showCard(card));
-    const struct {
-        int value;
-        const char* log;
-        std::optional<QColor> window;  // none: the platform's palette
-    } cases[] = {
+    // window: none: the platform's palette
+    const struct { int value; const char* log; std::optional<QColor> window; } cases[] = {
         {1, "主题已切换: 深色", ThemePalette::dark().color(QPalette::Window)},
         {2, "主题已切换: 跟随系统", std::nullopt},
         {0, "主题已切换: 浅色", ThemePalette::light().color(QPalette::Window)},
@@ -105,7 +102,7 @@ TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
 // is a file), the card says why and the switch and the stored choice stay as the user set them.
 TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
     ASSERT_TRUE(writeFile(path(QStringLiteral("blocked")), "a file"));
-    for (const QString folder : {QStringLiteral("autostart"), QStringLiteral("blocked")}) {
+    for (const QString& folder : {QStringLiteral("autostart"), QStringLiteral("blocked")}) {
         SCOPED_TRACE(folder.toStdString());
         const QString entry = path(folder + QStringLiteral("/vocena.desktop"));
         prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));

@@ -115,7 +115,7 @@ protected:
     std::unique_ptr<QSignalSpy> announced;
 };
 
-TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemoves) {
+TEST_F(SpeechModelCardTest, InstallsSpeechAndPunctuationModelsFromFilesSwitchesAndRemoves) {
     openCard();
     EXPECT_TRUE(emptyShown());
 
@@ -149,20 +149,37 @@ TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemoves) {
     EXPECT_EQ(activePreference(), QStringLiteral("beta"));
     EXPECT_EQ(announcedNames(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
 
+    // A punctuation model installs beside them, without "使用"; its switch is the preference, on
+    // by default.
+    installFromFile(SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
+                                                 path(QStringLiteral("src/punct"))) + QStringLiteral("/model.int8.onnx"));
+    ASSERT_NE(card->installedRow(QStringLiteral("punct")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
+    EXPECT_FALSE(isActive(QStringLiteral("punct")));
+    EXPECT_EQ(card->installedRow(QStringLiteral("punct"))->button(QStringLiteral("useButton")), nullptr);
+    auto* toggle = child<ToggleSettingRow>(card, "punctuationToggle");
+    ASSERT_TRUE(shown(toggle) && toggle->isOn());
+    toggle->toggleSwitch()->click();
+    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.punctuation")), false);
+    card->hide();
+    card->show();  // shown again: read from the preferences
+    EXPECT_FALSE(toggle->isOn());
+
     // Removing the active model asks first, and names the one that takes its place.
     EXPECT_TRUE(removeAnswering(QStringLiteral("beta"), QStringLiteral("取消")).contains(QStringLiteral("改用 alpha")));
-    EXPECT_EQ(installedFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(installedFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("punct")}));
     removeAnswering(QStringLiteral("beta"), QStringLiteral("删除"));
     ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("beta")); }));
     EXPECT_TRUE(isActive(QStringLiteral("alpha")));
     EXPECT_EQ(activePreference(), QStringLiteral("alpha"));
     EXPECT_EQ(announcedNames().last(), QStringLiteral("alpha"));
-
-    // The last one: dictation has no model afterwards, and says so.
+    // The last speech model: dictation has no model afterwards (the punctuation model does not
+    // take its place), and says so.
     EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("删除")).contains(QStringLiteral("不可用")));
     ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
     EXPECT_EQ(activePreference(), QString());
     EXPECT_EQ(announcedNames().last(), QString());
+    EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
+    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("punct")); }));
     EXPECT_EQ(installedFolders(), QStringList());
     EXPECT_TRUE(emptyShown());
 }
@@ -187,35 +204,6 @@ TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
     ASSERT_TRUE(punctuation->isOn());
     ASSERT_EQ(elsewhere.setValue(QStringLiteral("com.vocena.speech.punctuation"), false), QString());
     EXPECT_TRUE(waitUntil([&] { return !punctuation->isOn(); }));
-}
-
-TEST_F(SpeechModelCardTest, APunctuationModelWorksBesideTheSpeechModelWithItsSwitch) {
-    openCard();
-    installFromFile(modelFolder(QStringLiteral("alpha")) + QStringLiteral("/tokens.txt"));
-    const QString punctuation = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
-                                                             path(QStringLiteral("src/punct")));
-    installFromFile(punctuation + QStringLiteral("/model.int8.onnx"));
-    ASSERT_NE(card->installedRow(QStringLiteral("punct")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isActive(QStringLiteral("punct")));
-    EXPECT_EQ(card->installedRow(QStringLiteral("punct"))->button(QStringLiteral("useButton")), nullptr);
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("alpha")});
-
-    // The switch is the preference, on by default.
-    auto* toggle = child<ToggleSettingRow>(card, "punctuationToggle");
-    ASSERT_TRUE(shown(toggle));
-    EXPECT_TRUE(toggle->isOn());
-    toggle->toggleSwitch()->click();
-    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.punctuation")), false);
-    card->hide();
-    card->show();  // shown again: read from the preferences
-    EXPECT_FALSE(toggle->isOn());
-
-    // The punctuation model never takes the place of the speech model.
-    EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("取消")).contains(QStringLiteral("不可用")));
-    EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
-    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("punct")); }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
 }
 
 // A damaged model shows its problem, in the palette's red across a theme switch, and can only be

@@ -113,10 +113,7 @@ TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNot
     addSample();
     openCard();
     EXPECT_EQ(card->searchField()->placeholderText(), QStringLiteral("搜索词汇..."));
-    const struct {
-        const char* text;
-        QStringList shown;
-    } cases[] = {
+    const struct { const char* text; QStringList shown; } cases[] = {
         {"", {QStringLiteral("VureVIZ"), QStringLiteral("张三"), QStringLiteral("澄言")}},
         {"reV", {QStringLiteral("VureVIZ")}},
         {"REVIZ", {QStringLiteral("VureVIZ")}},
@@ -137,14 +134,8 @@ TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNot
 TEST_F(VocabularySettingsCardTest, SheetParsesVariantsAndCategory) {
     openCard();
     EXPECT_EQ(card->countLabel()->text(), QStringLiteral("0 个词汇"));
-    const struct {
-        const char* word;
-        const char* variants;
-        const char* category;
-        const char* storedWord;
-        std::optional<QStringList> storedVariants;
-        std::optional<QString> storedCategory;
-    } cases[] = {
+    const struct { const char* word; const char* variants; const char* category; const char* storedWord;
+                   std::optional<QStringList> storedVariants; std::optional<QString> storedCategory; } cases[] = {
         {"VureVIZ", "zOVO, vure viz", "公司名", "VureVIZ", QStringList{"zOVO", "vure viz"}, "公司名"},
         {"澄言", "成言，程言", "", "澄言", QStringList{"成言，程言"}, std::nullopt},  // the full-width comma is no separator
         {"  张三 ", "\t章三 ,,张 三\t", " 人名\t", "张三", QStringList{"章三", "张 三"}, "人名"},
