@@ -41,8 +41,8 @@ private:
     MemorySecretStore m_memory;
 };
 
-// The ways out of an open card.
-enum class Way { start, dismissForever, openSettings, closeButton };
+// A way out of an open card: the button it clicks.
+using Way = QAbstractButton* (*)(WelcomeWindow&);
 
 class WelcomeFlowTest : public WidgetTest, public BannerNotifier {
 protected:
@@ -61,19 +61,6 @@ protected:
             [this] { events.append(QStringLiteral("closed")); }});
     }
 
-    static void leave(WelcomeFlow& flow, Way way) {
-        WelcomeWindow* window = flow.window();
-        ASSERT_TRUE(window);
-        OnboardingView& view = window->view();
-        QAbstractButton* button = nullptr;
-        switch (way) {
-        case Way::start: button = view.startButton(); break;
-        case Way::dismissForever: button = view.dismissButton(); break;
-        case Way::openSettings: button = view.settingsButton(); break;
-        case Way::closeButton: button = window->closeButton(); break;
-        }
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
     std::optional<bool> storedFlag(const char* key) const { return prefs.boolValue(QString::fromLatin1(key)); }
     void storeKey() { QCoro::waitFor(aiSettings.saveAPIKey(QStringLiteral("sk-test"))); }
 };
@@ -88,10 +75,10 @@ TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
     // flag: unset: the card comes again at the next launch; at0: events right after the click (once the key was read); at03: events 0.3 s later
     struct Case { const char* name; Way way; std::optional<bool> flag; QStringList at0; QStringList at03; };
     const QList<Case> cases{
-        {"开始使用", Way::start, true, {"closed", kNudge}, {"closed", kNudge}},
-        {"不再提示", Way::dismissForever, true, {"closed", kNudge}, {"closed", kNudge}},
-        {"去设置", Way::openSettings, true, {"closed"}, {"closed", "settings", kNudge}},
-        {"window's close button", Way::closeButton, std::nullopt, {"closed"}, {"closed"}},
+        {"开始使用", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().startButton(); }, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"不再提示", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().dismissButton(); }, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"去设置", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().settingsButton(); }, true, {"closed"}, {"closed", "settings", kNudge}},
+        {"window's close button", [](WelcomeWindow& w) -> QAbstractButton* { return w.closeButton(); }, std::nullopt, {"closed"}, {"closed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,7 +97,7 @@ TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
             flow->showWelcomeCard();  // one card at a time
             EXPECT_EQ(flow->window(), window.data());
 
-            leave(*flow, c.way);
+            QTest::mouseClick(c.way(*window), Qt::LeftButton);
             EXPECT_TRUE(waitUntil([&] { return !window; }, 2000));  // closed and gone
             EXPECT_EQ(storedFlag(WelcomeFlow::kWelcomeShownKey), c.flag);
             EXPECT_TRUE(waitUntil([&] { return events == c.at0; }, 1000)) << events.join(u'|').toStdString();
