@@ -31,6 +31,11 @@ protected:
         window->present();
         ASSERT_TRUE(waitUntil([&] { return window->isVisible() && window->windowHandle()->isExposed(); }));
     }
+    void presentSettled() {
+        present();
+        clock.advance(1.0);
+        ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
+    }
     // Every piece has come in and its animation has ended (real time).
     bool settled() {
         for (int i = 0; i < OnboardingView::kCardCount; ++i) {
@@ -80,9 +85,7 @@ TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
 TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackground) {
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    present();
-    clock.advance(1.0);
-    ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
+    ASSERT_NO_FATAL_FAILURE(presentSettled());
     EXPECT_EQ(window->size(), QSize(WelcomeWindow::kWidth, WelcomeWindow::kHeight));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
@@ -120,9 +123,7 @@ TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackgroun
 // VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
 TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
     AppearanceController appearance(prefs);
-    present();
-    clock.advance(1.0);
-    ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
+    ASSERT_NO_FATAL_FAILURE(presentSettled());
     auto* cardTitle = view().guideCard(2)->findChild<QLabel*>(QStringLiteral("guideTitle"));
     for (const auto& [theme, name] : {std::pair{1, "dark"}, std::pair{0, "light"}}) {
         SCOPED_TRACE(name);

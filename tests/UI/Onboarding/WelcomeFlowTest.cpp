@@ -72,7 +72,8 @@ protected:
 // reminds after that; the close button stores nothing and reminds of nothing, so the card
 // returns at the next launch. Every way closes the window through the shell.
 TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
-    // flag: unset: the card comes again at the next launch; at0: events right after the click (once the key was read); at03: events 0.3 s later
+    // flag unset: the card comes again at the next launch; at0: the events right after the click
+    // (once the key was read); at03: the events 0.3 s later.
     struct Case { const char* name; Way way; std::optional<bool> flag; QStringList at0; QStringList at03; };
     const QList<Case> cases{
         {"开始使用", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().startButton(); }, true, {"closed", kNudge}, {"closed", kNudge}},
