@@ -47,16 +47,12 @@ protected:
 TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "a tray host is already running";
     QSignalSpy appeared(&m_bar.trayIcon(), &StatusTrayIcon::trayHostAppeared);
-    QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
     m_bar.start();
     EXPECT_TRUE(m_logs.contains(QStringLiteral("[StatusTrayIcon] 系统托盘不可用：等待托盘出现后显示托盘图标（录音仍可用双击 Alt 或 vocena toggle）")));
     EXPECT_FALSE(inTray());
 
-    m_bar.setState({true, 1, 0, true});
+    m_bar.setState({true, 1, 0, true});  // the menu follows all the same (its items: StatusMenuTest)
     EXPECT_EQ(m_bar.menu().action(StatusMenu::recordingTag)->text(), QStringLiteral("停止录音 (双击 Alt)"));
-    EXPECT_TRUE(m_bar.menu().action(StatusMenu::clearContextTag)->isEnabled());
-    m_bar.menu().menu()->actions().last()->trigger();
-    EXPECT_EQ(quit.count(), 1);
 
     clock.advance(StatusTrayIcon::hostPollSeconds);  // still no host: it keeps looking
     EXPECT_EQ(appeared.count(), 0);
