@@ -88,15 +88,9 @@ protected:
     void download(const QString& name) { card->downloadRow(name)->button(QStringLiteral("downloadButton"))->click(); }
     QString buttonText(SpeechModelRow* row, const char* name) const { return row->button(QString::fromLatin1(name))->text(); }
 
-    bool isActive(const QString& name) const {
-        SpeechModelRow* row = card->installedRow(name);
-        return row && child<QLabel>(row, "activeBadge")->isVisible();
-    }
+    bool isActive(const QString& name) const { return card->installedRow(name) && shown(child(card->installedRow(name), "activeBadge")); }
     bool emptyShown() const { return shown(child<QLabel>(card, "emptyText")); }
-    static QString noteOf(SpeechModelRow* row) {
-        auto* note = child<QLabel>(row, "noteLabel");
-        return note->isVisible() ? note->text() : QString();
-    }
+    static QString noteOf(SpeechModelRow* row) { return shownText(row, "noteLabel"); }
     static QString progressTextOf(SpeechModelRow* row) { return child<QLabel>(row, "installProgressText")->text(); }
 
     QString activePreference() const { return prefs.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)).value_or(QString()); }
