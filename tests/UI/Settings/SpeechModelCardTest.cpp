@@ -17,11 +17,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QCryptographicHash>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <atomic>
@@ -44,14 +40,12 @@ TEST(InstallProgressViewTest, ShowsEachStageOfAnInstall) {
     const QDateTime start(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
     DownloadProgress progress;
     for (int second = 0; second <= 2; ++second) progress.update(second * 4000000, 20000000, start.addSecs(second));
+    const auto shows = [&] { return std::tuple(view.isHidden(), bar->maximum(), bar->value(), text->text()); };
     view.setProgress(&progress);
-    EXPECT_FALSE(view.isHidden());
-    EXPECT_EQ(bar->maximum(), 1000);
-    EXPECT_EQ(bar->value(), 400);
-    EXPECT_EQ(text->text(), QStringLiteral("正在下载 8.0 / 20.0 MB · 4.0 MB/s · 约 3 秒"));
+    EXPECT_EQ(shows(), std::tuple(false, 1000, 400, QStringLiteral("正在下载 8.0 / 20.0 MB · 4.0 MB/s · 约 3 秒")));
     progress.update(20000000, 20000000, start.addSecs(3));
     view.setProgress(&progress);
-    EXPECT_EQ(bar->maximum(), 0);  // busy
+    EXPECT_EQ(std::get<1>(shows()), 0);  // busy
     EXPECT_EQ(text->text(), QStringLiteral("正在解压并验证模型…"));
     view.setProgress(nullptr);
     EXPECT_TRUE(view.isHidden());
@@ -88,6 +82,14 @@ protected:
     void download(const QString& name) { card->downloadRow(name)->button(QStringLiteral("downloadButton"))->click(); }
     QString buttonText(SpeechModelRow* row, const char* name) const { return row->button(QString::fromLatin1(name))->text(); }
 
+    // The installed rows, by folder: "*" marks the active model, "使用" the offer to switch to it.
+    QStringList rows() const {
+        QStringList rows;
+        for (const QString& name : installedFolders())
+            if (SpeechModelRow* row = card->installedRow(name))
+                rows << name + (isActive(name) ? QStringLiteral(" *") : QString()) + (shown(row->button(QStringLiteral("useButton"))) ? QStringLiteral(" 使用") : QString());
+        return rows;
+    }
     bool isActive(const QString& name) const { return card->installedRow(name) && shown(child(card->installedRow(name), "activeBadge")); }
     bool emptyShown() const { return shown(child<QLabel>(card, "emptyText")); }
     static QString noteOf(SpeechModelRow* row) { return shownText(row, "noteLabel"); }
@@ -123,33 +125,25 @@ TEST_F(SpeechModelCardTest, InstallsSpeechAndPunctuationModelsFromFilesSwitchesA
 
     // Any file of a model folder installs the folder; the first model becomes the active one.
     installFromFile(modelFolder(QStringLiteral("alpha")) + QStringLiteral("/tokens.txt"));
-    ASSERT_NE(card->installedRow(QStringLiteral("alpha")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(shown(card->fileInstallRow()));
-    EXPECT_FALSE(emptyShown());
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_FALSE(shown(card->installedRow(QStringLiteral("alpha"))->button(QStringLiteral("useButton"))));
+    EXPECT_EQ(rows(), QStringList{"alpha *"}) << noteOf(card->fileInstallRow()).toStdString();
+    EXPECT_FALSE(shown(card->fileInstallRow()) || emptyShown());
     EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("alpha")});
 
     // An archive; the active model stays.
     installFromFile(SpeechTestAssets::archive(modelFolder(QStringLiteral("beta"))));
-    ASSERT_NE(card->installedRow(QStringLiteral("beta")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isActive(QStringLiteral("beta")));
+    EXPECT_EQ(rows(), (QStringList{"alpha *", "beta 使用"})) << noteOf(card->fileInstallRow()).toStdString();
     EXPECT_EQ(announced->count(), 1);
 
     // "使用" switches, for the running dictation too.
     card->installedRow(QStringLiteral("beta"))->button(QStringLiteral("useButton"))->click();
-    ASSERT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
-    EXPECT_FALSE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(activePreference(), QStringLiteral("beta"));
-    EXPECT_EQ(announcedNames(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    ASSERT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha 使用", "beta *"}; }));
+    EXPECT_EQ(announcedNames() << activePreference(), (QStringList{"alpha", "beta", "beta"}));
 
     // A punctuation model installs beside them, without "使用"; its switch is the preference, on
     // by default.
     installFromFile(SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
                                                  path(QStringLiteral("src/punct"))) + QStringLiteral("/model.int8.onnx"));
-    ASSERT_NE(card->installedRow(QStringLiteral("punct")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isActive(QStringLiteral("punct")));
-    EXPECT_EQ(card->installedRow(QStringLiteral("punct"))->button(QStringLiteral("useButton")), nullptr);
+    EXPECT_EQ(rows(), (QStringList{"alpha 使用", "beta *", "punct"})) << noteOf(card->fileInstallRow()).toStdString();
     auto* toggle = child<ToggleSettingRow>(card, "punctuationToggle");
     ASSERT_TRUE(shown(toggle) && toggle->isOn());
     toggle->toggleSwitch()->click();
@@ -160,22 +154,17 @@ TEST_F(SpeechModelCardTest, InstallsSpeechAndPunctuationModelsFromFilesSwitchesA
 
     // Removing the active model asks first, and names the one that takes its place.
     EXPECT_TRUE(removeAnswering(QStringLiteral("beta"), QStringLiteral("取消")).contains(QStringLiteral("改用 alpha")));
-    EXPECT_EQ(installedFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("punct")}));
+    EXPECT_EQ(rows(), (QStringList{"alpha 使用", "beta *", "punct"}));
     removeAnswering(QStringLiteral("beta"), QStringLiteral("删除"));
-    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("beta")); }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(activePreference(), QStringLiteral("alpha"));
-    EXPECT_EQ(announcedNames().last(), QStringLiteral("alpha"));
+    ASSERT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha *", "punct"}; }));
+    EXPECT_EQ((QStringList{activePreference(), announcedNames().last()}), (QStringList{"alpha", "alpha"}));
     // The last speech model: dictation has no model afterwards (the punctuation model does not
     // take its place), and says so.
     EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("删除")).contains(QStringLiteral("不可用")));
     ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
-    EXPECT_EQ(activePreference(), QString());
-    EXPECT_EQ(announcedNames().last(), QString());
+    EXPECT_EQ(activePreference() + announcedNames().last(), QString());
     EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
-    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("punct")); }));
-    EXPECT_EQ(installedFolders(), QStringList());
-    EXPECT_TRUE(emptyShown());
+    ASSERT_TRUE(waitUntil([this] { return installedFolders().isEmpty() && emptyShown(); }));
 }
 
 TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
@@ -187,12 +176,11 @@ TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
         const ModelStore::InstallResult installed = QCoro::waitFor(terminal.install(modelFolder(name), std::nullopt));
         ASSERT_TRUE(installed.ok) << installed.message.toStdString();
     }
-    ASSERT_TRUE(waitUntil([this] { return card->installedRow(QStringLiteral("beta")) != nullptr; }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha *", "beta 使用"}; }));
     ASSERT_EQ(terminal.use(QStringLiteral("beta")), QString());
-    EXPECT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha 使用", "beta *"}; }));
     ASSERT_EQ(terminal.remove(QStringLiteral("alpha")), QString());
-    EXPECT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"beta *"}; }));
     // `vocena config set com.vocena.speech.punctuation false`
     auto* punctuation = child<ToggleSettingRow>(card, "punctuationToggle");
     ASSERT_TRUE(punctuation->isOn());
@@ -208,11 +196,9 @@ TEST_F(SpeechModelCardTest, DamagedModelsAndKeptDownloadsShowTheirNotesInTheThem
     ASSERT_TRUE(writeFile(modelsDir() + QStringLiteral("/.downloads/kept.tar.bz2.part"), QByteArray(2500, 'x')));
     QApplication::setPalette(ThemePalette::light());
     openCard({{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}}});
-    SpeechModelRow* broken = card->installedRow(QStringLiteral("broken"));
-    ASSERT_NE(broken, nullptr);
-    EXPECT_FALSE(noteOf(broken).isEmpty());
-    EXPECT_EQ(broken->button(QStringLiteral("useButton")), nullptr);
-    auto* problem = child<QLabel>(broken, "noteLabel");
+    ASSERT_EQ(rows(), QStringList{"broken"});
+    auto* problem = child<QLabel>(card->installedRow(QStringLiteral("broken")), "noteLabel");
+    EXPECT_TRUE(shown(problem) && !problem->text().isEmpty());
     auto* kept = child<QLabel>(card->downloadRow(QStringLiteral("kept")), "noteLabel");
     EXPECT_EQ(kept->text(), QStringLiteral("已下载 3 KB，可继续下载"));
     for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
@@ -250,14 +236,12 @@ TEST_F(SpeechModelCardTest, ADownloadContinuesAfterABrokenLineOrAClosedCard) {
     download(name);
     ASSERT_TRUE(waitUntil([&] { return progressTextOf(row()).contains(QStringLiteral("/s · 约")); })) << progressTextOf(row()).toStdString();
     EXPECT_TRUE(shown(row()->button(QStringLiteral("cancelButton"))));
-    EXPECT_FALSE(shown(row()->button(QStringLiteral("downloadButton"))));
-    EXPECT_FALSE(downloadEnabled(QStringLiteral("other")));
-    EXPECT_FALSE(child<QPushButton>(card, "installFromFileButton")->isEnabled());
+    EXPECT_FALSE(shown(row()->button(QStringLiteral("downloadButton"))) || downloadEnabled(QStringLiteral("other")) ||
+                 child<QPushButton>(card, "installFromFileButton")->isEnabled());
     ASSERT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
     EXPECT_TRUE(noteOf(row()).startsWith(QStringLiteral("下载失败"))) << noteOf(row()).toStdString();
     EXPECT_EQ(buttonText(row(), "downloadButton"), QStringLiteral("继续下载"));
-    EXPECT_TRUE(downloadEnabled(QStringLiteral("other")));
-    EXPECT_EQ(installedFolders(), QStringList());
+    EXPECT_TRUE(downloadEnabled(QStringLiteral("other")) && installedFolders().isEmpty());
 
     download(name);  // stalls after a few chunks more; the card is closed meanwhile
     ASSERT_TRUE(waitUntil([&] { return child<QProgressBar>(row(), "installProgress")->value() > 500; }));
@@ -274,9 +258,7 @@ TEST_F(SpeechModelCardTest, ADownloadContinuesAfterABrokenLineOrAClosedCard) {
     ASSERT_TRUE(waitUntil([&] { return card->installedRow(name); }, kInstallTimeoutMs)) << noteOf(row()).toStdString();
     EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(kept) + "-");
     EXPECT_EQ(row(), nullptr);
-    EXPECT_TRUE(isActive(name));
-    EXPECT_EQ(announcedNames(), QStringList{name});
-    EXPECT_EQ(keptDownloads(), QStringList());
+    EXPECT_EQ(rows() + announcedNames() + keptDownloads(), (QStringList{name + QStringLiteral(" *"), name}));
 }
 
 // The user's card, over the built-in list: the final-pass model downloads from the mirror
@@ -310,9 +292,8 @@ TEST_F(SpeechModelCardTest, TheFinalPassModelDownloadsFromTheMirrorIntoItsOwnGro
     ASSERT_NE(row, nullptr) << noteOf(card->downloadRow(name)).toStdString();
     EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
     EXPECT_TRUE(shown(group) && group->isAncestorOf(row));
-    EXPECT_EQ(row->button(QStringLiteral("useButton")), nullptr);
-    EXPECT_TRUE(emptyShown());
-    EXPECT_EQ(announced->count(), 0);
+    EXPECT_EQ(rows(), QStringList{name});
+    EXPECT_TRUE(emptyShown() && announced->isEmpty());
 
     auto* toggle = child<ToggleSettingRow>(card, "finalPassToggle");
     EXPECT_TRUE(toggle->isOn());
