@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -55,11 +57,9 @@ inline bool shown(const QWidget* widget) { return widget && widget->isVisible();
 
 template <typename T = QWidget>
 T* child(const QObject* parent, const char* name) { return parent->findChild<T*>(QString::fromUtf8(name)); }
-// The text of the label `name` below `parent` while it shows; otherwise nothing.
-inline QString shownText(const QObject* parent, const char* name) {
-    const auto* label = child<QLabel>(parent, name);
-    return shown(label) ? label->text() : QString();
-}
+// The text of `label` (or of the label `name` below `parent`) while it shows; otherwise nothing.
+inline QString shownText(const QLabel* label) { return shown(label) ? label->text() : QString(); }
+inline QString shownText(const QObject* parent, const char* name) { return shownText(child<QLabel>(parent, name)); }
 // The button below `parent` titled `title`.
 inline QAbstractButton* buttonTitled(const QObject* parent, const QString& title) {
     for (QAbstractButton* button : parent->findChildren<QAbstractButton*>())

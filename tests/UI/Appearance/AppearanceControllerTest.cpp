@@ -4,7 +4,6 @@
 #include "support/WidgetTest.h"
 
 #include <QJsonValue>
-#include <QLineEdit>
 #include <QStyle>
 
 using namespace vocena;

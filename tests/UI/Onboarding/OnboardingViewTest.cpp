@@ -9,9 +9,6 @@
 #include "support/CliRunner.h"
 #include "support/WidgetTest.h"
 
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
 #include <QSignalSpy>
 
 using namespace vocena;
@@ -83,13 +80,10 @@ TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
 // Without a title bar the window is moved by dragging its background (text included); a drag
 // that starts on a button does not move it. It floats above other windows and opens centred.
 TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackground) {
-    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
     ASSERT_NO_FATAL_FAILURE(presentSettled());
-    EXPECT_EQ(window->size(), QSize(WelcomeWindow::kWidth, WelcomeWindow::kHeight));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 1);
+    const QPoint offCentre = window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(std::max(std::abs(offCentre.x()), std::abs(offCentre.y())), 1);
 
     // grabPoint: in global coordinates
     struct Case { const char* name; std::function<QPoint()> grabPoint; bool moves; };
@@ -105,11 +99,8 @@ TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackgroun
         const QPoint before = window->pos();
         const QPoint from = c.grabPoint();
         const QPoint delta(-60, 40);
-        xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mouseup 1")
-                    .arg(from.x())
-                    .arg(from.y())
-                    .arg(from.x() + delta.x())
-                    .arg(from.y() + delta.y()));
+        const QPoint to = from + delta;
+        xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mouseup 1").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y()));
         if (c.moves) {
             EXPECT_TRUE(waitUntil([&] { return window->pos() == before + delta; }, 3000)) << window->pos().x() << "," << window->pos().y();
         } else {

@@ -10,7 +10,6 @@
 #include "support/WidgetTest.h"
 
 #include <QCoro/QCoroTimer>
-#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -92,8 +91,7 @@ TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
             clock.advance(2.9);
             EXPECT_FALSE(flow->window());
             clock.advance(0.1);
-            ASSERT_TRUE(flow->window());
-            EXPECT_TRUE(flow->window()->isVisible());
+            ASSERT_TRUE(shown(flow->window()));
             QPointer<WelcomeWindow> window = flow->window();
             flow->showWelcomeCard();  // one card at a time
             EXPECT_EQ(flow->window(), window.data());

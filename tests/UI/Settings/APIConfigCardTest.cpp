@@ -12,9 +12,6 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -114,8 +111,7 @@ protected:
 TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBadgeGoesForGood) {
     openCard();
     EXPECT_EQ(shownText(card, "badgeLabel"), QStringLiteral("推荐配置"));
-    EXPECT_EQ(keyField()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(keyField()->placeholderText(), QStringLiteral("sk-xxxxxxxxxxxxxxxx"));
+    EXPECT_EQ(std::pair(keyField()->echoMode(), keyField()->placeholderText()), std::pair(QLineEdit::Password, QStringLiteral("sk-xxxxxxxxxxxxxxxx")));
 
     QTest::keyClicks(keyField(), QStringLiteral(" "));  // the first key: the badge goes, and stays gone
     EXPECT_FALSE(card->isBadgeShown() || shown(child(card, "badgeLabel")));
@@ -136,8 +132,7 @@ TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBa
     // The key is gone again, yet a new card shows no badge: it was seen.
     removeKey();
     openCard();
-    EXPECT_FALSE(card->isBadgeShown());
-    EXPECT_TRUE(keyField()->text().isEmpty());
+    EXPECT_FALSE(card->isBadgeShown() || !keyField()->text().isEmpty());
 }
 
 // A stored key shows without the badge and is not written back; emptying the field removes it,
@@ -145,9 +140,8 @@ TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBa
 TEST_F(APIConfigCardTest, EmptyingTheFieldRemovesTheKeyAndClosingOrDestroyingSavesAtOnce) {
     storeKey(QStringLiteral("sk-old "));
     openCard();
-    EXPECT_EQ(keyField()->text(), QStringLiteral("sk-old "));
-    EXPECT_FALSE(card->isBadgeShown());
-    EXPECT_FALSE(badgeSeen());  // nothing was dismissed
+    // Not shown, and not dismissed either.
+    EXPECT_EQ(std::tuple(keyField()->text(), card->isBadgeShown(), badgeSeen()), std::tuple(QStringLiteral("sk-old "), false, false));
     clock.advance(1);
     EXPECT_TRUE(secrets->writes.isEmpty());  // loading is no edit
 
@@ -187,14 +181,12 @@ TEST_F(APIConfigCardTest, AKeyringThatFailedIsSaidSoUntilItWorks) {
     prefs.remove(QString::fromLatin1(APIConfigCard::kBadgeSeenKey));
     secrets->failReads = true;
     openCard();
-    EXPECT_EQ(shownText(card, "keyReadNote"), QStringLiteral("无法读取密钥环"));
-    EXPECT_FALSE(card->isBadgeShown());
+    EXPECT_EQ(std::pair(shownText(card, "keyReadNote"), card->isBadgeShown()), std::pair(QStringLiteral("无法读取密钥环"), false));
     secrets->failReads = false;
     card->hide();
     card->show();
     ASSERT_TRUE(waitUntil([this] { return loads == 2; }));
-    EXPECT_EQ(shownText(card, "keyReadNote"), QString());
-    EXPECT_TRUE(card->isBadgeShown());
+    EXPECT_EQ(std::pair(shownText(card, "keyReadNote"), card->isBadgeShown()), std::pair(QString(), true));
 }
 
 // A keyring that takes its time (locked, waiting for a password) keeps the card usable, and
@@ -208,8 +200,7 @@ TEST_F(APIConfigCardTest, ASlowKeyringNeitherBlocksTheCardNorOverwritesWhatWasTy
     EXPECT_EQ(keyField()->text(), QStringLiteral("sk-new"));
     secrets->openGate();
     ASSERT_TRUE(waitUntil([this] { return loads == 1; }));
-    EXPECT_EQ(keyField()->text(), QStringLiteral("sk-new"));
-    EXPECT_FALSE(card->isBadgeShown());
+    EXPECT_EQ(std::pair(keyField()->text(), card->isBadgeShown()), std::pair(QStringLiteral("sk-new"), false));
     clock.advance(0.5);
     ASSERT_TRUE(waitUntil([this] { return storedKey() == QStringLiteral("sk-new"); }));
 
@@ -237,8 +228,7 @@ TEST_F(APIConfigCardTest, ASlowKeyringNeitherBlocksTheCardNorOverwritesWhatWasTy
     ASSERT_TRUE(waitUntil([this] { return !saves.isEmpty(); }));
     EXPECT_EQ(secrets->writes, (QStringList{QStringLiteral("sk-a"), QStringLiteral("sk-c")}));
     EXPECT_EQ(saves, QList<bool>{true});
-    EXPECT_EQ(storedKey(), QStringLiteral("sk-c"));
-    EXPECT_EQ(keyField()->text(), QStringLiteral("sk-c"));
+    EXPECT_EQ(std::pair(storedKey(), keyField()->text()), std::pair(std::optional(QStringLiteral("sk-c")), QStringLiteral("sk-c")));
 }
 
 TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheDefault) {
@@ -246,9 +236,9 @@ TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheD
     AISettingsStore settings(prefs, secrets);
     QLineEdit* baseURL = field("baseURLField");
     QLineEdit* model = field("modelField");
-    EXPECT_EQ(baseURL->text(), QStringLiteral("https://api.deepseek.com"));  // nothing stored: the default shows
-    EXPECT_EQ(model->text(), QStringLiteral("deepseek-chat"));
-    EXPECT_EQ(model->placeholderText(), QStringLiteral("model-name"));
+    // Nothing stored: the defaults show.
+    EXPECT_EQ((QStringList{baseURL->text(), model->text(), model->placeholderText()}),
+              (QStringList{"https://api.deepseek.com", "deepseek-chat", "model-name"}));
 
     // stored: undefined: nothing stored
     struct Case { QLineEdit* field; QString typed; QJsonValue stored; QString used; };
@@ -296,9 +286,7 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         QElapsedTimer elapsed;
         elapsed.start();
         QTest::mouseClick(testButton(), Qt::LeftButton);
-        EXPECT_TRUE(card->isTesting());
-        EXPECT_FALSE(testButton()->isEnabled());
-        EXPECT_TRUE(resultText().isEmpty());
+        EXPECT_EQ(std::tuple(card->isTesting(), testButton()->isEnabled(), resultText()), std::tuple(true, false, QString()));
         ASSERT_TRUE(waitUntil([this] { return !card->isTesting(); }, 10000));
         EXPECT_LT(elapsed.elapsed(), c.withinMs);
         EXPECT_EQ(resultText(), c.expected);

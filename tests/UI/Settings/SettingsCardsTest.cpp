@@ -14,7 +14,6 @@
 #include "support/TestFiles.h"
 #include "support/WidgetTest.h"
 
-#include <QLabel>
 #include <QTest>
 
 using namespace vocena;
@@ -44,11 +43,8 @@ TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
     for (const bool on : {true, false, true}) {
         SCOPED_TRACE(on);
         if (on != card.switchRow()->isOn()) click(card.switchRow()->toggleSwitch());
-        EXPECT_EQ(card.switchRow()->isOn(), on);
-        EXPECT_EQ(intPref(AISettingsStore::kModeKey).value_or(0), on ? 0 : 1);
-        EXPECT_EQ(boolPref(AISettingsStore::kEnabledKey).value_or(true), on);
-        EXPECT_EQ(card.features()->isVisible(), on);
-        EXPECT_EQ(card.offNotice()->isVisible(), !on);
+        EXPECT_EQ(std::tuple(card.switchRow()->isOn(), intPref(AISettingsStore::kModeKey).value_or(0), boolPref(AISettingsStore::kEnabledKey).value_or(true),
+                             card.features()->isVisible(), card.offNotice()->isVisible()), std::tuple(on, on ? 0 : 1, on, on, !on));
     }
     QStringList texts;
     for (const QLabel* label : card.offNotice()->findChildren<QLabel*>()) texts << label->text();
@@ -60,19 +56,21 @@ TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
 TEST_F(SettingsCardsTest, AWorkModeRowStoresItsMode) {
     WorkModeCard card(prefs);
     ASSERT_NO_FATAL_FAILURE(showCard(card));
-    EXPECT_TRUE(card.option(0)->isSelected());
-    EXPECT_EQ(card.currentShortcut()->text(), QStringLiteral("双击 Alt"));
-    const std::function<void(QWidget*)> space = [](QWidget* row) { QTest::keyClick(row, Qt::Key_Space); };
-    for (const auto& [mode, choose] : {std::pair{1, std::function<void(QWidget*)>(click)}, std::pair{0, std::function<void(QWidget*)>(click)}, std::pair{1, space}}) {
+    // Whether the first and the second row are selected, and the shortcut named.
+    const auto shows = [&] { return std::tuple(card.option(0)->isSelected(), card.option(1)->isSelected(), card.currentShortcut()->text()); };
+    const auto inputMethod = std::tuple(true, false, QStringLiteral("双击 Alt"));
+    const auto assistant = std::tuple(false, true, QStringLiteral("Alt+Ctrl"));
+    EXPECT_EQ(shows(), inputMethod);
+    using Choose = std::function<void(QWidget*)>;
+    const Choose space = [](QWidget* row) { QTest::keyClick(row, Qt::Key_Space); };
+    for (const auto& [mode, choose] : {std::pair{1, Choose(click)}, std::pair{0, Choose(click)}, std::pair{1, space}}) {
         SCOPED_TRACE(mode);
         choose(card.option(mode));
         EXPECT_EQ(intPref(AISettingsStore::kWorkModeKey), mode);
-        EXPECT_TRUE(card.option(mode)->isSelected());
-        EXPECT_FALSE(card.option(1 - mode)->isSelected());
-        EXPECT_EQ(card.currentShortcut()->text(), mode == 0 ? QStringLiteral("双击 Alt") : QStringLiteral("Alt+Ctrl"));
+        EXPECT_EQ(shows(), mode == 0 ? inputMethod : assistant);
     }
     prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), 0);
-    EXPECT_TRUE(waitUntil([&] { return card.option(0)->isSelected() && card.currentShortcut()->text() == QStringLiteral("双击 Alt"); }));
+    EXPECT_TRUE(waitUntil([&] { return shows() == inputMethod; }));
 }
 
 // A theme choice is stored, applied to the whole app at once and logged.
@@ -111,20 +109,18 @@ TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
         ASSERT_NO_FATAL_FAILURE(showCard(card));
         EXPECT_FALSE(card.autoLaunchRow()->isOn());
         LogCapture log;
+        const auto stored = [&] { return std::pair(card.autoLaunchRow()->isOn(), boolPref(GeneralSettingsCard::kAutoLaunchKey)); };
         click(card.autoLaunchRow()->toggleSwitch());
-        EXPECT_TRUE(card.autoLaunchRow()->isOn());
-        EXPECT_EQ(boolPref(GeneralSettingsCard::kAutoLaunchKey), true);
+        EXPECT_EQ(stored(), std::pair(true, std::optional(true)));
+        const QString error = shownText(card.loginItemError());
         if (folder == QStringLiteral("blocked")) {
-            EXPECT_TRUE(card.loginItemError()->text().startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << card.loginItemError()->text().toStdString();
-            EXPECT_TRUE(shown(card.loginItemError()));
+            EXPECT_TRUE(error.startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << error.toStdString();
             EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
             continue;
         }
-        EXPECT_FALSE(card.loginItemError()->isVisible());
-        EXPECT_TRUE(QFile::exists(entry));  // its lines: LoginItemTest
+        EXPECT_TRUE(!shown(card.loginItemError()) && QFile::exists(entry));  // its lines: LoginItemTest
         click(card.autoLaunchRow()->toggleSwitch());
-        EXPECT_FALSE(card.autoLaunchRow()->isOn());
-        EXPECT_EQ(boolPref(GeneralSettingsCard::kAutoLaunchKey), false);
+        EXPECT_EQ(stored(), std::pair(false, std::optional(false)));
         EXPECT_FALSE(QFile::exists(entry));
     }
 }

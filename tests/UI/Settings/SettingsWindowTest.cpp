@@ -14,7 +14,6 @@
 #include "support/MemorySecretStore.h"
 #include "support/WidgetTest.h"
 
-#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <memory>
@@ -48,8 +47,7 @@ protected:
 // it scrolls sideways, and no card is squeezed below its width.
 TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint) {
     auto window = open();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("澄言设置"));
-    EXPECT_EQ(window->size(), QSize(SettingsWindow::kWidth, SettingsWindow::kHeight));
+    EXPECT_EQ(std::pair(window->windowTitle(), window->size()), std::pair(QStringLiteral("澄言设置"), QSize(SettingsWindow::kWidth, SettingsWindow::kHeight)));
     const QList<QWidget*>& cards = window->cards();
     QStringList shown;  // each card's class and width, left to right without overlapping
     for (int i = 0; i < cards.size(); ++i) {
@@ -59,11 +57,10 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     EXPECT_EQ(shown, (QStringList{"WorkModeCard 290", "AIFeaturesCard 290", "APIConfigCard 330", "GeneralSettingsCard 300",
                                   "VocabularySettingsCard 300", "SpeechModelCard 330"}));
 
-    EXPECT_EQ(window->versionLabel()->text(), QStringLiteral(VOCENA_VERSION));
-    EXPECT_EQ(window->forceQuitHint()->text(),
-              QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill -9 %1").arg(QCoreApplication::applicationPid()));
-    // What opens the settings on Linux (there is no application menu with Ctrl+,).
-    EXPECT_EQ(window->openHint()->text(), QStringLiteral("随时打开设置：托盘菜单「设置...」或 vocena settings"));
+    // The last line: what opens the settings on Linux (there is no application menu with Ctrl+,).
+    EXPECT_EQ((QStringList{window->versionLabel()->text(), window->forceQuitHint()->text(), window->openHint()->text()}),
+              (QStringList{QStringLiteral(VOCENA_VERSION), QStringLiteral("⚠️ 如遇卡死：强制退出：在终端运行 kill -9 %1").arg(QCoreApplication::applicationPid()),
+                           QStringLiteral("随时打开设置：托盘菜单「设置...」或 vocena settings")}));
     saveScreenshot(window.get(), QStringLiteral("settings-light"), 0);
 
     QScrollBar* bar = window->cardArea()->horizontalScrollBar();
@@ -107,14 +104,11 @@ TEST_F(SettingsWindowTest, EveryCardHasTheSameFrameAndHeaderAndNoTextIsCutInEith
             SCOPED_TRACE(headers[i].first);
             auto* card = qobject_cast<SettingsCard*>(cards[i]);
             ASSERT_TRUE(card);
-            EXPECT_EQ(card->findChildren<CardHeader*>().size(), 1);
-            EXPECT_EQ(card->header()->titleLabel()->text(), QString::fromUtf8(headers[i].first));
-            EXPECT_EQ(card->header()->symbolView()->symbol(), headers[i].second);
+            EXPECT_EQ(std::tuple(card->findChildren<CardHeader*>().size(), card->header()->titleLabel()->text(), card->header()->symbolView()->symbol()),
+                      std::tuple(qsizetype(1), QString::fromUtf8(headers[i].first), headers[i].second));
             EXPECT_EQ(card->header()->geometry(),
                       QRect(first->header()->pos(), QSize(card->width() - 2 * first->header()->x(), first->header()->height())));
-            EXPECT_EQ(card->y(), first->y());
-            EXPECT_EQ(card->height(), first->height());
-            EXPECT_EQ(cardColour(card), SettingsStyle::colors(dark).card);
+            EXPECT_EQ(std::tuple(card->y(), card->height(), cardColour(card)), std::tuple(first->y(), first->height(), SettingsStyle::colors(dark).card));
         }
         EXPECT_TRUE(cards[2]->findChild<CardHeader*>()->isAncestorOf(child<QLabel>(cards[2], "badgeLabel")));
         int checked = 0;
@@ -133,15 +127,14 @@ TEST_F(SettingsWindowTest, EveryCardHasTheSameFrameAndHeaderAndNoTextIsCutInEith
 // too; the window stays shown throughout.
 TEST_F(SettingsWindowTest, FloatsForItsFirstHalfSecond) {
     auto window = open();
-    EXPECT_TRUE(window->isFloating());
     ASSERT_TRUE(window->windowHandle());
-    EXPECT_TRUE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    // Floating, for the window and for the window system, and shown.
+    const auto state = [&] { return std::tuple(window->isFloating(), window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), window->isVisible()); };
+    EXPECT_EQ(state(), std::tuple(true, true, true));
     clock.advance(0.49);
-    EXPECT_TRUE(window->isFloating());
+    EXPECT_EQ(state(), std::tuple(true, true, true));
     clock.advance(0.02);
-    EXPECT_FALSE(window->isFloating());
-    EXPECT_FALSE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(state(), std::tuple(false, false, true));
 
     // A window destroyed before its half second leaves nothing behind to run.
     auto second = open();

@@ -2,7 +2,6 @@
 // deleting through a row's trash button, importing a CSV file through the file dialog, and a
 // vocabulary of 10,000 items; the store underneath writes a real file in a temporary folder.
 #include "Infrastructure/Platform/Clock.h"
-#include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/AddVocabularySheet.h"
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
@@ -15,10 +14,7 @@
 #include "support/WidgetTest.h"
 
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
