@@ -79,7 +79,7 @@ TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
 
 // Without a title bar the window is moved by dragging its background (text included); a drag
 // that starts on a button does not move it. It floats above other windows and opens centred.
-TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackground) {
+TEST_F(OnboardingViewTest, TheFramelessWindowFloatsFollowsADragOfItsBackgroundAndTheTheme) {
     EXPECT_TRUE(window->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
     ASSERT_NO_FATAL_FAILURE(presentSettled());
     const QPoint offCentre = window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
@@ -108,13 +108,10 @@ TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackgroun
             EXPECT_EQ(window->pos(), before);
         }
     }
-}
 
-// The open card follows a theme change: its texts and cards take the new colours. With
-// VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
-TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
+    // The open card follows a theme change: its texts and cards take the new colours. With
+    // VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
     AppearanceController appearance(prefs);
-    ASSERT_NO_FATAL_FAILURE(presentSettled());
     auto* cardTitle = view().guideCard(2)->findChild<QLabel*>(QStringLiteral("guideTitle"));
     for (const auto& [theme, name] : {std::pair{1, "dark"}, std::pair{0, "light"}}) {
         SCOPED_TRACE(name);

@@ -8,6 +8,7 @@
 #include "UI/Settings/CardHeader.h"
 #include "UI/Settings/GeneralSettingsCard.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/SettingsSymbols.h"
 #include "UI/Settings/SettingsWindowFactory.h"
 #include "UI/Settings/SymbolView.h"
 #include "Vocabulary/VocabularyStore.h"
@@ -45,7 +46,7 @@ protected:
 // Title, size, the cards in their order and widths, the version of the build and the way to
 // end a hung app with this process's id. With all six cards the row is wider than the window:
 // it scrolls sideways, and no card is squeezed below its width.
-TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint) {
+TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHintAndFloatsForItsFirstHalfSecond) {
     auto window = open();
     EXPECT_EQ(std::pair(window->windowTitle(), window->size()), std::pair(QStringLiteral("澄言设置"), QSize(SettingsWindow::kWidth, SettingsWindow::kHeight)));
     const QList<QWidget*>& cards = window->cards();
@@ -73,6 +74,23 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     bar->setValue(bar->maximum());
     EXPECT_TRUE(lastInView());
     saveScreenshot(window.get(), QStringLiteral("settings-scrolled"), 0);
+
+    // Above other windows for the first half second, then a normal window, for the window system
+    // too; the window stays shown throughout.
+    auto floating = open();
+    ASSERT_TRUE(floating->windowHandle());
+    // Floating, for the window and for the window system, and shown.
+    const auto state = [&] { return std::tuple(floating->isFloating(), floating->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), floating->isVisible()); };
+    EXPECT_EQ(state(), std::tuple(true, true, true));
+    clock.advance(0.49);
+    EXPECT_EQ(state(), std::tuple(true, true, true));
+    clock.advance(0.02);
+    EXPECT_EQ(state(), std::tuple(false, false, true));
+
+    // A window destroyed before its half second leaves nothing behind to run.
+    auto second = open();
+    second.reset();
+    clock.advance(1);
 }
 
 // All six cards wear the same frame in the theme's card colour, each with one header line of
@@ -123,21 +141,16 @@ TEST_F(SettingsWindowTest, EveryCardHasTheSameFrameAndHeaderAndNoTextIsCutInEith
     saveScreenshot(window.get(), QStringLiteral("settings-dark"), 0);
 }
 
-// Above other windows for the first half second, then a normal window, for the window system
-// too; the window stays shown throughout.
-TEST_F(SettingsWindowTest, FloatsForItsFirstHalfSecond) {
-    auto window = open();
-    ASSERT_TRUE(window->windowHandle());
-    // Floating, for the window and for the window system, and shown.
-    const auto state = [&] { return std::tuple(window->isFloating(), window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), window->isVisible()); };
-    EXPECT_EQ(state(), std::tuple(true, true, true));
-    clock.advance(0.49);
-    EXPECT_EQ(state(), std::tuple(true, true, true));
-    clock.advance(0.02);
-    EXPECT_EQ(state(), std::tuple(false, false, true));
-
-    // A window destroyed before its half second leaves nothing behind to run.
-    auto second = open();
-    second.reset();
-    clock.advance(1);
+// Every symbol of the settings window draws something, in the colour asked and nothing else.
+TEST(SettingsSymbolsTest, EverySymbolIsDrawnInItsColour) {
+    using Symbol = SettingsSymbols::Symbol;
+    const QColor colour(0xEB, 0x40, 0x59);
+    for (int i = int(Symbol::appMark); i <= int(Symbol::waveform); ++i) {
+        SCOPED_TRACE(i);
+        const QImage image = SettingsSymbols::pixmap(Symbol(i), colour, 24, 2.0).toImage();
+        ASSERT_EQ(image.size(), QSize(48, 48));
+        const int opaque = countNear(image, colour, 255);  // edges blend with the transparent ground
+        EXPECT_GT(opaque, 48) << "hardly anything drawn";
+        EXPECT_EQ(countNear(image, colour, 2), opaque);
+    }
 }

@@ -27,13 +27,10 @@ namespace {
 // Types like a user: ASCII through key presses, other characters committed by an input method.
 void type(QWidget* field, const QString& text) {
     for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClicks(field, QString(c));
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(field, &commit);
-        }
+        if (c.unicode() < 0x80) { QTest::keyClicks(field, QString(c)); continue; }
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(c));
+        QApplication::sendEvent(field, &commit);
     }
 }
 
@@ -83,6 +80,8 @@ protected:
         ASSERT_TRUE(sheetClosed());
     }
     QString count() const { return card->countLabel()->text(); }
+    // The count of the whole vocabulary, then the words of the rows shown: "3 个词汇: VureVIZ|张三|澄言".
+    QString shows() const { return count() + QStringLiteral(": ") + shownWords(); }
 
     void search(const QString& text) {
         card->searchField()->clear();
@@ -106,7 +105,9 @@ protected:
     AddVocabularySheet* sheet = nullptr;
 };
 
-TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNotVariants) {
+// The search matches a word or a category, whatever the case, never a variant; the trash button
+// deletes its row's item.
+TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryAndTheTrashButtonDeletesTheRowsItem) {
     addSample();
     openCard();
     EXPECT_EQ(card->searchField()->placeholderText(), QStringLiteral("搜索词汇..."));
@@ -117,44 +118,34 @@ TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNot
     };
     for (const auto& c : cases) {
         search(QString::fromUtf8(c.text));
-        EXPECT_EQ(shownWords(), QString::fromUtf8(c.shown)) << c.text;
-        EXPECT_EQ(count(), QStringLiteral("3 个词汇")) << "the count is of the whole vocabulary";
+        EXPECT_EQ(shows(), QStringLiteral("3 个词汇: ") + QString::fromUtf8(c.shown)) << c.text;
     }
-}
 
-TEST_F(VocabularySettingsCardTest, SheetParsesVariantsAndCategory) {
-    openCard();
-    EXPECT_EQ(count(), QStringLiteral("0 个词汇"));
-    const struct { const char* word; const char* variants; const char* category; const char* storedWord;
-                   std::optional<QStringList> storedVariants; std::optional<QString> storedCategory; } cases[] = {
-        {"VureVIZ", "zOVO, vure viz", "公司名", "VureVIZ", QStringList{"zOVO", "vure viz"}, "公司名"},
-        {"澄言", "成言，程言", "", "澄言", QStringList{"成言，程言"}, std::nullopt},  // the full-width comma is no separator
-        {"  张三 ", "\t章三 ,,张 三\t", " 人名\t", "张三", QStringList{"章三", "张 三"}, "人名"},
-        // Blank pieces and blank categories would only store empty texts: nothing is kept for them.
-        {"Qt", " , ,", "  ", "Qt", std::nullopt, std::nullopt},
-    };
-    int added = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.word);
-        addThroughSheet(QString::fromUtf8(c.word), QString::fromUtf8(c.variants), QString::fromUtf8(c.category));
-        const QList<VocabularyItem> items = store->items();
-        ASSERT_EQ(items.size(), ++added);
-        EXPECT_EQ(std::tuple(items.last().word, items.last().variants, items.last().category),
-                  std::tuple(QString::fromUtf8(c.storedWord), c.storedVariants, c.storedCategory));
-        EXPECT_EQ(count(), QStringLiteral("%1 个词汇").arg(added));
-        EXPECT_EQ(words(card->model().items()), words(items));
-    }
-    // A word that is there closes the sheet and changes nothing.
-    const QByteArray before = test::readFile(file());
-    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
-    EXPECT_EQ(test::readFile(file()), before);
-    EXPECT_EQ(card->model().items(), store->items());
-    EXPECT_EQ(count(), QStringLiteral("4 个词汇"));
+    // A click on the row beside its button deletes nothing; one on the button deletes that row's item.
+    search(QStringLiteral("名"));  // rows: VureVIZ, 张三
+    QWidget* viewport = card->listView()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, card->listView()->visualRect(card->model().index(1)).center() - QPoint(60, 0));
+    EXPECT_EQ(store->items().size(), 3);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, deleteButtonOf(1).center());
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 2; }));
+    EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
+    EXPECT_EQ(shows(), QStringLiteral("2 个词汇: VureVIZ")) << "the search stays";
+    EXPECT_EQ(words(VocabularyStore(file(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
+
+    // Words added by another process (the command line, or the dictation accepting a suggested
+    // term) show when the card is shown again.
+    search({});
+    ASSERT_TRUE(VocabularyStore(file(), Clock::system()).add(QStringLiteral("Kernel")));
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 3; }));  // the store follows its file
+    host->hide();
+    host->show();
+    EXPECT_EQ(shows(), QStringLiteral("3 个词汇: VureVIZ|澄言|Kernel"));
 }
 
 // The sheet needs a word and starts empty each time; it and the rows take a new theme's colours
-// (the rows are painted in colours told from the list's palette, the sheet's from its own).
-TEST_F(VocabularySettingsCardTest, SheetNeedsAWordStartsEmptyEachTimeAndFollowsTheTheme) {
+// (the rows are painted in colours told from the list's palette, the sheet's from its own). Then
+// it adds words, its variants and category parsed.
+TEST_F(VocabularySettingsCardTest, TheSheetNeedsAWordFollowsTheThemeAndParsesVariantsAndCategory) {
     openCard();
     ASSERT_NO_FATAL_FAILURE(openSheet());
     const auto isDark = [](const QWidget* widget) { return ThemePalette::isDark(widget->palette()); };
@@ -163,9 +154,8 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordStartsEmptyEachTimeAndFollowsT
         QApplication::setPalette(dark ? ThemePalette::dark() : ThemePalette::light());
         EXPECT_TRUE(waitUntil([&] { return isDark(card->listView()) == dark && isDark(sheet) == dark; }, 2000)) << dark;
     }
-    EXPECT_EQ(sheet->wordField()->placeholderText(), QStringLiteral("例如：VureVIZ"));
-    EXPECT_EQ(sheet->variantsField()->placeholderText(), QStringLiteral("例如：zOVO, vure viz"));
-    EXPECT_EQ(sheet->categoryField()->placeholderText(), QStringLiteral("例如：人名, 公司名, 专业术语"));
+    EXPECT_EQ((QStringList{sheet->wordField()->placeholderText(), sheet->variantsField()->placeholderText(), sheet->categoryField()->placeholderText()}),
+              (QStringList{"例如：VureVIZ", "例如：zOVO, vure viz", "例如：人名, 公司名, 专业术语"}));
     EXPECT_FALSE(sheet->addButton()->isEnabled());
     QTest::keyClick(sheet->wordField(), Qt::Key_Return);  // nothing to add: the sheet stays
     EXPECT_EQ(card->addSheet(), sheet);
@@ -185,8 +175,33 @@ TEST_F(VocabularySettingsCardTest, SheetNeedsAWordStartsEmptyEachTimeAndFollowsT
     ASSERT_NO_FATAL_FAILURE(openSheet(QStringLiteral("   ")));
     QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
     ASSERT_TRUE(sheetClosed());
-    EXPECT_TRUE(store->items().isEmpty());
-    EXPECT_FALSE(QFile::exists(file())) << "cancelling and a blank word never wrote the file";
+    EXPECT_TRUE(store->items().isEmpty() && !QFile::exists(file())) << "cancelling and a blank word never wrote the file";
+    EXPECT_EQ(count(), QStringLiteral("0 个词汇"));
+
+    const struct { const char* word; const char* variants; const char* category; const char* storedWord;
+                   std::optional<QStringList> storedVariants; std::optional<QString> storedCategory; } cases[] = {
+        {"VureVIZ", "zOVO, vure viz", "公司名", "VureVIZ", QStringList{"zOVO", "vure viz"}, "公司名"},
+        {"澄言", "成言，程言", "", "澄言", QStringList{"成言，程言"}, std::nullopt},  // the full-width comma is no separator
+        {"  张三 ", "\t章三 ,,张 三\t", " 人名\t", "张三", QStringList{"章三", "张 三"}, "人名"},
+        // Blank pieces and blank categories would only store empty texts: nothing is kept for them.
+        {"Qt", " , ,", "  ", "Qt", std::nullopt, std::nullopt},
+    };
+    int added = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        addThroughSheet(QString::fromUtf8(c.word), QString::fromUtf8(c.variants), QString::fromUtf8(c.category));
+        const QList<VocabularyItem> items = store->items();
+        ASSERT_EQ(items.size(), ++added);
+        EXPECT_EQ(std::tuple(items.last().word, items.last().variants, items.last().category),
+                  std::tuple(QString::fromUtf8(c.storedWord), c.storedVariants, c.storedCategory));
+        EXPECT_EQ(shows(), QStringLiteral("%1 个词汇: ").arg(added) + words(items));
+    }
+    // A word that is there closes the sheet and changes nothing.
+    const QByteArray before = test::readFile(file());
+    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
+    EXPECT_EQ(test::readFile(file()), before);
+    EXPECT_EQ(card->model().items(), store->items());
+    EXPECT_EQ(count(), QStringLiteral("4 个词汇"));
 }
 
 // A save that fails is said on the card, and the sheet keeps what was typed for another try;
@@ -214,33 +229,6 @@ TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
     EXPECT_EQ(test::readFile(file()), QByteArray("{ not json"));
 }
 
-TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
-    addSample();
-    openCard();
-    search(QStringLiteral("名"));  // rows: VureVIZ, 张三
-    ASSERT_EQ(card->model().rowCount(), 2);
-    QWidget* viewport = card->listView()->viewport();
-    // A click on the row beside its button deletes nothing; one on the button deletes that row's item.
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, card->listView()->visualRect(card->model().index(1)).center() - QPoint(60, 0));
-    EXPECT_EQ(store->items().size(), 3);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, deleteButtonOf(1).center());
-    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 2; }));
-    EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
-    EXPECT_EQ(shownWords(), QStringLiteral("VureVIZ")) << "the search stays";
-    EXPECT_EQ(count(), QStringLiteral("2 个词汇"));
-    EXPECT_EQ(words(VocabularyStore(file(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
-
-    // Words added by another process (the command line, or the dictation accepting a suggested
-    // term) show when the card is shown again.
-    search({});
-    ASSERT_TRUE(VocabularyStore(file(), Clock::system()).add(QStringLiteral("Kernel")));
-    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 3; }));  // the store follows its file
-    host->hide();
-    host->show();
-    EXPECT_EQ(count(), QStringLiteral("3 个词汇"));
-    EXPECT_EQ(card->model().items().last().word, QStringLiteral("Kernel"));
-}
-
 // An import through the file dialog adds the new words of the CSV file; a cancelled one, or a
 // file without new words, changes nothing.
 TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
@@ -259,8 +247,7 @@ TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
 
     LogCapture log;
     chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
-    ASSERT_TRUE(waitUntil([this] { return count() == QStringLiteral("5 个词汇"); }));
-    EXPECT_EQ(words(card->model().items()), QStringLiteral("VureVIZ|张三|澄言|李四|Kernel"));
+    ASSERT_TRUE(waitUntil([this] { return shows() == QStringLiteral("5 个词汇: VureVIZ|张三|澄言|李四|Kernel"); }));
     EXPECT_EQ(card->model().items().at(3).variants, (QStringList{QStringLiteral("李斯"), QStringLiteral("里四")}));
     EXPECT_TRUE(log.contains(QStringLiteral("[VocabularySettingsCard] 成功导入 2 个词汇"))) << log.lines().join(u'\n').toStdString();
 

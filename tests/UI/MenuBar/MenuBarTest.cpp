@@ -1,7 +1,9 @@
-// The tray icon on the Xvfb display of scripts/with-xvfb, with trayer as the tray host: the
-// icon waiting for a host, its colours on screen, and its menu opened by a click.
+// The tray menu's items per dictation state and mode and the request each sends; the tray icon
+// on the Xvfb display of scripts/with-xvfb, with trayer as the tray host: the icon waiting for a
+// host, its colours on screen, and its menu opened by a click.
 #include "UI/MenuBar/MenuBar.h"
 #include "UI/MenuBar/MenuBarIcon.h"
+#include "UI/MenuBar/StatusMenu.h"
 #include "support/CliRunner.h"
 #include "support/LogCapture.h"
 #include "support/TrayHost.h"
@@ -18,6 +20,64 @@ using namespace vocena::test;
 
 namespace {
 
+// States handed to one menu in turn, and what its changing items show after each.
+TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
+    struct Row { const char* what; StatusMenuState state; const char* recordingTitle; const char* workModeTitle; const char* aiTitle;
+                 bool clearEnabled; };
+    const Row rows[] = {
+        {"idle input method", {false, 0, 0, false}, "开始录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
+        {"recording, input method with a history", {true, 0, 0, true}, "停止录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
+        {"recording, assistant without a history", {true, 1, 0, false}, "停止录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 开启 ✓", false},
+        {"assistant with a history", {false, 1, 0, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 开启 ✓", true},
+        {"work mode stored as 2, AI off", {false, 2, 1, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 关闭", false},
+        {"AI back on after a change", {false, 1, 0, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", true},
+        {"any other AI value is off", {false, 1, 7, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 关闭", false},
+        {"history cleared", {false, 1, 0, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", false},
+        {"the last words of a stopped recording still coming", {false, 0, 0, false, true}, "处理中…", "澄言（语音输入法）",
+         "AI: 智能处理 ✓", false},
+    };
+    StatusMenu menu;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        menu.apply(row.state);
+        const auto text = [&menu](int tag) { return menu.action(tag)->text(); };
+        EXPECT_EQ((QStringList{text(StatusMenu::recordingTag), text(StatusMenu::workModeTag), text(StatusMenu::aiModeTag)}),
+                  (QStringList{row.recordingTitle, row.workModeTitle, row.aiTitle}));
+        EXPECT_EQ(std::pair(menu.action(StatusMenu::recordingTag)->isEnabled(), menu.action(StatusMenu::clearContextTag)->isEnabled()),
+                  std::pair(!row.state.awaitingFinalResult, row.clearEnabled));
+    }
+}
+
+// The items in order, each with its title and shortcut, sending its own request and no other.
+TEST(StatusMenuTest, EachItemInOrderSendsItsOwnRequest) {
+    const struct { const char* title; const char* shortcut; void (StatusMenu::*request)(); } items[] = {
+        {"开始录音 (双击 Alt)", "", &StatusMenu::toggleRecordingRequested},
+        {"澄言慢（语音助手）", "", &StatusMenu::cycleWorkModeRequested},
+        {"AI: 开启 ✓", "", &StatusMenu::cycleAIModeRequested},
+        {"清空对话上下文", "", &StatusMenu::clearContextRequested},
+        {"设置...", "Ctrl+,", &StatusMenu::settingsRequested},
+        {"权限设置...", "", &StatusMenu::permissionGuideRequested},
+        {"关于澄言", "", &StatusMenu::aboutRequested},
+        {"退出澄言", "Ctrl+Q", &StatusMenu::quitRequested},
+    };
+    StatusMenu menu;
+    menu.apply({false, 1, 0, true});  // the clear item enabled
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (const auto& item : items) spies.push_back(std::make_unique<QSignalSpy>(&menu, item.request));
+    QList<QAction*> actions = menu.menu()->actions();
+    actions.removeIf([](const QAction* action) { return action->isSeparator(); });
+    ASSERT_EQ(actions.size(), qsizetype(std::size(items)));
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        SCOPED_TRACE(items[i].title);
+        EXPECT_EQ(actions[i]->text(), QString::fromUtf8(items[i].title));
+        EXPECT_EQ(actions[i]->shortcut().toString(), QLatin1String(items[i].shortcut));
+        for (const auto& spy : spies) spy->clear();
+        actions[i]->trigger();
+        for (std::size_t j = 0; j < spies.size(); ++j) EXPECT_EQ(spies[j]->count(), qsizetype(i) == qsizetype(j) ? 1 : 0) << j;
+    }
+}
+
+
 class StatusTrayIconTest : public WidgetTest {
 protected:
     QRect iconArea() { return m_bar.trayIcon().trayIcon()->geometry(); }
@@ -31,12 +91,6 @@ protected:
         const QRect area = iconArea();
         const QImage shown = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
         return countNear(shown, colour, 60);
-    }
-    // Starts a tray host and the icon in it, shown.
-    void startInTray() {
-        ASSERT_TRUE(m_host.emplace().waitUntilReady());
-        m_bar.start();
-        ASSERT_TRUE(waitUntil([&] { return inTray() && shownNear(QApplication::palette().color(QPalette::WindowText)) > 10; }));
     }
 
     LogCapture m_logs;
@@ -70,8 +124,10 @@ TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost)
 // The idle glyph takes the theme's text colour with a halo of the opposite brightness; the
 // recording glyph is red on either; the display shows each change. The menu's symbols take
 // the theme's text colour too.
-TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
-    startInTray();
+TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndThemeAndAClickOpensTheMenu) {
+    ASSERT_TRUE(m_host.emplace().waitUntilReady());
+    m_bar.start();
+    ASSERT_TRUE(waitUntil([&] { return inTray() && shownNear(QApplication::palette().color(QPalette::WindowText)) > 10; }));
     EXPECT_TRUE(m_logs.lines().filter(QStringLiteral("系统托盘不可用")).isEmpty());
     const QColor red = MenuBarIcon::recordingRed();
     struct Row { const char* what; QPalette palette; bool recording; };
@@ -97,24 +153,21 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndTheme) {
             EXPECT_EQ(countNear(symbol, row.palette.color(QPalette::Window)), 0) << tag;
         }
     }
-}
 
-// A click on the icon (either button) opens the menu beside it; its items answer a click and
-// the quit and settings shortcuts while it is open.
-TEST_F(StatusTrayIconTest, ClickOnTheIconOpensTheMenu) {
-    startInTray();
+    // A click on the icon (either button) opens the menu beside it; its items answer a click and
+    // the quit and settings shortcuts while it is open.
     QMenu* menu = m_bar.menu().menu();
     QSignalSpy toggle(&m_bar.menu(), &StatusMenu::toggleRecordingRequested);
     QSignalSpy settings(&m_bar.menu(), &StatusMenu::settingsRequested);
     QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
     // key: null: a click on the recording item
-    struct Row { const char* name; QPalette palette; int button; const char* key; QSignalSpy* answer; };
-    const Row rows[] = {
+    struct Click { const char* name; QPalette palette; int button; const char* key; QSignalSpy* answer; };
+    const Click clicks[] = {
         {"light", ThemePalette::light(), 1, nullptr, &toggle},
         {"dark", ThemePalette::dark(), 3, "ctrl+q", &quit},
         {"settings shortcut", ThemePalette::light(), 1, "ctrl+comma", &settings},
     };
-    for (const Row& row : rows) {
+    for (const Click& row : clicks) {
         SCOPED_TRACE(row.name);
         QApplication::setPalette(row.palette);
         m_bar.setState({false, 1, 0, true});
