@@ -178,10 +178,7 @@ TEST_F(PermissionGuideTest, ThemeSwitchWhileOpenRepaintsRowsAndButtons) {
     openGuide();  // everything granted: "全部授权 强制刷新" is disabled
     QAbstractButton* start = buttonTitled(guide, QStringLiteral("开始使用"));
     // Points inside the rounded shapes, clear of their texts (within a step of rounding).
-    const auto near = [](QWidget* widget, QPoint point, QColor expected) {
-        const QColor seen = widget->grab().toImage().pixelColor(point);
-        return std::abs(seen.red() - expected.red()) + std::abs(seen.green() - expected.green()) + std::abs(seen.blue() - expected.blue()) <= 3;
-    };
+    const auto near = [](QWidget* widget, QPoint point, QColor expected) { return countNear(widget->grab().toImage().copy({point, QSize(1, 1)}), expected, 2) == 1; };
     for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
         QApplication::setPalette(palette);
         SCOPED_TRACE(palette.color(QPalette::Window).name().toStdString());
@@ -192,11 +189,11 @@ TEST_F(PermissionGuideTest, ThemeSwitchWhileOpenRepaintsRowsAndButtons) {
     }
 }
 
-TEST_F(PermissionGuideTest, RefusedAccessibilityLeadsToItsHelpAndThenTheRestartAlert) {
+TEST_F(PermissionGuideTest, RefusedAccessibilityLeadsToItsHelpAndTheRestartAlertAndIsCheckedAgainOnComingBack) {
+    setAccessibility(kNoXTest);
     for (const auto& [button, expectedQuits] : {std::pair{"知道了", 0}, std::pair{"现在重启", 1}}) {
         SCOPED_TRACE(button);
         quits = 0;
-        setAccessibility(kNoXTest);
         openGuide();
         ASSERT_EQ(indicator(Type::accessibility), QStringLiteral("去开启"));
 
@@ -217,17 +214,15 @@ TEST_F(PermissionGuideTest, RefusedAccessibilityLeadsToItsHelpAndThenTheRestartA
         clock.advance(0.1);
         auto* alert = guide->findChild<QMessageBox*>();
         ASSERT_TRUE(shown(alert));
-        EXPECT_EQ(alert->informativeText(), QStringLiteral("请在系统设置中开启权限后，重启澄言应用使权限生效。\n\n点击「现在重启」将关闭应用，请重新打开。"));
-        EXPECT_EQ(alert->defaultButton()->text(), QStringLiteral("知道了"));
+        EXPECT_EQ(std::pair(alert->informativeText(), alert->defaultButton()->text()),
+                  std::pair(QStringLiteral("请在系统设置中开启权限后，重启澄言应用使权限生效。\n\n点击「现在重启」将关闭应用，请重新打开。"), QStringLiteral("知道了")));
         EXPECT_EQ(pressInMessageBox(guide, QString::fromUtf8(button)), QStringLiteral("辅助功能权限需要重启"));
         EXPECT_EQ(quits, expectedQuits);
         delete guide;
     }
-}
 
-TEST_F(PermissionGuideTest, ComingBackToTheGuideRefreshesAccessibilityHalfASecondLater) {
+    // Coming back to the guide refreshes accessibility half a second later.
     LogCapture log;
-    setAccessibility(kNoXTest);
     openGuide();
     ASSERT_TRUE(showActive(guide));
     QWidget elsewhere;
@@ -269,8 +264,7 @@ TEST_F(PermissionGuideTest, TheSpeechRowInstallsTheModelAndCancellingOrClosingKe
     clickAction(Type::speechRecognition);  // cancel
     ASSERT_TRUE(waitUntil([this] { return speechIndicator() == QStringLiteral("授权"); }));
     EXPECT_EQ(speechRow(), (QStringList{"授权", ModelStore::kCancelledMessage, "澄言需要以下权限才能正常工作"}));
-    EXPECT_FALSE(progress()->isVisible());
-    EXPECT_TRUE(installedModels().isEmpty() && QFileInfo::exists(partial));
+    EXPECT_TRUE(!progress()->isVisible() && installedModels().isEmpty() && QFileInfo::exists(partial));
 
     clickAction(Type::speechRecognition);  // again: it continues, and stalls once more
     ASSERT_TRUE(waitUntil([&] { return progress()->value() > halfWay; }));
@@ -278,8 +272,8 @@ TEST_F(PermissionGuideTest, TheSpeechRowInstallsTheModelAndCancellingOrClosingKe
     guide->close();
     ASSERT_TRUE(waitUntil([this] { return guide.isNull(); }));
     // The install's work folder goes when the install ends; the partial download stays.
-    EXPECT_TRUE(waitUntil([this] { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden).isEmpty(); }));
-    EXPECT_TRUE(QFileInfo::exists(partial));
+    const auto workFolders = [this] { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden); };
+    EXPECT_TRUE(waitUntil([&] { return workFolders().isEmpty() && QFileInfo::exists(partial); }));
 
     // In the app the speech probe answers from the dictation it runs, which loads a model only
     // when told that one was installed: the row is checked after that, and shows ✓ at once (a
@@ -320,8 +314,7 @@ TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalP
     const QString mirrorKey = QString::fromLatin1(ModelCatalog::kMirrorKey);
     ASSERT_EQ(prefs.setValue(mirrorKey, LoopbackHttpServer::refusingBaseURL()), QString());
     openGuide();
-    EXPECT_TRUE(mirrorShown());
-    EXPECT_EQ(offer(), QString());  // not before the speech model
+    EXPECT_EQ(std::pair(mirrorShown(), offer()), std::pair(true, QString()));  // no offer before the speech model
     clickAction(Type::speechRecognition);
     ASSERT_TRUE(waitUntil([this] { return installing(); }));
     ASSERT_TRUE(waitUntil([this] { return !installing(); }, 60000));
@@ -333,8 +326,7 @@ TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalP
     clickAction(Type::speechRecognition);
     ASSERT_TRUE(waitUntil([this] { return speechNote().startsWith(QStringLiteral("标点模型未安装")); }, 60000));
     EXPECT_FALSE(speechNote().contains(QStringLiteral("「下载镜像」"))) << speechNote().toStdString();
-    EXPECT_EQ(speechIndicator(), QStringLiteral("✓"));
-    EXPECT_EQ(installedModels(), QStringList{speechModel});
+    EXPECT_EQ(QStringList{speechIndicator()} + installedModels(), (QStringList{"✓", speechModel}));
 
     // Asked again (the model was removed meanwhile): both arrive, the speech model stays the active one.
     ASSERT_EQ(store().remove(speechModel), QString());
@@ -347,8 +339,7 @@ TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalP
     EXPECT_EQ((QStringList{activeModel(), store().punctuationModel()->name}), (QStringList{speechModel, punctuationModel}));
 
     // The final-pass model only when asked for; then nothing is left to download.
-    EXPECT_EQ(offer(), QStringLiteral("可选：整句识别模型（约 350 MB），输入更准确"));
-    EXPECT_TRUE(mirrorShown());
+    EXPECT_EQ(std::pair(mirrorShown(), offer()), std::pair(true, QStringLiteral("可选：整句识别模型（约 350 MB），输入更准确")));
     child<QPushButton>(guide->row(Type::speechRecognition), "offerButton")->click();
     ASSERT_TRUE(waitUntil([this] { return installEnded(3); }, 60000)) << speechNote().toStdString();
     EXPECT_EQ((QStringList{activeModel(), store().finalPassModel()->name, offer()}), (QStringList{speechModel, finalPassModel, QString()}));

@@ -167,7 +167,7 @@ TEST_F(APIConfigCardTest, EmptyingTheFieldRemovesTheKeyAndClosingOrDestroyingSav
 
 // A key that could not be saved is said so until a save succeeds; a keyring that did not answer
 // is not "no key stored": the card says so, keeps the field as it is and asks for no key.
-TEST_F(APIConfigCardTest, AKeyringThatFailedIsSaidSoUntilItWorks) {
+TEST_F(APIConfigCardTest, AKeyringThatFailsIsSaidSoAndOneThatIsSlowNeitherBlocksTheCardNorOverwritesWhatWasTyped) {
     openCard();
     secrets->failWrites = true;
     typeAndSave(QStringLiteral("sk-1"));
@@ -187,12 +187,10 @@ TEST_F(APIConfigCardTest, AKeyringThatFailedIsSaidSoUntilItWorks) {
     card->show();
     ASSERT_TRUE(waitUntil([this] { return loads == 2; }));
     EXPECT_EQ(std::pair(shownText(card, "keyReadNote"), card->isBadgeShown()), std::pair(QString(), true));
-}
 
-// A keyring that takes its time (locked, waiting for a password) keeps the card usable, and
-// what the user typed meanwhile is neither replaced by the late answer nor greeted by the badge;
-// saves wait for the one under way.
-TEST_F(APIConfigCardTest, ASlowKeyringNeitherBlocksTheCardNorOverwritesWhatWasTyped) {
+    // A keyring that takes its time (locked, waiting for a password) keeps the card usable, and
+    // what the user typed meanwhile is neither replaced by the late answer nor greeted by the badge;
+    // saves wait for the one under way.
     storeKey(QStringLiteral("sk-stored"));
     secrets->holdReads = true;
     openCard(false);
