@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Infrastructure/Platform/Preferences.h"
+#include "Infrastructure/Platform/SecretStore.h"
 #include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/SettingsStyle.h"
 #include "support/ManualScheduler.h"
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
 
 namespace vocena::test {
@@ -42,6 +46,44 @@ protected:
 
 private:
     QPalette m_palette = QApplication::palette();
+};
+
+// The secret store `inner` (a real keyring, or one in memory) with every write counted, reads
+// taking `readDelayMs`, reads and writes held back while the gate is closed and failing as told.
+class ScriptedSecretStore final : public SecretStore {
+public:
+    explicit ScriptedSecretStore(std::shared_ptr<SecretStore> inner, int readDelayMs = 0)
+        : inner(std::move(inner)), readDelayMs(readDelayMs) {}
+    QCoro::Task<std::optional<QString>> read(QString service, QString account) override {
+        if (readDelayMs > 0) co_await QCoro::sleepFor(std::chrono::milliseconds(readDelayMs));
+        if (holdReads) co_await qCoro(&gate, &QTimer::timeout);
+        co_return co_await inner->read(service, account);
+    }
+    QCoro::Task<Reading> readChecked(QString service, QString account) override {
+        if (failReads) co_return Reading{std::nullopt, true};  // as a keyring that timed out
+        QCoro::Task<std::optional<QString>> reading = read(service, account);
+        std::optional<QString> secret = co_await std::move(reading);
+        co_return Reading{std::move(secret), false};
+    }
+    QCoro::Task<bool> write(QString service, QString account, QString secret) override {
+        writes.append(secret);
+        if (holdWrites) co_await qCoro(&gate, &QTimer::timeout);
+        if (failWrites) co_return false;
+        co_return co_await inner->write(service, account, secret);
+    }
+    QCoro::Task<bool> remove(QString service, QString account) override { return inner->remove(service, account); }
+    QString backendName() const override { return inner->backendName(); }
+    void openGate() {
+        holdReads = holdWrites = false;
+        gate.setSingleShot(true);
+        gate.start(0);
+    }
+
+    std::shared_ptr<SecretStore> inner;
+    int readDelayMs;
+    QStringList writes;
+    bool holdReads = false, holdWrites = false, failWrites = false, failReads = false;
+    QTimer gate;
 };
 
 // Shows `widget`'s window, raised and active, and waits until the X server has mapped it.

@@ -9,11 +9,8 @@
 #include "support/MemorySecretStore.h"
 #include "support/WidgetTest.h"
 
-#include <QCoro/QCoroTimer>
 #include <QTest>
 #include <QToolButton>
-
-#include <chrono>
 
 using namespace vocena;
 using namespace vocena::test;
@@ -22,30 +19,14 @@ namespace {
 
 const QString kNudge = QStringLiteral("nudge: %1 (%2 s)").arg(WelcomeFlow::nudgeText()).arg(WelcomeFlow::kNudgeDuration);
 
-// A secret store in memory whose reads take a moment, as the keyring's do (off the main
-// thread): the flow goes on only when the answer is back.
-class SlowSecretStore final : public SecretStore {
-public:
-    QCoro::Task<std::optional<QString>> read(QString service, QString account) override {
-        co_await QCoro::sleepFor(std::chrono::milliseconds(20));
-        co_return co_await m_memory.read(service, account);
-    }
-    QCoro::Task<bool> write(QString service, QString account, QString secret) override {
-        return m_memory.write(std::move(service), std::move(account), std::move(secret));
-    }
-    QCoro::Task<bool> remove(QString service, QString account) override { return m_memory.remove(std::move(service), std::move(account)); }
-    QString backendName() const override { return QStringLiteral("slow memory"); }
-
-private:
-    MemorySecretStore m_memory;
-};
-
 // A way out of an open card: the button it clicks.
 using Way = QAbstractButton* (*)(WelcomeWindow&);
 
 class WelcomeFlowTest : public WidgetTest, public BannerNotifier {
 protected:
-    std::shared_ptr<SecretStore> secrets = std::make_shared<SlowSecretStore>();
+    // In memory, its reads taking a moment as the keyring's do (off the main thread): the flow
+    // goes on only when the answer is back.
+    std::shared_ptr<ScriptedSecretStore> secrets = std::make_shared<ScriptedSecretStore>(std::make_shared<MemorySecretStore>(), 20);
     AISettingsStore aiSettings{prefs, secrets};
     QStringList events;  // what the flow asked of the shell, in order
 

@@ -8,12 +8,10 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/WidgetTest.h"
 
-#include <QCoro/QCoroSignal>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
-#include <QTimer>
 
 using namespace vocena;
 using namespace vocena::test;
@@ -24,45 +22,12 @@ namespace {
 const QString kService = QString::fromLatin1(AISettingsStore::kKeyService);
 const QString kAccount = QString::fromLatin1(AISettingsStore::kKeyAccount);
 
-// The real keyring, with every write counted and reads and writes held back while the gate is closed.
-class CountingSecretStore final : public SecretStore {
-public:
-    QCoro::Task<std::optional<QString>> read(QString service, QString account) override {
-        if (holdReads) co_await qCoro(&gate, &QTimer::timeout);
-        co_return co_await keyring->read(service, account);
-    }
-    QCoro::Task<Reading> readChecked(QString service, QString account) override {
-        if (failReads) co_return Reading{std::nullopt, true};  // as a keyring that timed out
-        QCoro::Task<std::optional<QString>> reading = read(service, account);
-        std::optional<QString> secret = co_await std::move(reading);
-        co_return Reading{std::move(secret), false};
-    }
-    QCoro::Task<bool> write(QString service, QString account, QString secret) override {
-        writes.append(secret);
-        if (holdWrites) co_await qCoro(&gate, &QTimer::timeout);
-        if (failWrites) co_return false;
-        co_return co_await keyring->write(service, account, secret);
-    }
-    QCoro::Task<bool> remove(QString service, QString account) override { return keyring->remove(service, account); }
-    QString backendName() const override { return keyring->backendName(); }
-    void openGate() {
-        holdReads = holdWrites = false;
-        gate.setSingleShot(true);
-        gate.start(0);
-    }
-
-    std::shared_ptr<SecretStore> keyring = std::make_shared<LibsecretSecretStore>();
-    QStringList writes;
-    bool holdReads = false, holdWrites = false, failWrites = false, failReads = false;
-    QTimer gate;
-};
-
 class APIConfigCardTest : public WidgetTest {
 protected:
     void SetUp() override {
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         if (bus.isEmpty() || bus.startsWith("disabled:")) GTEST_SKIP() << "needs a Secret Service: run under scripts/with-keyring";
-        ASSERT_TRUE(QCoro::waitFor(secrets->keyring->remove(kService, kAccount)));
+        ASSERT_TRUE(QCoro::waitFor(secrets->inner->remove(kService, kAccount)));
     }
     ~APIConfigCardTest() override { delete card; }
 
@@ -97,10 +62,10 @@ protected:
         QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
         text.isEmpty() ? QTest::keyClick(target, Qt::Key_Backspace) : QTest::keyClicks(target, text);
     }
-    void storeKey(const QString& key) { ASSERT_TRUE(QCoro::waitFor(secrets->keyring->write(kService, kAccount, key))); }
-    void removeKey() { ASSERT_TRUE(QCoro::waitFor(secrets->keyring->remove(kService, kAccount))); }
+    void storeKey(const QString& key) { ASSERT_TRUE(QCoro::waitFor(secrets->inner->write(kService, kAccount, key))); }
+    void removeKey() { ASSERT_TRUE(QCoro::waitFor(secrets->inner->remove(kService, kAccount))); }
 
-    std::shared_ptr<CountingSecretStore> secrets = std::make_shared<CountingSecretStore>();
+    std::shared_ptr<ScriptedSecretStore> secrets = std::make_shared<ScriptedSecretStore>(std::make_shared<LibsecretSecretStore>());
     APIConfigCard* card = nullptr;
     int loads = 0;
     QList<bool> saves;
