@@ -16,7 +16,8 @@ QColor windowColor(const QWidget& widget) { return widget.palette().color(QPalet
 
 }  // namespace
 
-TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
+TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPaletteAndShownWindowsFollowAChange) {
+    const QColor platform = QApplication::palette().color(QPalette::Window);  // none set yet
     const QPalette light = ThemePalette::light();
     const QPalette dark = ThemePalette::dark();
     ASSERT_NE(light.color(QPalette::Window), dark.color(QPalette::Window));
@@ -46,21 +47,17 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
     EXPECT_GT(dark.color(QPalette::WindowText).lightness(), 180);
     EXPECT_GT(dark.color(QPalette::Text).lightness() - dark.color(QPalette::Base).lightness(), 150);
     EXPECT_LT(dark.color(QPalette::Disabled, QPalette::Text).lightness(), dark.color(QPalette::Text).lightness());
-}
 
-TEST_F(AppearanceControllerTest, ShownWindowsFollowAChangedPreference) {
-    const QColor light = ThemePalette::light().color(QPalette::Window);
-    const QColor dark = ThemePalette::dark().color(QPalette::Window);
-    const QColor platform = QApplication::palette().color(QPalette::Window);  // none set yet
+    // Shown windows follow a changed preference.
     AppearanceController controller(prefs);
     QLineEdit field;
     field.show();
-    ASSERT_EQ(windowColor(field), light);
+    ASSERT_EQ(windowColor(field), light.color(QPalette::Window));
 
     // Written in this process (the settings window) or by another writer (`vocena config set`).
     Preferences cli(prefs.filePath());
     const struct { Preferences* writer; int stored; Theme theme; QColor window; } steps[] = {
-        {&prefs, 1, Theme::dark, dark}, {&cli, 2, Theme::system, platform}, {&cli, 1, Theme::dark, dark}, {&prefs, 0, Theme::light, light},
+        {&prefs, 1, Theme::dark, dark.color(QPalette::Window)}, {&cli, 2, Theme::system, platform}, {&cli, 1, Theme::dark, dark.color(QPalette::Window)}, {&prefs, 0, Theme::light, light.color(QPalette::Window)},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.stored);

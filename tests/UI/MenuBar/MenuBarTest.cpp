@@ -69,8 +69,7 @@ TEST(StatusMenuTest, EachItemInOrderSendsItsOwnRequest) {
     ASSERT_EQ(actions.size(), qsizetype(std::size(items)));
     for (qsizetype i = 0; i < actions.size(); ++i) {
         SCOPED_TRACE(items[i].title);
-        EXPECT_EQ(actions[i]->text(), QString::fromUtf8(items[i].title));
-        EXPECT_EQ(actions[i]->shortcut().toString(), QLatin1String(items[i].shortcut));
+        EXPECT_EQ(std::pair(actions[i]->text(), actions[i]->shortcut().toString()), std::pair(QString::fromUtf8(items[i].title), QString::fromUtf8(items[i].shortcut)));
         for (const auto& spy : spies) spy->clear();
         actions[i]->trigger();
         for (std::size_t j = 0; j < spies.size(); ++j) EXPECT_EQ(spies[j]->count(), qsizetype(i) == qsizetype(j) ? 1 : 0) << j;
@@ -117,8 +116,7 @@ TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost)
         << "the recording icon shows once in the tray";
 
     clock.advance(10 * StatusTrayIcon::hostPollSeconds);  // found: no more looking
-    EXPECT_EQ(appeared.count(), 1);
-    EXPECT_EQ(scheduler.pendingCount(), 0);
+    EXPECT_EQ(std::pair(appeared.count(), scheduler.pendingCount()), std::pair(qsizetype(1), 0));
 }
 
 // The idle glyph takes the theme's text colour with a halo of the opposite brightness; the
