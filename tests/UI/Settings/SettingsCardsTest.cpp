@@ -43,8 +43,10 @@ TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
     for (const bool on : {true, false, true}) {
         SCOPED_TRACE(on);
         if (on != card.switchRow()->isOn()) click(card.switchRow()->toggleSwitch());
-        EXPECT_EQ(std::tuple(card.switchRow()->isOn(), intPref(AISettingsStore::kModeKey).value_or(0), boolPref(AISettingsStore::kEnabledKey).value_or(true),
-                             card.features()->isVisible(), card.offNotice()->isVisible()), std::tuple(on, on ? 0 : 1, on, on, !on));
+        EXPECT_EQ(std::tuple(card.switchRow()->isOn(), intPref(AISettingsStore::kModeKey).value_or(0),
+                             boolPref(AISettingsStore::kEnabledKey).value_or(true), card.features()->isVisible(),
+                             card.offNotice()->isVisible()),
+                  std::tuple(on, on ? 0 : 1, on, on, !on));
     }
     QStringList texts;
     for (const QLabel* label : card.offNotice()->findChildren<QLabel*>()) texts << label->text();
@@ -57,7 +59,9 @@ TEST_F(SettingsCardsTest, AWorkModeRowStoresItsMode) {
     WorkModeCard card(prefs);
     ASSERT_NO_FATAL_FAILURE(showCard(card));
     // Whether the first and the second row are selected, and the shortcut named.
-    const auto shows = [&] { return std::tuple(card.option(0)->isSelected(), card.option(1)->isSelected(), card.currentShortcut()->text()); };
+    const auto shows = [&] {
+        return std::tuple(card.option(0)->isSelected(), card.option(1)->isSelected(), card.currentShortcut()->text());
+    };
     const auto inputMethod = std::tuple(true, false, QStringLiteral("双击 Alt"));
     const auto assistant = std::tuple(false, true, QStringLiteral("Alt+Ctrl"));
     EXPECT_EQ(shows(), inputMethod);
@@ -73,10 +77,48 @@ TEST_F(SettingsCardsTest, AWorkModeRowStoresItsMode) {
     EXPECT_TRUE(waitUntil([&] { return shows() == inputMethod; }));
 }
 
-// A theme choice is stored, applied to the whole app at once and logged.
-TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
+// Start at login writes and removes the autostart entry; when it cannot (the autostart folder
+// is a file), the card says why and the switch and the stored choice stay as the user set them.
+TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
+    ASSERT_TRUE(writeFile(path(QStringLiteral("blocked")), "a file"));
+    for (const QString& folder : {QStringLiteral("autostart"), QStringLiteral("blocked")}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString entry = path(folder + QStringLiteral("/vocena.desktop"));
+        prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));
+        LoginItem item(entry, QStringLiteral("/usr/bin/vocena"));
+        GeneralSettingsCard card(prefs, {{}, [&item](bool on) { return item.update(on); }});
+        ASSERT_NO_FATAL_FAILURE(showCard(card));
+        EXPECT_FALSE(card.autoLaunchRow()->isOn());
+        LogCapture log;
+        const auto stored = [&] {
+            return std::pair(card.autoLaunchRow()->isOn(), boolPref(GeneralSettingsCard::kAutoLaunchKey));
+        };
+        click(card.autoLaunchRow()->toggleSwitch());
+        EXPECT_EQ(stored(), std::pair(true, std::optional(true)));
+        const QString error = shownText(card.loginItemError());
+        if (folder == QStringLiteral("blocked")) {
+            EXPECT_TRUE(error.startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << error.toStdString();
+            EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
+            continue;
+        }
+        EXPECT_TRUE(!shown(card.loginItemError()) && QFile::exists(entry));  // its lines: LoginItemTest
+        click(card.autoLaunchRow()->toggleSwitch());
+        EXPECT_EQ(stored(), std::pair(false, std::optional(false)));
+        EXPECT_FALSE(QFile::exists(entry));
+    }
+}
+
+// A theme choice is stored, applied to the whole app at once and logged. The silent launch (for
+// the next start) and the live text in the field through fcitx5 are only stored, and start at
+// login is left alone; the switches show the stored values, also a change made elsewhere
+// (`vocena config set`).
+TEST_F(SettingsCardsTest, AThemeChoiceIsAppliedAndTheSilentLaunchAndLivePreeditSwitchesAreStored) {
+    const QString silentKey = QString::fromLatin1(GeneralSettingsCard::kSilentLaunchKey);
+    prefs.setValue(silentKey, true);
+    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey), true);
+    int loginItemCalls = 0;
     AppearanceController appearance(prefs);
-    GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, {}});
+    GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, [&](bool) { return ++loginItemCalls, QString(); }});
     ASSERT_NO_FATAL_FAILURE(showCard(card));
     // window: none: the platform's palette
     const struct { int value; const char* log; std::optional<QColor> window; } cases[] = {
@@ -94,47 +136,6 @@ TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
         else EXPECT_EQ(QApplication::palette().resolveMask(), 0u);
         EXPECT_TRUE(log.contains(QString::fromUtf8(c.log))) << log.lines().join(QLatin1Char('\n')).toStdString();
     }
-}
-
-// Start at login writes and removes the autostart entry; when it cannot (the autostart folder
-// is a file), the card says why and the switch and the stored choice stay as the user set them.
-TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
-    ASSERT_TRUE(writeFile(path(QStringLiteral("blocked")), "a file"));
-    for (const QString& folder : {QStringLiteral("autostart"), QStringLiteral("blocked")}) {
-        SCOPED_TRACE(folder.toStdString());
-        const QString entry = path(folder + QStringLiteral("/vocena.desktop"));
-        prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));
-        LoginItem item(entry, QStringLiteral("/usr/bin/vocena"));
-        GeneralSettingsCard card(prefs, {{}, [&item](bool on) { return item.update(on); }});
-        ASSERT_NO_FATAL_FAILURE(showCard(card));
-        EXPECT_FALSE(card.autoLaunchRow()->isOn());
-        LogCapture log;
-        const auto stored = [&] { return std::pair(card.autoLaunchRow()->isOn(), boolPref(GeneralSettingsCard::kAutoLaunchKey)); };
-        click(card.autoLaunchRow()->toggleSwitch());
-        EXPECT_EQ(stored(), std::pair(true, std::optional(true)));
-        const QString error = shownText(card.loginItemError());
-        if (folder == QStringLiteral("blocked")) {
-            EXPECT_TRUE(error.startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << error.toStdString();
-            EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
-            continue;
-        }
-        EXPECT_TRUE(!shown(card.loginItemError()) && QFile::exists(entry));  // its lines: LoginItemTest
-        click(card.autoLaunchRow()->toggleSwitch());
-        EXPECT_EQ(stored(), std::pair(false, std::optional(false)));
-        EXPECT_FALSE(QFile::exists(entry));
-    }
-}
-
-// The silent launch (for the next start) and the live text in the field through fcitx5 are only
-// stored, and start at login is left alone; the switches show the stored values, also a change
-// made elsewhere (`vocena config set`).
-TEST_F(SettingsCardsTest, TheSilentLaunchAndLivePreeditSwitchesStoreTheirPreferences) {
-    const QString silentKey = QString::fromLatin1(GeneralSettingsCard::kSilentLaunchKey);
-    prefs.setValue(silentKey, true);
-    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey), true);
-    int loginItemCalls = 0;
-    GeneralSettingsCard card(prefs, {{}, [&](bool) { return ++loginItemCalls, QString(); }});
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
     EXPECT_TRUE(card.autoLaunchRow()->isOn());
     for (const auto& [row, key] : {std::pair{card.silentLaunchRow(), silentKey}, std::pair{card.livePreeditRow(), QStringLiteral("com.vocena.fcitx5.preedit")}}) {
         SCOPED_TRACE(key.toStdString());

@@ -87,7 +87,8 @@ protected:
         QStringList rows;
         for (const QString& name : installedFolders())
             if (SpeechModelRow* row = card->installedRow(name))
-                rows << name + (isActive(name) ? QStringLiteral(" *") : QString()) + (shown(row->button(QStringLiteral("useButton"))) ? QStringLiteral(" 使用") : QString());
+                rows << name + (isActive(name) ? QStringLiteral(" *") : QString())
+                             + (shown(row->button(QStringLiteral("useButton"))) ? QStringLiteral(" 使用") : QString());
         return rows;
     }
     bool isActive(const QString& name) const { return card->installedRow(name) && shown(child(card->installedRow(name), "activeBadge")); }
@@ -186,12 +187,13 @@ TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemovesAndShowsTheChange
 
 // A damaged model shows its problem, in the palette's red across a theme switch, and can only be
 // removed; a kept partial download is offered in the secondary text colour.
-TEST_F(SpeechModelCardTest, DamagedModelsAndKeptDownloadsShowTheirNotesInTheThemesColours) {
+TEST_F(SpeechModelCardTest, DamagedModelsAndKeptDownloadsShowTheirNotesAndTheFinalPassModelDownloadsFromTheMirror) {
     ASSERT_TRUE(QDir().mkpath(modelsDir() + QStringLiteral("/broken")) && QDir().mkpath(modelsDir() + QStringLiteral("/.downloads")));
     ASSERT_TRUE(writeFile(modelsDir() + QStringLiteral("/broken/manifest.json"), "{not json"));
     ASSERT_TRUE(writeFile(modelsDir() + QStringLiteral("/.downloads/kept.tar.bz2.part"), QByteArray(2500, 'x')));
     QApplication::setPalette(ThemePalette::light());
-    openCard({{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}}});
+    openCard(QList(ModelCatalog::entries())
+             << ModelCatalog::Entry{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}});
     ASSERT_EQ(rows(), QStringList{"broken"});
     auto* problem = child<QLabel>(card->installedRow(QStringLiteral("broken")), "noteLabel");
     EXPECT_TRUE(shown(problem) && !problem->text().isEmpty());
@@ -206,6 +208,43 @@ TEST_F(SpeechModelCardTest, DamagedModelsAndKeptDownloadsShowTheirNotesInTheThem
     }
     removeAnswering(QStringLiteral("broken"), QStringLiteral("删除"));
     EXPECT_EQ(installedFolders(), QStringList());
+
+    // The user's card, over the built-in list: the final-pass model downloads from the mirror
+    // written in "下载镜像" (where none answers, the note says what to do), then shows in a group of
+    // its own with its switch; dictation still has no model to stream with.
+    const QString name = QString::fromLatin1(ModelCatalog::kFinalPassModel);
+    const QByteArray archive = readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, path(QStringLiteral("src"))));
+    LoopbackHttpServer mirror([&archive](const LoopbackHttpServer::Request& request) { return Response::download(archive, request); });
+    auto* group = child(card, "finalPassGroup");
+    auto* field = child<QLineEdit>(card, "mirrorEdit");
+    ASSERT_TRUE(!shown(group) && shown(field));
+    const auto downloadFrom = [&](const QString& base) {
+        field->clear();
+        QTest::keyClicks(field, base);
+        download(name);
+        EXPECT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
+    };
+
+    const QString refusing = LoopbackHttpServer::refusingBaseURL();
+    downloadFrom(refusing);
+    EXPECT_EQ(prefs.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)), refusing);
+    const QString note = noteOf(card->downloadRow(name));
+    EXPECT_TRUE(note.startsWith(QStringLiteral("下载失败")) && note.contains(QStringLiteral("「下载镜像」")) &&
+                note.contains(QStringLiteral("「从文件安装…」"))) << note.toStdString();
+
+    downloadFrom(mirror.baseURL());
+    SpeechModelRow* row = card->installedRow(name);
+    ASSERT_NE(row, nullptr) << noteOf(card->downloadRow(name)).toStdString();
+    EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
+    EXPECT_TRUE(shown(group) && group->isAncestorOf(row));
+    EXPECT_EQ(rows(), QStringList{name});
+    EXPECT_TRUE(emptyShown() && announced->isEmpty());
+
+    auto* toggle = child<ToggleSettingRow>(card, "finalPassToggle");
+    EXPECT_TRUE(toggle->isOn());
+    toggle->toggleSwitch()->click();
+    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.finalPass")), false);
+    EXPECT_TRUE(removeAnswering(name, QStringLiteral("取消")).contains(QStringLiteral("流式语音模型")));
 }
 
 // The row hands the download's progress to its view and offers "取消" meanwhile, one install at
@@ -226,8 +265,7 @@ TEST_F(SpeechModelCardTest, ADownloadContinuesAfterABrokenLineOrAClosedCard) {
     openCard(catalog);
     const auto row = [&] { return card->downloadRow(name); };
     const auto downloadEnabled = [&](const QString& model) { return card->downloadRow(model)->button(QStringLiteral("downloadButton"))->isEnabled(); };
-    EXPECT_EQ(buttonText(row(), "downloadButton"), QStringLiteral("下载"));
-    EXPECT_TRUE(emptyShown());
+    EXPECT_TRUE(buttonText(row(), "downloadButton") == QStringLiteral("下载") && emptyShown());
 
     download(name);
     ASSERT_TRUE(waitUntil([&] { return progressTextOf(row()).contains(QStringLiteral("/s · 约")); })) << progressTextOf(row()).toStdString();
@@ -244,58 +282,17 @@ TEST_F(SpeechModelCardTest, ADownloadContinuesAfterABrokenLineOrAClosedCard) {
     saveScreenshot(card, QStringLiteral("model-download"), 16, true);
     delete card;
     EXPECT_TRUE(waitUntil([this] { return installFolders().isEmpty(); }));  // the install's work folder goes
-    EXPECT_EQ(keptDownloads(), QStringList{name + QStringLiteral(".tar.bz2.part")});
+    ASSERT_EQ(keptDownloads(), QStringList{name + QStringLiteral(".tar.bz2.part")});
     const qint64 kept = QFileInfo(modelsDir() + QStringLiteral("/.downloads/") + keptDownloads().value(0)).size();
 
     openCard(catalog);
-    EXPECT_EQ(buttonText(row(), "downloadButton"), QStringLiteral("继续下载"));
-    EXPECT_EQ(noteOf(row()), QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(kept)));
+    EXPECT_EQ((QStringList{buttonText(row(), "downloadButton"), noteOf(row())}),
+              (QStringList{"继续下载", QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(kept))}));
     download(name);
     ASSERT_TRUE(waitUntil([&] { return card->installedRow(name); }, kInstallTimeoutMs)) << noteOf(row()).toStdString();
     EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(kept) + "-");
     EXPECT_EQ(row(), nullptr);
     EXPECT_EQ(rows() + announcedNames() + keptDownloads(), (QStringList{name + QStringLiteral(" *"), name}));
-}
-
-// The user's card, over the built-in list: the final-pass model downloads from the mirror
-// written in "下载镜像" (where none answers, the note says what to do), then shows in a group of
-// its own with its switch; dictation still has no model to stream with.
-TEST_F(SpeechModelCardTest, TheFinalPassModelDownloadsFromTheMirrorIntoItsOwnGroup) {
-    const QString name = QString::fromLatin1(ModelCatalog::kFinalPassModel);
-    const QByteArray archive = readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, path(QStringLiteral("src"))));
-    LoopbackHttpServer mirror([&archive](const LoopbackHttpServer::Request& request) { return Response::download(archive, request); });
-    openCard(ModelCatalog::entries());
-    auto* group = child(card, "finalPassGroup");
-    EXPECT_FALSE(shown(group));
-    auto* field = child<QLineEdit>(card, "mirrorEdit");
-    ASSERT_TRUE(shown(field));
-    const auto downloadFrom = [&](const QString& base) {
-        field->clear();
-        QTest::keyClicks(field, base);
-        download(name);
-        EXPECT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
-    };
-
-    const QString refusing = LoopbackHttpServer::refusingBaseURL();
-    downloadFrom(refusing);
-    EXPECT_EQ(prefs.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)), refusing);
-    const QString note = noteOf(card->downloadRow(name));
-    EXPECT_TRUE(note.startsWith(QStringLiteral("下载失败"))) << note.toStdString();
-    EXPECT_TRUE(note.contains(QStringLiteral("「下载镜像」")) && note.contains(QStringLiteral("「从文件安装…」"))) << note.toStdString();
-
-    downloadFrom(mirror.baseURL());
-    SpeechModelRow* row = card->installedRow(name);
-    ASSERT_NE(row, nullptr) << noteOf(card->downloadRow(name)).toStdString();
-    EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
-    EXPECT_TRUE(shown(group) && group->isAncestorOf(row));
-    EXPECT_EQ(rows(), QStringList{name});
-    EXPECT_TRUE(emptyShown() && announced->isEmpty());
-
-    auto* toggle = child<ToggleSettingRow>(card, "finalPassToggle");
-    EXPECT_TRUE(toggle->isOn());
-    toggle->toggleSwitch()->click();
-    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.finalPass")), false);
-    EXPECT_TRUE(removeAnswering(name, QStringLiteral("取消")).contains(QStringLiteral("流式语音模型")));
 }
 
 }  // namespace
