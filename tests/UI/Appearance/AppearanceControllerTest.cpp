@@ -57,7 +57,8 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPaletteAndShownWindowsFo
     // Written in this process (the settings window) or by another writer (`vocena config set`).
     Preferences cli(prefs.filePath());
     const struct { Preferences* writer; int stored; Theme theme; QColor window; } steps[] = {
-        {&prefs, 1, Theme::dark, dark.color(QPalette::Window)}, {&cli, 2, Theme::system, platform}, {&cli, 1, Theme::dark, dark.color(QPalette::Window)}, {&prefs, 0, Theme::light, light.color(QPalette::Window)},
+        {&prefs, 1, Theme::dark, dark.color(QPalette::Window)}, {&cli, 2, Theme::system, platform},
+        {&cli, 1, Theme::dark, dark.color(QPalette::Window)}, {&prefs, 0, Theme::light, light.color(QPalette::Window)},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.stored);

@@ -41,9 +41,11 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversation) {
         SCOPED_TRACE(row.what);
         menu.apply(row.state);
         const auto text = [&menu](int tag) { return menu.action(tag)->text(); };
-        EXPECT_EQ((QStringList{text(StatusMenu::recordingTag), text(StatusMenu::workModeTag), text(StatusMenu::aiModeTag)}),
+        const auto enabled = [&menu](int tag) { return menu.action(tag)->isEnabled(); };
+        EXPECT_EQ((QStringList{text(StatusMenu::recordingTag), text(StatusMenu::workModeTag),
+                               text(StatusMenu::aiModeTag)}),
                   (QStringList{row.recordingTitle, row.workModeTitle, row.aiTitle}));
-        EXPECT_EQ(std::pair(menu.action(StatusMenu::recordingTag)->isEnabled(), menu.action(StatusMenu::clearContextTag)->isEnabled()),
+        EXPECT_EQ(std::pair(enabled(StatusMenu::recordingTag), enabled(StatusMenu::clearContextTag)),
                   std::pair(!row.state.awaitingFinalResult, row.clearEnabled));
     }
 }
@@ -69,7 +71,8 @@ TEST(StatusMenuTest, EachItemInOrderSendsItsOwnRequest) {
     ASSERT_EQ(actions.size(), qsizetype(std::size(items)));
     for (qsizetype i = 0; i < actions.size(); ++i) {
         SCOPED_TRACE(items[i].title);
-        EXPECT_EQ(std::pair(actions[i]->text(), actions[i]->shortcut().toString()), std::pair(QString::fromUtf8(items[i].title), QString::fromUtf8(items[i].shortcut)));
+        EXPECT_EQ(std::pair(actions[i]->text(), actions[i]->shortcut().toString()),
+                  std::pair(QString::fromUtf8(items[i].title), QString::fromUtf8(items[i].shortcut)));
         for (const auto& spy : spies) spy->clear();
         actions[i]->trigger();
         for (std::size_t j = 0; j < spies.size(); ++j) EXPECT_EQ(spies[j]->count(), qsizetype(i) == qsizetype(j) ? 1 : 0) << j;

@@ -38,8 +38,7 @@ protected:
         loads = 0;
         QObject::connect(card, &APIConfigCard::keyLoaded, [this] { ++loads; });
         QObject::connect(card, &APIConfigCard::keySaved, [this](bool stored) { saves.append(stored); });
-        card->show();
-        card->activateWindow();
+        ASSERT_TRUE(showActive(card));
         keyField()->setFocus();
         if (waitForLoad) { ASSERT_TRUE(waitUntil([this] { return loads == 1; })); }
     }
@@ -65,7 +64,7 @@ protected:
     void storeKey(const QString& key) { ASSERT_TRUE(QCoro::waitFor(secrets->inner->write(kService, kAccount, key))); }
     void removeKey() { ASSERT_TRUE(QCoro::waitFor(secrets->inner->remove(kService, kAccount))); }
 
-    std::shared_ptr<ScriptedSecretStore> secrets = std::make_shared<ScriptedSecretStore>(std::make_shared<LibsecretSecretStore>());
+    std::shared_ptr<ScriptedSecretStore> secrets{new ScriptedSecretStore(std::make_shared<LibsecretSecretStore>())};
     APIConfigCard* card = nullptr;
     int loads = 0;
     QList<bool> saves;
@@ -76,7 +75,8 @@ protected:
 TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBadgeGoesForGood) {
     openCard();
     EXPECT_EQ(shownText(card, "badgeLabel"), QStringLiteral("推荐配置"));
-    EXPECT_EQ(std::pair(keyField()->echoMode(), keyField()->placeholderText()), std::pair(QLineEdit::Password, QStringLiteral("sk-xxxxxxxxxxxxxxxx")));
+    EXPECT_EQ(std::pair(keyField()->echoMode(), keyField()->placeholderText()),
+              std::pair(QLineEdit::Password, QStringLiteral("sk-xxxxxxxxxxxxxxxx")));
 
     QTest::keyClicks(keyField(), QStringLiteral(" "));  // the first key: the badge goes, and stays gone
     EXPECT_FALSE(card->isBadgeShown() || shown(child(card, "badgeLabel")));
@@ -106,7 +106,8 @@ TEST_F(APIConfigCardTest, EmptyingTheFieldRemovesTheKeyAndClosingOrDestroyingSav
     storeKey(QStringLiteral("sk-old "));
     openCard();
     // Not shown, and not dismissed either.
-    EXPECT_EQ(std::tuple(keyField()->text(), card->isBadgeShown(), badgeSeen()), std::tuple(QStringLiteral("sk-old "), false, false));
+    EXPECT_EQ(std::tuple(keyField()->text(), card->isBadgeShown(), badgeSeen()),
+              std::tuple(QStringLiteral("sk-old "), false, false));
     clock.advance(1);
     EXPECT_TRUE(secrets->writes.isEmpty());  // loading is no edit
 
@@ -146,7 +147,8 @@ TEST_F(APIConfigCardTest, AKeyringThatFailsIsSaidSoAndOneThatIsSlowNeitherBlocks
     prefs.remove(QString::fromLatin1(APIConfigCard::kBadgeSeenKey));
     secrets->failReads = true;
     openCard();
-    EXPECT_EQ(std::pair(shownText(card, "keyReadNote"), card->isBadgeShown()), std::pair(QStringLiteral("无法读取密钥环"), false));
+    EXPECT_EQ(std::pair(shownText(card, "keyReadNote"), card->isBadgeShown()),
+              std::pair(QStringLiteral("无法读取密钥环"), false));
     secrets->failReads = false;
     card->hide();
     card->show();
@@ -191,10 +193,15 @@ TEST_F(APIConfigCardTest, AKeyringThatFailsIsSaidSoAndOneThatIsSlowNeitherBlocks
     ASSERT_TRUE(waitUntil([this] { return !saves.isEmpty(); }));
     EXPECT_EQ(secrets->writes, (QStringList{QStringLiteral("sk-a"), QStringLiteral("sk-c")}));
     EXPECT_EQ(saves, QList<bool>{true});
-    EXPECT_EQ(std::pair(storedKey(), keyField()->text()), std::pair(std::optional(QStringLiteral("sk-c")), QStringLiteral("sk-c")));
+    EXPECT_EQ(std::pair(storedKey(), keyField()->text()),
+              std::pair(std::optional(QStringLiteral("sk-c")), QStringLiteral("sk-c")));
 }
 
-TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheDefault) {
+// "测试连接" sends the key as typed (not the stored one, and not yet saved) with the fields'
+// provider and model (the request itself as CliTest.AiTestSucceedsAndFailsCleanly checks it), and shows the outcome below the button within the 5-second time-out, in
+// the theme's green or red, also after a switch.
+TEST_F(APIConfigCardTest, ConnectionTestReportsTheOutcomeOfTheExactRequestAndTheFieldsAreStoredAsTyped) {
+    // The provider and the model are stored as typed, a blank field meaning the default.
     openCard();
     AISettingsStore settings(prefs, secrets);
     QLineEdit* baseURL = field("baseURLField");
@@ -204,31 +211,28 @@ TEST_F(APIConfigCardTest, BaseURLAndModelAreStoredAsTypedAndABlankFieldMeansTheD
               (QStringList{"https://api.deepseek.com", "deepseek-chat", "model-name"}));
 
     // stored: undefined: nothing stored
-    struct Case { QLineEdit* field; QString typed; QJsonValue stored; QString used; };
-    const QList<Case> cases{
+    struct Field { QLineEdit* field; QString typed; QJsonValue stored; QString used; };
+    const QList<Field> fields{
         {baseURL, QStringLiteral(" http://127.0.0.1:9/v1 "), QStringLiteral("http://127.0.0.1:9/v1"), QStringLiteral("http://127.0.0.1:9/v1")},
         {baseURL, QString(), QJsonValue::Undefined, QStringLiteral("https://api.deepseek.com")},
         {model, QStringLiteral("qwen-plus"), QStringLiteral("qwen-plus"), QStringLiteral("qwen-plus")},
         {model, QStringLiteral("   "), QJsonValue::Undefined, QStringLiteral("deepseek-chat")},
     };
-    for (const Case& c : cases) {
+    for (const Field& c : fields) {
         SCOPED_TRACE(c.typed.toStdString());
         retype(c.field, c.typed);
         const bool isURL = c.field == baseURL;
-        EXPECT_EQ(prefs.value(QString::fromLatin1(isURL ? AISettingsStore::kBaseURLKey : AISettingsStore::kModelKey)), c.stored);
-        EXPECT_EQ(isURL ? settings.aiBaseURL() : settings.aiModel(), c.used);
-        EXPECT_EQ(c.field->text(), c.typed);  // the field keeps what the user typed
+        const QString key = QString::fromLatin1(isURL ? AISettingsStore::kBaseURLKey : AISettingsStore::kModelKey);
+        // The field keeps what the user typed.
+        EXPECT_EQ(std::tuple(prefs.value(key), isURL ? settings.aiBaseURL() : settings.aiModel(), c.field->text()),
+                  std::tuple(c.stored, c.used, c.typed));
     }
 
     // A change made elsewhere (`vocena config set`) shows up in the open card.
     ASSERT_EQ(Preferences(prefs.filePath()).setValue(QString::fromLatin1(AISettingsStore::kModelKey), QStringLiteral("glm-4")), QString());
     EXPECT_TRUE(waitUntil([model] { return model->text() == QStringLiteral("glm-4"); }));
-}
 
-// "测试连接" sends the key as typed (not the stored one, and not yet saved) with the fields'
-// provider and model (the request itself as CliTest.AiTestSucceedsAndFailsCleanly checks it), and shows the outcome below the button within the 5-second time-out, in
-// the theme's green or red, also after a switch.
-TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactRequest) {
+    // "测试连接".
     storeKey(QStringLiteral("sk-stored"));
     // reason: in the line under a failure
     struct Case { const char* name; Response response; QString expected; int withinMs; QString reason; };
@@ -249,7 +253,8 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         QElapsedTimer elapsed;
         elapsed.start();
         QTest::mouseClick(testButton(), Qt::LeftButton);
-        EXPECT_EQ(std::tuple(card->isTesting(), testButton()->isEnabled(), resultText()), std::tuple(true, false, QString()));
+        EXPECT_EQ(std::tuple(card->isTesting(), testButton()->isEnabled(), resultText()),
+                  std::tuple(true, false, QString()));
         ASSERT_TRUE(waitUntil([this] { return !card->isTesting(); }, 10000));
         EXPECT_LT(elapsed.elapsed(), c.withinMs);
         EXPECT_EQ(resultText(), c.expected);
@@ -266,7 +271,9 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsSuccessOrFailureWithTheExactReque
         ASSERT_EQ(server.requests().size(), 1);
         const LoopbackHttpServer::Request request = server.requests().first();
         const QJsonValue model = QJsonDocument::fromJson(request.body).object().value(QStringLiteral("model"));
-        EXPECT_EQ((QList<QByteArray>{request.method, request.target, request.headers.value("authorization"), model.toString().toUtf8()}),
+        EXPECT_EQ((QList<QByteArray>{request.method, request.target, request.headers.value("authorization"),
+                                     model.toString().toUtf8()}),
                   (QList<QByteArray>{"POST", "/v1/chat/completions", "Bearer sk-typed", "test-model"}));
     }
+
 }
