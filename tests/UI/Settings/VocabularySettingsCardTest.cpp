@@ -162,7 +162,8 @@ TEST_F(VocabularySettingsCardTest, TheSheetNeedsAWordFollowsTheThemeAndParsesVar
     QTest::keyClick(sheet->wordField(), Qt::Key_Return);  // nothing to add: the sheet stays
     EXPECT_EQ(card->addSheet(), sheet);
     type(sheet->wordField(), QStringLiteral(" "));
-    EXPECT_TRUE(sheet->addButton()->isEnabled()) << "spaces count as a word; the store ignores it";
+    // Spaces count as a word: the store ignores it, as a word that is there (VocabularyStoreTest).
+    EXPECT_TRUE(sheet->addButton()->isEnabled());
     type(sheet->variantsField(), QStringLiteral("x"));
     QTest::keyClick(sheet->wordField(), Qt::Key_Escape);
     ASSERT_TRUE(sheetClosed());
@@ -174,11 +175,7 @@ TEST_F(VocabularySettingsCardTest, TheSheetNeedsAWordFollowsTheThemeAndParsesVar
     QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
     ASSERT_TRUE(sheetClosed());
 
-    ASSERT_NO_FATAL_FAILURE(openSheet(QStringLiteral("   ")));
-    QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
-    ASSERT_TRUE(sheetClosed());
-    EXPECT_TRUE(store->items().isEmpty() && !QFile::exists(file())) << "cancelled, or a blank word: nothing written";
-    EXPECT_EQ(count(), QStringLiteral("0 个词汇"));
+    EXPECT_TRUE(store->items().isEmpty() && !QFile::exists(file())) << "cancelled: nothing written";
 
     const struct { const char* word; const char* variants; const char* category; const char* storedWord;
                    std::optional<QStringList> storedVariants; std::optional<QString> storedCategory; } cases[] = {
@@ -198,11 +195,6 @@ TEST_F(VocabularySettingsCardTest, TheSheetNeedsAWordFollowsTheThemeAndParsesVar
                   std::tuple(QString::fromUtf8(c.storedWord), c.storedVariants, c.storedCategory));
         EXPECT_EQ(shows(), QStringLiteral("%1 个词汇: ").arg(added) + words(items));
     }
-    // A word that is there closes the sheet and changes nothing.
-    const QByteArray before = test::readFile(file());
-    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
-    EXPECT_EQ(std::pair(test::readFile(file()), count()), std::pair(before, QStringLiteral("4 个词汇")));
-    EXPECT_EQ(card->model().items(), store->items());
 }
 
 // A save that fails is said on the card, and the sheet keeps what was typed for another try;
@@ -229,8 +221,8 @@ TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
     EXPECT_EQ(test::readFile(file()), QByteArray("{ not json"));
 }
 
-// An import through the file dialog adds the new words of the CSV file; a cancelled one, or a
-// file without new words, changes nothing.
+// An import through the file dialog adds the new words of the CSV file (its columns read as
+// VocabularyCsvTest checks them); a cancelled one, or a file without new words, changes nothing.
 TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
     addSample();
     const QString csv = path(QStringLiteral("术语.csv"));
@@ -247,7 +239,6 @@ TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
     LogCapture log;
     chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
     ASSERT_TRUE(waitUntil([this] { return shows() == QStringLiteral("5 个词汇: VureVIZ|张三|澄言|李四|Kernel"); }));
-    EXPECT_EQ(card->model().items().at(3).variants, (QStringList{QStringLiteral("李斯"), QStringLiteral("里四")}));
     EXPECT_TRUE(log.contains(QStringLiteral("[VocabularySettingsCard] 成功导入 2 个词汇"))) << log.lines().join(u'\n').toStdString();
 
     log.clear();
