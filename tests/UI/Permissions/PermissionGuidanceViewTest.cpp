@@ -193,35 +193,32 @@ TEST_F(PermissionGuideTest, ThemeSwitchWhileOpenRepaintsRowsAndButtons) {
 
 TEST_F(PermissionGuideTest, RefusedAccessibilityLeadsToItsHelpAndTheRestartAlertAndIsCheckedAgainOnComingBack) {
     setAccessibility(kNoXTest);
-    for (const auto& [button, expectedQuits] : {std::pair{"知道了", 0}, std::pair{"现在重启", 1}}) {
-        SCOPED_TRACE(button);
-        quits = 0;
-        openGuide();
-        ASSERT_EQ(indicator(Type::accessibility), QStringLiteral("去开启"));
+    openGuide();
+    ASSERT_EQ(indicator(Type::accessibility), QStringLiteral("去开启"));
 
-        // "去开启" shows what to do, with what the check found.
-        clickAction(Type::accessibility);
-        auto* help = guide->findChild<PermissionHelpDialog*>();
-        ASSERT_TRUE(shown(help));
-        EXPECT_EQ(child<QLabel>(help, "howToLabel")->text(), PermissionHelp::howTo(Type::accessibility));
-        EXPECT_TRUE(child<QLabel>(help, "findingLabel")->text().contains(kNoXTest.detail));
-        help->close();
+    // "去开启" shows what to do, with what the check found.
+    clickAction(Type::accessibility);
+    auto* help = guide->findChild<PermissionHelpDialog*>();
+    ASSERT_TRUE(shown(help));
+    EXPECT_EQ(child<QLabel>(help, "howToLabel")->text(), PermissionHelp::howTo(Type::accessibility));
+    EXPECT_TRUE(child<QLabel>(help, "findingLabel")->text().contains(kNoXTest.detail));
+    help->close();
 
-        // Asked for from its row and refused: the help again, and half a second later the alert.
-        guide->viewModel().requestPermission(Type::accessibility);
-        ASSERT_TRUE(waitUntil([this] { return guide->findChild<PermissionHelpDialog*>(); }));
-        ASSERT_TRUE(waitUntil([this] { return scheduler.pendingCount() == 1; }));
-        clock.advance(0.4);
-        EXPECT_EQ(guide->findChild<QMessageBox*>(), nullptr);
-        clock.advance(0.1);
-        auto* alert = guide->findChild<QMessageBox*>();
-        ASSERT_TRUE(shown(alert));
-        EXPECT_EQ(alert->informativeText(), QStringLiteral("请在系统设置中开启权限后，重启澄言应用使权限生效。\n\n点击「现在重启」将关闭应用，请重新打开。"));
-        EXPECT_EQ(alert->defaultButton()->text(), QStringLiteral("知道了"));
-        EXPECT_EQ(pressInMessageBox(guide, QString::fromUtf8(button)), QStringLiteral("辅助功能权限需要重启"));
-        EXPECT_EQ(quits, expectedQuits);
-        delete guide;
-    }
+    // Asked for from its row and refused: the help again, and half a second later the alert,
+    // which "知道了" closes without quitting ("现在重启": AppDelegateTest.TheGuidesRestartQuitsThroughTheApp).
+    guide->viewModel().requestPermission(Type::accessibility);
+    ASSERT_TRUE(waitUntil([this] { return guide->findChild<PermissionHelpDialog*>(); }));
+    ASSERT_TRUE(waitUntil([this] { return scheduler.pendingCount() == 1; }));
+    clock.advance(0.4);
+    EXPECT_EQ(guide->findChild<QMessageBox*>(), nullptr);
+    clock.advance(0.1);
+    auto* alert = guide->findChild<QMessageBox*>();
+    ASSERT_TRUE(shown(alert));
+    EXPECT_EQ(alert->informativeText(), QStringLiteral("请在系统设置中开启权限后，重启澄言应用使权限生效。\n\n点击「现在重启」将关闭应用，请重新打开。"));
+    EXPECT_EQ(alert->defaultButton()->text(), QStringLiteral("知道了"));
+    EXPECT_EQ(pressInMessageBox(guide, QStringLiteral("知道了")), QStringLiteral("辅助功能权限需要重启"));
+    EXPECT_EQ(quits, 0);
+    delete guide;
 
     // Coming back to the guide refreshes accessibility half a second later.
     LogCapture log;
@@ -268,9 +265,8 @@ TEST_F(PermissionGuideTest, TheSpeechRowInstallsTheModelAndCancellingOrClosingKe
     EXPECT_EQ(speechRow(), (QStringList{"授权", ModelStore::kCancelledMessage, kSomeMissing}));
     EXPECT_TRUE(!progress()->isVisible() && installedModels().isEmpty() && QFileInfo::exists(partial));
 
-    clickAction(Type::speechRecognition);  // again: it continues, and stalls once more
+    clickAction(Type::speechRecognition);  // again: it continues (its range: ModelStoreTest), and stalls once more
     ASSERT_TRUE(waitUntil([&] { return progress()->value() > halfWay; }));
-    EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(archive.size() / 2) + "-");
     guide->close();
     ASSERT_TRUE(waitUntil([this] { return guide.isNull(); }));
     // The install's work folder goes when the install ends; the partial download stays.
@@ -295,9 +291,10 @@ TEST_F(PermissionGuideTest, TheSpeechRowInstallsTheModelAndCancellingOrClosingKe
     EXPECT_EQ(installedModels() + announced << activeModel(), QStringList(3, QStringLiteral("vocena-test-model")));
 }
 
-// The built-in models, from the mirror of the preference: the punctuation model follows the
-// speech model as a second download, and the final-pass model is offered after them, with its
-// size. A failed download says why; only where no server answered does it advise a mirror or the file.
+// The built-in models, from the mirror of the preference (its addresses: ModelStoreTest): the
+// punctuation model follows the speech model as a second download, and the final-pass model is
+// offered after them, with its size. A failed download says why; only where no server answered
+// does it advise a mirror or the file.
 TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalPassModelIsOffered) {
     ASSERT_EQ(SpeechTestAssets::shared().error, QString());
     speechModel = ModelCatalog::entries().first().name;
@@ -348,8 +345,6 @@ TEST_F(PermissionGuideTest, ThePunctuationModelFollowsTheSpeechModelAndTheFinalP
     EXPECT_EQ((QStringList{activeModel(), store().finalPassModel()->name, offer()}),
               (QStringList{speechModel, finalPassModel, QString()}));
     EXPECT_FALSE(mirrorShown());
-    for (const LoopbackHttpServer::Request& request : mirror.requests())
-        EXPECT_TRUE(request.target.startsWith("/k2-fsa/sherpa-onnx/releases/download/")) << request.target.toStdString();
 }
 
 }  // namespace
