@@ -158,25 +158,20 @@ TEST_F(APIConfigCardTest, AKeyringThatFailsIsSaidSoAndOneThatIsSlowNeitherBlocks
     // A keyring that takes its time (locked, waiting for a password) keeps the card usable, and
     // what the user typed meanwhile is neither replaced by the late answer nor greeted by the badge;
     // saves wait for the one under way.
-    storeKey(QStringLiteral("sk-stored"));
-    secrets->holdReads = true;
-    openCard(false);
-    QTest::keyClicks(keyField(), QStringLiteral("sk-new"));
-    EXPECT_EQ(keyField()->text(), QStringLiteral("sk-new"));
-    secrets->openGate();
-    ASSERT_TRUE(waitUntil([this] { return loads == 1; }));
-    EXPECT_EQ(std::pair(keyField()->text(), card->isBadgeShown()), std::pair(QStringLiteral("sk-new"), false));
-    clock.advance(0.5);
-    ASSERT_TRUE(waitUntil([this] { return storedKey() == QStringLiteral("sk-new"); }));
-
-    // With no key and nothing typed, the badge waits for the answer.
-    removeKey();
-    secrets->holdReads = true;
-    openCard(false);
-    EXPECT_FALSE(card->isBadgeShown());
-    secrets->openGate();
-    ASSERT_TRUE(waitUntil([this] { return loads == 1; }));
-    EXPECT_TRUE(card->isBadgeShown());
+    // With no key and nothing typed (a null `typed`), the badge waits for the answer.
+    for (const QString& typed : {QStringLiteral("sk-new"), QString()}) {
+        SCOPED_TRACE(typed.toStdString());
+        typed.isNull() ? removeKey() : storeKey(QStringLiteral("sk-stored"));
+        secrets->holdReads = true;
+        openCard(false);
+        QTest::keyClicks(keyField(), typed);
+        EXPECT_EQ(std::pair(keyField()->text(), card->isBadgeShown()), std::pair(typed, false));
+        secrets->openGate();
+        ASSERT_TRUE(waitUntil([this] { return loads == 1; }));
+        EXPECT_EQ(std::pair(keyField()->text(), card->isBadgeShown()), std::pair(typed, typed.isNull()));
+        clock.advance(0.5);
+        EXPECT_TRUE(waitUntil([&] { return storedKey() == (typed.isNull() ? std::nullopt : std::optional(typed)); }));
+    }
 
     // Keys saved while the keyring is still busy with an earlier one wait for it; only the last
     // of them follows, so the keyring ends with the last key typed.
