@@ -1,45 +1,46 @@
 // The welcome card on a private Xvfb display: its reveal in virtual time, its window
 // (floating, without a frame, moved by dragging its background through real X pointer events)
-// and its colours in both themes, with pictures of it on request.
-#include "Infrastructure/Platform/Preferences.h"
+// and its colours in both themes, with pictures of it on request. Then the shell's flow around
+// it, in virtual time: when the card opens, what each way out of it stores and starts, and the
+// one reminder to enter an API key (the key in a secret store in memory that answers after a
+// moment).
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "UI/Onboarding/GuideCard.h"
 #include "UI/Onboarding/OnboardingView.h"
 #include "UI/Onboarding/RevealSlot.h"
+#include "UI/Onboarding/WelcomeFlow.h"
 #include "UI/Onboarding/WelcomeWindow.h"
+#include "UI/Shell/BannerNotifier.h"
 #include "support/CliRunner.h"
-#include "support/ManualScheduler.h"
-#include "support/Screenshots.h"
-#include "support/WaitUntil.h"
+#include "support/MemorySecretStore.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QGuiApplication>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QScreen>
-#include <QTemporaryDir>
-#include <QWindow>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
 
 using namespace vocena;
 using namespace vocena::test;
 
 namespace {
 
-class OnboardingViewTest : public ::testing::Test {
+class OnboardingViewTest : public WidgetTest {
 protected:
-    ManualClock clock;
-    ManualScheduler scheduler{clock};
     QPointer<WelcomeWindow> window = new WelcomeWindow(scheduler, {}, {});
 
-    void TearDown() override { delete window.data(); }
+    ~OnboardingViewTest() override { delete window.data(); }
 
     OnboardingView& view() { return window->view(); }
     // Shows the window and waits until the X server has mapped it.
     void present() {
         window->present();
         ASSERT_TRUE(waitUntil([&] { return window->isVisible() && window->windowHandle()->isExposed(); }));
+    }
+    void presentSettled() {
+        present();
+        clock.advance(1.0);
+        ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
     }
     // Every piece has come in and its animation has ended (real time).
     bool settled() {
@@ -58,25 +59,20 @@ protected:
 TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
     using Appears = std::array<bool, OnboardingView::kCardCount>;
     clock.advance(1.0);  // built, not yet shown: nothing comes in
-    EXPECT_FALSE(view().appear());
-    EXPECT_EQ(view().cardAppears(), (Appears{false, false, false, false}));
+    EXPECT_EQ(std::pair(view().appear(), view().cardAppears()), std::pair(false, Appears{}));
 
     present();
     EXPECT_TRUE(view().appear());
-    struct Step {
-        double at;  // seconds after showing
-        Appears appears;
-    };
-    const QList<Step> steps{
-        {0.0, {false, false, false, false}}, {0.199, {false, false, false, false}}, {0.2, {true, false, false, false}},
-        {0.279, {true, false, false, false}}, {0.28, {true, true, false, false}},  {0.36, {true, true, true, false}},
-        {0.439, {true, true, true, false}},   {0.44, {true, true, true, true}},
-    };
+    // at: seconds after showing
+    struct Step { double at; int come; };  // come: the cards in, from the first
+    const QList<Step> steps{{0.0, 0}, {0.199, 0}, {0.2, 1}, {0.279, 1}, {0.28, 2}, {0.36, 3}, {0.439, 3}, {0.44, 4}};
     const QDateTime shown = clock.now();
     for (const Step& step : steps) {
         SCOPED_TRACE(step.at);
         clock.advance(step.at - shown.msecsTo(clock.now()) / 1000.0);
-        EXPECT_EQ(view().cardAppears(), step.appears);
+        Appears appears{};
+        std::fill_n(appears.begin(), step.come, true);
+        EXPECT_EQ(view().cardAppears(), appears);
     }
     // Each card then settles in its place, fully opaque and drawn directly.
     EXPECT_TRUE(waitUntil([&] { return settled(); }, 3000));
@@ -89,56 +85,41 @@ TEST_F(OnboardingViewTest, TheCardsComeInOneAfterAnother) {
 
 // Without a title bar the window is moved by dragging its background (text included); a drag
 // that starts on a button does not move it. It floats above other windows and opens centred.
-TEST_F(OnboardingViewTest, TheFramelessWindowFloatsAndFollowsADragOfItsBackground) {
-    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    present();
-    clock.advance(1.0);
-    ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
-    EXPECT_EQ(window->size(), QSize(WelcomeWindow::kWidth, WelcomeWindow::kHeight));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE(std::abs(window->geometry().center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(window->geometry().center().y() - screen.center().y()), 1);
+TEST_F(OnboardingViewTest, TheFramelessWindowFloatsFollowsADragOfItsBackgroundAndTheTheme) {
+    EXPECT_TRUE(window->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    ASSERT_NO_FATAL_FAILURE(presentSettled());
+    const QPoint offCentre =
+        window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(std::max(std::abs(offCentre.x()), std::abs(offCentre.y())), 1);
 
-    struct Case {
-        const char* name;
-        std::function<QPoint()> grabPoint;  // in global coordinates
-        bool moves;
-    };
+    // grabPoint: in global coordinates
+    struct Case { const char* name; std::function<QPoint()> grabPoint; bool moves; };
     const auto centreOf = [](QWidget* widget) { return widget->mapToGlobal(widget->rect().center()); };
     const QList<Case> cases{
         {"the background", [&] { return window->mapToGlobal(QPoint(12, window->height() / 2)); }, true},
         {"a description", [&] { return centreOf(view().guideCard(3)->findChild<QLabel*>(QStringLiteral("guideDescription"))); }, true},
         {"a button", [&] { return centreOf(view().startButton()); }, false},
     };
+    QSignalSpy released(view().startButton(), &QAbstractButton::released);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QPoint before = window->pos();
         const QPoint from = c.grabPoint();
         const QPoint delta(-60, 40);
+        const QPoint to = from + delta;
         xdotool(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 mouseup 1")
-                    .arg(from.x())
-                    .arg(from.y())
-                    .arg(from.x() + delta.x())
-                    .arg(from.y() + delta.y()));
+                    .arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y()));
         if (c.moves) {
             EXPECT_TRUE(waitUntil([&] { return window->pos() == before + delta; }, 3000)) << window->pos().x() << "," << window->pos().y();
         } else {
-            waitUntil([] { return false; }, 300);  // the X events have been handled by then
+            EXPECT_TRUE(waitUntil([&] { return released.count() == 1; }, 3000));  // the button had the drag, to its end
             EXPECT_EQ(window->pos(), before);
         }
     }
-}
 
-// The open card follows a theme change: its texts and cards take the new colours. With
-// VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
-TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
-    QTemporaryDir dir;
-    Preferences prefs(dir.filePath(QStringLiteral("preferences.json")));
+    // The open card follows a theme change: its texts and cards take the new colours. With
+    // VOCENA_SCREENSHOTS=<folder> it is saved as welcome-light.png and welcome-dark.png.
     AppearanceController appearance(prefs);
-    present();
-    clock.advance(1.0);
-    ASSERT_TRUE(waitUntil([&] { return settled(); }, 3000));
     auto* cardTitle = view().guideCard(2)->findChild<QLabel*>(QStringLiteral("guideTitle"));
     for (const auto& [theme, name] : {std::pair{1, "dark"}, std::pair{0, "light"}}) {
         SCOPED_TRACE(name);
@@ -149,3 +130,103 @@ TEST_F(OnboardingViewTest, TheOpenCardFollowsTheTheme) {
         saveScreenshot(window, QStringLiteral("welcome-") + QLatin1String(name));
     }
 }
+
+namespace {
+
+const QString kNudge = QStringLiteral("nudge: %1 (%2 s)").arg(WelcomeFlow::nudgeText()).arg(WelcomeFlow::kNudgeDuration);
+
+// A way out of an open card: the button it clicks.
+using Way = QAbstractButton* (*)(WelcomeWindow&);
+
+class WelcomeFlowTest : public WidgetTest, public BannerNotifier {
+protected:
+    // In memory, its reads taking a moment as the keyring's do (off the main thread): the flow
+    // goes on only when the answer is back.
+    std::shared_ptr<ScriptedSecretStore> secrets{new ScriptedSecretStore(std::make_shared<MemorySecretStore>(), 20)};
+    AISettingsStore aiSettings{prefs, secrets};
+    QStringList events;  // what the flow asked of the shell, in order
+
+    void showNotification(const QString& text, double duration) override {
+        events.append(QStringLiteral("nudge: %1 (%2 s)").arg(text).arg(duration));
+    }
+
+    // A flow as one launch of the app makes it.
+    std::unique_ptr<WelcomeFlow> makeFlow() {
+        return std::make_unique<WelcomeFlow>(WelcomeFlow::Environment{
+            prefs, scheduler, *this, &aiSettings, [this] { events.append(QStringLiteral("settings")); },
+            [this] { events.append(QStringLiteral("closed")); }});
+    }
+
+    std::optional<bool> storedFlag(const char* key) const { return prefs.boolValue(QString::fromLatin1(key)); }
+};
+
+
+// A launch opens the card 3 s later (not before). With no API key stored, each way out: the
+// buttons store the flag and remind of the key; "去设置" opens the settings 0.3 s later and
+// reminds after that; the close button stores nothing and reminds of nothing, so the card
+// returns at the next launch. Every way closes the window through the shell.
+TEST_F(WelcomeFlowTest, EachWayOutStoresTheFlagAndHandsOver) {
+    // flag unset: the card comes again at the next launch; at0: the events right after the click
+    // (once the key was read); at03: the events 0.3 s later.
+    struct Case { const char* name; Way way; std::optional<bool> flag; QStringList at0; QStringList at03; };
+    const QList<Case> cases{
+        {"开始使用", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().startButton(); }, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"不再提示", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().dismissButton(); }, true, {"closed", kNudge}, {"closed", kNudge}},
+        {"去设置", [](WelcomeWindow& w) -> QAbstractButton* { return w.view().settingsButton(); }, true, {"closed"}, {"closed", "settings", kNudge}},
+        {"window's close button", [](WelcomeWindow& w) -> QAbstractButton* { return w.closeButton(); }, std::nullopt, {"closed"}, {"closed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prefs.remove(QString::fromLatin1(WelcomeFlow::kWelcomeShownKey));
+        prefs.remove(QString::fromLatin1(WelcomeFlow::kAPINudgeShownKey));
+        events.clear();
+        {
+            auto flow = makeFlow();
+            flow->scheduleAfterLaunch();
+            clock.advance(2.9);
+            EXPECT_FALSE(flow->window());
+            clock.advance(0.1);
+            ASSERT_TRUE(shown(flow->window()));
+            QPointer<WelcomeWindow> window = flow->window();
+            flow->showWelcomeCard();  // one card at a time
+            EXPECT_EQ(flow->window(), window.data());
+
+            QTest::mouseClick(c.way(*window), Qt::LeftButton);
+            EXPECT_TRUE(waitUntil([&] { return !window; }, 2000));  // closed and gone
+            EXPECT_EQ(storedFlag(WelcomeFlow::kWelcomeShownKey), c.flag);
+            EXPECT_TRUE(waitUntil([&] { return events == c.at0; }, 1000)) << events.join(u'|').toStdString();
+            clock.advance(0.29);
+            EXPECT_EQ(events, c.at0);
+            clock.advance(0.01);
+            EXPECT_TRUE(waitUntil([&] { return events == c.at03; }, 1000)) << events.join(u'|').toStdString();
+        }
+        auto nextLaunch = makeFlow();
+        nextLaunch->scheduleAfterLaunch();
+        clock.advance(3.0);
+        EXPECT_EQ(nextLaunch->window() != nullptr, !c.flag);
+    }
+}
+
+// The reminder comes only while no key is stored, only once over launches, and two checks at
+// the same time show it once.
+TEST_F(WelcomeFlowTest, TheKeyReminderComesOnceAndOnlyWithoutAKey) {
+    auto flow = makeFlow();
+    QCoro::waitFor(aiSettings.saveAPIKey(QStringLiteral("sk-test")));
+    QCoro::waitFor(flow->showAPINudgeIfNeeded());
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(storedFlag(WelcomeFlow::kAPINudgeShownKey), std::nullopt);
+
+    QCoro::waitFor(aiSettings.clearAPIKey());
+    QCoro::Task<> first = flow->showAPINudgeIfNeeded();
+    QCoro::Task<> second = flow->showAPINudgeIfNeeded();
+    QCoro::waitFor(std::move(first));
+    QCoro::waitFor(std::move(second));
+    EXPECT_EQ(events, QStringList{kNudge});
+    EXPECT_EQ(storedFlag(WelcomeFlow::kAPINudgeShownKey), true);
+
+    auto nextLaunch = makeFlow();
+    QCoro::waitFor(nextLaunch->showAPINudgeIfNeeded());
+    EXPECT_EQ(events, QStringList{kNudge});
+}
+
+}  // namespace

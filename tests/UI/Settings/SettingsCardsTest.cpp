@@ -1,26 +1,19 @@
 // The settings window's own cards on real widgets under Xvfb, driven with QTest clicks: what
 // each choice stores, what the card shows, the theme applied, start at login on real files.
+#include "Infrastructure/LLM/AISettingsStore.h"
 #include "Infrastructure/Platform/LoginItem.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "UI/Settings/AIFeaturesCard.h"
 #include "UI/Settings/GeneralSettingsCard.h"
 #include "UI/Settings/ModeOption.h"
-#include "UI/Settings/SettingsWindowFactory.h"
 #include "UI/Settings/ThemeOptionRow.h"
 #include "UI/Settings/ToggleSettingRow.h"
 #include "UI/Settings/ToggleSwitch.h"
 #include "UI/Settings/WorkModeCard.h"
-#include "Infrastructure/LLM/AISettingsStore.h"
 #include "support/LogCapture.h"
-#include "support/WaitUntil.h"
+#include "support/TestFiles.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vocena;
@@ -28,102 +21,107 @@ using namespace vocena::test;
 
 namespace {
 
-class SettingsCardsTest : public ::testing::Test {
+class SettingsCardsTest : public WidgetTest {
 protected:
-    ~SettingsCardsTest() override { QApplication::setPalette(QPalette()); }
-
-    QTemporaryDir dir;
-    Preferences prefs{dir.filePath(QStringLiteral("preferences.json"))};
-
     std::optional<qint64> intPref(const char* key) const { return prefs.intValue(QString::fromLatin1(key)); }
     std::optional<bool> boolPref(const char* key) const { return prefs.boolValue(QString::fromLatin1(key)); }
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
     template <typename Card>
     static void showCard(Card& card) {
         card.setFixedWidth(Card::kWidth);
-        card.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&card));
+        ASSERT_TRUE(showActive(&card));
     }
 };
 
 }  // namespace
 
-// The switch stores both keys and swaps the four features for the notice; a mode changed
-// elsewhere (the menu) moves the switch.
+// The switch stores both keys and swaps the four features for the notice (how the menu and a
+// dictation read the same keys: AppDelegateTest.TheModelSwitchReadsTheSameInTheCardTheMenuAndADictation).
 TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
     AIFeaturesCard card(prefs);
     ASSERT_NO_FATAL_FAILURE(showCard(card));
-    EXPECT_TRUE(card.switchRow()->isOn());
-    EXPECT_TRUE(card.features()->isVisible());
-    EXPECT_FALSE(card.offNotice()->isVisible());
-
-    const struct {
-        bool on;
-        qint64 mode;
-    } steps[] = {{false, 1}, {true, 0}, {false, 1}};
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.on);
-        click(card.switchRow()->toggleSwitch());
-        EXPECT_EQ(card.switchRow()->isOn(), step.on);
-        EXPECT_EQ(intPref(AISettingsStore::kModeKey), step.mode);
-        EXPECT_EQ(boolPref(AISettingsStore::kEnabledKey), step.on);
-        EXPECT_EQ(card.features()->isVisible(), step.on);
-        EXPECT_EQ(card.offNotice()->isVisible(), !step.on);
+    for (const bool on : {true, false, true}) {
+        SCOPED_TRACE(on);
+        if (on != card.switchRow()->isOn()) click(card.switchRow()->toggleSwitch());
+        EXPECT_EQ(std::tuple(card.switchRow()->isOn(), intPref(AISettingsStore::kModeKey).value_or(0),
+                             boolPref(AISettingsStore::kEnabledKey).value_or(true), card.features()->isVisible(),
+                             card.offNotice()->isVisible()),
+                  std::tuple(on, on ? 0 : 1, on, on, !on));
     }
-    const auto texts = card.offNotice()->findChildren<QLabel*>();
-    QStringList shown;
-    for (const QLabel* label : texts) shown << label->text();
-    EXPECT_TRUE(shown.contains(QStringLiteral("AI 处理已关闭")));
-    EXPECT_TRUE(shown.contains(QStringLiteral("将直接输出原始识别结果")));
-
-    // The card follows a change made elsewhere (the menu writes both keys as the card does), and
-    // any mode but 0 is off, as the dictation reads it.
-    Preferences elsewhere(prefs.filePath());
-    AISettingsStore::storeProcessingOn(elsewhere, true);
-    EXPECT_TRUE(waitUntil([&] { return card.switchRow()->isOn() && card.features()->isVisible(); }));
-    prefs.setValue(QString::fromLatin1(AISettingsStore::kModeKey), 7);
-    EXPECT_TRUE(waitUntil([&] { return !card.switchRow()->isOn() && card.offNotice()->isVisible(); }));
+    QStringList texts;
+    for (const QLabel* label : card.offNotice()->findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("AI 处理已关闭")) && texts.contains(QStringLiteral("将直接输出原始识别结果"))) << texts.join(u'|').toStdString();
 }
 
-// Clicking a mode (or pressing Space on it) stores it, selects it and names its shortcut.
+// Clicking a mode (or pressing Space on it) stores it, selects it and names its shortcut; a mode
+// switched elsewhere (Alt+Ctrl, the menu) selects its row.
 TEST_F(SettingsCardsTest, AWorkModeRowStoresItsMode) {
     WorkModeCard card(prefs);
     ASSERT_NO_FATAL_FAILURE(showCard(card));
-    EXPECT_TRUE(card.option(0)->isSelected());
-    EXPECT_EQ(card.currentShortcut()->text(), QStringLiteral("双击 Alt"));
-
-    const struct {
-        const char* how;
-        int mode;
-        std::function<void(QWidget*)> choose;
-    } steps[] = {
-        {"click the assistant", 1, click},
-        {"click the input method", 0, click},
-        {"Space on the assistant", 1, [](QWidget* row) { QTest::keyClick(row, Qt::Key_Space); }},
+    // Whether the first and the second row are selected, and the shortcut named.
+    const auto shows = [&] {
+        return std::tuple(card.option(0)->isSelected(), card.option(1)->isSelected(), card.currentShortcut()->text());
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.how);
-        step.choose(card.option(step.mode));
-        EXPECT_EQ(intPref(AISettingsStore::kWorkModeKey), step.mode);
-        EXPECT_EQ(card.option(step.mode)->isSelected(), true);
-        EXPECT_EQ(card.option(1 - step.mode)->isSelected(), false);
-        EXPECT_EQ(card.currentShortcut()->text(), step.mode == 0 ? QStringLiteral("双击 Alt") : QStringLiteral("Alt+Ctrl"));
+    const auto inputMethod = std::tuple(true, false, QStringLiteral("双击 Alt"));
+    const auto assistant = std::tuple(false, true, QStringLiteral("Alt+Ctrl"));
+    EXPECT_EQ(shows(), inputMethod);
+    using Choose = std::function<void(QWidget*)>;
+    const Choose space = [](QWidget* row) { QTest::keyClick(row, Qt::Key_Space); };
+    for (const auto& [mode, choose] : {std::pair{1, Choose(click)}, std::pair{0, Choose(click)}, std::pair{1, space}}) {
+        SCOPED_TRACE(mode);
+        choose(card.option(mode));
+        EXPECT_EQ(intPref(AISettingsStore::kWorkModeKey), mode);
+        EXPECT_EQ(shows(), mode == 0 ? inputMethod : assistant);
     }
-    // Alt+Ctrl or the menu switched it back meanwhile.
     prefs.setValue(QString::fromLatin1(AISettingsStore::kWorkModeKey), 0);
-    EXPECT_TRUE(waitUntil([&] { return card.option(0)->isSelected() && card.currentShortcut()->text() == QStringLiteral("双击 Alt"); }));
+    EXPECT_TRUE(waitUntil([&] { return shows() == inputMethod; }));
 }
 
-// A theme choice is stored, applied to the whole app at once and logged.
-TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
+// Start at login writes and removes the autostart entry; when it cannot (the autostart folder
+// is a file), the card says why and the switch and the stored choice stay as the user set them.
+TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
+    ASSERT_TRUE(writeFile(path(QStringLiteral("blocked")), "a file"));
+    for (const QString& folder : {QStringLiteral("autostart"), QStringLiteral("blocked")}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString entry = path(folder + QStringLiteral("/vocena.desktop"));
+        prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));
+        LoginItem item(entry, QStringLiteral("/usr/bin/vocena"));
+        GeneralSettingsCard card(prefs, {{}, [&item](bool on) { return item.update(on); }});
+        ASSERT_NO_FATAL_FAILURE(showCard(card));
+        EXPECT_FALSE(card.autoLaunchRow()->isOn());
+        LogCapture log;
+        const auto stored = [&] {
+            return std::pair(card.autoLaunchRow()->isOn(), boolPref(GeneralSettingsCard::kAutoLaunchKey));
+        };
+        click(card.autoLaunchRow()->toggleSwitch());
+        EXPECT_EQ(stored(), std::pair(true, std::optional(true)));
+        const QString error = shownText(card.loginItemError());
+        if (folder == QStringLiteral("blocked")) {
+            EXPECT_TRUE(error.startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << error.toStdString();
+            EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
+            continue;
+        }
+        EXPECT_TRUE(!shown(card.loginItemError()) && QFile::exists(entry));  // its lines: LoginItemTest
+        click(card.autoLaunchRow()->toggleSwitch());
+        EXPECT_EQ(stored(), std::pair(false, std::optional(false)));
+        EXPECT_FALSE(QFile::exists(entry));
+    }
+}
+
+// A theme choice is stored, applied to the whole app at once and logged. The silent launch (for
+// the next start) and the live text in the field through fcitx5 are only stored, and start at
+// login is left alone; the switches show the stored values, also a change made elsewhere
+// (`vocena config set`).
+TEST_F(SettingsCardsTest, AThemeChoiceIsAppliedAndTheSilentLaunchAndLivePreeditSwitchesAreStored) {
+    const QString silentKey = QString::fromLatin1(GeneralSettingsCard::kSilentLaunchKey);
+    prefs.setValue(silentKey, true);
+    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey), true);
+    int loginItemCalls = 0;
     AppearanceController appearance(prefs);
-    GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, {}});
+    GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, [&](bool) { return ++loginItemCalls, QString(); }});
     ASSERT_NO_FATAL_FAILURE(showCard(card));
-    const struct {
-        int value;
-        const char* log;
-        std::optional<QColor> window;  // none: the platform's palette
-    } cases[] = {
+    // window: none: the platform's palette
+    const struct { int value; const char* log; std::optional<QColor> window; } cases[] = {
         {1, "主题已切换: 深色", ThemePalette::dark().color(QPalette::Window)},
         {2, "主题已切换: 跟随系统", std::nullopt},
         {0, "主题已切换: 浅色", ThemePalette::light().color(QPalette::Window)},
@@ -134,91 +132,18 @@ TEST_F(SettingsCardsTest, AThemeChoiceIsStoredAndApplied) {
         click(card.themeOption(c.value));
         EXPECT_EQ(intPref(GeneralSettingsCard::kThemeKey), c.value);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(card.themeOption(i)->isSelected(), i == c.value) << i;
-        if (c.window) {
-            EXPECT_EQ(QApplication::palette().color(QPalette::Window), *c.window);
-        } else {
-            EXPECT_EQ(QApplication::palette().resolveMask(), 0u);
-        }
+        if (c.window) EXPECT_EQ(QApplication::palette().color(QPalette::Window), *c.window);
+        else EXPECT_EQ(QApplication::palette().resolveMask(), 0u);
         EXPECT_TRUE(log.contains(QString::fromUtf8(c.log))) << log.lines().join(QLatin1Char('\n')).toStdString();
     }
-}
-
-// Start at login writes and removes the autostart entry; when it cannot (the autostart folder
-// is a file), the card says why and the switch and the stored choice stay as the user set them.
-TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
-    const QString executable = QStringLiteral("/usr/bin/vocena");
-    struct Case {
-        const char* name;
-        QString entry;
-        bool blockFolder;
-    };
-    const QList<Case> cases{
-        {"writable", dir.filePath(QStringLiteral("autostart/vocena.desktop")), false},
-        {"the folder is a file", dir.filePath(QStringLiteral("blocked/vocena.desktop")), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.blockFolder) {
-            QFile blocker(dir.filePath(QStringLiteral("blocked")));
-            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-        }
-        prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));
-        LoginItem item(c.entry, executable);
-        GeneralSettingsCard card(prefs, {{}, [&item](bool on) { return item.update(on); }});
-        ASSERT_NO_FATAL_FAILURE(showCard(card));
-        ToggleSwitch* toggle = card.autoLaunchRow()->toggleSwitch();
-        EXPECT_FALSE(card.autoLaunchRow()->isOn());
-
-        LogCapture log;
-        click(toggle);
-        EXPECT_TRUE(card.autoLaunchRow()->isOn());
-        EXPECT_EQ(boolPref(GeneralSettingsCard::kAutoLaunchKey), true);
-        if (c.blockFolder) {
-            EXPECT_TRUE(card.loginItemError()->isVisible());
-            EXPECT_TRUE(card.loginItemError()->text().startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << card.loginItemError()->text().toStdString();
-            EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
-            continue;
-        }
-        EXPECT_FALSE(card.loginItemError()->isVisible());
-        QFile entry(c.entry);
-        ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(entry.readAll().contains("Exec=/usr/bin/vocena\n"));
-        click(toggle);
-        EXPECT_FALSE(card.autoLaunchRow()->isOn());
-        EXPECT_EQ(boolPref(GeneralSettingsCard::kAutoLaunchKey), false);
-        EXPECT_FALSE(QFile::exists(c.entry));
-    }
-}
-
-// The silent launch is only stored (it takes effect at the next start); the switches show the
-// stored values when the card is built.
-TEST_F(SettingsCardsTest, SilentLaunchIsStoredForTheNextStart) {
-    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kSilentLaunchKey), true);
-    prefs.setValue(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey), true);
-    int loginItemCalls = 0;
-    GeneralSettingsCard card(prefs, {{}, [&](bool) {
-                                         ++loginItemCalls;
-                                         return QString();
-                                     }});
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
-    EXPECT_TRUE(card.silentLaunchRow()->isOn());
     EXPECT_TRUE(card.autoLaunchRow()->isOn());
-    click(card.silentLaunchRow()->toggleSwitch());
-    EXPECT_EQ(boolPref(GeneralSettingsCard::kSilentLaunchKey), false);
+    for (const auto& [row, key] : {std::pair{card.silentLaunchRow(), silentKey}, std::pair{card.livePreeditRow(), QStringLiteral("com.vocena.fcitx5.preedit")}}) {
+        SCOPED_TRACE(key.toStdString());
+        EXPECT_TRUE(row->isOn());
+        click(row->toggleSwitch());
+        EXPECT_EQ(prefs.boolValue(key), false);
+        prefs.setValue(key, true);
+        EXPECT_TRUE(waitUntil([row] { return row->isOn(); }));
+    }
     EXPECT_EQ(loginItemCalls, 0);
-}
-
-// The live text in the field through fcitx5 is on until switched off; a change made elsewhere
-// (`vocena config set`) moves the switch.
-TEST_F(SettingsCardsTest, TheLivePreeditSwitchStoresItsPreference) {
-    const QString key = QStringLiteral("com.vocena.fcitx5.preedit");
-    GeneralSettingsCard card(prefs, {});
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
-    EXPECT_TRUE(card.livePreeditRow()->isOn());
-    click(card.livePreeditRow()->toggleSwitch());
-    EXPECT_EQ(prefs.boolValue(key), false);
-    click(card.livePreeditRow()->toggleSwitch());
-    EXPECT_EQ(prefs.boolValue(key), true);
-    prefs.setValue(key, false);
-    EXPECT_TRUE(waitUntil([&] { return !card.livePreeditRow()->isOn(); }));
 }

@@ -2,284 +2,202 @@
 // temporary folder (verification by the built `vocena` in a child process), the generated test
 // model installed through the card's file dialog, and downloads from a loopback server.
 #include "Infrastructure/Platform/Clock.h"
-#include "Infrastructure/Platform/Preferences.h"
 #include "Infrastructure/Speech/Models/ModelStore.h"
-#include "UI/Appearance/ThemePalette.h"
+#include "UI/Common/InstallProgressView.h"
 #include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/SpeechModelCard.h"
 #include "UI/Settings/SpeechModelCardModel.h"
 #include "UI/Settings/SpeechModelRow.h"
 #include "UI/Settings/ToggleSettingRow.h"
 #include "UI/Settings/ToggleSwitch.h"
-#include "SettingsLook.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/Screenshots.h"
 #include "support/SpeechTestAssets.h"
 #include "support/TestFiles.h"
-#include "support/WaitUntil.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QCoro/QCoroTask>
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 
 using namespace vocena;
-using vocena::test::saveScreenshot;
-using test::LoopbackHttpServer;
-using test::SpeechTestAssets;
-using test::waitUntil;
+using namespace vocena::test;
 using Response = LoopbackHttpServer::Response;
 
 namespace {
 
 constexpr int kInstallTimeoutMs = 60000;
 
-class SpeechModelCardTest : public ::testing::Test {
+// The view both install rows hand their progress to: bytes, speed and time left while the
+// bytes come, a busy bar while unpacking and verifying, hidden without an install.
+TEST(InstallProgressViewTest, ShowsEachStageOfAnInstall) {
+    InstallProgressView view;
+    auto* bar = child<QProgressBar>(&view, "installProgress");
+    auto* text = child<QLabel>(&view, "installProgressText");
+    EXPECT_TRUE(view.isHidden());
+    const QDateTime start(QDate(2026, 1, 1), QTime(9, 0), Qt::UTC);
+    DownloadProgress progress;
+    for (int second = 0; second <= 2; ++second) progress.update(second * 4000000, 20000000, start.addSecs(second));
+    const auto shows = [&] { return std::tuple(view.isHidden(), bar->maximum(), bar->value(), text->text()); };
+    view.setProgress(&progress);
+    EXPECT_EQ(shows(), std::tuple(false, 1000, 400, QStringLiteral("正在下载 8.0 / 20.0 MB · 4.0 MB/s · 约 3 秒")));
+    progress.update(20000000, 20000000, start.addSecs(3));
+    view.setProgress(&progress);
+    EXPECT_EQ(std::get<1>(shows()), 0);  // busy
+    EXPECT_EQ(text->text(), QStringLiteral("正在解压并验证模型…"));
+    view.setProgress(nullptr);
+    EXPECT_TRUE(view.isHidden());
+}
+
+class SpeechModelCardTest : public WidgetTest {
 protected:
     void SetUp() override { ASSERT_EQ(SpeechTestAssets::shared().error, QString()); }
     ~SpeechModelCardTest() override {
         delete card;
-        // An install the card left behind ends before the folders go.
-        waitUntil([this] { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden).isEmpty(); });
+        EXPECT_TRUE(waitUntil([this] { return installFolders().isEmpty(); }));  // an install the card left ends first
     }
 
     void openCard(QList<ModelCatalog::Entry> catalog = {}) {
-        card = new SpeechModelCard(ModelStore(preferences, modelsDir(), QStringLiteral(VOCENA_BINARY)), std::move(catalog), Clock::system());
+        card = new SpeechModelCard(ModelStore(prefs, modelsDir(), QStringLiteral(VOCENA_BINARY)), std::move(catalog), Clock::system());
         announced = std::make_unique<QSignalSpy>(card.data(), &SpeechModelCard::activeModelChanged);
         card->resize(SpeechModelCard::kWidth, 640);
-        card->show();
-        ASSERT_TRUE(waitUntil([this] { return card->isVisible(); }));
+        ASSERT_TRUE(showActive(card));
     }
     QStringList announcedNames() const {
         QStringList names;
         for (const QList<QVariant>& arguments : *announced) names << arguments.value(0).toString();
         return names;
     }
-
-    // Chooses `path` in the card's file dialog.
-    void installFromFile(const QString& path) {
-        card->findChild<QPushButton*>(QStringLiteral("installFromFileButton"))->click();
-        QFileDialog* dialog = nullptr;
-        ASSERT_TRUE(waitUntil([&] { return (dialog = card->findChild<QFileDialog*>()) && dialog->isVisible(); }));
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        dialog->selectFile(QFileInfo(path).fileName());
-        QPushButton* install = nullptr;
-        for (QPushButton* button : dialog->findChildren<QPushButton*>())
-            if (button->text() == QStringLiteral("安装")) install = button;
-        ASSERT_NE(install, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return install->isEnabled(); }));
-        install->click();
-        ASSERT_TRUE(waitUntil([this] { return !card->findChild<QFileDialog*>(); }));
+    void installFromFile(const QString& file) {
+        chooseInFileDialog(child<QPushButton>(card, "installFromFileButton"), file, QStringLiteral("安装"));
         ASSERT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
     }
-    // Clicks the button of the confirmation that "删除" of `name` shows.
+    // Presses `answer` in the confirmation that "删除" of `name` shows; the question.
     QString removeAnswering(const QString& name, const QString& answer) {
         card->installedRow(name)->button(QStringLiteral("removeButton"))->click();
-        QMessageBox* box = nullptr;
-        EXPECT_TRUE(waitUntil([&] { return (box = card->findChild<QMessageBox*>()) && box->isVisible(); }));
-        if (!box) return {};
-        const QString question = box->text();
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == answer) button->click();
-        EXPECT_TRUE(waitUntil([this] { return !card->findChild<QMessageBox*>(); }));
-        return question;
+        return pressInMessageBox(card, answer);
     }
+    void download(const QString& name) { card->downloadRow(name)->button(QStringLiteral("downloadButton"))->click(); }
+    QString buttonText(SpeechModelRow* row, const char* name) const { return row->button(QString::fromLatin1(name))->text(); }
 
-    bool isActive(const QString& name) const {
-        SpeechModelRow* row = card->installedRow(name);
-        return row && row->findChild<QLabel*>(QStringLiteral("activeBadge"))->isVisible();
+    // The installed rows, by folder: "*" marks the active model, "使用" the offer to switch to it.
+    QStringList rows() const {
+        QStringList rows;
+        for (const QString& name : installedFolders())
+            if (SpeechModelRow* row = card->installedRow(name))
+                rows << name + (isActive(name) ? QStringLiteral(" *") : QString())
+                             + (shown(row->button(QStringLiteral("useButton"))) ? QStringLiteral(" 使用") : QString());
+        return rows;
     }
-    static bool isShown(QWidget* widget) { return widget && widget->isVisible(); }
-    static QString noteOf(SpeechModelRow* row) {
-        auto* note = row->findChild<QLabel*>(QStringLiteral("noteLabel"));
-        return note->isVisible() ? note->text() : QString();
-    }
-    static QString progressTextOf(SpeechModelRow* row) { return row->findChild<QLabel*>(QStringLiteral("installProgressText"))->text(); }
-    static QProgressBar* progressOf(SpeechModelRow* row) { return row->findChild<QProgressBar*>(QStringLiteral("installProgress")); }
+    bool isActive(const QString& name) const { return card->installedRow(name) && shown(child(card->installedRow(name), "activeBadge")); }
+    bool emptyShown() const { return shown(child<QLabel>(card, "emptyText")); }
+    static QString noteOf(SpeechModelRow* row) { return shownText(row, "noteLabel"); }
+    static QString progressTextOf(SpeechModelRow* row) { return child<QLabel>(row, "installProgressText")->text(); }
 
-    QString activePreference() const { return preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)).value_or(QString()); }
+    QString activePreference() const { return prefs.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)).value_or(QString()); }
     QStringList installedFolders() const { return QDir(modelsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
+    QStringList installFolders() const { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden); }
     QStringList keptDownloads() const { return QDir(modelsDir() + QStringLiteral("/.downloads")).entryList(QDir::Files); }
-    QString modelsDir() const { return work.filePath(QStringLiteral("models")); }
+    QString modelsDir() const { return path(QStringLiteral("models")); }
 
     // A copy of the good test model in a folder of this name.
-    QString modelFolder(const QString& name) {
-        const QString folder = work.filePath(QStringLiteral("src/") + name);
-        QDir().mkpath(folder);
-        const QString good = SpeechTestAssets::shared().model(QStringLiteral("good"));
-        for (const QString& file : QDir(good).entryList(QDir::Files)) QFile::copy(good + QLatin1Char('/') + file, folder + QLatin1Char('/') + file);
-        return folder;
-    }
-    QString archiveOf(const QString& folder) {
-        const QString archive = work.filePath(QDir(folder).dirName() + QStringLiteral(".tar.bz2"));
-        EXPECT_EQ(QProcess::execute(QStringLiteral("tar"), {QStringLiteral("-cjf"), archive, QStringLiteral("-C"), QFileInfo(folder).absolutePath(),
-                                                            QDir(folder).dirName()}),
-                  0);
-        return archive;
-    }
-    QByteArray archiveBytes(const QString& name) {
-        QFile file(archiveOf(modelFolder(name)));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
+    QString modelFolder(const QString& name) { return SpeechTestAssets::shared().copy(QStringLiteral("good"), path(QStringLiteral("src/") + name)); }
     static ModelCatalog::Entry entryFor(const LoopbackHttpServer& server, const QString& name, const QString& sha256) {
         return {name, server.baseURL() + QStringLiteral("/models/") + name + QStringLiteral(".tar.bz2"), sha256, QStringLiteral("测试用的流式模型")};
     }
-    static QString sha256Of(const QByteArray& bytes) { return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()); }
 
-    QTemporaryDir work;
-    Preferences preferences{work.filePath(QStringLiteral("preferences.json"))};
     QPointer<SpeechModelCard> card;
     std::unique_ptr<QSignalSpy> announced;
 };
 
-TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemoves) {
+TEST_F(SpeechModelCardTest, InstallsFromFilesSwitchesAndRemovesAndShowsTheChangesMadeInATerminal) {
     openCard();
-    EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
+    EXPECT_TRUE(emptyShown());
 
     // Not a model: the reason shows under the file's name, nothing is installed.
-    const QString notes = work.filePath(QStringLiteral("notes/readme.txt"));
-    QDir().mkpath(QFileInfo(notes).absolutePath());
-    QFile(notes).open(QIODevice::WriteOnly);
-    installFromFile(notes);
-    ASSERT_TRUE(isShown(card->fileInstallRow()));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("notes"))) && writeFile(path(QStringLiteral("notes/readme.txt")), {}));
+    installFromFile(path(QStringLiteral("notes/readme.txt")));
+    ASSERT_TRUE(shown(card->fileInstallRow()));
     EXPECT_EQ(card->fileInstallRow()->title(), QStringLiteral("readme.txt"));
     EXPECT_FALSE(noteOf(card->fileInstallRow()).isEmpty());
     EXPECT_EQ(installedFolders(), QStringList());
 
     // Any file of a model folder installs the folder; the first model becomes the active one.
     installFromFile(modelFolder(QStringLiteral("alpha")) + QStringLiteral("/tokens.txt"));
-    ASSERT_NE(card->installedRow(QStringLiteral("alpha")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isShown(card->fileInstallRow()));
-    EXPECT_FALSE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_FALSE(isShown(card->installedRow(QStringLiteral("alpha"))->button(QStringLiteral("useButton"))));
+    EXPECT_EQ(rows(), QStringList{"alpha *"}) << noteOf(card->fileInstallRow()).toStdString();
+    EXPECT_FALSE(shown(card->fileInstallRow()) || emptyShown());
     EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("alpha")});
 
     // An archive; the active model stays.
-    installFromFile(archiveOf(modelFolder(QStringLiteral("beta"))));
-    ASSERT_NE(card->installedRow(QStringLiteral("beta")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isActive(QStringLiteral("beta")));
+    installFromFile(SpeechTestAssets::archive(modelFolder(QStringLiteral("beta"))));
+    EXPECT_EQ(rows(), (QStringList{"alpha *", "beta 使用"})) << noteOf(card->fileInstallRow()).toStdString();
     EXPECT_EQ(announced->count(), 1);
 
     // "使用" switches, for the running dictation too.
     card->installedRow(QStringLiteral("beta"))->button(QStringLiteral("useButton"))->click();
-    ASSERT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
-    EXPECT_FALSE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(activePreference(), QStringLiteral("beta"));
-    EXPECT_EQ(announcedNames(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    ASSERT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha 使用", "beta *"}; }));
+    EXPECT_EQ(announcedNames() << activePreference(), (QStringList{"alpha", "beta", "beta"}));
+
+    // A punctuation model installs beside them, without "使用"; its switch is the preference, on
+    // by default.
+    installFromFile(SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
+                                                 path(QStringLiteral("src/punct"))) + QStringLiteral("/model.int8.onnx"));
+    EXPECT_EQ(rows(), (QStringList{"alpha 使用", "beta *", "punct"})) << noteOf(card->fileInstallRow()).toStdString();
+    auto* toggle = child<ToggleSettingRow>(card, "punctuationToggle");
+    ASSERT_TRUE(shown(toggle) && toggle->isOn());
+    toggle->toggleSwitch()->click();
+    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.punctuation")), false);
+    card->hide();
+    card->show();  // shown again: read from the preferences
+    EXPECT_FALSE(toggle->isOn());
 
     // Removing the active model asks first, and names the one that takes its place.
     EXPECT_TRUE(removeAnswering(QStringLiteral("beta"), QStringLiteral("取消")).contains(QStringLiteral("改用 alpha")));
-    EXPECT_EQ(installedFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(rows(), (QStringList{"alpha 使用", "beta *", "punct"}));
     removeAnswering(QStringLiteral("beta"), QStringLiteral("删除"));
-    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("beta")); }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(activePreference(), QStringLiteral("alpha"));
-    EXPECT_EQ(announcedNames().last(), QStringLiteral("alpha"));
-
-    // The last one: dictation has no model afterwards, and says so.
+    ASSERT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha *", "punct"}; }));
+    EXPECT_EQ((QStringList{activePreference(), announcedNames().last()}), (QStringList{"alpha", "alpha"}));
+    // The last speech model: dictation has no model afterwards (the punctuation model does not
+    // take its place), and says so.
     EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("删除")).contains(QStringLiteral("不可用")));
     ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
-    EXPECT_EQ(activePreference(), QString());
-    EXPECT_EQ(announcedNames().last(), QString());
-    EXPECT_EQ(installedFolders(), QStringList());
-    EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
-}
+    EXPECT_EQ(activePreference() + announcedNames().last(), QString());
+    EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
+    ASSERT_TRUE(waitUntil([this] { return installedFolders().isEmpty() && emptyShown(); }));
 
-TEST_F(SpeechModelCardTest, ChangesMadeInATerminalShowWhileTheCardIsOpen) {
-    openCard();
+    // Changes made in a terminal show while the card is open.
     // `vocena model install/use/remove` of another process: its own store and preferences on the same files.
-    Preferences elsewhere{work.filePath(QStringLiteral("preferences.json"))};
+    Preferences elsewhere{prefs.filePath()};
     ModelStore terminal(elsewhere, modelsDir(), QStringLiteral(VOCENA_BINARY));
     for (const QString& name : {QStringLiteral("alpha"), QStringLiteral("beta")}) {
         const ModelStore::InstallResult installed = QCoro::waitFor(terminal.install(modelFolder(name), std::nullopt));
         ASSERT_TRUE(installed.ok) << installed.message.toStdString();
     }
-    ASSERT_TRUE(waitUntil([this] { return card->installedRow(QStringLiteral("beta")) != nullptr; }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha *", "beta 使用"}; }));
     ASSERT_EQ(terminal.use(QStringLiteral("beta")), QString());
-    EXPECT_TRUE(waitUntil([this] { return isActive(QStringLiteral("beta")); }));
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"alpha 使用", "beta *"}; }));
     ASSERT_EQ(terminal.remove(QStringLiteral("alpha")), QString());
-    EXPECT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("alpha")); }));
-    // `vocena config set com.vocena.speech.punctuation false`
-    auto* punctuation = card->findChild<ToggleSettingRow*>(QStringLiteral("punctuationToggle"));
-    ASSERT_TRUE(punctuation->isOn());
-    ASSERT_EQ(elsewhere.setValue(QStringLiteral("com.vocena.speech.punctuation"), false), QString());
-    EXPECT_TRUE(waitUntil([&] { return !punctuation->isOn(); }));
+    EXPECT_TRUE(waitUntil([this] { return rows() == QStringList{"beta *"}; }));
+    // `vocena config set com.vocena.speech.punctuation true`, after the switch was turned off above
+    ASSERT_EQ(elsewhere.setValue(QStringLiteral("com.vocena.speech.punctuation"), true), QString());
+    EXPECT_TRUE(waitUntil([&] { return toggle->isOn(); }));
 }
 
-TEST_F(SpeechModelCardTest, APunctuationModelWorksBesideTheSpeechModelWithItsSwitch) {
-    openCard();
-    installFromFile(modelFolder(QStringLiteral("alpha")) + QStringLiteral("/tokens.txt"));
-    const QString punctuation = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
-                                                             work.filePath(QStringLiteral("src/punct")));
-    installFromFile(punctuation + QStringLiteral("/model.int8.onnx"));
-    ASSERT_NE(card->installedRow(QStringLiteral("punct")), nullptr) << noteOf(card->fileInstallRow()).toStdString();
-    EXPECT_FALSE(isActive(QStringLiteral("punct")));
-    EXPECT_EQ(card->installedRow(QStringLiteral("punct"))->button(QStringLiteral("useButton")), nullptr);
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-    EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("alpha")});
-
-    // The switch is the preference, on by default.
-    auto* toggle = card->findChild<ToggleSettingRow*>(QStringLiteral("punctuationToggle"));
-    ASSERT_TRUE(isShown(toggle));
-    EXPECT_TRUE(toggle->isOn());
-    toggle->toggleSwitch()->click();
-    EXPECT_EQ(preferences.boolValue(QStringLiteral("com.vocena.speech.punctuation")), false);
-    card->hide();
-    card->show();  // shown again: read from the preferences
-    EXPECT_FALSE(toggle->isOn());
-
-    // The punctuation model never takes the place of the speech model.
-    EXPECT_TRUE(removeAnswering(QStringLiteral("alpha"), QStringLiteral("取消")).contains(QStringLiteral("不可用")));
-    EXPECT_TRUE(removeAnswering(QStringLiteral("punct"), QStringLiteral("删除")).contains(QStringLiteral("标点")));
-    ASSERT_TRUE(waitUntil([this] { return !card->installedRow(QStringLiteral("punct")); }));
-    EXPECT_TRUE(isActive(QStringLiteral("alpha")));
-}
-
-TEST_F(SpeechModelCardTest, DamagedModelsShowTheirProblemAndCanOnlyBeRemoved) {
-    QDir().mkpath(modelsDir() + QStringLiteral("/broken"));
-    QFile manifest(modelsDir() + QStringLiteral("/broken/manifest.json"));
-    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
-    manifest.write("{not json");
-    manifest.close();
-    openCard();
-    SpeechModelRow* row = card->installedRow(QStringLiteral("broken"));
-    ASSERT_NE(row, nullptr);
-    EXPECT_FALSE(noteOf(row).isEmpty());
-    EXPECT_EQ(row->button(QStringLiteral("useButton")), nullptr);
-    removeAnswering(QStringLiteral("broken"), QStringLiteral("删除"));
-    EXPECT_EQ(installedFolders(), QStringList());
-}
-
-// Notes keep their meaning across a theme switch: a problem in the palette's red, anything else
-// in its secondary text colour.
-TEST_F(SpeechModelCardTest, NotesFollowTheTheme) {
-    QDir().mkpath(modelsDir() + QStringLiteral("/broken"));
-    QDir().mkpath(modelsDir() + QStringLiteral("/.downloads"));
-    QFile partial(modelsDir() + QStringLiteral("/.downloads/kept.tar.bz2.part"));
-    ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
-    partial.write(QByteArray(2500, 'x'));
-    partial.close();
+// A damaged model shows its problem, in the palette's red across a theme switch, and can only be
+// removed; a kept partial download is offered in the secondary text colour.
+TEST_F(SpeechModelCardTest, DamagedModelsAndKeptDownloadsShowTheirNotesAndTheFinalPassModelDownloadsFromTheMirror) {
+    ASSERT_TRUE(QDir().mkpath(modelsDir() + QStringLiteral("/broken")) && QDir().mkpath(modelsDir() + QStringLiteral("/.downloads")));
+    ASSERT_TRUE(writeFile(modelsDir() + QStringLiteral("/broken/manifest.json"), "{not json"));
+    ASSERT_TRUE(writeFile(modelsDir() + QStringLiteral("/.downloads/kept.tar.bz2.part"), QByteArray(2500, 'x')));
     QApplication::setPalette(ThemePalette::light());
-    openCard({{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}}});
-    auto* problem = card->installedRow(QStringLiteral("broken"))->findChild<QLabel*>(QStringLiteral("noteLabel"));
-    auto* kept = card->downloadRow(QStringLiteral("kept"))->findChild<QLabel*>(QStringLiteral("noteLabel"));
+    openCard(QList(ModelCatalog::entries())
+             << ModelCatalog::Entry{QStringLiteral("kept"), QStringLiteral("http://127.0.0.1:9/kept.tar.bz2"), {}, {}});
+    ASSERT_EQ(rows(), QStringList{"broken"});
+    auto* problem = child<QLabel>(card->installedRow(QStringLiteral("broken")), "noteLabel");
+    EXPECT_TRUE(shown(problem) && !problem->text().isEmpty());
+    auto* kept = child<QLabel>(card->downloadRow(QStringLiteral("kept")), "noteLabel");
     EXPECT_EQ(kept->text(), QStringLiteral("已下载 3 KB，可继续下载"));
     for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
         QApplication::setPalette(palette);
@@ -288,142 +206,91 @@ TEST_F(SpeechModelCardTest, NotesFollowTheTheme) {
         EXPECT_TRUE(waitUntil([&] { return problem->palette().color(QPalette::WindowText) == PermissionSymbols::red(palette); }));
         EXPECT_TRUE(waitUntil([&] { return kept->palette().color(QPalette::WindowText) == secondary; }));
     }
-}
-
-TEST_F(SpeechModelCardTest, ADownloadShowsItsProgressAndResumesAfterTheLineBrokeOff) {
-    const QByteArray archive = archiveBytes(QStringLiteral("vocena-test-model"));
-    const qsizetype half = archive.size() / 2;
-    const qsizetype chunk = std::max<qsizetype>(archive.size() / 20, 1);
-    LoopbackHttpServer server([&](const LoopbackHttpServer::Request& request) {
-        const QByteArray range = request.headers.value("range");
-        if (range.isEmpty())  // the first try breaks off half-way
-            return Response{Response::Kind::Reply, 200, archive, "application/x-bzip2"}.pacedBy(chunk, 100).brokenAfter(half);
-        const qsizetype from = range.mid(6, range.indexOf('-') - 6).toLongLong();
-        return Response{Response::Kind::Reply, 206, archive.mid(from), "application/x-bzip2"}.pacedBy(chunk, 50);
-    });
-    openCard({entryFor(server, QStringLiteral("vocena-test-model"), sha256Of(archive)), entryFor(server, QStringLiteral("other"), {})});
-    SpeechModelRow* row = card->downloadRow(QStringLiteral("vocena-test-model"));
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->button(QStringLiteral("downloadButton"))->text(), QStringLiteral("下载"));
-    EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
-
-    row->button(QStringLiteral("downloadButton"))->click();
-    // Bytes, then the speed and the time left as the transfer goes on.
-    ASSERT_TRUE(waitUntil([&] { return progressTextOf(row).contains(QStringLiteral("/s · 约")); })) << progressTextOf(row).toStdString();
-    EXPECT_TRUE(progressTextOf(row).startsWith(QStringLiteral("正在下载 "))) << progressTextOf(row).toStdString();
-    EXPECT_TRUE(progressTextOf(row).contains(QStringLiteral(" / %1 · ").arg(DownloadProgress::sizeText(archive.size()))));
-    EXPECT_GT(progressOf(row)->value(), 0);
-    EXPECT_EQ(progressOf(row)->maximum(), 1000);
-    EXPECT_TRUE(isShown(row->button(QStringLiteral("cancelButton"))));
-    EXPECT_FALSE(isShown(row->button(QStringLiteral("downloadButton"))));
-    // One install at a time.
-    EXPECT_FALSE(card->downloadRow(QStringLiteral("other"))->button(QStringLiteral("downloadButton"))->isEnabled());
-    EXPECT_FALSE(card->findChild<QPushButton*>(QStringLiteral("installFromFileButton"))->isEnabled());
-
-    // The line breaks: the reason, and the kept part is offered to continue.
-    ASSERT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
-    row = card->downloadRow(QStringLiteral("vocena-test-model"));
-    ASSERT_NE(row, nullptr);
-    EXPECT_TRUE(noteOf(row).startsWith(QStringLiteral("下载失败"))) << noteOf(row).toStdString();
-    EXPECT_EQ(row->button(QStringLiteral("downloadButton"))->text(), QStringLiteral("继续下载"));
-    EXPECT_TRUE(card->downloadRow(QStringLiteral("other"))->button(QStringLiteral("downloadButton"))->isEnabled());
+    removeAnswering(QStringLiteral("broken"), QStringLiteral("删除"));
     EXPECT_EQ(installedFolders(), QStringList());
 
-    row->button(QStringLiteral("downloadButton"))->click();
-    ASSERT_TRUE(waitUntil([this] { return card->installedRow(QStringLiteral("vocena-test-model")); }, kInstallTimeoutMs))
-        << noteOf(card->downloadRow(QStringLiteral("vocena-test-model"))).toStdString();
-    EXPECT_EQ(server.requests().last().headers.value("range"), "bytes=" + QByteArray::number(half) + "-");
-    EXPECT_EQ(card->downloadRow(QStringLiteral("vocena-test-model")), nullptr);
-    EXPECT_TRUE(isActive(QStringLiteral("vocena-test-model")));
-    EXPECT_EQ(announcedNames(), QStringList{QStringLiteral("vocena-test-model")});
-    EXPECT_EQ(keptDownloads(), QStringList());
-}
-
-TEST_F(SpeechModelCardTest, ADownloadWithTheWrongChecksumIsRefusedLeavingNothing) {
-    const QByteArray archive = archiveBytes(QStringLiteral("vocena-test-model"));
-    LoopbackHttpServer server([&](const LoopbackHttpServer::Request&) {
-        return Response{Response::Kind::Reply, 200, archive, "application/x-bzip2"};
-    });
-    openCard({entryFor(server, QStringLiteral("vocena-test-model"), QString(64, QLatin1Char('0')))});
-    SpeechModelRow* row = card->downloadRow(QStringLiteral("vocena-test-model"));
-    row->button(QStringLiteral("downloadButton"))->click();
-    ASSERT_TRUE(waitUntil([this] { return card->model().install().running; }));
-    ASSERT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
-    row = card->downloadRow(QStringLiteral("vocena-test-model"));
-    EXPECT_TRUE(noteOf(row).contains(QStringLiteral("校验和"))) << noteOf(row).toStdString();
-    EXPECT_EQ(row->button(QStringLiteral("downloadButton"))->text(), QStringLiteral("下载"));
-    EXPECT_EQ(installedFolders(), QStringList());
-    EXPECT_EQ(QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden), QStringList());
-    EXPECT_EQ(keptDownloads(), QStringList());
-    EXPECT_EQ(activePreference(), QString());
-    EXPECT_EQ(announced->count(), 0);
-}
-
-// The user's card, over the built-in list: the final-pass model downloads from the mirror
-// written in "下载镜像" (where none answers, the note says what to do), then shows in a group of
-// its own with its switch; dictation still has no model to stream with.
-TEST_F(SpeechModelCardTest, TheFinalPassModelDownloadsFromTheMirrorIntoItsOwnGroup) {
+    // The user's card, over the built-in list: the final-pass model downloads from the mirror
+    // written in "下载镜像" (where none answers, the note says what to do), then shows in a group of
+    // its own with its switch; dictation still has no model to stream with.
     const QString name = QString::fromLatin1(ModelCatalog::kFinalPassModel);
-    const QByteArray archive = test::readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, work.filePath(QStringLiteral("src"))));
+    const QByteArray archive = readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, path(QStringLiteral("src"))));
     LoopbackHttpServer mirror([&archive](const LoopbackHttpServer::Request& request) { return Response::download(archive, request); });
-    openCard(ModelCatalog::entries());
-    auto* group = card->findChild<QWidget*>(QStringLiteral("finalPassGroup"));
-    EXPECT_FALSE(isShown(group));
-    auto* field = card->findChild<QLineEdit*>(QStringLiteral("mirrorEdit"));
-    ASSERT_TRUE(isShown(field));
+    auto* group = child(card, "finalPassGroup");
+    auto* field = child<QLineEdit>(card, "mirrorEdit");
+    ASSERT_TRUE(!shown(group) && shown(field));
     const auto downloadFrom = [&](const QString& base) {
         field->clear();
         QTest::keyClicks(field, base);
-        card->downloadRow(name)->button(QStringLiteral("downloadButton"))->click();
+        download(name);
         EXPECT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
     };
 
     const QString refusing = LoopbackHttpServer::refusingBaseURL();
     downloadFrom(refusing);
-    EXPECT_EQ(preferences.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)), refusing);
+    EXPECT_EQ(prefs.stringValue(QString::fromLatin1(ModelCatalog::kMirrorKey)), refusing);
     const QString note = noteOf(card->downloadRow(name));
-    EXPECT_TRUE(note.startsWith(QStringLiteral("下载失败"))) << note.toStdString();
-    EXPECT_TRUE(note.contains(QStringLiteral("「下载镜像」")) && note.contains(QStringLiteral("「从文件安装…」"))) << note.toStdString();
+    EXPECT_TRUE(note.startsWith(QStringLiteral("下载失败")) && note.contains(QStringLiteral("「下载镜像」")) &&
+                note.contains(QStringLiteral("「从文件安装…」"))) << note.toStdString();
 
     downloadFrom(mirror.baseURL());
     SpeechModelRow* row = card->installedRow(name);
     ASSERT_NE(row, nullptr) << noteOf(card->downloadRow(name)).toStdString();
-    EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
-    EXPECT_TRUE(isShown(group) && group->isAncestorOf(row));
-    EXPECT_EQ(row->button(QStringLiteral("useButton")), nullptr);
-    EXPECT_TRUE(isShown(card->findChild<QLabel*>(QStringLiteral("emptyText"))));
-    EXPECT_EQ(announced->count(), 0);
+    EXPECT_TRUE(shown(group) && group->isAncestorOf(row));
+    EXPECT_EQ(rows(), QStringList{name});
+    EXPECT_TRUE(emptyShown() && announced->isEmpty());
 
-    auto* toggle = card->findChild<ToggleSettingRow*>(QStringLiteral("finalPassToggle"));
+    auto* toggle = child<ToggleSettingRow>(card, "finalPassToggle");
     EXPECT_TRUE(toggle->isOn());
     toggle->toggleSwitch()->click();
-    EXPECT_EQ(preferences.boolValue(QStringLiteral("com.vocena.speech.finalPass")), false);
+    EXPECT_EQ(prefs.boolValue(QStringLiteral("com.vocena.speech.finalPass")), false);
     EXPECT_TRUE(removeAnswering(name, QStringLiteral("取消")).contains(QStringLiteral("流式语音模型")));
 }
 
-TEST_F(SpeechModelCardTest, ClosingTheCardDuringADownloadCancelsIt) {
-    // A large model on a slow line, which stalls after a third.
-    const QByteArray archive(20000000, 'x');
-    LoopbackHttpServer server([&archive](const LoopbackHttpServer::Request&) {
-        return Response{Response::Kind::Reply, 200, archive, "application/x-bzip2"}.pacedBy(200000, 100).stalledAfter(archive.size() / 3);
+// The row hands the download's progress to its view and offers "取消" meanwhile, one install at
+// a time; a line that broke off and a card closed during the download both keep what came, and
+// the next try continues from there.
+TEST_F(SpeechModelCardTest, ADownloadContinuesAfterABrokenLineOrAClosedCard) {
+    const QString name = QStringLiteral("vocena-test-model");
+    const QByteArray archive = readFile(SpeechTestAssets::archive(modelFolder(name)));
+    const qsizetype chunk = std::max<qsizetype>(archive.size() / 20, 1);
+    std::atomic<int> tries = 0;
+    LoopbackHttpServer server([&](const LoopbackHttpServer::Request& request) {
+        const Response response = Response::download(archive, request).pacedBy(chunk, 100);
+        const int attempt = ++tries;
+        return attempt == 1 ? response.brokenAfter(archive.size() / 2) : attempt == 2 ? response.stalledAfter(chunk * 3) : response;
     });
-    openCard({entryFor(server, QStringLiteral("stalling"), {})});
-    SpeechModelRow* row = card->downloadRow(QStringLiteral("stalling"));
-    row->button(QStringLiteral("downloadButton"))->click();
-    ASSERT_TRUE(waitUntil([&] { return progressTextOf(row).contains(QStringLiteral("MB/s · 约")); })) << progressTextOf(row).toStdString();
-    EXPECT_TRUE(progressTextOf(row).contains(QStringLiteral(" / 20.0 MB · "))) << progressTextOf(row).toStdString();
-    test::styleLikeTheSettingsWindow(card);
-    saveScreenshot(card, QStringLiteral("model-download"));
-    delete card;
-    // The install's work folder goes when the install ends; the partial download stays.
-    EXPECT_TRUE(waitUntil([this] { return QDir(modelsDir()).entryList({QStringLiteral(".install-*")}, QDir::Dirs | QDir::Hidden).isEmpty(); }));
-    EXPECT_EQ(keptDownloads(), QStringList{QStringLiteral("stalling.tar.bz2.part")});
+    const QString sha256 = QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex());
+    const QList<ModelCatalog::Entry> catalog{entryFor(server, name, sha256), entryFor(server, QStringLiteral("other"), {})};
+    openCard(catalog);
+    const auto row = [&] { return card->downloadRow(name); };
+    const auto downloadEnabled = [&](const QString& model) { return card->downloadRow(model)->button(QStringLiteral("downloadButton"))->isEnabled(); };
+    EXPECT_TRUE(buttonText(row(), "downloadButton") == QStringLiteral("下载") && emptyShown());
 
-    openCard({entryFor(server, QStringLiteral("stalling"), {})});  // offered to continue
-    row = card->downloadRow(QStringLiteral("stalling"));
-    EXPECT_EQ(row->button(QStringLiteral("downloadButton"))->text(), QStringLiteral("继续下载"));
-    const qint64 kept = QFileInfo(modelsDir() + QStringLiteral("/.downloads/stalling.tar.bz2.part")).size();
-    EXPECT_EQ(noteOf(row), QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(kept)));
+    download(name);
+    ASSERT_TRUE(waitUntil([&] { return progressTextOf(row()).contains(QStringLiteral("/s · 约")); })) << progressTextOf(row()).toStdString();
+    EXPECT_TRUE(shown(row()->button(QStringLiteral("cancelButton"))));
+    EXPECT_FALSE(shown(row()->button(QStringLiteral("downloadButton"))) || downloadEnabled(QStringLiteral("other")) ||
+                 child<QPushButton>(card, "installFromFileButton")->isEnabled());
+    ASSERT_TRUE(waitUntil([this] { return !card->model().install().running; }, kInstallTimeoutMs));
+    EXPECT_TRUE(noteOf(row()).startsWith(QStringLiteral("下载失败"))) << noteOf(row()).toStdString();
+    EXPECT_EQ(buttonText(row(), "downloadButton"), QStringLiteral("继续下载"));
+    EXPECT_TRUE(downloadEnabled(QStringLiteral("other")) && installedFolders().isEmpty());
+
+    download(name);  // stalls after a few chunks more; the card is closed meanwhile
+    ASSERT_TRUE(waitUntil([&] { return child<QProgressBar>(row(), "installProgress")->value() > 500; }));
+    saveScreenshot(card, QStringLiteral("model-download"), 16, true);
+    delete card;
+    EXPECT_TRUE(waitUntil([this] { return installFolders().isEmpty(); }));  // the install's work folder goes
+    ASSERT_EQ(keptDownloads(), QStringList{name + QStringLiteral(".tar.bz2.part")});
+    const qint64 kept = QFileInfo(modelsDir() + QStringLiteral("/.downloads/") + keptDownloads().value(0)).size();
+
+    openCard(catalog);
+    EXPECT_EQ((QStringList{buttonText(row(), "downloadButton"), noteOf(row())}),
+              (QStringList{"继续下载", QStringLiteral("已下载 %1，可继续下载").arg(DownloadProgress::sizeText(kept))}));
+    download(name);
+    ASSERT_TRUE(waitUntil([&] { return card->installedRow(name); }, kInstallTimeoutMs)) << noteOf(row()).toStdString();
+    EXPECT_EQ(row(), nullptr);
+    EXPECT_EQ(rows() + announcedNames() + keptDownloads(), (QStringList{name + QStringLiteral(" *"), name}));
 }
 
 }  // namespace

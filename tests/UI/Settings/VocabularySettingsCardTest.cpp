@@ -2,54 +2,35 @@
 // deleting through a row's trash button, importing a CSV file through the file dialog, and a
 // vocabulary of 10,000 items; the store underneath writes a real file in a temporary folder.
 #include "Infrastructure/Platform/Clock.h"
-#include "UI/Appearance/ThemePalette.h"
 #include "UI/Settings/AddVocabularySheet.h"
 #include "UI/Settings/VocabularyListModel.h"
 #include "UI/Settings/VocabularyRow.h"
 #include "UI/Settings/VocabularySettingsCard.h"
 #include "Vocabulary/VocabularyStorage.h"
 #include "Vocabulary/VocabularyStore.h"
-#include "SettingsLook.h"
 #include "support/GeneratedVocabulary.h"
 #include "support/LogCapture.h"
-#include "support/Screenshots.h"
 #include "support/TestFiles.h"
-#include "support/WaitUntil.h"
+#include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
-#include <memory>
-
 using namespace vocena;
-using vocena::test::saveScreenshot;
-using test::waitUntil;
+using namespace vocena::test;
 
 namespace {
 
 // Types like a user: ASCII through key presses, other characters committed by an input method.
 void type(QWidget* field, const QString& text) {
     for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClicks(field, QString(c));
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(field, &commit);
-        }
+        if (c.unicode() < 0x80) { QTest::keyClicks(field, QString(c)); continue; }
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(c));
+        QApplication::sendEvent(field, &commit);
     }
 }
 
@@ -59,15 +40,12 @@ QString words(const QList<VocabularyItem>& items) {
     return list.join(u'|');
 }
 
-class VocabularySettingsCardTest : public ::testing::Test {
+class VocabularySettingsCardTest : public WidgetTest {
 protected:
-    void SetUp() override { store = std::make_unique<VocabularyStore>(path(), Clock::system()); }
-    void TearDown() override {
-        while (QWidget* modal = QApplication::activeModalWidget()) delete modal;
-        delete host;
-    }
+    void SetUp() override { store = std::make_unique<VocabularyStore>(file(), Clock::system()); }
+    ~VocabularySettingsCardTest() override { delete host; }
 
-    QString path() const { return dir.filePath(QStringLiteral("vocabulary.json")); }
+    QString file() const { return path(QStringLiteral("vocabulary.json")); }
 
     void addSample() {
         store->add(QStringLiteral("VureVIZ"), QStringList{QStringLiteral("zOVO"), QStringLiteral("vure viz")},
@@ -82,45 +60,39 @@ protected:
         host->resize(VocabularySettingsCard::kWidth + 40, VocabularySettingsCard::kHeight + 40);
         card = new VocabularySettingsCard(*store, host);
         card->move(20, 20);
-        host->show();
-        host->raise();
-        host->activateWindow();
-        EXPECT_TRUE(waitUntil([this] { return host->isActiveWindow(); }));
+        EXPECT_TRUE(showActive(host));
         return *card;
     }
 
-    AddVocabularySheet* openSheet() {
+    // Opens the add sheet with "+" (as `sheet`) and types its fields.
+    void openSheet(const QString& word = {}, const QString& variants = {}, const QString& category = {}) {
         QTest::mouseClick(card->addButton(), Qt::LeftButton);
-        EXPECT_TRUE(waitUntil([] { return qobject_cast<AddVocabularySheet*>(QApplication::activeModalWidget()); }));
-        return qobject_cast<AddVocabularySheet*>(QApplication::activeModalWidget());
-    }
-
-    // Types the fields of a freshly opened sheet and presses Return.
-    void addThroughSheet(const QString& word, const QString& variants = {}, const QString& category = {}) {
-        AddVocabularySheet* sheet = openSheet();
-        ASSERT_NE(sheet, nullptr);
+        const auto opened = [this] { return (sheet = card->addSheet()) && QApplication::activeModalWidget() == sheet; };
+        ASSERT_TRUE(waitUntil(opened));
         type(sheet->wordField(), word);
         type(sheet->variantsField(), variants);
         type(sheet->categoryField(), category);
+    }
+    bool sheetClosed() { return waitUntil([this] { return !card->addSheet(); }); }
+    // Types the fields of a freshly opened sheet and presses Return.
+    void addThroughSheet(const QString& word, const QString& variants = {}, const QString& category = {}) {
+        ASSERT_NO_FATAL_FAILURE(openSheet(word, variants, category));
         QTest::keyClick(sheet->wordField(), Qt::Key_Return);
-        ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
+        ASSERT_TRUE(sheetClosed());
     }
-
-    QFileDialog* openImportDialog() {
-        QTest::mouseClick(card->importButton(), Qt::LeftButton);
-        EXPECT_TRUE(waitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); }));
-        return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    }
+    QString count() const { return card->countLabel()->text(); }
+    // The count of the whole vocabulary, then the words of the rows shown: "3 个词汇: VureVIZ|张三|澄言".
+    QString shows() const { return count() + QStringLiteral(": ") + shownWords(); }
 
     void search(const QString& text) {
         card->searchField()->clear();
         type(card->searchField(), text);
     }
 
-    QStringList shownWords() const {
+    QString shownWords() const {
         QStringList shown;
         for (int row = 0; row < card->model().rowCount(); ++row) shown << card->model().itemAt(row).word;
-        return shown;
+        return shown.join(u'|');
     }
 
     QRect deleteButtonOf(int row) const {
@@ -128,228 +100,158 @@ protected:
         return VocabularyRow(itemRect).deleteButton();
     }
 
-    QTemporaryDir dir;
     std::unique_ptr<VocabularyStore> store;
     QWidget* host = nullptr;
     VocabularySettingsCard* card = nullptr;
+    AddVocabularySheet* sheet = nullptr;
 };
 
-TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryIgnoringCaseButNotVariants) {
+// The search matches a word or a category, whatever the case, never a variant; the trash button
+// deletes its row's item.
+TEST_F(VocabularySettingsCardTest, SearchMatchesWordOrCategoryAndTheTrashButtonDeletesTheRowsItem) {
     addSample();
     openCard();
     EXPECT_EQ(card->searchField()->placeholderText(), QStringLiteral("搜索词汇..."));
-    const struct {
-        const char* text;
-        QStringList shown;
-    } cases[] = {
-        {"", {QStringLiteral("VureVIZ"), QStringLiteral("张三"), QStringLiteral("澄言")}},
-        {"reV", {QStringLiteral("VureVIZ")}},
-        {"REVIZ", {QStringLiteral("VureVIZ")}},
-        {"viz", {QStringLiteral("VureVIZ")}},
-        {"zOVO", {}},          // only a variant
-        {"vure viz", {}},      // only a variant
-        {"人名", {QStringLiteral("张三")}},
-        {"名", {QStringLiteral("VureVIZ"), QStringLiteral("张三")}},  // both categories, in store order
-        {"言", {QStringLiteral("澄言")}},
+    // shown: the words in store order; a word's variants are not searched
+    const struct { const char* text; const char* shown; } cases[] = {
+        {"", "VureVIZ|张三|澄言"}, {"reV", "VureVIZ"}, {"REVIZ", "VureVIZ"}, {"viz", "VureVIZ"}, {"zOVO", ""},
+        {"vure viz", ""},       {"人名", "张三"},    {"名", "VureVIZ|张三"}, {"言", "澄言"},
     };
     for (const auto& c : cases) {
         search(QString::fromUtf8(c.text));
-        EXPECT_EQ(shownWords(), c.shown) << c.text;
-        EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇")) << "the count is of the whole vocabulary";
+        EXPECT_EQ(shows(), QStringLiteral("3 个词汇: ") + QString::fromUtf8(c.shown)) << c.text;
     }
+
+    // A click on the row beside its button deletes nothing; one on the button deletes that row's item.
+    search(QStringLiteral("名"));  // rows: VureVIZ, 张三
+    QWidget* viewport = card->listView()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, card->listView()->visualRect(card->model().index(1)).center() - QPoint(60, 0));
+    EXPECT_EQ(store->items().size(), 3);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, deleteButtonOf(1).center());
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 2; }));
+    EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
+    EXPECT_EQ(shows(), QStringLiteral("2 个词汇: VureVIZ")) << "the search stays";
+    EXPECT_EQ(words(VocabularyStore(file(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
+
+    // Words added by another process (the command line, or the dictation accepting a suggested
+    // term) show when the card is shown again.
+    search({});
+    ASSERT_TRUE(VocabularyStore(file(), Clock::system()).add(QStringLiteral("Kernel")));
+    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 3; }));  // the store follows its file
+    host->hide();
+    host->show();
+    EXPECT_EQ(shows(), QStringLiteral("3 个词汇: VureVIZ|澄言|Kernel"));
 }
 
-TEST_F(VocabularySettingsCardTest, SheetParsesVariantsAndCategory) {
+// The sheet needs a word and starts empty each time; it and the rows take a new theme's colours
+// (the rows are painted in colours told from the list's palette, the sheet's from its own). Then
+// it adds words, its variants and category parsed.
+TEST_F(VocabularySettingsCardTest, TheSheetNeedsAWordFollowsTheThemeAndParsesVariantsAndCategory) {
     openCard();
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("0 个词汇"));
-    const struct {
-        const char* word;
-        const char* variants;
-        const char* category;
-        const char* storedWord;
-        std::optional<QStringList> storedVariants;
-        std::optional<QString> storedCategory;
-    } cases[] = {
+    ASSERT_NO_FATAL_FAILURE(openSheet());
+    const auto isDark = [](const QWidget* widget) { return ThemePalette::isDark(widget->palette()); };
+    ASSERT_FALSE(isDark(card->listView()));
+    for (const bool dark : {true, false}) {
+        QApplication::setPalette(dark ? ThemePalette::dark() : ThemePalette::light());
+        EXPECT_TRUE(waitUntil([&] { return isDark(card->listView()) == dark && isDark(sheet) == dark; }, 2000)) << dark;
+    }
+    EXPECT_EQ((QStringList{sheet->wordField()->placeholderText(), sheet->variantsField()->placeholderText(),
+                           sheet->categoryField()->placeholderText()}),
+              (QStringList{"例如：VureVIZ", "例如：zOVO, vure viz", "例如：人名, 公司名, 专业术语"}));
+    EXPECT_FALSE(sheet->addButton()->isEnabled());
+    QTest::keyClick(sheet->wordField(), Qt::Key_Return);  // nothing to add: the sheet stays
+    EXPECT_EQ(card->addSheet(), sheet);
+    type(sheet->wordField(), QStringLiteral(" "));
+    // Spaces count as a word: the store ignores it, as a word that is there (VocabularyStoreTest).
+    EXPECT_TRUE(sheet->addButton()->isEnabled());
+    type(sheet->variantsField(), QStringLiteral("x"));
+    QTest::keyClick(sheet->wordField(), Qt::Key_Escape);
+    ASSERT_TRUE(sheetClosed());
+
+    ASSERT_NO_FATAL_FAILURE(openSheet());
+    EXPECT_EQ(sheet->wordField()->text() + sheet->variantsField()->text(), QString());
+    type(sheet->wordField(), QStringLiteral("VureVIZ"));
+    saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"), 16, true);
+    QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
+    ASSERT_TRUE(sheetClosed());
+
+    EXPECT_TRUE(store->items().isEmpty() && !QFile::exists(file())) << "cancelled: nothing written";
+
+    const struct { const char* word; const char* variants; const char* category; const char* storedWord;
+                   std::optional<QStringList> storedVariants; std::optional<QString> storedCategory; } cases[] = {
         {"VureVIZ", "zOVO, vure viz", "公司名", "VureVIZ", QStringList{"zOVO", "vure viz"}, "公司名"},
         {"澄言", "成言，程言", "", "澄言", QStringList{"成言，程言"}, std::nullopt},  // the full-width comma is no separator
         {"  张三 ", "\t章三 ,,张 三\t", " 人名\t", "张三", QStringList{"章三", "张 三"}, "人名"},
         // Blank pieces and blank categories would only store empty texts: nothing is kept for them.
         {"Qt", " , ,", "  ", "Qt", std::nullopt, std::nullopt},
     };
-    int count = 0;
+    int added = 0;
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
         addThroughSheet(QString::fromUtf8(c.word), QString::fromUtf8(c.variants), QString::fromUtf8(c.category));
         const QList<VocabularyItem> items = store->items();
-        ASSERT_EQ(items.size(), ++count) << c.word;
-        EXPECT_EQ(items.last().word, QString::fromUtf8(c.storedWord));
-        EXPECT_EQ(items.last().variants, c.storedVariants) << c.word;
-        EXPECT_EQ(items.last().category, c.storedCategory) << c.word;
-        EXPECT_EQ(card->countLabel()->text(), QStringLiteral("%1 个词汇").arg(count));
-        EXPECT_EQ(words(card->model().items()), words(items));
+        ASSERT_EQ(items.size(), ++added);
+        EXPECT_EQ(std::tuple(items.last().word, items.last().variants, items.last().category),
+                  std::tuple(QString::fromUtf8(c.storedWord), c.storedVariants, c.storedCategory));
+        EXPECT_EQ(shows(), QStringLiteral("%1 个词汇: ").arg(added) + words(items));
     }
-}
-
-TEST_F(VocabularySettingsCardTest, SheetNeedsAWordAndStartsEmptyEachTime) {
-    openCard();
-    AddVocabularySheet* sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(sheet->wordField()->placeholderText(), QStringLiteral("例如：VureVIZ"));
-    EXPECT_EQ(sheet->variantsField()->placeholderText(), QStringLiteral("例如：zOVO, vure viz"));
-    EXPECT_EQ(sheet->categoryField()->placeholderText(), QStringLiteral("例如：人名, 公司名, 专业术语"));
-    EXPECT_FALSE(sheet->addButton()->isEnabled());
-    QTest::keyClick(sheet->wordField(), Qt::Key_Return);  // nothing to add: the sheet stays
-    EXPECT_EQ(card->addSheet(), sheet);
-    type(sheet->wordField(), QStringLiteral(" "));
-    EXPECT_TRUE(sheet->addButton()->isEnabled()) << "spaces count as a word; the store ignores it";
-    type(sheet->variantsField(), QStringLiteral("x"));
-    QTest::keyClick(sheet->wordField(), Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
-
-    sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_TRUE(sheet->wordField()->text().isEmpty());
-    EXPECT_TRUE(sheet->variantsField()->text().isEmpty());
-    type(sheet->wordField(), QStringLiteral("VureVIZ"));
-    test::styleLikeTheSettingsWindow(card);
-    saveScreenshot(card, QStringLiteral("vocabulary-add-sheet"));
-    QTest::mouseClick(sheet->closeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
-
-    sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    type(sheet->wordField(), QStringLiteral("   "));
-    QTest::mouseClick(sheet->addButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([this] { return !card->addSheet(); }));
-    EXPECT_TRUE(store->items().isEmpty());
-    EXPECT_FALSE(QFile::exists(path())) << "cancelling and a blank word never wrote the file";
-}
-
-TEST_F(VocabularySettingsCardTest, AddingAWordThatIsThereClosesTheSheetAndChangesNothing) {
-    addSample();
-    openCard();
-    const QByteArray before = test::readFile(path());
-    addThroughSheet(QStringLiteral(" VureVIZ "), QStringLiteral("other"), QStringLiteral("别的"));
-    EXPECT_EQ(test::readFile(path()), before);
-    EXPECT_EQ(card->model().items(), store->items());
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
 }
 
 // A save that fails is said on the card, and the sheet keeps what was typed for another try;
 // a file that could not be read is said too (it is kept, not overwritten).
 TEST_F(VocabularySettingsCardTest, AFailedSaveAndAnUnreadableFileAreShown) {
     // A file where the folder should be: nothing can be written below it (root or not).
-    test::writeFile(dir.filePath(QStringLiteral("blocked")), "not a folder");
-    store = std::make_unique<VocabularyStore>(dir.filePath(QStringLiteral("blocked/vocabulary.json")), Clock::system());
+    test::writeFile(path(QStringLiteral("blocked")), "not a folder");
+    store = std::make_unique<VocabularyStore>(path(QStringLiteral("blocked/vocabulary.json")), Clock::system());
     openCard();
     EXPECT_FALSE(card->problemLabel()->isVisible());
-    AddVocabularySheet* sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    type(sheet->wordField(), QStringLiteral("明志中心"));
-    type(sheet->categoryField(), QStringLiteral("地名"));
+    ASSERT_NO_FATAL_FAILURE(openSheet(QStringLiteral("明志中心"), {}, QStringLiteral("地名")));
     QTest::keyClick(sheet->wordField(), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([this] { return card->problemLabel()->isVisible(); }));
     ASSERT_EQ(card->addSheet(), sheet) << "the sheet closed on a failed save";
-    EXPECT_EQ(sheet->wordField()->text(), QStringLiteral("明志中心"));
-    EXPECT_EQ(sheet->categoryField()->text(), QStringLiteral("地名"));
-    EXPECT_TRUE(card->problemLabel()->isVisible());
+    EXPECT_EQ(sheet->wordField()->text() + u'|' + sheet->categoryField()->text(), QStringLiteral("明志中心|地名"));
     EXPECT_TRUE(card->problemLabel()->text().startsWith(QStringLiteral("未能保存词汇库")));
-    delete sheet;
-    delete host;
+    delete host;  // and the sheet with it
     host = nullptr;
 
-    test::writeFile(path(), "{ not json");
-    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    test::writeFile(file(), "{ not json");
+    store = std::make_unique<VocabularyStore>(file(), Clock::system());
     openCard();
-    EXPECT_TRUE(card->problemLabel()->isVisible());
-    EXPECT_TRUE(card->problemLabel()->text().startsWith(QStringLiteral("词汇库文件无法读取")));
-    EXPECT_EQ(test::readFile(path()), QByteArray("{ not json"));
+    EXPECT_TRUE(shown(card->problemLabel()) && card->problemLabel()->text().startsWith(QStringLiteral("词汇库文件无法读取")));
+    EXPECT_EQ(test::readFile(file()), QByteArray("{ not json"));
 }
 
-TEST_F(VocabularySettingsCardTest, TrashButtonDeletesTheRowsItem) {
-    addSample();
-    openCard();
-    search(QStringLiteral("名"));  // rows: VureVIZ, 张三
-    ASSERT_EQ(card->model().rowCount(), 2);
-    QWidget* viewport = card->listView()->viewport();
-    // A click on the row beside its button deletes nothing; one on the button deletes that row's item.
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, card->listView()->visualRect(card->model().index(1)).center() - QPoint(60, 0));
-    EXPECT_EQ(store->items().size(), 3);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, deleteButtonOf(1).center());
-    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 2; }));
-    EXPECT_EQ(words(store->items()), QStringLiteral("VureVIZ|澄言"));
-    EXPECT_EQ(shownWords(), QStringList{QStringLiteral("VureVIZ")}) << "the search stays";
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("2 个词汇"));
-    EXPECT_EQ(words(VocabularyStore(path(), Clock::system()).items()), QStringLiteral("VureVIZ|澄言")) << "saved";
-}
-
-TEST_F(VocabularySettingsCardTest, CancelledImportChangesNothing) {
-    addSample();
-    openCard();
-    const QByteArray before = test::readFile(path());
-    QFileDialog* dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("选择CSV词汇文件"));
-    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("导入"));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
-    EXPECT_EQ(test::readFile(path()), before);
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("3 个词汇"));
-}
-
+// An import through the file dialog adds the new words of the CSV file (its columns read as
+// VocabularyCsvTest checks them); a cancelled one, or a file without new words, changes nothing.
 TEST_F(VocabularySettingsCardTest, ImportsACsvFileChosenInTheDialog) {
     addSample();
-    const QString csv = dir.filePath(QStringLiteral("术语.csv"));
+    const QString csv = path(QStringLiteral("术语.csv"));
     ASSERT_TRUE(test::writeFile(csv, QStringLiteral("词汇,说明,类别,备注,误识别\n"
                                                     "VureVIZ,,公司名,,zOVO\n"  // already there
                                                     "李四,,人名,,李斯、里四\n"
                                                     "Kernel,,,,\n")
                                          .toUtf8()));
     openCard();
-    test::LogCapture log;
-    QFileDialog* dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(fileName, nullptr);
-    dialog->activateWindow();
-    fileName->setFocus();
-    ASSERT_TRUE(waitUntil([&] { return dialog->isActiveWindow() && fileName->hasFocus(); }));
-    type(fileName, csv);
-    QTest::keyClick(fileName, Qt::Key_Return);
-    ASSERT_TRUE(waitUntil([this] { return card->countLabel()->text() == QStringLiteral("5 个词汇"); }));
-    EXPECT_EQ(words(card->model().items()), QStringLiteral("VureVIZ|张三|澄言|李四|Kernel"));
-    EXPECT_EQ(card->model().items().at(3).variants, (QStringList{QStringLiteral("李斯"), QStringLiteral("里四")}));
+    const QByteArray before = test::readFile(file());
+    EXPECT_EQ(chooseInFileDialog(card->importButton(), QString(), {}), QStringLiteral("选择CSV词汇文件"));
+    EXPECT_EQ(std::pair(test::readFile(file()), count()), std::pair(before, QStringLiteral("3 个词汇")));
+
+    LogCapture log;
+    chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
+    ASSERT_TRUE(waitUntil([this] { return shows() == QStringLiteral("5 个词汇: VureVIZ|张三|澄言|李四|Kernel"); }));
     EXPECT_TRUE(log.contains(QStringLiteral("[VocabularySettingsCard] 成功导入 2 个词汇"))) << log.lines().join(u'\n').toStdString();
 
-    // A file without new words logs nothing of the kind.
     log.clear();
-    dialog = openImportDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(csv);
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([] { return !QApplication::activeModalWidget(); }));
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("5 个词汇"));
+    chooseInFileDialog(card->importButton(), csv, QStringLiteral("导入"));
+    EXPECT_EQ(count(), QStringLiteral("5 个词汇"));
     EXPECT_FALSE(log.contains(QStringLiteral("成功导入")));
 }
 
-TEST_F(VocabularySettingsCardTest, ShowsWordsAddedElsewhereWhenShownAgain) {
-    addSample();
-    openCard();
-    // Another process (the command line, or the dictation accepting a suggested term).
-    ASSERT_TRUE(VocabularyStore(path(), Clock::system()).add(QStringLiteral("Kernel")));
-    ASSERT_TRUE(waitUntil([this] { return store->items().size() == 4; }));  // the store follows its file
-    host->hide();
-    host->show();
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("4 个词汇"));
-    EXPECT_EQ(card->model().items().last().word, QStringLiteral("Kernel"));
-}
-
 TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) {
-    ASSERT_TRUE(test::writeFile(path(), VocabularyStorage{test::generatedVocabulary(10000)}.encode()));
-    store = std::make_unique<VocabularyStore>(path(), Clock::system());
+    ASSERT_TRUE(test::writeFile(file(), VocabularyStorage{test::generatedVocabulary(10000)}.encode()));
+    store = std::make_unique<VocabularyStore>(file(), Clock::system());
     openCard();
-    EXPECT_EQ(card->model().rowCount(), 10000);
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("10000 个词汇"));
+    EXPECT_EQ(count(), QStringLiteral("10000 个词汇"));
     EXPECT_LT(card->findChildren<QWidget*>().size(), 40);
     EXPECT_LE(card->listView()->height(), VocabularySettingsCard::kMaximumListHeight);
 
@@ -360,12 +262,10 @@ TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) 
     EXPECT_EQ(card->listView()->indexAt(bottom).row(), 9999);
 
     // "term99" matches the even-numbered Term990…Term998 and Term9900…Term9998.
-    search(QStringLiteral("term99"));
-    EXPECT_EQ(card->model().rowCount(), 5 + 50);
-    search(QStringLiteral("公司名"));
-    EXPECT_EQ(card->model().rowCount(), 1111);
-    search({});
-    EXPECT_EQ(card->model().rowCount(), 10000);
+    for (const auto& [text, rows] : {std::pair{"term99", 5 + 50}, std::pair{"公司名", 1111}, std::pair{"", 10000}}) {
+        search(QString::fromUtf8(text));
+        EXPECT_EQ(card->model().rowCount(), rows) << text;
+    }
 
     // Deleting a row far down the list keeps the list where it was.
     scrollBar->setValue(scrollBar->maximum() / 2);
@@ -375,22 +275,8 @@ TEST_F(VocabularySettingsCardTest, TenThousandItemsArePaintedNotBuiltAsWidgets) 
     QTest::mouseClick(card->listView()->viewport(), Qt::LeftButton, {}, deleteButtonOf(target.row()).center());
     ASSERT_TRUE(waitUntil([this] { return card->model().rowCount() == 9999; }));
     EXPECT_EQ(scrollBar->value(), scrolled);
-    EXPECT_EQ(card->countLabel()->text(), QStringLiteral("9999 个词汇"));
+    EXPECT_EQ(count(), QStringLiteral("9999 个词汇"));
     EXPECT_FALSE(store->getAllVocabularies().contains(deleted));
-}
-
-TEST_F(VocabularySettingsCardTest, RowsAndSheetTakeTheNewThemesColours) {
-    addSample();
-    openCard();
-    const auto isDark = [](const QWidget* widget) { return ThemePalette::isDark(widget->palette()); };
-    ASSERT_FALSE(isDark(card->listView()));
-    AddVocabularySheet* sheet = openSheet();
-    ASSERT_NE(sheet, nullptr);
-    QApplication::setPalette(ThemePalette::dark());
-    // The rows are painted in colours told from the list's palette, the sheet's from its own.
-    EXPECT_TRUE(waitUntil([&] { return isDark(card->listView()) && isDark(sheet); }, 2000));
-    QApplication::setPalette(ThemePalette::light());
-    EXPECT_TRUE(waitUntil([&] { return !isDark(card->listView()) && !isDark(sheet); }, 2000));
 }
 
 }  // namespace
