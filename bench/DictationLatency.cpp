@@ -13,7 +13,7 @@
 #include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
 #include "LatencyReport.h"
 #include "support/BurstAudio.h"
-#include "support/DictationHarness.h"
+#include "support/Dictation.h"
 #include "support/FakeSpeech.h"
 #include "support/SpeechTestAssets.h"
 
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         pushed = source.get();
         return source;
     });
-    test::DictationHarness dictation(recognizer, nullptr, &microphoneAvailable);
+    test::Dictation dictation({.recognizer = &recognizer, .microphone = &microphoneAvailable});
     VoiceInputService& service = dictation.service;
     const QStringList& typed = dictation.keys.typed;
     int processed = 0;
