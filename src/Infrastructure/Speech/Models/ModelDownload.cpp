@@ -93,7 +93,12 @@ QCoro::Task<Result> fetch(QString address, QString directory, Progress progress,
             const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
             if ((status == 200 || status == 206) && length > 0) total = offset + length;
         }
-        if (status != 200 && status != 206) return true;  // an error page is not the model
+        // An error page is not the model: it is read and dropped, for a page left unread keeps
+        // the reply readable and the wait below would return at once, never letting it finish.
+        if (status != 200 && status != 206) {
+            reply->readAll();
+            return true;
+        }
         const QByteArray chunk = reply->readAll();
         if (!chunk.isEmpty() && file.write(chunk) != chunk.size()) return false;
         offset += chunk.size();

@@ -166,7 +166,7 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndCancelledInstallsKill
     EXPECT_FALSE(store.punctuationModel());
 }
 
-TEST_F(ModelStoreTest, DownloadsAreCheckedAgainstTheirChecksum) {
+TEST_F(ModelStoreTest, DownloadsAreCheckedAgainstTheirChecksumAndStatus) {
     const QByteArray archive = test::readFile(test::SpeechTestAssets::archive(goodModelNamed(QStringLiteral("remote"))));
     ASSERT_FALSE(archive.isEmpty());
     LoopbackHttpServer server([&archive](const auto& request) { return LoopbackHttpServer::Response::download(archive, request); });
@@ -175,6 +175,11 @@ TEST_F(ModelStoreTest, DownloadsAreCheckedAgainstTheirChecksum) {
     EXPECT_TRUE(wrong.message.contains(QStringLiteral("校验和"))) << wrong.message.toStdString();
     EXPECT_EQ(modelFolders(), QStringList{QStringLiteral(".downloads")});  // nothing installed, no work folder left
     EXPECT_EQ(QDir(modelsDir() + QStringLiteral("/.downloads")).entryList(QDir::Files), QStringList());  // nor the archive
+
+    // An error page is no model either, however slowly it comes.
+    LoopbackHttpServer missing([](const auto&) { return LoopbackHttpServer::Response::json(404, QByteArray(64, 'x')).pacedBy(8, 20); });
+    const ModelStore::InstallResult notFound = install(missing.baseURL() + QStringLiteral("/files/missing.tar.bz2"));
+    EXPECT_TRUE(!notFound.ok && notFound.message.startsWith(QStringLiteral("下载失败"))) << notFound.message.toStdString();
 }
 
 // A mirror takes the place of the release URL's scheme and host; the path, and so the file
