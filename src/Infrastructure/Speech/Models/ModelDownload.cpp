@@ -22,13 +22,6 @@ struct ReplyDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
-QString sha256Of(const QString& path) {
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
-    return QString::fromLatin1(hash.result().toHex());
-}
-
 QString expectedChecksum(const QUrl& url) {
     const QString fragment = url.fragment();
     return fragment.startsWith(QStringLiteral("sha256=")) ? fragment.mid(7).toLower() : QString();
@@ -39,6 +32,13 @@ QString expectedChecksum(const QUrl& url) {
 Result result(bool ok, const QString& message, const QString& path, bool unreachable = false) { return {ok, message, path, unreachable}; }
 
 }  // namespace
+
+QString sha256Of(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
 
 bool isUrl(const QString& text) {
     return text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) || text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);

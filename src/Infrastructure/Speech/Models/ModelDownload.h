@@ -15,6 +15,8 @@ namespace vocena::ModelDownload {
 bool isUrl(const QString& text);
 // The URL without a "#sha256=<hex>" fragment.
 QString withoutChecksum(const QString& address);
+// The SHA-256 of the file at `path` in lower-case hex; empty when it cannot be read.
+QString sha256Of(const QString& path);
 
 // Where fetch() keeps the bytes of `address` received so far in `directory`; empty for an
 // address without a file name.

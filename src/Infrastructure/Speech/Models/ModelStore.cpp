@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QCoro/QCoroFuture>
 #include <QCoro/QCoroProcess>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -28,13 +27,6 @@ ModelStore::InstallResult failure(const QString& reason, bool unreachable = fals
 
 const Logger logger("SpeechRecognizer");
 
-QString sha256Of(const QString& path) {
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
-    return QString::fromLatin1(hash.result().toHex());
-}
-
 bool isPlainName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(QLatin1Char('/'));
 }
@@ -46,7 +38,7 @@ QString stageFiles(SpeechModel& model, const QString& target) {
     for (const QString& file : model.files) {
         const QString from = QDir(model.directory).filePath(file), to = QDir(target).filePath(file);
         if (!QFileInfo::exists(to) && !QFile::copy(from, to)) return QStringLiteral("无法复制 %1").arg(from);
-        const QString sum = sha256Of(to);
+        const QString sum = ModelDownload::sha256Of(to);
         if (sum.isEmpty()) return QStringLiteral("无法读取 %1").arg(to);
         sums.insert(file, sum);
     }
@@ -183,7 +175,7 @@ QString ModelStore::checkFiles(const SpeechModel& model) {
     for (const QString& file : model.files) {
         const QString expected = model.sha256.value(file);
         if (expected.isEmpty()) return QStringLiteral("%1 没有校验和").arg(file);
-        if (sha256Of(QDir(model.directory).filePath(file)) != expected) return QStringLiteral("%1 的校验和不符").arg(file);
+        if (ModelDownload::sha256Of(QDir(model.directory).filePath(file)) != expected) return QStringLiteral("%1 的校验和不符").arg(file);
     }
     return {};
 }
