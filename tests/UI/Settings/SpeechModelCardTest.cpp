@@ -88,11 +88,10 @@ protected:
         QStringList rows;
         for (const QString& name : installedFolders())
             if (SpeechModelRow* row = card->installedRow(name))
-                rows << name + (isActive(name) ? QStringLiteral(" *") : QString())
+                rows << name + (shown(child(row, "activeBadge")) ? QStringLiteral(" *") : QString())
                              + (shown(row->button(QStringLiteral("useButton"))) ? QStringLiteral(" 使用") : QString());
         return rows;
     }
-    bool isActive(const QString& name) const { return card->installedRow(name) && shown(child(card->installedRow(name), "activeBadge")); }
     bool emptyShown() const { return shown(child<QLabel>(card, "emptyText")); }
     static QString noteOf(SpeechModelRow* row) { return shownText(row, "noteLabel"); }
     static QString progressTextOf(SpeechModelRow* row) { return child<QLabel>(row, "installProgressText")->text(); }
