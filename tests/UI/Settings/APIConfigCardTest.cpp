@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         if (bus.isEmpty() || bus.startsWith("disabled:")) GTEST_SKIP() << "needs a Secret Service: run under scripts/with-keyring";
-        removeKey();
+        ASSERT_NO_FATAL_FAILURE(removeKey());
     }
     ~APIConfigCardTest() override { delete card; }
 
@@ -75,7 +75,8 @@ protected:
 TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBadgeGoesForGood) {
     openCard();
     EXPECT_EQ(shownText(card, "badgeLabel"), QStringLiteral("推荐配置"));
-    EXPECT_EQ(keyField()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(std::pair(keyField()->echoMode(), keyField()->placeholderText()),
+              std::pair(QLineEdit::Password, QStringLiteral("sk-xxxxxxxxxxxxxxxx")));
 
     QTest::keyClicks(keyField(), QStringLiteral(" "));  // the first key: the badge goes, and stays gone
     EXPECT_FALSE(card->isBadgeShown() || shown(child(card, "badgeLabel")));
