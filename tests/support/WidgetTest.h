@@ -19,8 +19,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>

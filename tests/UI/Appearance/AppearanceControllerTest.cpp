@@ -1,22 +1,16 @@
-// The appearance preference applied to a running QApplication under Xvfb (a change of it while
-// windows are open: SettingsWindowTest's theme switch).
+// The appearance preference applied to a running QApplication under Xvfb (a choice of it in the
+// open settings: SettingsCardsTest's theme choice).
 #include "UI/Appearance/AppearanceController.h"
 
 #include "support/WidgetTest.h"
 
 #include <QJsonValue>
-#include <QStyle>
 
 using namespace vocena;
 using AppearanceControllerTest = vocena::test::WidgetTest;
 
-namespace {
-
-const QString themeKey = QString::fromLatin1(AppearanceController::kThemeKey);
-
-}  // namespace
-
 TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
+    const QString themeKey = QString::fromLatin1(AppearanceController::kThemeKey);
     const QPalette light = ThemePalette::light();
     const QPalette dark = ThemePalette::dark();
     ASSERT_NE(light.color(QPalette::Window), dark.color(QPalette::Window));
@@ -32,7 +26,6 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
         c.stored.isUndefined() ? prefs.remove(themeKey) : prefs.setValue(themeKey, c.stored);
         QApplication::setPalette(c.expected ? QPalette(Qt::green) : dark);  // the opposite of what comes
         AppearanceController controller(prefs);
-        EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
         if (!c.expected) {
             EXPECT_EQ(QApplication::palette().resolveMask(), 0u);
             continue;
@@ -41,9 +34,4 @@ TEST_F(AppearanceControllerTest, EachStoredValueGivesItsPalette) {
                                                QPalette::Button, QPalette::ButtonText, QPalette::Highlight})
             EXPECT_EQ(QApplication::palette().color(role), c.expected->color(role)) << role;
     }
-    // The dark palette reads as dark: light text on a dark window.
-    EXPECT_LT(dark.color(QPalette::Window).lightness(), 80);
-    EXPECT_GT(dark.color(QPalette::WindowText).lightness(), 180);
-    EXPECT_GT(dark.color(QPalette::Text).lightness() - dark.color(QPalette::Base).lightness(), 150);
-    EXPECT_LT(dark.color(QPalette::Disabled, QPalette::Text).lightness(), dark.color(QPalette::Text).lightness());
 }

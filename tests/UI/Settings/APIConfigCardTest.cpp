@@ -3,7 +3,6 @@
 // does), and "测试连接" against a loopback server.
 #include "Infrastructure/LLM/AISettingsStore.h"
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
-#include "UI/Permissions/PermissionSymbols.h"
 #include "UI/Settings/APIConfigCard.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/WidgetTest.h"
@@ -11,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPushButton>
 #include <QTest>
 
 using namespace vocena;
@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         if (bus.isEmpty() || bus.startsWith("disabled:")) GTEST_SKIP() << "needs a Secret Service: run under scripts/with-keyring";
-        ASSERT_TRUE(QCoro::waitFor(secrets->inner->remove(kService, kAccount)));
+        ASSERT_NO_FATAL_FAILURE(removeKey());
     }
     ~APIConfigCardTest() override { delete card; }
 
@@ -93,11 +93,6 @@ TEST_F(APIConfigCardTest, QuickTypingSavesOnceHalfASecondAfterTheLastKeyAndTheBa
     EXPECT_EQ(secrets->writes, QStringList{QStringLiteral(" sk-test 42")});  // once, as typed
     EXPECT_EQ(saves, QList<bool>{true});
     EXPECT_EQ(storedKey(), QStringLiteral(" sk-test 42"));
-
-    // The key is gone again, yet a new card shows no badge: it was seen.
-    removeKey();
-    openCard();
-    EXPECT_FALSE(card->isBadgeShown() || !keyField()->text().isEmpty());
 }
 
 // A stored key shows without the badge and is not written back; emptying the field removes it,
@@ -193,8 +188,8 @@ TEST_F(APIConfigCardTest, AKeyringThatFailsIsSaidSoAndOneThatIsSlowNeitherBlocks
 }
 
 // "测试连接" sends the key as typed (not the stored one, and not yet saved) with the fields'
-// provider and model (the request itself as CliTest.AiTestSucceedsAndFailsCleanly checks it), and shows the outcome below the button within the 5-second time-out, in
-// the theme's green or red, also after a switch.
+// provider and model (the request itself as CliTest.AiTestSucceedsAndFailsCleanly checks it), and
+// shows the outcome below the button within the 5-second time-out.
 TEST_F(APIConfigCardTest, ConnectionTestReportsTheOutcomeOfTheExactRequestAndTheFieldsAreStoredAsTyped) {
     // The provider and the model are stored as typed, a blank field meaning the default.
     openCard();
@@ -256,12 +251,6 @@ TEST_F(APIConfigCardTest, ConnectionTestReportsTheOutcomeOfTheExactRequestAndThe
         const QString reason = shownText(card, "testResultReason");
         EXPECT_TRUE(c.reason.isEmpty() ? reason.isNull() : reason.contains(c.reason)) << reason.toStdString();
         EXPECT_TRUE(testButton()->isEnabled());
-        const QLabel* text = child<QLabel>(card, "testResultText");
-        for (const QPalette& palette : {ThemePalette::dark(), ThemePalette::light()}) {
-            QApplication::setPalette(palette);
-            const QColor colour = c.reason.isEmpty() ? PermissionSymbols::green(palette) : PermissionSymbols::red(palette);
-            EXPECT_TRUE(waitUntil([&] { return text->palette().color(QPalette::WindowText) == colour; }));
-        }
 
         ASSERT_EQ(server.requests().size(), 1);
         const LoopbackHttpServer::Request request = server.requests().first();

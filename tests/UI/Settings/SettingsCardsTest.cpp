@@ -10,7 +10,6 @@
 #include "UI/Settings/ToggleSettingRow.h"
 #include "UI/Settings/ToggleSwitch.h"
 #include "UI/Settings/WorkModeCard.h"
-#include "support/LogCapture.h"
 #include "support/TestFiles.h"
 #include "support/WidgetTest.h"
 
@@ -26,11 +25,6 @@ protected:
     std::optional<qint64> intPref(const char* key) const { return prefs.intValue(QString::fromLatin1(key)); }
     std::optional<bool> boolPref(const char* key) const { return prefs.boolValue(QString::fromLatin1(key)); }
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
-    template <typename Card>
-    static void showCard(Card& card) {
-        card.setFixedWidth(Card::kWidth);
-        ASSERT_TRUE(showActive(&card));
-    }
 };
 
 }  // namespace
@@ -39,7 +33,7 @@ protected:
 // dictation read the same keys: AppDelegateTest.TheModelSwitchReadsTheSameInTheCardTheMenuAndADictation).
 TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
     AIFeaturesCard card(prefs);
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
+    ASSERT_TRUE(showActive(&card));
     for (const bool on : {true, false, true}) {
         SCOPED_TRACE(on);
         if (on != card.switchRow()->isOn()) click(card.switchRow()->toggleSwitch());
@@ -57,7 +51,7 @@ TEST_F(SettingsCardsTest, TheAISwitchStoresTheModeAndShowsWhatHappens) {
 // switched elsewhere (Alt+Ctrl, the menu) selects its row.
 TEST_F(SettingsCardsTest, AWorkModeRowStoresItsMode) {
     WorkModeCard card(prefs);
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
+    ASSERT_TRUE(showActive(&card));
     // Whether the first and the second row are selected, and the shortcut named.
     const auto shows = [&] {
         return std::tuple(card.option(0)->isSelected(), card.option(1)->isSelected(), card.currentShortcut()->text());
@@ -87,9 +81,8 @@ TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
         prefs.remove(QString::fromLatin1(GeneralSettingsCard::kAutoLaunchKey));
         LoginItem item(entry, QStringLiteral("/usr/bin/vocena"));
         GeneralSettingsCard card(prefs, {{}, [&item](bool on) { return item.update(on); }});
-        ASSERT_NO_FATAL_FAILURE(showCard(card));
+        ASSERT_TRUE(showActive(&card));
         EXPECT_FALSE(card.autoLaunchRow()->isOn());
-        LogCapture log;
         const auto stored = [&] {
             return std::pair(card.autoLaunchRow()->isOn(), boolPref(GeneralSettingsCard::kAutoLaunchKey));
         };
@@ -98,7 +91,6 @@ TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
         const QString error = shownText(card.loginItemError());
         if (folder == QStringLiteral("blocked")) {
             EXPECT_TRUE(error.startsWith(QStringLiteral("设置失败：无法创建文件夹"))) << error.toStdString();
-            EXPECT_TRUE(log.contains(QStringLiteral("登录项设置失败: ")));
             continue;
         }
         EXPECT_TRUE(!shown(card.loginItemError()) && QFile::exists(entry));  // its lines: LoginItemTest
@@ -108,7 +100,7 @@ TEST_F(SettingsCardsTest, StartAtLoginWritesTheAutostartEntryOrSaysWhyNot) {
     }
 }
 
-// A theme choice is stored, applied to the whole app at once and logged. The silent launch (for
+// A theme choice is stored and applied to the whole app at once. The silent launch (for
 // the next start) and the live text in the field through fcitx5 are only stored, and start at
 // login is left alone; the switches show the stored values, also a change made elsewhere
 // (`vocena config set`).
@@ -119,22 +111,20 @@ TEST_F(SettingsCardsTest, AThemeChoiceIsAppliedAndTheSilentLaunchAndLivePreeditS
     int loginItemCalls = 0;
     AppearanceController appearance(prefs);
     GeneralSettingsCard card(prefs, {[&] { appearance.apply(); }, [&](bool) { return ++loginItemCalls, QString(); }});
-    ASSERT_NO_FATAL_FAILURE(showCard(card));
+    ASSERT_TRUE(showActive(&card));
     // window: none: the platform's palette
-    const struct { int value; const char* log; std::optional<QColor> window; } cases[] = {
-        {1, "主题已切换: 深色", ThemePalette::dark().color(QPalette::Window)},
-        {2, "主题已切换: 跟随系统", std::nullopt},
-        {0, "主题已切换: 浅色", ThemePalette::light().color(QPalette::Window)},
+    const struct { int value; std::optional<QColor> window; } cases[] = {
+        {1, ThemePalette::dark().color(QPalette::Window)},
+        {2, std::nullopt},
+        {0, ThemePalette::light().color(QPalette::Window)},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.log);
-        LogCapture log;
+        SCOPED_TRACE(c.value);
         click(card.themeOption(c.value));
         EXPECT_EQ(intPref(GeneralSettingsCard::kThemeKey), c.value);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(card.themeOption(i)->isSelected(), i == c.value) << i;
         if (c.window) EXPECT_EQ(QApplication::palette().color(QPalette::Window), *c.window);
         else EXPECT_EQ(QApplication::palette().resolveMask(), 0u);
-        EXPECT_TRUE(log.contains(QString::fromUtf8(c.log))) << log.lines().join(QLatin1Char('\n')).toStdString();
     }
     EXPECT_TRUE(card.autoLaunchRow()->isOn());
     for (const auto& [row, key] : {std::pair{card.silentLaunchRow(), silentKey}, std::pair{card.livePreeditRow(), QStringLiteral("com.vocena.fcitx5.preedit")}}) {
