@@ -46,7 +46,6 @@ TEST_F(WaylandTrayAppTest, ToggleFromTheCommandLinePastesTheSpeechIntoTheFocused
     copyInAnotherApplication(copied);
     FocusedTextField field(FocusedTextField::Kind::singleLine);
     ASSERT_TRUE(waitUntil([&] { return QGuiApplication::focusWindow() != nullptr; })) << "the field's window never got the focus";
-    QWindow* const fieldWindow = QGuiApplication::focusWindow();
     // Every change of the focus from now on, seen by the field's own client.
     QList<QWindow*> focusChanges;
     QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &field, [&](QWindow* window) { focusChanges << window; });
@@ -65,7 +64,6 @@ TEST_F(WaylandTrayAppTest, ToggleFromTheCommandLinePastesTheSpeechIntoTheFocused
     EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }, 5000)) << log.toStdString();
     EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
     EXPECT_TRUE(fieldAloneAndFocused());
-    EXPECT_EQ(QGuiApplication::focusWindow(), fieldWindow);
     EXPECT_TRUE(focusChanges.isEmpty()) << focusChanges.size() << " focus changes";
     // The paste borrowed the clipboard and gave it back.
     EXPECT_TRUE(waitUntil([&] { return clipboardSeenByOthers() == copied; })) << clipboardSeenByOthers().toStdString();

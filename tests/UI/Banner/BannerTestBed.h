@@ -6,8 +6,6 @@
 #include "support/FakeSpeech.h"
 #include "support/ManualScheduler.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 namespace vocena::test {
@@ -42,7 +40,6 @@ protected:
                        .out.contains(QStringLiteral("IsViewable"));
                }, 5000);
     }
-    static QRect availableScreen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
 
 }  // namespace vocena::test

@@ -6,12 +6,10 @@
 #include "Infrastructure/Wayland/WaylandConnection.h"
 #include "UI/Banner/BannerPanel.h"
 #include "UI/Banner/LayerShellBannerSurface.h"
-#include "UI/Banner/TermSuggestionView.h"
 #include "UI/Banner/TopStatusBannerView.h"
 #include "BannerTestBed.h"
 #include "support/HeadlessSway.h"
-
-#include <QPushButton>
+#include "support/WidgetTest.h"
 
 using namespace vocena;
 
@@ -53,16 +51,11 @@ protected:
 }  // namespace
 
 // On screen the banner's pixels are at the top centre of the output (sway's is 1280 wide), the
-// only place that changes when it goes away; the surface shows the dark rounded panel with
-// see-through corners, and a banner shown again maps again (that it is never a window of sway's,
-// and the field keeps the keyboard, is WaylandTrayAppTest's).
+// only place that changes when it goes away, and a banner shown again maps again (that it is
+// never a window of sway's, and the field keeps the keyboard, is WaylandTrayAppTest's).
 TEST_F(LayerShellBannerTest, TheBannerIsDrawnAtTheTopCentreOfTheScreenAndMapsAgain) {
     banner.showNotification(QStringLiteral("已复制到剪贴板"), 3);
     ASSERT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
-    const QImage image = surface()->render();
-    EXPECT_EQ(image.size() / image.devicePixelRatio(), banner.panel()->size());
-    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
-    EXPECT_GT(qAlpha(image.pixel(image.width() / 2, 2)), 100);
     QImage shown;
     // The compositor draws the surface on its next frame.
     ASSERT_TRUE(test::waitUntil([&] {
@@ -105,10 +98,8 @@ TEST_F(LayerShellBannerTest, SuggestionButtonsTakeTheCompositorsClicks) {
         ASSERT_TRUE(test::waitUntil([&] { return surfaceShown(); }));
         BannerPanel* panel = banner.panel();
         const auto centreOf = [&](const QString& text) {
-            for (QPushButton* button : panel->findChildren<QPushButton*>())
-                if (button->text() == text) return QPointF(button->mapTo(panel, button->rect().center()));
-            ADD_FAILURE() << "no button " << text.toStdString();
-            return QPointF();
+            const QAbstractButton* button = test::buttonTitled(panel, text);
+            return button ? QPointF(button->mapTo(panel, button->rect().center())) : QPointF();
         };
         surface()->pointerButton(centreOf(c.pressOn), true);
         surface()->pointerButton(centreOf(c.releaseOn), false);

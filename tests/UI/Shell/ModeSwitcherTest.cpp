@@ -59,7 +59,6 @@ TEST_F(ModeSwitcherTest, WorkModeSwitchesFromTheMenuAndAltControl) {
         {"menu, nothing stored", QJsonValue(), std::nullopt, 1, {assistantTitle}, {toAssistant}},
         {"menu, stored 2", 2, std::nullopt, 0, {inputMethodTitle}, {toInputMethod}},
         {"control+shift", 0, Keys{ModifierKeyType::control, ModifierKeyType::shift}, 0, {}, {}},
-        {"alt alone", 0, Keys{ModifierKeyType::option}, 0, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
