@@ -10,7 +10,6 @@
 #include "support/TestFiles.h"
 
 using namespace vocena;
-using test::LoopbackHttpServer;
 using test::SpeechTestAssets;
 
 namespace {
@@ -42,21 +41,8 @@ protected:
 
 }  // namespace
 
-TEST_F(PunctuatedPipelineTest, TheModelServiceReceivesThePunctuatedTranscript) {
-    installPunctuation();
-    QByteArray asked;
-    LoopbackHttpServer server([&asked](const LoopbackHttpServer::Request& request) {
-        asked = request.body;
-        return LoopbackHttpServer::Response::chat(QStringLiteral("今天天气很好，我们出去玩。"));
-    });
-    dictation.useModelServer(server, QStringLiteral("sk-123456"));
-    dictation.process(kSpoken);
-    EXPECT_TRUE(QString::fromUtf8(asked).contains(kPunctuated)) << asked.toStdString();
-    EXPECT_EQ(typed, QStringList{QStringLiteral("今天天气很好，我们出去玩。")});
-}
-
-// Without the model service the transcript is typed and learned punctuated, once a model is
-// installed and while the preference is on; spoken commands are found before punctuation.
+// Without the model service the transcript is typed punctuated, once a model is installed and
+// while the preference is on; spoken commands are found before punctuation.
 TEST_F(PunctuatedPipelineTest, TheTranscriptIsPunctuatedWithAModelAndThePreferenceOn) {
     dictation.process(kSpoken);  // nothing installed
     installPunctuation();
@@ -65,12 +51,10 @@ TEST_F(PunctuatedPipelineTest, TheTranscriptIsPunctuatedWithAModelAndThePreferen
     prefs.setValue(QString::fromLatin1(TranscriptPunctuator::kEnabledKey), true);  // reaches the next dictation
     dictation.process(kSpoken);
     EXPECT_EQ(typed, (QStringList{kSpoken, kSpoken, kPunctuated}));
-    EXPECT_EQ(dictation.fed, typed);
     EXPECT_EQ(dictation.service.lastInjectedText(), kPunctuated);
     // Punctuated first, "删除最后三个字。" would be no command and be typed.
     for (const QString& command : {QStringLiteral("删除最后三个字"), QStringLiteral("撤销")}) dictation.process(command);
     EXPECT_EQ(dictation.keys.events, (QStringList{QStringLiteral("backspace×3"), QStringLiteral("undo")}));
-    EXPECT_EQ(typed.size(), 3);
 }
 
 TEST_F(PunctuatedPipelineTest, AModelThatStoppedLoadingLeavesTheTranscriptAsItWasAndSaysWhy) {

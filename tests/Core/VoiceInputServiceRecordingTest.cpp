@@ -3,7 +3,6 @@
 #include "support/Dictation.h"
 #include "support/FakeSpeech.h"
 #include "support/Gate.h"
-#include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 
 using namespace vocena;
@@ -60,8 +59,8 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
          [this] { engine.emitError(EngineErrorDomain::engine, 2); }, 0, "今天天气", completed},
         {"no speech within the engine's limit", false, [this] { engine.emitError(EngineErrorDomain::assistant, 1110); }, 0,
          "今天天气", {"listening", "recognizing", "idle", "completed"}},
-        {"a network error", false, [this] { engine.emitError(EngineErrorDomain::recognition, 4); }, 0, "今天天气",
-         {"listening", "recognizing", "error(识别错误: networkError)", "completed"}},
+        {"the model fails to decode", false, [this] { engine.emitError(EngineErrorDomain::engine, 2); }, 0, "今天天气",
+         {"listening", "recognizing", "error(识别错误: recognitionFailed)", "completed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,7 +68,6 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
         states.clear();
         dictation.toggle();
         engine.emitResult(QStringLiteral("今天天气"), false);
-        test::LogCapture log;
         if (c.stop) {
             dictation.toggle();
             EXPECT_FALSE(speech.audio->running);
@@ -78,16 +76,14 @@ TEST_F(RecordingTest, EveryEndOfARunTypesTheFinalResultOrTheTextSoFarOnce) {
         c.end();
         settle();
         if (c.virtualSeconds > 0) {
-            EXPECT_TRUE(typed.isEmpty()) << "typed before the final result could come";
             advance(c.virtualSeconds - 0.1);
-            EXPECT_TRUE(typed.isEmpty());
+            EXPECT_TRUE(typed.isEmpty()) << "typed before the final result could come";
             advance(0.1);
             EXPECT_EQ(engine.calls.last(), QStringLiteral("cancel %1").arg(engine.lastTask)) << "the engine would decode on";
         }
         EXPECT_EQ(std::tuple(typed, states, service.isRecording(), service.isAwaitingFinalResult(),
                              service.isProcessing()),
                   std::tuple(QStringList{c.typed}, c.states, false, false, false));
-        EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 最终结果等待 ")));
         // Nothing late is processed a second time.
         engine.emitResult(QStringLiteral("迟到的"), true);
         advance(3);
@@ -134,9 +130,6 @@ TEST_F(RecordingTest, AQuickSecondStartNeverDropsTheFirstRunsWords) {
         c.endOfWait(firstTask);
         ASSERT_TRUE(test::waitUntil([&] { return speech.listening(); }));
         microphoneGate = nullptr;
-        if (c.startFirst) {
-            EXPECT_TRUE(engine.calls.contains(QStringLiteral("cancel %1").arg(firstTask)));
-        }
         advance(3);
         EXPECT_EQ(std::tuple(typed, service.isRecording(), service.recognizedText(), service.isProcessing()),
                   std::tuple(QStringList{c.typed}, true, QString(), false));
@@ -164,13 +157,11 @@ TEST_F(RecordingTest, AnEarlierRunsLateStatesAreNotReportedDuringTheNextRecordin
     ASSERT_TRUE(test::waitUntil([&] { return punctuation.gate.waiting == 1; }));
     slow.toggle();
     slow.states.clear();
-    test::LogCapture log;
     punctuation.gate.open();
     settle();
     // Reported, the earlier run's completion would hide the live banner.
     EXPECT_EQ(std::tuple(slow.keys.typed, slow.states, slow.service.recognitionState(), slow.service.isRecording()),
               std::tuple(QStringList{QStringLiteral("第一段话。")}, QStringList{}, RecognitionState::listening(), true));
-    EXPECT_TRUE(log.contains(QStringLiteral("[VoiceInputService] 上一次录音的状态不再显示: completed")));
 }
 
 // A model installed or chosen during a dictation (the guide, the model card, `vocena model use`)
@@ -197,7 +188,6 @@ TEST_F(RecordingTest, AReloadWaitsForTheRunsWordsAndHappensOnce) {
     settle();
     EXPECT_EQ(typed, QStringList{QStringLiteral("说到一半了")});
     EXPECT_EQ((QList{reloadsAfter(IdleReload::kRetrySeconds), reloadsAfter(5)}), (QList{2, 2}));
-    EXPECT_FALSE(reload.isWaiting());
 }
 
 // Refusals and failures of a start seen through the toggle: the reports the shell gets, and a

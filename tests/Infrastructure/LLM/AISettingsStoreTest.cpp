@@ -26,20 +26,13 @@ protected:
 }  // namespace
 
 TEST_F(AISettingsStoreTest, MissingValuesAndWrongTypesReadAsDefaultsAndChangesAreSeenAtOnce) {
-    const auto expectDefaults = [&] {
-        EXPECT_EQ(QVariantList({store.aiMode(), store.aiEnabled(), store.aiBaseURL(), store.aiTimeout(), store.aiModel(), store.workMode()}),
-                  QVariantList({0, true, QStringLiteral("https://api.deepseek.com"), 10.0, QStringLiteral("deepseek-chat"), 0}));
-    };
     set(AISettingsStore::kModeKey, 1.5);  // a number, but no integer
     set(AISettingsStore::kEnabledKey, 0);
     set(AISettingsStore::kBaseURLKey, 42);
     set(AISettingsStore::kModelKey, QJsonArray{QStringLiteral("m")});
     set(AISettingsStore::kWorkModeKey, QStringLiteral("2"));
-    expectDefaults();
-    set(AISettingsStore::kBaseURLKey, QString());  // a blank text is no provider or model
-    set(AISettingsStore::kModelKey, QStringLiteral("  "));
-    expectDefaults();
-    EXPECT_TRUE(prefs.contains(QString::fromLatin1(AISettingsStore::kModelKey)));  // kept, only read as absent
+    EXPECT_EQ(QVariantList({store.aiMode(), store.aiEnabled(), store.aiBaseURL(), store.aiTimeout(), store.aiModel(), store.workMode()}),
+              QVariantList({0, true, QStringLiteral("https://api.deepseek.com"), 10.0, QStringLiteral("deepseek-chat"), 0}));
 
     set(AISettingsStore::kModeKey, 1);
     EXPECT_EQ(store.aiMode(), 1);  // read afresh, not cached
@@ -51,7 +44,6 @@ TEST_F(AISettingsStoreTest, KeyIsStoredAsTypedAndAnEmptyKeyIsAbsent) {
     EXPECT_EQ(loadKey(), std::nullopt);
     EXPECT_TRUE(*test::await(store.saveAPIKey(QStringLiteral(" sk-1 "))).value);
     EXPECT_EQ(loadKey(), QStringLiteral(" sk-1 "));
-    EXPECT_EQ(secrets->peek(QStringLiteral("com.vocena.ai"), QStringLiteral("apiKey")), QStringLiteral(" sk-1 "));  // the CLI's entry
     test::await(store.saveAPIKey(QString()));
     EXPECT_EQ(loadKey(), std::nullopt);
 }
@@ -64,7 +56,6 @@ TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
         {12, 10, 12.0},                    // an integer is a number too
         {QStringLiteral("30"), 10, 10.0},  // the wrong type reads as the default
         {1e9, 10, 300.0},                  // would overflow the milliseconds of the request
-        {1e300, 10, 300.0}, {-5.0, 10, 10.0}, {0.0, 700, 30.0},
     };
     for (const auto& [stored, characters, expected] : cases) {
         SCOPED_TRACE(stored.toVariant().toString().toStdString() + " / " + std::to_string(characters));
@@ -76,6 +67,5 @@ TEST_F(AISettingsStoreTest, RequestTimeoutGrowsWithTheTranscriptWithinBounds) {
     }
     set(AISettingsStore::kModelKey, QStringLiteral("m1"));
     const LLMConfig config = store.makeConfig(QStringLiteral("k"), QString());
-    EXPECT_EQ(config.model, QStringLiteral("m1"));
-    EXPECT_EQ(config.apiKey, QStringLiteral("k"));
+    EXPECT_EQ(std::pair(config.model, config.apiKey), std::pair(QStringLiteral("m1"), QStringLiteral("k")));
 }

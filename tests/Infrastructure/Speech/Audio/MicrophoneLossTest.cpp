@@ -4,7 +4,7 @@
 #include "Infrastructure/Speech/Audio/PulseAudioCapture.h"
 #include "Infrastructure/Speech/Recognition/SherpaOnnxEngine.h"
 #include "Infrastructure/Speech/Recognition/SystemSpeechRecognizer.h"
-#include "support/DictationHarness.h"
+#include "support/Dictation.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechTestAssets.h"
@@ -35,7 +35,7 @@ TEST(MicrophoneLossTest, TheTextSoFarIsTypedWhenTheSourceOrTheServerGoesAway) {
     const SpeechModel model = SpeechTestAssets::shared().loadable(QStringLiteral("good"), &error).value_or(SpeechModel{});
     ASSERT_TRUE(engine.load(model, {}, &error)) << error.toStdString();
     SystemSpeechRecognizer recognizer{&engine, [] { return std::make_unique<PulseAudioCapture>(); }, scheduler};
-    test::DictationHarness dictation{recognizer, &scheduler};
+    test::Dictation dictation{{.recognizer = &recognizer, .scheduler = &scheduler}};
     VoiceInputService& service = dictation.service;
     // The source is unloaded, then the server quits.
     const QList<QStringList> commands{{QStringLiteral("unload-module"), QStringLiteral("module-remap-source")}, {QStringLiteral("exit")}};

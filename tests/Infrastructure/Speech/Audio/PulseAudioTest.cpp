@@ -23,10 +23,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
-#include <cmath>
 #include <mutex>
 
 using namespace vocena;
@@ -69,7 +67,6 @@ TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkFromTheInputThatIsThe
         std::lock_guard lock(mutex);
         seen.emplace_back(phase, level);
     }, [&] { ++ends; }, &error)) << error.toStdString();
-    EXPECT_EQ(capture.formatDescription(), QStringLiteral("16000 Hz, 1 ch, float32 (PulseAudio: vmic)"));
 
     ASSERT_TRUE(waitUntil([&] { return count(silence) >= 4; }));
     phase = speech;
@@ -81,7 +78,11 @@ TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkFromTheInputThatIsThe
     capture.stop();
     EXPECT_LT(running.elapsed() - capturedMs, 1000);
     phase = stopped;
-    QThread::msleep(200);
+    // A second capture from the same source: by its fourth buffer, a stray one of the first would have come.
+    PulseAudioCapture marker;
+    std::atomic<int> markers = 0;
+    ASSERT_TRUE(marker.start([&](const float*, int) { ++markers; }, [] {}, &error)) << error.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return markers >= 4; }));
     capture.stop();
 
     EXPECT_EQ(count(stopped), 0);
@@ -106,20 +107,6 @@ TEST(PulseAudioCaptureTest, CapturesSpeechPlayedIntoTheSinkFromTheInputThatIsThe
     PulseAudioCapture unplugged;
     EXPECT_FALSE(unplugged.start([](const float*, int) {}, [] {}, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("没有可用的输入设备: "))) << error.toStdString();
-}
-
-TEST(LevelMeterTest, RmsCoversEverySampleOfTheFirstChannelOnly) {
-    EXPECT_EQ(LevelMeter::rms(nullptr, 0), 0.0f);
-    // A length that is no multiple of the vector width: the tail counts too.
-    std::vector<float> tail(1027, 0.0f);
-    tail.back() = std::sqrt(1027.0f);
-    EXPECT_FLOAT_EQ(LevelMeter::rms(tail.data(), 1027), 1.0f);
-    // Interleaved stereo: left ±0.5, right full scale.
-    std::vector<float> stereo;
-    for (int frame = 0; frame < 1024; ++frame) stereo.insert(stereo.end(), {frame % 2 ? 0.5f : -0.5f, 1.0f});
-    EXPECT_FLOAT_EQ(LevelMeter::rms(stereo.data(), 1024, 2), 0.5f);
-    LevelMeter meter;
-    EXPECT_FLOAT_EQ(meter.update(stereo.data(), 1024, 2), 0.075f);
 }
 
 // PULSE_SERVER points at a socket in a fresh folder: without a server there, capture and the

@@ -36,8 +36,6 @@ TEST(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzFloatIsReadAndTheRest
     EXPECT_EQ(audio->samples.size(), 199u);  // twice the frames, the last one not extrapolated
     EXPECT_FLOAT_EQ(audio->samples[0], 0.0f);   // (0.5 - 0.5) / 2
     EXPECT_FLOAT_EQ(audio->samples[1], 0.125f);  // halfway to (0.5 + 0) / 2
-    EXPECT_FLOAT_EQ(audio->samples[2], 0.25f);
-    EXPECT_EQ(audio->sourceFormat, QStringLiteral("8000 Hz, 2 ch, 16-bit PCM"));
 
     // Float at 16 kHz passes through, clamped; an overlong data chunk is read to the end.
     QByteArray data;
@@ -52,7 +50,6 @@ TEST(WavReaderTest, StereoPcmIsMixedDownAndResampledTo16kHzFloatIsReadAndTheRest
     EXPECT_FALSE(read(wav(2, 1, 16000, 4, QByteArray(10, 1)), &error));  // ADPCM
     EXPECT_TRUE(error.contains(QStringLiteral("不支持")));
     EXPECT_FALSE(read(wav(1, 0, 16000, 16, QByteArray(10, 1)), &error));
-    EXPECT_FALSE(WavReader::read(dir.filePath(QStringLiteral("none.wav")), &error));
 }
 
 }  // namespace

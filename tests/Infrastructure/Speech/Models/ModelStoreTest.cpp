@@ -42,7 +42,6 @@ protected:
 };
 
 TEST_F(ModelStoreTest, InstallListUseRemoveRoundTripAndChangedFilesAreNotUsed) {
-    EXPECT_FALSE(store.loadableModel(nullptr));
     const ModelStore::InstallResult first = install(goodModelNamed(QStringLiteral("alpha")));
     ASSERT_TRUE(first.ok) << first.message.toStdString();
     QString error;  // the manifest's checksums hold (a changed file fails them, below)
@@ -52,7 +51,6 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTripAndChangedFilesAreNotUsed) {
     const ModelStore::InstallResult second = install(test::SpeechTestAssets::archive(goodModelNamed(QStringLiteral("beta"))), SpeechModelType::ToneCtc);
     ASSERT_TRUE(second.ok) << second.message.toStdString();
     EXPECT_FALSE(install(goodModelNamed(QStringLiteral("beta"))).ok);  // already installed
-    EXPECT_EQ(store.list().size(), 2);
     EXPECT_EQ(modelFolders(), (QStringList{QStringLiteral("alpha"), QStringLiteral("beta")}));  // no work folders left
 
     EXPECT_EQ(store.use(QStringLiteral("beta")), QString());
@@ -60,7 +58,6 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTripAndChangedFilesAreNotUsed) {
     EXPECT_NE(store.use(QStringLiteral("gamma")), QString());
     EXPECT_EQ(store.remove(QStringLiteral("beta")), QString());
     EXPECT_EQ(store.activeName(), QString());
-    EXPECT_NE(store.remove(QStringLiteral("beta")), QString());
     EXPECT_NE(store.remove(QStringLiteral("../models")), QString());
     EXPECT_EQ(modelFolders(), QStringList{QStringLiteral("alpha")});
 
@@ -73,36 +70,23 @@ TEST_F(ModelStoreTest, InstallListUseRemoveRoundTripAndChangedFilesAreNotUsed) {
     EXPECT_TRUE(problem.contains(QStringLiteral("tokens.txt"))) << problem.toStdString();
 
     const QString manifest = QDir(modelsDir()).filePath(QStringLiteral("alpha/manifest.json"));
-    ASSERT_TRUE(test::writeFile(manifest, "{not json"));
-    const QList<ModelStore::Entry> entries = store.list();
-    ASSERT_EQ(entries.size(), 1);
-    EXPECT_FALSE(entries[0].model);
-    EXPECT_FALSE(entries[0].problem.isEmpty());
+    ASSERT_TRUE(test::writeFile(manifest, "{not json"));  // (the problem shown is SpeechModelCardTest's)
     EXPECT_NE(store.use(QStringLiteral("alpha")), QString());
     EXPECT_EQ(test::readFile(manifest), QByteArray("{not json"));  // never rewritten
 }
 
-// Punctuation and final-pass models are installed beside speech models but never become the
-// active one; a final-pass model from its release archive (the int8 model, its tokens, a
-// word-piece model, a README and test recordings) keeps only the model and its tokens.
+// Punctuation and final-pass models (this one from its release archive) are installed beside
+// speech models but never become the active one (the kinds detected are SpeechCliTest's
+// `model list`).
 TEST_F(ModelStoreTest, ModelsOfOtherKindsAreInstalledBesideButNeverActive) {
-    EXPECT_FALSE(store.punctuationModel());
     const ModelStore::InstallResult punctuation = install(assets().punctuationModel(QStringLiteral("good")));
     ASSERT_TRUE(punctuation.ok) << punctuation.message.toStdString();
     EXPECT_FALSE(punctuation.activated);
-    EXPECT_EQ(punctuation.model->type, SpeechModelType::CtTransformerPunctuation);
     EXPECT_NE(store.use(QStringLiteral("good")), QString());
-    EXPECT_EQ(store.activeName(), QString());
 
     const ModelStore::InstallResult finalPass =
         install(assets().offlineReleaseArchive(QStringLiteral("final-pass"), work.filePath(QStringLiteral("src"))));
     ASSERT_TRUE(finalPass.ok) << finalPass.message.toStdString();
-    EXPECT_FALSE(finalPass.activated);
-    EXPECT_EQ(finalPass.model->type, SpeechModelType::OfflineZipformerCtc);
-    const QMap<QString, QString> files{{QStringLiteral("model"), QStringLiteral("model.int8.onnx")}, {QStringLiteral("tokens"), QStringLiteral("tokens.txt")}};
-    EXPECT_EQ(finalPass.model->files, files);
-    EXPECT_EQ(QDir(modelsDir() + QStringLiteral("/final-pass")).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-              (QStringList{QStringLiteral("manifest.json"), QStringLiteral("model.int8.onnx"), QStringLiteral("tokens.txt")}));
     EXPECT_EQ(store.use(QStringLiteral("final-pass")), QStringLiteral("final-pass 是整句识别模型，不能用作语音模型"));
     EXPECT_FALSE(preferences.stringValue(QString::fromLatin1(ModelStore::kActiveModelKey)));
 
@@ -110,10 +94,6 @@ TEST_F(ModelStoreTest, ModelsOfOtherKindsAreInstalledBesideButNeverActive) {
     ASSERT_TRUE(install(goodModelNamed(QStringLiteral("speech"))).activated);
     EXPECT_EQ(store.activeName(), QStringLiteral("speech"));
     EXPECT_EQ(store.punctuationModel().value_or(SpeechModel{}).name, QStringLiteral("good"));
-    // Of two, the one installed last (not the first by name).
-    ASSERT_TRUE(install(test::SpeechTestAssets::copyFolder(assets().punctuationModel(QStringLiteral("good")), work.filePath(QStringLiteral("a-newer")))).ok);
-    EXPECT_EQ(store.punctuationModel()->name, QStringLiteral("a-newer"));
-    EXPECT_EQ(store.remove(QStringLiteral("a-newer")), QString());
     EXPECT_EQ(store.remove(QStringLiteral("good")), QString());
     EXPECT_FALSE(store.punctuationModel());
     EXPECT_EQ(store.activeName(), QStringLiteral("speech"));
@@ -162,8 +142,6 @@ TEST_F(ModelStoreTest, DamagedModelsAreRefusedInTheChildAndCancelledInstallsKill
     EXPECT_EQ(outcome.value->message, ModelStore::kCancelledMessage);
 
     EXPECT_EQ(modelFolders(), QStringList());  // no model, no work folder
-    EXPECT_EQ(store.activeName(), QString());
-    EXPECT_FALSE(store.punctuationModel());
 }
 
 TEST_F(ModelStoreTest, DownloadsAreCheckedAgainstTheirChecksumAndStatus) {
@@ -188,10 +166,7 @@ TEST_F(ModelStoreTest, BuiltInModelsDownloadFromTheMirrorOfThePreference) {
     const ModelCatalog::Entry finalPass = *ModelCatalog::finalPass();
     const QString path = QUrl(finalPass.url).path();
     const QList<QPair<QString, QString>> cases{
-        {QString(), finalPass.url},
         {QStringLiteral("   "), finalPass.url},
-        {QStringLiteral("https://hub.nuaa.cf"), QStringLiteral("https://hub.nuaa.cf") + path},
-        {QStringLiteral(" hub.nuaa.cf// "), QStringLiteral("https://hub.nuaa.cf") + path},
         {QStringLiteral("https://gh.example/https://github.com/"), QStringLiteral("https://gh.example/https://github.com") + path},
         {QStringLiteral("http://127.0.0.1:8080/models"), QStringLiteral("http://127.0.0.1:8080/models") + path},
     };

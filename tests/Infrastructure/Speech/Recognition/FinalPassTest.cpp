@@ -3,7 +3,6 @@
 #include "Infrastructure/Speech/Audio/AudioSource.h"
 #include "Infrastructure/Speech/Recognition/FinalTextAssembly.h"
 #include "Infrastructure/Speech/Recognition/SpeechSegmenter.h"
-#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +54,6 @@ TEST(FinalPassTest, SegmentsAreCutAtPausesAndNeverGrowLong) {
     ASSERT_EQ(cut.size(), 1u);
     const double start = 1.0 - 0.5;  // what was left of the pause after the first cut, about
     EXPECT_NEAR(seconds(cut[0]), start + 12.55, 0.5);
-    EXPECT_TRUE(cut[0].streamingText.startsWith(u'好'));
 
     const SpeechSegmenter::Segment last = segmenter.finish(text);
     EXPECT_EQ(last.index, 2);
@@ -76,32 +74,26 @@ TEST(FinalPassTest, TheFinalTextKeepsTheStreamingWordsWhereverTheFinalPassFails)
     // The streaming text and the final pass's result (none: still pending).
     using Segment = std::pair<QString, std::optional<std::optional<QString>>>;
     // name, the segments, whether they split the streaming text, the streaming text, the final
-    // text, whether it is all the final pass's, what is logged
-    const QList<std::tuple<const char*, std::vector<Segment>, bool, QString, QString, bool, const char*>> cases{
+    // text, whether it is all the final pass's
+    const QList<std::tuple<const char*, std::vector<Segment>, bool, QString, QString, bool>> cases{
         {"every segment from the final pass", {{"你好", QString("您好")}, {"hello", QString("Hello")}, {"world", QString("there")}}, true,
-         "你好helloworld", "您好Hello there", true, nullptr},
-        {"one failed", {{"你好", QString("您好")}, {"再见", std::optional<QString>()}}, true, "你好再见", "您好再见", false,
-         "整句识别失败（模型出错），使用流式识别的文字"},
-        {"one heard nothing where the streaming model heard words", {{"你好", QString()}, {"", QString()}}, true, "你好", "你好",
-         false, "整句识别没有结果"},
-        {"one still pending when the wait ended", {{"你好", QString("您好")}, {"再见", std::nullopt}}, true, "你好再见", "您好再见",
-         false, "整句识别失败（超时）"},
+         "你好helloworld", "您好Hello there", true},
+        {"one failed", {{"你好", QString("您好")}, {"再见", std::optional<QString>()}}, true, "你好再见", "您好再见", false},
+        {"one heard nothing where the streaming model heard words", {{"你好", QString()}, {"", QString()}}, true, "你好", "你好", false},
+        {"one still pending when the wait ended", {{"你好", QString("您好")}, {"再见", std::nullopt}}, true, "你好再见", "您好再见", false},
         {"the streaming model rewrote its words", {{"你好", QString("您好")}, {"见", std::optional<QString>()}}, false, "你们好再见",
-         "你们好再见", false, nullptr},
+         "你们好再见", false},
     };
-    for (const auto& [name, segments, consistent, streamingText, expected, allFromFinalPass, logged] : cases) {
+    for (const auto& [name, segments, consistent, streamingText, expected, allFromFinalPass] : cases) {
         SCOPED_TRACE(name);
-        test::LogCapture log;
         FinalTextAssembly assembly;
         for (int i = 0; i < int(segments.size()); ++i) {
             const auto& [streaming, result] = segments[size_t(i)];
             assembly.addSegment(i, streaming);
             if (result) assembly.setResult(i, *result, QStringLiteral("模型出错"));
         }
-        EXPECT_FALSE(assembly.streamingFinished());
         assembly.finishStreaming(streamingText, consistent);
         EXPECT_EQ(assembly.text(), expected);
         EXPECT_EQ(assembly.allFromFinalPass(), allFromFinalPass);
-        if (logged) EXPECT_TRUE(log.contains(QString::fromUtf8(logged))) << log.lines().join(u'\n').toStdString();
     }
 }
