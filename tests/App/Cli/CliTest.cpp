@@ -127,7 +127,7 @@ TEST_F(CliTest, ArgumentErrorsExitTwoWithTheErrorAndTheUsageOnStandardError) {
 }
 
 // (`--version`: the install and package tests.)
-TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
+TEST_F(CliTest, HelpOfTheProgramCommandsAndFormsRunsNothing) {
     const QList<std::pair<QStringList, QString>> cases = {
         {{"--help"}, "命令:"}, {{"help"}, "命令:"}, {{"help", "model"}, "用法: vocena model"}, {{"ai", "-h"}, "用法: vocena ai"},
         {{"config", "set", "--help"}, "用法: vocena config"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
