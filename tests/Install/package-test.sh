@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from this build (CPack, as `make deb` does) and checks it as a user's
 # machine would take it: the files are where Debian and fcitx5 look, the unpacked binary runs
-# without LD_LIBRARY_PATH, the AppStream metadata and the desktop entry validate, apt resolves
-# its dependencies on this machine (simulated: nothing changes), and lintian finds no error or
-# warning.
+# without LD_LIBRARY_PATH, the AppStream metadata validates, apt resolves its dependencies on
+# this machine (simulated: nothing changes), and lintian finds no error or warning (the manual
+# page's groff warnings among them). The desktop entry passes the validator: install-test.sh.
 # Usage: package-test.sh BUILD_DIR VERSION
 set -uo pipefail
 build=$1 version=$2
@@ -46,16 +46,14 @@ stray=$(grep -v '^/usr/\(bin\|lib/x86_64-linux-gnu\|share\)/\|^/\(usr/\(lib/\)\?
 dpkg-deb -x "$deb" "$work/root"
 out=$(env -u LD_LIBRARY_PATH "$work/root/usr/bin/vocena" --version 2>&1)
 [ "$out" = "vocena $version" ] || fail "the unpacked vocena --version says: $out"
+# Installed through a staging folder, the desktop entry and the addon description still name the
+# paths the package puts the binary and the module at.
 grep -q '^Library=/usr/lib/x86_64-linux-gnu/fcitx5/libvocenabridge$' "$work/root/usr/share/fcitx5/addon/vocenabridge.conf" 2>/dev/null ||
     [ ! -e "$work/root/usr/share/fcitx5/addon/vocenabridge.conf" ] || fail "the addon description names another module"
 grep -q '^Exec=/usr/bin/vocena$' "$work/root/usr/share/applications/vocena.desktop" || fail "the desktop entry does not start /usr/bin/vocena"
 
 out=$(appstreamcli validate --no-net "$work/root/usr/share/metainfo/com.vocena.Vocena.metainfo.xml" 2>&1) ||
     fail "appstreamcli validate: $out"
-out=$(desktop-file-validate "$work/root/usr/share/applications/vocena.desktop" 2>&1)
-[ -z "$out" ] || fail "desktop-file-validate: $out"
-out=$(zcat "$work/root/usr/share/man/man1/vocena.1.gz" | LC_ALL=C.UTF-8 man --warnings -l - 2>&1 >/dev/null)
-[ -z "$out" ] || fail "the manual page: $out"
 
 # apt resolves what the package needs from this machine's sources, changing nothing.
 out=$(apt-get install --simulate "$deb" 2>&1) || fail "apt-get install --simulate: $out"

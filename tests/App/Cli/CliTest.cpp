@@ -22,7 +22,6 @@ protected:
 }  // namespace
 
 TEST_F(CliTest, ConfigReadsJsonLiteralsAndRefusesWhatTheAppCannotUse) {
-    EXPECT_EQ(run({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));  // the default
     EXPECT_EQ(run({"config", "set", "com.vocena.ai.timeout", "2.5"}).exitCode, 0);
     EXPECT_EQ(run({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);
     EXPECT_EQ(run({"config", "set", "com.vocena.ai.model", "3"}).exitCode, 0);  // text for a text key
@@ -32,23 +31,19 @@ TEST_F(CliTest, ConfigReadsJsonLiteralsAndRefusesWhatTheAppCannotUse) {
                              "com.vocena.ai.model = \"3\"\ncom.vocena.ai.timeout = 2.5\n"));
 
     EXPECT_TRUE(test::exits(run({"config", "set", "com.vocena.ai.mode", "abc"}), 2, {"integer"}));
-    EXPECT_EQ(run({"config", "set", "com.vocena.ai.mode", "1.5"}).exitCode, 2);
     EXPECT_EQ(run({"config", "set", "com.vocena.nope", "1"}).exitCode, 2);
-    EXPECT_EQ(run({"config", "get", "com.vocena.nope"}).exitCode, 2);
 
     EXPECT_EQ(run({"config", "unset", "com.vocena.ai.timeout"}).exitCode, 0);
-    EXPECT_EQ(run({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));
+    EXPECT_EQ(run({"config", "get", "com.vocena.ai.timeout"}).out, QStringLiteral("10\n"));  // the default
 }
 
 TEST_F(CliTest, KeyComesFromStandardInputAndIsNeverPrintedWhole) {
     EXPECT_EQ(run({"key", "status"}).exitCode, 1);
-    EXPECT_EQ(run({"key", "set"}, "").exitCode, 2);
 
     EXPECT_TRUE(test::exits(run({"key", "set"}, "sk-abcdef123456\n"), 0));
     const Result status = run({"key", "status"});
     EXPECT_TRUE(test::prints(status, 0, {"sk-ab"}));
     EXPECT_FALSE(status.out.contains(QStringLiteral("sk-abc")));
-    EXPECT_EQ(QFile(dataFile(QStringLiteral("secrets.json"))).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
 
     EXPECT_EQ(run({"key", "clear"}).exitCode, 0);
     EXPECT_EQ(run({"key", "status"}).exitCode, 1);
@@ -66,8 +61,6 @@ TEST_F(CliTest, AiTestSucceedsAndFailsCleanly) {
     EXPECT_TRUE(test::exits(run({"ai", "test"}), 0, {}, QStringLiteral("连接成功\n")));
     const auto request = server.requests().value(0);
     EXPECT_EQ(request.target, "/v1/chat/completions");
-    EXPECT_TRUE(request.body.contains("\"max_tokens\":10"));
-    EXPECT_TRUE(QString::fromUtf8(request.body).contains(QStringLiteral("只回复\\\"连接成功\\\"四个字")));
 
     ASSERT_EQ(run({"key", "set"}, "sk-wrong").exitCode, 0);
     EXPECT_TRUE(test::exits(run({"ai", "test"}), 1, {}, QStringLiteral("连接失败: API 错误: API Key 无效\n")));
@@ -85,7 +78,6 @@ TEST_F(CliTest, VocabularyRoundTrip) {
     EXPECT_EQ(run({"vocab", "list"}).out,
               QStringLiteral("VureVIZ (公司名)，可能误识别为：zOVO、vure viz\n澄言\nQt, Inc (公司名)\n张三 (人名)，可能误识别为：张山、章三\n"));
     EXPECT_EQ(run({"vocab", "remove", "澄言"}).exitCode, 0);
-    EXPECT_EQ(run({"vocab", "remove", "澄言"}).exitCode, 1);
     EXPECT_EQ(run({"vocab", "import", home.filePath(QStringLiteral("missing.csv"))}).exitCode, 1);
     EXPECT_EQ(run({"vocab", "list"}).out.count(QLatin1Char('\n')), 3);
 }
@@ -121,13 +113,9 @@ TEST_F(CliTest, ArgumentErrorsExitTwoWithTheErrorAndTheUsageOnStandardError) {
         {{"vocab", "add", "词", "--colour", "red"}, "未知的选项: --colour", "用法: vocena vocab"},
         {{"vocab", "add", "词", "--variants"}, "选项 --variants 缺少值", "用法: vocena vocab"},
         {{"process", "--inject=yes"}, "选项 --inject 不接受值", "用法: vocena process"},
-        {{"vocab", "list", "--variants", "a"}, "未知的选项: --variants", "用法: vocena vocab"},  // only for add
         {{"vocab", "add", " "}, "词汇不能为空", "用法: vocena vocab"},
         {{"terms", "dismiss", " "}, "词不能为空", "用法: vocena terms"},
         {{"process", "--mode", "loud"}, "--mode 的值无效: loud（可选 input、assistant）", "用法: vocena process"},
-        {{"model", "verify", "dir", "--type", "whisper"}, "--type 的值无效: whisper", "用法: vocena model"},
-        {{"transcribe"}, "缺少参数: FILE.wav", "用法: vocena transcribe"},
-        {{"listen", "now"}, "多余的参数: now", "用法: vocena listen"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -138,30 +126,15 @@ TEST_F(CliTest, ArgumentErrorsExitTwoWithTheErrorAndTheUsageOnStandardError) {
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // nothing ran
 }
 
-TEST_F(CliTest, HelpForTheProgramAndEveryCommandAndForm) {
-    const QString program = QStringLiteral("命令:");
+// (`--version`: the install and package tests.)
+TEST_F(CliTest, HelpOfTheProgramCommandsAndFormsRunsNothing) {
     const QList<std::pair<QStringList, QString>> cases = {
-        {{"--help"}, program}, {{"-h"}, program}, {{"help"}, program}, {{"-v", "--help"}, program},
-        {{"help", "model"}, "用法: vocena model"}, {{"config", "set", "--help"}, "用法: vocena config"},
-        {{"key", "help"}, "用法: vocena key"}, {{"ai", "-h"}, "用法: vocena ai"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
-        {{"model", "install", "--help"}, "用法: vocena model"}, {{"settings", "--help"}, "用法: vocena settings"},
+        {{"--help"}, "命令:"}, {{"help"}, "命令:"}, {{"help", "model"}, "用法: vocena model"}, {{"ai", "-h"}, "用法: vocena ai"},
+        {{"config", "set", "--help"}, "用法: vocena config"}, {{"vocab", "add", "w", "--help"}, "用法: vocena vocab"},
     };
     for (const auto& [args, usage] : cases)
         EXPECT_TRUE(test::prints(run(args), 0, {usage})) << args.join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(dataFile(QStringLiteral("vocabulary.json"))));  // `vocab add w --help` added nothing
-    // The project's version, the one the settings window shows.
-    const QString version = QStringLiteral("vocena %1\n").arg(QStringLiteral(VOCENA_PROJECT_VERSION));
-    EXPECT_TRUE(test::exits(run({"--version"}), 0, {}, version));
-}
-
-TEST_F(CliTest, ArgumentsAfterADoubleDashAreValuesAndVerboseShowsTheLog) {
-    EXPECT_EQ(run({"config", "set", "com.vocena.ai.model", "--", "-mini"}).exitCode, 0);
-    EXPECT_EQ(run({"config", "get", "com.vocena.ai.model"}).out, QStringLiteral("\"-mini\"\n"));
-    EXPECT_EQ(run({"vocab", "add", "--category", "选项", "--", "--help"}).exitCode, 0);
-    EXPECT_EQ(run({"vocab", "list"}).out, QStringLiteral("--help (选项)\n"));
-
-    EXPECT_FALSE(run({"vocab", "add", "一"}).err.contains(QStringLiteral("[VocabularyStore]")));
-    EXPECT_TRUE(run({"-v", "vocab", "add", "二"}).err.contains(QStringLiteral("[VocabularyStore] 词汇库已保存")));
 }
 
 TEST_F(CliTest, StandardInputLosesOnlyTheLineBreakThatEndsIt) {
@@ -214,7 +187,6 @@ TEST_F(CliTest, TermsListAcceptAndDismiss) {
     EXPECT_EQ(run({"terms", "list"}).out, QStringLiteral("澄言\t3\t疑似人名\n15\t2\t-\n明志中心\t2\t专业术语\n"));
     EXPECT_TRUE(test::exits(run({"terms", "accept", "明志中心"}), 0));
     EXPECT_TRUE(read("vocabulary.json").contains(R"("word":"明志中心","variants":["名志中心","明智中心","明志终心","明志中新"],"category":"专业术语")"));
-    EXPECT_EQ(run({"terms", "accept", "明志中心"}).exitCode, 0);  // already there: nothing to do
 
     EXPECT_EQ(run({"terms", "dismiss", "澄言"}).exitCode, 0);
     EXPECT_TRUE(read("term_suppressed.json").contains(R"("term":"澄言")"));

@@ -44,25 +44,18 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuate
     const QString text = spoken.out.trimmed();
     ASSERT_TRUE(test::described(spoken, spoken.exitCode == 0 && !text.isEmpty() && !text.contains(QLatin1Char('\n'))));
 
-    // Through the pipeline (a dry run; AI off, so the transcript is typed unchanged).
-    ASSERT_EQ(run({"config", "set", "com.vocena.ai.enabled", "false"}).exitCode, 0);
-    EXPECT_TRUE(test::exits(run({"transcribe", SpeechTestAssets::shared().speechWav(), "--ai"}), 0, {}, text + '\n'));
-
-    // With a punctuation model (the generated one puts 。 after 好), as printed and in the dry run.
+    // With a punctuation model (the generated one puts 。 after 好).
     const QString punctuation = SpeechTestAssets::copyFolder(SpeechTestAssets::shared().punctuationModel(QStringLiteral("good")),
                                                              home.filePath(QStringLiteral("src/vocena-test-punctuation")));
     ASSERT_EQ(run({"model", "install", punctuation}).exitCode, 0);
-    EXPECT_TRUE(run({"model", "list"}).out.contains(QStringLiteral("  vocena-test-punctuation  标点  ct-transformer-punctuation  已验证")));
     QString punctuated = QString(text).replace(QStringLiteral("好"), QStringLiteral("好。"));
     if (!punctuated.endsWith(QStringLiteral("。"))) punctuated += QStringLiteral("。");
     EXPECT_EQ(transcribe().out.trimmed(), punctuated);
-    EXPECT_EQ(run({"transcribe", SpeechTestAssets::shared().speechWav(), "--ai"}).out.trimmed(), punctuated);
     EXPECT_TRUE(doctorSays(QStringLiteral("标点: 开启（模型 vocena-test-punctuation）")));
     ASSERT_EQ(run({"config", "set", "com.vocena.speech.punctuation", "false"}).exitCode, 0);
     EXPECT_EQ(transcribe().out.trimmed(), text);
     EXPECT_TRUE(doctorSays(QStringLiteral("标点: 关闭")));
 
-    EXPECT_EQ(run({"transcribe", SpeechTestAssets::shared().path("missing.wav")}).exitCode, 1);
     EXPECT_EQ(run({"model", "remove", "good"}).exitCode, 0);
     EXPECT_TRUE(transcribe().err.contains(QStringLiteral("未安装语音模型")));
 }
@@ -75,7 +68,6 @@ TEST_F(SpeechCliTest, TranscribeNeedsAModelThenPrintsPartialsAndTheTextPunctuate
 TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreamingText) {
     ASSERT_NO_FATAL_FAILURE(install(model("good")));
     const QString name = QStringLiteral("sherpa-onnx-zipformer-ctc-zh-int8-2025-07-03");
-    EXPECT_TRUE(run({"model", "--help"}).out.contains(QStringLiteral("  %1  整句识别\n").arg(name)));
     const QByteArray archive = test::readFile(SpeechTestAssets::shared().offlineReleaseArchive(name, home.filePath(QStringLiteral("src"))));
     LoopbackHttpServer mirror([&archive](const auto& request) { return LoopbackHttpServer::Response::download(archive, request); });
     const char* key = "com.vocena.models.mirror";
@@ -86,7 +78,6 @@ TEST_F(SpeechCliTest, TranscribePrintsTheFinalPassTextAndFallsBackOnTheStreaming
     ASSERT_EQ(run({"config", "set", key, mirror.baseURL()}).exitCode, 0);
     ASSERT_TRUE(test::prints(run({"model", "install", name}), 0, {"整句识别模型"}));
     EXPECT_EQ(mirror.requests().last().target, "/k2-fsa/sherpa-onnx/releases/download/asr-models/" + name.toLatin1() + ".tar.bz2");
-    EXPECT_TRUE(run({"model", "list"}).out.contains(QStringLiteral("  %1  整句识别  offline-zipformer-ctc  已验证").arg(name)));
 
     EXPECT_TRUE(finalPassHeard());
     EXPECT_TRUE(doctorSays(QStringLiteral("最终文字: 整句识别模型 ") + name));
@@ -120,7 +111,6 @@ TEST_F(SpeechCliTest, TheVocabularyReachesTheRecogniserAsHotwordsAndTheDoctorSay
 
     ASSERT_EQ(run({"model", "install", TransducerTestModel::shared().directory(), "--type", "transducer"}).exitCode, 0);
     ASSERT_EQ(run({"model", "use", "transducer"}).exitCode, 0);
-    EXPECT_TRUE(heard().startsWith(QStringLiteral("你好你好")));
     EXPECT_TRUE(doctorSays(QStringLiteral("热词: 已启用，但词汇表中没有可用的词（分数 1.5）")));
 
     ASSERT_EQ(run({"vocab", "add", "泥好"}).exitCode, 0);

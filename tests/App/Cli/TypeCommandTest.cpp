@@ -81,7 +81,6 @@ TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommandOrA
         SCOPED_TRACE(command.join(' ').toStdString());
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         EXPECT_TRUE(vocena::test::exits(run(command, kChinese.toUtf8()), 1, {"未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"}));
-        EXPECT_EQ(field.text(), QString());
         EXPECT_EQ(QGuiApplication::clipboard()->text(), kChinese);
         endKeeper();
     }
@@ -104,7 +103,6 @@ TEST_F(TypeCommandTest, APasteNobodyFetchedStaysOnTheClipboardAfterTheCommandOrA
 }
 
 TEST_F(TypeCommandTest, SaysWhyItCannotType) {
-    EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "\n"), 1, {"文本为空"}));
     env << QStringLiteral("DISPLAY");
     // The reason, then what to install.
     EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("type")}, "abc"), 1,
@@ -131,7 +129,6 @@ TEST_F(TypeCommandTest, WithFcitx5ButNoFocusedFieldTheWordsGoAnotherWayOrAreShow
     // The words themselves are shown.
     EXPECT_TRUE(vocena::test::exits(run({QStringLiteral("process"), QStringLiteral("--inject")}, kChinese.toUtf8()), 1,
                                     {refused, "未能自动输入，也无法写入剪贴板", QStringLiteral("识别的文字：") + kChinese}));
-    EXPECT_TRUE(fcitx5.committed.isEmpty());
 }
 
 }  // namespace

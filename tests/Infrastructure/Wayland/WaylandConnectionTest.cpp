@@ -1,13 +1,12 @@
 // The app's own Wayland connection on real compositors: the permission check asks the
 // compositor named by WAYLAND_DISPLAY, and a compositor that goes away leaves typing and the
-// clipboard unavailable, logged, without a crash.
+// clipboard unavailable, without a crash.
 #include "Infrastructure/Permissions/WlrootsAccessibilityProbe.h"
 #include "Infrastructure/TextInjection/WaylandKeyEventSink.h"
 #include "Infrastructure/TextInjection/WlrDataControlClipboard.h"
 #include "Infrastructure/Wayland/WaylandConnection.h"
 #include "Infrastructure/Wayland/WlrSelections.h"
 #include "support/HeadlessSway.h"
-#include "support/LogCapture.h"
 #include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +53,8 @@ TEST(WaylandConnectionTest, ACompositorThatGoesAwayLeavesTypingAndTheClipboardUn
     ASSERT_TRUE(keys.isAvailable());
     ASSERT_TRUE(clipboard.offer(QStringLiteral("一段文字"), PasteSelection::clipboard));
 
-    test::LogCapture log;
     compositor.stop();
     EXPECT_TRUE(waitUntil([&] { return !connection.isConnected(); }, 5000));
-    EXPECT_TRUE(log.contains(QStringLiteral("与 Wayland 混成器的连接已断开")));
     EXPECT_FALSE(keys.isAvailable());
     EXPECT_FALSE(keys.typeCharacter(U'a'));
     keys.pressPaste(PasteKey::controlV);
