@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -85,16 +84,4 @@ TEST_F(VocabularyCsvTest, ImportsWordCategoryAndVariantsColumnsInOneSave) {
     EXPECT_EQ(described(store.items()), (QStringList{"澄言|-|-", "张三|人名|-", "只有两列|-|-", "分隔|-|", "空片段|-|a;;b", "Qt|框架|-", "qt|-|-"}));
     EXPECT_EQ(log.lines().filter(QStringLiteral("词汇库已保存")), QStringList{QStringLiteral("[VocabularyStore] 词汇库已保存: 7 条")});
     EXPECT_EQ(VocabularyStore(store.filePath(), Clock::system()).items(), store.items());
-}
-
-// The first line is always a header; a file that adds nothing leaves the vocabulary unsaved.
-TEST_F(VocabularyCsvTest, AFileOfAnotherToolOrWithNothingToAdd) {
-    EXPECT_EQ(store.importFromCSV(csv("词汇,类别")), 0);
-    EXPECT_EQ(store.importFromCSV(csv("")), 0);
-    EXPECT_FALSE(QFileInfo::exists(store.filePath()));
-    test::LogCapture log;
-    EXPECT_EQ(store.importFromCSV(dir.filePath(QStringLiteral("missing.csv"))), 0);
-    EXPECT_EQ(log.lines(), QStringList{QStringLiteral("[VocabularyStore] 无法读取文件，所有编码都失败")});
-    EXPECT_EQ(store.importFromCSV(csv(utf16(QStringLiteral("词汇\r\n澄言,,产品\r\n"), QStringConverter::Utf16LE))), 1);
-    EXPECT_EQ(described(store.items()), QStringList{"澄言|产品|-"});
 }

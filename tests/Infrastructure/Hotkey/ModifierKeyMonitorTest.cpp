@@ -99,7 +99,6 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGesturesAndTypingIsNeverLog
         {"Shift+Alt twice (the layout switch, Shift first)", "shift 30 shift+alt 50 - 100 shift 30 shift+alt 50 -", {}},
         {"Super held at the second press, and the first tap is forgotten", "alt 50 - 50 super 50 super+alt 50 - 50 alt 50 -", {}},
         {"Control within the wait", "alt 50 - 50 alt 100 alt+ctrl 100 -", {}},
-        {"Control added to the first press", "alt 50 alt+ctrl 50 alt 50 - 50 alt 50 -", {}},
 
         // The mode switch: Alt+Control held 0.3 s, once until released, also without
         // another event; Shift on top neither fires it again nor restarts the hold.
@@ -108,13 +107,11 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGesturesAndTypingIsNeverLog
         {"Alt+Control released early, or with Super", "alt+ctrl 250 alt 250 alt+ctrl+super 1000 -", {}},
         {"Control+Alt+T, and the pair again afterwards", "ctrl 50 ctrl+alt 100 key 500 ctrl+alt+shift 500 - 50 ctrl+alt 400 -",
          {"combo(option,control)@1500"}},
-        {"Control+Alt+click", "ctrl+alt 100 click 500 -", {}},
         {"Control let go first after Control+Alt: the Alt still held is no first tap", "ctrl+alt 100 alt 50 - 100 alt 50 -", {}},
 
-        // A stop forgets the first tap, a pending confirmation, and one waiting for the release.
+        // A stop forgets the first tap and a pending confirmation.
         {"stopped after the first tap", "alt - restart alt -", {}},
         {"stopped while confirming", "alt - alt 50 restart -", {}},
-        {"stopped while waiting for the release", "alt - alt 200 restart -", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,10 +123,8 @@ TEST_F(ModifierKeyMonitorTest, ScriptsOfKeysGiveTheirGesturesAndTypingIsNeverLog
     }
 }
 
-TEST_F(ModifierKeyMonitorTest, StartsOnceAndRetriesASourceThatCouldNotStart) {
-    monitor.startMonitoring();
-    EXPECT_EQ(source->starts, 1);
-
+// (A second start of a running monitor starting its source again: AppDelegateTest.)
+TEST_F(ModifierKeyMonitorTest, RetriesASourceThatCouldNotStart) {
     // A source that cannot start is tried again at the next start.
     monitor.stopMonitoring();
     EXPECT_FALSE(source->isRunning());

@@ -26,7 +26,6 @@ constexpr uint altL = 0xffe9, altR = 0xffea, controlR = 0xffe4, levelThree = 0xf
 class Fcitx5BridgeClientTest : public ::testing::Test {
 protected:
     Fcitx5BridgeClientTest() {
-        EXPECT_FALSE(bus.address().isEmpty());
         for (auto signal : {&Fcitx5Bridge::otherKey, &Fcitx5Bridge::focusChanged}) QObject::connect(bridge, signal, [this] { ++arrived; });
         QObject::connect(bridge, &Fcitx5Bridge::modifierKey, [this] { ++arrived; });
     }
