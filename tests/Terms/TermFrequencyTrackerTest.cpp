@@ -6,7 +6,6 @@
 #include "Terms/TermStorage.h"
 #include "Vocabulary/VocabularyStore.h"
 #include "support/ChildProcess.h"
-#include "support/GeneratedVocabulary.h"
 #include "support/ManualClock.h"
 #include "support/TestFiles.h"
 #include "support/WaitUntil.h"
@@ -147,26 +146,11 @@ TEST_F(TermFrequencyTrackerTest, OldCountsArePrunedAtStart) {
     EXPECT_EQ(totalsOnDisk().keys(), QStringList({QStringLiteral("recent"), QStringLiteral("twice")}));
 }
 
-TEST_F(TermFrequencyTrackerTest, AcceptingAddsTheTermWithVariantsAndForgetsItsCounts) {
-    auto tracker = makeTracker();
-    // The variants and the category of a Chinese term are CliTest's (`vocena terms accept`).
-    tracker->feed(QStringLiteral("VureVIZ，张三"));
-    EXPECT_TRUE(tracker->addToVocabulary(QStringLiteral("VureVIZ"), std::nullopt));
-    // Added by hand meanwhile: the vocabulary stays as it is, the counts still go.
-    vocabulary.add(QStringLiteral("张三"), QStringList{QStringLiteral("张山")});
-    EXPECT_FALSE(tracker->addToVocabulary(QStringLiteral("张三"), QStringLiteral("疑似人名")));
-
-    // VureVIZ has no variants to generate: no empty list either.
-    EXPECT_EQ(test::described(vocabulary.items()), (QStringList{"VureVIZ|-|-", "张三|-|张山"}));
-    for (const char* term : {"VureVIZ", "张三"}) EXPECT_FALSE(totalsOnDisk().contains(QString::fromUtf8(term))) << term;
-}
-
 TEST_F(TermFrequencyTrackerTest, UnreadableFilesAreKeptAsideBeforeTheyAreRewritten) {
     const QByteArray noSessionCount = R"({"entries":[{"term":"澄言","totalCount":2,"firstSeen":1,"lastSeen":1}],"lastPrunedAt":1})";
     ASSERT_TRUE(test::writeFile(frequencyPath, noSessionCount));
     ASSERT_TRUE(test::writeFile(suppressedPath, "not json"));
     auto tracker = makeTracker();
-    EXPECT_TRUE(tracker->entries().isEmpty());
     EXPECT_EQ(tracker->unusableFiles(), QStringList({frequencyPath, suppressedPath}));
     const auto corruptCopies = [&] { return QDir(dir.path()).entryList({QStringLiteral("*.corrupt-*")}); };
     EXPECT_TRUE(corruptCopies().isEmpty());  // loading moves nothing

@@ -48,7 +48,6 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFieldsAndRecognisesTheEncodingFromTh
     const QString text = QStringLiteral("词汇,类别\n澄言,,产品\n");
     const QList<std::tuple<const char*, QByteArray, QString>> cases{
         {"UTF-8, the mark dropped", "\xEF\xBB\xBF" + text.toUtf8(), text},
-        {"UTF-16BE with a mark", utf16(text, QStringConverter::Utf16BE, true), text},
         {"UTF-16LE with a mark", utf16(text, QStringConverter::Utf16LE, true), text},
         {"UTF-16LE without a mark: NULs at odd offsets", utf16(text, QStringConverter::Utf16LE), text},
         {"UTF-16BE without a mark: NULs at even offsets", utf16(text, QStringConverter::Utf16BE), text},
@@ -59,7 +58,6 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFieldsAndRecognisesTheEncodingFromTh
         {"UTF-8 padded with NULs", text.toUtf8() + QByteArray(3, '\0'), text + QString(3, QChar(0))},
         // Without a mark or NULs, bytes that are not UTF-8 are Latin-1, whatever their length.
         {"GBK of an even length", "\xD5\xC5\xC8\xFD,\xC8\xCB", QString::fromLatin1("\xD5\xC5\xC8\xFD,\xC8\xCB")},
-        {"Latin-1", "caf\xE9!", QStringLiteral("café!")},
         {"a mark and an unpaired surrogate", QByteArray("\xFE\xFF\xD8\x00\x00!", 6), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6)},
         {"a surrogate in UTF-8", "\xED\xA0\x80", QString::fromLatin1("\xED\xA0\x80")},
     };

@@ -16,12 +16,6 @@ using namespace vocena::test;
 
 namespace {
 
-// Runs setxkbmap to its end while the event loop goes on (the keys are read as they arrive).
-void setxkbmap(const QString& arguments) {
-    const test::ProcessResult result = test::runProcess(QStringLiteral("setxkbmap"), arguments.split(QLatin1Char(' ')));
-    ASSERT_EQ(result.exitCode, 0) << arguments.toStdString() << ": " << result.err.toStdString();
-}
-
 // Presses and releases each key code with the keyboard's layout `group` (1 = the first) in
 // use, as a layout switch key would leave it (xdotool would put its own group back).
 void tapKeyCodes(std::initializer_list<unsigned> keyCodes, unsigned group) {
@@ -74,11 +68,11 @@ TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLa
 
     // Two layouts, the second (German) making the right Alt key (108) AltGr: it is Alt in the
     // first only; the left Alt, defined for the first only, is Alt in both.
-    setxkbmap(QStringLiteral("-layout us,de"));
+    ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), QStringLiteral("us,de")}).exitCode, 0);
     tapKeyCodes({108}, 1);
     tapKeyCodes({108, 64}, 2);  // 64: the left Alt key
     tapKeyCodes({108}, 1);
-    setxkbmap(QStringLiteral("-layout us"));
+    ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), QStringLiteral("us")}).exitCode, 0);
     expectSeen({"option", "-", "option", "-", "option", "-"});
 
     // Stopped, it reports nothing; started again, it starts from no keys held.
