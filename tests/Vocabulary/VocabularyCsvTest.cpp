@@ -53,13 +53,10 @@ TEST(VocabularyCsvReaderTest, SplitsLinesAndFieldsAndRecognisesTheEncodingFromTh
         {"UTF-16BE without a mark: NULs at even offsets", utf16(text, QStringConverter::Utf16BE), text},
         {"ASCII UTF-16LE, which would also be valid UTF-8", utf16(QStringLiteral("a,b\n"), QStringConverter::Utf16LE),
          QStringLiteral("a,b\n")},
-        // A few NULs in UTF-8 (a stray one, padding at the end) do not make it UTF-16.
+        // A stray NUL in UTF-8 does not make it UTF-16.
         {"UTF-8 with one NUL", text.repeated(3).toUtf8() + QByteArray(1, '\0'), text.repeated(3) + QChar(0)},
-        {"UTF-8 padded with NULs", text.toUtf8() + QByteArray(3, '\0'), text + QString(3, QChar(0))},
         // Without a mark or NULs, bytes that are not UTF-8 are Latin-1, whatever their length.
         {"GBK of an even length", "\xD5\xC5\xC8\xFD,\xC8\xCB", QString::fromLatin1("\xD5\xC5\xC8\xFD,\xC8\xCB")},
-        {"a mark and an unpaired surrogate", QByteArray("\xFE\xFF\xD8\x00\x00!", 6), QString::fromLatin1("\xFE\xFF\xD8\x00\x00!", 6)},
-        {"a surrogate in UTF-8", "\xED\xA0\x80", QString::fromLatin1("\xED\xA0\x80")},
     };
     for (const auto& [name, bytes, expected] : cases) EXPECT_EQ(VocabularyCsvReader::decode(bytes), expected) << name;
 }
