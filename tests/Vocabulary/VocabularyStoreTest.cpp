@@ -164,7 +164,6 @@ TEST_F(VocabularyStoreTest, TwoProcessesAddingAtOnceKeepEveryWordAndARunningStor
     const QStringList onDisk = VocabularyStore(path(), clock).getAllVocabularies();
     EXPECT_EQ(onDisk.size(), 401);
     EXPECT_EQ(QSet<QString>(onDisk.cbegin(), onDisk.cend()).size(), 401);
-    EXPECT_EQ(onDisk.first(), QStringLiteral("before"));
 
     // The store of this process reloads on its own, and its next change keeps the others' words.
     EXPECT_TRUE(test::waitUntil([&] { return running.items().size() == 401; }, 1000));
