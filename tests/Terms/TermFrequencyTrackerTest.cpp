@@ -101,8 +101,8 @@ protected:
 
 }  // namespace
 
-// Counts survive a restart, a text still queued when the tracker goes included.
-TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThreadAndItsCountSurvivesARestart) {
+// The counts are on disk once the tracker has gone, those of a text still queued included.
+TEST_F(TermFrequencyTrackerTest, ATermIsSuggestedOnceOnItsThirdTextOnTheMainThreadAndTheCountsAreSavedAtTheEnd) {
     auto tracker = makeTracker();
     {
         SuggestionObserver observer;
