@@ -1,5 +1,4 @@
 #include "Support/ReferenceDate.h"
-#include "Support/Regex.h"
 #include "Support/TextUtils.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +17,6 @@ TEST(TextUtils, GraphemesAreUserPerceivedCharactersAndTrimmingUsesUnicodeWhiteSp
     // Zero-width space is not white space in Unicode.
     EXPECT_EQ(TextUtils::trimmed(QString::fromUtf8("\u200bx")), QString::fromUtf8("\u200bx"));
     EXPECT_EQ(TextUtils::trimmedSpacesAndTabs(QStringLiteral("\t a b \n")), QStringLiteral("a b \n"));
-}
-
-TEST(Regex, FollowsIcuSemantics) {
-    // \s is Unicode white space, including the ideographic space.
-    EXPECT_EQ(Regex(QStringLiteral("\\s+")).replaceAll(QString::fromUtf8("a\u3000 b"), QStringLiteral("_")), QStringLiteral("a_b"));
-    // "." stops at line ends; "$" only matches at the end unless anchors match lines.
-    EXPECT_FALSE(Regex(QStringLiteral("a.b")).contains(QStringLiteral("a\nb")));
-    EXPECT_TRUE(Regex(QStringLiteral("a.b"), Regex::DotMatchesLineSeparators).contains(QStringLiteral("a\nb")));
-    EXPECT_EQ(Regex(QStringLiteral("^#+ (.*)$")).replaceAll(QStringLiteral("# a\n# b"), QStringLiteral("$1")), QStringLiteral("# a\n# b"));
-    EXPECT_EQ(Regex(QStringLiteral("^#+ (.*)$"), Regex::AnchorsMatchLines).replaceAll(QStringLiteral("# a\n## b"), QStringLiteral("$1")),
-              QStringLiteral("a\nb"));
-    const auto groups = Regex(QStringLiteral("删除(最后)?(\\d+)个字")).firstMatch(QStringLiteral("请删除3个字"));
-    ASSERT_TRUE(groups.has_value());
-    EXPECT_EQ(*groups, (QStringList{QStringLiteral("删除3个字"), QString(), QStringLiteral("3")}));
-    EXPECT_TRUE(Regex(QStringLiteral("abc"), Regex::CaseInsensitive).contains(QStringLiteral("xABC")));
-    Regex broken(QStringLiteral("(unclosed"));
-    EXPECT_FALSE(broken.isValid());
-    EXPECT_EQ(broken.replaceAll(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("x"));
 }
 
 TEST(ReferenceDate, SecondsSince2001) {

@@ -1,12 +1,11 @@
 // The XInput2 modifier source on the Xvfb display of scripts/with-xvfb, driven by xdotool: the
-// events it reports, whatever the layout and whoever grabs the keyboard.
+// events it reports, whatever the layout.
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
 #include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
-// Xlib after Qt (its macros clash with Qt's names): another client's keyboard grab and
-// layout switch.
+// Xlib after Qt (its macros clash with Qt's names): the layout switch.
 #include "Infrastructure/X11/X11Connection.h"
 
 #include <X11/XKBlib.h>
@@ -16,12 +15,6 @@ using namespace vocena;
 using namespace vocena::test;
 
 namespace {
-
-// Runs setxkbmap to its end while the event loop goes on (the keys are read as they arrive).
-void setxkbmap(const QString& arguments) {
-    const test::ProcessResult result = test::runProcess(QStringLiteral("setxkbmap"), arguments.split(QLatin1Char(' ')));
-    ASSERT_EQ(result.exitCode, 0) << arguments.toStdString() << ": " << result.err.toStdString();
-}
 
 // Presses and releases each key code with the keyboard's layout `group` (1 = the first) in
 // use, as a layout switch key would leave it (xdotool would put its own group back).
@@ -47,7 +40,7 @@ QString describe(const ModifierEvent& event) {
     return event.kind == ModifierEvent::Kind::buttonPressed ? QStringLiteral("click(%1)").arg(held) : held;
 }
 
-TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayoutAndUnderAnotherClientsGrab) {
+TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayout) {
     X11ModifierFlagSource source;
     QStringList seen;
     const auto record = [&](const ModifierEvent& event) { seen << describe(event); };
@@ -73,29 +66,14 @@ TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLa
                 "control", "-",                                            //
                 "click(-)", "option", "click(option)", "-"});
 
-    // Left Alt and left Control swap places: xdotool presses the key now labelled Alt_L.
-    setxkbmap(QStringLiteral("-option ctrl:swap_lalt_lctl"));
-    xdotool(QStringLiteral("keydown Alt_L keyup Alt_L keydown Control_L keyup Control_L"));
-    setxkbmap(QStringLiteral("-option"));
     // Two layouts, the second (German) making the right Alt key (108) AltGr: it is Alt in the
     // first only; the left Alt, defined for the first only, is Alt in both.
-    setxkbmap(QStringLiteral("-layout us,de"));
+    ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), QStringLiteral("us,de")}).exitCode, 0);
     tapKeyCodes({108}, 1);
     tapKeyCodes({108, 64}, 2);  // 64: the left Alt key
     tapKeyCodes({108}, 1);
-    setxkbmap(QStringLiteral("-layout us"));
-    expectSeen({"option", "-", "control", "-",  // swapped
-                "option", "-", "option", "-", "option", "-"});
-
-    // Another client grabs the keyboard (an open menu, a full-screen game): the keys still
-    // arrive. (The gestures of these keys in real time are in DictationEndToEndTest.)
-    {
-        X11Connection other;
-        ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync, CurrentTime),
-                  GrabSuccess);
-        xdotool(QStringLiteral("keydown Alt_R keyup Alt_R key Tab"));
-        expectSeen({"option", "option", "option", "-", "key(-)"});  // xdotool presses the left Alt with the right
-    }
+    ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), QStringLiteral("us")}).exitCode, 0);
+    expectSeen({"option", "-", "option", "-", "option", "-"});
 
     // Stopped, it reports nothing; started again, it starts from no keys held.
     source.stop();

@@ -26,7 +26,6 @@ constexpr uint altL = 0xffe9, altR = 0xffea, controlR = 0xffe4, levelThree = 0xf
 class Fcitx5BridgeClientTest : public ::testing::Test {
 protected:
     Fcitx5BridgeClientTest() {
-        EXPECT_FALSE(bus.address().isEmpty());
         for (auto signal : {&Fcitx5Bridge::otherKey, &Fcitx5Bridge::focusChanged}) QObject::connect(bridge, signal, [this] { ++arrived; });
         QObject::connect(bridge, &Fcitx5Bridge::modifierKey, [this] { ++arrived; });
     }
@@ -69,9 +68,6 @@ TEST_F(Fcitx5BridgeClientTest, AvailableOnlyWhenFcitx5RunsWithTheBridgeOfThisVer
     fake.version = 2;
     EXPECT_EQ(availability(), QStringLiteral("-桥接插件的版本 2 与本程序（版本 1）不符"));
     EXPECT_FALSE(fcitx5Activated());
-
-    Fcitx5Bridge busless(QDBusConnection(QStringLiteral("no such connection")));
-    EXPECT_EQ(await(busless.checkAvailability()).value->detail, QStringLiteral("没有 D-Bus 会话总线"));
 }
 
 // With a focused field text is committed and logged with the program that took it; without
@@ -95,11 +91,6 @@ TEST_F(Fcitx5BridgeClientTest, TextAndKeysGoToTheFocusedFieldOrWithoutOneToTheX1
     ASSERT_TRUE(inject(injector, QStringLiteral("第三句")).ok());
     EXPECT_EQ(x11.typed, QStringList{QStringLiteral("第三句")});
     EXPECT_FALSE(fcitx5Activated());
-
-    // Without an X11 path the failure is reported, not passed over.
-    Fcitx5TextInjector alone(*bridge, nullptr);
-    EXPECT_EQ(inject(alone, QStringLiteral("第四句")).error, QStringLiteral("按键模拟失败"));
-    EXPECT_EQ(inject(alone, QString()).error, QStringLiteral("文本为空"));
 }
 
 // Repeats are not followed, nor keys that are no modifiers of the monitor; a key held longer

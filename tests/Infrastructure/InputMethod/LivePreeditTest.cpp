@@ -15,16 +15,13 @@ namespace {
 
 class LivePreeditTest : public ::testing::Test {
 protected:
-    LivePreeditTest() {
-        EXPECT_FALSE(bus.address().isEmpty());
-        EXPECT_TRUE(fake.start());
-    }
+    LivePreeditTest() { EXPECT_TRUE(fake.start()); }
     ~LivePreeditTest() override {
         preedit.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     }
 
-    void follow(bool withBridge) { dictation.follow(withBridge ? bridge.get() : nullptr); }
+    void follow() { dictation.follow(bridge.get()); }
     void start() { ASSERT_TRUE(await(service.startVoiceInput()).ok()); }
     // Waits until the bus has carried every call made so far (Version is answered after them).
     void settle() { ASSERT_TRUE(await(bridge->checkAvailability()).ok()); }
@@ -46,14 +43,12 @@ protected:
 // Partials show while the recording runs, a burst of them is coalesced to the latest, and the
 // preedit is cleared when the recording ends, before the final text is committed.
 TEST_F(LivePreeditTest, PartialsAreShownCoalescedAndClearedBeforeTheCommit) {
-    follow(true);
+    follow();
     start();
     // One call in flight at a time: what arrives meanwhile is replaced by the latest text.
     for (const QString& text : {QStringLiteral("今"), QStringLiteral("今天"), QStringLiteral("今天天"), QStringLiteral("今天天气很")})
         recognizer.partial(text);
     ASSERT_TRUE(waitUntil([&] { return fake.events.size() == 2; }));
-    recognizer.partial(QStringLiteral("今天天气很"));  // unchanged: nothing new to show
-    settle();
     service.stopVoiceInput();
     recognizer.final(QStringLiteral("今天天气很好"));
     ASSERT_TRUE(waitUntil([&] { return !fake.committed.isEmpty(); }));
@@ -64,30 +59,29 @@ TEST_F(LivePreeditTest, PartialsAreShownCoalescedAndClearedBeforeTheCommit) {
     for (const QString& line : log.lines()) EXPECT_FALSE(line.contains(QStringLiteral("今天"))) << line.toStdString();
 }
 
-// How a recording ends, or what keeps the preedit away, and the calls fcitx5 then sees. A
-// preedit the bridge refuses (no field has the focus) is not logged.
+// How a recording ends, or what keeps the preedit away, and the calls fcitx5 then sees. (With
+// another typing backend there is no bridge to call: every dictation test without fcitx5 runs that.)
 TEST_F(LivePreeditTest, EveryEndClearsThePreeditAndNothingIsSentWhenItIsNotWanted) {
     struct Case {
         const char* name;
-        bool withBridge, preference, focused;
+        bool preference, focused;
         std::function<void()> end;
         QStringList events;
     };
     const auto stop = [this] { service.stopVoiceInput(); };
     const QStringList shownThenCleared{QStringLiteral("preedit 你好"), QStringLiteral("clear")};
     const QList<Case> cases{
-        {"a recognition error", true, true, true, [this] { recognizer.fail(); }, shownThenCleared},
-        {"a quit: the dictation stack goes away mid-recording", true, true, true, [this] { preedit.reset(); }, shownThenCleared},
-        {"the preference is off", true, false, true, stop, {}},
-        {"another typing backend (no bridge)", false, true, true, stop, {}},
-        {"no field has the focus", true, true, false, stop, {QStringLiteral("clear")}},
+        {"a recognition error", true, true, [this] { recognizer.fail(); }, shownThenCleared},
+        {"a quit: the dictation stack goes away mid-recording", true, true, [this] { preedit.reset(); }, shownThenCleared},
+        {"the preference is off", false, true, stop, {}},
+        {"no field has the focus", true, false, stop, {QStringLiteral("clear")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fake.events.clear();
         fake.focused = c.focused;
         ASSERT_TRUE(prefs.setValue(LivePreedit::preferenceKey, c.preference).isEmpty());
-        follow(c.withBridge);
+        follow();
         start();
         recognizer.partial(QStringLiteral("你好"));
         settle();
@@ -109,5 +103,4 @@ TEST_F(LivePreeditTest, EveryEndClearsThePreeditAndNothingIsSentWhenItIsNotWante
         settle();
         EXPECT_EQ(fake.events.size(), before);
     }
-    EXPECT_FALSE(log.contains(QStringLiteral("实时预编辑")));
 }

@@ -44,7 +44,6 @@ protected:
 
 // On a German layout y and z swap places, @ { [ ] } \ | ~ need AltGr, ^ and ` are dead keys.
 TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterOnTheLayoutInUseAndControlHeldDoesNotMakeShortcuts) {
-    ASSERT_TRUE(service->isTrusted());
     const auto restoreLayout = qScopeGuard([] { runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("us")}); });
     const QString layouts[][2] = {
         {QStringLiteral("us"), QStringLiteral("a-b_c!?@#$%^&*()[]{}\\|;:'\",.<>/`~+= 0123456789\tXY\nz")},
@@ -64,7 +63,7 @@ TEST_F(X11TextInjectionTest, TypesEveryKeyCharacterOnTheLayoutInUseAndControlHel
     EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
 }
 
-TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOneThenDeletesAndUndoes) {
+TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardThenDeletesAndUndoes) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* rich = new QMimeData;
     rich->setHtml(QStringLiteral("<b>加粗</b>"));
@@ -78,11 +77,6 @@ TEST_F(X11TextInjectionTest, KeepsEveryFormatOfTheClipboardAndTheTextOfAnEmptyOn
     EXPECT_EQ(field.waitForText(QStringLiteral("hello")), QStringLiteral("hello"));
     ASSERT_TRUE(await(service->deleteLastCharacters(2)).ok());
     EXPECT_EQ(field.waitForText(QStringLiteral("hel")), QStringLiteral("hel"));
-
-    // Nothing to give back: the dictated text stays, for pasting again.
-    clipboard->clear();
-    expectInjected(QStringLiteral("好"), TextInjectionMode::pasteboard, QStringLiteral("hel好"));
-    EXPECT_EQ(selectionSeenByOthers(), QStringLiteral("好"));
 }
 
 // A clipboard manager of sorts reads the clipboard over and over while the paste waits: only a
@@ -127,7 +121,6 @@ TEST_F(X11TextInjectionTest, ReadsByOtherApplicationsAreNotThePaste) {
         QFile::remove(readings);
         const auto outcome = await(service->injectText(chinese, TextInjectionMode::pasteboard));
         EXPECT_TRUE(readFile(readings).contains(chinese.toUtf8()));
-        EXPECT_EQ(field.shortcuts, QStringList{QStringLiteral("Ctrl+V")});
         EXPECT_EQ(field.waitForText(c.targetFetches ? chinese : QString()), c.targetFetches ? chinese : QString());
         EXPECT_EQ(outcome.error, c.targetFetches ? QString() : QStringLiteral("未能自动输入，文字已复制到剪贴板，按 Ctrl+V 粘贴"));
         EXPECT_EQ(selectionSeenByOthers(), c.targetFetches ? QStringLiteral("before") : chinese);
