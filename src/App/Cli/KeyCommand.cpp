@@ -34,7 +34,9 @@ QCoro::Task<int> KeyCommand::set(Console& console) {
         console.err(QStringLiteral("vocena key: API Key 不能包含换行"));
         co_return ExitUsage;
     }
-    if (!co_await m_services.aiSettings().saveAPIKey(key)) {
+    QCoro::Task<bool> saving = m_services.aiSettings().saveAPIKey(key);
+    const bool saved = co_await std::move(saving);
+    if (!saved) {
         console.err(QStringLiteral("vocena key: 无法保存 API Key"));
         co_return ExitFailure;
     }
@@ -53,7 +55,11 @@ QCoro::Task<int> KeyCommand::status(Console& console) {
 }
 
 QCoro::Task<int> KeyCommand::clear(Console& console) {
-    if (!co_await m_services.aiSettings().clearAPIKey()) {
+    // Plain statements around co_await: g++ 12 resumed a handle it never stored when the
+    // keyring's answer came to `if (!co_await ...)` here, and the command crashed.
+    QCoro::Task<bool> clearing = m_services.aiSettings().clearAPIKey();
+    const bool cleared = co_await std::move(clearing);
+    if (!cleared) {
         console.err(QStringLiteral("vocena key: 无法删除 API Key"));
         co_return ExitFailure;
     }

@@ -61,7 +61,9 @@ QCoro::Task<int> TypeCommand::run(CliCall call, Console& console) {
         console.err(QStringLiteral("vocena type: %1").arg(e.description()));
         co_return ExitFailure;
     }
-    if (!co_await keepClipboardAfterExit())
+    QCoro::Task<bool> keeping = keepClipboardAfterExit();
+    const bool kept = co_await std::move(keeping);
+    if (!kept)
         console.err(QStringLiteral("vocena type: 剪贴板的内容在本命令退出后无法保留"));
     co_return ExitOk;
 }
