@@ -19,8 +19,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -161,7 +163,15 @@ inline void saveScreenshot(QWidget* widget, const QString& name, int margin = 16
         window->setObjectName(QStringLiteral("settingsScreenshotRoot"));
         window->setStyleSheet(SettingsStyle::styleSheet(ThemePalette::isDark(window->palette()), window->objectName()));
     }
-    window->repaint();  // painted and sent before the grab, on the same connection to the X server
+    // Painted and sent before the grab, on the same connection to the X server: the window and
+    // whatever opened over it (a sheet).
+    QList<QPointer<QWidget>> shown;
+    for (QWidget* topLevel : QApplication::topLevelWidgets())
+        if (topLevel->isVisible()) shown << topLevel;
+    for (const QPointer<QWidget>& topLevel : shown) {
+        if (topLevel) (void)QTest::qWaitForWindowExposed(topLevel);  // its events may delete others
+        if (topLevel) topLevel->repaint();
+    }
     const QRect area = window->frameGeometry().adjusted(-margin, -margin, margin, margin);
     QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
