@@ -14,7 +14,7 @@ TEST(InjectionBackendSelectorTest, ThePreferenceIsFollowedWhereItCanBeAndOtherwi
         const char* reason;  // the start of the reason
     } cases[] = {
         // (fcitx5 chosen before X11 and Wayland with no preference, and no way at all, are the
-        // end-to-end tests': Fcitx5EndToEndTest, Fcitx5WaylandEndToEndTest, TypeCommandTest.)
+        // end-to-end tests': Fcitx5EndToEndTest, beside X11 and beside sway, and TypeCommandTest.)
         {"auto", true, false, false, x11, "自动选择 X11（fcitx5 桥接不可用：桥接不可用）"},
         {"auto", true, true, false, wayland, "自动选择 Wayland 虚拟键盘和剪贴板（fcitx5 桥接不可用：桥接不可用）"},
         {"fcitx5", false, false, true, fcitx5, "按设置使用 fcitx5（桥接可用）"},
