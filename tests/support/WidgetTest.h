@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -169,7 +168,8 @@ inline void saveScreenshot(QWidget* widget, const QString& name, int margin = 16
     for (QWidget* topLevel : QApplication::topLevelWidgets())
         if (topLevel->isVisible()) shown << topLevel;
     for (const QPointer<QWidget>& topLevel : shown) {
-        if (topLevel) (void)QTest::qWaitForWindowExposed(topLevel);  // its events may delete others
+        // (Waiting runs events, which may delete another window of the list.)
+        (void)waitUntil([&] { return !topLevel || (topLevel->windowHandle() && topLevel->windowHandle()->isExposed()); });
         if (topLevel) topLevel->repaint();
     }
     const QRect area = window->frameGeometry().adjusted(-margin, -margin, margin, margin);
