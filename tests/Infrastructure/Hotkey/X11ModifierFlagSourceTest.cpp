@@ -1,11 +1,12 @@
 // The XInput2 modifier source on the Xvfb display of scripts/with-xvfb, driven by xdotool: the
-// events it reports, whatever the layout.
+// events it reports, whatever the layout and whoever grabs the keyboard.
 #include "Infrastructure/Hotkey/X11ModifierFlagSource.h"
 #include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
-// Xlib after Qt (its macros clash with Qt's names): the layout switch.
+// Xlib after Qt (its macros clash with Qt's names): another client's keyboard grab and
+// layout switch.
 #include "Infrastructure/X11/X11Connection.h"
 
 #include <X11/XKBlib.h>
@@ -40,7 +41,7 @@ QString describe(const ModifierEvent& event) {
     return event.kind == ModifierEvent::Kind::buttonPressed ? QStringLiteral("click(%1)").arg(held) : held;
 }
 
-TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayout) {
+TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLayoutAndUnderAnotherClientsGrab) {
     X11ModifierFlagSource source;
     QStringList seen;
     const auto record = [&](const ModifierEvent& event) { seen << describe(event); };
@@ -74,6 +75,16 @@ TEST(X11ModifierFlagSourceTest, ReportsModifierChangesOnceAndOtherPressesInAnyLa
     tapKeyCodes({108}, 1);
     ASSERT_EQ(runProcess(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), QStringLiteral("us")}).exitCode, 0);
     expectSeen({"option", "-", "option", "-", "option", "-"});
+
+    // Another client grabs the keyboard (an open menu, a full-screen game): the keys still
+    // arrive. (The gestures of these keys in real time are in DictationEndToEndTest.)
+    {
+        X11Connection other;
+        ASSERT_EQ(XGrabKeyboard(other.display(), DefaultRootWindow(other.display()), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+                  GrabSuccess);
+        xdotool(QStringLiteral("keydown Alt_R keyup Alt_R key Tab"));
+        expectSeen({"option", "option", "option", "-", "key(-)"});  // xdotool presses the left Alt with the right
+    }
 
     // Stopped, it reports nothing; started again, it starts from no keys held.
     source.stop();

@@ -11,6 +11,7 @@
 #include "support/MemorySecretStore.h"
 #include "support/WidgetTest.h"
 
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <memory>
@@ -36,8 +37,8 @@ protected:
 
 }  // namespace
 
-// Title, size, the cards in their order with their titles, the version of the build and the way
-// to end a hung app with this process's id. With all six cards the row is wider than the window:
+// Title, size, the cards in their order with their titles and no text cut off, the version of
+// the build and the way to end a hung app with this process's id. With all six cards the row is wider than the window:
 // it scrolls sideways to the last card.
 TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHintAndFloatsForItsFirstHalfSecond) {
     auto window = open();
@@ -51,6 +52,11 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     }
     EXPECT_EQ(shown, (QStringList{"WorkModeCard 工作模式", "AIFeaturesCard AI 智能处理", "APIConfigCard API 配置",
                                   "GeneralSettingsCard 常规设置", "VocabularySettingsCard 词汇库", "SpeechModelCard 语音模型"}));
+    // No text is cut off: each one-line label is as wide as its text in the window's fonts.
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window.get()) || label->text().isEmpty() || label->wordWrap()) continue;
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+    }
 
     // The last line: what opens the settings on Linux (there is no application menu with Ctrl+,).
     EXPECT_EQ(window->versionLabel()->text(), QStringLiteral(VOCENA_VERSION));
