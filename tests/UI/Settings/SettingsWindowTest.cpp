@@ -1,6 +1,5 @@
 // The settings window as the factory builds it, on real widgets under Xvfb, its float in
-// virtual time. With VOCENA_SCREENSHOTS=<folder> it saves the window scrolled to its last card
-// (settings-scrolled.png).
+// virtual time.
 #include "Infrastructure/Platform/Clock.h"
 #include "UI/Appearance/AppearanceController.h"
 #include "UI/Settings/CardHeader.h"
@@ -73,7 +72,6 @@ TEST_F(SettingsWindowTest, ShowsItsCardsInOrderWithTheVersionAndTheForceQuitHint
     EXPECT_FALSE(lastInView());
     bar->setValue(bar->maximum());
     EXPECT_TRUE(lastInView());
-    saveScreenshot(window.get(), QStringLiteral("settings-scrolled"), 0);
 
     // Above other windows for the first half second, then a normal window, for the window system
     // too, and still shown; a window destroyed before its half second leaves nothing behind to run.
