@@ -39,11 +39,12 @@ private:
 // committed through `bridge` (what the bridge refuses goes to the recorded `x11`), and
 // follow() shows the partial transcript as preedit.
 struct BridgedDictation {
-    explicit BridgedDictation(Fcitx5Bridge& bridge) : injector(bridge, &x11) {}
+    explicit BridgedDictation(Fcitx5Bridge& bridge) : bridge(bridge), injector(bridge, &x11) {}
 
-    // The preedit over `bridge`, or with none (another typing backend).
-    void follow(Fcitx5Bridge* bridge) { preedit = std::make_unique<LivePreedit>(service, bridge, prefs); }
+    // Shows the partial transcript as preedit over the bridge from now on.
+    void follow() { preedit = std::make_unique<LivePreedit>(service, &bridge, prefs); }
 
+    Fcitx5Bridge& bridge;
     RecordingTextInjector x11;
     Fcitx5TextInjector injector;
     ManualClock clock;

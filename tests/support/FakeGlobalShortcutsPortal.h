@@ -33,10 +33,10 @@ public:
         QDBusConnection::disconnectFromBus(m_connectionName);
     }
 
-    // Takes the name; with `withInterface` false the portal runs without GlobalShortcuts.
-    bool start(bool withInterface = true) {
+    // Takes the name, with GlobalShortcuts on the portal's object.
+    bool start() {
         const auto exported = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties;
-        return (!withInterface || m_bus.registerObject(path(), this, exported)) && m_bus.registerService(service());
+        return m_bus.registerObject(path(), this, exported) && m_bus.registerService(service());
     }
     // The user pressed the shortcut `id` of `session`.
     void activate(const QString& id, const QString& session) {

@@ -5,7 +5,6 @@
 
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -25,14 +24,11 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home).filePath(QStringLiteral("fcitx5-config")));
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        QElapsedTimer clock;
-        clock.start();
         m_process.start(QStringLiteral("fcitx5"),
                         {QStringLiteral("--disable=all"), QStringLiteral("--enable=dbus,dbusfrontend,keyboard,vocenabridge")});
         // Only the bus is asked whether fcitx5 is there: a call to its name before it owns it would
         // start a second fcitx5 through D-Bus activation.
         waitUntil([&] { return m_process.state() == QProcess::NotRunning || ownsName(); });
-        m_startMs = clock.elapsed();
     }
     ~Fcitx5Daemon() {
         m_process.terminate();
@@ -41,13 +37,10 @@ public:
     }
 
     bool ownsName() const { return QDBusConnection::sessionBus().interface()->isServiceRegistered(Fcitx5Bridge::serviceName); }
-    // From the start until fcitx5 owned its name.
-    qint64 startMs() const { return m_startMs; }
     QString output() { return QString::fromUtf8(m_process.readAll()); }
 
 private:
     QProcess m_process;
-    qint64 m_startMs = -1;
 };
 
 // Sets an empty preedit through the bridge on the session bus: it changes nothing where an input

@@ -164,10 +164,10 @@ inline void saveScreenshot(QWidget* widget, const QString& name, int margin = 16
     }
     // Painted and sent before the grab, on the same connection to the X server: the window and
     // whatever opened over it (a sheet).
-    QList<QPointer<QWidget>> shown;
+    QList<QPointer<QWidget>> windows;
     for (QWidget* topLevel : QApplication::topLevelWidgets())
-        if (topLevel->isVisible()) shown << topLevel;
-    for (const QPointer<QWidget>& topLevel : shown) {
+        if (topLevel->isVisible()) windows << topLevel;
+    for (const QPointer<QWidget>& topLevel : windows) {
         // (Waiting runs events, which may delete another window of the list.)
         (void)waitUntil([&] { return !topLevel || (topLevel->windowHandle() && topLevel->windowHandle()->isExposed()); });
         if (topLevel) topLevel->repaint();

@@ -117,14 +117,11 @@ QString Preferences::change(const std::function<bool(QJsonObject&)>& change) {
             if (!changed) return std::nullopt;
             return QJsonDocument(values).toJson(QJsonDocument::Indented);
         });
-    if (!error.isEmpty()) {
-        logger.error(QStringLiteral("保存偏好设置失败: %1").arg(error));
-        if (adopted) announce();
-        return error;
-    }
-    if (changed) m_values = values;
-    if (changed || adopted) announce();
-    return {};
+    const bool written = changed && error.isEmpty();
+    if (!error.isEmpty()) logger.error(QStringLiteral("保存偏好设置失败: %1").arg(error));
+    if (written) m_values = values;
+    if (written || adopted) announce();
+    return error;
 }
 
 std::shared_ptr<void> Preferences::observe(std::function<void()> observer) {

@@ -21,7 +21,6 @@ protected:
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
     }
 
-    void follow() { dictation.follow(bridge.get()); }
     void start() { ASSERT_TRUE(await(service.startVoiceInput()).ok()); }
     // Waits until the bus has carried every call made so far (Version is answered after them).
     void settle() { ASSERT_TRUE(await(bridge->checkAvailability()).ok()); }
@@ -43,7 +42,7 @@ protected:
 // Partials show while the recording runs, a burst of them is coalesced to the latest, and the
 // preedit is cleared when the recording ends, before the final text is committed.
 TEST_F(LivePreeditTest, PartialsAreShownCoalescedAndClearedBeforeTheCommit) {
-    follow();
+    dictation.follow();
     start();
     // One call in flight at a time: what arrives meanwhile is replaced by the latest text.
     for (const QString& text : {QStringLiteral("今"), QStringLiteral("今天"), QStringLiteral("今天天"), QStringLiteral("今天天气很")})
@@ -81,7 +80,7 @@ TEST_F(LivePreeditTest, EveryEndClearsThePreeditAndNothingIsSentWhenItIsNotWante
         fake.events.clear();
         fake.focused = c.focused;
         ASSERT_TRUE(prefs.setValue(LivePreedit::preferenceKey, c.preference).isEmpty());
-        follow();
+        dictation.follow();
         start();
         recognizer.partial(QStringLiteral("你好"));
         settle();
